@@ -1,0 +1,46 @@
+# Quick start: `make demo` packs the bundled examples, `make test` runs every test.
+JOBS  ?= $(shell nproc)
+BUILD ?= build
+ASAN  ?= build-asan
+FUZZ  ?= build-fuzz
+FUZZ_SECONDS ?= 20
+
+.PHONY: all deps build demo test test-release test-asan fuzz fuzz-smoke bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j$(JOBS)
+
+demo: build
+	@rm -rf $(BUILD)/demo && cp -r examples $(BUILD)/demo
+	$(BUILD)/cli/tessolo-cli --style 1 $(BUILD)/demo
+	@echo "Sheet and stylesheet written to $(abspath $(BUILD)/demo)"
+
+test: test-release test-asan fuzz-smoke
+
+test-release: build
+	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+
+test-asan: deps
+	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DTESSOLO_SANITIZE=ON -DTESSOLO_BENCH=OFF
+	cmake --build $(ASAN) -j$(JOBS)
+	ctest --test-dir $(ASAN) --output-on-failure -j$(JOBS)
+
+# Builds every libFuzzer target with clang and replays its seed corpus.
+fuzz: deps
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSOLO_FUZZ=ON
+	cmake --build $(FUZZ) -j$(JOBS)
+
+fuzz-smoke: fuzz
+	@fuzz/run-all.sh $(FUZZ) -runs=2000
+
+bench: build
+	@bench/run.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD) $(ASAN) $(FUZZ)

@@ -1,0 +1,204 @@
+#include "cli/cli_options.h"
+
+#include "sprite/stylesheet.h"
+
+#include <charconv>
+#include <climits>
+#include <functional>
+#include <map>
+
+namespace tessolo::cli {
+
+namespace {
+
+std::int32_t ParseInt(const std::string& option, const std::string& text, std::int64_t low,
+                      std::int64_t high)
+{
+    std::int64_t value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low ||
+        value > high)
+        throw UsageError(option + ": '" + text + "' is not a whole number from " +
+                         std::to_string(low) + " to " + std::to_string(high));
+    return std::int32_t(value);
+}
+
+int Choose(const std::string& option, const std::string& text,
+           const std::vector<std::string>& choices)
+{
+    for (std::size_t i = 0; i < choices.size(); ++i)
+        if (choices[i] == text)
+            return int(i);
+    std::string list;
+    for (const std::string& c : choices)
+        list += (list.empty() ? "" : ", ") + c;
+    throw UsageError(option + ": '" + text + "' is not one of " + list);
+}
+
+// --resize none | PERCENT% | WIDTHxHEIGHT
+void ParseResize(const std::string& text, BuildSettings& settings)
+{
+    if (text == "none") {
+        settings.ResizeMethod = 0;
+    } else if (!text.empty() && text.back() == '%') {
+        settings.ResizeMethod = 1;
+        settings.ResizePercentage = ParseInt("--resize", text.substr(0, text.size() - 1), 0, 10000);
+    } else if (auto x = text.find('x'); x != std::string::npos) {
+        settings.ResizeMethod = 2;
+        settings.ResizeWidth = ParseInt("--resize", text.substr(0, x), 0, 65535);
+        settings.ResizeHeight = ParseInt("--resize", text.substr(x + 1), 0, 65535);
+    } else {
+        throw UsageError("--resize: '" + text + "' is not none, PERCENT% or WIDTHxHEIGHT");
+    }
+}
+
+using ValueHandler = std::function<void(const std::string&, CliRequest&)>;
+using FlagHandler = std::function<void(CliRequest&)>;
+
+const std::map<std::string, ValueHandler>& ValueOptions()
+{
+    static const std::map<std::string, ValueHandler> options = {
+        {"--name", [](const std::string& v, CliRequest& r) { r.inputs.ProjectName = v; }},
+        {"--class", [](const std::string& v, CliRequest& r) { r.inputs.SpriteClass = v; }},
+        {"--style",
+         [](const std::string& v, CliRequest& r) {
+             r.inputs.LineStyleIndex = ParseInt("--style", v, 0, 1);
+             r.inputs.LineStyleText = kLineStyleTexts[r.inputs.LineStyleIndex];
+         }},
+        {"--type",
+         [](const std::string& v, CliRequest& r) {
+             r.inputs.OutputFileType = Choose("--type", v, {"jpeg", "png", "gif", "bmp"});
+         }},
+        {"--layout",
+         [](const std::string& v, CliRequest& r) {
+             r.settings.Orientation = Choose("--layout", v, {"horizontal", "vertical", "grid"});
+         }},
+        {"--resize", [](const std::string& v, CliRequest& r) { ParseResize(v, r.settings); }},
+        {"--hpad",
+         [](const std::string& v, CliRequest& r) {
+             r.settings.HorizontalPadding = ParseInt("--hpad", v, -65535, 65535);
+         }},
+        {"--vpad",
+         [](const std::string& v, CliRequest& r) {
+             r.settings.VerticalPadding = ParseInt("--vpad", v, -65535, 65535);
+         }},
+        {"--jpeg-quality",
+         [](const std::string& v, CliRequest& r) {
+             r.settings.JPGprefs.Quality = ParseInt("--jpeg-quality", v, 1, 100);
+         }},
+        {"--png-level",
+         [](const std::string& v, CliRequest& r) {
+             r.settings.PNGprefs.Quality = ParseInt("--png-level", v, 0, 9);
+         }},
+        {"--gif-compression",
+         [](const std::string& v, CliRequest& r) {
+             r.settings.GIFprefs.Quality = Choose("--gif-compression", v, {"lzw", "rle"});
+         }},
+        {"--bmp-bits",
+         [](const std::string& v, CliRequest& r) {
+             static const std::map<std::string, int> codes = {
+                 {"4", 2}, {"8", 3}, {"16", 5}, {"24", 6}, {"32", 7}};
+             auto code = codes.find(v);
+             if (code == codes.end())
+                 throw UsageError("--bmp-bits: '" + v + "' is not one of 4, 8, 16, 24, 32");
+             r.settings.BMPprefs.PixelFormat = code->second;
+         }},
+    };
+    return options;
+}
+
+const std::map<std::string, FlagHandler>& FlagOptions()
+{
+    static const std::map<std::string, FlagHandler> options = {
+        {"--help", [](CliRequest& r) { r.showHelp = true; }},
+        {"-h", [](CliRequest& r) { r.showHelp = true; }},
+        {"--version", [](CliRequest& r) { r.showVersion = true; }},
+        {"--jpeg-progressive", [](CliRequest& r) { r.settings.JPGprefs.Progressive = 1; }},
+        {"--png-interlace", [](CliRequest& r) { r.settings.PNGprefs.Progressive = 1; }},
+    };
+    return options;
+}
+
+}  // namespace
+
+CliRequest ParseCommandLine(const std::vector<std::string>& args, const CliRequest& defaults)
+{
+    CliRequest request = defaults;
+    std::vector<std::string> positional;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string name = arg, value;
+        bool inlineValue = false;
+        if (auto eq = arg.find('='); eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            value = arg.substr(eq + 1);
+            inlineValue = true;
+        }
+        if (auto flag = FlagOptions().find(name); flag != FlagOptions().end()) {
+            if (inlineValue)
+                throw UsageError(name + " takes no value");
+            flag->second(request);
+        } else if (auto option = ValueOptions().find(name); option != ValueOptions().end()) {
+            if (!inlineValue) {
+                if (i + 1 >= args.size())
+                    throw UsageError(name + " needs a value");
+                value = args[++i];
+            }
+            option->second(value, request);
+        } else {
+            throw UsageError("unknown option " + name + " (see --help)");
+        }
+    }
+    if (!positional.empty()) {
+        request.folder = positional[0];
+        request.files.assign(positional.begin() + 1, positional.end());
+    }
+    return request;
+}
+
+std::string UsageText()
+{
+    return R"(Usage: tessolo-cli [options] [FOLDER [FILE...]]
+
+Packs the images of FOLDER (default: the current folder) into one sprite
+sheet and writes a stylesheet with one CSS rule per image. Both files are
+written to FOLDER, named after the project. Without FILE arguments every
+.png, .jpg, .gif and .bmp file of FOLDER is packed, sorted by name (the
+project's own sheet excepted); with them, those files in that order.
+
+Options:
+  --name NAME             project name: NAME.css and NAME.<type> (sprite)
+  --class TEXT            CSS class, starting with "." (.sprite)
+  --style 0|1             0: background-position only;
+                          1: background-position, width and height (0)
+  --type jpeg|png|gif|bmp sheet file type (jpeg)
+  --layout horizontal|vertical|grid
+                          how images are arranged (horizontal)
+  --resize none|PERCENT%|WIDTHxHEIGHT
+                          resize every image first, e.g. 50% or 32x32 (none)
+  --hpad N, --vpad N      gap in pixels between neighbours (5, 5)
+  --jpeg-quality N        JPEG quality 1-100 (100)
+  --jpeg-progressive      write a progressive JPEG
+  --png-level N           PNG compression level 0-9 (9)
+  --png-interlace         write an interlaced (Adam7) PNG
+  --gif-compression lzw|rle
+                          GIF coding (lzw)
+  --bmp-bits 4|8|16|24|32 BMP bits per pixel (4)
+  --help                  show this text
+  --version               show the version
+
+Exit status: 0 when the sheet and stylesheet were written, 1 when the build
+failed, 2 for a bad command line.
+)";
+}
+
+}  // namespace tessolo::cli

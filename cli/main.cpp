@@ -1,0 +1,140 @@
+// tessolo-cli: packs the images of a folder into a sprite sheet and a
+// stylesheet, with the same build as the main window.
+#include "cli/cli_options.h"
+#include "platform/error.h"
+#include "sprite/base_name.h"
+#include "sprite/image_formats.h"
+#include "sprite/stylesheet.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <strings.h>
+
+namespace tessolo::cli {
+
+namespace {
+
+// Prints what the window would show: CSS lines on standard output, message
+// boxes and notices on standard error.
+class ConsoleObserver : public BuildObserver {
+public:
+    void ValidationFailed(const std::string& message) override { Box(message); }
+    void CannotOpen(const std::string& message) override { Box(message); }
+    void ErrorReport(const std::string& message) override
+    {
+        std::cerr << "tessolo-cli: " << ErrorReportText(message) << "\n";
+    }
+    void LineWritten(const std::string& line) override { std::cout << line << std::endl; }
+    void SourceSkipped(const std::string& path) override
+    {
+        std::cerr << "tessolo-cli: skipped " << path << ": not a PNG, JPEG, GIF or BMP file\n";
+    }
+    void SheetWritten(const std::string& path) override { sheetPath = path; }
+
+    std::string sheetPath;
+
+private:
+    static void Box(const std::string& message)
+    {
+        // Message boxes end lines with LF CR; a terminal wants plain LF.
+        std::string text;
+        for (char c : message)
+            if (c != '\r')
+                text += c;
+        std::cerr << kBuildMessageCaption << ":\n" << text;
+        if (text.empty() || text.back() != '\n')
+            std::cerr << "\n";
+    }
+};
+
+bool IsSheetOfProject(const std::string& file, const std::string& project)
+{
+    return BaseName(file) == project && file.size() == project.size() + 4;
+}
+
+// Every image file of `folder`, sorted by name without regard to case,
+// leaving out the sheets that earlier runs of this project wrote there.
+std::vector<std::string> ImageFilesOf(const std::string& folder, const std::string& project)
+{
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        std::string name = entry.path().filename().string();
+        if (!entry.is_regular_file() || !FormatForExtension(ExtensionOf(name)))
+            continue;
+        if (IsSheetOfProject(name, project)) {
+            std::cerr << "tessolo-cli: leaving out " << name << ", this project's own sheet\n";
+            continue;
+        }
+        files.push_back(name);
+    }
+    std::sort(files.begin(), files.end(), [](const std::string& a, const std::string& b) {
+        int byCase = ::strcasecmp(a.c_str(), b.c_str());
+        return byCase != 0 ? byCase < 0 : a < b;
+    });
+    return files;
+}
+
+CliRequest FirstRunDefaults()
+{
+    CliRequest defaults;
+    defaults.inputs.ProjectName = "sprite";
+    defaults.inputs.SpriteClass = ".sprite";
+    defaults.inputs.LineStyleIndex = 0;
+    defaults.inputs.LineStyleText = kLineStyleTexts[0];
+    defaults.inputs.OutputFileType = 0;
+    return defaults;
+}
+
+int Run(const std::vector<std::string>& args)
+{
+    CliRequest request;
+    try {
+        request = ParseCommandLine(args, FirstRunDefaults());
+    } catch (const UsageError& error) {
+        std::cerr << "tessolo-cli: " << error.what() << "\n";
+        return 2;
+    }
+    if (request.showHelp) {
+        std::cout << UsageText();
+        return 0;
+    }
+    if (request.showVersion) {
+        std::cout << "tessolo-cli " << TESSOLO_VERSION << "\n";
+        return 0;
+    }
+
+    BuildInputs inputs = request.inputs;
+    inputs.Folder = request.folder;
+    if (!std::filesystem::is_directory(request.folder)) {
+        std::cerr << "tessolo-cli: " << request.folder << " is not a folder\n";
+        return 2;
+    }
+    inputs.GraphicFiles = request.files.empty() ? ImageFilesOf(request.folder, inputs.ProjectName)
+                                                : request.files;
+
+    ConsoleObserver observer;
+    SpriteBuilder builder;
+    if (builder.MakeSprites(inputs, request.settings, observer) != BuildResult::Done)
+        return 1;
+    const Bitmap& sheet = builder.SheetBitmap();
+    std::cerr << "tessolo-cli: wrote " << observer.sheetPath << " (" << sheet.Width() << " x "
+              << sheet.Height() << ") and " << inputs.Folder << "/" << inputs.ProjectName
+              << ".css\n";
+    return 0;
+}
+
+}  // namespace
+
+}  // namespace tessolo::cli
+
+int main(int argc, char** argv)
+{
+    try {
+        return tessolo::cli::Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception& error) {
+        std::cerr << "tessolo-cli: " << tessolo::ErrorReportText(error.what()) << "\n";
+        return 1;
+    }
+}

@@ -1,0 +1,18 @@
+#!/bin/sh
+# Runs every built fuzzer over its seed corpus with the given libFuzzer flags:
+#   fuzz/run-all.sh BUILD_DIR -runs=2000         (smoke run, part of `make test`)
+#   fuzz/run-all.sh BUILD_DIR -max_total_time=300 (a real session)
+set -e
+build="$1"; shift
+here="$(cd "$(dirname "$0")" && pwd)"
+found=0
+for fuzzer in "$build"/fuzz/*_fuzzer; do
+  [ -x "$fuzzer" ] || continue
+  found=1
+  name="$(basename "$fuzzer" _fuzzer)"
+  corpus="$build/fuzz/corpus-$name"
+  mkdir -p "$corpus"
+  echo "== fuzzing $name $*"
+  "$fuzzer" "$@" -max_len=65536 -timeout=10 -rss_limit_mb=2048 "$corpus" "$here/seeds/$name"
+done
+[ "$found" = 1 ] || echo "no fuzz targets built"

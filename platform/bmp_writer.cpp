@@ -1,0 +1,107 @@
+// Writes a bitmap as a BMP file with the 40-byte info header: file header,
+// info header, the 5-6-5 masks for 16 bits, the colour table for 4 and 8
+// bits, then the rows bottom-up, each padded with zero bytes to 4 bytes.
+#include "platform/bmp.h"
+
+#include "platform/byte_io.h"
+#include "platform/error.h"
+
+#include <optional>
+
+namespace tessolo {
+
+namespace {
+
+constexpr std::uint32_t kFileHeaderSize = 14;
+constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kBitFields = 3;
+constexpr std::uint32_t kMasks565[3] = {0xF800, 0x07E0, 0x001F};
+
+PixelFormat FormatForCode(int code)
+{
+    switch (code) {
+    case 2: return PixelFormat::Bits4;
+    case 3: return PixelFormat::Bits8;
+    case 5: return PixelFormat::Bits16;
+    case 6: return PixelFormat::Bits24;
+    case 7: return PixelFormat::Bits32;
+    default:
+        throw Error("Unsupported BMP pixel format code " + std::to_string(code) +
+                    " (use 2, 3, 5, 6 or 7)");
+    }
+}
+
+// Appends one row: the bytes that hold pixels, then zeros up to the padded
+// length. The unused low nibble of an odd 4-bit row and the fourth byte of
+// 32-bit pixels are written as 0 too, whatever the bitmap's memory holds.
+void AppendRow(Bytes& out, const std::uint8_t* row, int width, PixelFormat format)
+{
+    const std::size_t start = out.size();
+    const int bits = BitsPerPixel(format);
+    const std::size_t used = (std::size_t(width) * std::size_t(bits) + 7) / 8;
+    out.insert(out.end(), row, row + used);
+    out.resize(start + RowBytes(width, format), 0);
+    if (format == PixelFormat::Bits4 && width % 2 == 1)
+        out[start + used - 1] &= 0xF0;
+    if (format == PixelFormat::Bits32)
+        for (std::size_t x = 0; x < std::size_t(width); ++x)
+            out[start + 4 * x + 3] = 0;
+}
+
+}  // namespace
+
+Bytes EncodeBmp(const Bitmap& bitmap, int pixelFormatCode)
+{
+    const PixelFormat format = FormatForCode(pixelFormatCode);
+    // True-colour bitmaps already in the target format are written as they are,
+    // sparing a copy of a large sheet; palette targets always map to the fixed table.
+    std::optional<Bitmap> converted;
+    const Bitmap& image = bitmap.Format() == format && !HasPalette(format)
+                              ? bitmap
+                              : converted.emplace(bitmap.ConvertTo(format));
+
+    const int width = image.Width(), height = image.Height();
+    const std::vector<ColorRef> noTable;
+    const std::vector<ColorRef>& table = HasPalette(format) ? image.Palette() : noTable;
+    const bool bitFields = format == PixelFormat::Bits16;
+    // The raster is capped at kMaxBitmapBytes, so every size fits in 32 bits.
+    const auto imageSize = std::uint32_t(RowBytes(width, format) * std::size_t(height));
+    const auto pixelOffset = std::uint32_t(kFileHeaderSize + kInfoHeaderSize +
+                                           (bitFields ? sizeof kMasks565 : 0) + 4 * table.size());
+    const std::uint32_t fileSize = pixelOffset + imageSize;
+
+    Bytes out;
+    out.reserve(fileSize);
+    out.push_back('B');
+    out.push_back('M');
+    AppendLe32(out, fileSize);
+    AppendLe32(out, 0);  // two reserved 16-bit fields
+    AppendLe32(out, pixelOffset);
+
+    AppendLe32(out, kInfoHeaderSize);
+    AppendLe32(out, std::uint32_t(width));
+    AppendLe32(out, std::uint32_t(height));  // positive: rows bottom-up
+    AppendLe16(out, 1);                      // planes
+    AppendLe16(out, std::uint32_t(BitsPerPixel(format)));
+    AppendLe32(out, bitFields ? kBitFields : 0);
+    AppendLe32(out, imageSize);
+    AppendLe32(out, 0);  // horizontal resolution
+    AppendLe32(out, 0);  // vertical resolution
+    AppendLe32(out, std::uint32_t(table.size()));
+    AppendLe32(out, 0);  // important colours
+
+    if (bitFields)
+        for (std::uint32_t mask : kMasks565)
+            AppendLe32(out, mask);
+    for (ColorRef color : table) {
+        out.push_back(BlueOf(color));
+        out.push_back(GreenOf(color));
+        out.push_back(RedOf(color));
+        out.push_back(0);
+    }
+    for (int y = height - 1; y >= 0; --y)
+        AppendRow(out, image.ScanLine(y), width, format);
+    return out;
+}
+
+}  // namespace tessolo

@@ -1,0 +1,90 @@
+#include "sprite/layout.h"
+
+#include "platform/error.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace tessolo {
+
+namespace {
+
+// Cursor arithmetic is done in 64 bits; a sheet coordinate that leaves the
+// 32-bit range is refused instead of wrapping.
+std::int32_t Checked(std::int64_t value)
+{
+    if (value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::int32_t>::max())
+        throw Error("The sprite sheet would be too large");
+    return std::int32_t(value);
+}
+
+std::int32_t Sum(std::int32_t a, std::int32_t b, std::int32_t c = 0)
+{
+    return Checked(std::int64_t(a) + b + c);
+}
+
+}  // namespace
+
+bool IsKnownOrientation(std::int32_t orientation)
+{
+    return orientation == kHorizontal || orientation == kVertical || orientation == kGrid;
+}
+
+void SheetLayout::Reset(std::int32_t orientation, std::int32_t horizontalPadding,
+                        std::int32_t verticalPadding, std::size_t entryCount)
+{
+    orientation_ = orientation;
+    horizontalPadding_ = horizontalPadding;
+    verticalPadding_ = verticalPadding;
+    CursorX = CursorY = ColumnIndex = 0;
+    ColumnCount = orientation == kGrid ? std::int32_t(std::sqrt(double(entryCount))) : 0;
+}
+
+void SheetLayout::Place(Bitmap& sheet, std::int32_t width, std::int32_t height) const
+{
+    switch (orientation_) {
+    case kHorizontal:
+        if (sheet.Height() < height)
+            sheet.SetHeight(height);
+        sheet.SetWidth(Sum(CursorX, width));
+        break;
+    case kVertical:
+        if (sheet.Width() < width)
+            sheet.SetWidth(width);
+        sheet.SetHeight(Sum(CursorY, height));
+        break;
+    case kGrid:
+        sheet.SetHeight(std::max(sheet.Height(), Sum(CursorY, height)));
+        sheet.SetWidth(std::max(sheet.Width(), Sum(CursorX, width)));
+        break;
+    default:
+        break;
+    }
+}
+
+void SheetLayout::Advance(const Bitmap& sheet, std::int32_t width, std::int32_t height)
+{
+    switch (orientation_) {
+    case kHorizontal:
+        CursorX = Sum(CursorX, width, horizontalPadding_);
+        break;
+    case kVertical:
+        CursorY = Sum(CursorY, height, verticalPadding_);
+        break;
+    case kGrid:
+        if (++ColumnIndex == ColumnCount) {
+            ColumnIndex = 0;
+            CursorX = 0;
+            CursorY = Sum(sheet.Height(), verticalPadding_);
+        } else {
+            CursorX = Sum(CursorX, width, horizontalPadding_);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+}  // namespace tessolo

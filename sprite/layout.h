@@ -1,0 +1,37 @@
+// Where each image goes on the sheet and how large the sheet becomes. The
+// build runs it image by image: Reset once, then Place before an image is
+// drawn and Advance after its stylesheet line is written.
+#pragma once
+
+#include "platform/bitmap.h"
+
+#include <cstdint>
+
+namespace tessolo {
+
+enum Orientation : std::int32_t { kHorizontal = 0, kVertical = 1, kGrid = 2 };
+
+bool IsKnownOrientation(std::int32_t orientation);
+
+class SheetLayout {
+public:
+    // Starts a new sheet; `entryCount` fixes the grid's images per row.
+    void Reset(std::int32_t orientation, std::int32_t horizontalPadding,
+               std::int32_t verticalPadding, std::size_t entryCount);
+    // Grows `sheet` to hold a `width` x `height` image at the cursor.
+    void Place(Bitmap& sheet, std::int32_t width, std::int32_t height) const;
+    // Moves the cursor past the image just placed.
+    void Advance(const Bitmap& sheet, std::int32_t width, std::int32_t height);
+
+    std::int32_t CursorX = 0;
+    std::int32_t CursorY = 0;
+    std::int32_t ColumnIndex = 0;
+    std::int32_t ColumnCount = 0;
+
+private:
+    std::int32_t orientation_ = kHorizontal;
+    std::int32_t horizontalPadding_ = 0;
+    std::int32_t verticalPadding_ = 0;
+};
+
+}  // namespace tessolo

@@ -1,0 +1,96 @@
+// The build of a sprite sheet and its stylesheet from the files of one
+// folder. The main window and the command line both drive this component.
+#pragma once
+
+#include "platform/bitmap.h"
+#include "sprite/build_settings.h"
+#include "sprite/layout.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tessolo {
+
+class StylesheetFile;
+
+// Caption of the build's own message boxes.
+extern const char* const kBuildMessageCaption;  // "Can't Make Sprites"
+
+// What the main window supplies to a build.
+struct BuildInputs {
+    std::vector<std::string> GraphicFiles;  // bare file names, in list order
+    std::string Folder;                     // where sources are read and results written
+    std::string ProjectName;                // sheet and stylesheet name, as typed
+    std::string SpriteClass;                // class selector text, starting with "."
+    std::string LineStyleText;              // text of the chosen line style
+    int LineStyleIndex = 0;                 // 0 or 1; -1 when none is selected
+    int OutputFileType = 0;                 // 0 JPEG, 1 PNG, 2 GIF, 3 BMP
+};
+
+// The source being placed.
+struct SourceInfo {
+    std::int32_t Height = 0;  // as placed, after resizing
+    std::int32_t Width = 0;
+    std::string Path;  // full path of the file
+    std::string Name;  // file name without folder and last extension
+};
+
+// How a build reports back. Message boxes of the window map onto these.
+class BuildObserver {
+public:
+    virtual ~BuildObserver() = default;
+    // The inputs failed validation; `message` is the whole box text.
+    virtual void ValidationFailed(const std::string& message) = 0;
+    // The stylesheet could not be opened: "Cannot open <path> for write".
+    virtual void CannotOpen(const std::string& message) = 0;
+    // A failure that ends the build (the standard error report).
+    virtual void ErrorReport(const std::string& message) = 0;
+    // The output list was emptied at the start of a build.
+    virtual void ListCleared() {}
+    // A stylesheet line was written; called once per placed image.
+    virtual void LineWritten(const std::string& line) { (void)line; }
+    // A listed file was skipped because no codec reads its type.
+    virtual void SourceSkipped(const std::string& path) { (void)path; }
+    // The finished sheet, before it is written (for the result viewer).
+    virtual void SheetFinished(const Bitmap& sheet) { (void)sheet; }
+    // The sheet file was written.
+    virtual void SheetWritten(const std::string& path) { (void)path; }
+};
+
+enum class BuildResult { Done, InvalidInputs, CannotOpen, Failed };
+
+class SpriteBuilder {
+public:
+    BuildResult MakeSprites(const BuildInputs& inputs, const BuildSettings& settings,
+                            BuildObserver& observer);
+
+    // Decodes the file at `info.Path` into the current source and fills the
+    // rest of `info`. Returns false when no codec reads the file's type;
+    // throws the codec's error when the file cannot be decoded.
+    bool LoadSourceImage(SourceInfo& info);
+
+    // The sheet of the last build, as far as it got.
+    const Bitmap& SheetBitmap() const { return sheet_; }
+
+private:
+    void PlaceSources(const BuildInputs& inputs, const BuildSettings& settings,
+                      StylesheetFile& css, BuildObserver& observer);
+    void Resize(SourceInfo& info, const BuildSettings& settings);
+    void WriteSheet(const std::string& sheetPath, const BuildInputs& inputs,
+                    const BuildSettings& settings, BuildObserver& observer);
+
+    Bitmap source_;  // the current source, one decoded image at a time
+    Bitmap sheet_;
+    SheetLayout layout_;
+};
+
+// The validation lines of a build's inputs, each ended by LF CR; empty when
+// the inputs are complete.
+std::string ValidateInputs(const BuildInputs& inputs, const BuildSettings& settings);
+
+// The size of one side after proportional resizing: the factor is held in
+// single precision and the product truncated toward zero.
+std::int32_t ScaledSide(std::int32_t side, std::int32_t percentage);
+
+}  // namespace tessolo

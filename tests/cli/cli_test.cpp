@@ -1,0 +1,159 @@
+// End-to-end runs of tessolo-cli on folders of generated images.
+#include "platform/bmp.h"
+#include "platform/files.h"
+#include "support/testdata.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sys/wait.h>
+
+namespace tessolo {
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+std::string Slurp(const std::string& path)
+{
+    Bytes bytes = ReadFileBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Runs the command line tool with `args` (already shell-quoted where needed).
+Outcome RunCli(const test::TempDir& scratch, const std::string& args)
+{
+    std::string out = scratch / "stdout", err = scratch / "stderr";
+    std::string command = std::string(TESSOLO_CLI) + " " + args + " >" + out + " 2>" + err;
+    int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
+}
+
+Bitmap Solid(int w, int h, ColorRef color)
+{
+    Bitmap b(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            b.SetPixel(x, y, color);
+    return b;
+}
+
+class Cli : public ::testing::Test {
+protected:
+    void Add(const std::string& name, int w, int h, ColorRef color)
+    {
+        WriteFileReplacing(images / name, EncodeBmp(Solid(w, h, color), 6));
+    }
+    Outcome Run(const std::string& args) { return RunCli(scratch, args); }
+
+    test::TempDir images, scratch;
+};
+
+TEST_F(Cli, PacksEveryImageOfTheFolderSortedByName)
+{
+    Add("b.bmp", 10, 10, MakeColor(0, 0, 255));
+    Add("A.bmp", 10, 10, MakeColor(255, 0, 0));
+    Add("c.BMP", 10, 10, MakeColor(0, 255, 0));
+    WriteFileReplacing(images / "readme.txt", Bytes{'x'});
+
+    Outcome run = Run("--type bmp --bmp-bits 24 --layout grid --hpad 2 --vpad 3 " +
+                      images.Path().string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string css =
+        ".sprite-A { background-position: 0px 0px }\r\n"
+        ".sprite-b { background-position: 0px -13px }\r\n"
+        ".sprite-c { background-position: 0px -26px }\r\n";
+    EXPECT_EQ(Slurp(images / "sprite.css"), css);
+    EXPECT_EQ(run.out,
+              ".sprite-A { background-position: 0px 0px }\n"
+              ".sprite-b { background-position: 0px -13px }\n"
+              ".sprite-c { background-position: 0px -26px }\n");
+
+    Bitmap sheet = LoadBmpFile(images / "sprite.bmp");
+    ASSERT_EQ(sheet.Width(), 10);
+    ASSERT_EQ(sheet.Height(), 36);
+    EXPECT_EQ(sheet.Pixel(5, 5), MakeColor(255, 0, 0));
+    EXPECT_EQ(sheet.Pixel(5, 11), kWhite);
+    EXPECT_EQ(sheet.Pixel(5, 20), MakeColor(0, 0, 255));
+    EXPECT_EQ(sheet.Pixel(5, 35), MakeColor(0, 255, 0));
+
+    // A second run leaves this project's own sheet out.
+    Outcome again = Run("--type bmp --bmp-bits 24 --layout grid --hpad 2 --vpad 3 " +
+                        images.Path().string());
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(Slurp(images / "sprite.css"), css);
+    EXPECT_NE(again.err.find("leaving out sprite.bmp"), std::string::npos);
+}
+
+TEST_F(Cli, NamedFilesAreTakenInTheGivenOrder)
+{
+    Add("one.bmp", 4, 6, kBlack);
+    Add("two.bmp", 8, 2, kBlack);
+    Outcome run = Run("--type bmp --name pack --class .ic --style 1 --resize 50% " +
+                      images.Path().string() + " two.bmp one.bmp");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Slurp(images / "pack.css"),
+              ".ic-two { background-position: 0px 0px; width: 4px; height: 1px; }\r\n"
+              ".ic-one { background-position: -9px 0px; width: 2px; height: 3px; }\r\n");
+    Bitmap sheet = LoadBmpFile(images / "pack.bmp");
+    EXPECT_EQ(sheet.Width(), 11);
+    EXPECT_EQ(sheet.Height(), 3);
+}
+
+TEST_F(Cli, ValidationMessagesGoToStandardError)
+{
+    Outcome run = Run("--class nodot " + images.Path().string());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "Can't Make Sprites:\nThe following errors were found:\n\n"
+              "No images files selected\nNo sprite classname selected or entered\n");
+    EXPECT_EQ(run.out, "");
+}
+
+TEST_F(Cli, BuildErrorsEndWithAFullStopAndFailTheRun)
+{
+    WriteFileReplacing(images / "broken.bmp", Bytes{'B', 'M'});
+    Outcome run = Run("--type bmp " + images.Path().string());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "tessolo-cli: Bitmap image is not valid.\n");
+}
+
+TEST_F(Cli, BadCommandLinesAreRefused)
+{
+    struct Case {
+        const char* args;
+        const char* message;
+    } cases[] = {
+        {"--frobnicate", "unknown option --frobnicate"},
+        {"--style 2", "--style: '2' is not a whole number from 0 to 1"},
+        {"--type tiff", "--type: 'tiff' is not one of jpeg, png, gif, bmp"},
+        {"--resize 50", "--resize: '50' is not none, PERCENT% or WIDTHxHEIGHT"},
+        {"--resize 10xten", "--resize: 'ten' is not a whole number"},
+        {"--hpad", "--hpad needs a value"},
+        {"--bmp-bits 15", "--bmp-bits: '15' is not one of 4, 8, 16, 24, 32"},
+        {"--png-level 10", "--png-level: '10' is not a whole number from 0 to 9"},
+        {"--png-interlace=1", "--png-interlace takes no value"},
+        {"/no/such/folder", "/no/such/folder is not a folder"},
+    };
+    for (const Case& c : cases) {
+        Outcome run = Run(c.args);
+        EXPECT_EQ(run.status, 2) << c.args;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.args << ": " << run.err;
+    }
+}
+
+TEST_F(Cli, HelpAndVersion)
+{
+    Outcome help = Run("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: tessolo-cli [options] [FOLDER [FILE...]]"), std::string::npos);
+    Outcome version = Run("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("tessolo-cli ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace tessolo

@@ -1,0 +1,38 @@
+#include "support/testdata.h"
+
+#include <cstdlib>
+#include <random>
+#include <stdexcept>
+
+namespace tessolo::test {
+
+std::filesystem::path TestDataDir()
+{
+    namespace fs = std::filesystem;
+    if (const char* env = std::getenv("TESSOLO_TESTDATA"); env && *env)
+        return fs::is_directory(env) ? fs::path(env) : fs::path();
+    fs::path beside = fs::path(TESSOLO_SOURCE_DIR) / ".." / "shared" / "testdata";
+    return fs::is_directory(beside) ? fs::canonical(beside) : fs::path();
+}
+
+TempDir::TempDir()
+{
+    std::random_device rd;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto candidate = std::filesystem::temp_directory_path() /
+                         ("tessolo-test-" + std::to_string(rd()));
+        if (std::filesystem::create_directory(candidate)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+}  // namespace tessolo::test

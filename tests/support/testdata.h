@@ -1,0 +1,36 @@
+// Locating the public conformance images and scratch folders for tests.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace tessolo::test {
+
+// The conformance image folder: $TESSOLO_TESTDATA, or ../shared/testdata
+// beside the source tree. Empty when neither exists.
+std::filesystem::path TestDataDir();
+
+// A fresh empty folder below the system's temporary folder, removed when
+// the object goes out of scope.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+}  // namespace tessolo::test
+
+// Skips the current test, with a clear message, when the conformance images
+// are absent; otherwise binds `var` to their folder.
+#define TESSOLO_REQUIRE_TESTDATA(var)                                                  \
+    const std::filesystem::path var = ::tessolo::test::TestDataDir();                 \
+    if (var.empty())                                                                  \
+        GTEST_SKIP() << "conformance images not found: set TESSOLO_TESTDATA or place " \
+                        "them at ../shared/testdata"
