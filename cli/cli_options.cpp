@@ -59,6 +59,7 @@ const std::map<std::string, ValueHandler>& ValueOptions()
 {
     static const std::map<std::string, ValueHandler> options = {
         {"--name", [](const std::string& v, CliRequest& r) { r.inputs.ProjectName = v; }},
+        {"--settings", [](const std::string& v, CliRequest& r) { r.storeFile = v; }},
         {"--class", [](const std::string& v, CliRequest& r) { r.inputs.SpriteClass = v; }},
         {"--style",
          [](const std::string& v, CliRequest& r) {
@@ -113,8 +114,12 @@ const std::map<std::string, FlagHandler>& FlagOptions()
         {"--help", [](CliRequest& r) { r.showHelp = true; }},
         {"-h", [](CliRequest& r) { r.showHelp = true; }},
         {"--version", [](CliRequest& r) { r.showVersion = true; }},
+        {"--show-settings", [](CliRequest& r) { r.showSettings = true; }},
+        {"--save-settings", [](CliRequest& r) { r.saveSettings = true; }},
         {"--jpeg-progressive", [](CliRequest& r) { r.settings.JPGprefs.Progressive = 1; }},
+        {"--no-jpeg-progressive", [](CliRequest& r) { r.settings.JPGprefs.Progressive = 0; }},
         {"--png-interlace", [](CliRequest& r) { r.settings.PNGprefs.Progressive = 1; }},
+        {"--no-png-interlace", [](CliRequest& r) { r.settings.PNGprefs.Progressive = 0; }},
     };
     return options;
 }
@@ -175,6 +180,9 @@ written to FOLDER, named after the project. Without FILE arguments every
 .png, .jpg, .gif and .bmp file of FOLDER is packed, sorted by name (the
 project's own sheet excepted); with them, those files in that order.
 
+Every option defaults to the stored settings (see --show-settings); the
+values in brackets are those of a first run.
+
 Options:
   --name NAME             project name: NAME.css and NAME.<type> (sprite)
   --class TEXT            CSS class, starting with "." (.sprite)
@@ -187,12 +195,17 @@ Options:
                           resize every image first, e.g. 50% or 32x32 (none)
   --hpad N, --vpad N      gap in pixels between neighbours (5, 5)
   --jpeg-quality N        JPEG quality 1-100 (100)
-  --jpeg-progressive      write a progressive JPEG
+  --[no-]jpeg-progressive write a progressive JPEG (no)
   --png-level N           PNG compression level 0-9 (9)
-  --png-interlace         write an interlaced (Adam7) PNG
+  --[no-]png-interlace    write an interlaced (Adam7) PNG (no)
   --gif-compression lzw|rle
                           GIF coding (lzw)
   --bmp-bits 4|8|16|24|32 BMP bits per pixel (4)
+
+  --show-settings         print the effective options and the store's path
+  --save-settings         store the effective options as the new defaults,
+                          then pack (with --show-settings: store, show, stop)
+  --settings FILE         use FILE as the settings store
   --help                  show this text
   --version               show the version
 

@@ -13,6 +13,9 @@ namespace tessolo::cli {
 struct CliRequest {
     bool showHelp = false;
     bool showVersion = false;
+    bool showSettings = false;
+    bool saveSettings = false;
+    std::string storeFile;  // empty: the user's settings store
     std::string folder = ".";
     std::vector<std::string> files;  // empty: every image file of the folder
     BuildInputs inputs;              // all but the folder and file list

@@ -1,6 +1,7 @@
 // tessolo-cli: packs the images of a folder into a sprite sheet and a
 // stylesheet, with the same build as the main window.
 #include "cli/cli_options.h"
+#include "cli/stored_settings.h"
 #include "platform/error.h"
 #include "sprite/base_name.h"
 #include "sprite/image_formats.h"
@@ -76,22 +77,13 @@ std::vector<std::string> ImageFilesOf(const std::string& folder, const std::stri
     return files;
 }
 
-CliRequest FirstRunDefaults()
-{
-    CliRequest defaults;
-    defaults.inputs.ProjectName = "sprite";
-    defaults.inputs.SpriteClass = ".sprite";
-    defaults.inputs.LineStyleIndex = 0;
-    defaults.inputs.LineStyleText = kLineStyleTexts[0];
-    defaults.inputs.OutputFileType = 0;
-    return defaults;
-}
-
 int Run(const std::vector<std::string>& args)
 {
     CliRequest request;
     try {
-        request = ParseCommandLine(args, FirstRunDefaults());
+        // A first pass finds --settings, --help and --version; the second
+        // parses over the stored defaults.
+        request = ParseCommandLine(args, CliRequest());
     } catch (const UsageError& error) {
         std::cerr << "tessolo-cli: " << error.what() << "\n";
         return 2;
@@ -102,6 +94,22 @@ int Run(const std::vector<std::string>& args)
     }
     if (request.showVersion) {
         std::cout << "tessolo-cli " << TESSOLO_VERSION << "\n";
+        return 0;
+    }
+
+    FormatPrefsSet records;
+    OrvaneRegistry store(records, {.storeFile = request.storeFile, .saveOnDestruction = false});
+    if (std::string warning = store.LoadWarning(); !warning.empty())
+        std::cerr << "tessolo-cli: warning: " << warning << "\n";
+    request = ParseCommandLine(args, DefaultsFromStore(store, records));
+
+    if (request.saveSettings) {
+        RememberRequest(request, store, records);
+        store.SaveSettings();
+        std::cerr << "tessolo-cli: settings stored in " << store.StoreFile() << "\n";
+    }
+    if (request.showSettings) {
+        std::cout << DescribeSettings(request, store.StoreFile());
         return 0;
     }
 

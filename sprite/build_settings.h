@@ -1,5 +1,5 @@
 // The stored options that a build reads: layout, resizing, paddings and the
-// four per-format records. Front ends fill it from the settings store and
+// four per-format records (inherited). Front ends fill it from the settings store and
 // their own overrides.
 #pragma once
 
@@ -9,7 +9,7 @@
 
 namespace tessolo {
 
-struct BuildSettings {
+struct BuildSettings : FormatPrefsSet {
     std::int32_t Orientation = 0;  // 0 horizontal, 1 vertical, 2 grid
     std::int32_t ResizeMethod = 0;  // 0 none, 1 by percentage, 2 to exact size
     std::int32_t ResizePercentage = 100;
@@ -17,10 +17,6 @@ struct BuildSettings {
     std::int32_t ResizeHeight = 240;
     std::int32_t HorizontalPadding = 5;
     std::int32_t VerticalPadding = 5;
-    TFormatPrefs JPGprefs = kDefaultJPGprefs;
-    TFormatPrefs PNGprefs = kDefaultPNGprefs;
-    TFormatPrefs GIFprefs = kDefaultGIFprefs;
-    TFormatPrefs BMPprefs = kDefaultBMPprefs;
 };
 
 }  // namespace tessolo

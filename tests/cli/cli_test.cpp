@@ -23,11 +23,13 @@ std::string Slurp(const std::string& path)
     return std::string(bytes.begin(), bytes.end());
 }
 
-// Runs the command line tool with `args` (already shell-quoted where needed).
+// Runs the command line tool with `args` (already shell-quoted where needed),
+// with its settings store in the scratch folder.
 Outcome RunCli(const test::TempDir& scratch, const std::string& args)
 {
     std::string out = scratch / "stdout", err = scratch / "stderr";
-    std::string command = std::string(TESSOLO_CLI) + " " + args + " >" + out + " 2>" + err;
+    std::string command = "XDG_CONFIG_HOME=" + (scratch / "config") + " " + TESSOLO_CLI + " " +
+                          args + " >" + out + " 2>" + err;
     int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
 }
@@ -48,6 +50,7 @@ protected:
         WriteFileReplacing(images / name, EncodeBmp(Solid(w, h, color), 6));
     }
     Outcome Run(const std::string& args) { return RunCli(scratch, args); }
+    std::string StoreFile() { return scratch / "config/Veltrand/Tessolo.reg"; }
 
     test::TempDir images, scratch;
 };
@@ -143,6 +146,46 @@ TEST_F(Cli, BadCommandLinesAreRefused)
         EXPECT_EQ(run.status, 2) << c.args;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << c.args << ": " << run.err;
     }
+}
+
+TEST_F(Cli, StoredSettingsBecomeTheDefaults)
+{
+    Add("a.bmp", 4, 4, kBlack);
+    Add("b.bmp", 4, 4, kBlack);
+    Outcome save = Run("--save-settings --show-settings --type bmp --layout vertical --vpad 1 "
+                       "--class .ic --style 1 --bmp-bits 24 --png-level 3");
+    ASSERT_EQ(save.status, 0) << save.err;
+    EXPECT_NE(save.out.find("Settings store: " + StoreFile()), std::string::npos) << save.out;
+    EXPECT_NE(save.out.find("BMPprefs          3,0,0,0,0,6"), std::string::npos) << save.out;
+    EXPECT_FALSE(std::filesystem::exists(images / "sprite.css")) << "--show-settings packed";
+
+    Outcome build = Run(images.Path().string());
+    ASSERT_EQ(build.status, 0) << build.err;
+    EXPECT_EQ(Slurp(images / "sprite.css"),
+              ".ic-a { background-position: 0px 0px; width: 4px; height: 4px; }\r\n"
+              ".ic-b { background-position: 0px -5px; width: 4px; height: 4px; }\r\n");
+    EXPECT_EQ(LoadBmpFile(images / "sprite.bmp").Format(), PixelFormat::Bits24);
+
+    // Options given on the command line win, and are not stored unless asked.
+    std::string stored = Slurp(StoreFile());
+    Outcome once = Run("--layout horizontal --class .x " + images.Path().string());
+    ASSERT_EQ(once.status, 0) << once.err;
+    EXPECT_EQ(Slurp(images / "sprite.css"),
+              ".x-a { background-position: 0px 0px; width: 4px; height: 4px; }\r\n"
+              ".x-b { background-position: -9px 0px; width: 4px; height: 4px; }\r\n");
+    EXPECT_EQ(Slurp(StoreFile()), stored);
+    EXPECT_NE(stored.find("\"SpriteClass\"=\".ic,.sprite\""), std::string::npos) << stored;
+}
+
+TEST_F(Cli, DamagedStoreWarnsAndFallsBackToDefaults)
+{
+    std::filesystem::create_directories(scratch / "config/Veltrand");
+    WriteFileReplacing(StoreFile(), Bytes{'j', 'u', 'n', 'k', '\n'});
+    Add("a.bmp", 4, 4, kBlack);
+    Outcome run = Run("--type bmp " + images.Path().string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("tessolo-cli: warning: "), std::string::npos) << run.err;
+    EXPECT_EQ(Slurp(images / "sprite.css"), ".sprite-a { background-position: 0px 0px }\r\n");
 }
 
 TEST_F(Cli, HelpAndVersion)

@@ -1,0 +1,95 @@
+#include "cli/stored_settings.h"
+
+#include "settings/delimited_text.h"
+#include "settings/format_prefs_text.h"
+#include "sprite/stylesheet.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace tessolo::cli {
+
+CliRequest DefaultsFromStore(const OrvaneRegistry& store, const FormatPrefsSet& records)
+{
+    CliRequest defaults;
+    BuildInputs& in = defaults.inputs;
+    in.ProjectName = "sprite";  // never stored: every start begins with it
+    std::vector<std::string> classes = SplitDelimitedText(store.SpriteClass);
+    in.SpriteClass = classes.empty() ? std::string() : classes.front();
+    // A stored style outside the list leaves no style selected.
+    in.LineStyleIndex = store.ListType == 0 || store.ListType == 1 ? store.ListType : -1;
+    in.LineStyleText = in.LineStyleIndex < 0 ? "" : kLineStyleTexts[in.LineStyleIndex];
+    in.OutputFileType = store.TargetFileType;
+
+    BuildSettings& s = defaults.settings;
+    static_cast<FormatPrefsSet&>(s) = records;
+    s.Orientation = store.Orientation;
+    s.ResizeMethod = store.ResizeMethod;
+    s.ResizePercentage = store.ResizePercentage;
+    s.ResizeWidth = store.ResizeWidth;
+    s.ResizeHeight = store.ResizeHeight;
+    s.HorizontalPadding = store.HorizontalPadding;
+    s.VerticalPadding = store.VerticalPadding;
+    return defaults;
+}
+
+void RememberRequest(const CliRequest& request, OrvaneRegistry& store, FormatPrefsSet& records)
+{
+    const BuildInputs& in = request.inputs;
+    std::error_code missing;
+    std::filesystem::path folder = std::filesystem::canonical(request.folder, missing);
+    store.DefaultPath = missing ? request.folder : folder.string();
+    store.TargetFileType = in.OutputFileType;
+    store.ListType = in.LineStyleIndex;
+
+    std::vector<std::string> classes = SplitDelimitedText(store.SpriteClass);
+    std::erase(classes, in.SpriteClass);
+    if (!in.SpriteClass.empty())
+        classes.insert(classes.begin(), in.SpriteClass);
+    store.SpriteClass = JoinDelimitedText(classes);
+
+    const BuildSettings& s = request.settings;
+    records = s;
+    store.Orientation = s.Orientation;
+    store.ResizeMethod = s.ResizeMethod;
+    store.ResizePercentage = s.ResizePercentage;
+    store.ResizeWidth = s.ResizeWidth;
+    store.ResizeHeight = s.ResizeHeight;
+    store.HorizontalPadding = s.HorizontalPadding;
+    store.VerticalPadding = s.VerticalPadding;
+}
+
+std::string DescribeSettings(const CliRequest& request, const std::string& storeFile)
+{
+    const BuildInputs& in = request.inputs;
+    const BuildSettings& s = request.settings;
+    static const char* const kTypes[] = {"jpeg", "png", "gif", "bmp"};
+    static const char* const kLayouts[] = {"horizontal", "vertical", "grid"};
+    auto item = [](std::string name, const std::string& value) {
+        name.resize(18, ' ');
+        return "  " + name + value + "\n";
+    };
+    std::string resize = s.ResizeMethod == 1   ? std::to_string(s.ResizePercentage) + "%"
+                         : s.ResizeMethod == 2 ? std::to_string(s.ResizeWidth) + "x" +
+                                                     std::to_string(s.ResizeHeight)
+                                               : "none";
+    int type = in.OutputFileType >= 0 && in.OutputFileType < 4 ? in.OutputFileType : 3;
+    std::string text = "Settings store: " + storeFile + "\n";
+    text += item("--name", in.ProjectName);
+    text += item("--class", in.SpriteClass);
+    text += item("--style", std::to_string(in.LineStyleIndex));
+    text += item("--type", kTypes[type]);
+    text += item("--layout", IsKnownOrientation(s.Orientation)
+                                 ? kLayouts[s.Orientation]
+                                 : "unknown (" + std::to_string(s.Orientation) + ")");
+    text += item("--resize", resize);
+    text += item("--hpad", std::to_string(s.HorizontalPadding));
+    text += item("--vpad", std::to_string(s.VerticalPadding));
+    text += item("JPGprefs", FormatPrefsToText(s.JPGprefs));
+    text += item("PNGprefs", FormatPrefsToText(s.PNGprefs));
+    text += item("GIFprefs", FormatPrefsToText(s.GIFprefs));
+    text += item("BMPprefs", FormatPrefsToText(s.BMPprefs));
+    return text;
+}
+
+}  // namespace tessolo::cli

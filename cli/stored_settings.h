@@ -1,0 +1,22 @@
+// The command line's ties to the settings store: stored values are the
+// defaults of every option, and --save-settings stores the effective ones.
+#pragma once
+
+#include "cli/cli_options.h"
+#include "settings/orvane_registry.h"
+
+#include <string>
+
+namespace tessolo::cli {
+
+// The request that running without options would make.
+CliRequest DefaultsFromStore(const OrvaneRegistry& store, const FormatPrefsSet& records);
+
+// Copies the effective options into the store and records, as the window
+// does when it closes. The chosen class moves to the front of the class list.
+void RememberRequest(const CliRequest& request, OrvaneRegistry& store, FormatPrefsSet& records);
+
+// A readable listing of the effective options, for --show-settings.
+std::string DescribeSettings(const CliRequest& request, const std::string& storeFile);
+
+}  // namespace tessolo::cli

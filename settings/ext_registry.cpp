@@ -1,0 +1,188 @@
+#include "settings/ext_registry.h"
+
+#include "platform/error.h"
+#include "platform/files.h"
+#include "settings/store_location.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tessolo {
+
+namespace {
+
+// No store of ours comes near this; a larger file is not read into memory.
+constexpr off_t kMaxStoreBytes = 1 << 20;
+
+std::string_view AsText(const std::vector<std::uint8_t>& data)
+{
+    return {reinterpret_cast<const char*>(data.data()), data.size()};
+}
+
+std::span<const std::uint8_t> AsBytes(std::string_view text)
+{
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+std::error_code CreateParentFolders(const std::string& file)
+{
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    if (!folder.empty())
+        std::filesystem::create_directories(folder, error);
+    return error;
+}
+
+// Creates `file` holding `text` unless a file of that name exists; never
+// replaces one that another process made meanwhile.
+void CreateFileIfMissing(const std::string& file, std::string_view text)
+{
+    std::string staging = file + ".new-" + std::to_string(::getpid());
+    WriteFileReplacing(staging, AsBytes(text));
+    // link fails with EEXIST rather than replace; a file system without hard
+    // links gets a plain rename.
+    if (::link(staging.c_str(), file.c_str()) != 0 && errno != EEXIST)
+        ::rename(staging.c_str(), file.c_str());
+    ::unlink(staging.c_str());
+}
+
+}  // namespace
+
+TExtRegistry::TExtRegistry(std::string_view path, std::string_view root, std::string storeFile)
+    : keyName_(std::string(root) + std::string(path)), storeFile_(std::move(storeFile))
+{
+    Open();
+}
+
+void TExtRegistry::Open()
+{
+    if (storeFile_.empty())
+        return;
+    struct stat info {};
+    if (::stat(storeFile_.c_str(), &info) != 0) {
+        if (errno != ENOENT)
+            return;
+        try {
+            CreateParentFolders(storeFile_);
+            CreateFileIfMissing(storeFile_, FormatKeyFile(values_, keyName_));
+        } catch (const Error&) {
+            // The key stays empty; Flush reports why the folder cannot be written.
+        }
+        return;
+    }
+    if (info.st_size > kMaxStoreBytes) {
+        ReportLoadProblem("the file is larger than 1 MiB");
+        return;
+    }
+    try {
+        ParsedKeyFile parsed = ParseKeyFile(AsText(ReadFileBytes(storeFile_)), keyName_);
+        values_ = std::move(parsed.values);
+        if (!parsed.problem.empty())
+            ReportLoadProblem(std::move(parsed.problem));
+    } catch (const FileOpenError&) {
+        ReportLoadProblem("the file cannot be read");
+    }
+}
+
+std::int32_t TExtRegistry::ReadIntegerDef(std::string_view name, std::int32_t def) const
+{
+    const RegistryValue* value = values_.Find(name);
+    if (value == nullptr || value->type != kRegDword || value->data.size() != 4)
+        return def;
+    const std::vector<std::uint8_t>& d = value->data;
+    return std::int32_t(std::uint32_t(d[0]) | std::uint32_t(d[1]) << 8 | std::uint32_t(d[2]) << 16 |
+                        std::uint32_t(d[3]) << 24);
+}
+
+void TExtRegistry::WriteIntegerValue(std::string_view name, std::int32_t value)
+{
+    std::uint32_t bits = std::uint32_t(value);
+    values_.Set(name, {kRegDword,
+                       {std::uint8_t(bits), std::uint8_t(bits >> 8), std::uint8_t(bits >> 16),
+                        std::uint8_t(bits >> 24)}});
+}
+
+std::string TExtRegistry::ReadStringDef(std::string_view name, const std::string& def) const
+{
+    const RegistryValue* value = values_.Find(name);
+    if (value == nullptr || (value->type != kRegString && value->type != kRegExpandString))
+        return def;
+    std::string_view text = AsText(value->data);
+    text = text.substr(0, text.find('\0'));
+    return text.empty() ? def : std::string(text);
+}
+
+void TExtRegistry::WriteStringValue(std::string_view name, std::string_view text)
+{
+    text = text.substr(0, text.find('\0'));
+    values_.Set(name, {kRegString, {text.begin(), text.end()}});
+}
+
+std::uint8_t TExtRegistry::ReadByteDef(std::string_view name, std::uint8_t def) const
+{
+    const RegistryValue* value = values_.Find(name);
+    bool textOrInteger = value != nullptr && (value->type == kRegString ||
+                                              value->type == kRegExpandString ||
+                                              value->type == kRegDword);
+    if (value == nullptr || textOrInteger || value->data.size() != 1)
+        return def;
+    return value->data[0];
+}
+
+void TExtRegistry::WriteByteValue(std::string_view name, std::uint8_t value)
+{
+    values_.Set(name, {kRegBinary, {value}});
+}
+
+void TExtRegistry::Flush()
+{
+    if (storeFile_.empty())
+        throw Error("Cannot save the settings: the home folder is unknown");
+    if (std::error_code error = CreateParentFolders(storeFile_))
+        throw Error("Cannot create the folder of " + storeFile_ + ": " + error.message());
+    if (keepDamagedFile_)
+        KeepDamagedFile();
+    WriteFileReplacing(storeFile_, AsBytes(FormatKeyFile(values_, keyName_)));
+    keepDamagedFile_ = false;
+}
+
+void TExtRegistry::KeepDamagedFile() const
+{
+    // A hard link keeps the damaged file while the store stays in place until
+    // the new one replaces it; a file system without links gets a rename.
+    std::string kept = storeFile_ + ".bad";
+    ::unlink(kept.c_str());
+    if (::link(storeFile_.c_str(), kept.c_str()) == 0 || errno == ENOENT)
+        return;
+    if (::rename(storeFile_.c_str(), kept.c_str()) != 0 && errno != ENOENT)
+        throw Error("Cannot keep the damaged settings file as " + kept + ": " + std::strerror(errno));
+}
+
+std::string TExtRegistry::LoadWarning() const
+{
+    if (problems_.empty())
+        return {};
+    std::string warning = "Settings file " + storeFile_ + ": " + problems_[0];
+    for (std::size_t i = 1; i < problems_.size(); ++i)
+        warning += "; " + problems_[i];
+    return warning + ". The affected settings have their default values; the file will be kept as " +
+           storeFile_ + ".bad when the settings are next saved.";
+}
+
+void TExtRegistry::ReportLoadProblem(std::string problem)
+{
+    keepDamagedFile_ = true;
+    if (std::find(problems_.begin(), problems_.end(), problem) == problems_.end())
+        problems_.push_back(std::move(problem));
+}
+
+OvRegBase::OvRegBase(std::string_view path, std::string storeFile)
+    : TExtRegistry(path, kCurrentUserRoot, storeFile.empty() ? StoreFileForKey(path) : std::move(storeFile))
+{
+}
+
+}  // namespace tessolo

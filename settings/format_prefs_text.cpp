@@ -1,0 +1,47 @@
+#include "settings/format_prefs_text.h"
+
+#include "settings/delimited_text.h"
+
+#include <charconv>
+
+namespace tessolo {
+
+namespace {
+
+std::optional<std::int32_t> ParseInt32(std::string_view text)
+{
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-')
+        text.remove_prefix(1);
+    std::int32_t value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::string FormatPrefsToText(const TFormatPrefs& record)
+{
+    std::vector<std::string> items;
+    for (auto field : kFormatPrefsFields)
+        items.push_back(std::to_string(record.*field));
+    return JoinDelimitedText(items);
+}
+
+std::optional<TFormatPrefs> FormatPrefsFromText(std::string_view text)
+{
+    std::vector<std::string> items = SplitDelimitedText(text);
+    if (items.size() < kFormatPrefsFields.size())
+        return std::nullopt;
+    TFormatPrefs record;
+    for (std::size_t i = 0; i < kFormatPrefsFields.size(); ++i) {
+        std::optional<std::int32_t> value = ParseInt32(items[i]);
+        if (!value)
+            return std::nullopt;
+        record.*kFormatPrefsFields[i] = *value;
+    }
+    return record;
+}
+
+}  // namespace tessolo

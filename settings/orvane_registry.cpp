@@ -1,0 +1,92 @@
+#include "settings/orvane_registry.h"
+
+#include "platform/error.h"
+#include "settings/format_prefs_text.h"
+#include "settings/store_location.h"
+
+#include <iostream>
+
+namespace tessolo {
+
+namespace {
+
+// The folder shown at first: the home folder, or the root when it is unknown.
+std::string FirstFolder()
+{
+    std::string home = UserHomeFolder();
+    return home.empty() ? std::string(1, '/') : home;
+}
+
+}  // namespace
+
+OrvaneRegistry::OrvaneRegistry(FormatPrefsSet& records, SettingsStoreOptions options)
+    : OvRegBase(kSettingsKeyPath, std::move(options.storeFile)),
+      DefaultPath(FirstFolder()),
+      records_(records),
+      saveOnDestruction_(options.saveOnDestruction),
+      reportSaveFailure_(std::move(options.reportSaveFailure))
+{
+    LoadSettings();
+}
+
+OrvaneRegistry::~OrvaneRegistry()
+{
+    if (!saveOnDestruction_)
+        return;
+    try {
+        SaveSettings();
+    } catch (const std::exception& failure) {
+        try {
+            if (reportSaveFailure_)
+                reportSaveFailure_(failure.what());
+            else
+                std::cerr << "Tessolo: " << ErrorReportText(failure.what()) << '\n';
+        } catch (...) {
+            // Nothing more can be done while shutting down.
+        }
+    }
+}
+
+void OrvaneRegistry::LoadSettings()
+{
+    DefaultPath = ReadStringDef("DefaultPath", DefaultPath);
+    TargetFileType = ReadByteDef("TargetFileType", 0);
+    SpriteClass = ReadStringDef("SpriteClass", SpriteClass);
+    ListType = ReadByteDef("ListType", 0);
+    Orientation = ReadByteDef("Orientation", 0);
+    ResizeMethod = ReadByteDef("ResizeMethod", 0);
+    ResizePercentage = ReadIntegerDef("ResizePercentage", kDefaultResizePercentage);
+    ResizeWidth = ReadIntegerDef("ResizeWidth", kDefaultResizeWidth);
+    ResizeHeight = ReadIntegerDef("ResizeHeight", kDefaultResizeHeight);
+    HorizontalPadding = ReadIntegerDef("HorizontalPadding", kDefaultPadding);
+    VerticalPadding = ReadIntegerDef("VerticalPadding", kDefaultPadding);
+    for (const FormatPrefsSlot& slot : kFormatPrefsSlots) {
+        std::string text = ReadStringDef(slot.valueName, "");
+        if (text.empty())
+            continue;
+        if (std::optional<TFormatPrefs> record = FormatPrefsFromText(text))
+            records_.*slot.record = *record;
+        else
+            ReportLoadProblem(std::string(slot.valueName) + " does not hold six whole numbers");
+    }
+}
+
+void OrvaneRegistry::SaveSettings()
+{
+    WriteStringValue("DefaultPath", DefaultPath);
+    WriteByteValue("TargetFileType", std::uint8_t(TargetFileType));
+    WriteStringValue("SpriteClass", SpriteClass);
+    WriteByteValue("ListType", std::uint8_t(ListType));
+    WriteByteValue("Orientation", std::uint8_t(Orientation));
+    WriteByteValue("ResizeMethod", std::uint8_t(ResizeMethod));
+    WriteIntegerValue("ResizePercentage", ResizePercentage);
+    WriteIntegerValue("ResizeWidth", ResizeWidth);
+    WriteIntegerValue("ResizeHeight", ResizeHeight);
+    WriteIntegerValue("HorizontalPadding", HorizontalPadding);
+    WriteIntegerValue("VerticalPadding", VerticalPadding);
+    for (const FormatPrefsSlot& slot : kFormatPrefsSlots)
+        WriteStringValue(slot.valueName, FormatPrefsToText(records_.*slot.record));
+    Flush();
+}
+
+}  // namespace tessolo
