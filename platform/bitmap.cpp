@@ -46,7 +46,7 @@ void Bitmap::Reallocate(int width, int height, std::size_t stride)
 {
     std::vector<std::uint8_t> data(stride * std::size_t(height));
     std::size_t keep = std::min(RowBytes(std::min(width, width_), format_), stride);
-    for (int y = 0; y < std::min(height, height_); ++y)
+    for (int y = 0; keep > 0 && y < std::min(height, height_); ++y)
         std::memcpy(data.data() + std::size_t(y) * stride, ScanLine(y), keep);
     data_.swap(data);
     stride_ = stride;

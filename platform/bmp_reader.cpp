@@ -2,8 +2,9 @@
 // and the 40, 52, 56, 108 and 124-byte info headers; 1, 4 and 8 bits with
 // colour tables of any length, plain or run-length coded; 16 and 32 bits with
 // default or explicit channel masks; 24 bits. Every size and offset is checked
-// against the data before it is used, so damaged files are refused without
-// reading past the buffer or allocating more than the data can fill.
+// against the data before it is used, and the pixel data is validated before
+// the raster is allocated, so damaged files are refused without reading past
+// the buffer or reserving memory for them.
 #include "platform/bmp.h"
 
 #include "platform/byte_io.h"
@@ -153,7 +154,7 @@ BmpLayout ParseHeaders(std::span<const std::uint8_t> data)
         const std::size_t entrySize = core ? 3 : 4;
         std::size_t entries = colorsUsed == 0 ? full : std::min<std::size_t>(colorsUsed, full);
         entries = std::min(entries, (pixelOffset - tableOffset) / entrySize);
-        layout.colorTable = ReadColorTable(&data[tableOffset], entries, entrySize);
+        layout.colorTable = ReadColorTable(data.data() + tableOffset, entries, entrySize);
     }
     return layout;
 }
@@ -227,33 +228,31 @@ Bitmap DecodeUncompressed(const BmpLayout& layout, std::span<const std::uint8_t>
     return bitmap;
 }
 
-// Run-length coded 4 and 8-bit data: pairs (count, value) are runs; a zero
-// count escapes to end of line (0), end of bitmap (1), a move right and up
-// (2, dx, dy) or a literal run of 3 or more pixels padded to a 16-bit word.
-// Pixels the data never reaches stay index 0. A run that leaves the image is
-// damage; data may end without the end-of-bitmap escape once every row is done.
-Bitmap DecodeRunLength(const BmpLayout& layout, std::span<const std::uint8_t> data)
+// Walks run-length coded 4 and 8-bit data, calling put(x, y, index) for
+// every pixel it codes. Pairs (count, value) are runs; a zero count escapes
+// to end of line (0), end of bitmap (1), a move right and up (2, dx, dy) or a
+// literal run of 3 or more pixels padded to a 16-bit word. A run that leaves
+// the image is damage; data may end without the end-of-bitmap escape once
+// every row is done.
+template <typename PutPixel>
+void WalkRunLength(const BmpLayout& layout, std::span<const std::uint8_t> data, PutPixel put)
 {
     const bool nibbles = layout.compression == kRle4;
-    Bitmap bitmap(layout.width, layout.height, static_cast<PixelFormat>(layout.bits));
-    bitmap.SetPalette(layout.colorTable);
-
     std::size_t pos = 0;
     int x = 0, row = 0;  // row counts from the bottom
     auto checkRun = [&](int count) { Require(row < layout.height && count <= layout.width - x); };
-    auto put = [&](int index) { bitmap.SetPixelIndex(x++, layout.height - 1 - row, index); };
 
     for (;;) {
         if (data.size() - pos < 2) {
             Require(row >= layout.height);
-            return bitmap;
+            return;
         }
         const int count = data[pos], value = data[pos + 1];
         pos += 2;
         if (count > 0) {
             checkRun(count);
             for (int i = 0; i < count; ++i)
-                put(!nibbles ? value : (i & 1) ? value & 0x0F : value >> 4);
+                put(x++, layout.height - 1 - row, !nibbles ? value : (i & 1) ? value & 0x0F : value >> 4);
             continue;
         }
         switch (value) {
@@ -263,7 +262,7 @@ Bitmap DecodeRunLength(const BmpLayout& layout, std::span<const std::uint8_t> da
             ++row;
             break;
         case 1:
-            return bitmap;
+            return;
         case 2: {
             Require(data.size() - pos >= 2);
             const int dx = data[pos], dy = data[pos + 1];
@@ -279,12 +278,25 @@ Bitmap DecodeRunLength(const BmpLayout& layout, std::span<const std::uint8_t> da
             checkRun(value);
             const std::uint8_t* literal = &data[pos];
             for (int i = 0; i < value; ++i)
-                put(!nibbles ? literal[i] : (i & 1) ? literal[i / 2] & 0x0F : literal[i / 2] >> 4);
+                put(x++, layout.height - 1 - row,
+                    !nibbles ? literal[i] : (i & 1) ? literal[i / 2] & 0x0F : literal[i / 2] >> 4);
             pos += bytes + (bytes & 1);
             break;
         }
         }
     }
+}
+
+// The data is walked once to validate it before the raster is allocated, as
+// a few bytes of run-length data can claim a large image. Pixels the data
+// never reaches stay index 0.
+Bitmap DecodeRunLength(const BmpLayout& layout, std::span<const std::uint8_t> data)
+{
+    WalkRunLength(layout, data, [](int, int, int) {});
+    Bitmap bitmap(layout.width, layout.height, static_cast<PixelFormat>(layout.bits));
+    bitmap.SetPalette(layout.colorTable);
+    WalkRunLength(layout, data, [&](int x, int y, int index) { bitmap.SetPixelIndex(x, y, index); });
+    return bitmap;
 }
 
 }  // namespace

@@ -32,8 +32,8 @@ PixelFormat FormatForCode(int code)
 }
 
 // Appends one row: the bytes that hold pixels, then zeros up to the padded
-// length. The unused low nibble of an odd 4-bit row and the fourth byte of
-// 32-bit pixels are written as 0 too, whatever the bitmap's memory holds.
+// length. The fourth byte of 32-bit pixels is written as 0 too, whatever the
+// bitmap's memory holds there.
 void AppendRow(Bytes& out, const std::uint8_t* row, int width, PixelFormat format)
 {
     const std::size_t start = out.size();
@@ -41,8 +41,6 @@ void AppendRow(Bytes& out, const std::uint8_t* row, int width, PixelFormat forma
     const std::size_t used = (std::size_t(width) * std::size_t(bits) + 7) / 8;
     out.insert(out.end(), row, row + used);
     out.resize(start + RowBytes(width, format), 0);
-    if (format == PixelFormat::Bits4 && width % 2 == 1)
-        out[start + used - 1] &= 0xF0;
     if (format == PixelFormat::Bits32)
         for (std::size_t x = 0; x < std::size_t(width); ++x)
             out[start + 4 * x + 3] = 0;

@@ -1,0 +1,16 @@
+// Feeds arbitrary bytes to the BMP reader: it must refuse what it cannot
+// read with an Error, never crash, hang or read out of bounds.
+#include "platform/bmp.h"
+#include "platform/error.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    try {
+        tessolo::DecodeBmp({data, size});
+    } catch (const tessolo::Error&) {
+    }
+    return 0;
+}

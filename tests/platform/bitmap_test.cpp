@@ -1,0 +1,145 @@
+#include "platform/bitmap.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace tessolo {
+namespace {
+
+constexpr ColorRef kRed = MakeColor(255, 0, 0);
+constexpr ColorRef kBlue = MakeColor(0, 0, 255);
+
+// A bitmap whose pixel (x, y) has a colour unique to its position.
+Bitmap Numbered(int width, int height)
+{
+    Bitmap b(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            b.SetPixel(x, y, MakeColor(std::uint8_t(10 + x), std::uint8_t(10 + y), 7));
+    return b;
+}
+
+TEST(Bitmap, SizeChangesKeepPixelsAndFillWhite)
+{
+    for (PixelFormat format : {PixelFormat::Bits8, PixelFormat::Bits16, PixelFormat::Bits24,
+                               PixelFormat::Bits32}) {
+        Bitmap b(2, 2, format);
+        if (format == PixelFormat::Bits8)
+            b.SetPalette(Palette256());
+        b.SetPixel(0, 0, kRed);
+        b.SetPixel(1, 1, kBlue);
+        b.SetSize(5, 4);
+        EXPECT_EQ(b.Pixel(0, 0), kRed);
+        EXPECT_EQ(b.Pixel(1, 1), kBlue);
+        EXPECT_EQ(b.Pixel(4, 3), kWhite);
+        EXPECT_EQ(b.Pixel(1, 3), kWhite);
+
+        // What a smaller size cut off comes back white, not as the old pixels.
+        b.SetSize(1, 1);
+        b.SetSize(3, 2);
+        EXPECT_EQ(b.Pixel(0, 0), kRed) << BitsPerPixel(format);
+        EXPECT_EQ(b.Pixel(1, 1), kWhite) << BitsPerPixel(format);
+        EXPECT_EQ(b.Pixel(2, 1), kWhite);
+    }
+
+    // Growing one side at a time, many times, as a strip does.
+    Bitmap strip;
+    for (int i = 1; i <= 200; ++i) {
+        strip.SetSize(i, 3);
+        strip.SetPixel(i - 1, i % 3, MakeColor(std::uint8_t(i), 0, 0));
+    }
+    for (int i = 1; i <= 200; ++i)
+        ASSERT_EQ(strip.Pixel(i - 1, i % 3), MakeColor(std::uint8_t(i), 0, 0)) << i;
+    EXPECT_EQ(strip.Pixel(0, 0), kWhite);
+}
+
+TEST(Bitmap, DrawClipsAtEveryEdgeAndHonoursTransparency)
+{
+    const Bitmap src = Numbered(2, 2);
+    // Placed half outside each corner, only one source pixel lands.
+    const struct {
+        int x, y, landX, landY, srcX, srcY;
+    } corners[] = {{-1, -1, 0, 0, 1, 1}, {3, -1, 3, 0, 0, 1}, {-1, 3, 0, 3, 1, 0}, {3, 3, 3, 3, 0, 0}};
+    for (const auto& c : corners) {
+        Bitmap target(4, 4);
+        target.Draw(src, c.x, c.y);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x)
+                EXPECT_EQ(target.Pixel(x, y), x == c.landX && y == c.landY
+                                                  ? src.Pixel(c.srcX, c.srcY)
+                                                  : kWhite)
+                    << c.x << "," << c.y;
+    }
+    Bitmap target(4, 4);
+    target.Draw(src, 4, 0);
+    target.Draw(src, 0, -2);
+    target.Draw(src, INT32_MIN, INT32_MAX);
+    EXPECT_EQ(target.Pixel(3, 0), kWhite);
+
+    // A transparent source leaves the target alone where it has its colour,
+    // also when its format differs from the target's.
+    Bitmap sticker(2, 1, PixelFormat::Bits8);
+    sticker.SetPalette({kRed, kBlue});
+    sticker.SetPixelIndex(0, 0, 1);
+    sticker.Transparent = true;
+    sticker.TransparentColor = kRed;
+    target.SetPixel(1, 1, kBlack);
+    target.Draw(sticker, 0, 1);
+    EXPECT_EQ(target.Pixel(0, 1), kBlue);
+    EXPECT_EQ(target.Pixel(1, 1), kBlack);
+}
+
+TEST(Bitmap, StretchDrawPicksNearestPixels)
+{
+    const Bitmap src = Numbered(3, 2);
+    Bitmap wide(5, 4);
+    wide.StretchDraw(src, 0, 0, 5, 4);
+    const int mapX[] = {0, 0, 1, 1, 2};  // x * 3 / 5
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(wide.Pixel(x, y), src.Pixel(mapX[x], y / 2)) << x << "," << y;
+
+    Bitmap small(2, 1);
+    small.StretchDraw(Numbered(4, 4), 0, 0, 2, 1);
+    EXPECT_EQ(small.Pixel(0, 0), src.Pixel(0, 0));
+    EXPECT_EQ(small.Pixel(1, 0), MakeColor(12, 10, 7));
+
+    // Clipped at the left: columns keep the mapping of the whole rectangle.
+    Bitmap shifted(3, 1);
+    shifted.StretchDraw(src, -2, 0, 6, 1);
+    EXPECT_EQ(shifted.Pixel(0, 0), src.Pixel(1, 0));
+    EXPECT_EQ(shifted.Pixel(2, 0), src.Pixel(2, 0));
+}
+
+TEST(Bitmap, ConvertToKeepsTheDocumentedBits)
+{
+    Bitmap b(3, 1);
+    b.SetPixel(0, 0, MakeColor(0xFF, 0x87, 0x0C));
+    b.SetPixel(1, 0, MakeColor(250, 5, 5));
+    b.SetPixel(2, 0, kWhite);
+
+    // 5-6-5 keeps the high bits and widens them back by repetition.
+    EXPECT_EQ(b.ConvertTo(PixelFormat::Bits16).Pixel(0, 0), MakeColor(0xFF, 0x86, 0x08));
+    const Bitmap four = b.ConvertTo(PixelFormat::Bits4);
+    EXPECT_EQ(four.Palette(), Palette16());
+    EXPECT_EQ(four.PixelIndex(1, 0), 9);
+    EXPECT_EQ(four.PixelIndex(2, 0), 15);
+    const Bitmap eight = b.ConvertTo(PixelFormat::Bits8);
+    EXPECT_EQ(eight.PixelIndex(2, 0), 215);
+    EXPECT_EQ(eight.ConvertTo(PixelFormat::Bits32).ConvertTo(PixelFormat::Bits24).Pixel(1, 0), kRed);
+
+    // A palette index beyond a short table reads as black.
+    Bitmap shortTable(2, 1, PixelFormat::Bits4);
+    shortTable.SetPalette({kRed});
+    shortTable.SetPixelIndex(1, 0, 6);
+    EXPECT_EQ(shortTable.ConvertTo(PixelFormat::Bits24).Pixel(1, 0), kBlack);
+
+    const std::set<ColorRef> distinct(Palette256().begin(), Palette256().end());
+    EXPECT_EQ(Palette256().size(), 256u);
+    EXPECT_EQ(distinct.size(), 256u);
+    EXPECT_EQ(Palette16().size(), 16u);
+}
+
+}  // namespace
+}  // namespace tessolo
