@@ -1,5 +1,6 @@
 #include "sprite/image_formats.h"
 
+#include "codecs/jpeg/jpeg_format.h"
 #include "platform/bmp.h"
 #include "platform/error.h"
 
@@ -16,6 +17,7 @@ Bytes EncodeBmpSheet(const Bitmap& sheet, const TFormatPrefs& prefs)
 
 // One row per file type. A codec plugs in by adding its row.
 const ImageFormat kFormats[] = {
+    {".jpg", 0, LoadJpegSource, EncodeJpegSheet},
     {".bmp", 3, LoadBmpFile, EncodeBmpSheet},
 };
 

@@ -1,0 +1,146 @@
+#include "codecs/jpeg/jpeg_image.h"
+
+#include "codecs/jpeg/jpeg_error_manager.h"
+#include "codecs/jpeg/jpeg_memory_managers.h"
+
+#include <span>
+#include <vector>
+
+namespace tessolo {
+
+namespace {
+
+// Real progressive files have a few dozen scans at most. A scan of a few
+// bytes can revisit every block of the image (about 10 ns a block), so a
+// small hostile file with thousands of scans would keep the decoder busy
+// for minutes; files with more scans than this are refused.
+constexpr int kMaxScans = 100;
+
+// One decompression: the library's state and our managers. It lives in the
+// frame that calls the guarded steps, above their setjmp, so a fatal error
+// jumps over none of it; the destructor frees the library's memory on
+// every path.
+struct DecompressSession {
+    jpeg_decompress_struct cinfo{};
+    JpegErrorManager errors{};
+    jpeg_source_mgr source{};
+    jpeg_progress_mgr progress{};
+    bool multipleScans = false;
+
+    DecompressSession() { cinfo.err = InstallErrorManager(errors); }
+    ~DecompressSession() { jpeg_destroy_decompress(&cinfo); }
+    DecompressSession(const DecompressSession&) = delete;
+    DecompressSession& operator=(const DecompressSession&) = delete;
+};
+
+void LimitScans(j_common_ptr cinfo)
+{
+    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
+        RaiseJpegError(cinfo, JERR_BAD_PROGRESSION);
+}
+
+// Guarded step: creates the decompressor and reads the header.
+bool ReadHeader(DecompressSession& session, std::span<const std::uint8_t> data)
+{
+    if (setjmp(session.errors.jump))
+        return false;
+    jpeg_create_decompress(&session.cinfo);
+    session.progress.progress_monitor = LimitScans;
+    session.cinfo.progress = &session.progress;
+    AttachMemorySource(&session.cinfo, session.source, data);
+    jpeg_read_header(&session.cinfo, TRUE);
+    session.multipleScans = jpeg_has_multiple_scans(&session.cinfo);
+    return true;
+}
+
+void ConvertCmykRow(const std::uint8_t* cmyk, std::uint8_t* bgr, int width, bool inverted)
+{
+    // Adobe files store inverted CMYK (255 = no ink), so red = C * K / 255;
+    // others store plain ink amounts, so red = (255 - C) * (255 - K) / 255.
+    auto paper = [inverted](int sample) { return inverted ? sample : 255 - sample; };
+    for (int x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+        int k = paper(cmyk[3]);
+        bgr[0] = std::uint8_t((paper(cmyk[2]) * k + 127) / 255);
+        bgr[1] = std::uint8_t((paper(cmyk[1]) * k + 127) / 255);
+        bgr[2] = std::uint8_t((paper(cmyk[0]) * k + 127) / 255);
+    }
+}
+
+// Guarded step: decodes every row into `bitmap`, through `cmykRow` (room
+// for one row of four-byte pixels) when the output is CMYK.
+bool DecompressRows(DecompressSession& session, Bitmap& bitmap, std::uint8_t* cmykRow)
+{
+    if (setjmp(session.errors.jump))
+        return false;
+    jpeg_decompress_struct& cinfo = session.cinfo;
+    jpeg_start_decompress(&cinfo);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        int y = int(cinfo.output_scanline);
+        JSAMPROW row = cmykRow ? cmykRow : bitmap.ScanLine(y);
+        jpeg_read_scanlines(&cinfo, &row, 1);
+        if (cmykRow)
+            ConvertCmykRow(cmykRow, bitmap.ScanLine(y), bitmap.Width(), cinfo.saw_Adobe_marker);
+    }
+    jpeg_finish_decompress(&cinfo);
+    return true;
+}
+
+const std::vector<ColorRef>& GreyPalette()
+{
+    static const std::vector<ColorRef> palette = [] {
+        std::vector<ColorRef> grey(256);
+        for (int i = 0; i < 256; ++i)
+            grey[std::size_t(i)] = MakeColor(std::uint8_t(i), std::uint8_t(i), std::uint8_t(i));
+        return grey;
+    }();
+    return palette;
+}
+
+}  // namespace
+
+void TJPEGImage::LoadFromBytes(Bytes data)
+{
+    DecompressSession session;
+    if (!ReadHeader(session, data))
+        ThrowCaughtError(session.errors);
+    width_ = int(session.cinfo.image_width);
+    height_ = int(session.cinfo.image_height);
+    multipleScans_ = session.multipleScans;
+    data_ = std::move(data);
+}
+
+Bitmap TJPEGImage::Decode() const
+{
+    DecompressSession session;
+    if (!ReadHeader(session, data_))
+        ThrowCaughtError(session.errors);
+    jpeg_decompress_struct& cinfo = session.cinfo;
+    cinfo.dct_method = JDCT_FLOAT;
+    cinfo.do_block_smoothing = TRUE;
+    switch (cinfo.jpeg_color_space) {
+    case JCS_GRAYSCALE: cinfo.out_color_space = JCS_GRAYSCALE; break;
+    case JCS_CMYK:
+    case JCS_YCCK: cinfo.out_color_space = JCS_CMYK; break;
+    // Rows come out in the bitmap's own blue, green, red order. The library
+    // refuses colour spaces it cannot convert.
+    default: cinfo.out_color_space = JCS_EXT_BGR; break;
+    }
+
+    // The raster is sized, and refused when too large, before the library
+    // allocates its buffers in jpeg_start_decompress. That also bounds those
+    // buffers: a progressive file's coefficients take two bytes per sample,
+    // a few times the raster at most.
+    bool grey = cinfo.out_color_space == JCS_GRAYSCALE;
+    Bitmap bitmap(int(cinfo.image_width), int(cinfo.image_height),
+                  grey ? PixelFormat::Bits8 : PixelFormat::Bits24);
+    if (grey)
+        bitmap.SetPalette(GreyPalette());
+    std::vector<std::uint8_t> cmykRow;
+    if (cinfo.out_color_space == JCS_CMYK)
+        cmykRow.resize(std::size_t(cinfo.image_width) * 4);
+    if (!DecompressRows(session, bitmap, cmykRow.empty() ? nullptr : cmykRow.data()))
+        ThrowCaughtError(session.errors);
+    return bitmap;
+}
+
+}  // namespace tessolo

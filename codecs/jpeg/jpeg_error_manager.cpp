@@ -1,0 +1,42 @@
+#include "codecs/jpeg/jpeg_error_manager.h"
+
+#include "codecs/jpeg/jpeg_error.h"
+
+namespace tessolo {
+
+namespace {
+
+[[noreturn]] void JumpToGuard(j_common_ptr cinfo)
+{
+    std::longjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->jump, 1);
+}
+
+void DiscardMessage(j_common_ptr) {}
+
+void DiscardLeveledMessage(j_common_ptr, int) {}
+
+}  // namespace
+
+jpeg_error_mgr* InstallErrorManager(JpegErrorManager& manager)
+{
+    jpeg_std_error(&manager.library);
+    manager.library.error_exit = JumpToGuard;
+    manager.library.output_message = DiscardMessage;
+    // Warnings, corrupt-data warnings included, stay non-fatal, as the
+    // library treats them by default; they are simply not shown.
+    manager.library.emit_message = DiscardLeveledMessage;
+    return &manager.library;
+}
+
+void RaiseJpegError(j_common_ptr cinfo, int code)
+{
+    cinfo->err->msg_code = code;
+    cinfo->err->error_exit(cinfo);
+}
+
+void ThrowCaughtError(const JpegErrorManager& manager)
+{
+    throw JpegError(manager.library.msg_code);
+}
+
+}  // namespace tessolo

@@ -1,0 +1,19 @@
+// The JPEG entries of the build's format table.
+#pragma once
+
+#include "platform/bitmap.h"
+#include "platform/files.h"
+#include "settings/format_prefs.h"
+
+#include <string>
+
+namespace tessolo {
+
+// Reads and decodes a JPEG source file. Throws FileOpenError or JpegError.
+Bitmap LoadJpegSource(const std::string& path);
+
+// Compresses a sheet: quality = low byte of prefs.Quality, progressive
+// exactly when prefs.Progressive is non-zero.
+Bytes EncodeJpegSheet(const Bitmap& sheet, const TFormatPrefs& prefs);
+
+}  // namespace tessolo
