@@ -1,5 +1,6 @@
 #include "sprite/image_formats.h"
 
+#include "codecs/gif/gif_source.h"
 #include "codecs/jpeg/jpeg_format.h"
 #include "platform/bmp.h"
 #include "platform/error.h"
@@ -19,6 +20,7 @@ Bytes EncodeBmpSheet(const Bitmap& sheet, const TFormatPrefs& prefs)
 const ImageFormat kFormats[] = {
     {".jpg", 0, LoadJpegSource, EncodeJpegSheet},
     {".bmp", 3, LoadBmpFile, EncodeBmpSheet},
+    {".gif", 2, LoadGifSource, EncodeGifSheet},
 };
 
 const ImageFormat* FindOutput(int outputIndex)

@@ -1,4 +1,6 @@
 // End-to-end runs of tessolo-cli on folders of generated images.
+#include "codecs/gif/gif_source.h"
+#include "codecs/jpeg/jpeg_format.h"
 #include "platform/bmp.h"
 #include "platform/files.h"
 #include "support/testdata.h"
@@ -6,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <sys/wait.h>
 
@@ -104,6 +107,48 @@ TEST_F(Cli, NamedFilesAreTakenInTheGivenOrder)
     Bitmap sheet = LoadBmpFile(images / "pack.bmp");
     EXPECT_EQ(sheet.Width(), 11);
     EXPECT_EQ(sheet.Height(), 3);
+}
+
+TEST_F(Cli, WritesAJpegSheetByDefault)
+{
+    Add("red.bmp", 16, 32, MakeColor(255, 0, 0));
+    Add("blue.bmp", 16, 8, MakeColor(0, 0, 255));
+    Outcome run = Run(images.Path().string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    Bitmap sheet = LoadJpegSource(images / "sprite.jpg");
+    ASSERT_EQ(sheet.Width(), 37);
+    ASSERT_EQ(sheet.Height(), 32);
+    auto near = [](ColorRef a, ColorRef b) {
+        return std::abs(RedOf(a) - RedOf(b)) < 8 && std::abs(GreenOf(a) - GreenOf(b)) < 8 &&
+               std::abs(BlueOf(a) - BlueOf(b)) < 8;
+    };
+    // Sorted by name: blue first, then red.
+    EXPECT_TRUE(near(sheet.Pixel(4, 4), MakeColor(0, 0, 255)));
+    EXPECT_TRUE(near(sheet.Pixel(28, 4), MakeColor(255, 0, 0)));
+    EXPECT_TRUE(near(sheet.Pixel(4, 28), kWhite));
+}
+
+TEST_F(Cli, PacksAFolderOfGifsIntoAGifSheet)
+{
+    const ColorRef red = MakeColor(255, 0, 0), blue = MakeColor(51, 102, 153);
+    WriteFileReplacing(images / "a.gif", EncodeGifSheet(Solid(6, 4, red), kDefaultGIFprefs));
+    WriteFileReplacing(images / "b.GIF", EncodeGifSheet(Solid(3, 9, blue), kDefaultGIFprefs));
+    for (const char* coding : {"lzw", "rle"}) {
+        SCOPED_TRACE(coding);
+        Outcome run = Run(std::string("--type gif --layout vertical --vpad 1 --gif-compression ") +
+                          coding + " " + images.Path().string());
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(Slurp(images / "sprite.css"),
+                  ".sprite-a { background-position: 0px 0px }\r\n"
+                  ".sprite-b { background-position: 0px -5px }\r\n");
+        Bitmap sheet = LoadGifSource(images / "sprite.gif");
+        ASSERT_EQ(sheet.Width(), 6);
+        ASSERT_EQ(sheet.Height(), 14);
+        EXPECT_EQ(sheet.Pixel(5, 3), red);
+        EXPECT_EQ(sheet.Pixel(0, 4), kWhite);
+        EXPECT_EQ(sheet.Pixel(2, 13), blue);
+        EXPECT_EQ(sheet.Pixel(3, 13), kWhite);
+    }
 }
 
 TEST_F(Cli, ValidationMessagesGoToStandardError)

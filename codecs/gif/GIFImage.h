@@ -1,0 +1,239 @@
+// The GIF object model: an image holds a header (logical screen and global
+// colour map) and a list of frames; each frame holds its extensions, its
+// local colour map, its descriptor and one colour index per pixel.
+//
+// Reading:  TGIFImage image; GIFInputStream in(bytes); image.LoadFromStream(in);
+//           const Bitmap* first = image.GetBitmap();   // first frame on the screen
+// Writing:  image.Assign(bitmap); image.Compression = gcRLE; image.SaveToStream(out);
+#pragma once
+
+#include "codecs/gif/gif_colormap.h"
+#include "codecs/gif/gif_extensions.h"
+#include "codecs/gif/gif_item.h"
+#include "codecs/gif/gif_messages.h"
+#include "codecs/gif/gif_types.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tessolo {
+
+class TGIFHeader;
+class TGIFSubImage;
+
+class TGIFGlobalColorMap : public TGIFColorMap {
+public:
+    explicit TGIFGlobalColorMap(TGIFHeader& header) : header_(header) {}
+
+protected:
+    void Warning(TGIFSeverity severity, const std::string& message) override;
+    void BuildHistogram(TUsageCountArray& histogram) override;
+    void MapImages(const std::uint8_t* translation) override;
+    void Changed() override;
+
+private:
+    TGIFHeader& header_;
+};
+
+class TGIFLocalColorMap : public TGIFColorMap {
+public:
+    explicit TGIFLocalColorMap(TGIFSubImage& frame) : frame_(frame) {}
+
+protected:
+    void Warning(TGIFSeverity severity, const std::string& message) override;
+    void BuildHistogram(TUsageCountArray& histogram) override;
+    void MapImages(const std::uint8_t* translation) override;
+    void Changed() override;
+
+private:
+    TGIFSubImage& frame_;
+};
+
+class TGIFHeader : public TGIFItem {
+public:
+    explicit TGIFHeader(TGIFImage* image) : TGIFItem(image), ColorMap(*this) {}
+
+    TLogicalScreenDescriptor Descriptor;
+    TGIFGlobalColorMap ColorMap;
+
+    // gv89a when the global map is sorted or the aspect ratio is set.
+    TGIFVersion GetVersion() const override;
+    void SaveToStream(GIFOutputStream& stream) const override;
+    void LoadFromStream(GIFInputStream& stream) override;
+    void Assign(const TGIFHeader& source);
+    // Empties the global map and the screen size; background index and
+    // aspect ratio keep their values.
+    void Clear();
+    // Recomputes the packed byte from the maps of the whole image.
+    void Prepare();
+    int BackgroundColorIndex() const { return Descriptor.BackgroundColorIndex; }
+    void SetBackgroundColorIndex(int index);
+};
+
+using TGIFExtensionList = TGIFList<TGIFExtension>;
+
+class TGIFSubImage : public TGIFItem {
+public:
+    explicit TGIFSubImage(TGIFImage* image);
+    ~TGIFSubImage() override;
+
+    TGIFExtensionList Extensions;
+    TGIFLocalColorMap ColorMap;
+    TImageDescriptor Descriptor;
+
+    int Left() const { return Descriptor.Left; }
+    int Top() const { return Descriptor.Top; }
+    int Width() const { return Descriptor.Width; }
+    int Height() const { return Descriptor.Height; }
+    bool Interlaced() const { return Descriptor.PackedFields & 0x40; }
+    void SetInterlaced(bool interlaced);
+    // A change of size replaces the pixels with zeros and grows the logical
+    // screen to contain the frame (warning when the screen had a size).
+    void SetBounds(int left, int top, int width, int height);
+
+    // One colour index per pixel, rows top to bottom; empty without pixel data.
+    bool HasData() const { return hasData_; }
+    std::vector<std::uint8_t>& Data() { return data_; }
+    const std::vector<std::uint8_t>& Data() const { return data_; }
+
+    // The local map when it has entries, else the global map when that has
+    // entries, else the (empty) local map.
+    TGIFColorMap& ActiveColorMap();
+    bool Transparent() const { return transparent_; }
+    void SetTransparentFlag(bool transparent) { transparent_ = transparent; }
+    TGIFGraphicControlExtension* GraphicControlExtension() const { return gce_; }
+    void SetGraphicControlExtension(TGIFGraphicControlExtension* gce) { gce_ = gce; }
+    int TransparentColorIndex() const;
+
+    TGIFVersion GetVersion() const override;
+    void SaveToStream(GIFOutputStream& stream) const override;
+    void LoadFromStream(GIFInputStream& stream) override;
+    void Clear();
+    void Assign(const TGIFSubImage& source);
+    // Makes this frame from a bitmap: palette bitmaps keep their indices and
+    // colours, others are reduced with the image's settings.
+    void Assign(const Bitmap& bitmap);
+
+    // Pixel coding (Decompress reads through the block terminator).
+    void Decompress(GIFInputStream& stream);
+    void Compress(GIFOutputStream& stream) const;
+
+    // The frame as an 8-bit bitmap with its palette; null without pixel data.
+    const Bitmap* GetBitmap();
+    // 1 bit per pixel, set where the transparent index is; null when none.
+    const Bitmap* Mask() const { return mask_.get(); }
+    std::vector<ColorRef> GetPalette();
+    void FreeBitmap();
+
+private:
+    friend class TGIFLocalColorMap;
+    // Reads the extension at the stream (on its 0x21) through the class the
+    // registries choose for it.
+    std::unique_ptr<TGIFExtension> ReadExtension(GIFInputStream& stream);
+    void AllocateData(std::uint8_t fill);
+    void Prepare(TImageDescriptor& descriptor) const;
+    // Marks the pixels of the source's transparent colour with an added map
+    // entry and a transparent graphic control extension.
+    void ApplyTransparency(const Bitmap& source);
+    Bitmap RenderPlain();
+    Bitmap RenderDithered();
+
+    std::vector<std::uint8_t> data_;
+    bool hasData_ = false;
+    bool transparent_ = false;
+    bool needMask_ = true;
+    TGIFGraphicControlExtension* gce_ = nullptr;
+    std::unique_ptr<Bitmap> bitmap_;
+    std::unique_ptr<Bitmap> mask_;
+    std::optional<std::vector<ColorRef>> palette_;
+};
+
+class TGIFImageList : public TGIFList<TGIFSubImage> {
+public:
+    // Reads frames until the trailer, the end of the stream or an unknown block.
+    void LoadFromStream(GIFInputStream& stream, TGIFImage& parent);
+    void SaveToStream(GIFOutputStream& stream) const;
+};
+
+class TGIFTrailer : public TGIFItem {
+public:
+    using TGIFItem::TGIFItem;
+    void SaveToStream(GIFOutputStream& stream) const override;
+    // Warns when the next byte exists and is not the trailer.
+    void LoadFromStream(GIFInputStream& stream) override;
+};
+
+class TGIFImage {
+public:
+    TGIFImage();
+    ~TGIFImage();
+    TGIFImage(const TGIFImage&) = delete;
+    TGIFImage& operator=(const TGIFImage&) = delete;
+
+    TGIFHeader Header;
+    TGIFImageList Images;
+
+    TGIFDrawOptions DrawOptions = GIFImageDefaultDrawOptions;
+    TColorReduction ColorReduction = GIFImageDefaultColorReduction;
+    int ReductionBits = GIFImageDefaultColorReductionBits;
+    TDitherMode DitherMode = GIFImageDefaultDitherMode;
+    TGIFCompression Compression = GIFImageDefaultCompression;
+    int AnimationSpeed = GIFImageDefaultAnimationSpeed;
+    TGIFWarning OnWarning;
+    TGIFProgress OnProgress;
+    // Most bytes the pixels of all frames together may take; a frame beyond
+    // it is refused before anything is allocated.
+    std::size_t MaxPixelBytes = kMaxBitmapBytes;
+
+    // Replaces the content with the GIF at the stream's position. On failure
+    // the frames read so far stay and the stream returns to where it was.
+    void LoadFromStream(GIFInputStream& stream);
+    // "Unsupported GIF version" when there are no frames.
+    void SaveToStream(GIFOutputStream& stream) const;
+
+    void Clear();
+    void Assign(const TGIFImage& source);
+    // One frame made from the bitmap (see TGIFSubImage::Assign).
+    void Assign(const Bitmap& bitmap);
+    TGIFSubImage& Add(std::unique_ptr<TGIFSubImage> frame);
+    TGIFSubImage& Add(const Bitmap& bitmap);
+
+    bool GetEmpty() const { return Images.Count() == 0; }
+    int Width() const { return Header.Descriptor.ScreenWidth; }
+    int Height() const { return Header.Descriptor.ScreenHeight; }
+    // Refused when a frame would not fit the new size.
+    void SetWidth(int width);
+    void SetHeight(int height);
+    TGIFVersion GetVersion() const;
+    int GetColorResolution() const;
+    int GetBitsPerPixel() const;
+    // Grows the logical screen to contain every frame; never shrinks it.
+    void FixHeaderWidthHeight();
+    void Pack();
+    // Sorts every colour map by use and drops unused entries.
+    void OptimizeColorMaps();
+
+    // The first frame on the logical screen; null without frames.
+    const Bitmap* GetBitmap();
+    std::vector<ColorRef> GetPalette();
+    bool GetDoDither() const;
+
+    void Warning(const void* sender, TGIFSeverity severity, const std::string& message) const;
+    void Progress(TProgressStage stage, int percent, const char* message) const;
+    // Drops the rendered bitmap and palette after a change.
+    void Changed();
+    void ReleasePalette() { palette_.reset(); }
+
+    // Pixel bytes held by all frames; bounded by MaxPixelBytes.
+    void ReservePixels(std::size_t bytes);
+    void ReleasePixels(std::size_t bytes) { pixelBytes_ -= bytes; }
+
+private:
+    std::unique_ptr<Bitmap> bitmap_;
+    std::optional<std::vector<ColorRef>> palette_;
+    bool computingPalette_ = false;
+    std::size_t pixelBytes_ = 0;
+};
+
+}  // namespace tessolo

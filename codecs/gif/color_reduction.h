@@ -1,0 +1,152 @@
+// Reducing a true-colour bitmap to an 8-bit bitmap of at most 256 colours:
+// colour lookups (fixed palettes, greys, nearest match), dither engines with
+// and without error diffusion, and ReduceColors which drives them.
+#pragma once
+
+#include "codecs/gif/gif_types.h"
+
+#include <memory>
+#include <vector>
+
+namespace tessolo {
+
+class TColorLookup {
+public:
+    explicit TColorLookup(int colors) : colors_(colors) {}
+    virtual ~TColorLookup() = default;
+    int Colors() const { return colors_; }
+    // The palette index for a colour; r, g, b become that entry's colour.
+    virtual int Lookup(int& r, int& g, int& b) = 0;
+
+private:
+    int colors_;
+};
+
+// The web palette: level = (component + 3) div 51, index = r*36 + g*6 + b.
+class TNetscapeColorLookup : public TColorLookup {
+public:
+    TNetscapeColorLookup() : TColorLookup(216) {}
+    int Lookup(int& r, int& g, int& b) override;
+    static int Level(int component) { return (component + 3) / 51; }
+};
+
+// 256 greys: index = (77 r + 150 g + 29 b) >> 8.
+class TGrayScaleLookup : public TColorLookup {
+public:
+    TGrayScaleLookup() : TColorLookup(256) {}
+    int Lookup(int& r, int& g, int& b) override;
+};
+
+// Black below the weighted brightness 32513 (of 65280), else white.
+class TMonochromeLookup : public TColorLookup {
+public:
+    TMonochromeLookup() : TColorLookup(2) {}
+    int Lookup(int& r, int& g, int& b) override;
+};
+
+// The nearest entry of any palette (squared distance), with a one-entry cache.
+class TSlowColorLookup : public TColorLookup {
+public:
+    explicit TSlowColorLookup(const std::vector<ColorRef>& palette);
+    int Lookup(int& r, int& g, int& b) override;
+
+private:
+    std::vector<ColorRef> palette_;
+    ColorRef lastColor_ = 0;
+    int lastIndex_ = -1;
+};
+
+// Visits a row alternately left to right and right to left and maps each
+// pixel through the lookup. The base engine diffuses no error.
+class TDitherEngine {
+public:
+    TDitherEngine(int width, TColorLookup& lookup) : width_(width), lookup_(lookup) {}
+    virtual ~TDitherEngine() = default;
+    int Column() const { return column_; }
+    int Direction() const { return direction_; }
+    // The palette index for the pixel at the current column; moves on.
+    virtual int Dither(int r, int g, int b);
+    // Moves on without mapping a pixel.
+    virtual void Skip() { column_ += direction_; }
+    // Reverses the direction for the next row.
+    virtual void NextLine();
+
+protected:
+    int width_;
+    TColorLookup& lookup_;
+    int column_ = 0;
+    int direction_ = 1;
+};
+
+// One weight of an error-diffusion kernel: `row` rows below, `offset`
+// pixels ahead in the direction of travel.
+struct TDiffusionWeight {
+    int row;
+    int offset;
+    int weight;
+};
+
+class TErrorDiffusionDitherer : public TDitherEngine {
+public:
+    TErrorDiffusionDitherer(int width, TColorLookup& lookup, int divisor, std::vector<TDiffusionWeight> kernel);
+    int Dither(int r, int g, int b) override;
+    void Skip() override;
+    void NextLine() override;
+
+private:
+    int& Error(int channel, int row, int column);
+
+    int divisor_;
+    std::vector<TDiffusionWeight> kernel_;
+    int reach_ = 0;
+    int rows_ = 0;
+    // Per channel and kernel row, errors by absolute column plus the reach.
+    std::vector<int> errors_;
+};
+
+class TFloydSteinbergDitherer : public TErrorDiffusionDitherer {
+public:
+    TFloydSteinbergDitherer(int width, TColorLookup& lookup);
+};
+
+// The kernels two pixels wide on each side and up to three rows deep.
+class T5by3Ditherer : public TErrorDiffusionDitherer {
+protected:
+    using TErrorDiffusionDitherer::TErrorDiffusionDitherer;
+};
+
+class TStuckiDitherer : public T5by3Ditherer {
+public:
+    TStuckiDitherer(int width, TColorLookup& lookup);
+};
+
+class TSierraDitherer : public T5by3Ditherer {
+public:
+    TSierraDitherer(int width, TColorLookup& lookup);
+};
+
+class TJaJuNiDitherer : public T5by3Ditherer {
+public:
+    TJaJuNiDitherer(int width, TColorLookup& lookup);
+};
+
+class TSteveArcheDitherer : public TErrorDiffusionDitherer {
+public:
+    TSteveArcheDitherer(int width, TColorLookup& lookup);
+};
+
+class TBurkesDitherer : public TErrorDiffusionDitherer {
+public:
+    TBurkesDitherer(int width, TColorLookup& lookup);
+};
+
+// The engine for a dither mode; null for an unknown mode.
+std::unique_ptr<TDitherEngine> MakeDitherEngine(TDitherMode mode, int width, TColorLookup& lookup);
+
+// A new bitmap of `source` reduced by `method`: 8 bits with the method's
+// palette, or for rmNone a 24-bit copy. `palette` is used by rmPalette.
+// An unknown method or mode gives an empty bitmap.
+Bitmap ReduceColors(const Bitmap& source, TColorReduction method, TDitherMode mode, int reductionBits,
+                    const std::vector<ColorRef>* palette = nullptr);
+
+}  // namespace tessolo

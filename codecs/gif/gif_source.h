@@ -1,0 +1,27 @@
+// The GIF codec as the sprite build uses it: decoding a source file to a
+// bitmap and encoding a finished sheet.
+#pragma once
+
+#include "platform/bitmap.h"
+#include "platform/files.h"
+#include "settings/format_prefs.h"
+
+#include <span>
+#include <string>
+
+namespace tessolo {
+
+// The first frame of a GIF file on its logical screen, as the build draws
+// it: an 8-bit bitmap with the frame's colours when the frame covers the
+// screen, else a 24-bit white screen with the frame at its offset. Pixels of
+// the frame's transparent index are white, the colour of the sheet's
+// background. A GIF without frames gives an empty bitmap.
+Bitmap DecodeGifSource(std::span<const std::uint8_t> data);
+Bitmap LoadGifSource(const std::string& path);
+
+// The sheet as a one-frame GIF mapped onto the web palette; the low byte of
+// prefs.Quality picks the coding (1 RLE, anything else LZW). A 0 x 0 sheet
+// gives a valid GIF without frames: header, 0 x 0 screen and trailer.
+Bytes EncodeGifSheet(const Bitmap& sheet, const TFormatPrefs& prefs);
+
+}  // namespace tessolo

@@ -1,0 +1,79 @@
+#include "codecs/gif/gif_stream.h"
+
+#include "codecs/gif/gif_messages.h"
+
+#include <cstring>
+
+namespace tessolo {
+
+void GIFInputStream::Skip(std::ptrdiff_t delta)
+{
+    if (delta < 0)
+        pos_ = std::size_t(-delta) > pos_ ? 0 : pos_ - std::size_t(-delta);
+    else
+        pos_ += std::size_t(delta) < Remaining() ? std::size_t(delta) : Remaining();
+}
+
+std::size_t GIFInputStream::ReadSome(void* target, std::size_t count)
+{
+    std::size_t n = count < Remaining() ? count : Remaining();
+    if (n > 0)
+        std::memcpy(target, data_.data() + pos_, n);
+    pos_ += n;
+    return n;
+}
+
+bool GIFInputStream::ReadByte(std::uint8_t& value)
+{
+    if (AtEnd())
+        return false;
+    value = data_[pos_++];
+    return true;
+}
+
+void GIFInputStream::Read(void* target, std::size_t count)
+{
+    if (ReadSome(target, count) != count)
+        throw GIFException(gifmsg::sOutOfData);
+}
+
+std::uint8_t GIFInputStream::ReadU8()
+{
+    std::uint8_t v;
+    Read(&v, 1);
+    return v;
+}
+
+std::uint16_t GIFInputStream::ReadU16()
+{
+    std::uint8_t b[2];
+    Read(b, 2);
+    return std::uint16_t(b[0] | b[1] << 8);
+}
+
+std::uint32_t GIFInputStream::ReadU32()
+{
+    std::uint8_t b[4];
+    Read(b, 4);
+    return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
+}
+
+void GIFOutputStream::WriteU16(std::uint16_t value)
+{
+    out_.push_back(std::uint8_t(value));
+    out_.push_back(std::uint8_t(value >> 8));
+}
+
+void GIFOutputStream::WriteU32(std::uint32_t value)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        out_.push_back(std::uint8_t(value >> shift));
+}
+
+void GIFOutputStream::Write(const void* data, std::size_t count)
+{
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    out_.insert(out_.end(), bytes, bytes + count);
+}
+
+}  // namespace tessolo

@@ -1,0 +1,54 @@
+// Byte streams the GIF reader and writer work on: a bounded reader over
+// memory with the seek operations the format's look-ahead needs, and an
+// appending writer. Multi-byte values are little-endian.
+#pragma once
+
+#include "platform/files.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace tessolo {
+
+class GIFInputStream {
+public:
+    explicit GIFInputStream(std::span<const std::uint8_t> data) : data_(data) {}
+
+    std::size_t Position() const { return pos_; }
+    std::size_t Size() const { return data_.size(); }
+    std::size_t Remaining() const { return data_.size() - pos_; }
+    bool AtEnd() const { return pos_ >= data_.size(); }
+    // Moves to an absolute position, clamped to the end.
+    void Seek(std::size_t position) { pos_ = position < data_.size() ? position : data_.size(); }
+    // Moves by `delta` bytes, clamped to the stream's bounds.
+    void Skip(std::ptrdiff_t delta);
+
+    // Reads up to `count` bytes; returns how many arrived.
+    std::size_t ReadSome(void* target, std::size_t count);
+    // Reads one byte; false at the end of the stream.
+    bool ReadByte(std::uint8_t& value);
+    // Checked reads: fewer bytes than asked raise "Premature end of data".
+    void Read(void* target, std::size_t count);
+    std::uint8_t ReadU8();
+    std::uint16_t ReadU16();
+    std::uint32_t ReadU32();
+
+private:
+    std::span<const std::uint8_t> data_;
+    std::size_t pos_ = 0;
+};
+
+class GIFOutputStream {
+public:
+    explicit GIFOutputStream(Bytes& target) : out_(target) {}
+    void WriteByte(std::uint8_t value) { out_.push_back(value); }
+    void WriteU16(std::uint16_t value);
+    void WriteU32(std::uint32_t value);
+    void Write(const void* data, std::size_t count);
+
+private:
+    Bytes& out_;
+};
+
+}  // namespace tessolo
