@@ -2,6 +2,7 @@
 
 #include "codecs/gif/gif_source.h"
 #include "codecs/jpeg/jpeg_format.h"
+#include "codecs/png/png_sheet.h"
 #include "platform/bmp.h"
 #include "platform/error.h"
 
@@ -20,6 +21,7 @@ Bytes EncodeBmpSheet(const Bitmap& sheet, const TFormatPrefs& prefs)
 const ImageFormat kFormats[] = {
     {".jpg", 0, LoadJpegSource, EncodeJpegSheet},
     {".bmp", 3, LoadBmpFile, EncodeBmpSheet},
+    {".png", 1, LoadPngSource, EncodePngSheet},
     {".gif", 2, LoadGifSource, EncodeGifSheet},
 };
 

@@ -30,14 +30,8 @@ const std::vector<ColorRef>& GrayPalette4()
 
 const std::vector<ColorRef>& WebPalette()
 {
-    static const std::vector<ColorRef> table = [] {
-        std::vector<ColorRef> t;
-        for (int r = 0; r < 6; ++r)
-            for (int g = 0; g < 6; ++g)
-                for (int b = 0; b < 6; ++b)
-                    t.push_back(MakeColor(std::uint8_t(51 * r), std::uint8_t(51 * g), std::uint8_t(51 * b)));
-        return t;
-    }();
+    // The 6 x 6 x 6 colour cube that opens the 256-colour table.
+    static const std::vector<ColorRef> table(Palette256().begin(), Palette256().begin() + 216);
     return table;
 }
 

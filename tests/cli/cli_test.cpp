@@ -1,8 +1,10 @@
 // End-to-end runs of tessolo-cli on folders of generated images.
 #include "codecs/gif/gif_source.h"
 #include "codecs/jpeg/jpeg_format.h"
+#include "codecs/png/png_sheet.h"
 #include "platform/bmp.h"
 #include "platform/files.h"
+#include "support/images.h"
 #include "support/testdata.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +13,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sys/wait.h>
+#include <zlib.h>
 
 namespace tessolo {
 namespace {
+
+using test::Solid;
 
 struct Outcome {
     int status;
@@ -37,13 +42,37 @@ Outcome RunCli(const test::TempDir& scratch, const std::string& args)
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
 }
 
-Bitmap Solid(int w, int h, ColorRef color)
+void AppendChunk(Bytes& png, const char* type, const Bytes& data)
 {
-    Bitmap b(w, h);
-    for (int y = 0; y < h; ++y)
+    auto be32 = [&png](uLong v) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            png.push_back(std::uint8_t(v >> shift));
+    };
+    be32(data.size());
+    std::size_t start = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    be32(crc32(0, png.data() + start, uInt(png.size() - start)));
+}
+
+// A PNG file of one colour with an alpha channel (colour type 6).
+Bytes RgbaPng(int w, int h, std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a)
+{
+    Bytes raw;
+    for (int y = 0; y < h; ++y) {
+        raw.push_back(0);
         for (int x = 0; x < w; ++x)
-            b.SetPixel(x, y, color);
-    return b;
+            raw.insert(raw.end(), {r, g, b, a});
+    }
+    Bytes packed(compressBound(uLong(raw.size())));
+    uLongf packedSize = uLongf(packed.size());
+    compress(packed.data(), &packedSize, raw.data(), uLong(raw.size()));
+    packed.resize(packedSize);
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    AppendChunk(png, "IHDR", {0, 0, 0, std::uint8_t(w), 0, 0, 0, std::uint8_t(h), 8, 6, 0, 0, 0});
+    AppendChunk(png, "IDAT", packed);
+    AppendChunk(png, "IEND", {});
+    return png;
 }
 
 class Cli : public ::testing::Test {
@@ -148,6 +177,31 @@ TEST_F(Cli, PacksAFolderOfGifsIntoAGifSheet)
         EXPECT_EQ(sheet.Pixel(0, 4), kWhite);
         EXPECT_EQ(sheet.Pixel(2, 13), blue);
         EXPECT_EQ(sheet.Pixel(3, 13), kWhite);
+    }
+}
+
+TEST_F(Cli, PacksTransparentPngsOverWhiteIntoAPngSheet)
+{
+    WriteFileReplacing(images / "glass.png", RgbaPng(8, 8, 255, 0, 0, 128));
+    WriteFileReplacing(images / "hole.png", RgbaPng(4, 4, 0, 0, 0, 0));
+    Add("solid.bmp", 4, 4, MakeColor(0, 0, 255));
+    for (const char* options : {"--png-level 0", "--png-level 9 --png-interlace"}) {
+        SCOPED_TRACE(options);
+        Outcome run = Run(std::string("--type png --hpad 0 ") + options + " " + images.Path().string());
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(Slurp(images / "sprite.css"),
+                  ".sprite-glass { background-position: 0px 0px }\r\n"
+                  ".sprite-hole { background-position: -8px 0px }\r\n"
+                  ".sprite-solid { background-position: -12px 0px }\r\n");
+        Bitmap sheet = LoadPngSource(images / "sprite.png");
+        ASSERT_EQ(sheet.Width(), 16);
+        ASSERT_EQ(sheet.Height(), 8);
+        ColorRef glass = sheet.Pixel(3, 3);
+        EXPECT_EQ(RedOf(glass), 255);
+        EXPECT_NEAR(GreenOf(glass), 127, 1);
+        EXPECT_NEAR(BlueOf(glass), 127, 1);
+        EXPECT_EQ(sheet.Pixel(9, 2), kWhite) << "a fully transparent source shows the sheet's white";
+        EXPECT_EQ(sheet.Pixel(13, 2), MakeColor(0, 0, 255));
     }
 }
 

@@ -191,18 +191,13 @@ TEST(GifRender, ConformanceFirstFrames)
             ASSERT_EQ(bitmap.Width(), width);
             ASSERT_EQ(bitmap.Height(), height);
         }
-        int compared = 0;
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
                 const std::uint8_t* p = &rgba[std::size_t(4 * (y * width + x))];
                 ASSERT_TRUE(p[3] == 0 || p[3] == 255) << "only bit transparency in GIF";
-                ++compared;
                 ColorRef expected = p[3] == 0 ? kWhite : MakeColor(p[0], p[1], p[2]);
                 ASSERT_EQ(bitmap.Pixel(x, y), expected) << x << "," << y;
             }
-        // The out-of-bounds file's first frame lies wholly outside the screen.
-        if (!outOfBounds)
-            EXPECT_GT(compared, 0);
     }
     EXPECT_EQ(files, 13);
 }

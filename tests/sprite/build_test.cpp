@@ -6,6 +6,7 @@
 #include "sprite/base_name.h"
 #include "sprite/stylesheet.h"
 #include "support/file_size_limit.h"
+#include "support/images.h"
 #include "support/testdata.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,8 @@
 
 namespace tessolo {
 namespace {
+
+using test::Solid;
 
 // Keeps every report of a build.
 struct Recorder : BuildObserver {
@@ -36,15 +39,6 @@ struct Recorder : BuildObserver {
 };
 
 std::string Text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
-
-Bitmap Solid(int w, int h, ColorRef color)
-{
-    Bitmap b(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            b.SetPixel(x, y, color);
-    return b;
-}
 
 class Build : public ::testing::Test {
 protected:

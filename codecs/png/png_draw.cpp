@@ -1,0 +1,207 @@
+#include "codecs/png/pngimage.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tessolo {
+
+namespace {
+
+// Source coordinate of destination offset `d` when `size` destination pixels
+// show `source` image pixels.
+int MapCoordinate(int d, int size, int source)
+{
+    if (size == source)
+        return d;
+    int s = int(double(d) / (double(size) / double(source)));
+    return std::clamp(s, 0, source - 1);
+}
+
+int PaletteIndexAt(const std::uint8_t* row, int x, int bits)
+{
+    switch (bits) {
+    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4: return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
+    default: return row[x];
+    }
+}
+
+// Blends one channel: (a * s + (255 - a) * d + 255) div 256.
+inline std::uint8_t Blend(unsigned a, unsigned s, unsigned d)
+{
+    return std::uint8_t((a * s + (255 - a) * d + 255) >> 8);
+}
+
+inline void BlendPixel(unsigned a, ColorRef source, std::uint8_t* bgr)
+{
+    bgr[0] = Blend(a, BlueOf(source), bgr[0]);
+    bgr[1] = Blend(a, GreenOf(source), bgr[1]);
+    bgr[2] = Blend(a, RedOf(source), bgr[2]);
+}
+
+inline void PutPixel(ColorRef color, std::uint8_t* bgr)
+{
+    bgr[0] = BlueOf(color);
+    bgr[1] = GreenOf(color);
+    bgr[2] = RedOf(color);
+}
+
+// Normalises `rect` and calls paint(sx, sy, bgr) for every pixel of it that
+// lies on the canvas, with the image pixel it shows and the canvas pixel as
+// blue, green, red bytes that paint may change.
+template <class Paint>
+void PaintRect(Bitmap& canvas, PngRect rect, const TChunkIHDR& image, Paint&& paint)
+{
+    if (rect.Left > rect.Right)
+        std::swap(rect.Left, rect.Right);
+    if (rect.Top > rect.Bottom)
+        std::swap(rect.Top, rect.Bottom);
+    int w = rect.Right - rect.Left, h = rect.Bottom - rect.Top;
+    if (w == 0 || h == 0 || image.Width() == 0 || image.Height() == 0)
+        return;
+    int x0 = std::max(rect.Left, 0), x1 = std::min(rect.Right, canvas.Width());
+    int y0 = std::max(rect.Top, 0), y1 = std::min(rect.Bottom, canvas.Height());
+    if (x0 >= x1 || y0 >= y1)
+        return;
+    std::vector<int> columns(std::size_t(x1 - x0));
+    for (int x = x0; x < x1; ++x)
+        columns[std::size_t(x - x0)] = MapCoordinate(x - rect.Left, w, image.Width());
+    bool direct = canvas.Format() == PixelFormat::Bits24;
+    for (int y = y0; y < y1; ++y) {
+        int sy = MapCoordinate(y - rect.Top, h, image.Height());
+        std::uint8_t* target = canvas.ScanLine(y);
+        for (int x = x0; x < x1; ++x) {
+            int sx = columns[std::size_t(x - x0)];
+            if (direct) {
+                paint(sx, sy, target + 3 * std::size_t(x));
+                continue;
+            }
+            ColorRef old = canvas.Pixel(x, y);
+            std::uint8_t bgr[3] = {BlueOf(old), GreenOf(old), RedOf(old)};
+            paint(sx, sy, bgr);
+            ColorRef now = MakeColor(bgr[2], bgr[1], bgr[0]);
+            if (now != old)
+                canvas.SetPixel(x, y, now);
+        }
+    }
+}
+
+// Colour of image pixel (sx, sy) from the raster and its colour table.
+inline ColorRef SourceColor(const TChunkIHDR& image, int sx, int sy)
+{
+    const std::uint8_t* row = image.Scanline(sy);
+    if (image.HasPalette())
+        return image.ColorTable[std::size_t(PaletteIndexAt(row, sx, image.BitsPerPixel()))];
+    const std::uint8_t* bgr = row + 3 * std::size_t(sx);
+    return MakeColor(bgr[2], bgr[1], bgr[0]);
+}
+
+}  // namespace
+
+void TPNGObject::Draw(Bitmap& canvas, PngRect rect) const
+{
+    if (GetEmpty() || !HeaderPresent())
+        return;
+    const TChunkIHDR& image = Header();
+    switch (GetTransparencyMode()) {
+    case TPNGTransparencyMode::ptmPartial: DrawPartialTrans(canvas, rect); break;
+    case TPNGTransparencyMode::ptmBit: {
+        ColorRef clear = GetTransparentColor();
+        PaintRect(canvas, rect, image, [&](int sx, int sy, std::uint8_t* bgr) {
+            ColorRef c = SourceColor(image, sx, sy);
+            if (c != clear)
+                PutPixel(c, bgr);
+        });
+        break;
+    }
+    case TPNGTransparencyMode::ptmNone:
+        PaintRect(canvas, rect, image,
+                  [&](int sx, int sy, std::uint8_t* bgr) { PutPixel(SourceColor(image, sx, sy), bgr); });
+        break;
+    }
+}
+
+void TPNGObject::DrawPartialTrans(Bitmap& canvas, PngRect rect) const
+{
+    const TChunkIHDR& image = Header();
+    switch (image.IHDRData.ColorType) {
+    case kColorRGBAlpha:
+        PaintRect(canvas, rect, image, [&](int sx, int sy, std::uint8_t* bgr) {
+            unsigned a = image.AlphaScanline(sy)[sx];
+            if (a == 0)
+                return;
+            const std::uint8_t* s = image.Scanline(sy) + 3 * std::size_t(sx);
+            if (a == 255) {
+                std::memcpy(bgr, s, 3);
+                return;
+            }
+            bgr[0] = Blend(a, s[0], bgr[0]);
+            bgr[1] = Blend(a, s[1], bgr[1]);
+            bgr[2] = Blend(a, s[2], bgr[2]);
+        });
+        break;
+    case kColorGrayscaleAlpha:
+        // The gray shown is the ramp entry, which carries the gamma table.
+        PaintRect(canvas, rect, image, [&](int sx, int sy, std::uint8_t* bgr) {
+            BlendPixel(image.AlphaScanline(sy)[sx], image.ColorTable[image.Scanline(sy)[sx]], bgr);
+        });
+        break;
+    case kColorPalette: {
+        const TChunktRNS* trns = Chunks.FindChunk<TChunktRNS>();
+        const TChunkPLTE* plte = Chunks.FindChunk<TChunkPLTE>();
+        int entries = plte ? plte->Count() : 0;
+        int bits = image.BitsPerPixel();
+        // An index without a palette entry fails the whole drawing before
+        // any pixel of the canvas changes.
+        int highest = 0;
+        for (int y = 0; y < image.Height(); ++y)
+            for (int x = 0; x < image.Width(); ++x)
+                highest = std::max(highest, PaletteIndexAt(image.Scanline(y), x, bits));
+        if (highest >= entries)
+            throw EPngError(kPngNoPaletteEntryText);
+        PaintRect(canvas, rect, image, [&](int sx, int sy, std::uint8_t* bgr) {
+            int index = PaletteIndexAt(image.Scanline(sy), sx, bits);
+            unsigned a = trns && std::uint32_t(index) < trns->DataSize() ? trns->PaletteValues[std::size_t(index)] : 255;
+            BlendPixel(a, plte->GetPaletteItem(index), bgr);
+        });
+        break;
+    }
+    default: break;
+    }
+}
+
+void TPNGObject::AssignTo(Bitmap& destination) const
+{
+    const TChunkIHDR& image = Header();
+    TPNGTransparencyMode mode = GetTransparencyMode();
+    int depth = image.IHDRData.BitDepth;
+    PixelFormat format = PixelFormat::Bits24;
+    if (mode != TPNGTransparencyMode::ptmPartial) {
+        if (depth == 1)
+            format = PixelFormat::Bits1;
+        else if (depth == 2 || depth == 4)
+            format = PixelFormat::Bits4;
+        else if (image.IHDRData.ColorType == kColorPalette)
+            format = PixelFormat::Bits8;
+    }
+    // Always a fresh white bitmap: what the image leaves uncovered must not
+    // show an earlier picture.
+    Bitmap result(image.Width(), image.Height(), format);
+    if (HasPalette(format)) {
+        // The raster has exactly this format: take its indices and colours.
+        int entries = 1 << BitsPerPixel(format);
+        result.SetPalette(std::vector<ColorRef>(image.ColorTable.begin(), image.ColorTable.begin() + entries));
+        std::size_t bytes = RowBytes(image.Width(), format);
+        for (int y = 0; y < image.Height(); ++y)
+            std::memcpy(result.ScanLine(y), image.Scanline(y), bytes);
+    } else {
+        Draw(result, {0, 0, image.Width(), image.Height()});
+    }
+    if (mode == TPNGTransparencyMode::ptmBit) {
+        result.Transparent = true;
+        result.TransparentColor = GetTransparentColor();
+    }
+    destination = std::move(result);
+}
+
+}  // namespace tessolo

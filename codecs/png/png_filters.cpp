@@ -1,0 +1,91 @@
+#include "codecs/png/png_filters.h"
+
+#include <cstdlib>
+
+namespace tessolo {
+
+namespace {
+
+inline std::uint8_t Paeth(int left, int above, int upperLeft)
+{
+    int p = left + above - upperLeft;
+    int pa = std::abs(p - left), pb = std::abs(p - above), pc = std::abs(p - upperLeft);
+    if (pa <= pb && pa <= pc)
+        return std::uint8_t(left);
+    return std::uint8_t(pb <= pc ? above : upperLeft);
+}
+
+}  // namespace
+
+void UnfilterRow(int filterType, std::uint8_t* row, const std::uint8_t* previous, std::size_t size,
+                 int offset)
+{
+    std::size_t p = std::size_t(offset) < size ? std::size_t(offset) : size;
+    switch (filterType) {
+    case pfSub:
+        for (std::size_t i = p; i < size; ++i)
+            row[i] = std::uint8_t(row[i] + row[i - p]);
+        break;
+    case pfUp:
+        for (std::size_t i = 0; i < size; ++i)
+            row[i] = std::uint8_t(row[i] + previous[i]);
+        break;
+    case pfAverage:
+        for (std::size_t i = 0; i < p; ++i)
+            row[i] = std::uint8_t(row[i] + previous[i] / 2);
+        for (std::size_t i = p; i < size; ++i)
+            row[i] = std::uint8_t(row[i] + (row[i - p] + previous[i]) / 2);
+        break;
+    case pfPaeth:
+        for (std::size_t i = 0; i < p; ++i)
+            row[i] = std::uint8_t(row[i] + previous[i]);
+        for (std::size_t i = p; i < size; ++i)
+            row[i] = std::uint8_t(row[i] + Paeth(row[i - p], previous[i], previous[i - p]));
+        break;
+    default: break;
+    }
+}
+
+void ApplyFilter(TFilter filter, const std::uint8_t* raw, const std::uint8_t* previous, std::uint8_t* out,
+                 std::size_t size, int offset)
+{
+    std::size_t p = std::size_t(offset) < size ? std::size_t(offset) : size;
+    switch (filter) {
+    case pfNone:
+        for (std::size_t i = 0; i < size; ++i)
+            out[i] = raw[i];
+        break;
+    case pfSub:
+        for (std::size_t i = 0; i < p; ++i)
+            out[i] = raw[i];
+        for (std::size_t i = p; i < size; ++i)
+            out[i] = std::uint8_t(raw[i] - raw[i - p]);
+        break;
+    case pfUp:
+        for (std::size_t i = 0; i < size; ++i)
+            out[i] = std::uint8_t(raw[i] - previous[i]);
+        break;
+    case pfAverage:
+        for (std::size_t i = 0; i < p; ++i)
+            out[i] = std::uint8_t(raw[i] - previous[i] / 2);
+        for (std::size_t i = p; i < size; ++i)
+            out[i] = std::uint8_t(raw[i] - (raw[i - p] + previous[i]) / 2);
+        break;
+    case pfPaeth:
+        for (std::size_t i = 0; i < p; ++i)
+            out[i] = std::uint8_t(raw[i] - previous[i]);
+        for (std::size_t i = p; i < size; ++i)
+            out[i] = std::uint8_t(raw[i] - Paeth(raw[i - p], previous[i], previous[i - p]));
+        break;
+    }
+}
+
+int FilterScore(const std::uint8_t* row, std::size_t size)
+{
+    int score = 0;
+    for (std::size_t k = 2; k < size; ++k)
+        score += row[k] == row[k - 1] || row[k] == row[k - 2];
+    return score;
+}
+
+}  // namespace tessolo

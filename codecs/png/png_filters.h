@@ -1,0 +1,26 @@
+// The five row filters: removing them when decoding, applying them and
+// scoring their output when encoding. `offset` is the number of bytes per
+// complete pixel (at least 1); bytes left of the row and the previous row of
+// the first row count as 0.
+#pragma once
+
+#include "codecs/png/png_types.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tessolo {
+
+// Reconstructs `row` in place. Types above 4 leave the row as it is.
+void UnfilterRow(int filterType, std::uint8_t* row, const std::uint8_t* previous, std::size_t size,
+                 int offset);
+
+// Writes the output of `filter` for `raw` into `out`.
+void ApplyFilter(TFilter filter, const std::uint8_t* raw, const std::uint8_t* previous, std::uint8_t* out,
+                 std::size_t size, int offset);
+
+// The number of positions k >= 2 at which byte k repeats byte k - 1 or k - 2;
+// the encoder prefers the filter whose output repeats most.
+int FilterScore(const std::uint8_t* row, std::size_t size);
+
+}  // namespace tessolo

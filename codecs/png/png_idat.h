@@ -1,0 +1,39 @@
+// The image data chunk. Reading inflates the whole run of consecutive IDAT
+// chunks into the header's image; writing deflates the image into as many
+// IDAT chunks as the compressed stream needs.
+#pragma once
+
+#include "codecs/png/png_chunk.h"
+
+namespace tessolo {
+
+class TChunkIDAT : public TChunk {
+public:
+    using TChunk::TChunk;
+    static const TChunkClass kClass;
+    const TChunkClass& Class() const override { return kClass; }
+
+    bool LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size) override;
+    bool SaveToStream(Bytes& stream) override;
+};
+
+// Bytes of a filtered row of `pixels` pixels, without the filter-type byte.
+std::size_t RowBytesFor(int colorType, int bitDepth, std::size_t pixels);
+// Bytes per complete pixel for the filters; at least 1.
+int PixelOffsetFor(int colorType, int bitDepth);
+
+// The seven passes of Adam7 interlacing.
+struct Adam7Pass {
+    int firstRow, firstColumn, rowStep, columnStep;
+};
+constexpr Adam7Pass kAdam7[7] = {
+    {0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2, 4, 4}, {2, 0, 4, 2}, {0, 1, 2, 2}, {1, 0, 2, 1},
+};
+inline std::size_t PassColumns(const Adam7Pass& pass, int width)
+{
+    return width > pass.firstColumn
+               ? std::size_t(width - pass.firstColumn + pass.columnStep - 1) / std::size_t(pass.columnStep)
+               : 0;
+}
+
+}  // namespace tessolo

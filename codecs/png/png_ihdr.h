@@ -1,0 +1,120 @@
+// The header chunk and the decoded image it owns.
+//
+// Storage by colour type and depth (samples above 8 bits keep their high
+// byte in the raster and their low byte in the extra plane):
+//   0 grayscale   1, 4, 8 bits: the sample, raster of that depth, gray ramp
+//                 2 bits: 5 x sample in a 4-bit raster, ramp of 16
+//                 16 bits: high byte in an 8-bit raster, ramp of 256
+//   2 RGB         blue, green, red through the gamma table, 24 bits
+//   3 palette     the index; 2-bit indices widened to a 4-bit raster
+//   4 gray+alpha  the gray sample in an 8-bit raster, ramp of 256, alpha plane
+//   6 RGB+alpha   as RGB, plus the alpha plane
+// Raster rows are stored bottom-up with a stride padded to 4 bytes; the
+// alpha plane (one byte per pixel) top-down.
+#pragma once
+
+#include "codecs/png/png_chunk.h"
+#include "platform/bitmap.h"
+
+#include <array>
+#include <cstdlib>
+
+namespace tessolo {
+
+struct TIHDRData {
+    std::uint32_t Width = 0;
+    std::uint32_t Height = 0;
+    std::uint8_t BitDepth = 0;
+    std::uint8_t ColorType = 0;
+    std::uint8_t CompressionMethod = 0;
+    std::uint8_t FilterMethod = 0;
+    std::uint8_t InterlaceMethod = 0;
+};
+
+// Zero-filled memory whose pages are only touched when written, so an image
+// that a damaged file never fills costs little.
+class ZeroedBuffer {
+public:
+    ZeroedBuffer() = default;
+    explicit ZeroedBuffer(std::size_t size);
+    std::uint8_t* Data() const { return data_.get(); }
+    std::size_t Size() const { return size_; }
+    bool Empty() const { return size_ == 0; }
+
+private:
+    struct Free {
+        void operator()(std::uint8_t* p) const { std::free(p); }
+    };
+    std::unique_ptr<std::uint8_t, Free> data_;
+    std::size_t size_ = 0;
+};
+
+// Raster bits per pixel for a colour type and depth; 0 when the pair has no
+// storage class.
+int RasterBitsPerPixel(int colorType, int bitDepth);
+
+class TChunkIHDR : public TChunk {
+public:
+    using TChunk::TChunk;
+    static const TChunkClass kClass;
+    const TChunkClass& Class() const override { return kClass; }
+
+    void Assign(const TChunk& source) override;
+    bool LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size) override;
+    bool SaveToStream(Bytes& stream) override;
+
+    // Allocates a zeroed image for IHDRData, with its initial palette.
+    void PrepareImageData();
+    void FreeImageData();
+    // A gray ramp of 2^bits entries through the owner's gamma table.
+    std::vector<ColorRef> CreateGrayscalePalette(int bits) const;
+    // Copies up to 256 entries into the colour table.
+    void PaletteToDIB(const std::vector<ColorRef>& palette);
+    // Keeps the top-left part; new pixels are zero with opaque alpha.
+    void Resize(int width, int height);
+    // Turns colour type 0 or 2 into 4 or 6 with an opaque alpha plane (gray
+    // below 8 bits is widened to 8), or 4 or 6 back into 0 or 2.
+    void SetAlphaPlane(bool present);
+
+    TIHDRData IHDRData;
+
+    bool HasPalette() const { return hasPalette_; }
+    int BitsPerPixel() const { return bitsPerPixel_; }
+    std::size_t Stride() const { return stride_; }
+    int Width() const { return int(IHDRData.Width); }
+    int Height() const { return int(IHDRData.Height); }
+
+    std::uint8_t* Scanline(int y) const
+    {
+        return raster_.Data() + std::size_t(Height() - 1 - y) * stride_;
+    }
+    std::uint8_t* ExtraScanline(int y) const
+    {
+        return extra_.Empty() ? nullptr : extra_.Data() + std::size_t(Height() - 1 - y) * stride_;
+    }
+    std::uint8_t* AlphaScanline(int y) const
+    {
+        return alpha_.Empty() ? nullptr : alpha_.Data() + std::size_t(y) * std::size_t(Width());
+    }
+    bool HasAlpha() const { return !alpha_.Empty(); }
+
+    // The raster's colour table (palette-based images) and how many entries
+    // of it are in use.
+    std::array<ColorRef, 256> ColorTable{};
+    int ColorTableUsed = 0;
+    // The image palette: what PLTE writes and the alpha drawer reads.
+    std::vector<ColorRef> ImagePalette;
+
+private:
+    void CheckStorable() const;
+    void WidenGrayToEightBits();
+
+    bool hasPalette_ = false;
+    int bitsPerPixel_ = 0;
+    std::size_t stride_ = 0;
+    ZeroedBuffer raster_;
+    ZeroedBuffer extra_;
+    ZeroedBuffer alpha_;
+};
+
+}  // namespace tessolo

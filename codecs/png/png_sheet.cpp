@@ -1,0 +1,31 @@
+#include "codecs/png/png_sheet.h"
+
+#include "codecs/png/pngimage.h"
+
+#include <algorithm>
+
+namespace tessolo {
+
+Bitmap LoadPngSource(const std::string& path)
+{
+    TPNGObject png;
+    png.LoadFromFile(path);
+    Bitmap picture(png.GetWidth(), png.GetHeight(), PixelFormat::Bits24);
+    png.Draw(picture, {0, 0, png.GetWidth(), png.GetHeight()});
+    return picture;
+}
+
+Bytes EncodePngSheet(const Bitmap& sheet, const TFormatPrefs& prefs)
+{
+    if (sheet.Empty())
+        return {};
+    TPNGObject png;
+    png.Assign(sheet);
+    png.CompressionLevel = std::min(LowByte(prefs.Quality), 9);
+    png.InterlaceMethod = LowByte(prefs.Progressive) != 0 ? TInterlaceMethod::imAdam7 : TInterlaceMethod::imNone;
+    Bytes file;
+    png.SaveToStream(file);
+    return file;
+}
+
+}  // namespace tessolo

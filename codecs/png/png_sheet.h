@@ -1,0 +1,22 @@
+// The PNG codec's entry points for the sprite build.
+#pragma once
+
+#include "platform/bitmap.h"
+#include "platform/files.h"
+#include "settings/format_prefs.h"
+
+#include <string>
+
+namespace tessolo {
+
+// Reads and decodes a PNG source and renders it onto a fresh white 24-bit
+// bitmap of its size: alpha is blended over white and colours made
+// transparent by tRNS show white. Throws the codec's errors.
+Bitmap LoadPngSource(const std::string& path);
+
+// Encodes a sheet: zlib level = low byte of Quality (values above 9 are
+// taken as 9), Adam7 interlacing when the low byte of Progressive is not 0.
+// A sheet without pixels has no PNG form: the result is empty.
+Bytes EncodePngSheet(const Bitmap& sheet, const TFormatPrefs& prefs);
+
+}  // namespace tessolo

@@ -1,0 +1,245 @@
+#include "codecs/png/pngimage.h"
+
+#include <cstring>
+
+namespace tessolo {
+
+const std::uint8_t kPngSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+
+namespace {
+
+bool IsType(const std::uint8_t* type, const char* name) { return std::memcmp(type, name, 4) == 0; }
+
+// Bit 5 of the first type letter (lower case) marks an ancillary chunk.
+bool IsCritical(const TChunkName& name) { return (std::uint8_t(name[0]) & 0x20) == 0; }
+
+}  // namespace
+
+TPNGObject::TPNGObject() = default;
+
+TPNGObject::TPNGObject(int colorType, int bitDepth, int width, int height)
+{
+    // Only pairs the image can be stored as; a 2-bit depth is held as 4.
+    if (RasterBitsPerPixel(colorType, bitDepth) == 0)
+        throw EPNGInvalidSpec();
+    if (bitDepth == 2)
+        bitDepth = 4;
+    Gamma = IdentityGamma();
+    InverseGamma = IdentityGamma();
+    BeingCreated = true;
+    try {
+        Chunks.Add<TChunkIEND>();
+        TChunkIHDR& header = Chunks.Add<TChunkIHDR>();
+        header.IHDRData.Width = std::uint32_t(std::max(width, 0));
+        header.IHDRData.Height = std::uint32_t(std::max(height, 0));
+        header.IHDRData.BitDepth = std::uint8_t(bitDepth);
+        header.IHDRData.ColorType = std::uint8_t(colorType);
+        header.PrepareImageData();
+        // Only palette images may carry a palette chunk.
+        if (colorType == kColorPalette)
+            Chunks.Add<TChunkPLTE>().SetCount(std::min(1 << bitDepth, 256));
+        Chunks.Add<TChunkIDAT>();
+    } catch (...) {
+        BeingCreated = false;
+        throw;
+    }
+    BeingCreated = false;
+}
+
+void TPNGObject::LoadFromStream(std::span<const std::uint8_t> file)
+{
+    ClearChunks();
+    PngReader stream(file);
+    std::uint8_t signature[8];
+    if (stream.Read(signature, 8) < 8 || std::memcmp(signature, kPngSignature, 8) != 0)
+        throw EPNGInvalidFileHeader();
+    bool hasImageData = false;
+    for (;;) {
+        std::uint8_t head[8];
+        if (stream.Read(head, 8) < 8)
+            throw EPngUnexpectedEnd();
+        std::uint32_t length = GetBigEndian32(head);
+        const std::uint8_t* type = head + 4;
+        if (Chunks.Count() == 0 && !IsType(type, "IHDR"))
+            throw EPNGIHDRNotFirst();
+        // Chromaticities are not used; IDAT chunks reaching this loop are
+        // leftovers of a run the image data reader already consumed.
+        if (IsType(type, "cHRM") || (IsType(type, "IDAT") && hasImageData)) {
+            stream.Skip(std::size_t(length) + 4);
+            continue;
+        }
+        hasImageData = hasImageData || IsType(type, "IDAT");
+        TChunkName name;
+        std::memcpy(name.data(), type, 4);
+        const TChunkClass* chunkClass = FindChunkClass(name);
+        std::unique_ptr<TChunk> created = chunkClass ? chunkClass->create(*this) : MakeChunk<TChunk>(*this);
+        created->Name = name;
+        TChunk& chunk = Chunks.Append(std::move(created));
+        if (!chunkClass && IsCritical(name))
+            throw EPNGUnknownCriticalChunk();
+        if (!chunk.LoadFromStream(stream, name, length) || IsType(type, "IEND"))
+            break;
+    }
+    if (!hasImageData)
+        throw EPNGNoImageData();
+}
+
+void TPNGObject::SaveToStream(Bytes& stream)
+{
+    stream.insert(stream.end(), kPngSignature, kPngSignature + 8);
+    for (const auto& chunk : Chunks)
+        chunk->SaveToStream(stream);
+}
+
+void TPNGObject::LoadFromFile(const std::string& path) { LoadFromStream(ReadFileBytes(path)); }
+
+void TPNGObject::SaveToFile(const std::string& path)
+{
+    Bytes bytes;
+    SaveToStream(bytes);
+    WriteFileReplacing(path, bytes);
+}
+
+void TPNGObject::ClearChunks()
+{
+    Gamma = IdentityGamma();
+    InverseGamma = IdentityGamma();
+    Chunks.Clear();
+}
+
+bool TPNGObject::HeaderPresent() const
+{
+    return Chunks.Count() > 0 && dynamic_cast<TChunkIHDR*>(Chunks.GetItem(0)) != nullptr;
+}
+
+TChunkIHDR& TPNGObject::Header() const
+{
+    if (!HeaderPresent())
+        throw EPNGHeaderNotPresent();
+    return static_cast<TChunkIHDR&>(*Chunks.GetItem(0));
+}
+
+int TPNGObject::GetWidth() const { return HeaderPresent() ? Header().Width() : 0; }
+
+int TPNGObject::GetHeight() const { return HeaderPresent() ? Header().Height() : 0; }
+
+void TPNGObject::SetMaxIdatSize(int size) { maxIdatSize_ = std::max(size, 65535); }
+
+TChunktEXt& TPNGObject::AddtEXt(const std::string& keyword, const std::string& text)
+{
+    TChunktEXt& chunk = Chunks.Add<TChunktEXt>();
+    chunk.Keyword = keyword;
+    chunk.Text = text;
+    return chunk;
+}
+
+TChunkzTXt& TPNGObject::AddzTXt(const std::string& keyword, const std::string& text)
+{
+    TChunkzTXt& chunk = Chunks.Add<TChunkzTXt>();
+    chunk.Keyword = keyword;
+    chunk.Text = text;
+    return chunk;
+}
+
+bool TPNGObject::HasPixelInformation() const { return Chunks.FindChunk<TChunkpHYs>() != nullptr; }
+
+TChunkpHYs& TPNGObject::GetPixelInformation()
+{
+    if (TChunkpHYs* existing = Chunks.FindChunk<TChunkpHYs>())
+        return *existing;
+    TChunkpHYs& added = Chunks.Add<TChunkpHYs>();
+    added.UnitType = TUnitType::utMeter;
+    return added;
+}
+
+std::vector<ColorRef> TPNGObject::GetPalette() const
+{
+    if (!HeaderPresent() || !Header().HasPalette())
+        return {};
+    return Header().ImagePalette;
+}
+
+void TPNGObject::DoSetPalette(const std::vector<ColorRef>& palette, bool updateColorTable)
+{
+    TChunkIHDR& header = Header();
+    if (!header.HasPalette())
+        return;
+    if (updateColorTable)
+        header.PaletteToDIB(palette);
+    header.ImagePalette = palette;
+}
+
+namespace {
+
+// Palette index of pixel x in a packed raster row.
+int RasterIndex(const std::uint8_t* row, int x, int bits)
+{
+    switch (bits) {
+    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4: return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
+    default: return row[x];
+    }
+}
+
+}  // namespace
+
+ColorRef TPNGObject::GetPixels(int x, int y) const
+{
+    const TChunkIHDR& header = Header();
+    if (x < 0 || y < 0 || x >= header.Width() || y >= header.Height())
+        return 0;
+    const std::uint8_t* row = header.Scanline(y);
+    if (header.HasPalette())
+        return header.ColorTable[std::size_t(RasterIndex(row, x, header.BitsPerPixel()))];
+    const std::uint8_t* bgr = row + 3 * std::size_t(x);
+    return MakeColor(bgr[2], bgr[1], bgr[0]);
+}
+
+void TPNGObject::SetPixels(int x, int y, ColorRef color)
+{
+    TChunkIHDR& header = Header();
+    if (x < 0 || y < 0 || x >= header.Width() || y >= header.Height())
+        return;
+    std::uint8_t* row = header.Scanline(y);
+    if (!header.HasPalette()) {
+        std::uint8_t* bgr = row + 3 * std::size_t(x);
+        bgr[0] = BlueOf(color);
+        bgr[1] = GreenOf(color);
+        bgr[2] = RedOf(color);
+        return;
+    }
+    std::vector<ColorRef> used(header.ColorTable.begin(), header.ColorTable.begin() + header.ColorTableUsed);
+    int index = NearestPaletteIndex(used, color);
+    switch (header.BitsPerPixel()) {
+    case 1: {
+        std::uint8_t bit = std::uint8_t(0x80 >> (x & 7));
+        row[x >> 3] = std::uint8_t((row[x >> 3] & ~bit) | (index & 1 ? bit : 0));
+        break;
+    }
+    case 4:
+        row[x >> 1] = (x & 1) ? std::uint8_t((row[x >> 1] & 0xF0) | (index & 0x0F))
+                              : std::uint8_t((row[x >> 1] & 0x0F) | (index & 0x0F) << 4);
+        break;
+    default: row[x] = std::uint8_t(index); break;
+    }
+}
+
+void TPNGObject::Assign(const TPNGObject& source)
+{
+    if (&source == this)
+        return;
+    InterlaceMethod = source.InterlaceMethod;
+    SetMaxIdatSize(source.MaxIdatSize());
+    CompressionLevel = source.CompressionLevel;
+    Filters = source.Filters;
+    ClearChunks();
+    // The raster holds gamma-corrected colours: keep the tables that match.
+    Gamma = source.Gamma;
+    InverseGamma = source.InverseGamma;
+    for (const auto& chunk : source.Chunks) {
+        TChunk& copy = Chunks.Append(chunk->Class().create(*this));
+        copy.Assign(*chunk);
+    }
+}
+
+}  // namespace tessolo

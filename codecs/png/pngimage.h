@@ -1,0 +1,112 @@
+// TPNGObject: one PNG image as an ordered list of chunks, with its decoded
+// image in the header chunk. Reads and writes whole files, converts to and
+// from our Bitmap, and draws itself with its transparency.
+#pragma once
+
+#include "codecs/png/png_ancillary.h"
+#include "codecs/png/png_errors.h"
+#include "codecs/png/png_gamma.h"
+#include "codecs/png/png_idat.h"
+#include "codecs/png/png_ihdr.h"
+#include "codecs/png/png_types.h"
+#include "platform/bitmap.h"
+#include "platform/files.h"
+
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tessolo {
+
+class TPNGObject {
+public:
+    // An empty object with the default settings.
+    TPNGObject();
+    // A blank zeroed image; EPNGInvalidSpec for a pair the format lacks.
+    TPNGObject(int colorType, int bitDepth, int width, int height);
+    TPNGObject(const TPNGObject&) = delete;
+    TPNGObject& operator=(const TPNGObject&) = delete;
+
+    // Reads a whole file image. On failure the chunks read so far stay.
+    void LoadFromStream(std::span<const std::uint8_t> file);
+    // Appends the signature and every chunk, in list order.
+    void SaveToStream(Bytes& stream);
+    void LoadFromFile(const std::string& path);
+    void SaveToFile(const std::string& path);
+
+    // Destroys every chunk and resets both gamma tables.
+    void ClearChunks();
+    bool HeaderPresent() const;
+    TChunkIHDR& Header() const;
+    int GetWidth() const;
+    int GetHeight() const;
+    bool GetEmpty() const { return Chunks.Count() == 0; }
+
+    int MaxIdatSize() const { return maxIdatSize_; }
+    // Stores `size` when it is at least 65535, otherwise 65535.
+    void SetMaxIdatSize(int size);
+
+    TChunktEXt& AddtEXt(const std::string& keyword, const std::string& text);
+    TChunkzTXt& AddzTXt(const std::string& keyword, const std::string& text);
+    bool HasPixelInformation() const;
+    // The pHYs chunk, added with unit utMeter when absent.
+    TChunkpHYs& GetPixelInformation();
+
+    // The image palette of palette-based images (empty for others).
+    std::vector<ColorRef> GetPalette() const;
+    void SetPalette(const std::vector<ColorRef>& palette) { DoSetPalette(palette, true); }
+    void DoSetPalette(const std::vector<ColorRef>& palette, bool updateColorTable);
+
+    std::uint8_t* GetScanline(int y) const { return Header().Scanline(y); }
+    std::uint8_t* GetAlphaScanline(int y) const { return Header().AlphaScanline(y); }
+    std::uint8_t* GetExtraScanline(int y) const { return Header().ExtraScanline(y); }
+    // The colour of one pixel; outside the image reads 0 and writes nothing.
+    ColorRef GetPixels(int x, int y) const;
+    void SetPixels(int x, int y, ColorRef color);
+    void Resize(int width, int height) { Header().Resize(width, height); }
+    void SetWidth(int width) { Resize(width, GetHeight()); }
+    void SetHeight(int height) { Resize(GetWidth(), height); }
+
+    // Transparency.
+    TPNGTransparencyMode GetTransparencyMode() const;
+    bool GetTransparent() const { return GetTransparencyMode() != TPNGTransparencyMode::ptmNone; }
+    ColorRef GetTransparentColor() const;
+    void SetTransparentColor(ColorRef color);
+    void RemoveTransparency();
+    void CreateAlpha();
+
+    // Draws the image scaled into `rect` of `canvas` by its transparency mode.
+    void Draw(Bitmap& canvas, PngRect rect) const;
+    // Blends the image into `rect` by per-pixel alpha.
+    void DrawPartialTrans(Bitmap& canvas, PngRect rect) const;
+
+    // A fresh bitmap holding the image over white: 24 bits for partial
+    // transparency, otherwise a format that fits the header.
+    void AssignTo(Bitmap& destination) const;
+    void AssignTo(TPNGObject& destination) const { destination.Assign(*this); }
+    // Rebuilds this image from a bitmap (colour type 2 or 3).
+    void Assign(const Bitmap& source);
+    // Copies settings and every chunk of another object.
+    void Assign(const TPNGObject& source);
+    void AssignHandle(const Bitmap& source, bool transparent, ColorRef transparentColor);
+
+    // Encoder settings; they belong to the object, not to the image.
+    TFilters Filters = FilterSet(pfSub);
+    int CompressionLevel = 7;  // zlib level 0..9
+    TInterlaceMethod InterlaceMethod = TInterlaceMethod::imNone;
+
+    GammaTable Gamma = IdentityGamma();         // file value -> displayed value
+    GammaTable InverseGamma = IdentityGamma();  // displayed value -> file value
+
+    TPNGList Chunks{*this};
+    // True only while a blank image is built; lifts the checks of Chunks.Add.
+    bool BeingCreated = false;
+
+private:
+    int maxIdatSize_ = 65535;
+};
+
+// The file signature.
+extern const std::uint8_t kPngSignature[8];
+
+}  // namespace tessolo

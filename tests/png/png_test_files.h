@@ -1,0 +1,42 @@
+// Builders for hand-made PNG files and an independent reference decoder
+// (the system's libpng) for checking what our encoder writes.
+#pragma once
+
+#include "platform/files.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tessolo::test {
+
+// One framed chunk; the CRC comes from zlib's crc32, not from our codec.
+Bytes Chunk(const std::string& type, const Bytes& data);
+Bytes Ihdr(std::uint32_t width, std::uint32_t height, int depth, int colorType, int interlace = 0);
+// Signature followed by the chunks.
+Bytes PngFile(const std::vector<Bytes>& chunks);
+Bytes Deflate(const Bytes& raw, int level = 6);
+Bytes Inflate(const Bytes& packed);
+Bytes Concat(const std::vector<Bytes>& parts);
+
+// A whole file: IHDR, the given extra chunks, one IDAT of `raw` (filter bytes
+// included) and IEND.
+Bytes SimplePng(std::uint32_t width, std::uint32_t height, int depth, int colorType, const Bytes& raw,
+                const std::vector<Bytes>& extra = {}, int interlace = 0);
+
+struct ChunkInfo {
+    std::string type;
+    Bytes data;
+};
+// The chunks of a file in order (the signature is skipped, CRCs ignored).
+std::vector<ChunkInfo> ListChunks(const Bytes& file);
+
+// Decodes with libpng to 8-bit RGBA; fails the test on a libpng error.
+struct RgbaImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> pixels;
+};
+RgbaImage ReferenceDecode(const Bytes& file);
+
+}  // namespace tessolo::test
