@@ -27,6 +27,14 @@ std::string Describe(const std::exception& error)
     return error.what();
 }
 
+// The path of `name` in `folder`, with one separator between them.
+std::string InFolder(const std::string& folder, const std::string& name)
+{
+    if (!folder.empty() && folder.back() == '/')
+        return folder + name;
+    return folder + "/" + name;
+}
+
 const TFormatPrefs& PrefsForOutput(int outputIndex, const BuildSettings& settings)
 {
     switch (outputIndex) {
@@ -73,7 +81,7 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
         return BuildResult::InvalidInputs;
     }
 
-    std::string sheetPath = inputs.Folder + "/" + inputs.ProjectName;
+    std::string sheetPath = InFolder(inputs.Folder, inputs.ProjectName);
     std::string cssPath = sheetPath + ".css";
     StylesheetFile css;
     if (!css.Open(cssPath)) {
@@ -109,7 +117,7 @@ void SpriteBuilder::PlaceSources(const BuildInputs& inputs, const BuildSettings&
                   inputs.GraphicFiles.size());
     for (const std::string& entry : inputs.GraphicFiles) {
         SourceInfo info;
-        info.Path = inputs.Folder + "/" + entry;
+        info.Path = InFolder(inputs.Folder, entry);
         if (!LoadSourceImage(info)) {
             observer.SourceSkipped(info.Path);
             continue;

@@ -258,6 +258,7 @@ TEST_F(Build, DamagedSourceEndsTheBuildWithoutASheet)
 
 TEST_F(Build, MissingSourceNamesThePath)
 {
+    inputs.Folder += "/";  // one separator, however the folder was given
     inputs.GraphicFiles = {"gone.bmp"};
     EXPECT_EQ(Run(), BuildResult::Failed);
     EXPECT_EQ(recorder.error, "Cannot open file " + (dir / "gone.bmp"));
