@@ -8,6 +8,13 @@ FileOpenError::FileOpenError(const std::string& path) : Error("Cannot open file 
 
 FileCreateError::FileCreateError(const std::string& path) : Error("Cannot create file " + path) {}
 
+SheetTooLargeError::SheetTooLargeError(int width, int height, const std::string& format, int maxSide)
+    : Error("The sheet is " + std::to_string(width) + " x " + std::to_string(height) +
+            " pixels, but a " + format + " image has at most " + std::to_string(maxSide) +
+            " pixels a side: use the grid layout or another output type")
+{
+}
+
 std::string ErrorReportText(const std::string& message)
 {
     if (!message.empty() && static_cast<unsigned char>(message.back()) <= '.')

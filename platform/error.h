@@ -30,6 +30,12 @@ public:
     explicit FileCreateError(const std::string& path);
 };
 
+// A sheet larger than its file format can hold.
+class SheetTooLargeError : public Error {
+public:
+    SheetTooLargeError(int width, int height, const std::string& format, int maxSide);
+};
+
 // The text of the standard error report: the message with a full stop
 // appended unless it already ends in "." or a character that sorts below it.
 std::string ErrorReportText(const std::string& message);

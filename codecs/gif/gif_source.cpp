@@ -1,6 +1,7 @@
 #include "codecs/gif/gif_source.h"
 
 #include "codecs/gif/GIFImage.h"
+#include "platform/error.h"
 
 namespace tessolo {
 
@@ -56,6 +57,9 @@ Bitmap LoadGifSource(const std::string& path)
 
 Bytes EncodeGifSheet(const Bitmap& sheet, const TFormatPrefs& prefs)
 {
+    constexpr int kMaxGifSide = 0xFFFF;
+    if (sheet.Width() > kMaxGifSide || sheet.Height() > kMaxGifSide)
+        throw SheetTooLargeError(sheet.Width(), sheet.Height(), "GIF", kMaxGifSide);
     TGIFImage image;
     image.Compression = LowByte(prefs.Quality) == 1 ? gcRLE : gcLZW;
     image.Assign(sheet);

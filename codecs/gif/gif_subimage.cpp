@@ -131,6 +131,10 @@ void TGIFSubImage::SetInterlaced(bool interlaced)
 
 void TGIFSubImage::SetBounds(int left, int top, int width, int height)
 {
+    // The descriptor holds 16-bit values; anything wider would be cut short.
+    for (int value : {left, top, width, height})
+        if (value < 0 || value > 0xFFFF)
+            throw GIFException(gifmsg::sBadDimension);
     bool resized = width != Width() || height != Height();
     Descriptor.Left = std::uint16_t(left);
     Descriptor.Top = std::uint16_t(top);

@@ -1,6 +1,7 @@
 #include "codecs/jpeg/jpeg_format.h"
 
 #include "codecs/jpeg/jpeg_image.h"
+#include "platform/error.h"
 
 namespace tessolo {
 
@@ -13,6 +14,11 @@ Bitmap LoadJpegSource(const std::string& path)
 
 Bytes EncodeJpegSheet(const Bitmap& sheet, const TFormatPrefs& prefs)
 {
+    // A long strip of icons easily passes the format's limit; say so plainly
+    // rather than with the library's error number.
+    constexpr int kMaxJpegSide = 65500;
+    if (sheet.Width() > kMaxJpegSide || sheet.Height() > kMaxJpegSide)
+        throw SheetTooLargeError(sheet.Width(), sheet.Height(), "JPEG", kMaxJpegSide);
     TJPEGImage image;
     image.Quality = LowByte(prefs.Quality);
     image.Progressive = prefs.Progressive != 0;

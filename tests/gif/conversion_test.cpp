@@ -9,6 +9,8 @@
 #include "codecs/gif/octree_quantizer.h"
 #include "codecs/gif/system_palettes.h"
 
+#include "platform/error.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -75,6 +77,20 @@ TEST(GifConversion, WhitePixelSheetFileLayout)
     TGIFImage empty;
     test::Load(empty, EncodeGifSheet(Bitmap(), prefs));
     EXPECT_TRUE(empty.GetEmpty());
+}
+
+TEST(GifConversion, SheetsBeyondSixteenBitSizesAreRefusedNotCutShort)
+{
+    try {
+        EncodeGifSheet(Bitmap(65536, 1), TFormatPrefs());
+        ADD_FAILURE() << "wrote a 65536-pixel row";
+    } catch (const SheetTooLargeError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "The sheet is 65536 x 1 pixels, but a GIF image has at most 65535 pixels a "
+                  "side: use the grid layout or another output type");
+    }
+    TGIFImage image;
+    EXPECT_THROW(image.Add(Bitmap(1, 70000)), GIFException);
 }
 
 TEST(GifConversion, SheetCodingFollowsTheQualityLowByte)
