@@ -6,8 +6,26 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 
 namespace tessolo::cli {
+
+namespace {
+
+// The layout and resizing options, which the store and a build share by name.
+using StoreField = std::int32_t OrvaneRegistry::*;
+using BuildField = std::int32_t BuildSettings::*;
+constexpr std::pair<StoreField, BuildField> kSharedFields[] = {
+    {&OrvaneRegistry::Orientation, &BuildSettings::Orientation},
+    {&OrvaneRegistry::ResizeMethod, &BuildSettings::ResizeMethod},
+    {&OrvaneRegistry::ResizePercentage, &BuildSettings::ResizePercentage},
+    {&OrvaneRegistry::ResizeWidth, &BuildSettings::ResizeWidth},
+    {&OrvaneRegistry::ResizeHeight, &BuildSettings::ResizeHeight},
+    {&OrvaneRegistry::HorizontalPadding, &BuildSettings::HorizontalPadding},
+    {&OrvaneRegistry::VerticalPadding, &BuildSettings::VerticalPadding},
+};
+
+}  // namespace
 
 CliRequest DefaultsFromStore(const OrvaneRegistry& store, const FormatPrefsSet& records)
 {
@@ -23,13 +41,8 @@ CliRequest DefaultsFromStore(const OrvaneRegistry& store, const FormatPrefsSet& 
 
     BuildSettings& s = defaults.settings;
     static_cast<FormatPrefsSet&>(s) = records;
-    s.Orientation = store.Orientation;
-    s.ResizeMethod = store.ResizeMethod;
-    s.ResizePercentage = store.ResizePercentage;
-    s.ResizeWidth = store.ResizeWidth;
-    s.ResizeHeight = store.ResizeHeight;
-    s.HorizontalPadding = store.HorizontalPadding;
-    s.VerticalPadding = store.VerticalPadding;
+    for (auto [stored, built] : kSharedFields)
+        s.*built = store.*stored;
     return defaults;
 }
 
@@ -50,13 +63,8 @@ void RememberRequest(const CliRequest& request, OrvaneRegistry& store, FormatPre
 
     const BuildSettings& s = request.settings;
     records = s;
-    store.Orientation = s.Orientation;
-    store.ResizeMethod = s.ResizeMethod;
-    store.ResizePercentage = s.ResizePercentage;
-    store.ResizeWidth = s.ResizeWidth;
-    store.ResizeHeight = s.ResizeHeight;
-    store.HorizontalPadding = s.HorizontalPadding;
-    store.VerticalPadding = s.VerticalPadding;
+    for (auto [stored, built] : kSharedFields)
+        store.*stored = s.*built;
 }
 
 std::string DescribeSettings(const CliRequest& request, const std::string& storeFile)
