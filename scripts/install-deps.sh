@@ -5,7 +5,8 @@ set -e
 
 PACKAGES="cmake make g++ clang-14 libclang-rt-14-dev
 zlib1g-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
-libpng-dev libgif-dev libjpeg-turbo-progs"
+libpng-dev libgif-dev libjpeg-turbo-progs
+qt6-base-dev"
 
 missing=""
 for p in $PACKAGES; do
