@@ -12,27 +12,31 @@ all: build
 deps:
 	@scripts/install-deps.sh
 
-build: deps
+# build, test-release, test-asan and fuzz never install anything: a missing
+# library is reported by CMake by name. deps, demo and test install first.
+build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j$(JOBS)
 
-demo: build
+demo: deps
+	@$(MAKE) --no-print-directory build
 	@rm -rf $(BUILD)/demo && cp -r examples $(BUILD)/demo
 	$(BUILD)/cli/tessolo-cli --style 1 $(BUILD)/demo
 	@echo "Sheet and stylesheet written to $(abspath $(BUILD)/demo)"
 
-test: test-release test-asan fuzz-smoke
+test: deps
+	@$(MAKE) --no-print-directory test-release test-asan fuzz-smoke
 
 test-release: build
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 
-test-asan: deps
+test-asan:
 	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DTESSOLO_SANITIZE=ON -DTESSOLO_BENCH=OFF
 	cmake --build $(ASAN) -j$(JOBS)
 	ctest --test-dir $(ASAN) --output-on-failure -j$(JOBS)
 
 # Builds every libFuzzer target with clang and replays its seed corpus.
-fuzz: deps
+fuzz:
 	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSOLO_FUZZ=ON
 	cmake --build $(FUZZ) -j$(JOBS)
 
