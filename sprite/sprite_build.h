@@ -45,8 +45,9 @@ public:
     // The stylesheet could not be opened, or another build holds the folder:
     // "Cannot open <path> for write: <reason>".
     virtual void CannotOpen(const std::string& message) = 0;
-    // A failure that ends the build (the standard error report). Neither the
-    // sheet nor the stylesheet has been replaced then.
+    // A failure that ends the build (the standard error report). The previous
+    // sheet and stylesheet are kept, unless only the stylesheet's final
+    // rename failed.
     virtual void ErrorReport(const std::string& message) = 0;
     // The output list was emptied at the start of a build.
     virtual void ListCleared() {}
