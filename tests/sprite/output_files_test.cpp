@@ -4,9 +4,11 @@
 #include "platform/error.h"
 #include "support/file_size_limit.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <unistd.h>
 
 namespace tessolo {
 namespace {
@@ -98,6 +100,31 @@ TEST_F(Output, FullDiskKeepsBothOldFilesAndLeavesNoTemporaryFile)
     EXPECT_NE(recorder.error.find("Cannot write file " + (dir / "sprite.bmp")), std::string::npos)
         << recorder.error;
     EXPECT_EQ(recorder.finished, 2);  // the viewer saw the new sheet
+    ExpectFolderUnchanged();
+}
+
+TEST_F(Output, ReadOnlyFolderKeepsBothOldFiles)
+{
+    BuildOnce();
+    // Only the folder refuses writing; the old files themselves would allow it.
+    fs::permissions(CssPath(), fs::perms::all);
+    fs::permissions(dir / "sprite.bmp", fs::perms::all);
+    fs::permissions(dir.Path(), fs::perms::owner_write | fs::perms::group_write |
+                                    fs::perms::others_write, fs::perm_options::remove);
+    before = Snapshot(dir.Path());
+    inputs.GraphicFiles.push_back("a.bmp");  // a build with other lines
+    // The owner's superuser writes anywhere, so the build runs in a child that
+    // has given up those rights.
+    EXPECT_EXIT(
+        {
+            if (::geteuid() == 0 && ::setuid(65534) != 0)
+                std::_Exit(2);
+            BuildResult result = Run();
+            std::fputs(recorder.cannotOpen.c_str(), stderr);
+            std::_Exit(result == BuildResult::CannotOpen ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "for write: Permission denied");
+    fs::permissions(dir.Path(), fs::perms::owner_write, fs::perm_options::add);
     ExpectFolderUnchanged();
 }
 
