@@ -34,11 +34,11 @@ std::string Slurp(const std::string& path)
 
 // Runs the command line tool with `args` (already shell-quoted where needed),
 // with its settings store in the scratch folder. A run that hangs is stopped
-// after 20 seconds and ends with status 124.
+// after a minute and ends with status 124.
 Outcome RunCli(const test::TempDir& scratch, const std::string& args)
 {
     std::string out = scratch / "stdout", err = scratch / "stderr";
-    std::string command = "XDG_CONFIG_HOME=" + (scratch / "config") + " timeout 20 " +
+    std::string command = "XDG_CONFIG_HOME=" + (scratch / "config") + " timeout 60 " +
                           TESSOLO_CLI + " " + args + " >" + out + " 2>" + err;
     int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
