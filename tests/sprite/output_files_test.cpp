@@ -55,9 +55,9 @@ TEST_F(Output, DamagedSourceKeepsBothOldFilesAndNamesTheFile)
 {
     BuildOnce();
     WriteFileReplacing(dir / "bad.bmp", Bytes{'B', 'M', 0, 0});
-    inputs.GraphicFiles.push_back("bad.bmp");
-    AddBmp("later.bmp", 4, 4, kBlack);
+    AddBmp("first.bmp", 4, 4, kBlack);
     before = Snapshot(dir.Path());
+    inputs.GraphicFiles = {"first.bmp", "bad.bmp", "a.bmp"};
     EXPECT_EQ(Run(), BuildResult::Failed);
     EXPECT_EQ(recorder.error, "Bitmap image is not valid in file " + (dir / "bad.bmp"));
     EXPECT_EQ(recorder.lines.size(), 1u) << "the lines still appear as images are placed";
@@ -69,7 +69,7 @@ TEST_F(Output, VanishedSourceKeepsBothOldFilesAndGivesTheReason)
 {
     BuildOnce();
     inputs.Folder += "/";  // one separator, however the folder was given
-    inputs.GraphicFiles.push_back("gone.bmp");
+    inputs.GraphicFiles.insert(inputs.GraphicFiles.begin(), "gone.bmp");
     EXPECT_EQ(Run(), BuildResult::Failed);
     EXPECT_EQ(recorder.error,
               "Cannot open file " + (dir / "gone.bmp") + ": No such file or directory");
