@@ -177,8 +177,8 @@ std::string UsageText()
 Packs the images of FOLDER (default: the current folder) into one sprite
 sheet and writes a stylesheet with one CSS rule per image. Both files are
 written to FOLDER, named after the project. Without FILE arguments every
-.png, .jpg, .gif and .bmp file of FOLDER is packed, sorted by name (the
-project's own sheet excepted); with them, those files in that order.
+.png, .jpg, .jpeg, .gif and .bmp file of FOLDER is packed, sorted by name
+(the project's own sheet excepted); with them, those files in that order.
 
 Every option defaults to the stored settings (see --show-settings); the
 values in brackets are those of a first run.

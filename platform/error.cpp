@@ -4,9 +4,15 @@ namespace tessolo {
 
 InvalidGraphic::InvalidGraphic() : Error("Bitmap image is not valid") {}
 
-FileOpenError::FileOpenError(const std::string& path) : Error("Cannot open file " + path) {}
+FileOpenError::FileOpenError(const std::string& path, const std::string& reason)
+    : Error("Cannot open file " + path + ": " + reason)
+{
+}
 
-FileCreateError::FileCreateError(const std::string& path) : Error("Cannot create file " + path) {}
+FileCreateError::FileCreateError(const std::string& path, const std::string& reason)
+    : Error("Cannot create file " + path + ": " + reason), reason_(reason)
+{
+}
 
 SheetTooLargeError::SheetTooLargeError(int width, int height, const std::string& format, int maxSide)
     : Error("The sheet is " + std::to_string(width) + " x " + std::to_string(height) +

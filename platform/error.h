@@ -18,16 +18,22 @@ public:
     InvalidGraphic();
 };
 
-// A file that cannot be opened for reading: "Cannot open file <path>".
+// A file that cannot be opened for reading:
+// "Cannot open file <path>: <reason>".
 class FileOpenError : public Error {
 public:
-    explicit FileOpenError(const std::string& path);
+    FileOpenError(const std::string& path, const std::string& reason);
 };
 
-// A file that cannot be created or written: "Cannot create file <path>".
+// A file that cannot be created: "Cannot create file <path>: <reason>".
 class FileCreateError : public Error {
 public:
-    explicit FileCreateError(const std::string& path);
+    FileCreateError(const std::string& path, const std::string& reason);
+    // Why, in the system's words ("Permission denied").
+    const std::string& Reason() const { return reason_; }
+
+private:
+    std::string reason_;
 };
 
 // A sheet larger than its file format can hold.

@@ -3,6 +3,7 @@
 #include "platform/error.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,14 +19,34 @@ struct FdCloser {
     ~FdCloser() { if (fd >= 0) ::close(fd); }
 };
 
+// The temporary name for a file at `path`: hidden, in the same folder, and
+// short enough that it fits wherever the final name fits.
+std::string TemporaryNameFor(const std::string& path)
+{
+    std::string::size_type slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    return folder + ".tessolo-XXXXXX";
+}
+
+mode_t NewFileMode()
+{
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
 }  // namespace
 
 Bytes ReadFileBytes(const std::string& path)
 {
-    FdCloser file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    FdCloser file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+    if (file.fd < 0)
+        throw FileOpenError(path, std::strerror(errno));
     struct stat st {};
-    if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode))
-        throw FileOpenError(path);
+    if (::fstat(file.fd, &st) != 0)
+        throw FileOpenError(path, std::strerror(errno));
+    if (!S_ISREG(st.st_mode))
+        throw FileOpenError(path, "not a regular file");
     Bytes data;
     data.reserve(static_cast<std::size_t>(st.st_size));
     std::uint8_t chunk[65536];
@@ -34,7 +55,7 @@ Bytes ReadFileBytes(const std::string& path)
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            throw FileOpenError(path);
+            throw FileOpenError(path, std::strerror(errno));
         if (got == 0)
             break;
         data.insert(data.end(), chunk, chunk + got);
@@ -42,37 +63,66 @@ Bytes ReadFileBytes(const std::string& path)
     return data;
 }
 
-void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> data)
+ReplacementFile::ReplacementFile(std::string path)
+    : path_(std::move(path)), tempPath_(TemporaryNameFor(path_))
 {
-    std::string temp = path + ".XXXXXX";
-    FdCloser file{::mkstemp(temp.data())};
-    if (file.fd < 0)
-        throw FileCreateError(path);
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(file.fd, 0666 & ~mask);
+    fd_ = ::mkostemp(tempPath_.data(), O_CLOEXEC);
+    if (fd_ < 0)
+        throw FileCreateError(path_, std::strerror(errno));
+    ::fchmod(fd_, NewFileMode());
+}
 
-    auto fail = [&](int err) {
-        ::unlink(temp.c_str());
-        throw Error("Cannot write file " + path + ": " + std::strerror(err));
-    };
+ReplacementFile::~ReplacementFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (!placed_)
+        ::unlink(tempPath_.c_str());
+}
+
+void ReplacementFile::Fail(int error) const
+{
+    throw Error("Cannot write file " + path_ + ": " + std::strerror(error));
+}
+
+void ReplacementFile::Write(std::span<const std::uint8_t> data)
+{
     std::size_t done = 0;
     while (done < data.size()) {
-        ssize_t put = ::write(file.fd, data.data() + done, data.size() - done);
+        ssize_t put = ::write(fd_, data.data() + done, data.size() - done);
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0)
-            fail(put < 0 ? errno : ENOSPC);
+            Fail(put < 0 ? errno : ENOSPC);
         done += static_cast<std::size_t>(put);
     }
-    if (::fsync(file.fd) != 0)
-        fail(errno);
-    int fd = file.fd;
-    file.fd = -1;
+}
+
+void ReplacementFile::Finish()
+{
+    if (fd_ < 0)
+        return;
+    if (::fsync(fd_) != 0)
+        Fail(errno);
+    int fd = fd_;
+    fd_ = -1;
     if (::close(fd) != 0)
-        fail(errno);
-    if (::rename(temp.c_str(), path.c_str()) != 0)
-        fail(errno);
+        Fail(errno);
+}
+
+void ReplacementFile::PutInPlace()
+{
+    Finish();
+    if (::rename(tempPath_.c_str(), path_.c_str()) != 0)
+        Fail(errno);
+    placed_ = true;
+}
+
+void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> data)
+{
+    ReplacementFile file(path);
+    file.Write(data);
+    file.PutInPlace();
 }
 
 }  // namespace tessolo

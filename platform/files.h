@@ -1,4 +1,4 @@
-// Whole-file reads and crash-safe whole-file writes.
+// Whole-file reads and crash-safe file writes.
 #pragma once
 
 #include <cstdint>
@@ -10,13 +10,44 @@ namespace tessolo {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Reads a whole file. Throws FileOpenError when it cannot be opened or read.
+// Reads a whole regular file. The file is opened without waiting, so a FIFO
+// or a device is refused at once instead of blocking the program. Throws
+// FileOpenError with the reason when the file cannot be opened or read or is
+// not a regular file.
 Bytes ReadFileBytes(const std::string& path);
 
-// Writes `data` to a temporary file in the same folder, flushes it to disk and
-// renames it over `path`, so a failed write never leaves a truncated file or
-// destroys the previous one. Throws FileCreateError when the file cannot be
-// created, and Error with the system's reason when a write fails.
+// A file written under a temporary name beside its final name and then
+// renamed over it: a failed write never leaves a truncated file or destroys
+// the previous one, and a symbolic link at the final name is replaced, never
+// followed. The temporary name is short and hidden, so every final name that
+// the file system allows works; the temporary file is removed unless it was
+// put in place.
+class ReplacementFile {
+public:
+    // Creates the temporary file in the folder of `path`. Throws
+    // FileCreateError with the system's reason.
+    explicit ReplacementFile(std::string path);
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    // Appends `data`. Throws Error "Cannot write file <path>: <reason>".
+    void Write(std::span<const std::uint8_t> data);
+    // Flushes the data to disk and closes the file; throws Error as Write.
+    void Finish();
+    // Finishes the file if need be and renames it over its final name.
+    void PutInPlace();
+
+private:
+    [[noreturn]] void Fail(int error) const;
+
+    std::string path_;
+    std::string tempPath_;
+    int fd_ = -1;
+    bool placed_ = false;
+};
+
+// Writes `data` through a ReplacementFile and puts it in place.
 void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> data);
 
 }  // namespace tessolo

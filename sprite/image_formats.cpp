@@ -17,9 +17,11 @@ Bytes EncodeBmpSheet(const Bitmap& sheet, const TFormatPrefs& prefs)
     return EncodeBmp(sheet, LowByte(prefs.PixelFormat));
 }
 
-// One row per file type. A codec plugs in by adding its row.
+// One row per file type. A codec plugs in by adding its row. A second name of
+// a type follows its first row, which names the sheets of that type.
 const ImageFormat kFormats[] = {
     {".jpg", 0, LoadJpegSource, EncodeJpegSheet},
+    {".jpeg", 0, LoadJpegSource, EncodeJpegSheet},
     {".bmp", 3, LoadBmpFile, EncodeBmpSheet},
     {".png", 1, LoadPngSource, EncodePngSheet},
     {".gif", 2, LoadGifSource, EncodeGifSheet},

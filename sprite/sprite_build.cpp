@@ -3,6 +3,7 @@
 #include "platform/error.h"
 #include "platform/files.h"
 #include "sprite/base_name.h"
+#include "sprite/build_lock.h"
 #include "sprite/image_formats.h"
 #include "sprite/stylesheet.h"
 
@@ -35,6 +36,32 @@ std::string InFolder(const std::string& folder, const std::string& name)
     return folder + "/" + name;
 }
 
+// A project name becomes two file names in the folder, so it must not lead
+// out of it.
+bool IsPlainFileName(std::string_view name)
+{
+    return name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+           name.find('\0') == std::string_view::npos;
+}
+
+// A source's error, followed by the file's path unless it names it already.
+std::string NamingTheFile(const std::string& message, const std::string& path)
+{
+    if (message.find(path) != std::string::npos)
+        return message;
+    return message + " in file " + path;
+}
+
+// Why a build ended with a sheet without pixels.
+const char* WhyNothingWasPlaced(int placedImages, int placedWithPixels)
+{
+    if (placedImages == 0)
+        return "no listed file is a PNG, JPEG, GIF or BMP image";
+    if (placedWithPixels == 0)
+        return "every image was resized to nothing";
+    return "the paddings leave no room for the images";
+}
+
 const TFormatPrefs& PrefsForOutput(int outputIndex, const BuildSettings& settings)
 {
     switch (outputIndex) {
@@ -54,6 +81,9 @@ std::string ValidateInputs(const BuildInputs& inputs, const BuildSettings& setti
         errors += std::string("No images files selected") + kLineEnd;
     if (inputs.ProjectName.empty())
         errors += std::string("No sprite project name (output sprite filename) entered") + kLineEnd;
+    else if (!IsPlainFileName(inputs.ProjectName))
+        errors += std::string("The sprite project name must be a file name: no \"/\", not \".\" "
+                              "or \"..\"") + kLineEnd;
     if (inputs.SpriteClass.empty() || inputs.SpriteClass[0] != '.')
         errors += std::string("No sprite classname selected or entered") + kLineEnd;
     if (inputs.LineStyleText.empty() || inputs.LineStyleIndex < 0)
@@ -81,11 +111,16 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
         return BuildResult::InvalidInputs;
     }
 
+    // The lock is held until both results are in place.
     std::string sheetPath = InFolder(inputs.Folder, inputs.ProjectName);
     std::string cssPath = sheetPath + ".css";
+    BuildLock lock;
     StylesheetFile css;
-    if (!css.Open(cssPath)) {
-        observer.CannotOpen("Cannot open " + cssPath + " for write");
+    std::string reason = lock.Take(inputs.Folder);
+    if (reason.empty())
+        reason = css.Open(cssPath);
+    if (!reason.empty()) {
+        observer.CannotOpen("Cannot open " + cssPath + " for write: " + reason);
         return BuildResult::CannotOpen;
     }
     observer.ListCleared();
@@ -93,16 +128,13 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
     sheet_.SetWidth(0);
 
     try {
-        PlaceSources(inputs, settings, css, observer);
-        css.Close();
-    } catch (const std::exception& error) {
-        observer.ErrorReport(Describe(error));
-        return BuildResult::Failed;
-    }
-
-    observer.SheetFinished(sheet_);
-    try {
-        WriteSheet(sheetPath, inputs, settings, observer);
+        Placed placed = PlaceSources(inputs, settings, css, observer);
+        if (sheet_.Width() == 0 || sheet_.Height() == 0)
+            throw Error(std::string("No image was placed on the sheet: ") +
+                        WhyNothingWasPlaced(placed.images, placed.withPixels));
+        css.Finish();
+        observer.SheetFinished(sheet_);
+        WriteResults(sheetPath, inputs, settings, css, observer);
     } catch (const std::exception& error) {
         observer.ErrorReport(Describe(error));
         return BuildResult::Failed;
@@ -110,21 +142,31 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
     return BuildResult::Done;
 }
 
-void SpriteBuilder::PlaceSources(const BuildInputs& inputs, const BuildSettings& settings,
-                                 StylesheetFile& css, BuildObserver& observer)
+SpriteBuilder::Placed SpriteBuilder::PlaceSources(const BuildInputs& inputs,
+                                                  const BuildSettings& settings,
+                                                  StylesheetFile& css, BuildObserver& observer)
 {
+    Placed placed;
     layout_.Reset(settings.Orientation, settings.HorizontalPadding, settings.VerticalPadding,
                   inputs.GraphicFiles.size());
     for (const std::string& entry : inputs.GraphicFiles) {
         SourceInfo info;
         info.Path = InFolder(inputs.Folder, entry);
-        if (!LoadSourceImage(info)) {
+        bool loaded = false;
+        try {
+            loaded = LoadSourceImage(info);
+        } catch (const std::exception& error) {
+            throw Error(NamingTheFile(Describe(error), info.Path));
+        }
+        if (!loaded) {
             observer.SourceSkipped(info.Path);
             continue;
         }
         Resize(info, settings);
         layout_.Place(sheet_, info.Width, info.Height);
         sheet_.Draw(source_, layout_.CursorX, layout_.CursorY);
+        ++placed.images;
+        placed.withPixels += info.Width > 0 && info.Height > 0;
 
         std::string line = StylesheetLine(inputs.SpriteClass, info.Name, layout_.CursorX,
                                           layout_.CursorY, info.Width, info.Height,
@@ -133,6 +175,7 @@ void SpriteBuilder::PlaceSources(const BuildInputs& inputs, const BuildSettings&
         observer.LineWritten(line);
         layout_.Advance(sheet_, info.Width, info.Height);
     }
+    return placed;
 }
 
 bool SpriteBuilder::LoadSourceImage(SourceInfo& info)
@@ -170,13 +213,15 @@ void SpriteBuilder::Resize(SourceInfo& info, const BuildSettings& settings)
     info.Height = height;
 }
 
-void SpriteBuilder::WriteSheet(const std::string& sheetPath, const BuildInputs& inputs,
-                               const BuildSettings& settings, BuildObserver& observer)
+void SpriteBuilder::WriteResults(const std::string& sheetPath, const BuildInputs& inputs,
+                                 const BuildSettings& settings, StylesheetFile& css,
+                                 BuildObserver& observer)
 {
     const ImageFormat& format = FormatForOutput(inputs.OutputFileType);
     Bytes data = format.encodeSheet(sheet_, PrefsForOutput(format.outputIndex, settings));
     std::string path = sheetPath + format.extension;
     WriteFileReplacing(path, data);
+    css.PutInPlace();
     observer.SheetWritten(path);
 }
 

@@ -42,19 +42,24 @@ public:
     virtual ~BuildObserver() = default;
     // The inputs failed validation; `message` is the whole box text.
     virtual void ValidationFailed(const std::string& message) = 0;
-    // The stylesheet could not be opened: "Cannot open <path> for write".
+    // The stylesheet could not be opened, or another build holds the folder:
+    // "Cannot open <path> for write: <reason>".
     virtual void CannotOpen(const std::string& message) = 0;
-    // A failure that ends the build (the standard error report).
+    // A failure that ends the build (the standard error report). The previous
+    // sheet and stylesheet are kept, unless only the stylesheet's final
+    // rename failed.
     virtual void ErrorReport(const std::string& message) = 0;
     // The output list was emptied at the start of a build.
     virtual void ListCleared() {}
-    // A stylesheet line was written; called once per placed image.
+    // A stylesheet line was written; called once per placed image, as it is
+    // placed. The stylesheet replaces the previous one when the build ends
+    // well.
     virtual void LineWritten(const std::string& line) { (void)line; }
     // A listed file was skipped because no codec reads its type.
     virtual void SourceSkipped(const std::string& path) { (void)path; }
     // The finished sheet, before it is written (for the result viewer).
     virtual void SheetFinished(const Bitmap& sheet) { (void)sheet; }
-    // The sheet file was written.
+    // The sheet and the stylesheet were put in place.
     virtual void SheetWritten(const std::string& path) { (void)path; }
 };
 
@@ -74,11 +79,18 @@ public:
     const Bitmap& SheetBitmap() const { return sheet_; }
 
 private:
-    void PlaceSources(const BuildInputs& inputs, const BuildSettings& settings,
-                      StylesheetFile& css, BuildObserver& observer);
+    // How many sources were placed, and how many of them took room.
+    struct Placed {
+        int images = 0;
+        int withPixels = 0;
+    };
+
+    Placed PlaceSources(const BuildInputs& inputs, const BuildSettings& settings,
+                        StylesheetFile& css, BuildObserver& observer);
     void Resize(SourceInfo& info, const BuildSettings& settings);
-    void WriteSheet(const std::string& sheetPath, const BuildInputs& inputs,
-                    const BuildSettings& settings, BuildObserver& observer);
+    void WriteResults(const std::string& sheetPath, const BuildInputs& inputs,
+                      const BuildSettings& settings, StylesheetFile& css,
+                      BuildObserver& observer);
 
     Bitmap source_;  // the current source, one decoded image at a time
     Bitmap sheet_;

@@ -2,12 +2,6 @@
 
 #include "platform/error.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 namespace tessolo {
 
 const char* const kLineStyleTexts[2] = {
@@ -40,50 +34,25 @@ std::string StylesheetLine(std::string_view classText, std::string_view name,
     return line;
 }
 
-StylesheetFile::~StylesheetFile()
+std::string StylesheetFile::Open(const std::string& path)
 {
-    if (fd_ >= 0)
-        ::close(fd_);
-}
-
-bool StylesheetFile::Open(const std::string& path)
-{
-    // Lock before emptying, so a build cannot wipe a stylesheet that another
-    // build is still writing.
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return false;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0) {
-        ::close(fd);
-        return false;
+    try {
+        file_.emplace(path);
+    } catch (const FileCreateError& error) {
+        return error.Reason();
     }
-    path_ = path;
-    fd_ = fd;
-    return true;
+    return "";
 }
 
 void StylesheetFile::WriteLine(std::string_view line)
 {
     std::string bytes(line);
     bytes += "\r\n";
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t put = ::write(fd_, bytes.data() + done, bytes.size() - done);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            throw Error("Cannot write file " + path_ + ": " +
-                        std::strerror(put < 0 ? errno : ENOSPC));
-        done += std::size_t(put);
-    }
+    file_->Write({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
 }
 
-void StylesheetFile::Close()
-{
-    int fd = fd_;
-    fd_ = -1;
-    if (fd >= 0 && ::close(fd) != 0)
-        throw Error("Cannot write file " + path_ + ": " + std::strerror(errno));
-}
+void StylesheetFile::Finish() { file_->Finish(); }
+
+void StylesheetFile::PutInPlace() { file_->PutInPlace(); }
 
 }  // namespace tessolo

@@ -2,7 +2,10 @@
 // by CR LF, written as the images are placed.
 #pragma once
 
+#include "platform/files.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,26 +23,23 @@ std::string StylesheetLine(std::string_view classText, std::string_view name,
                            std::int32_t x, std::int32_t y, std::int32_t width,
                            std::int32_t height, int lineStyle);
 
-// The stylesheet file, held open with an exclusive lock for one build.
+// The stylesheet of one build. Its lines go to a temporary file beside it as
+// the images are placed; the file replaces the previous stylesheet only when
+// put in place, so a build that fails leaves the old one as it was.
 class StylesheetFile {
 public:
-    StylesheetFile() = default;
-    ~StylesheetFile();
-    StylesheetFile(const StylesheetFile&) = delete;
-    StylesheetFile& operator=(const StylesheetFile&) = delete;
-
-    // Creates or empties the file and locks it for this build. Returns false
-    // when it cannot be created or someone else holds it; the file is then
-    // left untouched.
-    bool Open(const std::string& path);
+    // Starts the temporary file beside `path`. Returns an empty string, or
+    // the system's reason why the file cannot be made.
+    std::string Open(const std::string& path);
     // Writes the line and its CR LF; throws Error when the write fails.
     void WriteLine(std::string_view line);
-    // Closes the file; throws Error when the data could not be stored.
-    void Close();
+    // Stores every line on disk; throws Error when they cannot be stored.
+    void Finish();
+    // Renames the file over the previous stylesheet; throws Error.
+    void PutInPlace();
 
 private:
-    std::string path_;
-    int fd_ = -1;
+    std::optional<ReplacementFile> file_;
 };
 
 }  // namespace tessolo

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <zlib.h>
 
@@ -32,12 +33,13 @@ std::string Slurp(const std::string& path)
 }
 
 // Runs the command line tool with `args` (already shell-quoted where needed),
-// with its settings store in the scratch folder.
+// with its settings store in the scratch folder. A run that hangs is stopped
+// after a minute and ends with status 124.
 Outcome RunCli(const test::TempDir& scratch, const std::string& args)
 {
     std::string out = scratch / "stdout", err = scratch / "stderr";
-    std::string command = "XDG_CONFIG_HOME=" + (scratch / "config") + " " + TESSOLO_CLI + " " +
-                          args + " >" + out + " 2>" + err;
+    std::string command = "XDG_CONFIG_HOME=" + (scratch / "config") + " timeout 60 " +
+                          TESSOLO_CLI + " " + args + " >" + out + " 2>" + err;
     int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
 }
@@ -220,7 +222,46 @@ TEST_F(Cli, BuildErrorsEndWithAFullStopAndFailTheRun)
     WriteFileReplacing(images / "broken.bmp", Bytes{'B', 'M'});
     Outcome run = Run("--type bmp " + images.Path().string());
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "tessolo-cli: Bitmap image is not valid.\n");
+    EXPECT_EQ(run.err, "tessolo-cli: Bitmap image is not valid in file " + (images / "broken.bmp") +
+                           ".\n");
+}
+
+TEST_F(Cli, SheetWithoutPixelsFailsTheRun)
+{
+    Add("a.bmp", 4, 4, kBlack);
+    Outcome run = Run("--type png --resize 0% " + images.Path().string());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("No image was placed on the sheet"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(images / "sprite.png"));
+    EXPECT_FALSE(std::filesystem::exists(images / "sprite.css"));
+}
+
+TEST_F(Cli, ProjectNameWithAPathIsRefused)
+{
+    std::filesystem::create_directory(images / "in");
+    Add("in/a.bmp", 4, 4, kBlack);
+    Outcome run = Run("--type bmp --name ../escape " + (images / "in"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("The sprite project name must be a file name"), std::string::npos)
+        << run.err;
+    EXPECT_FALSE(std::filesystem::exists(images / "escape.css"));
+    EXPECT_FALSE(std::filesystem::exists(images / "escape.bmp"));
+}
+
+TEST_F(Cli, FifosAreRefusedWithoutWaitingForAWriter)
+{
+    Add("a.bmp", 4, 4, kBlack);
+    ASSERT_EQ(::mkfifo((images / "pipe.png").c_str(), 0600), 0);
+    Outcome source = Run("--type bmp " + images.Path().string() + " a.bmp pipe.png");
+    EXPECT_EQ(source.status, 1);
+    EXPECT_EQ(source.err, "tessolo-cli: Cannot open file " + (images / "pipe.png") +
+                              ": not a regular file.\n");
+
+    ASSERT_EQ(::mkfifo((scratch / "store.reg").c_str(), 0600), 0);
+    Outcome store = Run("--type bmp --settings " + (scratch / "store.reg") + " " +
+                        images.Path().string() + " a.bmp");
+    EXPECT_EQ(store.status, 0) << store.err;
+    EXPECT_NE(store.err.find("warning: "), std::string::npos) << store.err;
 }
 
 TEST_F(Cli, BadCommandLinesAreRefused)

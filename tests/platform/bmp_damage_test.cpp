@@ -139,7 +139,8 @@ TEST(BmpDamage, MissingFileNamesThePath)
         LoadBmpFile("/nonexistent/tessolo/a.bmp");
         ADD_FAILURE() << "missing file accepted";
     } catch (const FileOpenError& e) {
-        EXPECT_STREQ(e.what(), "Cannot open file /nonexistent/tessolo/a.bmp");
+        EXPECT_STREQ(e.what(),
+                     "Cannot open file /nonexistent/tessolo/a.bmp: No such file or directory");
     }
 }
 

@@ -1,12 +1,13 @@
 #include "platform/error.h"
 #include "platform/files.h"
 
+#include "support/file_size_limit.h"
 #include "support/testdata.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessolo {
 namespace {
@@ -32,28 +33,6 @@ std::vector<std::string> FolderEntries(const std::filesystem::path& dir)
     return names;
 }
 
-// Makes every write beyond `bytes` fail with EFBIG while in scope.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*oldHandler_)(int);
-};
-
 TEST(Files, ReplacingWriteIsAllOrNothing)
 {
     test::TempDir dir;
@@ -63,7 +42,7 @@ TEST(Files, ReplacingWriteIsAllOrNothing)
     EXPECT_EQ(ReadFileBytes(path), first);
 
     {
-        FileSizeLimit limit(1000);
+        test::FileSizeLimit limit(1000);
         EXPECT_THROW(WriteFileReplacing(path, second), Error);
     }
     EXPECT_EQ(ReadFileBytes(path), first);
@@ -81,7 +60,7 @@ TEST(Files, ReplacingWriteIsAllOrNothing)
     EXPECT_EQ(FolderEntries(dir.Path()).size(), 2u);
 }
 
-TEST(Files, MissingPlacesNameThePath)
+TEST(Files, FailuresNameThePathAndTheReason)
 {
     test::TempDir dir;
     const std::string missingFolder = dir / "gone/sheet.bmp";
@@ -89,15 +68,53 @@ TEST(Files, MissingPlacesNameThePath)
         WriteFileReplacing(missingFolder, Bytes(3));
         ADD_FAILURE();
     } catch (const FileCreateError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot create file " + missingFolder);
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot create file " + missingFolder + ": No such file or directory");
     }
     try {
         ReadFileBytes(dir / "none.png");
         ADD_FAILURE();
     } catch (const FileOpenError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot open file " + dir / "none.png");
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot open file " + dir / "none.png" + ": No such file or directory");
     }
-    EXPECT_THROW(ReadFileBytes(dir.Path().string()), FileOpenError);  // a folder is no file
+    try {
+        ReadFileBytes(dir.Path().string());
+        ADD_FAILURE();
+    } catch (const FileOpenError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot open file " + dir.Path().string() + ": not a regular file");
+    }
+}
+
+TEST(Files, ReadRefusesAFifoWithoutWaitingForAWriter)
+{
+    test::TempDir dir;
+    const std::string fifo = dir / "pipe.png";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // In a child that the alarm ends, so a blocking open fails the test
+    // instead of hanging it.
+    EXPECT_EXIT(
+        {
+            ::alarm(10);
+            try {
+                ReadFileBytes(fifo);
+            } catch (const FileOpenError& e) {
+                std::fputs(e.what(), stderr);
+                std::_Exit(0);
+            }
+            std::_Exit(1);
+        },
+        ::testing::ExitedWithCode(0), "Cannot open file .*pipe.png: not a regular file");
+}
+
+TEST(Files, NamesUpToTheLimitAreWritten)
+{
+    test::TempDir dir;
+    const std::string longest = dir / std::string(255, 'n');
+    WriteFileReplacing(longest, Bytes{1, 2, 3});
+    EXPECT_EQ(ReadFileBytes(longest), (Bytes{1, 2, 3}));
+    EXPECT_EQ(FolderEntries(dir.Path()).size(), 1u);
 }
 
 }  // namespace

@@ -1,74 +1,17 @@
 #include "sprite/sprite_build.h"
 
-#include "platform/bmp.h"
-#include "platform/error.h"
-#include "platform/files.h"
+#include "build_fixture.h"
+#include "codecs/jpeg/jpeg_format.h"
 #include "sprite/base_name.h"
-#include "sprite/stylesheet.h"
-#include "support/file_size_limit.h"
-#include "support/images.h"
-#include "support/testdata.h"
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace tessolo {
 namespace {
 
+using test::Build;
+using test::Recorder;
 using test::Solid;
-
-// Keeps every report of a build.
-struct Recorder : BuildObserver {
-    void ValidationFailed(const std::string& m) override { validation = m; }
-    void CannotOpen(const std::string& m) override { cannotOpen = m; }
-    void ErrorReport(const std::string& m) override { error = m; }
-    void ListCleared() override { lines.clear(); ++clears; }
-    void LineWritten(const std::string& line) override { lines.push_back(line); }
-    void SourceSkipped(const std::string& path) override { skipped.push_back(path); }
-    void SheetFinished(const Bitmap& sheet) override { viewer = sheet; ++finished; }
-    void SheetWritten(const std::string& path) override { written = path; }
-
-    std::string validation, cannotOpen, error, written;
-    std::vector<std::string> lines, skipped;
-    Bitmap viewer;
-    int clears = 0, finished = 0;
-};
-
-std::string Text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
-
-class Build : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        inputs.Folder = dir.Path().string();
-        inputs.ProjectName = "sprite";
-        inputs.SpriteClass = ".sprite";
-        inputs.LineStyleIndex = 0;
-        inputs.LineStyleText = kLineStyleTexts[0];
-        inputs.OutputFileType = 3;
-        settings.BMPprefs.PixelFormat = 6;  // 24 bits: exact colours
-    }
-
-    void AddBmp(const std::string& name, int w, int h, ColorRef color)
-    {
-        WriteFileReplacing(dir / name, EncodeBmp(Solid(w, h, color), 6));
-        inputs.GraphicFiles.push_back(name);
-    }
-
-    BuildResult Run() { return builder.MakeSprites(inputs, settings, recorder); }
-    std::string Css() { return Text(ReadFileBytes(dir / (inputs.ProjectName + ".css"))); }
-    Bitmap Sheet() { return LoadBmpFile(dir / (inputs.ProjectName + ".bmp")); }
-
-    test::TempDir dir;
-    BuildInputs inputs;
-    BuildSettings settings;
-    SpriteBuilder builder;
-    Recorder recorder;
-};
 
 TEST(Validation, ListsEveryMissingInputInOrderWithLfCr)
 {
@@ -114,6 +57,25 @@ TEST(Validation, LineStyleAndOrientationHaveLinesOfTheirOwn)
     EXPECT_EQ(ValidateInputs(in, settings),
               "No CSS line style selected\n\r"
               "No valid sheet orientation set (3; use 0 horizontal, 1 vertical or 2 grid)\n\r");
+}
+
+TEST(Validation, ProjectNameMustNameAFileInTheFolder)
+{
+    BuildInputs in;
+    in.GraphicFiles = {"a.bmp"};
+    in.SpriteClass = ".s";
+    in.LineStyleText = kLineStyleTexts[0];
+    BuildSettings settings;
+    for (const char* bad : {"../escape", "sub/name", "/tmp/abs", "name/", ".", ".."}) {
+        in.ProjectName = bad;
+        EXPECT_EQ(ValidateInputs(in, settings),
+                  "The sprite project name must be a file name: no \"/\", not \".\" or \"..\"\n\r")
+            << bad;
+    }
+    for (const char* good : {"a.b", "..a", "...", ".hidden", "with blank"}) {
+        in.ProjectName = good;
+        EXPECT_EQ(ValidateInputs(in, settings), "") << good;
+    }
 }
 
 TEST(Resize, ProportionalSidesUseSinglePrecisionFactorAndTruncate)
@@ -189,13 +151,14 @@ TEST_F(Build, ExactResizeReportsTheNewSizeInLineStyleOne)
 TEST_F(Build, ImagesResizedToNothingStillGetALineAndPadding)
 {
     AddBmp("a.bmp", 50, 50, kBlack);
-    AddBmp("b.bmp", 50, 50, kBlack);
+    AddBmp("b.bmp", 500, 500, kBlack);
     settings.ResizeMethod = 1;
     settings.ResizePercentage = 1;
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
     EXPECT_EQ(Css(),
               ".sprite-a { background-position: 0px 0px }\r\n"
               ".sprite-b { background-position: -5px 0px }\r\n");
+    EXPECT_EQ(Sheet().Width(), 9);  // 1 % of 500 is 4
 }
 
 TEST_F(Build, ProportionalResizeAtFullSizeKeepsPixels)
@@ -243,61 +206,16 @@ TEST_F(Build, FilesOfOtherTypesAreSkipped)
               ".sprite-b { background-position: -9px 0px }\r\n");
 }
 
-TEST_F(Build, DamagedSourceEndsTheBuildWithoutASheet)
+TEST_F(Build, JpegSourcesMayEndInJpegInAnyCase)
 {
-    AddBmp("good.bmp", 4, 4, kBlack);
-    WriteFileReplacing(dir / "bad.bmp", Bytes{'B', 'M', 0, 0});
-    inputs.GraphicFiles.push_back("bad.bmp");
-    AddBmp("later.bmp", 4, 4, kBlack);
-    EXPECT_EQ(Run(), BuildResult::Failed);
-    EXPECT_EQ(recorder.error, "Bitmap image is not valid");
-    EXPECT_EQ(Css(), ".sprite-good { background-position: 0px 0px }\r\n");
-    EXPECT_EQ(recorder.finished, 0);
-    EXPECT_FALSE(std::filesystem::exists(dir / "sprite.bmp"));
-}
-
-TEST_F(Build, MissingSourceNamesThePath)
-{
-    inputs.Folder += "/";  // one separator, however the folder was given
-    inputs.GraphicFiles = {"gone.bmp"};
-    EXPECT_EQ(Run(), BuildResult::Failed);
-    EXPECT_EQ(recorder.error, "Cannot open file " + (dir / "gone.bmp"));
-    EXPECT_EQ(Css(), "");
-}
-
-TEST_F(Build, LockedStylesheetShowsTheCannotOpenMessage)
-{
-    AddBmp("a.bmp", 4, 4, kBlack);
-    std::string css = dir / "sprite.css";
-    WriteFileReplacing(css, Bytes{'o', 'l', 'd'});
-    int fd = ::open(css.c_str(), O_RDONLY);
-    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
-    EXPECT_EQ(Run(), BuildResult::CannotOpen);
-    ::close(fd);
-    EXPECT_EQ(recorder.cannotOpen, "Cannot open " + css + " for write");
-    EXPECT_EQ(recorder.clears, 0);
-    EXPECT_EQ(Css(), "old");
-}
-
-TEST_F(Build, FailedSheetWriteKeepsThePreviousSheet)
-{
-    AddBmp("a.bmp", 40, 40, kBlack);
-    ASSERT_EQ(Run(), BuildResult::Done);
-    Bytes before = ReadFileBytes(dir / "sprite.bmp");
-
-    AddBmp("b.bmp", 40, 40, kBlack);
-    {
-        test::FileSizeLimit limit(before.size());
-        EXPECT_EQ(Run(), BuildResult::Failed);
-    }
-    EXPECT_NE(recorder.error.find("Cannot write file " + (dir / "sprite.bmp")), std::string::npos)
-        << recorder.error;
-    EXPECT_EQ(ReadFileBytes(dir / "sprite.bmp"), before);
-    EXPECT_EQ(recorder.finished, 2);  // the viewer saw the new sheet
-    int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-        files += entry.is_regular_file();
-    EXPECT_EQ(files, 4) << "a temporary file was left behind";
+    WriteFileReplacing(dir / "photo.jpeg", EncodeJpegSheet(Solid(8, 8, kBlack), kDefaultJPGprefs));
+    WriteFileReplacing(dir / "scan.JPEG", EncodeJpegSheet(Solid(4, 4, kBlack), kDefaultJPGprefs));
+    inputs.GraphicFiles = {"photo.jpeg", "scan.JPEG"};
+    ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
+    EXPECT_TRUE(recorder.skipped.empty());
+    EXPECT_EQ(Css(),
+              ".sprite-photo { background-position: 0px 0px }\r\n"
+              ".sprite-scan { background-position: -13px 0px }\r\n");
 }
 
 }  // namespace

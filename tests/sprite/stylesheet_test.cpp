@@ -7,9 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
+#include <filesystem>
+#include <vector>
 
 namespace tessolo {
 namespace {
@@ -37,46 +36,49 @@ TEST(StylesheetLine, WritesClassAndNameAsGiven)
               ".-\xC3\xA9t\xC3\xA9 { background-position: 0px 0px }");
 }
 
-TEST(StylesheetFile, EmptiesTheFileAndEndsEveryLineWithCrLf)
+std::vector<std::string> FolderEntries(const std::filesystem::path& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+TEST(StylesheetFile, ReplacesTheOldFileOnlyWhenPutInPlace)
 {
     test::TempDir dir;
     std::string path = dir / "s.css";
     WriteFileReplacing(path, Bytes(100, 'x'));
     StylesheetFile css;
-    ASSERT_TRUE(css.Open(path));
+    ASSERT_EQ(css.Open(path), "");
     css.WriteLine("a");
     css.WriteLine("b");
-    css.Close();
+    css.Finish();
+    EXPECT_EQ(Text(ReadFileBytes(path)), std::string(100, 'x'));
+    css.PutInPlace();
     EXPECT_EQ(Text(ReadFileBytes(path)), "a\r\nb\r\n");
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"s.css"});
 }
 
-TEST(StylesheetFile, SecondWriterIsRefusedAndLeavesTheFileAlone)
+TEST(StylesheetFile, AbandonedFileLeavesTheOldOneAndNoTrace)
 {
     test::TempDir dir;
     std::string path = dir / "s.css";
-    StylesheetFile first;
-    ASSERT_TRUE(first.Open(path));
-    first.WriteLine("kept");
-
-    StylesheetFile second;
-    EXPECT_FALSE(second.Open(path));
-    first.Close();
-    EXPECT_EQ(Text(ReadFileBytes(path)), "kept\r\n");
-
-    // Another program holding a lock is refused the same way.
-    int fd = ::open(path.c_str(), O_RDONLY);
-    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
-    StylesheetFile third;
-    EXPECT_FALSE(third.Open(path));
-    ::close(fd);
-    EXPECT_TRUE(third.Open(path));
+    WriteFileReplacing(path, Bytes{'o', 'l', 'd'});
+    {
+        StylesheetFile css;
+        ASSERT_EQ(css.Open(path), "");
+        css.WriteLine("new");
+    }
+    EXPECT_EQ(Text(ReadFileBytes(path)), "old");
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"s.css"});
 }
 
-TEST(StylesheetFile, OpenFailsInAMissingFolder)
+TEST(StylesheetFile, OpenInAMissingFolderGivesTheReason)
 {
     test::TempDir dir;
     StylesheetFile css;
-    EXPECT_FALSE(css.Open(dir / "no/such/folder.css"));
+    EXPECT_EQ(css.Open(dir / "no/such/folder.css"), "No such file or directory");
 }
 
 TEST(StylesheetFile, FullDiskIsReportedNotIgnored)
@@ -84,7 +86,7 @@ TEST(StylesheetFile, FullDiskIsReportedNotIgnored)
     test::TempDir dir;
     std::string path = dir / "s.css";
     StylesheetFile css;
-    ASSERT_TRUE(css.Open(path));
+    ASSERT_EQ(css.Open(path), "");
     test::FileSizeLimit limit(64);
     css.WriteLine(std::string(40, 'a'));
     try {

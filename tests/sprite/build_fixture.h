@@ -1,0 +1,78 @@
+// A folder of generated BMP sources and a build over it, shared by the build
+// tests.
+#pragma once
+
+#include "platform/bmp.h"
+#include "platform/files.h"
+#include "sprite/sprite_build.h"
+#include "sprite/stylesheet.h"
+#include "support/images.h"
+#include "support/testdata.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tessolo::test {
+
+// Keeps every report of a build; `onSheetFinished` runs when the viewer
+// would be shown.
+struct Recorder : BuildObserver {
+    void ValidationFailed(const std::string& m) override { validation = m; }
+    void CannotOpen(const std::string& m) override { cannotOpen = m; }
+    void ErrorReport(const std::string& m) override { error = m; }
+    void ListCleared() override { lines.clear(); ++clears; }
+    void LineWritten(const std::string& line) override { lines.push_back(line); }
+    void SourceSkipped(const std::string& path) override { skipped.push_back(path); }
+    void SheetFinished(const Bitmap& sheet) override
+    {
+        viewer = sheet;
+        ++finished;
+        if (onSheetFinished)
+            onSheetFinished();
+    }
+    void SheetWritten(const std::string& path) override { written = path; }
+
+    std::string validation, cannotOpen, error, written;
+    std::vector<std::string> lines, skipped;
+    Bitmap viewer;
+    int clears = 0, finished = 0;
+    std::function<void()> onSheetFinished;
+};
+
+inline std::string Text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+class Build : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        inputs.Folder = dir.Path().string();
+        inputs.ProjectName = "sprite";
+        inputs.SpriteClass = ".sprite";
+        inputs.LineStyleIndex = 0;
+        inputs.LineStyleText = kLineStyleTexts[0];
+        inputs.OutputFileType = 3;
+        settings.BMPprefs.PixelFormat = 6;  // 24 bits: exact colours
+    }
+
+    void AddBmp(const std::string& name, int w, int h, ColorRef color)
+    {
+        WriteFileReplacing(dir / name, EncodeBmp(Solid(w, h, color), 6));
+        inputs.GraphicFiles.push_back(name);
+    }
+
+    BuildResult Run() { return builder.MakeSprites(inputs, settings, recorder); }
+    std::string CssPath() { return dir / (inputs.ProjectName + ".css"); }
+    std::string Css() { return Text(ReadFileBytes(CssPath())); }
+    Bitmap Sheet() { return LoadBmpFile(dir / (inputs.ProjectName + ".bmp")); }
+
+    TempDir dir;
+    BuildInputs inputs;
+    BuildSettings settings;
+    SpriteBuilder builder;
+    Recorder recorder;
+};
+
+}  // namespace tessolo::test
