@@ -37,19 +37,6 @@ std::error_code CreateParentFolders(const std::string& file)
     return error;
 }
 
-// Creates `file` holding `text` unless a file of that name exists; never
-// replaces one that another process made meanwhile.
-void CreateFileIfMissing(const std::string& file, std::string_view text)
-{
-    std::string staging = file + ".new-" + std::to_string(::getpid());
-    WriteFileReplacing(staging, AsBytes(text));
-    // link fails with EEXIST rather than replace; a file system without hard
-    // links gets a plain rename.
-    if (::link(staging.c_str(), file.c_str()) != 0 && errno != EEXIST)
-        ::rename(staging.c_str(), file.c_str());
-    ::unlink(staging.c_str());
-}
-
 }  // namespace
 
 TExtRegistry::TExtRegistry(std::string_view path, std::string_view root, std::string storeFile)
@@ -60,20 +47,9 @@ TExtRegistry::TExtRegistry(std::string_view path, std::string_view root, std::st
 
 void TExtRegistry::Open()
 {
-    if (storeFile_.empty())
-        return;
     struct stat info {};
-    if (::stat(storeFile_.c_str(), &info) != 0) {
-        if (errno != ENOENT)
-            return;
-        try {
-            CreateParentFolders(storeFile_);
-            CreateFileIfMissing(storeFile_, FormatKeyFile(values_, keyName_));
-        } catch (const Error&) {
-            // The key stays empty; Flush reports why the folder cannot be written.
-        }
-        return;
-    }
+    if (storeFile_.empty() || ::stat(storeFile_.c_str(), &info) != 0)
+        return;  // the key starts empty; the first Flush creates the file
     if (info.st_size > kMaxStoreBytes) {
         ReportLoadProblem("the file is larger than 1 MiB");
         return;

@@ -287,6 +287,16 @@ TEST_F(Cli, DamagedStoreWarnsAndFallsBackToDefaults)
     EXPECT_EQ(Slurp(images / "sprite.css"), ".sprite-a { background-position: 0px 0px }\r\n");
 }
 
+TEST_F(Cli, RunsWithoutTheSaveOptionLeaveNoStoreBehind)
+{
+    Add("a.bmp", 4, 4, kBlack);
+    for (const std::string& args : {std::string("--show-settings"), "--type bmp " + images.Path().string()}) {
+        Outcome run = Run(args);
+        EXPECT_EQ(run.status, 0) << args << ": " << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(scratch / "config"));
+}
+
 TEST_F(Cli, HelpAndVersion)
 {
     Outcome help = Run("--help");

@@ -65,15 +65,18 @@ TEST_F(ExtRegistryTest, ReadsFallBackToTheDefaultUnlessTypeAndSizeFit)
     EXPECT_EQ(key.LoadWarning(), "");
 }
 
-TEST_F(ExtRegistryTest, OpeningCreatesTheFolderAndAnEmptyKeyButWritesWaitForFlush)
+TEST_F(ExtRegistryTest, OpeningAMissingStoreWritesNothingUntilFlush)
 {
     {
         OvRegBase key(kPath, file);
-        EXPECT_EQ(ReadText(file), kSection + "\n");
+        EXPECT_EQ(key.LoadWarning(), "");
         key.WriteIntegerValue("Width", 1);
-        EXPECT_EQ(ReadText(file), kSection + "\n");
     }
-    EXPECT_EQ(ReadText(file), kSection + "\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "Veltrand"));
+    OvRegBase key(kPath, file);
+    key.WriteIntegerValue("Width", 1);
+    key.Flush();
+    EXPECT_EQ(ReadText(file), kSection + "\"Width\"=dword:00000001\n\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "Veltrand"), {}), 1);
 }
 
