@@ -15,8 +15,8 @@ namespace tessolo {
 
 namespace {
 
-// No store of ours comes near this; a larger file is not read into memory.
-constexpr off_t kMaxStoreBytes = 1 << 20;
+// No store of ours comes near this; a larger file is neither read nor written.
+constexpr std::uintmax_t kMaxStoreBytes = 1 << 20;
 
 std::string_view AsText(const std::vector<std::uint8_t>& data)
 {
@@ -50,7 +50,7 @@ void TExtRegistry::Open()
     struct stat info {};
     if (storeFile_.empty() || ::stat(storeFile_.c_str(), &info) != 0)
         return;  // the key starts empty; the first Flush creates the file
-    if (info.st_size > kMaxStoreBytes) {
+    if (std::uintmax_t(info.st_size) > kMaxStoreBytes) {
         ReportLoadProblem("the file is larger than 1 MiB");
         return;
     }
@@ -118,11 +118,15 @@ void TExtRegistry::Flush()
 {
     if (storeFile_.empty())
         throw Error("Cannot save the settings: the home folder is unknown");
+    std::string text = FormatKeyFile(values_, keyName_);
+    if (text.size() > kMaxStoreBytes)
+        throw Error("Cannot save the settings: they take " + std::to_string(text.size()) +
+                    " bytes, more than the 1 MiB that a settings file may hold");
     if (std::error_code error = CreateParentFolders(storeFile_))
         throw Error("Cannot create the folder of " + storeFile_ + ": " + error.message());
     if (keepDamagedFile_)
         KeepDamagedFile();
-    WriteFileReplacing(storeFile_, AsBytes(FormatKeyFile(values_, keyName_)));
+    WriteFileReplacing(storeFile_, AsBytes(text));
     keepDamagedFile_ = false;
 }
 

@@ -46,8 +46,9 @@ public:
     // a temporary file in the same folder, flushed to disk and renamed over
     // the old one, so readers and concurrent savers always see one complete
     // store. A damaged file read at start is first kept beside it as
-    // <file>.bad. Throws Error when the folder or file cannot be written; the
-    // old store then stays intact.
+    // <file>.bad. Throws Error, with the old store intact, when the file
+    // cannot be written and when the store would exceed the 1 MiB that a
+    // later start reads.
     void Flush();
 
     const std::string& StoreFile() const { return storeFile_; }

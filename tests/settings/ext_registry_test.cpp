@@ -127,6 +127,32 @@ TEST_F(ExtRegistryTest, OversizedFileIsNotRead)
     EXPECT_NE(key.LoadWarning().find("the file is larger than 1 MiB"), std::string::npos);
 }
 
+TEST_F(ExtRegistryTest, SaveIsRefusedWhenTheNextStartCouldNotReadIt)
+{
+    // "Big"="..." on its own line, then the closing empty line.
+    const std::size_t fits = (1 << 20) - kSection.size() - std::string("\"Big\"=\"\"\n\n").size();
+    {
+        OvRegBase key(kPath, file);
+        key.WriteStringValue("Big", std::string(fits, 'x'));
+        key.Flush();
+    }
+    ASSERT_EQ(std::filesystem::file_size(file), 1u << 20);
+    OvRegBase key(kPath, file);
+    EXPECT_EQ(key.ReadStringDef("Big", "").size(), fits);
+    EXPECT_EQ(key.LoadWarning(), "");
+
+    key.WriteStringValue("Big", std::string(fits + 1, 'y'));
+    try {
+        key.Flush();
+        ADD_FAILURE() << "a store larger than 1 MiB was saved";
+    } catch (const Error& failure) {
+        EXPECT_EQ(std::string(failure.what()),
+                  "Cannot save the settings: they take 1048577 bytes, more than the 1 MiB that a "
+                  "settings file may hold");
+    }
+    EXPECT_EQ(ReadText(file), kSection + "\"Big\"=\"" + std::string(fits, 'x') + "\"\n\n");
+}
+
 TEST_F(ExtRegistryTest, UnwritableFolderGivesDefaultsAndAFailedFlush)
 {
     WriteText(dir / "plain-file", "not a folder");
