@@ -37,6 +37,12 @@ std::error_code CreateParentFolders(const std::string& file)
     return error;
 }
 
+// Why a path that exists (as lstat sees it) cannot hold the store.
+std::string NotAStoreFileReason(const struct stat& info)
+{
+    return S_ISDIR(info.st_mode) ? "is a folder, not a file" : "is not a regular file";
+}
+
 }  // namespace
 
 TExtRegistry::TExtRegistry(std::string_view path, std::string_view root, std::string storeFile)
@@ -50,6 +56,10 @@ void TExtRegistry::Open()
     struct stat info {};
     if (storeFile_.empty() || ::stat(storeFile_.c_str(), &info) != 0)
         return;  // the key starts empty; the first Flush creates the file
+    if (!S_ISREG(info.st_mode)) {
+        notAStoreFile_ = NotAStoreFileReason(info);
+        return;
+    }
     if (std::uintmax_t(info.st_size) > kMaxStoreBytes) {
         ReportLoadProblem("the file is larger than 1 MiB");
         return;
@@ -124,6 +134,9 @@ void TExtRegistry::Flush()
                     " bytes, more than the 1 MiB that a settings file may hold");
     if (std::error_code error = CreateParentFolders(storeFile_))
         throw Error("Cannot create the folder of " + storeFile_ + ": " + error.message());
+    struct stat info {};
+    if (::lstat(storeFile_.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        throw Error("Cannot save the settings: " + storeFile_ + " " + NotAStoreFileReason(info));
     if (keepDamagedFile_)
         KeepDamagedFile();
     WriteFileReplacing(storeFile_, AsBytes(text));
@@ -144,6 +157,9 @@ void TExtRegistry::KeepDamagedFile() const
 
 std::string TExtRegistry::LoadWarning() const
 {
+    if (!notAStoreFile_.empty())
+        return "Settings file " + storeFile_ + " " + notAStoreFile_ +
+               ". The settings have their default values and cannot be saved there.";
     if (problems_.empty())
         return {};
     std::string warning = "Settings file " + storeFile_ + ": " + problems_[0];

@@ -21,7 +21,8 @@ public:
     // Opens the key `path` (absolute below `root`, such as the settings key
     // "\Software\Veltrand\Tessolo") kept in `storeFile`. A missing file
     // gives the empty key and is not created. A file that cannot be read or
-    // is damaged gives what could be read and a warning (LoadWarning).
+    // is damaged gives what could be read and a warning (LoadWarning); so
+    // does a folder or other non-file in its place, which is never read.
     TExtRegistry(std::string_view path, std::string_view root, std::string storeFile);
     virtual ~TExtRegistry() = default;
     TExtRegistry(const TExtRegistry&) = delete;
@@ -47,8 +48,8 @@ public:
     // the old one, so readers and concurrent savers always see one complete
     // store. A damaged file read at start is first kept beside it as
     // <file>.bad. Throws Error, with the old store intact, when the file
-    // cannot be written and when the store would exceed the 1 MiB that a
-    // later start reads.
+    // cannot be written, when the path holds a folder or other non-file, and
+    // when the store would exceed the 1 MiB that a later start reads.
     void Flush();
 
     const std::string& StoreFile() const { return storeFile_; }
@@ -71,6 +72,7 @@ private:
     RegistryValues values_;
     std::vector<std::string> problems_;
     bool keepDamagedFile_ = false;
+    std::string notAStoreFile_;  // why the path found at start cannot hold the store
 };
 
 // A key of the current user.

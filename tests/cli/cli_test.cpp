@@ -297,6 +297,20 @@ TEST_F(Cli, RunsWithoutTheSaveOptionLeaveNoStoreBehind)
     EXPECT_FALSE(std::filesystem::exists(scratch / "config"));
 }
 
+TEST_F(Cli, SettingsOptionNamingAFolderIsRefused)
+{
+    const std::string folder = scratch / "my settings";
+    std::filesystem::create_directories(folder);
+    WriteFileReplacing(folder + "/kept", Bytes{'x'});
+    for (std::string options : {"", " --save-settings", " --save-settings --show-settings"}) {
+        Outcome run = Run("--settings '" + folder + "'" + options);
+        EXPECT_EQ(run.status, 2) << options;
+        EXPECT_EQ(run.err, "tessolo-cli: --settings: " + folder + " is a folder, not a settings file\n");
+    }
+    EXPECT_EQ(Slurp(folder + "/kept"), "x");
+    EXPECT_FALSE(std::filesystem::exists(folder + ".bad"));
+}
+
 TEST_F(Cli, HelpAndVersion)
 {
     Outcome help = Run("--help");

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace tessolo {
 namespace {
@@ -180,11 +181,30 @@ TEST_F(ExtRegistryTest, StoreNamedWithoutAFolderLivesInTheWorkingFolder)
     EXPECT_EQ(ReadText(dir / "here.reg"), kSection + "\"Code\"=hex:01\n\n");
 }
 
-TEST_F(ExtRegistryTest, StoreThatIsAFolderIsToldAsUnreadable)
+TEST_F(ExtRegistryTest, StoreThatIsNotAFileIsNeverReadNorReplaced)
 {
     std::filesystem::create_directories(file);
+    WriteText(file + "/inside", "mine");
     OvRegBase key(kPath, file);
-    EXPECT_NE(key.LoadWarning().find("the file cannot be read"), std::string::npos);
+    EXPECT_EQ(key.LoadWarning(), "Settings file " + file + " is a folder, not a file. The settings "
+                                 "have their default values and cannot be saved there.");
+    key.WriteByteValue("Code", 1);
+    try {
+        key.Flush();
+        ADD_FAILURE() << "a folder was replaced by the store";
+    } catch (const Error& failure) {
+        EXPECT_EQ(std::string(failure.what()), "Cannot save the settings: " + file + " is a folder, not a file");
+    }
+    EXPECT_EQ(ReadText(file + "/inside"), "mine");
+    EXPECT_FALSE(std::filesystem::exists(file + ".bad"));
+
+    // A named pipe is neither opened (which would wait for a writer) nor replaced.
+    const std::string pipe = dir / "pipe.reg";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    OvRegBase piped(kPath, pipe);
+    EXPECT_NE(piped.LoadWarning().find(pipe + " is not a regular file."), std::string::npos);
+    EXPECT_THROW(piped.Flush(), Error);
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }
 
 }  // namespace
