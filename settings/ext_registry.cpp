@@ -18,6 +18,9 @@ namespace {
 // No store of ours comes near this; a larger file is neither read nor written.
 constexpr std::uintmax_t kMaxStoreBytes = 1 << 20;
 
+// As many links as the system follows in one path before it gives up.
+constexpr int kMaxLinkHops = 40;
+
 std::string_view AsText(const std::vector<std::uint8_t>& data)
 {
     return {reinterpret_cast<const char*>(data.data()), data.size()};
@@ -37,10 +40,51 @@ std::error_code CreateParentFolders(const std::string& file)
     return error;
 }
 
+// `file` in its folder's form without links or dots, when that folder exists.
+std::string WithPlainFolder(const std::filesystem::path& file)
+{
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::canonical(file.parent_path(), error);
+    return error ? file.string() : (folder / file.filename()).string();
+}
+
+// The file that `path` names once symbolic links are followed, so that a
+// store kept elsewhere through a link is replaced where it lies and the link
+// stays. A dangling link gives its target; a loop gives a path that is still
+// a link.
+std::string FollowLinks(const std::string& path)
+{
+    std::filesystem::path current = path;
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        std::error_code error;
+        std::filesystem::path target = std::filesystem::read_symlink(current, error);
+        if (error)
+            return hop == 0 ? path : WithPlainFolder(current);
+        current = current.parent_path() / target;  // an absolute target replaces the whole path
+    }
+    return current.string();
+}
+
 // Why a path that exists (as lstat sees it) cannot hold the store.
 std::string NotAStoreFileReason(const struct stat& info)
 {
-    return S_ISDIR(info.st_mode) ? "is a folder, not a file" : "is not a regular file";
+    if (S_ISDIR(info.st_mode))
+        return "is a folder, not a file";
+    if (S_ISLNK(info.st_mode))
+        return "leads through too many symbolic links";
+    return "is not a regular file";
+}
+
+void KeepDamagedFile(const std::string& file)
+{
+    // A hard link keeps the damaged file while the store stays in place until
+    // the new one replaces it; a file system without links gets a rename.
+    std::string kept = file + ".bad";
+    ::unlink(kept.c_str());
+    if (::link(file.c_str(), kept.c_str()) == 0 || errno == ENOENT)
+        return;
+    if (::rename(file.c_str(), kept.c_str()) != 0 && errno != ENOENT)
+        throw Error("Cannot keep the damaged settings file as " + kept + ": " + std::strerror(errno));
 }
 
 }  // namespace
@@ -134,25 +178,14 @@ void TExtRegistry::Flush()
                     " bytes, more than the 1 MiB that a settings file may hold");
     if (std::error_code error = CreateParentFolders(storeFile_))
         throw Error("Cannot create the folder of " + storeFile_ + ": " + error.message());
+    std::string target = FollowLinks(storeFile_);
     struct stat info {};
-    if (::lstat(storeFile_.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+    if (::lstat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
         throw Error("Cannot save the settings: " + storeFile_ + " " + NotAStoreFileReason(info));
     if (keepDamagedFile_)
-        KeepDamagedFile();
-    WriteFileReplacing(storeFile_, AsBytes(text));
+        KeepDamagedFile(target);
+    WriteFileReplacing(target, AsBytes(text));
     keepDamagedFile_ = false;
-}
-
-void TExtRegistry::KeepDamagedFile() const
-{
-    // A hard link keeps the damaged file while the store stays in place until
-    // the new one replaces it; a file system without links gets a rename.
-    std::string kept = storeFile_ + ".bad";
-    ::unlink(kept.c_str());
-    if (::link(storeFile_.c_str(), kept.c_str()) == 0 || errno == ENOENT)
-        return;
-    if (::rename(storeFile_.c_str(), kept.c_str()) != 0 && errno != ENOENT)
-        throw Error("Cannot keep the damaged settings file as " + kept + ": " + std::strerror(errno));
 }
 
 std::string TExtRegistry::LoadWarning() const
@@ -166,7 +199,7 @@ std::string TExtRegistry::LoadWarning() const
     for (std::size_t i = 1; i < problems_.size(); ++i)
         warning += "; " + problems_[i];
     return warning + ". The affected settings have their default values; the file will be kept as " +
-           storeFile_ + ".bad when the settings are next saved.";
+           FollowLinks(storeFile_) + ".bad when the settings are next saved.";
 }
 
 void TExtRegistry::ReportLoadProblem(std::string problem)

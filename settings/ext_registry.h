@@ -46,10 +46,12 @@ public:
     // Writes every value of the key to the store file, creating its folders:
     // a temporary file in the same folder, flushed to disk and renamed over
     // the old one, so readers and concurrent savers always see one complete
-    // store. A damaged file read at start is first kept beside it as
-    // <file>.bad. Throws Error, with the old store intact, when the file
-    // cannot be written, when the path holds a folder or other non-file, and
-    // when the store would exceed the 1 MiB that a later start reads.
+    // store. When the store file is a symbolic link, the file it leads to is
+    // replaced that way in its own folder and the link stays. A damaged file
+    // read at start is first kept beside it as <file>.bad. Throws Error, with
+    // the old store intact, when the file cannot be written, when the path
+    // holds a folder or other non-file, and when the store would exceed the
+    // 1 MiB that a later start reads.
     void Flush();
 
     const std::string& StoreFile() const { return storeFile_; }
@@ -65,7 +67,6 @@ protected:
 
 private:
     void Open();
-    void KeepDamagedFile() const;
 
     std::string keyName_;
     std::string storeFile_;

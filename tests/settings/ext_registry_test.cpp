@@ -207,5 +207,68 @@ TEST_F(ExtRegistryTest, StoreThatIsNotAFileIsNeverReadNorReplaced)
     EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }
 
+// A store kept elsewhere, as people do to share their settings, and reached
+// through a relative link from the usual place.
+class LinkedStoreTest : public ExtRegistryTest {
+protected:
+    std::string target = dir / "shared/tessolo.reg";
+
+    void SetUp() override
+    {
+        std::filesystem::create_directories(dir / "Veltrand");
+        std::filesystem::create_directories(dir / "shared");
+        std::filesystem::create_symlink("../shared/tessolo.reg", file);
+    }
+
+    void ExpectLinkKept()
+    {
+        EXPECT_TRUE(std::filesystem::is_symlink(file));
+        EXPECT_EQ(std::filesystem::read_symlink(file), "../shared/tessolo.reg");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "Veltrand"), {}), 1);
+    }
+};
+
+TEST_F(LinkedStoreTest, SaveReplacesTheTargetAndKeepsTheLink)
+{
+    WriteText(target, kSection + "\"Width\"=dword:00000002\n");
+    {
+        OvRegBase key(kPath, file);
+        EXPECT_EQ(key.ReadIntegerDef("Width", 0), 2);
+        key.WriteIntegerValue("Width", 3);
+        key.Flush();
+    }
+    ExpectLinkKept();
+    EXPECT_EQ(ReadText(target), kSection + "\"Width\"=dword:00000003\n\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "shared"), {}), 1);
+
+    // A damaged target is kept beside itself, where the warning says.
+    WriteText(target, kSection + "junk\n");
+    OvRegBase key(kPath, file);
+    const std::string kept = (std::filesystem::canonical(dir / "shared") / "tessolo.reg.bad").string();
+    EXPECT_NE(key.LoadWarning().find("kept as " + kept + " when"), std::string::npos) << key.LoadWarning();
+    key.Flush();
+    ExpectLinkKept();
+    EXPECT_EQ(ReadText(target + ".bad"), kSection + "junk\n");
+    EXPECT_EQ(ReadText(target), kSection + "\n");
+}
+
+TEST_F(LinkedStoreTest, DanglingLinkGetsItsTargetAndALoopIsRefused)
+{
+    {
+        OvRegBase key(kPath, file);
+        key.WriteByteValue("Code", 7);
+        key.Flush();
+    }
+    ExpectLinkKept();
+    EXPECT_EQ(ReadText(target), kSection + "\"Code\"=hex:07\n\n");
+
+    std::filesystem::remove(target);
+    std::filesystem::create_symlink("../Veltrand/Tessolo.reg", target);
+    OvRegBase key(kPath, file);
+    EXPECT_THROW(key.Flush(), Error);
+    ExpectLinkKept();
+    EXPECT_TRUE(std::filesystem::is_symlink(target));
+}
+
 }  // namespace
 }  // namespace tessolo
