@@ -97,6 +97,10 @@ int Run(const std::vector<std::string>& args)
         return 0;
     }
 
+    if (std::error_code unknown; std::filesystem::is_directory(request.storeFile, unknown)) {
+        std::cerr << "tessolo-cli: --settings: " << request.storeFile << " is a folder, not a settings file\n";
+        return 2;
+    }
     FormatPrefsSet records;
     OrvaneRegistry store(records, {.storeFile = request.storeFile, .saveOnDestruction = false});
     if (std::string warning = store.LoadWarning(); !warning.empty())

@@ -15,8 +15,11 @@ namespace tessolo {
 
 namespace {
 
-// No store of ours comes near this; a larger file is not read into memory.
-constexpr off_t kMaxStoreBytes = 1 << 20;
+// No store of ours comes near this; a larger file is neither read nor written.
+constexpr std::uintmax_t kMaxStoreBytes = 1 << 20;
+
+// As many links as the system follows in one path before it gives up.
+constexpr int kMaxLinkHops = 40;
 
 std::string_view AsText(const std::vector<std::uint8_t>& data)
 {
@@ -37,17 +40,51 @@ std::error_code CreateParentFolders(const std::string& file)
     return error;
 }
 
-// Creates `file` holding `text` unless a file of that name exists; never
-// replaces one that another process made meanwhile.
-void CreateFileIfMissing(const std::string& file, std::string_view text)
+// `file` in its folder's form without links or dots, when that folder exists.
+std::string WithPlainFolder(const std::filesystem::path& file)
 {
-    std::string staging = file + ".new-" + std::to_string(::getpid());
-    WriteFileReplacing(staging, AsBytes(text));
-    // link fails with EEXIST rather than replace; a file system without hard
-    // links gets a plain rename.
-    if (::link(staging.c_str(), file.c_str()) != 0 && errno != EEXIST)
-        ::rename(staging.c_str(), file.c_str());
-    ::unlink(staging.c_str());
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::canonical(file.parent_path(), error);
+    return error ? file.string() : (folder / file.filename()).string();
+}
+
+// The file that `path` names once symbolic links are followed, so that a
+// store kept elsewhere through a link is replaced where it lies and the link
+// stays. A dangling link gives its target; a loop gives a path that is still
+// a link.
+std::string FollowLinks(const std::string& path)
+{
+    std::filesystem::path current = path;
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        std::error_code error;
+        std::filesystem::path target = std::filesystem::read_symlink(current, error);
+        if (error)
+            return hop == 0 ? path : WithPlainFolder(current);
+        current = current.parent_path() / target;  // an absolute target replaces the whole path
+    }
+    return current.string();
+}
+
+// Why a path that exists (as lstat sees it) cannot hold the store.
+std::string NotAStoreFileReason(const struct stat& info)
+{
+    if (S_ISDIR(info.st_mode))
+        return "is a folder, not a file";
+    if (S_ISLNK(info.st_mode))
+        return "leads through too many symbolic links";
+    return "is not a regular file";
+}
+
+void KeepDamagedFile(const std::string& file)
+{
+    // A hard link keeps the damaged file while the store stays in place until
+    // the new one replaces it; a file system without links gets a rename.
+    std::string kept = file + ".bad";
+    ::unlink(kept.c_str());
+    if (::link(file.c_str(), kept.c_str()) == 0 || errno == ENOENT)
+        return;
+    if (::rename(file.c_str(), kept.c_str()) != 0 && errno != ENOENT)
+        throw Error("Cannot keep the damaged settings file as " + kept + ": " + std::strerror(errno));
 }
 
 }  // namespace
@@ -60,21 +97,14 @@ TExtRegistry::TExtRegistry(std::string_view path, std::string_view root, std::st
 
 void TExtRegistry::Open()
 {
-    if (storeFile_.empty())
-        return;
     struct stat info {};
-    if (::stat(storeFile_.c_str(), &info) != 0) {
-        if (errno != ENOENT)
-            return;
-        try {
-            CreateParentFolders(storeFile_);
-            CreateFileIfMissing(storeFile_, FormatKeyFile(values_, keyName_));
-        } catch (const Error&) {
-            // The key stays empty; Flush reports why the folder cannot be written.
-        }
+    if (storeFile_.empty() || ::stat(storeFile_.c_str(), &info) != 0)
+        return;  // the key starts empty; the first Flush creates the file
+    if (!S_ISREG(info.st_mode)) {
+        notAStoreFile_ = NotAStoreFileReason(info);
         return;
     }
-    if (info.st_size > kMaxStoreBytes) {
+    if (std::uintmax_t(info.st_size) > kMaxStoreBytes) {
         ReportLoadProblem("the file is larger than 1 MiB");
         return;
     }
@@ -142,35 +172,34 @@ void TExtRegistry::Flush()
 {
     if (storeFile_.empty())
         throw Error("Cannot save the settings: the home folder is unknown");
+    std::string text = FormatKeyFile(values_, keyName_);
+    if (text.size() > kMaxStoreBytes)
+        throw Error("Cannot save the settings: they take " + std::to_string(text.size()) +
+                    " bytes, more than the 1 MiB that a settings file may hold");
     if (std::error_code error = CreateParentFolders(storeFile_))
         throw Error("Cannot create the folder of " + storeFile_ + ": " + error.message());
+    std::string target = FollowLinks(storeFile_);
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        throw Error("Cannot save the settings: " + storeFile_ + " " + NotAStoreFileReason(info));
     if (keepDamagedFile_)
-        KeepDamagedFile();
-    WriteFileReplacing(storeFile_, AsBytes(FormatKeyFile(values_, keyName_)));
+        KeepDamagedFile(target);
+    WriteFileReplacing(target, AsBytes(text));
     keepDamagedFile_ = false;
-}
-
-void TExtRegistry::KeepDamagedFile() const
-{
-    // A hard link keeps the damaged file while the store stays in place until
-    // the new one replaces it; a file system without links gets a rename.
-    std::string kept = storeFile_ + ".bad";
-    ::unlink(kept.c_str());
-    if (::link(storeFile_.c_str(), kept.c_str()) == 0 || errno == ENOENT)
-        return;
-    if (::rename(storeFile_.c_str(), kept.c_str()) != 0 && errno != ENOENT)
-        throw Error("Cannot keep the damaged settings file as " + kept + ": " + std::strerror(errno));
 }
 
 std::string TExtRegistry::LoadWarning() const
 {
+    if (!notAStoreFile_.empty())
+        return "Settings file " + storeFile_ + " " + notAStoreFile_ +
+               ". The settings have their default values and cannot be saved there.";
     if (problems_.empty())
         return {};
     std::string warning = "Settings file " + storeFile_ + ": " + problems_[0];
     for (std::size_t i = 1; i < problems_.size(); ++i)
         warning += "; " + problems_[i];
     return warning + ". The affected settings have their default values; the file will be kept as " +
-           storeFile_ + ".bad when the settings are next saved.";
+           FollowLinks(storeFile_) + ".bad when the settings are next saved.";
 }
 
 void TExtRegistry::ReportLoadProblem(std::string problem)

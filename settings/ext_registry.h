@@ -1,8 +1,8 @@
 // Typed access to one registry key of the current user, kept in a per-user
 // file (see key_file.h for its text form). Reads never fail: they fall back to
 // the caller's default. The key is read from its file once, when the object
-// is made; writes change the object's copy, and Flush writes the whole key
-// back to the file in one crash-safe step.
+// is made; writes change the object's copy, and only Flush writes the whole
+// key back to the file, in one crash-safe step.
 #pragma once
 
 #include "settings/key_file.h"
@@ -19,11 +19,10 @@ inline constexpr std::string_view kCurrentUserRoot = "HKEY_CURRENT_USER";
 class TExtRegistry {
 public:
     // Opens the key `path` (absolute below `root`, such as the settings key
-    // "\Software\Veltrand\Tessolo") kept in `storeFile`. A missing file is
-    // created holding the empty key, with any missing folders; when that
-    // fails the key starts empty and the failure shows at Flush. A file that
-    // cannot be read or is damaged gives what could be read and a warning
-    // (LoadWarning).
+    // "\Software\Veltrand\Tessolo") kept in `storeFile`. A missing file
+    // gives the empty key and is not created. A file that cannot be read or
+    // is damaged gives what could be read and a warning (LoadWarning); so
+    // does a folder or other non-file in its place, which is never read.
     TExtRegistry(std::string_view path, std::string_view root, std::string storeFile);
     virtual ~TExtRegistry() = default;
     TExtRegistry(const TExtRegistry&) = delete;
@@ -44,11 +43,15 @@ public:
     std::uint8_t ReadByteDef(std::string_view name, std::uint8_t def) const;
     void WriteByteValue(std::string_view name, std::uint8_t value);
 
-    // Writes every value of the key to the store file: a temporary file in the
-    // same folder, flushed to disk and renamed over the old one, so readers
-    // and concurrent savers always see one complete store. A damaged file
-    // read at start is first kept beside it as <file>.bad. Throws Error when
-    // the folder or file cannot be written; the old store then stays intact.
+    // Writes every value of the key to the store file, creating its folders:
+    // a temporary file in the same folder, flushed to disk and renamed over
+    // the old one, so readers and concurrent savers always see one complete
+    // store. When the store file is a symbolic link, the file it leads to is
+    // replaced that way in its own folder and the link stays. A damaged file
+    // read at start is first kept beside it as <file>.bad. Throws Error, with
+    // the old store intact, when the file cannot be written, when the path
+    // holds a folder or other non-file, and when the store would exceed the
+    // 1 MiB that a later start reads.
     void Flush();
 
     const std::string& StoreFile() const { return storeFile_; }
@@ -64,13 +67,13 @@ protected:
 
 private:
     void Open();
-    void KeepDamagedFile() const;
 
     std::string keyName_;
     std::string storeFile_;
     RegistryValues values_;
     std::vector<std::string> problems_;
     bool keepDamagedFile_ = false;
+    std::string notAStoreFile_;  // why the path found at start cannot hold the store
 };
 
 // A key of the current user.

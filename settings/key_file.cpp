@@ -11,11 +11,23 @@ namespace {
 constexpr std::string_view kHeader = "REGEDIT4";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+char LowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+std::string LowerAscii(std::string_view text)
+{
+    std::string lowered(text);
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(), [](char c) { return LowerAscii(c); });
+    return lowered;
+}
+
 bool EqualIgnoringCase(std::string_view a, std::string_view b)
 {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return LowerAscii(x) == LowerAscii(y);
+           });
 }
 
 bool StartsIgnoringCase(std::string_view text, std::string_view prefix)
@@ -190,21 +202,17 @@ void AppendValue(std::string& out, const RegistryValue& value)
 
 const RegistryValue* RegistryValues::Find(std::string_view name) const
 {
-    for (const Entry& entry : entries_)
-        if (EqualIgnoringCase(entry.name, name))
-            return &entry.value;
-    return nullptr;
+    auto found = positions_.find(LowerAscii(name));
+    return found == positions_.end() ? nullptr : &entries_[found->second].value;
 }
 
 void RegistryValues::Set(std::string_view name, RegistryValue value)
 {
-    for (Entry& entry : entries_) {
-        if (EqualIgnoringCase(entry.name, name)) {
-            entry.value = std::move(value);
-            return;
-        }
-    }
-    entries_.push_back({std::string(name), std::move(value)});
+    auto [position, added] = positions_.try_emplace(LowerAscii(name), entries_.size());
+    if (added)
+        entries_.push_back({std::string(name), std::move(value)});
+    else
+        entries_[position->second].value = std::move(value);
 }
 
 ParsedKeyFile ParseKeyFile(std::string_view text, std::string_view keyName)

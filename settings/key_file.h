@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tessolo {
@@ -51,6 +52,9 @@ public:
 
 private:
     std::vector<Entry> entries_;
+    // Where each name is in entries_, keyed by the name in ASCII lower case,
+    // so that loading a large store stays linear in its size.
+    std::unordered_map<std::string, std::size_t> positions_;
 };
 
 struct ParsedKeyFile {

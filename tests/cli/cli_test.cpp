@@ -328,6 +328,30 @@ TEST_F(Cli, DamagedStoreWarnsAndFallsBackToDefaults)
     EXPECT_EQ(Slurp(images / "sprite.css"), ".sprite-a { background-position: 0px 0px }\r\n");
 }
 
+TEST_F(Cli, RunsWithoutTheSaveOptionLeaveNoStoreBehind)
+{
+    Add("a.bmp", 4, 4, kBlack);
+    for (const std::string& args : {std::string("--show-settings"), "--type bmp " + images.Path().string()}) {
+        Outcome run = Run(args);
+        EXPECT_EQ(run.status, 0) << args << ": " << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(scratch / "config"));
+}
+
+TEST_F(Cli, SettingsOptionNamingAFolderIsRefused)
+{
+    const std::string folder = scratch / "my settings";
+    std::filesystem::create_directories(folder);
+    WriteFileReplacing(folder + "/kept", Bytes{'x'});
+    for (std::string options : {"", " --save-settings", " --save-settings --show-settings"}) {
+        Outcome run = Run("--settings '" + folder + "'" + options);
+        EXPECT_EQ(run.status, 2) << options;
+        EXPECT_EQ(run.err, "tessolo-cli: --settings: " + folder + " is a folder, not a settings file\n");
+    }
+    EXPECT_EQ(Slurp(folder + "/kept"), "x");
+    EXPECT_FALSE(std::filesystem::exists(folder + ".bad"));
+}
+
 TEST_F(Cli, HelpAndVersion)
 {
     Outcome help = Run("--help");

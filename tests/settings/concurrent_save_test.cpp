@@ -24,8 +24,8 @@ void SaveRepeatedly(const std::string& file, int saver, int rounds)
         store.SaveSettings();
 }
 
-// A store read while the savers run must be whole: the empty key made at
-// first open, or every value of one saver.
+// A store read while the savers run must be whole: none yet (all
+// defaults), or every value of one saver.
 void ExpectOneCompleteStore(const std::string& file)
 {
     FormatPrefsSet records;

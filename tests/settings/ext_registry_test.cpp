@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace tessolo {
 namespace {
@@ -65,15 +66,18 @@ TEST_F(ExtRegistryTest, ReadsFallBackToTheDefaultUnlessTypeAndSizeFit)
     EXPECT_EQ(key.LoadWarning(), "");
 }
 
-TEST_F(ExtRegistryTest, OpeningCreatesTheFolderAndAnEmptyKeyButWritesWaitForFlush)
+TEST_F(ExtRegistryTest, OpeningAMissingStoreWritesNothingUntilFlush)
 {
     {
         OvRegBase key(kPath, file);
-        EXPECT_EQ(ReadText(file), kSection + "\n");
+        EXPECT_EQ(key.LoadWarning(), "");
         key.WriteIntegerValue("Width", 1);
-        EXPECT_EQ(ReadText(file), kSection + "\n");
     }
-    EXPECT_EQ(ReadText(file), kSection + "\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "Veltrand"));
+    OvRegBase key(kPath, file);
+    key.WriteIntegerValue("Width", 1);
+    key.Flush();
+    EXPECT_EQ(ReadText(file), kSection + "\"Width\"=dword:00000001\n\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "Veltrand"), {}), 1);
 }
 
@@ -124,6 +128,32 @@ TEST_F(ExtRegistryTest, OversizedFileIsNotRead)
     EXPECT_NE(key.LoadWarning().find("the file is larger than 1 MiB"), std::string::npos);
 }
 
+TEST_F(ExtRegistryTest, SaveIsRefusedWhenTheNextStartCouldNotReadIt)
+{
+    // "Big"="..." on its own line, then the closing empty line.
+    const std::size_t fits = (1 << 20) - kSection.size() - std::string("\"Big\"=\"\"\n\n").size();
+    {
+        OvRegBase key(kPath, file);
+        key.WriteStringValue("Big", std::string(fits, 'x'));
+        key.Flush();
+    }
+    ASSERT_EQ(std::filesystem::file_size(file), 1u << 20);
+    OvRegBase key(kPath, file);
+    EXPECT_EQ(key.ReadStringDef("Big", "").size(), fits);
+    EXPECT_EQ(key.LoadWarning(), "");
+
+    key.WriteStringValue("Big", std::string(fits + 1, 'y'));
+    try {
+        key.Flush();
+        ADD_FAILURE() << "a store larger than 1 MiB was saved";
+    } catch (const Error& failure) {
+        EXPECT_EQ(std::string(failure.what()),
+                  "Cannot save the settings: they take 1048577 bytes, more than the 1 MiB that a "
+                  "settings file may hold");
+    }
+    EXPECT_EQ(ReadText(file), kSection + "\"Big\"=\"" + std::string(fits, 'x') + "\"\n\n");
+}
+
 TEST_F(ExtRegistryTest, UnwritableFolderGivesDefaultsAndAFailedFlush)
 {
     WriteText(dir / "plain-file", "not a folder");
@@ -151,11 +181,93 @@ TEST_F(ExtRegistryTest, StoreNamedWithoutAFolderLivesInTheWorkingFolder)
     EXPECT_EQ(ReadText(dir / "here.reg"), kSection + "\"Code\"=hex:01\n\n");
 }
 
-TEST_F(ExtRegistryTest, StoreThatIsAFolderIsToldAsUnreadable)
+TEST_F(ExtRegistryTest, StoreThatIsNotAFileIsNeverReadNorReplaced)
 {
     std::filesystem::create_directories(file);
+    WriteText(file + "/inside", "mine");
     OvRegBase key(kPath, file);
-    EXPECT_NE(key.LoadWarning().find("the file cannot be read"), std::string::npos);
+    EXPECT_EQ(key.LoadWarning(), "Settings file " + file + " is a folder, not a file. The settings "
+                                 "have their default values and cannot be saved there.");
+    key.WriteByteValue("Code", 1);
+    try {
+        key.Flush();
+        ADD_FAILURE() << "a folder was replaced by the store";
+    } catch (const Error& failure) {
+        EXPECT_EQ(std::string(failure.what()), "Cannot save the settings: " + file + " is a folder, not a file");
+    }
+    EXPECT_EQ(ReadText(file + "/inside"), "mine");
+    EXPECT_FALSE(std::filesystem::exists(file + ".bad"));
+
+    // A named pipe is neither opened (which would wait for a writer) nor replaced.
+    const std::string pipe = dir / "pipe.reg";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    OvRegBase piped(kPath, pipe);
+    EXPECT_NE(piped.LoadWarning().find(pipe + " is not a regular file."), std::string::npos);
+    EXPECT_THROW(piped.Flush(), Error);
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+}
+
+// A store kept elsewhere, as people do to share their settings, and reached
+// through a relative link from the usual place.
+class LinkedStoreTest : public ExtRegistryTest {
+protected:
+    std::string target = dir / "shared/tessolo.reg";
+
+    void SetUp() override
+    {
+        std::filesystem::create_directories(dir / "Veltrand");
+        std::filesystem::create_directories(dir / "shared");
+        std::filesystem::create_symlink("../shared/tessolo.reg", file);
+    }
+
+    void ExpectLinkKept()
+    {
+        EXPECT_TRUE(std::filesystem::is_symlink(file));
+        EXPECT_EQ(std::filesystem::read_symlink(file), "../shared/tessolo.reg");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "Veltrand"), {}), 1);
+    }
+};
+
+TEST_F(LinkedStoreTest, SaveReplacesTheTargetAndKeepsTheLink)
+{
+    WriteText(target, kSection + "\"Width\"=dword:00000002\n");
+    {
+        OvRegBase key(kPath, file);
+        EXPECT_EQ(key.ReadIntegerDef("Width", 0), 2);
+        key.WriteIntegerValue("Width", 3);
+        key.Flush();
+    }
+    ExpectLinkKept();
+    EXPECT_EQ(ReadText(target), kSection + "\"Width\"=dword:00000003\n\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "shared"), {}), 1);
+
+    // A damaged target is kept beside itself, where the warning says.
+    WriteText(target, kSection + "junk\n");
+    OvRegBase key(kPath, file);
+    const std::string kept = (std::filesystem::canonical(dir / "shared") / "tessolo.reg.bad").string();
+    EXPECT_NE(key.LoadWarning().find("kept as " + kept + " when"), std::string::npos) << key.LoadWarning();
+    key.Flush();
+    ExpectLinkKept();
+    EXPECT_EQ(ReadText(target + ".bad"), kSection + "junk\n");
+    EXPECT_EQ(ReadText(target), kSection + "\n");
+}
+
+TEST_F(LinkedStoreTest, DanglingLinkGetsItsTargetAndALoopIsRefused)
+{
+    {
+        OvRegBase key(kPath, file);
+        key.WriteByteValue("Code", 7);
+        key.Flush();
+    }
+    ExpectLinkKept();
+    EXPECT_EQ(ReadText(target), kSection + "\"Code\"=hex:07\n\n");
+
+    std::filesystem::remove(target);
+    std::filesystem::create_symlink("../Veltrand/Tessolo.reg", target);
+    OvRegBase key(kPath, file);
+    EXPECT_THROW(key.Flush(), Error);
+    ExpectLinkKept();
+    EXPECT_TRUE(std::filesystem::is_symlink(target));
 }
 
 }  // namespace

@@ -75,6 +75,24 @@ TEST(KeyFile, AcceptsWhatAPersonOrAnotherToolMayWrite)
     EXPECT_EQ(*parsed.values.Find("Other"), (RegistryValue{7, {}}));
 }
 
+TEST(KeyFile, AStoreOfTensOfThousandsOfValuesKeepsEachInPlace)
+{
+    constexpr int kCount = 50000;
+    std::string lines;
+    for (int i = 0; i < kCount; ++i)
+        lines += "\"Value" + std::to_string(i) + "\"=hex:" + "0123456789abcdef"[i % 16] + "0\n";
+    lines += "\"VALUE0\"=hex:ff\n\"value49999\"=\"last\"\n";
+    ParsedKeyFile parsed = ParseKeyFile(WithKey(lines), kKey);
+    EXPECT_EQ(parsed.problem, "");
+    ASSERT_EQ(parsed.values.Entries().size(), std::size_t(kCount));
+    for (int i = 0; i < kCount; ++i)
+        ASSERT_EQ(parsed.values.Entries()[i].name, "Value" + std::to_string(i));
+    EXPECT_EQ(*parsed.values.Find("value0"), (RegistryValue{kRegBinary, {0xFF}}));
+    EXPECT_EQ(*parsed.values.Find("VALUE12345"), (RegistryValue{kRegBinary, {0x90}}));
+    EXPECT_EQ(*parsed.values.Find("Value49999"), Text("last"));
+    EXPECT_EQ(parsed.values.Find("Value50000"), nullptr);
+}
+
 TEST(KeyFile, SkipsAndCountsLinesItCannotUse)
 {
     ParsedKeyFile parsed = ParseKeyFile(WithKey("\"Good\"=dword:00000001\n"
