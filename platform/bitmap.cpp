@@ -23,12 +23,17 @@ std::size_t RowBytes(int width, PixelFormat format)
     return (bits + 31) / 32 * 4;
 }
 
-Bitmap::Bitmap(int width, int height, PixelFormat format) : format_(format)
+void CheckBitmapSize(int width, int height, PixelFormat format)
 {
     if (width < 0 || height < 0)
         throw Error("Bitmap size cannot be negative");
+    CheckRasterSize(RowBytes(width, format), height);
+}
+
+Bitmap::Bitmap(int width, int height, PixelFormat format) : format_(format)
+{
+    CheckBitmapSize(width, height, format);
     std::size_t stride = RowBytes(width, format);
-    CheckRasterSize(stride, height);
     width_ = width;
     height_ = height;
     stride_ = stride;
