@@ -248,6 +248,16 @@ TEST(PngDrawing, SourcesBeyondTheRasterCapAreRefusedBeforeDecoding)
               0);
 }
 
+TEST(PngDrawing, SourcesDrawWithoutPerColumnTables)
+{
+    TESSOLO_SKIP_UNDER_ASAN();
+    // One row of 50 million 1-bit pixels: a 150 MB picture, which a table
+    // of source columns would more than double.
+    test::TempDir dir;
+    WriteFileReplacing(dir / "row.png", SimplePng(50000000, 1, 1, 0, Bytes(1 + 50000000 / 8, 0)));
+    EXPECT_EQ(LoadSourceWithin(256 << 20, dir / "row.png", ""), 1);
+}
+
 TEST(PngDrawing, SourcesDoNotInflateTheirText)
 {
     TESSOLO_SKIP_UNDER_ASAN();
