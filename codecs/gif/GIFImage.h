@@ -233,8 +233,8 @@ public:
     // Raises sScreenTooLarge when a screen of this size has no 24-bit
     // bitmap within kMaxBitmapBytes.
     static void CheckTrueColorScreen(int width, int height);
-    // The checks of a load: the screen grown to contain a frame at
-    // `right` x `bottom` (TrueColorScreen only).
+    // Called as a load reads the header and each frame: with
+    // TrueColorScreen, refuses the screen grown to reach `right` x `bottom`.
     void ScreenRead(int right, int bottom) const;
 
     // Pixel bytes held by all frames; bounded by MaxPixelBytes.
