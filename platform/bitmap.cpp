@@ -23,12 +23,17 @@ std::size_t RowBytes(int width, PixelFormat format)
     return (bits + 31) / 32 * 4;
 }
 
-Bitmap::Bitmap(int width, int height, PixelFormat format) : format_(format)
+void CheckBitmapSize(int width, int height, PixelFormat format)
 {
     if (width < 0 || height < 0)
         throw Error("Bitmap size cannot be negative");
+    CheckRasterSize(RowBytes(width, format), height);
+}
+
+Bitmap::Bitmap(int width, int height, PixelFormat format) : format_(format)
+{
+    CheckBitmapSize(width, height, format);
     std::size_t stride = RowBytes(width, format);
-    CheckRasterSize(stride, height);
     width_ = width;
     height_ = height;
     stride_ = stride;
@@ -92,12 +97,20 @@ void Bitmap::SetWidth(int width)
 void Bitmap::SetHeight(int height)
 {
     height = std::max(height, 0);
+    std::size_t exact = RowBytes(width_, format_);
+    CheckRasterSize(exact, height);
     if (stride_ == 0)
-        stride_ = RowBytes(width_, format_);
-    CheckRasterSize(stride_, height);
-    // vector::resize grows its capacity geometrically, which keeps a
-    // vertical strip's growth amortised linear.
-    data_.resize(stride_ * std::size_t(height));
+        stride_ = exact;
+    // The spare room a growing width keeps must not push a raster that fits
+    // past the cap: give it up instead.
+    if (height > 0 && stride_ > kMaxBitmapBytes / std::size_t(height))
+        Reallocate(width_, std::min(height, height_), exact);
+    // Capacity grows geometrically, which keeps a vertical strip's growth
+    // amortised linear, but never beyond the cap.
+    std::size_t size = stride_ * std::size_t(height);
+    if (size > data_.capacity())
+        data_.reserve(std::min(std::max(size, 2 * data_.size()), kMaxBitmapBytes));
+    data_.resize(size);
     int old = height_;
     height_ = height;
     FillWhite(0, old, width_, height_);

@@ -39,6 +39,11 @@ std::size_t RowBytes(int width, PixelFormat format);
 // reserve unbounded memory.
 constexpr std::size_t kMaxBitmapBytes = std::size_t(1) << 30;
 
+// Throws the Error a Bitmap of this size would throw: "Bitmap too large"
+// when its raster would exceed kMaxBitmapBytes. For decoders that check the
+// bitmap they will make before they decode into anything large.
+void CheckBitmapSize(int width, int height, PixelFormat format);
+
 class Bitmap {
 public:
     // An empty 0 x 0 true-colour bitmap.

@@ -185,6 +185,11 @@ public:
     // Most bytes the pixels of all frames together may take; a frame beyond
     // it is refused before anything is allocated.
     std::size_t MaxPixelBytes = kMaxBitmapBytes;
+    // Set by callers that turn the image into a 24-bit bitmap: a logical
+    // screen whose 24-bit bitmap would exceed kMaxBitmapBytes is refused when
+    // the header, or a frame that widens the screen, is read, before any
+    // pixels are allocated.
+    bool TrueColorScreen = false;
 
     // Replaces the content with the GIF at the stream's position. On failure
     // the frames read so far stay and the stream returns to where it was.
@@ -224,6 +229,13 @@ public:
     // Drops the rendered bitmap and palette after a change.
     void Changed();
     void ReleasePalette() { palette_.reset(); }
+
+    // Raises sScreenTooLarge when a screen of this size has no 24-bit
+    // bitmap within kMaxBitmapBytes.
+    static void CheckTrueColorScreen(int width, int height);
+    // Called as a load reads the header and each frame: with
+    // TrueColorScreen, refuses the screen grown to reach `right` x `bottom`.
+    void ScreenRead(int right, int bottom) const;
 
     // Pixel bytes held by all frames; bounded by MaxPixelBytes.
     void ReservePixels(std::size_t bytes);

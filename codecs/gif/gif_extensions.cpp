@@ -3,6 +3,7 @@
 #include "codecs/gif/GIFImage.h"
 #include "codecs/gif/gif_messages.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tessolo {
@@ -51,19 +52,24 @@ void FillField(char* field, std::size_t size, const std::string& text)
 const TGIFExtensionClass* FindApplicationClass(const TGIFExtensionClass& self, GIFInputStream& stream)
 {
     std::size_t start = stream.Position();
-    std::uint8_t size;
-    if (stream.ReadByte(size)) {
-        std::uint8_t id[11] = {};
-        if (size == 10 && stream.ReadSome(id, 10) == 10)
-            return &TGIFUnknownAppExtension::Class;
-        if (size == 11 && stream.ReadSome(id, 11) == 11) {
-            TGIFApplicationRec rec;
-            std::memcpy(&rec, id, 11);
-            const TGIFExtensionClass* cls = AppExtensionRegistry().Find(rec);
-            return cls ? cls : &TGIFUnknownAppExtension::Class;
-        }
-    }
+    std::uint8_t size = 0;
+    std::uint8_t id[11] = {};
+    bool complete = stream.ReadByte(size);
+    std::size_t wanted = std::min<std::size_t>(size, sizeof id);
+    complete = complete && stream.ReadSome(id, wanted) == wanted;
     stream.Seek(start);
+    // A block cut short by the end of the data: the extension's own checked
+    // read reports the premature end.
+    if (!complete)
+        return &TGIFUnknownAppExtension::Class;
+    if (size == 10)
+        return &TGIFUnknownAppExtension::Class;
+    if (size == 11) {
+        TGIFApplicationRec rec;
+        std::memcpy(&rec, id, 11);
+        const TGIFExtensionClass* cls = AppExtensionRegistry().Find(rec);
+        return cls ? cls : &TGIFUnknownAppExtension::Class;
+    }
     return &self;
 }
 

@@ -86,6 +86,7 @@ void TGIFHeader::LoadFromStream(GIFInputStream& stream)
     Descriptor.PackedFields = stream.ReadU8();
     Descriptor.BackgroundColorIndex = stream.ReadU8();
     Descriptor.AspectRatio = stream.ReadU8();
+    image_->ScreenRead(0, 0);
     if (Descriptor.PackedFields & 0x80)
         ColorMap.LoadFromStream(stream, 2 << (Descriptor.PackedFields & 7));
     else
@@ -231,6 +232,18 @@ void TGIFImage::Progress(TProgressStage stage, int percent, const char* message)
 void TGIFImage::Changed()
 {
     bitmap_.reset();
+}
+
+void TGIFImage::CheckTrueColorScreen(int width, int height)
+{
+    if (height > 0 && RowBytes(width, PixelFormat::Bits24) > kMaxBitmapBytes / std::size_t(height))
+        throw GIFException(gifmsg::sScreenTooLarge);
+}
+
+void TGIFImage::ScreenRead(int right, int bottom) const
+{
+    if (TrueColorScreen)
+        CheckTrueColorScreen(std::max(Width(), right), std::max(Height(), bottom));
 }
 
 void TGIFImage::ReservePixels(std::size_t bytes)

@@ -186,8 +186,7 @@ const Bitmap* TGIFImage::GetBitmap()
     if (first.Width() == Width() && first.Height() == Height() && first.HasData())
         return first.GetBitmap();
     // The frame lands at its offset on a fresh (white) screen-sized bitmap.
-    if (Height() > 0 && RowBytes(Width(), PixelFormat::Bits24) > kMaxBitmapBytes / std::size_t(Height()))
-        throw GIFException(gifmsg::sScreenTooLarge);
+    CheckTrueColorScreen(Width(), Height());
     auto screen = std::make_unique<Bitmap>(Width(), Height(), PixelFormat::Bits24);
     if (const Bitmap* frame = first.GetBitmap())
         screen->Draw(*frame, first.Left(), first.Top());

@@ -15,7 +15,9 @@ namespace tessolo {
 // it: an 8-bit bitmap with the frame's colours when the frame covers the
 // screen, else a 24-bit white screen with the frame at its offset. Pixels of
 // the frame's transparent index are white, the colour of the sheet's
-// background. A GIF without frames gives an empty bitmap.
+// background. A GIF without frames gives an empty bitmap. A screen whose
+// 24-bit bitmap would pass the raster cap is refused before any pixels are
+// allocated, and the frames together may hold half the cap.
 Bitmap DecodeGifSource(std::span<const std::uint8_t> data);
 Bitmap LoadGifSource(const std::string& path);
 

@@ -207,6 +207,7 @@ void TGIFSubImage::LoadFromStream(GIFInputStream& stream)
         Descriptor.Height = std::uint16_t(std::min(screen.ScreenHeight, 0xFFFF));
         Warning(gsWarning, gifmsg::sScreenSizeExceeded);
     }
+    image_->ScreenRead(Left() + Width(), Top() + Height());
     if (Descriptor.PackedFields & 0x80)
         ColorMap.LoadFromStream(stream, 2 << (Descriptor.PackedFields & 7));
     Decompress(stream);

@@ -16,6 +16,13 @@ namespace {
 // for minutes; files with more scans than this are refused.
 constexpr int kMaxScans = 100;
 
+// Most memory the library may take for one decompression. A progressive
+// file keeps every coefficient, two bytes a sample: up to 2.7 times the
+// raster for full-resolution CMYK. Beyond this the library stops with an
+// error before it reads a scan, which keeps a decode's peak near twice the
+// raster cap.
+constexpr long kMaxLibraryMemory = long(kMaxBitmapBytes);
+
 // One decompression: the library's state and our managers. It lives in the
 // frame that calls the guarded steps, above their setjmp, so a fatal error
 // jumps over none of it; the destructor frees the library's memory on
@@ -45,6 +52,7 @@ bool ReadHeader(DecompressSession& session, std::span<const std::uint8_t> data)
     if (setjmp(session.errors.jump))
         return false;
     jpeg_create_decompress(&session.cinfo);
+    session.cinfo.mem->max_memory_to_use = kMaxLibraryMemory;
     session.progress.progress_monitor = LimitScans;
     session.cinfo.progress = &session.progress;
     AttachMemorySource(&session.cinfo, session.source, data);

@@ -9,6 +9,8 @@ Bitmap LoadJpegSource(const std::string& path)
 {
     TJPEGImage image;
     image.LoadFromBytes(ReadFileBytes(path));
+    // The build draws every source in 24 bits, greyscale ones included.
+    CheckBitmapSize(image.Width(), image.Height(), PixelFormat::Bits24);
     return image.Decode();
 }
 

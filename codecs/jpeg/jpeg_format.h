@@ -9,7 +9,9 @@
 
 namespace tessolo {
 
-// Reads and decodes a JPEG source file. Throws FileOpenError or JpegError.
+// Reads and decodes a JPEG source file. A picture whose 24-bit bitmap would
+// pass the raster cap is refused with Error before it is decoded. Throws
+// FileOpenError, Error or JpegError.
 Bitmap LoadJpegSource(const std::string& path);
 
 // Compresses a sheet: quality = low byte of prefs.Quality, progressive

@@ -25,7 +25,9 @@ public:
     // Decodes the loaded file at full size with the floating-point DCT and
     // block smoothing: colour (CMYK and YCCK included) to a 24-bit bitmap,
     // greyscale to an 8-bit bitmap with a grey palette. A raster beyond
-    // kMaxBitmapBytes is refused with Error before anything large is allocated.
+    // kMaxBitmapBytes is refused with Error before anything large is
+    // allocated; so is a file whose decoding needs more than about as much
+    // again inside the library (JpegError).
     Bitmap Decode() const;
 
     // Compresses `bitmap` (any pixel format) with the settings above. An

@@ -19,9 +19,6 @@ const TChunkClass TChunkpHYs::kClass = {"pHYs", MakeChunk<TChunkpHYs>};
 
 namespace {
 
-// The largest text a zTXt chunk may inflate to.
-constexpr std::size_t kMaxInflatedText = std::size_t(16) << 20;
-
 // Replaces the chunk's data by `bytes`.
 void SetData(TChunk& chunk, const Bytes& bytes)
 {
@@ -128,7 +125,40 @@ bool TChunktRNS::SaveToStream(Bytes& stream)
 {
     if (DataSize() <= 256)
         std::memcpy(Data(), PaletteValues.data(), DataSize());
+    WriteSamplesAsEncoded();
     return TChunk::SaveToStream(stream);
+}
+
+void TChunktRNS::WriteSamplesAsEncoded()
+{
+    // The encoder writes a 16-bit sample as the high byte the raster keeps
+    // with a low byte of 0, and an RGB sample through the gamma table and
+    // its inverse; the transparent value must change the same way, or no
+    // pixel of the written file matches it.
+    const TChunkIHDR& header = GetHeader();
+    int type = header.IHDRData.ColorType;
+    if (type != kColorGrayscale && type != kColorRGB)
+        return;
+    bool wide = header.IHDRData.BitDepth == 16;
+    std::uint32_t samples = type == kColorRGB ? 3 : 1;
+    for (std::uint32_t i = 0; i < samples && 2 * i + 1 < DataSize(); ++i) {
+        std::uint8_t* value = Data() + 2 * i;
+        std::uint8_t sample = wide ? value[0] : value[1];
+        if (type == kColorRGB)
+            sample = Owner().InverseGamma[Owner().Gamma[sample]];
+        if (wide) {
+            value[0] = sample;
+            value[1] = 0;
+        } else {
+            value[1] = sample;
+        }
+    }
+}
+
+void TChunktRNS::WidenGraySample()
+{
+    // A 2-bit sample s is held as 5 x s in 4 bits, as the raster holds it.
+    PaletteValues[1] = std::uint8_t((PaletteValues[1] * 5) & 0x0F);
 }
 
 ColorRef TChunktRNS::GetTransparentColor() const
@@ -302,7 +332,7 @@ bool TChunkzTXt::LoadFromStream(PngReader& stream, const TChunkName& name, std::
         // Keyword, NUL, compression method, then the compressed text.
         if (keyword + 2 <= DataSize()) {
             std::span<const std::uint8_t> packed(Data() + keyword + 2, DataSize() - keyword - 2);
-            if (auto text = InflateAll(packed, kMaxInflatedText))
+            if (auto text = InflateAll(packed, Owner().TextAllowance()))
                 Text.assign(text->begin(), text->end());
         }
     }
@@ -339,7 +369,7 @@ bool TChunkpHYs::LoadFromStream(PngReader& stream, const TChunkName& name, std::
     if (DataSize() == 9) {
         PPUnitX = GetBigEndian32(Data());
         PPUnitY = GetBigEndian32(Data() + 4);
-        UnitType = Data()[8] == 1 ? TUnitType::utMeter : TUnitType::utUnknown;
+        UnitType = TUnitType(Data()[8]);
     }
     return true;
 }

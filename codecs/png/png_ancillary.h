@@ -51,11 +51,16 @@ public:
     ColorRef GetTransparentColor() const;
     // Makes `color` the one transparent colour (colour types 0, 2 and 3).
     void SetTransparentColor(ColorRef color);
+    // Turns the grey value of a 2-bit image into that of its 4-bit form.
+    void WidenGraySample();
 
     bool BitTransparency = false;
     // The chunk's content: alpha of each palette index (255 beyond the data
     // read), or the transparent sample values of gray and RGB images.
     std::array<std::uint8_t, 256> PaletteValues{};
+
+private:
+    void WriteSamplesAsEncoded();
 };
 
 class TChunkgAMA : public TChunk {

@@ -63,15 +63,18 @@ void PaintRect(Bitmap& canvas, PngRect rect, const TChunkIHDR& image, Paint&& pa
     int y0 = std::max(rect.Top, 0), y1 = std::min(rect.Bottom, canvas.Height());
     if (x0 >= x1 || y0 >= y1)
         return;
-    std::vector<int> columns(std::size_t(x1 - x0));
-    for (int x = x0; x < x1; ++x)
+    // Scaled columns are mapped once; at the image's own width, as a source
+    // is drawn, the table (four bytes a column) is not needed.
+    bool scaled = w != image.Width();
+    std::vector<int> columns(scaled ? std::size_t(x1 - x0) : 0);
+    for (int x = x0; scaled && x < x1; ++x)
         columns[std::size_t(x - x0)] = MapCoordinate(x - rect.Left, w, image.Width());
     bool direct = canvas.Format() == PixelFormat::Bits24;
     for (int y = y0; y < y1; ++y) {
         int sy = MapCoordinate(y - rect.Top, h, image.Height());
         std::uint8_t* target = canvas.ScanLine(y);
         for (int x = x0; x < x1; ++x) {
-            int sx = columns[std::size_t(x - x0)];
+            int sx = scaled ? columns[std::size_t(x - x0)] : x - rect.Left;
             if (direct) {
                 paint(sx, sy, target + 3 * std::size_t(x));
                 continue;

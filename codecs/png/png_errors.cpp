@@ -31,7 +31,7 @@ EPngInvalidIHDR::EPngInvalidIHDR()
 
 EPNGSizeExceeds::EPNGSizeExceeds()
     : Error("This \"Portable Network Graphics\" image is not supported because either it's width "
-            "or height exceeds the maximum size, which is 65535 pixels length.") {}
+            "or height exceeds the maximum size, which is 2147483647 pixels length.") {}
 
 EPNGUnknownCompression::EPNGUnknownCompression()
     : Error("This \"Portable Network Graphics\" image is encoded with an unknown compression "

@@ -1,5 +1,6 @@
 #include "codecs/png/png_ihdr.h"
 
+#include "codecs/png/png_idat.h"
 #include "codecs/png/pngimage.h"
 
 #include <cstring>
@@ -63,12 +64,14 @@ bool TChunkIHDR::LoadFromStream(PngReader& stream, const TChunkName& name, std::
     IHDRData.CompressionMethod = d[10];
     IHDRData.FilterMethod = d[11];
     IHDRData.InterlaceMethod = d[12];
-    if (IHDRData.Width > 65535 || IHDRData.Height > 65535)
+    if (IHDRData.Width > kMaxPngSide || IHDRData.Height > kMaxPngSide)
         throw EPNGSizeExceeds();
     if (IHDRData.CompressionMethod != 0)
         throw EPNGUnknownCompression();
     if (IHDRData.InterlaceMethod > 1)
         throw EPNGUnknownInterlace();
+    if (Owner().DrawingOnly)
+        CheckBitmapSize(Width(), Height(), PixelFormat::Bits24);
     Owner().InterlaceMethod = TInterlaceMethod(IHDRData.InterlaceMethod);
     PrepareImageData();
     return true;
@@ -77,8 +80,12 @@ bool TChunkIHDR::LoadFromStream(PngReader& stream, const TChunkName& name, std::
 bool TChunkIHDR::SaveToStream(Bytes& stream)
 {
     // A 2-bit image is held with 4 bits per pixel and written that way.
-    if (IHDRData.BitDepth == 2)
+    if (IHDRData.BitDepth == 2) {
         IHDRData.BitDepth = 4;
+        TChunktRNS* trns = Owner().Chunks.FindChunk<TChunktRNS>();
+        if (trns && IHDRData.ColorType == kColorGrayscale)
+            trns->WidenGraySample();
+    }
     ResizeData(13);
     std::uint8_t* d = Data();
     PutBigEndian32(d, IHDRData.Width);
@@ -99,11 +106,15 @@ void TChunkIHDR::CheckStorable() const
                                       " cannot have a bit depth of " + std::to_string(IHDRData.BitDepth) + ".");
     if (IHDRData.Width == 0 || IHDRData.Height == 0)
         throw EPNGInvalidHeaderValues("its width or height is 0.");
+    // Per image row: the raster, the extra plane, the alpha plane; and while
+    // the image data is read, two filtered rows of the file.
     std::size_t stride = StrideFor(bits, IHDRData.Width);
     std::size_t planes = 1 + (IHDRData.BitDepth == 16);
     std::size_t alpha = IHDRData.ColorType == kColorGrayscaleAlpha || IHDRData.ColorType == kColorRGBAlpha
                             ? IHDRData.Width : 0;
-    if ((stride * planes + alpha) * IHDRData.Height > kMaxBitmapBytes)
+    std::size_t image = stride * planes + alpha;
+    std::size_t rows = 2 * (RowBytesFor(IHDRData.ColorType, IHDRData.BitDepth, IHDRData.Width) + 1);
+    if (image > kMaxBitmapBytes / IHDRData.Height || image * IHDRData.Height + rows > kMaxBitmapBytes)
         throw EPNGImageTooLarge();
 }
 

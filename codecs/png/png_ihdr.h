@@ -21,6 +21,9 @@
 
 namespace tessolo {
 
+// The largest width or height the format allows.
+constexpr std::uint32_t kMaxPngSide = 0x7FFFFFFF;
+
 struct TIHDRData {
     std::uint32_t Width = 0;
     std::uint32_t Height = 0;

@@ -9,6 +9,7 @@ namespace tessolo {
 Bitmap LoadPngSource(const std::string& path)
 {
     TPNGObject png;
+    png.DrawingOnly = true;
     png.LoadFromFile(path);
     Bitmap picture(png.GetWidth(), png.GetHeight(), PixelFormat::Bits24);
     png.Draw(picture, {0, 0, png.GetWidth(), png.GetHeight()});

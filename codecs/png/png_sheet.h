@@ -11,7 +11,9 @@ namespace tessolo {
 
 // Reads and decodes a PNG source and renders it onto a fresh white 24-bit
 // bitmap of its size: alpha is blended over white and colours made
-// transparent by tRNS show white. Throws the codec's errors.
+// transparent by tRNS show white. A picture whose bitmap would pass the
+// raster cap is refused before its image data is decoded, and text chunks
+// are not inflated. Throws the codec's errors.
 Bitmap LoadPngSource(const std::string& path);
 
 // Encodes a sheet: zlib level = low byte of Quality (values above 9 are

@@ -19,6 +19,7 @@ enum class TInterlaceMethod : std::uint8_t { imNone = 0, imAdam7 = 1 };
 
 enum class TPNGTransparencyMode { ptmNone, ptmBit, ptmPartial };
 
+// Units of pHYs; a file's other unit bytes are kept as read.
 enum class TUnitType : std::uint8_t { utUnknown = 0, utMeter = 1 };
 
 using TChunkName = std::array<char, 4>;

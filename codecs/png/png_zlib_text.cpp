@@ -2,6 +2,8 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+
 namespace tessolo {
 
 namespace {
@@ -11,8 +13,9 @@ constexpr std::size_t kWindow = 256;
 
 }  // namespace
 
-std::optional<Bytes> InflateAll(std::span<const std::uint8_t> input, std::size_t limit)
+std::optional<Bytes> InflateAll(std::span<const std::uint8_t> input, std::size_t& allowance)
 {
+    const std::size_t limit = allowance;
     z_stream z{};
     if (inflateInit(&z) != Z_OK)
         return std::nullopt;
@@ -28,6 +31,7 @@ std::optional<Bytes> InflateAll(std::span<const std::uint8_t> input, std::size_t
         out.insert(out.end(), window, window + (kWindow - z.avail_out));
     }
     inflateEnd(&z);
+    allowance -= std::min(out.size(), limit);
     if (result != Z_STREAM_END || out.size() > limit)
         return std::nullopt;
     return out;

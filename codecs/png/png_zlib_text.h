@@ -9,10 +9,14 @@
 
 namespace tessolo {
 
+// Most text the zTXt chunks of one file may inflate to, all together.
+constexpr std::size_t kMaxInflatedText = std::size_t(16) << 20;
+
 // Inflates a complete zlib stream; nothing when it is damaged or incomplete.
-// Output beyond `limit` bytes is refused the same way, so a tiny chunk cannot
-// claim unbounded memory.
-std::optional<Bytes> InflateAll(std::span<const std::uint8_t> input, std::size_t limit);
+// Every byte inflated is taken from `allowance`, kept or not, and output
+// beyond it is refused the same way: chunks that share an allowance cannot
+// claim unbounded memory or time together.
+std::optional<Bytes> InflateAll(std::span<const std::uint8_t> input, std::size_t& allowance);
 
 // Deflates `input` at `level` (0..9) into a complete zlib stream.
 Bytes DeflateAll(std::span<const std::uint8_t> input, int level);

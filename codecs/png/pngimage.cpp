@@ -1,5 +1,7 @@
 #include "codecs/png/pngimage.h"
 
+#include "codecs/png/png_zlib_text.h"
+
 #include <cstring>
 
 namespace tessolo {
@@ -49,6 +51,7 @@ TPNGObject::TPNGObject(int colorType, int bitDepth, int width, int height)
 void TPNGObject::LoadFromStream(std::span<const std::uint8_t> file)
 {
     ClearChunks();
+    textAllowance_ = kMaxInflatedText;
     PngReader stream(file);
     std::uint8_t signature[8];
     if (stream.Read(signature, 8) < 8 || std::memcmp(signature, kPngSignature, 8) != 0)
@@ -72,12 +75,25 @@ void TPNGObject::LoadFromStream(std::span<const std::uint8_t> file)
         TChunkName name;
         std::memcpy(name.data(), type, 4);
         const TChunkClass* chunkClass = FindChunkClass(name);
+        // An image that is only drawn needs no text: zTXt stays compressed.
+        if (DrawingOnly && chunkClass == &TChunkzTXt::kClass)
+            chunkClass = nullptr;
         std::unique_ptr<TChunk> created = chunkClass ? chunkClass->create(*this) : MakeChunk<TChunk>(*this);
         created->Name = name;
         TChunk& chunk = Chunks.Append(std::move(created));
         if (!chunkClass && IsCritical(name))
             throw EPNGUnknownCriticalChunk();
-        if (!chunk.LoadFromStream(stream, name, length) || IsType(type, "IEND"))
+        bool more;
+        try {
+            more = chunk.LoadFromStream(stream, name, length);
+        } catch (...) {
+            // A header that failed to load has no image to draw: leave the
+            // object empty instead.
+            if (Chunks.Count() == 1)
+                ClearChunks();
+            throw;
+        }
+        if (!more || IsType(type, "IEND"))
             break;
     }
     if (!hasImageData)

@@ -27,7 +27,8 @@ public:
     TPNGObject(const TPNGObject&) = delete;
     TPNGObject& operator=(const TPNGObject&) = delete;
 
-    // Reads a whole file image. On failure the chunks read so far stay.
+    // Reads a whole file image. On failure the chunks read so far stay,
+    // unless the header itself failed: the object is then left empty.
     void LoadFromStream(std::span<const std::uint8_t> file);
     // Appends the signature and every chunk, in list order.
     void SaveToStream(Bytes& stream);
@@ -98,12 +99,23 @@ public:
     GammaTable Gamma = IdentityGamma();         // file value -> displayed value
     GammaTable InverseGamma = IdentityGamma();  // displayed value -> file value
 
+    // Set by callers that load an image only to draw it in 24 bits: zTXt
+    // chunks are kept as plain chunks, their text never inflated, and a
+    // header whose 24-bit drawing would exceed kMaxBitmapBytes is refused
+    // before the image is allocated.
+    bool DrawingOnly = false;
+
+    // What zTXt chunks of the file being loaded may still inflate; all of
+    // them share kMaxInflatedText.
+    std::size_t& TextAllowance() { return textAllowance_; }
+
     TPNGList Chunks{*this};
     // True only while a blank image is built; lifts the checks of Chunks.Add.
     bool BeingCreated = false;
 
 private:
     int maxIdatSize_ = 65535;
+    std::size_t textAllowance_ = 0;
 };
 
 // The file signature.

@@ -3,6 +3,7 @@
 #include "gif_test_support.h"
 
 #include "codecs/gif/gif_source.h"
+#include "support/memory_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -81,7 +82,12 @@ TEST(GifUntrusted, OversizedRastersAreRefusedBeforeAllocation)
 TEST(GifUntrusted, TruncatedStructuresFailCleanly)
 {
     GifBuilder gif;
-    gif.Header(4, 4).GraphicControl(true, 1).Descriptor(0, 0, 4, 4).ImageData(2, {{4, 3}, {1, 3}, {5, 3}}).Trailer();
+    gif.Header(4, 4)
+        .Bytes({0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, 0, 0, 0})
+        .GraphicControl(true, 1)
+        .Descriptor(0, 0, 4, 4)
+        .ImageData(2, {{4, 3}, {1, 3}, {5, 3}})
+        .Trailer();
     const std::vector<std::uint8_t>& full = gif.Data();
     // Every prefix either loads (with the frames it has) or fails with a
     // codec message; none crashes.
@@ -93,11 +99,55 @@ TEST(GifUntrusted, TruncatedStructuresFailCleanly)
     }
 
     // A short control record keeps what arrived and warns.
-    std::vector<std::uint8_t> shortRecord(full.begin(), full.begin() + 13 + 12 + 5);
+    std::vector<std::uint8_t> shortRecord(full.begin(), full.begin() + 13 + 12 + 19 + 5);
     TGIFImage image;
     test::Warnings warnings;
     test::Load(image, shortRecord, &warnings);
     EXPECT_TRUE(warnings.Has("Premature end of data"));
+}
+
+// Decodes `data` as a build source in a child allowed `allowance` bytes:
+// 0 when it ends with `expected` (an error text, or "" for a picture of
+// `width` pixels), 1 when it ends otherwise.
+int DecodeSourceWithin(unsigned long long allowance, const std::vector<std::uint8_t>& data,
+                       const std::string& expected, int width = 0)
+{
+    return test::RunWithMemoryAllowance(allowance, [&] {
+        try {
+            return DecodeGifSource(data).Width() == width && expected.empty() ? 0 : 1;
+        } catch (const GIFException& e) {
+            return e.what() == expected ? 0 : 1;
+        }
+    });
+}
+
+TEST(GifUntrusted, SourcesBeyondTheRasterCapAreRefusedBeforeAllocating)
+{
+    TESSOLO_SKIP_UNDER_ASAN();
+    const std::string tooLarge = "GIF logical screen too large: its bitmap would need more than 1 GiB";
+    // A 34-byte file whose screen, and frame, claim 32767 x 32767 pixels.
+    GifBuilder screen;
+    screen.Header(32767, 32767, 0).Descriptor(0, 0, 0, 0).ImageData(2, {{4, 3}, {5, 3}}).Trailer();
+    EXPECT_EQ(DecodeSourceWithin(256 << 20, screen.Data(), tooLarge), 0);
+    // A small screen that a huge frame widens.
+    GifBuilder frame;
+    frame.Header(1, 1).Descriptor(0, 0, 32767, 32767).ImageData(2, {{4, 3}, {5, 3}}).Trailer();
+    EXPECT_EQ(DecodeSourceWithin(256 << 20, frame.Data(), tooLarge), 0);
+}
+
+TEST(GifUntrusted, SourcesMakeNoScreenSizedCopies)
+{
+    TESSOLO_SKIP_UNDER_ASAN();
+    // A transparent frame one row short of its screen: the indices, the
+    // frame's rendering and the 24-bit screen take 5 bytes a pixel. Another
+    // copy of the screen would pass the allowance of 6.5.
+    GifBuilder gif;
+    gif.Header(6000, 6000)
+        .GraphicControl(true, 1)
+        .Descriptor(0, 0, 6000, 5999)
+        .ImageData(2, {{4, 3}, {5, 3}})
+        .Trailer();
+    EXPECT_EQ(DecodeSourceWithin(6000ull * 6000 * 13 / 2, gif.Data(), "", 6000), 0);
 }
 
 }  // namespace

@@ -2,12 +2,14 @@
 #include "codecs/jpeg/jpeg_format.h"
 #include "codecs/jpeg/jpeg_image.h"
 #include "jpeg_test_support.h"
+#include "support/memory_limit.h"
 #include "support/testdata.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <random>
 
 #include <jpeglib.h>
@@ -220,6 +222,34 @@ TEST(JpegDecode, HugeClaimedSizeIsRefusedBeforeAllocating)
     }
 }
 
+// Runs `decode` in a child allowed `allowance` bytes: 0 when it throws an
+// Error whose message is `expected`, 1 when it decodes, 2 for another message.
+int DecodeWithin(unsigned long long allowance, const std::function<void()>& decode, const std::string& expected)
+{
+    return test::RunWithMemoryAllowance(allowance, [&] {
+        try {
+            decode();
+        } catch (const Error& e) {
+            if (e.what() == expected)
+                return 0;
+            std::fprintf(stderr, "%s\n", e.what());
+            return 2;
+        }
+        return 1;
+    });
+}
+
+TEST(JpegDecode, LibraryMemoryIsBounded)
+{
+    TESSOLO_SKIP_UNDER_ASAN();
+    // A 12000 x 12000 CMYK picture fits the cap in 24 bits, but the
+    // progressive file's coefficients would take 1.15 GB more: refused
+    // before any scan is read.
+    Bytes jpeg = WithFrameSize(LibraryJpeg(RawPattern(16, 16, 4), StoredAs::Cmyk, true), 12000, 12000);
+    auto decode = [&] { DecodeBytes(jpeg); };
+    EXPECT_EQ(DecodeWithin(std::size_t(2) << 30, decode, "JPEG error #" + std::to_string(JERR_NO_BACKING_STORE)), 0);
+}
+
 // A progressive file with `extra` more copies of its first scan. Repeated
 // scans only draw a warning from the library, and each is a few bytes.
 Bytes WithRepeatedScans(int extra)
@@ -251,6 +281,18 @@ TEST(JpegSource, LoadsAFileOrReportsItMissing)
     ASSERT_EQ(loaded.Width(), 20);
     EXPECT_EQ(std::memcmp(loaded.ScanLine(9), direct.ScanLine(9), 60), 0);
     EXPECT_THROW(LoadJpegSource(dir / "missing.jpg"), FileOpenError);
+}
+
+TEST(JpegSource, SourcesBeyondTheRasterCapAreRefusedBeforeDecoding)
+{
+    TESSOLO_SKIP_UNDER_ASAN();
+    // 32000 x 32000 grey fits the cap as 8 bits, but the build draws every
+    // source in 24.
+    test::TempDir dir;
+    Bytes jpeg = WithFrameSize(LibraryJpeg(RawPattern(16, 16, 1), StoredAs::Grey, true), 32000, 32000);
+    WriteFileReplacing(dir / "huge.jpg", jpeg);
+    auto load = [&] { LoadJpegSource(dir / "huge.jpg"); };
+    EXPECT_EQ(DecodeWithin(256 << 20, load, "Bitmap too large: the raster would need more than 1 GiB"), 0);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/bitmap.h"
 
+#include "platform/error.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -52,6 +54,23 @@ TEST(Bitmap, SizeChangesKeepPixelsAndFillWhite)
     for (int i = 1; i <= 200; ++i)
         ASSERT_EQ(strip.Pixel(i - 1, i % 3), MakeColor(std::uint8_t(i), 0, 0)) << i;
     EXPECT_EQ(strip.Pixel(0, 0), kWhite);
+}
+
+TEST(Bitmap, SpareRoomIsGivenUpRatherThanRefusingARasterThatFits)
+{
+    // 105 100 x 3 000 in 24 bits takes 946 MB, within the cap. Grown from
+    // 80 000 pixels wide, the rows keep spare room that would pass it.
+    Bitmap sheet(80000, 1);
+    sheet.SetWidth(105100);
+    ASSERT_GT(sheet.Stride() * 3000, kMaxBitmapBytes);
+    sheet.SetPixel(105099, 0, kRed);
+    sheet.SetHeight(3000);
+    EXPECT_EQ(sheet.Stride(), RowBytes(105100, PixelFormat::Bits24));
+    EXPECT_EQ(sheet.Pixel(105099, 0), kRed);
+    EXPECT_EQ(sheet.Pixel(105099, 2999), kWhite);
+    // The exact size still counts.
+    EXPECT_THROW(sheet.SetHeight(3500), Error);
+    EXPECT_EQ(sheet.Height(), 3000);
 }
 
 TEST(Bitmap, DrawClipsAtEveryEdgeAndHonoursTransparency)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tessolo {
 namespace {
 
@@ -259,6 +261,62 @@ TEST(PngChunkLayer, BlankImages)
     palette.SaveToStream(saved);
     auto chunks = test::ListChunks(saved);
     EXPECT_EQ(chunks[1].data.size(), 48u);  // 16 entries
+}
+
+// A zTXt chunk whose text is `size` spaces.
+Bytes CompressedText(const std::string& keyword, std::size_t size)
+{
+    Bytes data(keyword.begin(), keyword.end());
+    data.insert(data.end(), {0, 0});
+    Bytes packed = test::Deflate(Bytes(size, ' '), 9);
+    data.insert(data.end(), packed.begin(), packed.end());
+    return Chunk("zTXt", data);
+}
+
+TEST(PngChunkLayer, CompressedTextIsCappedForTheWholeFile)
+{
+    // Three 6 MiB texts pass 16 MiB: the third, and anything after it, stays empty.
+    constexpr std::size_t kSix = std::size_t(6) << 20;
+    Bytes file = SmallGray({CompressedText("a", kSix), CompressedText("b", kSix), CompressedText("c", kSix),
+                            CompressedText("d", 10)});
+    TPNGObject png;
+    for (int load = 0; load < 2; ++load) {  // each load has its own allowance
+        png.LoadFromStream(file);
+        std::vector<std::size_t> sizes;
+        for (const auto& chunk : png.Chunks)
+            if (auto* z = dynamic_cast<TChunkzTXt*>(chunk.get()))
+                sizes.push_back(z->Text.size());
+        EXPECT_EQ(sizes, (std::vector<std::size_t>{kSix, kSix, 0, 0}));
+    }
+}
+
+TEST(PngChunkLayer, ImagesOnlyDrawnKeepTheirTextCompressed)
+{
+    Bytes text = CompressedText("Comment", 1000);
+    Bytes file = SmallGray({text});
+    TPNGObject png;
+    png.DrawingOnly = true;
+    png.LoadFromStream(file);
+    EXPECT_EQ(png.Chunks.FindChunk<TChunkzTXt>(), nullptr);
+    EXPECT_EQ(png.Chunks.GetItem(1)->GetChunkName(), "zTXt");
+    EXPECT_EQ(png.GetPixels(1, 1), MakeColor(40, 40, 40));
+    Bytes saved;
+    png.SaveToStream(saved);
+    EXPECT_NE(std::search(saved.begin(), saved.end(), text.begin(), text.end()), saved.end())
+        << "the chunk is written back as it was read";
+}
+
+TEST(PngChunkLayer, PhysicalUnitsKeepTheirByte)
+{
+    TPNGObject png;
+    png.LoadFromStream(SmallGray({Chunk("pHYs", {0, 0, 0, 1, 0, 0, 0, 2, 7})}));
+    Bytes saved;
+    png.SaveToStream(saved);
+    std::vector<Bytes> written;
+    for (const auto& chunk : test::ListChunks(saved))
+        if (chunk.type == "pHYs")
+            written.push_back(chunk.data);
+    EXPECT_EQ(written, (std::vector<Bytes>{{0, 0, 0, 1, 0, 0, 0, 2, 7}}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // Adam7 and the storage of every sample kind.
 #include "codecs/png/pngimage.h"
 #include "png_test_files.h"
+#include "support/memory_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +40,8 @@ TEST(PngDecoder, HeaderValuesOutsideTheFormatAreRefused)
             << c.w << "x" << c.h << " depth " << c.depth << " type " << c.type;
     }
     TPNGObject png;
-    EXPECT_THROW(png.LoadFromStream(SimplePng(65536, 1, 8, 0, {0})), EPNGSizeExceeds);
+    EXPECT_THROW(png.LoadFromStream(PngFile({Ihdr(0x80000000u, 1, 8, 0)})), EPNGSizeExceeds);
+    EXPECT_THROW(png.LoadFromStream(PngFile({Ihdr(1, 0x80000000u, 8, 0)})), EPNGSizeExceeds);
     // 65535 x 65535 RGBA would need about 16 GiB.
     EXPECT_THROW(png.LoadFromStream(SimplePng(65535, 65535, 8, 6, {0})), EPNGImageTooLarge);
     Bytes bad = Ihdr(1, 1, 8, 0);
@@ -237,6 +239,69 @@ TEST(PngDecoder, ResizeKeepsTheTopLeftPart)
     Load(bits, SimplePng(3, 1, 1, 0, {0, 0xFF}));
     bits.SetWidth(8);
     EXPECT_EQ(bits.GetScanline(0)[0], 0xE0);
+}
+
+TEST(PngDecoder, ImagesWiderThanSixteenBitsLoad)
+{
+    // Sheets of long strips pass 65535 pixels; they must load to be packed again.
+    Bitmap sheet(70000, 2);
+    sheet.SetPixel(69999, 1, MakeColor(1, 2, 3));
+    TPNGObject written;
+    written.Assign(sheet);
+    Bytes file;
+    written.SaveToStream(file);
+    TPNGObject png;
+    Load(png, file);
+    EXPECT_EQ(png.GetWidth(), 70000);
+    EXPECT_EQ(png.GetPixels(69999, 1), MakeColor(1, 2, 3));
+    EXPECT_EQ(png.GetPixels(69998, 1), kWhite);
+
+    TPNGObject tall;
+    Load(tall, SimplePng(1, 70000, 1, 0, Bytes(2 * 70000, 0)));
+    EXPECT_EQ(tall.GetHeight(), 70000);
+}
+
+TEST(PngDecoder, FailedHeaderLeavesAnEmptyObject)
+{
+    Bytes compression = Ihdr(4, 4, 8, 2);
+    compression[8 + 10] = 1;
+    Bytes interlace = Ihdr(4, 4, 8, 2);
+    interlace[8 + 12] = 7;
+    const std::vector<Bytes> headers = {
+        PngFile({Ihdr(65535, 65535, 8, 6)}),  // too large
+        PngFile({Chunk("IHDR", Bytes(compression.begin() + 8, compression.end() - 4))}),
+        PngFile({Chunk("IHDR", Bytes(interlace.begin() + 8, interlace.end() - 4))}),
+        PngFile({Ihdr(4, 4, 3, 2)}),  // depth
+    };
+    for (const Bytes& file : headers) {
+        TPNGObject png;
+        EXPECT_THROW(png.LoadFromStream(file), Error);
+        EXPECT_TRUE(png.GetEmpty());
+        Bitmap canvas(2, 2);
+        png.Draw(canvas, {0, 0, 2, 2});
+        EXPECT_EQ(canvas.Pixel(1, 1), kWhite);
+        EXPECT_THROW(png.GetPixels(0, 0), EPNGHeaderNotPresent);
+        Bitmap copy;
+        EXPECT_THROW(png.AssignTo(copy), EPNGHeaderNotPresent);
+    }
+}
+
+TEST(PngDecoder, RowBuffersCountAgainstTheCap)
+{
+    TESSOLO_SKIP_UNDER_ASAN();
+    // 100 million RGBA pixels of 16 bits in one row: the image takes 700 MB,
+    // its two filtered rows 1.6 GB more. Refused before either is allocated.
+    Bytes file = PngFile({Ihdr(100000000, 1, 16, 6)});
+    int result = test::RunWithMemoryAllowance(256 << 20, [&] {
+        try {
+            TPNGObject png;
+            png.LoadFromStream(file);
+        } catch (const EPNGImageTooLarge&) {
+            return 0;
+        }
+        return 1;
+    });
+    EXPECT_EQ(result, 0);
 }
 
 }  // namespace

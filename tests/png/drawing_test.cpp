@@ -3,6 +3,7 @@
 #include "codecs/png/png_sheet.h"
 #include "codecs/png/pngimage.h"
 #include "png_test_files.h"
+#include "support/memory_limit.h"
 #include "support/testdata.h"
 
 #include <gtest/gtest.h>
@@ -221,6 +222,54 @@ TEST(PngDrawing, SourcesRenderOverWhite)
     EXPECT_EQ(picture.Pixel(0, 0), kBlack);
     EXPECT_EQ(picture.Pixel(1, 0), kWhite);
     EXPECT_THROW(LoadPngSource(dir / "missing.png"), FileOpenError);
+}
+
+// Loads a PNG source in a child allowed `allowance` bytes of memory: 0 for
+// `expected` as its error, 1 when it loads.
+int LoadSourceWithin(unsigned long long allowance, const std::string& path, const std::string& expected)
+{
+    return test::RunWithMemoryAllowance(allowance, [&] {
+        try {
+            LoadPngSource(path);
+        } catch (const Error& e) {
+            return e.what() == expected ? 0 : 2;
+        }
+        return 1;
+    });
+}
+
+TEST(PngDrawing, SourcesBeyondTheRasterCapAreRefusedBeforeDecoding)
+{
+    TESSOLO_SKIP_UNDER_ASAN();
+    // A gray image of 1 GB whose 24-bit drawing would take 3 GB.
+    test::TempDir dir;
+    WriteFileReplacing(dir / "huge.png", SimplePng(32000, 32000, 8, 0, {0}));
+    EXPECT_EQ(LoadSourceWithin(256 << 20, dir / "huge.png", "Bitmap too large: the raster would need more than 1 GiB"),
+              0);
+}
+
+TEST(PngDrawing, SourcesDrawWithoutPerColumnTables)
+{
+    TESSOLO_SKIP_UNDER_ASAN();
+    // One row of 50 million 1-bit pixels: a 150 MB picture, which a table
+    // of source columns would more than double.
+    test::TempDir dir;
+    WriteFileReplacing(dir / "row.png", SimplePng(50000000, 1, 1, 0, Bytes(1 + 50000000 / 8, 0)));
+    EXPECT_EQ(LoadSourceWithin(256 << 20, dir / "row.png", ""), 1);
+}
+
+TEST(PngDrawing, SourcesDoNotInflateTheirText)
+{
+    TESSOLO_SKIP_UNDER_ASAN();
+    // 100 texts of 16 MiB each in a 2 MB file.
+    std::vector<Bytes> texts;
+    Bytes packed = test::Deflate(Bytes(std::size_t(16) << 20, ' '), 9);
+    Bytes data = test::Concat({{'k', 0, 0}, packed});
+    for (int i = 0; i < 100; ++i)
+        texts.push_back(Chunk("zTXt", data));
+    test::TempDir dir;
+    WriteFileReplacing(dir / "bomb.png", SimplePng(1, 1, 8, 0, {0, 0}, texts));
+    EXPECT_EQ(LoadSourceWithin(64 << 20, dir / "bomb.png", ""), 1);
 }
 
 }  // namespace

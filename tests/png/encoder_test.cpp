@@ -261,5 +261,31 @@ TEST(PngEncoder, LoadedImagesSavedAgain)
     }
 }
 
+TEST(PngEncoder, TransparentSampleFollowsTheSamplesWhenSavedAgain)
+{
+    struct Case {
+        const char* what;
+        Bytes file;
+    };
+    // Each image: pixel 0 has the tRNS value, pixel 1 differs from it.
+    const Case cases[] = {
+        {"2-bit gray, written with 4 bits", SimplePng(2, 1, 2, 0, {0, 0b10010000}, {Chunk("tRNS", {0, 2})})},
+        {"16-bit gray", SimplePng(2, 1, 16, 0, {0, 0x12, 0x34, 0x56, 0x78}, {Chunk("tRNS", {0x12, 0x34})})},
+        {"16-bit RGB", SimplePng(2, 1, 16, 2, {0, 1, 2, 3, 4, 5, 6, 9, 9, 9, 9, 9, 9},
+                                 {Chunk("tRNS", {1, 2, 3, 4, 5, 6})})},
+        {"RGB with gamma", SimplePng(2, 1, 8, 2, {0, 7, 100, 201, 7, 100, 200},
+                                     {Chunk("gAMA", {0, 1, 0x86, 0xA0}), Chunk("tRNS", {0, 7, 0, 100, 0, 201})})},
+    };
+    for (const Case& c : cases) {
+        TPNGObject png;
+        png.LoadFromStream(c.file);
+        test::RgbaImage back = test::ReferenceDecode(Save(png));
+        ASSERT_EQ(back.pixels.size(), 8u) << c.what;
+        EXPECT_EQ(back.pixels[3], 0) << c.what;
+        EXPECT_EQ(back.pixels[7], 255) << c.what;
+        EXPECT_EQ(png.GetTransparentColor(), png.GetPixels(0, 0)) << c.what;
+    }
+}
+
 }  // namespace
 }  // namespace tessolo
