@@ -28,7 +28,10 @@ constexpr double kLargeFontScale = 13.0 / 11.0;
 
 QFont LargerFont(QFont font, bool bold = false)
 {
-    font.setPointSizeF(font.pointSizeF() * kLargeFontScale);
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * kLargeFontScale);
+    else
+        font.setPixelSize(qRound(font.pixelSize() * kLargeFontScale));
     font.setBold(bold);
     return font;
 }
@@ -174,10 +177,11 @@ QWidget* TPrefs::MakeJpegPage()
     auto* qualityColumn = new QVBoxLayout(quality);
     auto* qualityRow = new QHBoxLayout;
     qualityRow->addWidget(new QLabel("Quality: "));
-    qualityRow->addWidget(MakeNumberBox("ebJPEGQuality", model_.JPEG_Quality.text));
+    QLineEdit* box = MakeNumberBox("ebJPEGQuality", model_.JPEG_Quality.text);
+    qualityRow->addWidget(box);
     qualityRow->addStretch();
     qualityColumn->addLayout(qualityRow);
-    qualityColumn->addWidget(MakeQualitySlider("JPEG_Quality", model_.JPEG_Quality));
+    qualityColumn->addWidget(MakeQualitySlider("JPEG_Quality", box, model_.JPEG_Quality));
     column->addWidget(quality);
     column->addStretch();
     return page;
@@ -196,7 +200,8 @@ QWidget* TPrefs::MakePngPage()
     auto* levelColumn = new QVBoxLayout(level);
     auto* levelRow = new QHBoxLayout;
     levelRow->addWidget(new QLabel("Quality: "));
-    levelRow->addWidget(MakeNumberBox("ebPNGQuality", model_.PNG_Quality.text));
+    QLineEdit* box = MakeNumberBox("ebPNGQuality", model_.PNG_Quality.text);
+    levelRow->addWidget(box);
     levelRow->addStretch();
     levelColumn->addLayout(levelRow);
     auto* ends = new QHBoxLayout;
@@ -204,7 +209,7 @@ QWidget* TPrefs::MakePngPage()
     ends->addStretch();
     ends->addWidget(new QLabel("Better Quality"));
     levelColumn->addLayout(ends);
-    QSlider* slider = MakeQualitySlider("PNG_Quality", model_.PNG_Quality);
+    QSlider* slider = MakeQualitySlider("PNG_Quality", box, model_.PNG_Quality);
     slider->setPageStep(1);
     levelColumn->addWidget(slider);
     column->addWidget(level);
@@ -249,7 +254,7 @@ QLineEdit* TPrefs::MakeNumberBox(const char* name, std::string& field)
     return box;
 }
 
-QSlider* TPrefs::MakeQualitySlider(const char* name, QualitySetting& quality)
+QSlider* TPrefs::MakeQualitySlider(const char* name, QLineEdit* box, QualitySetting& quality)
 {
     auto* slider = new QSlider(Qt::Horizontal);
     slider->setObjectName(name);
@@ -260,8 +265,6 @@ QSlider* TPrefs::MakeQualitySlider(const char* name, QualitySetting& quality)
         quality.MoveSlider(position);
         ShowModel();
     });
-    // Enter in the box beside the slider (made just before it) moves it.
-    QLineEdit* box = numberBoxes_.back().first;
     connect(box, &QLineEdit::returnPressed, this,
             [this, &quality] { QualityKeyPressEnter(quality); });
     sliders_.emplace_back(slider, &quality);

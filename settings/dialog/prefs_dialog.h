@@ -57,7 +57,8 @@ private:
     QWidget* MakeGifPage();
     QWidget* MakeBmpPage();
     QLineEdit* MakeNumberBox(const char* name, std::string& field);
-    QSlider* MakeQualitySlider(const char* name, QualitySetting& quality);
+    // A slider that `box` follows; Enter in `box` moves the slider.
+    QSlider* MakeQualitySlider(const char* name, QLineEdit* box, QualitySetting& quality);
     ChoiceGroupBox* MakeChoiceGroup(const char* name, const QString& title,
                                     const QStringList& entries, ChoiceGroup& group);
 

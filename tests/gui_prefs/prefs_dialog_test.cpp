@@ -1,4 +1,5 @@
 // The preferences dialog driven through its real widgets.
+#include "platform/error.h"
 #include "settings/dialog/choice_group_box.h"
 #include "settings/dialog/prefs_dialog.h"
 
@@ -358,6 +359,14 @@ private slots:
         w.dialog.ShowPrefs();
         QCOMPARE(w.Box("ebHpad")->text(), QString("17"));
         QCOMPARE(w.settings.HorizontalPadding, 5);  // a build now sees the committed value
+    }
+
+    void showingWithoutSettingsIsRefused()
+    {
+        RecordingPrompts prompts;
+        TPrefs dialog(prompts);
+        QVERIFY_THROWS_EXCEPTION(Error, dialog.ShowPrefs());
+        QVERIFY(!dialog.isVisible());
     }
 
     void savesAnImageOfEachPage()
