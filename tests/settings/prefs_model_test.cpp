@@ -124,19 +124,6 @@ TEST_F(PrefsModelTest, CopyInBringsStoredValuesIntoTheControlsRanges)
     EXPECT_EQ(records.JPGprefs, (TFormatPrefs{0, 1, 1, 100, 0, 0}));
 }
 
-TEST_F(PrefsModelTest, PixelFormatEntriesMapToTheirCodes)
-{
-    const int codes[] = {2, 3, 5, 6, 7};
-    for (int entry = 0; entry < 5; ++entry) {
-        records.BMPprefs.PixelFormat = codes[entry];
-        model.CopyIn(settings, records);
-        EXPECT_EQ(model.BMP_PixelFormat.Selection(), entry);
-        records.BMPprefs.PixelFormat = 0;
-        model.Commit(settings, records);
-        EXPECT_EQ(records.BMPprefs.PixelFormat, codes[entry]);
-    }
-}
-
 TEST_F(PrefsModelTest, UnknownPixelFormatCodeKeepsTheSelectionAndCommitsItsCode)
 {
     records.BMPprefs.PixelFormat = 4;
@@ -174,46 +161,6 @@ TEST_F(PrefsModelTest, CommitStoresTypedNumbersWithoutRangeChecks)
     model.CopyIn(settings, records);
     EXPECT_EQ(model.JPEG_Quality.text, "100");
     EXPECT_EQ(model.PNG_Quality.Position(), 7);
-}
-
-TEST_F(PrefsModelTest, BadNumberCommitsTheValuesBeforeIt)
-{
-    model.CopyIn(settings, records);
-    model.JPEG_Progressive.SetSelection(1);
-    model.JPEG_Quality.MoveSlider(57);
-    model.PNG_Progressive.SetSelection(1);
-    model.PNG_Quality.MoveSlider(3);
-    model.GIF_CompressionType.SetSelection(1);
-    model.Orientation.SetSelection(2);
-    model.gbResize.SetSelection(2);
-    model.ebProportionalResize = "50";
-    model.ebSetWidth = "64";
-    model.ebSetHeight = "48";
-    model.ebHpad = "abc";
-    model.ebVpad = "9";
-    model.BMP_PixelFormat.SetSelection(3);
-
-    EXPECT_THROW(
-        {
-            try {
-                model.Commit(settings, records);
-            } catch (const Error& e) {
-                EXPECT_STREQ(e.what(), "'abc' is not a valid integer value");
-                throw;
-            }
-        },
-        Error);
-    EXPECT_EQ(records.JPGprefs, (TFormatPrefs{0, 1, 0, 57, 0, 0}));
-    EXPECT_EQ(records.PNGprefs, (TFormatPrefs{1, 1, 0, 3, 9, 0}));
-    EXPECT_EQ(records.GIFprefs.Quality, 1);
-    EXPECT_EQ(settings.Orientation, 2);
-    EXPECT_EQ(settings.ResizeMethod, 2);
-    EXPECT_EQ(settings.ResizePercentage, 50);
-    EXPECT_EQ(settings.ResizeWidth, 64);
-    EXPECT_EQ(settings.ResizeHeight, 48);
-    EXPECT_EQ(settings.HorizontalPadding, 5);
-    EXPECT_EQ(settings.VerticalPadding, 5);
-    EXPECT_EQ(records.BMPprefs.PixelFormat, 2);
 }
 
 TEST_F(PrefsModelTest, BadQualityTextStopsTheCommitAtTheJpegPage)
