@@ -26,6 +26,8 @@ constexpr QSize kDesignSize(434, 327);
 // Page titles and the "%" sign are drawn 13/11 the size of the dialog's font.
 constexpr double kLargeFontScale = 13.0 / 11.0;
 
+const QStringList kProgressiveEntries{"Non-Progressive Display", "Progressive Display"};
+
 QFont LargerFont(QFont font, bool bold = false)
 {
     if (font.pointSizeF() > 0)
@@ -115,8 +117,9 @@ QWidget* TPrefs::MakeGeneralPage()
     auto* proportional = new QGridLayout(gbResizeProportionally);
     auto* percent = new QLabel("%");
     percent->setFont(LargerFont(percent->font(), true));
+    QLineEdit* percentage = MakeNumberBox("ebProportionalResize", model_.ebProportionalResize);
     proportional->addWidget(new QLabel("to"), 0, 0);
-    proportional->addWidget(MakeNumberBox("ebProportionalResize", model_.ebProportionalResize), 0, 1);
+    proportional->addWidget(percentage, 0, 1);
     proportional->addWidget(percent, 0, 2);
     proportional->addWidget(new QLabel("of source image size"), 1, 0, 1, 4);
     proportional->setColumnStretch(3, 1);
@@ -162,10 +165,8 @@ QWidget* TPrefs::MakeJpegPage()
     auto* column = new QVBoxLayout(page);
     column->addWidget(MakePageTitle("Options for JPEG images"));
 
-    ChoiceGroupBox* progressive =
-        MakeChoiceGroup("JPEG_Progressive", "JPG Progressive Display",
-                        {"Non-Progressive Display", "Progressive Display"}, model_.JPEG_Progressive);
-    column->addLayout(LeftAligned(progressive));
+    column->addLayout(LeftAligned(MakeChoiceGroup("JPEG_Progressive", "JPG Progressive Display",
+                                                  kProgressiveEntries, model_.JPEG_Progressive)));
 
     // Carries the record's smoothing flag; the option has no effect on the
     // written file, so the box is never shown.
@@ -192,9 +193,8 @@ QWidget* TPrefs::MakePngPage()
     auto* page = new QWidget;
     auto* column = new QVBoxLayout(page);
     column->addWidget(MakePageTitle("Options for Portable Network Graphic images"));
-    column->addLayout(LeftAligned(
-        MakeChoiceGroup("PNG_Progressive", "PNG Progressive Display",
-                        {"Non-Progressive Display", "Progressive Display"}, model_.PNG_Progressive)));
+    column->addLayout(LeftAligned(MakeChoiceGroup("PNG_Progressive", "PNG Progressive Display",
+                                                  kProgressiveEntries, model_.PNG_Progressive)));
 
     auto* level = new QGroupBox("PNG Compression Level 0 - 9");
     auto* levelColumn = new QVBoxLayout(level);
