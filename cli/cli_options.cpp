@@ -1,5 +1,6 @@
 #include "cli/cli_options.h"
 
+#include "platform/bmp.h"
 #include "sprite/stylesheet.h"
 
 #include <charconv>
@@ -97,12 +98,11 @@ const std::map<std::string, ValueHandler>& ValueOptions()
          }},
         {"--bmp-bits",
          [](const std::string& v, CliRequest& r) {
-             static const std::map<std::string, int> codes = {
-                 {"4", 2}, {"8", 3}, {"16", 5}, {"24", 6}, {"32", 7}};
-             auto code = codes.find(v);
-             if (code == codes.end())
-                 throw UsageError("--bmp-bits: '" + v + "' is not one of 4, 8, 16, 24, 32");
-             r.settings.BMPprefs.PixelFormat = code->second;
+             std::vector<std::string> bits;
+             for (const BmpPixelFormatCode& choice : kBmpPixelFormatCodes)
+                 bits.push_back(std::to_string(BitsPerPixel(choice.format)));
+             r.settings.BMPprefs.PixelFormat =
+                 kBmpPixelFormatCodes[Choose("--bmp-bits", v, bits)].code;
          }},
     };
     return options;

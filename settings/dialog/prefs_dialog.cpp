@@ -1,0 +1,380 @@
+#include "settings/dialog/prefs_dialog.h"
+
+#include "platform/bmp.h"
+#include "platform/error.h"
+#include "settings/dialog/choice_group_box.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHideEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace tessolo {
+
+namespace {
+
+// The window's size as designed, in pixels at the system's font size.
+constexpr QSize kDesignSize(434, 327);
+// Page titles and the "%" sign are drawn 13/11 the size of the dialog's font.
+constexpr double kLargeFontScale = 13.0 / 11.0;
+
+const QStringList kProgressiveEntries{"Non-Progressive Display", "Progressive Display"};
+
+QFont LargerFont(QFont font, bool bold = false)
+{
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * kLargeFontScale);
+    else
+        font.setPixelSize(qRound(font.pixelSize() * kLargeFontScale));
+    font.setBold(bold);
+    return font;
+}
+
+QLabel* MakePageTitle(const QString& text)
+{
+    auto* title = new QLabel(text);
+    title->setAlignment(Qt::AlignCenter);
+    title->setFont(LargerFont(title->font()));
+    return title;
+}
+
+// Keeps a widget at its natural width at the left of a row.
+QHBoxLayout* LeftAligned(QWidget* widget)
+{
+    auto* row = new QHBoxLayout;
+    row->addWidget(widget);
+    row->addStretch();
+    return row;
+}
+
+QStringList PixelFormatEntries()
+{
+    QStringList entries;
+    for (const BmpPixelFormatCode& choice : kBmpPixelFormatCodes)
+        entries << QString::number(BitsPerPixel(choice.format)) + " bit";
+    return entries;
+}
+
+}  // namespace
+
+TPrefs::TPrefs(UserPrompts& prompts, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      prompts_(prompts)
+{
+    setObjectName("Prefs");
+    setWindowTitle("Preferences");
+
+    pages_ = new QTabWidget(this);
+    pages_->addTab(MakeGeneralPage(), "General");
+    pages_->addTab(MakeJpegPage(), "JPEG");
+    pages_->addTab(MakePngPage(), "PNG");
+    pages_->addTab(MakeGifPage(), "GIF");
+    pages_->addTab(MakeBmpPage(), "BMP");
+
+    btnClose = new QPushButton("&Close", this);
+    btnClose->setObjectName("btnClose");
+    // Enter belongs to the quality boxes, so no button is pressed by it.
+    btnClose->setAutoDefault(false);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::hide);
+
+    auto* closeRow = new QHBoxLayout;
+    closeRow->addStretch();
+    closeRow->addWidget(btnClose);
+    auto* window = new QVBoxLayout(this);
+    window->addWidget(pages_, 1);
+    window->addLayout(closeRow);
+
+    ShowModel();
+    resize(kDesignSize.expandedTo(sizeHint()));
+}
+
+QWidget* TPrefs::MakeGeneralPage()
+{
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+
+    grid->addWidget(MakeChoiceGroup("Orientation", "Sprite Orientation",
+                                    {"Horizontal", "Vertical", "Grid"}, model_.Orientation),
+                    0, 0);
+    grid->addWidget(MakeChoiceGroup("gbResize", "Image Resizing",
+                                    {"Do not resize images",
+                                     "Resize images proportionally by percentage",
+                                     "Resize images to specific dimensions"},
+                                    model_.gbResize),
+                    0, 1);
+
+    gbResizeProportionally = new QGroupBox("Resize Proportionally");
+    gbResizeProportionally->setObjectName("gbResizeProportionally");
+    auto* proportional = new QGridLayout(gbResizeProportionally);
+    auto* percent = new QLabel("%");
+    percent->setFont(LargerFont(percent->font(), true));
+    QLineEdit* percentage = MakeNumberBox("ebProportionalResize", model_.ebProportionalResize);
+    proportional->addWidget(new QLabel("to"), 0, 0);
+    proportional->addWidget(percentage, 0, 1);
+    proportional->addWidget(percent, 0, 2);
+    proportional->addWidget(new QLabel("of source image size"), 1, 0, 1, 4);
+    proportional->setColumnStretch(3, 1);
+    proportional->setRowStretch(2, 1);
+    grid->addWidget(gbResizeProportionally, 1, 0);
+
+    gbResizeExactly = new QGroupBox("Resize Exactly");
+    gbResizeExactly->setObjectName("gbResizeExactly");
+    auto* exactly = new QGridLayout(gbResizeExactly);
+    exactly->addWidget(new QLabel("Set source image width to:"), 0, 0);
+    exactly->addWidget(MakeNumberBox("ebSetWidth", model_.ebSetWidth), 0, 1);
+    exactly->addWidget(new QLabel("Set source image height to:"), 1, 0);
+    exactly->addWidget(MakeNumberBox("ebSetHeight", model_.ebSetHeight), 1, 1);
+    exactly->setColumnStretch(2, 1);
+    exactly->setRowStretch(2, 1);
+    grid->addWidget(gbResizeExactly, 1, 1);
+
+    // The padding group stays in place whichever resize box is shown.
+    for (QGroupBox* box : {gbResizeProportionally, gbResizeExactly}) {
+        QSizePolicy policy = box->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        box->setSizePolicy(policy);
+    }
+
+    auto* padding = new QGroupBox("Sprite Sheet Image Padding");
+    auto* paddingRow = new QHBoxLayout(padding);
+    paddingRow->addWidget(new QLabel("Horizontal Padding"));
+    paddingRow->addWidget(MakeNumberBox("ebHpad", model_.ebHpad));
+    paddingRow->addSpacing(24);
+    paddingRow->addWidget(new QLabel("Vertical Padding"));
+    paddingRow->addWidget(MakeNumberBox("ebVpad", model_.ebVpad));
+    paddingRow->addStretch();
+    grid->addWidget(padding, 2, 0, 1, 2);
+
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(3, 1);
+    return page;
+}
+
+QWidget* TPrefs::MakeJpegPage()
+{
+    auto* page = new QWidget;
+    auto* column = new QVBoxLayout(page);
+    column->addWidget(MakePageTitle("Options for JPEG images"));
+
+    column->addLayout(LeftAligned(MakeChoiceGroup("JPEG_Progressive", "JPG Progressive Display",
+                                                  kProgressiveEntries, model_.JPEG_Progressive)));
+
+    // Carries the record's smoothing flag; the option has no effect on the
+    // written file, so the box is never shown.
+    JPEG_Smoothing = new QCheckBox("Use Smoothing", page);
+    JPEG_Smoothing->setObjectName("JPEG_Smoothing");
+    JPEG_Smoothing->hide();
+
+    auto* quality = new QGroupBox("JPEG Quality");
+    auto* qualityColumn = new QVBoxLayout(quality);
+    auto* qualityRow = new QHBoxLayout;
+    qualityRow->addWidget(new QLabel("Quality: "));
+    QLineEdit* box = MakeNumberBox("ebJPEGQuality", model_.JPEG_Quality.text);
+    qualityRow->addWidget(box);
+    qualityRow->addStretch();
+    qualityColumn->addLayout(qualityRow);
+    qualityColumn->addWidget(MakeQualitySlider("JPEG_Quality", box, model_.JPEG_Quality));
+    column->addWidget(quality);
+    column->addStretch();
+    return page;
+}
+
+QWidget* TPrefs::MakePngPage()
+{
+    auto* page = new QWidget;
+    auto* column = new QVBoxLayout(page);
+    column->addWidget(MakePageTitle("Options for Portable Network Graphic images"));
+    column->addLayout(LeftAligned(MakeChoiceGroup("PNG_Progressive", "PNG Progressive Display",
+                                                  kProgressiveEntries, model_.PNG_Progressive)));
+
+    auto* level = new QGroupBox("PNG Compression Level 0 - 9");
+    auto* levelColumn = new QVBoxLayout(level);
+    auto* levelRow = new QHBoxLayout;
+    levelRow->addWidget(new QLabel("Quality: "));
+    QLineEdit* box = MakeNumberBox("ebPNGQuality", model_.PNG_Quality.text);
+    levelRow->addWidget(box);
+    levelRow->addStretch();
+    levelColumn->addLayout(levelRow);
+    auto* ends = new QHBoxLayout;
+    ends->addWidget(new QLabel("Faster"));
+    ends->addStretch();
+    ends->addWidget(new QLabel("Better Quality"));
+    levelColumn->addLayout(ends);
+    QSlider* slider = MakeQualitySlider("PNG_Quality", box, model_.PNG_Quality);
+    slider->setPageStep(1);
+    levelColumn->addWidget(slider);
+    column->addWidget(level);
+    column->addStretch();
+    return page;
+}
+
+QWidget* TPrefs::MakeGifPage()
+{
+    auto* page = new QWidget;
+    auto* column = new QVBoxLayout(page);
+    column->addWidget(MakePageTitle("Options for Graphics Interchange Format images"));
+    column->addLayout(LeftAligned(MakeChoiceGroup("GIF_CompressionType", "GIF Compression Type",
+                                                  {"LZW Compression", "RLE Compression"},
+                                                  model_.GIF_CompressionType)));
+    column->addStretch();
+    return page;
+}
+
+QWidget* TPrefs::MakeBmpPage()
+{
+    auto* page = new QWidget;
+    auto* column = new QVBoxLayout(page);
+    column->addWidget(MakePageTitle("Options for Bitmap images"));
+    column->addLayout(LeftAligned(MakeChoiceGroup("BMP_PixelFormat", "Pixel Format",
+                                                  PixelFormatEntries(), model_.BMP_PixelFormat)));
+    column->addStretch();
+    return page;
+}
+
+QLineEdit* TPrefs::MakeNumberBox(const char* name, std::string& field)
+{
+    auto* box = new QLineEdit;
+    box->setObjectName(name);
+    // Room for five digits, as a narrow box beside its caption.
+    const QMargins margins = box->textMargins();
+    box->setFixedWidth(box->fontMetrics().horizontalAdvance("00000") + margins.left() +
+                       margins.right() + 12);
+    connect(box, &QLineEdit::textEdited, this,
+            [&field](const QString& text) { field = text.toStdString(); });
+    numberBoxes_.emplace_back(box, &field);
+    return box;
+}
+
+QSlider* TPrefs::MakeQualitySlider(const char* name, QLineEdit* box, QualitySetting& quality)
+{
+    auto* slider = new QSlider(Qt::Horizontal);
+    slider->setObjectName(name);
+    slider->setRange(quality.Range().min, quality.Range().max);
+    slider->setTickInterval(1);
+    slider->setTickPosition(QSlider::TicksBelow);
+    connect(slider, &QSlider::valueChanged, this, [this, &quality](int position) {
+        quality.MoveSlider(position);
+        ShowModel();
+    });
+    connect(box, &QLineEdit::returnPressed, this,
+            [this, &quality] { QualityKeyPressEnter(quality); });
+    sliders_.emplace_back(slider, &quality);
+    return slider;
+}
+
+ChoiceGroupBox* TPrefs::MakeChoiceGroup(const char* name, const QString& title,
+                                        const QStringList& entries, ChoiceGroup& group)
+{
+    auto* box = new ChoiceGroupBox(title, entries);
+    box->setObjectName(name);
+    connect(box, &ChoiceGroupBox::Clicked, this, [this, &group](int index) {
+        group.SetSelection(index);
+        ShowModel();
+    });
+    choiceGroups_.emplace_back(box, &group);
+    return box;
+}
+
+void TPrefs::ShowPrefs()
+{
+    if (settings_ == nullptr)
+        throw Error("The preferences have no settings to edit");
+    if (isVisible()) {
+        raise();
+        activateWindow();
+    } else {
+        show();
+    }
+}
+
+QStringList TPrefs::SavePageImages(const QString& folder)
+{
+    ShowPrefs();
+    const int shownPage = pages_->currentIndex();
+    QStringList written;
+    for (int page = 0; page < pages_->count(); ++page) {
+        pages_->setCurrentIndex(page);
+        const QString path = folder + "/prefs-" + pages_->tabText(page).toLower() + ".png";
+        if (!grab().save(path))
+            throw FileCreateError(path.toStdString());
+        written << path;
+    }
+    pages_->setCurrentIndex(shownPage);
+    return written;
+}
+
+void TPrefs::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TPrefs::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    if (!event->spontaneous())
+        FormHide();
+}
+
+void TPrefs::FormShow()
+{
+    if (settings_ != nullptr)
+        model_.CopyIn(*settings_, records_);
+    ShowModel();
+    btnClose->setFocus();
+}
+
+void TPrefs::FormHide()
+{
+    if (settings_ == nullptr)
+        return;
+    try {
+        model_.Commit(*settings_, records_);
+    } catch (const std::exception& failure) {
+        Report(failure);
+    }
+}
+
+void TPrefs::QualityKeyPressEnter(QualitySetting& quality)
+{
+    try {
+        quality.Enter();
+    } catch (const std::exception& failure) {
+        Report(failure);
+    }
+    ShowModel();
+}
+
+void TPrefs::ShowModel()
+{
+    for (auto [box, group] : choiceGroups_)
+        box->SetSelection(group->Selection());
+    for (auto [box, text] : numberBoxes_)
+        if (box->text().toStdString() != *text)
+            box->setText(QString::fromStdString(*text));
+    for (auto [slider, quality] : sliders_) {
+        const QSignalBlocker quiet(slider);
+        slider->setValue(quality->Position());
+    }
+    JPEG_Smoothing->setChecked(model_.JPEG_Smoothing);
+    JPEG_Smoothing->setEnabled(model_.JPEG_SmoothingEnabled());
+    gbResizeProportionally->setVisible(model_.gbResizeProportionallyVisible());
+    gbResizeExactly->setVisible(model_.gbResizeExactlyVisible());
+}
+
+void TPrefs::Report(const std::exception& failure)
+{
+    prompts_.Show("Tessolo", ErrorReportText(failure.what()), PromptIcon::Error);
+}
+
+}  // namespace tessolo

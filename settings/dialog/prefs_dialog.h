@@ -1,0 +1,88 @@
+// The preferences dialog: layout, resizing, paddings and the options of each
+// output format. Modeless and created once; showing copies the settings and
+// the four per-format records into the controls, hiding (by "&Close",
+// Escape or the close box) copies them back. The rules live in PrefsModel;
+// this window forwards the user's input to it and shows what it holds.
+#pragma once
+
+#include "platform/user_prompts.h"
+#include "settings/format_prefs.h"
+#include "settings/orvane_registry.h"
+#include "settings/prefs_model.h"
+
+#include <QDialog>
+
+#include <exception>
+#include <string>
+#include <utility>
+#include <vector>
+
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+class QTabWidget;
+
+namespace tessolo {
+
+class ChoiceGroupBox;
+
+class TPrefs : public QDialog {
+    Q_OBJECT
+public:
+    explicit TPrefs(UserPrompts& prompts, QWidget* parent = nullptr);
+
+    // The four per-format records, with their first-run defaults until the
+    // settings store loads them.
+    FormatPrefsSet& Records() { return records_; }
+    // The settings the dialog edits; start-up binds them before any showing.
+    void BindSettings(OrvaneRegistry& settings) { settings_ = &settings; }
+    // Options > Preferences: shows the dialog, or brings it to the front
+    // when it is already visible. Throws Error when no settings are bound.
+    void ShowPrefs();
+    // Shows the dialog and saves an image of it with each page in front, as
+    // prefs-general.png, prefs-jpeg.png, ... in `folder`; returns the paths.
+    // Throws FileCreateError when an image cannot be written.
+    QStringList SavePageImages(const QString& folder);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    QWidget* MakeGeneralPage();
+    QWidget* MakeJpegPage();
+    QWidget* MakePngPage();
+    QWidget* MakeGifPage();
+    QWidget* MakeBmpPage();
+    QLineEdit* MakeNumberBox(const char* name, std::string& field);
+    // A slider that `box` follows; Enter in `box` moves the slider.
+    QSlider* MakeQualitySlider(const char* name, QLineEdit* box, QualitySetting& quality);
+    ChoiceGroupBox* MakeChoiceGroup(const char* name, const QString& title,
+                                    const QStringList& entries, ChoiceGroup& group);
+
+    void FormShow();
+    void FormHide();
+    void QualityKeyPressEnter(QualitySetting& quality);
+    void ShowModel();
+    void Report(const std::exception& failure);
+
+    UserPrompts& prompts_;
+    FormatPrefsSet records_;
+    OrvaneRegistry* settings_ = nullptr;
+    PrefsModel model_;
+
+    // Each control with the model value that it shows.
+    std::vector<std::pair<ChoiceGroupBox*, const ChoiceGroup*>> choiceGroups_;
+    std::vector<std::pair<QLineEdit*, const std::string*>> numberBoxes_;
+    std::vector<std::pair<QSlider*, const QualitySetting*>> sliders_;
+
+    QTabWidget* pages_ = nullptr;
+    QGroupBox* gbResizeProportionally = nullptr;
+    QGroupBox* gbResizeExactly = nullptr;
+    QCheckBox* JPEG_Smoothing = nullptr;
+    QPushButton* btnClose = nullptr;
+};
+
+}  // namespace tessolo

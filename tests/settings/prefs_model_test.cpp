@@ -1,0 +1,179 @@
+#include "settings/prefs_model.h"
+
+#include "platform/error.h"
+#include "settings/integer_text.h"
+#include "settings_test_env.h"
+#include "support/testdata.h"
+
+#include <gtest/gtest.h>
+
+namespace tessolo {
+namespace {
+
+TEST(IntegerTextTest, AcceptsSignedDecimalsThatFit32Bits)
+{
+    EXPECT_EQ(ParseInt32("42"), 42);
+    EXPECT_EQ(ParseInt32("+7"), 7);
+    EXPECT_EQ(ParseInt32("-2147483648"), INT32_MIN);
+    for (const char* bad : {"", "+", "-", "abc", "5x", " 5", "5 ", "+-5", "0x10", "2147483648"})
+        EXPECT_EQ(ParseInt32(bad), std::nullopt) << bad;
+}
+
+TEST(ChoiceGroupTest, SelectionIsLimitedToNoneOrAnEntry)
+{
+    ChoiceGroup group(3);
+    EXPECT_EQ(group.Selection(), -1);
+    group.SetSelection(1);
+    EXPECT_EQ(group.Selection(), 1);
+    group.SetSelection(9);
+    EXPECT_EQ(group.Selection(), 2);
+    group.SetSelection(-5);
+    EXPECT_EQ(group.Selection(), -1);
+}
+
+TEST(QualitySettingTest, SliderMovesShowInTheBoxOnlyWhenThePositionChanges)
+{
+    QualitySetting quality(kJpegQualityRange);
+    quality.Load(500);
+    EXPECT_EQ(quality.Position(), 100);
+    EXPECT_EQ(quality.text, "100");
+
+    quality.MoveSlider(57);
+    EXPECT_EQ(quality.text, "57");
+
+    quality.text = "30";
+    quality.Enter();
+    EXPECT_EQ(quality.Position(), 30);
+
+    quality.text = "150";
+    quality.Enter();
+    EXPECT_EQ(quality.Position(), 100);
+    EXPECT_EQ(quality.text, "100");
+
+    // Already at the top: no change of position, so the box keeps its text.
+    quality.text = "150";
+    quality.Enter();
+    EXPECT_EQ(quality.Position(), 100);
+    EXPECT_EQ(quality.text, "150");
+}
+
+TEST(QualitySettingTest, EnterWithoutANumberThrowsAndLeavesTheSlider)
+{
+    QualitySetting level(kPngLevelRange);
+    level.Load(6);
+    level.text = "abc";
+    try {
+        level.Enter();
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "'abc' is not a valid integer value");
+    }
+    EXPECT_EQ(level.Position(), 6);
+    EXPECT_EQ(level.text, "abc");
+}
+
+class PrefsModelTest : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    test::ScopedEnv home{"HOME", dir / "home"};
+    test::ScopedEnv config{"XDG_CONFIG_HOME", dir / "config"};
+    FormatPrefsSet records;
+    OrvaneRegistry settings{records, {.saveOnDestruction = false}};
+    PrefsModel model;
+};
+
+TEST_F(PrefsModelTest, FirstRunShowsTheDefaults)
+{
+    EXPECT_EQ(model.BMP_PixelFormat.Selection(), 2);  // "16 bit" before the first showing
+    model.CopyIn(settings, records);
+    EXPECT_EQ(model.Orientation.Selection(), 0);
+    EXPECT_EQ(model.gbResize.Selection(), 0);
+    EXPECT_FALSE(model.gbResizeProportionallyVisible());
+    EXPECT_FALSE(model.gbResizeExactlyVisible());
+    EXPECT_EQ(model.ebProportionalResize, "100");
+    EXPECT_EQ(model.ebSetWidth, "320");
+    EXPECT_EQ(model.ebSetHeight, "240");
+    EXPECT_EQ(model.ebHpad, "5");
+    EXPECT_EQ(model.ebVpad, "5");
+    EXPECT_EQ(model.JPEG_Progressive.Selection(), 0);
+    EXPECT_FALSE(model.JPEG_SmoothingEnabled());
+    EXPECT_EQ(model.JPEG_Quality.text, "100");
+    EXPECT_EQ(model.PNG_Progressive.Selection(), 0);
+    EXPECT_EQ(model.PNG_Quality.text, "9");
+    EXPECT_EQ(model.GIF_CompressionType.Selection(), 0);
+    EXPECT_EQ(model.BMP_PixelFormat.Selection(), 0);  // "4 bit"
+}
+
+TEST_F(PrefsModelTest, CopyInBringsStoredValuesIntoTheControlsRanges)
+{
+    settings.Orientation = 9;
+    settings.ResizeMethod = 2;
+    records.JPGprefs = {0, 1, 7, 500, 0, 0};
+    records.PNGprefs.Quality = -3;
+    model.CopyIn(settings, records);
+    EXPECT_EQ(model.Orientation.Selection(), 2);
+    EXPECT_TRUE(model.gbResizeExactlyVisible());
+    EXPECT_FALSE(model.gbResizeProportionallyVisible());
+    EXPECT_TRUE(model.JPEG_SmoothingEnabled());
+    EXPECT_TRUE(model.JPEG_Smoothing);
+    EXPECT_EQ(model.JPEG_Quality.text, "100");
+    EXPECT_EQ(model.PNG_Quality.text, "0");
+
+    model.Commit(settings, records);
+    EXPECT_EQ(settings.Orientation, 2);
+    EXPECT_EQ(records.JPGprefs, (TFormatPrefs{0, 1, 1, 100, 0, 0}));
+}
+
+TEST_F(PrefsModelTest, UnknownPixelFormatCodeKeepsTheSelectionAndCommitsItsCode)
+{
+    records.BMPprefs.PixelFormat = 4;
+    model.CopyIn(settings, records);
+    EXPECT_EQ(model.BMP_PixelFormat.Selection(), 2);
+    model.Commit(settings, records);
+    EXPECT_EQ(records.BMPprefs.PixelFormat, 5);
+
+    model.BMP_PixelFormat.SetSelection(-1);
+    records.BMPprefs.PixelFormat = 8;
+    model.Commit(settings, records);
+    EXPECT_EQ(records.BMPprefs.PixelFormat, 8);
+}
+
+TEST_F(PrefsModelTest, CommitStoresTypedNumbersWithoutRangeChecks)
+{
+    model.CopyIn(settings, records);
+    model.JPEG_Quality.text = "150";  // typed, no Enter
+    model.PNG_Quality.text = "7";
+    model.GIF_CompressionType.SetSelection(1);
+    model.gbResize.SetSelection(1);
+    model.ebProportionalResize = "0";
+    model.ebHpad = "-4";
+    model.ebVpad = "+12";
+    model.Commit(settings, records);
+    EXPECT_EQ(records.JPGprefs.Quality, 150);
+    EXPECT_EQ(records.PNGprefs.Quality, 7);
+    EXPECT_EQ(records.GIFprefs.Quality, 1);
+    EXPECT_EQ(settings.ResizeMethod, 1);
+    EXPECT_EQ(settings.ResizePercentage, 0);
+    EXPECT_EQ(settings.HorizontalPadding, -4);
+    EXPECT_EQ(settings.VerticalPadding, 12);
+    EXPECT_EQ(records.PNGprefs.Reserved, 9);  // fields without a control stay
+
+    model.CopyIn(settings, records);
+    EXPECT_EQ(model.JPEG_Quality.text, "100");
+    EXPECT_EQ(model.PNG_Quality.Position(), 7);
+}
+
+TEST_F(PrefsModelTest, BadQualityTextStopsTheCommitAtTheJpegPage)
+{
+    model.CopyIn(settings, records);
+    model.JPEG_Progressive.SetSelection(1);
+    model.JPEG_Smoothing = true;
+    model.JPEG_Quality.text = "";
+    model.PNG_Progressive.SetSelection(1);
+    EXPECT_THROW(model.Commit(settings, records), Error);
+    EXPECT_EQ(records.JPGprefs, (TFormatPrefs{0, 1, 1, 100, 0, 0}));
+    EXPECT_EQ(records.PNGprefs, kDefaultPNGprefs);
+}
+
+}  // namespace
+}  // namespace tessolo
