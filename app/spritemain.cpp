@@ -272,6 +272,8 @@ void TSpriteform::ShowFolder(const QString& folder)
         ShowFolderState();
         return;
     }
+    if (index == pDirListBox->currentIndex())
+        pDirListBoxChange();  // shown already: read it again
     pDirListBox->setCurrentIndex(index);
     pDirListBox->scrollTo(index);
 }
