@@ -146,6 +146,9 @@ void TSpriteform::CreateControls()
         pDirListBox->hideColumn(column);
     connect(pDirListBox->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { pDirListBoxChange(); });
+    // Folders load in the background; keep the current one in view as they do.
+    connect(folders_, &QFileSystemModel::directoryLoaded, this,
+            [this] { pDirListBox->scrollTo(pDirListBox->currentIndex(), QAbstractItemView::PositionAtCenter); });
 
     FileListBox = new QListWidget;
     FileListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);

@@ -389,6 +389,28 @@ private slots:
         QVERIFY(QFile::exists(folder + "/sprite.jpg"));
     }
 
+    void savesTheStoreOnlyAtShutdown()
+    {
+        QString store = Folder("config") + "/Veltrand/Tessolo.reg";
+        QString folder = SampleFolder("saved", {"star.png"});
+        Open(folder);
+        QVERIFY(!FileBytes(store).contains(folder.toUtf8()));
+        Stop();
+        QVERIFY(FileBytes(store).contains(("\"DefaultPath\"=\"" + folder + "\"").toUtf8()));
+    }
+
+    void aFailedSaveAtShutdownIsReported()
+    {
+        Stop();
+        QVERIFY(QDir(Folder("config") + "/Veltrand").removeRecursively());
+        WriteFileReplacing((Folder("config") + "/Veltrand").toStdString(), Bytes{'x'});
+        Start();
+        Stop();
+        QCOMPARE(prompts_.shown.size(), std::size_t(1));
+        QCOMPARE(prompts_.shown[0].caption, std::string("Tessolo"));
+        QVERIFY(prompts_.shown[0].icon == PromptIcon::Error);
+    }
+
     void theViewerFitsTheSheetAndRefitsOnResize()
     {
         TSpriteView& viewer = app_->Viewer();
