@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -146,9 +147,13 @@ void TSpriteform::CreateControls()
         pDirListBox->hideColumn(column);
     connect(pDirListBox->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { pDirListBoxChange(); });
-    // Folders load in the background; keep the current one in view as they do.
-    connect(folders_, &QFileSystemModel::directoryLoaded, this,
-            [this] { pDirListBox->scrollTo(pDirListBox->currentIndex(), QAbstractItemView::PositionAtCenter); });
+    scrollToFolder_ = new QTimer(this);
+    scrollToFolder_->setSingleShot(true);
+    scrollToFolder_->setInterval(50);
+    connect(scrollToFolder_, &QTimer::timeout, this,
+            [this] { pDirListBox->scrollTo(pDirListBox->currentIndex()); });
+    connect(folders_, &QFileSystemModel::directoryLoaded, scrollToFolder_,
+            qOverload<>(&QTimer::start));
 
     FileListBox = new QListWidget;
     FileListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -278,7 +283,6 @@ void TSpriteform::ShowFolder(const QString& folder)
     if (index == pDirListBox->currentIndex())
         pDirListBoxChange();  // shown already: read it again
     pDirListBox->setCurrentIndex(index);
-    pDirListBox->scrollTo(index);
 }
 
 void TSpriteform::ShowFolderState()
@@ -289,8 +293,8 @@ void TSpriteform::ShowFolderState()
     if (folders_->filePath(pDirListBox->currentIndex()) != folder) {
         QModelIndex index = folders_->index(folder);
         pDirListBox->setCurrentIndex(index);
-        pDirListBox->scrollTo(index);
     }
+    scrollToFolder_->start();
     ShowLists();
 }
 

@@ -23,6 +23,7 @@ class QListWidget;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 class QTreeView;
 
 namespace tessolo {
@@ -108,6 +109,8 @@ private:
     std::unique_ptr<MainWindowModel> model_;
     SpriteBuilder builder_;  // its bitmaps are reused by every build
     QFileSystemModel* folders_;
+    // Folders load in the background; this keeps the current one in view.
+    QTimer* scrollToFolder_;
     QButtonGroup* outputTypes_;
     QMenu* helpMenu_;
     bool shown_ = false;
