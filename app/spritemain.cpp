@@ -193,6 +193,7 @@ void TSpriteform::CreateControls()
     ClearProcs->setMinimumWidth(115);
 
     SpriteListBox = new QListWidget;
+    SpriteListBox->setUniformItemSizes(true);  // one line each: cheap to lay out during a build
 
     auto* destination = new QFrame;
     destination->setFrameStyle(QFrame::Panel | QFrame::Sunken);

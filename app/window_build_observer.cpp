@@ -63,7 +63,7 @@ void WindowBuildObserver::SheetFinished(const Bitmap& sheet)
 
 void WindowBuildObserver::CountImage()
 {
-    progress_.setValue(progress_.value() + 1);
+    ++imagesDone_;
     RepaintNow(false);
 }
 
@@ -71,6 +71,8 @@ void WindowBuildObserver::RepaintNow(bool force)
 {
     if (!force && sinceRepaint_.elapsed() < kRepaintIntervalMs)
         return;
+    // The bar repaints itself at once on every new value, so it only gets one here.
+    progress_.setValue(imagesDone_);
     outputList_.scrollToBottom();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     sinceRepaint_.restart();

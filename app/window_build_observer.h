@@ -39,6 +39,7 @@ private:
     TSpriteView& viewer_;
     UserPrompts& prompts_;
     QElapsedTimer sinceRepaint_;
+    int imagesDone_ = 0;
 };
 
 }  // namespace tessolo
