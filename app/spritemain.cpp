@@ -111,6 +111,9 @@ void TSpriteform::CreateControls()
     cbCSSStyle = new QComboBox;
     for (const char* text : kLineStyleTexts)
         cbCSSStyle->addItem(text);
+    // The long texts may be cut in a narrow window rather than widen it.
+    cbCSSStyle->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbCSSStyle->setMinimumContentsLength(24);
     connect(cbCSSStyle, &QComboBox::activated, this,
             [this](int index) { Guarded([&] { model_->SetLineStyle(index); }); });
 
@@ -123,7 +126,8 @@ void TSpriteform::CreateControls()
     names->addWidget(Caption("CSS line style:", cbCSSStyle), 1, 1, 1, 2);
     names->addWidget(cbSpriteClass, 2, 0);
     names->addWidget(cbCSSStyle, 2, 1, 1, 2);
-    names->setColumnStretch(0, 209);
+    names->setHorizontalSpacing(12);
+    names->setColumnStretch(0, 0);  // class names are short; the line styles are not
     names->setColumnStretch(1, 80);
     names->setColumnStretch(2, 329);
     names->setRowStretch(3, 1);

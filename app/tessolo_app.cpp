@@ -21,6 +21,9 @@ TessoloApp::TessoloApp(UserPrompts& prompts, SettingsStoreOptions storeOptions)
         prompts.Show("Tessolo", ErrorReportText(warning), PromptIcon::Warning);
     prefs_->BindSettings(*Settings);
     viewer_ = std::make_unique<TSpriteView>();
+    // Closing the main window ends the program, whatever else is open.
+    prefs_->setAttribute(Qt::WA_QuitOnClose, false);
+    viewer_->setAttribute(Qt::WA_QuitOnClose, false);
     mainForm_->Attach(*Settings, *prefs_, *viewer_);
 }
 

@@ -191,6 +191,19 @@ private slots:
         QCOMPARE(Form().MakeSprites1->text(), QString("Make &Sprites"));
     }
 
+    void theLocationSelectorMovesTheFolderTree()
+    {
+        QComboBox* places = Form().pdcbDirectory;
+        QCOMPARE(places->itemData(0).toString(), QString("/"));
+        QCOMPARE(places->itemData(1).toString(), QDir::homePath());
+        places->setCurrentIndex(0);
+        emit places->activated(0);
+        QCOMPARE(Form().plOutputDir->text(), QString("/"));
+        QCOMPARE(Settings->DefaultPath, std::string("/"));
+        Open(QDir(QDir::homePath()).canonicalPath());
+        QCOMPARE(places->currentIndex(), 1);
+    }
+
     void refusesFilesNamedLikeTheProject()
     {
         Open(SampleFolder("same", {"star.png", "sun.png", "home.bmp"}));
