@@ -98,7 +98,7 @@ void TSpriteform::CreateControls()
 
     pedSpriteName = new QLineEdit("sprite");
     connect(pedSpriteName, &QLineEdit::textChanged, this,
-            [this](const QString& text) { if (model_) model_->SetProjectName(text.toStdString()); });
+            [this](const QString& text) { model_->SetProjectName(text.toStdString()); });
 
     cbSpriteClass = new QComboBox;
     cbSpriteClass->setEditable(true);
@@ -106,7 +106,7 @@ void TSpriteform::CreateControls()
     cbSpriteClass->addItem(".sprite");
     cbSpriteClass->lineEdit()->installEventFilter(this);
     connect(cbSpriteClass, &QComboBox::currentTextChanged, this,
-            [this](const QString& text) { if (model_) model_->SetClassText(text.toStdString()); });
+            [this](const QString& text) { model_->SetClassText(text.toStdString()); });
 
     cbCSSStyle = new QComboBox;
     for (const char* text : kLineStyleTexts)
@@ -266,13 +266,12 @@ template <typename Work> void TSpriteform::Guarded(Work&& work)
 
 void TSpriteform::MakeSprites()
 {
+    building_ = true;
     Guarded([this] {
         BuildInputs inputs = model_->Inputs();
         WindowBuildObserver observer(*SpriteListBox, *BuildProgress, *viewer_, prompts_,
                                      int(inputs.GraphicFiles.size()));
-        building_ = true;
         builder_.MakeSprites(inputs, StoredBuildSettings(*settings_, prefs_->Records()), observer);
-        building_ = false;
     });
     building_ = false;
 }

@@ -3,6 +3,7 @@
 #include "app/spritemain.h"
 #include "app/spriteview.h"
 #include "app/tessolo_app.h"
+#include "app/window_build_observer.h"
 #include "platform/files.h"
 #include "settings/dialog/prefs_dialog.h"
 #include "settings/properties_module.h"
@@ -23,6 +24,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTreeView>
 
 #include <memory>
@@ -34,6 +36,18 @@ struct ShownPrompt {
     std::string caption;
     std::string text;
     PromptIcon icon;
+};
+
+// Counts the paint events of one widget.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+    int paints = 0;
 };
 
 // Answers every box at once and keeps what it was shown.
@@ -376,6 +390,22 @@ private slots:
         QVERIFY(!app_->Viewer().isVisible());
         Form().btnMakeSpriteClick();
         QVERIFY(app_->Viewer().isVisible());
+    }
+
+    void aLongBuildRepaintsTheWindowAsItGoes()
+    {
+        QListWidget& lines = *Form().SpriteListBox;
+        PaintCounter painted(*lines.viewport());
+        WindowBuildObserver observer(lines, *Form().BuildProgress, app_->Viewer(), prompts_, 3);
+        observer.ListCleared();
+        int before = painted.paints;
+        for (int i = 0; i < 3; ++i) {
+            QThread::msleep(60);
+            observer.LineWritten(".sprite-" + std::to_string(i) + " { }");
+        }
+        QVERIFY(painted.paints > before);
+        QCOMPARE(Form().BuildProgress->value(), 3);
+        QCOMPARE(lines.count(), 3);
     }
 
     void aCodecErrorIsReportedAndTheWindowStaysUsable()
