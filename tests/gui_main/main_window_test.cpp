@@ -218,6 +218,22 @@ private slots:
         QCOMPARE(places->currentIndex(), 1);
     }
 
+    void menuEntriesWorkByTheirMnemonics()
+    {
+        auto pick = [this](Qt::Key menu, Qt::Key entry) {
+            QTest::keyClick(&Form(), menu, Qt::AltModifier);
+            QMenu* open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(open != nullptr);
+            QTest::keyClick(open, entry);
+        };
+        pick(Qt::Key_O, Qt::Key_P);
+        QTRY_VERIFY(app_->Prefs().isVisible());
+        app_->Prefs().hide();
+        Activate(Form());
+        pick(Qt::Key_F, Qt::Key_X);
+        QTRY_VERIFY(!Form().isVisible());
+    }
+
     void refusesFilesNamedLikeTheProject()
     {
         Open(SampleFolder("same", {"star.png", "sun.png", "home.bmp"}));
