@@ -3,6 +3,7 @@
 // reverse order, which saves the settings.
 #include "app/qt_user_prompts.h"
 #include "app/screenshots.h"
+#include "app/spritemain.h"
 #include "app/tessolo_app.h"
 #include "platform/error.h"
 
@@ -25,6 +26,8 @@ int main(int argc, char** argv)
         prompts.Show("Tessolo", tessolo::ErrorReportText(error.what()), tessolo::PromptIcon::Error);
         return 1;
     }
+
+    prompts.SetParent(&app->MainForm());
 
     QStringList args = QApplication::arguments();
     if (args.size() == 4 && args[1] == "--screenshots")

@@ -1,6 +1,7 @@
 // The desktop program driven through its real widgets on the offscreen
 // platform, each test with its own settings folder and image folders.
 #include "app/spritemain.h"
+#include "app/qt_user_prompts.h"
 #include "app/spriteview.h"
 #include "app/tessolo_app.h"
 #include "app/window_build_observer.h"
@@ -18,12 +19,14 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QThread>
 #include <QTreeView>
 
@@ -468,6 +471,28 @@ private slots:
         QCOMPARE(prompts_.shown.size(), std::size_t(1));
         QCOMPARE(prompts_.shown[0].caption, std::string("Tessolo"));
         QVERIFY(prompts_.shown[0].icon == PromptIcon::Error);
+    }
+
+    void messageBoxesShowTheTextLineByLine()
+    {
+        QtUserPrompts boxes;
+        boxes.SetParent(&Form());
+        QString text, title;
+        QMessageBox::Icon icon = QMessageBox::Critical;
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            text = box->text();
+            title = box->windowTitle();
+            icon = box->icon();
+            box->accept();
+        });
+        boxes.Show("Can't Make Sprites",
+                   "The following errors were found:\n\r\n\rNo images files selected\n\r",
+                   PromptIcon::None);
+        QCOMPARE(title, QString("Can't Make Sprites"));
+        QCOMPARE(text, QString("The following errors were found:\n\nNo images files selected\n"));
+        QCOMPARE(icon, QMessageBox::NoIcon);
     }
 
     void theViewerFitsTheSheetAndRefitsOnResize()
