@@ -16,7 +16,7 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Tessolo");
-    QApplication::setWindowIcon(QIcon::fromTheme("tessolo"));
+    QApplication::setWindowIcon(QIcon(":/icons/tessolo.png"));
 
     tessolo::QtUserPrompts prompts;
     std::unique_ptr<tessolo::TessoloApp> app;
