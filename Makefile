@@ -48,11 +48,12 @@ install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Pictures of the windows for docs/: the program builds a copy of examples/
-# offscreen, with settings of its own.
+# offscreen, with a home folder and settings of its own.
 screenshots: build
 	@rm -rf $(BUILD)/screenshots && mkdir -p $(BUILD)/screenshots/config
 	@cp -r examples $(BUILD)/screenshots/icons && rm -f $(BUILD)/screenshots/icons/*.py
-	QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$(abspath $(BUILD)/screenshots/config) \
+	QT_QPA_PLATFORM=offscreen HOME=$(abspath $(BUILD)/screenshots) \
+	  XDG_CONFIG_HOME=$(abspath $(BUILD)/screenshots/config) \
 	  $(BUILD)/app/tessolo --screenshots docs $(BUILD)/screenshots/icons
 
 clean:

@@ -293,11 +293,13 @@ void TSpriteform::ShowFolderState()
 {
     QString folder = QString::fromStdString(model_->Folder());
     plOutputDir->setText(folder);
-    pdcbDirectory->setCurrentIndex(pdcbDirectory->findData(LocationOf(folder, locations_)));
-    if (folders_->filePath(pDirListBox->currentIndex()) != folder) {
-        QModelIndex index = folders_->index(folder);
-        pDirListBox->setCurrentIndex(index);
-    }
+    // The tree shows the folders inside the location that holds the folder.
+    QString location = LocationOf(folder, locations_);
+    pdcbDirectory->setCurrentIndex(pdcbDirectory->findData(location));
+    if (folders_->filePath(pDirListBox->rootIndex()) != location)
+        pDirListBox->setRootIndex(folders_->index(location));
+    if (folders_->filePath(pDirListBox->currentIndex()) != folder)
+        pDirListBox->setCurrentIndex(folders_->index(folder));
     scrollToFolder_->start();
     ShowLists();
 }
@@ -367,6 +369,8 @@ void TSpriteform::cbSpriteClassKeyPress(int key)
 
 void TSpriteform::pDirListBoxChange()
 {
+    if (!pDirListBox->currentIndex().isValid())
+        return;  // the tree moved to another location and has no folder picked yet
     Guarded([this] { model_->SetFolder(folders_->filePath(pDirListBox->currentIndex()).toStdString()); });
     ShowFolderState();
 }

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -217,8 +218,15 @@ private slots:
         emit places->activated(0);
         QCOMPARE(Form().plOutputDir->text(), QString("/"));
         QCOMPARE(Settings->DefaultPath, std::string("/"));
-        Open(QDir(QDir::homePath()).canonicalPath());
+        auto treeRoot = [this] {
+            auto* folders = static_cast<QFileSystemModel*>(Form().pDirListBox->model());
+            return folders->filePath(Form().pDirListBox->rootIndex());
+        };
+        QCOMPARE(treeRoot(), QString("/"));
+        QString home = QDir(QDir::homePath()).canonicalPath();
+        Open(home);
         QCOMPARE(places->currentIndex(), 1);
+        QCOMPARE(treeRoot(), home);
     }
 
     void menuEntriesWorkByTheirMnemonics()
