@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QStorageInfo>
 
+#include <algorithm>
+
 namespace tessolo {
 
 QList<Location> Locations()

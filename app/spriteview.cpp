@@ -9,7 +9,6 @@ namespace tessolo {
 TSpriteView::TSpriteView(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setWindowTitle("Sprite Results (Sized for Viewing)");
-    setObjectName("SpriteView");
     resize(800, 600);
 }
 
