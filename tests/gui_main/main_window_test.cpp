@@ -1,6 +1,7 @@
 // The desktop program driven through its real widgets on the offscreen
 // platform, each test with its own settings folder and image folders.
 #include "app/spritemain.h"
+#include "app/bitmap_image.h"
 #include "app/qt_user_prompts.h"
 #include "app/spriteview.h"
 #include "app/tessolo_app.h"
@@ -501,6 +502,25 @@ private slots:
         QCOMPARE(title, QString("Can't Make Sprites"));
         QCOMPARE(text, QString("The following errors were found:\n\nNo images files selected\n"));
         QCOMPARE(icon, QMessageBox::NoIcon);
+    }
+
+    void sheetsBecomeImagesWithTheirColoursAndRows()
+    {
+        // Three pixels a row: 9 bytes padded to 12, so row padding shows if misread.
+        Bitmap sheet(3, 2);
+        sheet.SetPixel(0, 0, MakeColor(255, 0, 0));
+        sheet.SetPixel(2, 0, MakeColor(0, 0, 255));
+        sheet.SetPixel(1, 1, MakeColor(10, 200, 30));
+        QImage image = ToQImage(sheet);
+        QCOMPARE(image.size(), QSize(3, 2));
+        QCOMPARE(image.pixelColor(0, 0), QColor(255, 0, 0));
+        QCOMPARE(image.pixelColor(2, 0), QColor(0, 0, 255));
+        QCOMPARE(image.pixelColor(0, 1), QColor(Qt::white));
+        QCOMPARE(image.pixelColor(1, 1), QColor(10, 200, 30));
+
+        QImage fromPalette = ToQImage(sheet.ConvertTo(PixelFormat::Bits8));
+        QCOMPARE(fromPalette.pixelColor(0, 0), QColor(255, 0, 0));
+        QVERIFY(ToQImage(Bitmap()).isNull());
     }
 
     void theViewerFitsTheSheetAndRefitsOnResize()
