@@ -6,6 +6,7 @@
 #include "app/spriteview.h"
 #include "app/tessolo_app.h"
 #include "app/window_build_observer.h"
+#include "platform/error.h"
 #include "platform/files.h"
 #include "settings/dialog/prefs_dialog.h"
 #include "settings/properties_module.h"
@@ -174,6 +175,16 @@ private slots:
         QCOMPARE(Form().cbSpriteClass->currentText(), QString(".sprite"));
         QVERIFY(OutputType(0)->isChecked());
         QCOMPARE(Form().cbCSSStyle->currentIndex(), 0);
+    }
+
+    void aFailureDuringStartUpIsThrownWithNothingLeftBehind()
+    {
+        // A second run in the same process cannot open the settings again.
+        OrvaneRegistry* first = Settings;
+        qsizetype windows = QApplication::topLevelWidgets().size();
+        QVERIFY_THROWS_EXCEPTION(Error, TessoloApp second(prompts_));
+        QCOMPARE(Settings, first);
+        QCOMPARE(QApplication::topLevelWidgets().size(), windows);
     }
 
     void tabFollowsTheControlTable()
