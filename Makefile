@@ -4,8 +4,9 @@ BUILD ?= build
 ASAN  ?= build-asan
 FUZZ  ?= build-fuzz
 FUZZ_SECONDS ?= 20
+PREFIX ?= /usr/local
 
-.PHONY: all deps build demo test test-release test-asan fuzz fuzz-smoke bench clean
+.PHONY: all deps build demo test test-release test-asan fuzz fuzz-smoke bench install screenshots clean
 
 all: build
 
@@ -45,6 +46,19 @@ fuzz-smoke: fuzz
 
 bench: build
 	@bench/run.sh $(BUILD)
+
+# Puts tessolo and tessolo-cli in $(PREFIX)/bin, with the desktop entry and icon.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Pictures of the windows for docs/: the program builds a copy of examples/
+# offscreen, with a home folder and settings of its own.
+screenshots: build
+	@rm -rf $(BUILD)/screenshots && mkdir -p $(BUILD)/screenshots/config
+	@cp -r examples $(BUILD)/screenshots/icons && rm -f $(BUILD)/screenshots/icons/*.py
+	QT_QPA_PLATFORM=offscreen HOME=$(abspath $(BUILD)/screenshots) \
+	  XDG_CONFIG_HOME=$(abspath $(BUILD)/screenshots/config) \
+	  $(BUILD)/app/tessolo --screenshots docs $(BUILD)/screenshots/icons
 
 clean:
 	rm -rf $(BUILD) $(ASAN) $(FUZZ)

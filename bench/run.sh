@@ -7,3 +7,7 @@ for b in "$build"/bench/*_bench; do
   echo "== $(basename "$b")"
   "$b" "$@"
 done
+if [ -x "$build/bench/window_timing" ]; then
+  echo "== window_timing"
+  QT_QPA_PLATFORM=offscreen "$build/bench/window_timing"
+fi

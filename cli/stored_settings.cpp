@@ -2,30 +2,13 @@
 
 #include "settings/delimited_text.h"
 #include "settings/format_prefs_text.h"
+#include "sprite/stored_build_settings.h"
 #include "sprite/stylesheet.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <utility>
 
 namespace tessolo::cli {
-
-namespace {
-
-// The layout and resizing options, which the store and a build share by name.
-using StoreField = std::int32_t OrvaneRegistry::*;
-using BuildField = std::int32_t BuildSettings::*;
-constexpr std::pair<StoreField, BuildField> kSharedFields[] = {
-    {&OrvaneRegistry::Orientation, &BuildSettings::Orientation},
-    {&OrvaneRegistry::ResizeMethod, &BuildSettings::ResizeMethod},
-    {&OrvaneRegistry::ResizePercentage, &BuildSettings::ResizePercentage},
-    {&OrvaneRegistry::ResizeWidth, &BuildSettings::ResizeWidth},
-    {&OrvaneRegistry::ResizeHeight, &BuildSettings::ResizeHeight},
-    {&OrvaneRegistry::HorizontalPadding, &BuildSettings::HorizontalPadding},
-    {&OrvaneRegistry::VerticalPadding, &BuildSettings::VerticalPadding},
-};
-
-}  // namespace
 
 CliRequest DefaultsFromStore(const OrvaneRegistry& store, const FormatPrefsSet& records)
 {
@@ -39,10 +22,7 @@ CliRequest DefaultsFromStore(const OrvaneRegistry& store, const FormatPrefsSet& 
     in.LineStyleText = in.LineStyleIndex < 0 ? "" : kLineStyleTexts[in.LineStyleIndex];
     in.OutputFileType = store.TargetFileType;
 
-    BuildSettings& s = defaults.settings;
-    static_cast<FormatPrefsSet&>(s) = records;
-    for (auto [stored, built] : kSharedFields)
-        s.*built = store.*stored;
+    defaults.settings = StoredBuildSettings(store, records);
     return defaults;
 }
 

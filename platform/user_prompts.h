@@ -6,7 +6,8 @@
 
 namespace tessolo {
 
-enum class PromptIcon { Information, Warning, Error, Question };
+// None: a plain box without an icon, as the build's own messages are.
+enum class PromptIcon { Information, Warning, Error, Question, None };
 
 class UserPrompts {
 public:

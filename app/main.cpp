@@ -1,0 +1,38 @@
+// tessolo: the desktop program. Start-up makes the windows and the settings,
+// shows the main window and runs the event loop; leaving it destroys them in
+// reverse order, which saves the settings.
+#include "app/qt_user_prompts.h"
+#include "app/screenshots.h"
+#include "app/spritemain.h"
+#include "app/tessolo_app.h"
+#include "platform/error.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Tessolo");
+    QApplication::setWindowIcon(QIcon(":/icons/tessolo.png"));
+
+    tessolo::QtUserPrompts prompts;
+    std::unique_ptr<tessolo::TessoloApp> app;
+    try {
+        app = std::make_unique<tessolo::TessoloApp>(prompts);
+    } catch (const std::exception& error) {
+        prompts.Show("Tessolo", tessolo::ErrorReportText(error.what()), tessolo::PromptIcon::Error);
+        return 1;
+    }
+
+    prompts.SetParent(&app->MainForm());
+
+    QStringList args = QApplication::arguments();
+    if (args.size() == 4 && args[1] == "--screenshots")
+        return tessolo::TakeScreenshots(*app, args[3], args[2]);
+
+    app->Show();
+    return application.exec();
+}

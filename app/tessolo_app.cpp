@@ -1,0 +1,43 @@
+#include "app/tessolo_app.h"
+
+#include "app/spritemain.h"
+#include "app/spriteview.h"
+#include "platform/error.h"
+#include "settings/dialog/prefs_dialog.h"
+#include "settings/properties_module.h"
+
+namespace tessolo {
+
+TessoloApp::TessoloApp(UserPrompts& prompts, SettingsStoreOptions storeOptions)
+{
+    mainForm_ = std::make_unique<TSpriteform>(prompts);
+    prefs_ = std::make_unique<TPrefs>(prompts);
+    storeOptions.saveOnDestruction = true;
+    storeOptions.reportSaveFailure = [&prompts](const std::string& message) {
+        prompts.Show("Tessolo", ErrorReportText(message), PromptIcon::Error);
+    };
+    properties_ = std::make_unique<TPropertiesModule>(prefs_->Records(), std::move(storeOptions));
+    if (std::string warning = Settings->LoadWarning(); !warning.empty())
+        prompts.Show("Tessolo", ErrorReportText(warning), PromptIcon::Warning);
+    prefs_->BindSettings(*Settings);
+    viewer_ = std::make_unique<TSpriteView>();
+    // Closing the main window ends the program, whatever else is open.
+    prefs_->setAttribute(Qt::WA_QuitOnClose, false);
+    viewer_->setAttribute(Qt::WA_QuitOnClose, false);
+    mainForm_->Attach(*Settings, *prefs_, *viewer_);
+}
+
+// Members go in reverse: viewer, settings (saved here), dialog, main window.
+TessoloApp::~TessoloApp() = default;
+
+void TessoloApp::Show()
+{
+    mainForm_->show();
+    mainForm_->raise();
+    mainForm_->activateWindow();
+    // Platforms that do not activate a new window still get the choices shown.
+    if (!mainForm_->isActiveWindow())
+        mainForm_->FormActivate();
+}
+
+}  // namespace tessolo

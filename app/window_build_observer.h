@@ -1,0 +1,45 @@
+// How a build shows itself in the main window: CSS lines in the output list
+// as each image is placed, a progress bar counting images, the finished
+// sheet in the result viewer, and the build's messages in message boxes.
+#pragma once
+
+#include "platform/user_prompts.h"
+#include "sprite/sprite_build.h"
+
+#include <QElapsedTimer>
+
+class QListWidget;
+class QProgressBar;
+
+namespace tessolo {
+
+class TSpriteView;
+
+class WindowBuildObserver : public BuildObserver {
+public:
+    WindowBuildObserver(QListWidget& outputList, QProgressBar& progress, TSpriteView& viewer,
+                        UserPrompts& prompts, int imageCount);
+
+    void ValidationFailed(const std::string& message) override;
+    void CannotOpen(const std::string& message) override;
+    void ErrorReport(const std::string& message) override;
+    void ListCleared() override;
+    void LineWritten(const std::string& line) override;
+    void SourceSkipped(const std::string& path) override;
+    void SheetFinished(const Bitmap& sheet) override;
+
+private:
+    void CountImage();
+    // Lets the window repaint during a long build, at most every 50 ms;
+    // user input waits until the build is over.
+    void RepaintNow(bool force);
+
+    QListWidget& outputList_;
+    QProgressBar& progress_;
+    TSpriteView& viewer_;
+    UserPrompts& prompts_;
+    QElapsedTimer sinceRepaint_;
+    int imagesDone_ = 0;
+};
+
+}  // namespace tessolo

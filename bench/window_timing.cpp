@@ -1,0 +1,120 @@
+// Times the desktop program against the command line in one run: from start
+// to a shown main window, and a build of 1 000 icons from the window and
+// through tessolo-cli. Run offscreen: QT_QPA_PLATFORM=offscreen window_timing
+#include "app/spritemain.h"
+#include "app/tessolo_app.h"
+#include "sprite/sprite_build.h"
+#include "platform/bitmap.h"
+#include "platform/bmp.h"
+#include "platform/files.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QWindow>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int kIcons = 1000;
+constexpr int kRuns = 5;
+
+class SilentPrompts : public tessolo::UserPrompts {
+public:
+    void Show(const std::string& caption, const std::string& text, tessolo::PromptIcon) override
+    {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    }
+    bool AskYesNo(const std::string&, const std::string&) override { return false; }
+};
+
+void WriteIcons(const QString& folder)
+{
+    for (int i = 0; i < kIcons; ++i) {
+        tessolo::Bitmap icon(16, 16);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                icon.SetPixel(x, y, tessolo::MakeColor(i % 256, x * 16, y * 16));
+        char name[32];
+        std::snprintf(name, sizeof name, "/icon%04d.bmp", i);
+        tessolo::WriteFileReplacing((folder + name).toStdString(), tessolo::EncodeBmp(icon, 6));
+    }
+}
+
+double Median(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    QApplication application(argc, argv);
+    double applicationReady = sinceStart.nsecsElapsed() / 1e6;
+
+    QTemporaryDir temp;
+    qputenv("XDG_CONFIG_HOME", (temp.path() + "/config").toUtf8());
+    SilentPrompts prompts;
+    tessolo::TessoloApp app(prompts);
+    app.Show();
+    while (!app.MainForm().windowHandle()->isExposed())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    QApplication::processEvents();
+    double shown = sinceStart.nsecsElapsed() / 1e6;
+    std::printf("start to shown main window: %.1f ms (of which QApplication %.1f ms)\n", shown,
+                applicationReady);
+
+    QString window = temp.path() + "/window", cli = temp.path() + "/cli";
+    QDir().mkpath(window);
+    QDir().mkpath(cli);
+    WriteIcons(window);
+    WriteIcons(cli);
+
+    tessolo::TSpriteform& form = app.MainForm();
+    form.ShowFolder(window);
+    form.FileListBox->selectAll();
+    form.InBtnClick();
+    // The same build without a window, for the cost of showing it.
+    struct : tessolo::BuildObserver {
+        void ValidationFailed(const std::string&) override {}
+        void CannotOpen(const std::string&) override {}
+        void ErrorReport(const std::string&) override {}
+    } quiet;
+    tessolo::SpriteBuilder core;
+    std::vector<double> windowTimes, coreTimes, cliTimes;
+    for (int run = 0; run < kRuns; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        form.MakeSprites();
+        windowTimes.push_back(timer.nsecsElapsed() / 1e6);
+
+        timer.restart();
+        core.MakeSprites(form.Model().Inputs(), tessolo::BuildSettings(), quiet);
+        coreTimes.push_back(timer.nsecsElapsed() / 1e6);
+
+        timer.restart();
+        QProcess tool;
+        tool.start(TESSOLO_CLI, {"--settings", temp.path() + "/cli.reg", cli});
+        tool.waitForFinished(-1);
+        cliTimes.push_back(timer.nsecsElapsed() / 1e6);
+        if (tool.exitCode() != 0)
+            std::fprintf(stderr, "tessolo-cli failed: %s\n", tool.readAllStandardError().constData());
+    }
+    double windowTime = Median(windowTimes), coreTime = Median(coreTimes), cliTime = Median(cliTimes);
+    std::printf("%d-icon build, median of %d runs:\n", kIcons, kRuns);
+    std::printf("  window %.1f ms, tessolo-cli %.1f ms (whole process), ratio %.2f\n", windowTime,
+                cliTime, windowTime / cliTime);
+    std::printf("  window %.1f ms, same build in-process without a window %.1f ms, ratio %.2f\n",
+                windowTime, coreTime, windowTime / coreTime);
+    form.close();
+    return 0;
+}
