@@ -12,8 +12,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
-#include <QTabWidget>
 #include <QTextStream>
 #include <QThread>
 
@@ -35,13 +33,6 @@ bool Save(QWidget& window, const QString& path)
     bool saved = window.grab().save(path);
     QTextStream(stdout) << (saved ? "saved " : "could not save ") << path << "\n";
     return saved;
-}
-
-QString PageFileName(const QString& tabText)
-{
-    QString name = tabText.toLower().remove('&');
-    name.replace(QRegularExpression("[^a-z0-9]+"), "-");
-    return "prefs-" + name + ".png";
 }
 
 }  // namespace
@@ -66,14 +57,14 @@ int TakeScreenshots(TessoloApp& app, const QString& folder, const QString& outDi
     saved = Save(app.Viewer(), QDir(outDir).filePath("viewer.png")) && saved;
 
     TPrefs& prefs = app.Prefs();
-    prefs.ShowPrefs();
-    if (auto* pages = prefs.findChild<QTabWidget*>()) {
-        for (int i = 0; i < pages->count(); ++i) {
-            pages->setCurrentIndex(i);
-            saved = Save(prefs, QDir(outDir).filePath(PageFileName(pages->tabText(i)))) && saved;
-        }
-    } else {
-        saved = Save(prefs, QDir(outDir).filePath("prefs.png")) && saved;
+    try {
+        prefs.ShowPrefs();
+        Settle();
+        for (const QString& path : prefs.SavePageImages(outDir))
+            QTextStream(stdout) << "saved " << path << "\n";
+    } catch (const std::exception& failure) {
+        QTextStream(stdout) << failure.what() << "\n";
+        saved = false;
     }
     prefs.hide();
     form.close();

@@ -305,7 +305,7 @@ QStringList TPrefs::SavePageImages(const QString& folder)
         pages_->setCurrentIndex(page);
         const QString path = folder + "/prefs-" + pages_->tabText(page).toLower() + ".png";
         if (!grab().save(path))
-            throw FileCreateError(path.toStdString());
+            throw FileCreateError(path.toStdString(), "the image could not be written");
         written << path;
     }
     pages_->setCurrentIndex(shownPage);

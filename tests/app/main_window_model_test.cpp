@@ -65,8 +65,8 @@ TEST_F(MainWindowModelTest, ListsImageFilesByExtensionWithoutCaseSortedWithoutCa
 {
     fs::create_directory(Folder("one") + "/folder.png");
     std::ofstream(Folder("one") + "/notes.txt") << "x";
-    Show(Folder("one"), {"b.PNG", "A.jpg", "c.Gif", "a.bmp", "z.jpeg"});
-    EXPECT_EQ(model.AvailableFiles(), (Strings{"a.bmp", "A.jpg", "b.PNG", "c.Gif"}));
+    Show(Folder("one"), {"b.PNG", "A.jpg", "c.Gif", "a.bmp", "z.jpeg", "y.tif"});
+    EXPECT_EQ(model.AvailableFiles(), (Strings{"a.bmp", "A.jpg", "b.PNG", "c.Gif", "z.jpeg"}));
     EXPECT_EQ(store.DefaultPath, Folder("one"));
 }
 
