@@ -84,7 +84,7 @@ TPrefs::TPrefs(UserPrompts& prompts, QWidget* parent)
     btnClose->setObjectName("btnClose");
     // Enter belongs to the quality boxes, so no button is pressed by it.
     btnClose->setAutoDefault(false);
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::hide);
+    connect(btnClose, &QPushButton::clicked, this, &TPrefs::btnCloseClick);
 
     auto* closeRow = new QHBoxLayout;
     closeRow->addStretch();
@@ -109,7 +109,7 @@ QWidget* TPrefs::MakeGeneralPage()
                                     {"Do not resize images",
                                      "Resize images proportionally by percentage",
                                      "Resize images to specific dimensions"},
-                                    model_.gbResize),
+                                    model_.gbResize, &TPrefs::gbResizeClick),
                     0, 1);
 
     gbResizeProportionally = new QGroupBox("Resize Proportionally");
@@ -166,7 +166,8 @@ QWidget* TPrefs::MakeJpegPage()
     column->addWidget(MakePageTitle("Options for JPEG images"));
 
     column->addLayout(LeftAligned(MakeChoiceGroup("JPEG_Progressive", "JPG Progressive Display",
-                                                  kProgressiveEntries, model_.JPEG_Progressive)));
+                                                  kProgressiveEntries, model_.JPEG_Progressive,
+                                                  &TPrefs::JPEG_ProgressiveClick)));
 
     // Carries the record's smoothing flag; the option has no effect on the
     // written file, so the box is never shown.
@@ -182,7 +183,9 @@ QWidget* TPrefs::MakeJpegPage()
     qualityRow->addWidget(box);
     qualityRow->addStretch();
     qualityColumn->addLayout(qualityRow);
-    qualityColumn->addWidget(MakeQualitySlider("JPEG_Quality", box, model_.JPEG_Quality));
+    qualityColumn->addWidget(MakeQualitySlider("JPEG_Quality", box, model_.JPEG_Quality,
+                                                &TPrefs::JPEG_QualityChange,
+                                                &TPrefs::ebJPEGQualityKeyPress));
     column->addWidget(quality);
     column->addStretch();
     return page;
@@ -209,7 +212,8 @@ QWidget* TPrefs::MakePngPage()
     ends->addStretch();
     ends->addWidget(new QLabel("Better Quality"));
     levelColumn->addLayout(ends);
-    QSlider* slider = MakeQualitySlider("PNG_Quality", box, model_.PNG_Quality);
+    QSlider* slider = MakeQualitySlider("PNG_Quality", box, model_.PNG_Quality,
+                                        &TPrefs::PNG_QualityChange, &TPrefs::ebPNGQualityKeyPress);
     slider->setPageStep(1);
     levelColumn->addWidget(slider);
     column->addWidget(level);
@@ -254,32 +258,28 @@ QLineEdit* TPrefs::MakeNumberBox(const char* name, std::string& field)
     return box;
 }
 
-QSlider* TPrefs::MakeQualitySlider(const char* name, QLineEdit* box, QualitySetting& quality)
+QSlider* TPrefs::MakeQualitySlider(const char* name, QLineEdit* box, QualitySetting& quality,
+                                  void (TPrefs::*change)(int), void (TPrefs::*keyPress)())
 {
     auto* slider = new QSlider(Qt::Horizontal);
     slider->setObjectName(name);
     slider->setRange(quality.Range().min, quality.Range().max);
     slider->setTickInterval(1);
     slider->setTickPosition(QSlider::TicksBelow);
-    connect(slider, &QSlider::valueChanged, this, [this, &quality](int position) {
-        quality.MoveSlider(position);
-        ShowModel();
-    });
-    connect(box, &QLineEdit::returnPressed, this,
-            [this, &quality] { QualityKeyPressEnter(quality); });
+    connect(slider, &QSlider::valueChanged, this, change);
+    connect(box, &QLineEdit::returnPressed, this, keyPress);
     sliders_.emplace_back(slider, &quality);
     return slider;
 }
 
 ChoiceGroupBox* TPrefs::MakeChoiceGroup(const char* name, const QString& title,
-                                        const QStringList& entries, ChoiceGroup& group)
+                                        const QStringList& entries, ChoiceGroup& group,
+                                        void (TPrefs::*click)(ChoiceGroup&, int))
 {
     auto* box = new ChoiceGroupBox(title, entries);
     box->setObjectName(name);
-    connect(box, &ChoiceGroupBox::Clicked, this, [this, &group](int index) {
-        group.SetSelection(index);
-        ShowModel();
-    });
+    connect(box, &ChoiceGroupBox::Clicked, this,
+            [this, &group, click](int index) { (this->*click)(group, index); });
     choiceGroups_.emplace_back(box, &group);
     return box;
 }
@@ -343,6 +343,34 @@ void TPrefs::FormHide()
     } catch (const std::exception& failure) {
         Report(failure);
     }
+}
+
+void TPrefs::btnCloseClick() { hide(); }
+
+void TPrefs::JPEG_QualityChange(int position) { QualityChange(model_.JPEG_Quality, position); }
+
+void TPrefs::PNG_QualityChange(int position) { QualityChange(model_.PNG_Quality, position); }
+
+void TPrefs::ebJPEGQualityKeyPress() { QualityKeyPressEnter(model_.JPEG_Quality); }
+
+void TPrefs::ebPNGQualityKeyPress() { QualityKeyPressEnter(model_.PNG_Quality); }
+
+// Showing the model enables "Use Smoothing" for progressive display only.
+void TPrefs::JPEG_ProgressiveClick(ChoiceGroup& group, int index) { ChoiceClick(group, index); }
+
+// Showing the model shows the group box of the chosen way of resizing.
+void TPrefs::gbResizeClick(ChoiceGroup& group, int index) { ChoiceClick(group, index); }
+
+void TPrefs::ChoiceClick(ChoiceGroup& group, int index)
+{
+    group.SetSelection(index);
+    ShowModel();
+}
+
+void TPrefs::QualityChange(QualitySetting& quality, int position)
+{
+    quality.MoveSlider(position);
+    ShowModel();
 }
 
 void TPrefs::QualityKeyPressEnter(QualitySetting& quality)

@@ -57,13 +57,28 @@ private:
     QWidget* MakeGifPage();
     QWidget* MakeBmpPage();
     QLineEdit* MakeNumberBox(const char* name, std::string& field);
-    // A slider that `box` follows; Enter in `box` moves the slider.
-    QSlider* MakeQualitySlider(const char* name, QLineEdit* box, QualitySetting& quality);
+    // A slider that `box` follows: `change` handles a new slider position
+    // and `keyPress` Enter in the box.
+    QSlider* MakeQualitySlider(const char* name, QLineEdit* box, QualitySetting& quality,
+                               void (TPrefs::*change)(int), void (TPrefs::*keyPress)());
+    // `click` handles a picked entry; by default it only selects it.
     ChoiceGroupBox* MakeChoiceGroup(const char* name, const QString& title,
-                                    const QStringList& entries, ChoiceGroup& group);
+                                    const QStringList& entries, ChoiceGroup& group,
+                                    void (TPrefs::*click)(ChoiceGroup&, int) = &TPrefs::ChoiceClick);
 
+    // Event handlers.
     void FormShow();
     void FormHide();
+    void btnCloseClick();
+    void JPEG_QualityChange(int position);
+    void PNG_QualityChange(int position);
+    void ebJPEGQualityKeyPress();
+    void ebPNGQualityKeyPress();
+    void JPEG_ProgressiveClick(ChoiceGroup& group, int index);
+    void gbResizeClick(ChoiceGroup& group, int index);
+    void ChoiceClick(ChoiceGroup& group, int index);
+
+    void QualityChange(QualitySetting& quality, int position);
     void QualityKeyPressEnter(QualitySetting& quality);
     void ShowModel();
     void Report(const std::exception& failure);
