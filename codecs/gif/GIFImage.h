@@ -68,7 +68,6 @@ public:
     // Recomputes the packed byte from the maps of the whole image.
     void Prepare();
     int BackgroundColorIndex() const { return Descriptor.BackgroundColorIndex; }
-    void SetBackgroundColorIndex(int index);
 };
 
 using TGIFExtensionList = TGIFList<TGIFExtension>;
@@ -215,7 +214,6 @@ public:
     int GetBitsPerPixel() const;
     // Grows the logical screen to contain every frame; never shrinks it.
     void FixHeaderWidthHeight();
-    void Pack();
     // Sorts every colour map by use and drops unused entries.
     void OptimizeColorMaps();
 

@@ -55,15 +55,6 @@ void TGIFHeader::Prepare()
     Descriptor.PackedFields = packed;
 }
 
-void TGIFHeader::SetBackgroundColorIndex(int index)
-{
-    if (ColorMap.Count() > 0 && index >= ColorMap.Count()) {
-        Warning(gsWarning, gifmsg::sBadColorIndex);
-        index = 0;
-    }
-    Descriptor.BackgroundColorIndex = std::uint8_t(index);
-}
-
 void TGIFHeader::LoadFromStream(GIFInputStream& stream)
 {
     std::size_t start = stream.Position();
@@ -382,19 +373,6 @@ void TGIFImage::FixHeaderWidthHeight()
         const TGIFSubImage& frame = Images[i];
         Header.Descriptor.ScreenWidth = std::max(Header.Descriptor.ScreenWidth, frame.Left() + frame.Width());
         Header.Descriptor.ScreenHeight = std::max(Header.Descriptor.ScreenHeight, frame.Top() + frame.Height());
-    }
-}
-
-void TGIFImage::Pack()
-{
-    bitmap_.reset();
-    palette_.reset();
-    for (int i = 0; i < Images.Count(); ++i)
-        Images[i].FreeBitmap();
-    if (Images.Count() == 1 && Header.ColorMap.Count() == 0) {
-        TGIFSubImage& frame = Images[0];
-        Header.ColorMap.Assign(frame.ColorMap);
-        frame.ColorMap.Clear();
     }
 }
 

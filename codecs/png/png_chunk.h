@@ -114,8 +114,6 @@ public:
                 return typed;
         return nullptr;
     }
-    template <class T>
-    T* ItemFromClass() const { return FindChunk<T>(); }
 
     // Creates a chunk of the class and inserts it where the format wants it,
     // enforcing the rules on critical and unique chunks.

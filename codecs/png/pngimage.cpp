@@ -1,6 +1,7 @@
 #include "codecs/png/pngimage.h"
 
 #include "codecs/png/png_zlib_text.h"
+#include "platform/files.h"
 
 #include <cstring>
 
@@ -108,13 +109,6 @@ void TPNGObject::SaveToStream(Bytes& stream)
 }
 
 void TPNGObject::LoadFromFile(const std::string& path) { LoadFromStream(ReadFileBytes(path)); }
-
-void TPNGObject::SaveToFile(const std::string& path)
-{
-    Bytes bytes;
-    SaveToStream(bytes);
-    WriteFileReplacing(path, bytes);
-}
 
 void TPNGObject::ClearChunks()
 {

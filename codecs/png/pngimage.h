@@ -10,7 +10,7 @@
 #include "codecs/png/png_ihdr.h"
 #include "codecs/png/png_types.h"
 #include "platform/bitmap.h"
-#include "platform/files.h"
+#include "platform/bytes.h"
 
 #include <span>
 #include <string>
@@ -33,7 +33,6 @@ public:
     // Appends the signature and every chunk, in list order.
     void SaveToStream(Bytes& stream);
     void LoadFromFile(const std::string& path);
-    void SaveToFile(const std::string& path);
 
     // Destroys every chunk and resets both gamma tables.
     void ClearChunks();
