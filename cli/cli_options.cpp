@@ -1,5 +1,8 @@
 #include "cli/cli_options.h"
 
+#include "platform/bmp.h"
+#include "platform/text_list.h"
+#include "sprite/layout.h"
 #include "sprite/stylesheet.h"
 
 #include <charconv>
@@ -23,28 +26,32 @@ std::int32_t ParseInt(const std::string& option, const std::string& text, std::i
     return std::int32_t(value);
 }
 
-int Choose(const std::string& option, const std::string& text,
-           const std::vector<std::string>& choices)
+// The value of the table row whose word is `text`.
+template <class Row, class Word, class Value>
+std::int32_t Choose(const std::string& option, const std::string& text, const Row& rows, Word word,
+                    Value value)
 {
-    for (std::size_t i = 0; i < choices.size(); ++i)
-        if (choices[i] == text)
-            return int(i);
-    std::string list;
-    for (const std::string& c : choices)
-        list += (list.empty() ? "" : ", ") + c;
-    throw UsageError(option + ": '" + text + "' is not one of " + list);
+    std::vector<std::string> words;
+    for (const auto& row : rows) {
+        words.push_back(std::string(word(row)));
+        if (words.back() == text)
+            return value(row);
+    }
+    throw UsageError(option + ": '" + text + "' is not one of " + JoinAlternatives(words));
 }
+
+constexpr std::string_view kGifCompressions[] = {"lzw", "rle"};  // stored values 0, 1
 
 // --resize none | PERCENT% | WIDTHxHEIGHT
 void ParseResize(const std::string& text, BuildSettings& settings)
 {
     if (text == "none") {
-        settings.ResizeMethod = 0;
+        settings.ResizeMethod = kResizeNone;
     } else if (!text.empty() && text.back() == '%') {
-        settings.ResizeMethod = 1;
+        settings.ResizeMethod = kResizeByPercentage;
         settings.ResizePercentage = ParseInt("--resize", text.substr(0, text.size() - 1), 0, 10000);
     } else if (auto x = text.find('x'); x != std::string::npos) {
-        settings.ResizeMethod = 2;
+        settings.ResizeMethod = kResizeToSize;
         settings.ResizeWidth = ParseInt("--resize", text.substr(0, x), 0, 65535);
         settings.ResizeHeight = ParseInt("--resize", text.substr(x + 1), 0, 65535);
     } else {
@@ -68,11 +75,15 @@ const std::map<std::string, ValueHandler>& ValueOptions()
          }},
         {"--type",
          [](const std::string& v, CliRequest& r) {
-             r.inputs.OutputFileType = Choose("--type", v, {"jpeg", "png", "gif", "bmp"});
+             r.inputs.OutputFileType =
+                 Choose("--type", v, kOutputTypes, [](auto& row) { return row.commandWord; },
+                        [](auto& row) { return row.type; });
          }},
         {"--layout",
          [](const std::string& v, CliRequest& r) {
-             r.settings.Orientation = Choose("--layout", v, {"horizontal", "vertical", "grid"});
+             r.settings.Orientation =
+                 Choose("--layout", v, kOrientations, [](auto& row) { return row.commandWord; },
+                        [](auto& row) { return row.orientation; });
          }},
         {"--resize", [](const std::string& v, CliRequest& r) { ParseResize(v, r.settings); }},
         {"--hpad",
@@ -93,16 +104,16 @@ const std::map<std::string, ValueHandler>& ValueOptions()
          }},
         {"--gif-compression",
          [](const std::string& v, CliRequest& r) {
-             r.settings.GIFprefs.Quality = Choose("--gif-compression", v, {"lzw", "rle"});
+             r.settings.GIFprefs.Quality =
+                 Choose("--gif-compression", v, kGifCompressions, [](auto word) { return word; },
+                        [](auto& word) { return std::int32_t(&word - kGifCompressions); });
          }},
         {"--bmp-bits",
          [](const std::string& v, CliRequest& r) {
-             static const std::map<std::string, int> codes = {
-                 {"4", 2}, {"8", 3}, {"16", 5}, {"24", 6}, {"32", 7}};
-             auto code = codes.find(v);
-             if (code == codes.end())
-                 throw UsageError("--bmp-bits: '" + v + "' is not one of 4, 8, 16, 24, 32");
-             r.settings.BMPprefs.PixelFormat = code->second;
+             r.settings.BMPprefs.PixelFormat =
+                 Choose("--bmp-bits", v, kBmpPixelCodes,
+                        [](auto& row) { return std::to_string(BitsPerPixel(row.format)); },
+                        [](auto& row) { return row.code; });
          }},
     };
     return options;

@@ -3,12 +3,36 @@
 #pragma once
 
 #include "platform/bitmap.h"
-#include "platform/files.h"
+#include "platform/bytes.h"
 
+#include <array>
+#include <cstdint>
 #include <span>
 #include <string>
 
 namespace tessolo {
+
+// The pixel formats a BMP sheet can be written in, by their stored codes.
+enum BmpPixelCode : std::int32_t {
+    kBmp4Bits = 2,
+    kBmp8Bits = 3,
+    kBmp16Bits = 5,  // 5-6-5 bit fields
+    kBmp24Bits = 6,
+    kBmp32Bits = 7,
+};
+
+struct BmpPixelCodeInfo {
+    BmpPixelCode code;
+    PixelFormat format;  // its bits per pixel, also the code's word on the command line
+};
+
+inline constexpr std::array<BmpPixelCodeInfo, 5> kBmpPixelCodes{{
+    {kBmp4Bits, PixelFormat::Bits4},
+    {kBmp8Bits, PixelFormat::Bits8},
+    {kBmp16Bits, PixelFormat::Bits16},
+    {kBmp24Bits, PixelFormat::Bits24},
+    {kBmp32Bits, PixelFormat::Bits32},
+}};
 
 // Decodes a BMP file image. Palette files (1, 4, 8 bits) give a palette
 // bitmap, all others a 24-bit bitmap. Throws InvalidGraphic for damaged or
@@ -19,8 +43,7 @@ Bitmap DecodeBmp(std::span<const std::uint8_t> data);
 Bitmap LoadBmpFile(const std::string& path);
 
 // Encodes `bitmap` as a BMP file with the 40-byte info header in the format
-// chosen by a pixel-format code: 2 = 4 bits, 3 = 8 bits, 5 = 16 bits (5-6-5
-// bit fields), 6 = 24 bits, 7 = 32 bits. Other codes throw Error.
+// of a BmpPixelCode. Other codes throw Error.
 Bytes EncodeBmp(const Bitmap& bitmap, int pixelFormatCode);
 
 }  // namespace tessolo
