@@ -2,6 +2,7 @@
 
 #include "codecs/png/png_zlib_text.h"
 #include "platform/files.h"
+#include "platform/packed_pixels.h"
 
 #include <cstring>
 
@@ -182,15 +183,6 @@ void TPNGObject::DoSetPalette(const std::vector<ColorRef>& palette, bool updateC
 namespace {
 
 // Palette index of pixel x in a packed raster row.
-int RasterIndex(const std::uint8_t* row, int x, int bits)
-{
-    switch (bits) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
-    default: return row[x];
-    }
-}
-
 }  // namespace
 
 ColorRef TPNGObject::GetPixels(int x, int y) const
@@ -200,7 +192,7 @@ ColorRef TPNGObject::GetPixels(int x, int y) const
         return 0;
     const std::uint8_t* row = header.Scanline(y);
     if (header.HasPalette())
-        return header.ColorTable[std::size_t(RasterIndex(row, x, header.BitsPerPixel()))];
+        return header.ColorTable[PackedIndex(row, std::size_t(x), header.BitsPerPixel())];
     const std::uint8_t* bgr = row + 3 * std::size_t(x);
     return MakeColor(bgr[2], bgr[1], bgr[0]);
 }
@@ -220,18 +212,7 @@ void TPNGObject::SetPixels(int x, int y, ColorRef color)
     }
     std::vector<ColorRef> used(header.ColorTable.begin(), header.ColorTable.begin() + header.ColorTableUsed);
     int index = NearestPaletteIndex(used, color);
-    switch (header.BitsPerPixel()) {
-    case 1: {
-        std::uint8_t bit = std::uint8_t(0x80 >> (x & 7));
-        row[x >> 3] = std::uint8_t((row[x >> 3] & ~bit) | (index & 1 ? bit : 0));
-        break;
-    }
-    case 4:
-        row[x >> 1] = (x & 1) ? std::uint8_t((row[x >> 1] & 0xF0) | (index & 0x0F))
-                              : std::uint8_t((row[x >> 1] & 0x0F) | (index & 0x0F) << 4);
-        break;
-    default: row[x] = std::uint8_t(index); break;
-    }
+    SetPackedIndex(row, std::size_t(x), header.BitsPerPixel(), unsigned(index));
 }
 
 void TPNGObject::Assign(const TPNGObject& source)
