@@ -61,9 +61,11 @@ public:
     // Position in the owner's list; -1 when absent.
     int GetIndex() const;
     // The owner's header; EPNGHeaderNotPresent when there is none.
-    TChunkIHDR& GetHeader() const;
+    TChunkIHDR& GetHeader();
+    const TChunkIHDR& GetHeader() const;
     std::string GetChunkName() const { return std::string(Name.data(), Name.size()); }
-    TPNGObject& Owner() const { return *owner_; }
+    TPNGObject& Owner() { return *owner_; }
+    const TPNGObject& Owner() const { return *owner_; }
 
     // Frames the data: length, type, data, CRC.
     void SaveData(Bytes& stream) const;
@@ -102,18 +104,15 @@ public:
 
     int Count() const { return int(items_.size()); }
     // The chunk at `index`, or nullptr when out of range.
-    TChunk* GetItem(int index) const;
+    TChunk* GetItem(int index);
+    const TChunk* GetItem(int index) const;
     int IndexOf(const TChunk* chunk) const;
 
     // The first chunk that is a T or derives from T, or nullptr.
     template <class T>
-    T* FindChunk() const
-    {
-        for (const auto& item : items_)
-            if (auto* typed = dynamic_cast<T*>(item.get()))
-                return typed;
-        return nullptr;
-    }
+    T* FindChunk() { return First<T>(); }
+    template <class T>
+    const T* FindChunk() const { return First<const T>(); }
 
     // Creates a chunk of the class and inserts it where the format wants it,
     // enforcing the rules on critical and unique chunks.
@@ -132,6 +131,15 @@ public:
     auto end() const { return items_.end(); }
 
 private:
+    template <class T>
+    T* First() const
+    {
+        for (const auto& item : items_)
+            if (auto* typed = dynamic_cast<T*>(item.get()))
+                return typed;
+        return nullptr;
+    }
+
     TPNGObject& owner_;
     std::vector<std::unique_ptr<TChunk>> items_;
 };

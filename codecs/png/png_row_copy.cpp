@@ -63,7 +63,7 @@ void CopyGray(const std::uint8_t* in, std::uint8_t* out, std::uint8_t* extra, st
 
 }  // namespace
 
-void CopyRowToImage(RowFormat format, const TChunkIHDR& image, const GammaTable& gamma,
+void CopyRowToImage(RowFormat format, TChunkIHDR& image, const GammaTable& gamma,
                     const std::uint8_t* scanline, int y, int first, int step, std::size_t pixels)
 {
     std::uint8_t* out = image.Scanline(y);

@@ -30,24 +30,18 @@ TPNGObject::TPNGObject(int colorType, int bitDepth, int width, int height)
         bitDepth = 4;
     Gamma = IdentityGamma();
     InverseGamma = IdentityGamma();
-    BeingCreated = true;
-    try {
-        Chunks.Add<TChunkIEND>();
-        TChunkIHDR& header = Chunks.Add<TChunkIHDR>();
-        header.IHDRData.Width = std::uint32_t(std::max(width, 0));
-        header.IHDRData.Height = std::uint32_t(std::max(height, 0));
-        header.IHDRData.BitDepth = std::uint8_t(bitDepth);
-        header.IHDRData.ColorType = std::uint8_t(colorType);
-        header.PrepareImageData();
-        // Only palette images may carry a palette chunk.
-        if (colorType == kColorPalette)
-            Chunks.Add<TChunkPLTE>().SetCount(std::min(1 << bitDepth, 256));
-        Chunks.Add<TChunkIDAT>();
-    } catch (...) {
-        BeingCreated = false;
-        throw;
-    }
-    BeingCreated = false;
+    CreationScope creating(*this);
+    Chunks.Add<TChunkIEND>();
+    TChunkIHDR& header = Chunks.Add<TChunkIHDR>();
+    header.IHDRData.Width = std::uint32_t(std::max(width, 0));
+    header.IHDRData.Height = std::uint32_t(std::max(height, 0));
+    header.IHDRData.BitDepth = std::uint8_t(bitDepth);
+    header.IHDRData.ColorType = std::uint8_t(colorType);
+    header.PrepareImageData();
+    // Only palette images may carry a palette chunk.
+    if (colorType == kColorPalette)
+        Chunks.Add<TChunkPLTE>().SetCount(std::min(1 << bitDepth, 256));
+    Chunks.Add<TChunkIDAT>();
 }
 
 void TPNGObject::LoadFromStream(std::span<const std::uint8_t> file)
@@ -120,14 +114,21 @@ void TPNGObject::ClearChunks()
 
 bool TPNGObject::HeaderPresent() const
 {
-    return Chunks.Count() > 0 && dynamic_cast<TChunkIHDR*>(Chunks.GetItem(0)) != nullptr;
+    return Chunks.Count() > 0 && dynamic_cast<const TChunkIHDR*>(Chunks.GetItem(0)) != nullptr;
 }
 
-TChunkIHDR& TPNGObject::Header() const
+TChunkIHDR& TPNGObject::Header()
 {
     if (!HeaderPresent())
         throw EPNGHeaderNotPresent();
     return static_cast<TChunkIHDR&>(*Chunks.GetItem(0));
+}
+
+const TChunkIHDR& TPNGObject::Header() const
+{
+    if (!HeaderPresent())
+        throw EPNGHeaderNotPresent();
+    return static_cast<const TChunkIHDR&>(*Chunks.GetItem(0));
 }
 
 int TPNGObject::GetWidth() const { return HeaderPresent() ? Header().Width() : 0; }
