@@ -34,7 +34,7 @@ void TGIFHeader::Clear()
     ColorMap.Clear();
     Descriptor.ScreenWidth = 0;
     Descriptor.ScreenHeight = 0;
-    Prepare();
+    Descriptor.PackedFields = PreparedPackedFields();
 }
 
 void TGIFHeader::Assign(const TGIFHeader& source)
@@ -43,7 +43,7 @@ void TGIFHeader::Assign(const TGIFHeader& source)
     Descriptor = source.Descriptor;
 }
 
-void TGIFHeader::Prepare()
+std::uint8_t TGIFHeader::PreparedPackedFields() const
 {
     std::uint8_t packed = 0;
     if (ColorMap.Count() > 0)
@@ -52,7 +52,7 @@ void TGIFHeader::Prepare()
         packed |= 0x08;
     packed |= std::uint8_t((image_->GetColorResolution() << 4) & 0x70);
     packed |= std::uint8_t((image_->GetBitsPerPixel() - 1) & 0x07);
-    Descriptor.PackedFields = packed;
+    return packed;
 }
 
 void TGIFHeader::LoadFromStream(GIFInputStream& stream)
@@ -90,10 +90,12 @@ void TGIFHeader::SaveToStream(GIFOutputStream& stream) const
         throw GIFException(gifmsg::sScreenTooWide);
     stream.WriteU16(std::uint16_t(Descriptor.ScreenWidth));
     stream.WriteU16(std::uint16_t(Descriptor.ScreenHeight));
-    stream.WriteByte(Descriptor.PackedFields);
+    // The packed byte depends on every map, so it is computed as it is written.
+    const std::uint8_t packed = PreparedPackedFields();
+    stream.WriteByte(packed);
     stream.WriteByte(Descriptor.BackgroundColorIndex);
     stream.WriteByte(Descriptor.AspectRatio);
-    if (Descriptor.PackedFields & 0x80)
+    if (packed & 0x80)
         ColorMap.SaveToStream(stream);
 }
 
@@ -175,7 +177,7 @@ void TGIFImageList::SaveToStream(GIFOutputStream& stream) const
     }
 }
 
-void TGIFTrailer::SaveToStream(GIFOutputStream& stream) const
+void TGIFTrailer::Write(GIFOutputStream& stream)
 {
     stream.WriteByte(0x3B);
 }
@@ -271,11 +273,9 @@ void TGIFImage::SaveToStream(GIFOutputStream& stream) const
             throw GIFException(gifmsg::sBadVersion);
         stream.Write("GIF", 3);
         stream.Write(GIFVersionText(version), 3);
-        // The packed byte depends on every map, so it is computed at save time.
-        const_cast<TGIFHeader&>(Header).Prepare();
         Header.SaveToStream(stream);
         Images.SaveToStream(stream);
-        TGIFTrailer(const_cast<TGIFImage*>(this)).SaveToStream(stream);
+        TGIFTrailer::Write(stream);
     } catch (...) {
         Progress(psEnding, 0, gifmsg::sProgressSaving);
         throw;
