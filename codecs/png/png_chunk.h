@@ -88,6 +88,27 @@ std::unique_ptr<T> NewChunk(TPNGObject& owner)
     return chunk;
 }
 
+// A chunk type name as a template argument: TChunkOf<T, "IEND">.
+template <std::size_t N>
+struct TChunkTypeName {
+    constexpr TChunkTypeName(const char (&name)[N])
+    {
+        for (std::size_t i = 0; i < N; ++i)
+            text[i] = name[i];
+    }
+    char text[N];
+};
+
+// The base of a typed chunk class: its class record for the registry, made
+// from the type name, and the constructors of `Base`.
+template <class Derived, TChunkTypeName Name, class Base = TChunk>
+class TChunkOf : public Base {
+public:
+    using Base::Base;
+    static inline const TChunkClass kClass{Name.text, MakeChunk<Derived>};
+    const TChunkClass& Class() const override { return kClass; }
+};
+
 // Writes one framed chunk of `size` data bytes.
 void WriteChunk(Bytes& stream, const TChunkName& name, const std::uint8_t* data, std::uint32_t size);
 

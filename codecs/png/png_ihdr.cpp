@@ -8,8 +8,6 @@
 
 namespace tessolo {
 
-const TChunkClass TChunkIHDR::kClass = {"IHDR", MakeChunk<TChunkIHDR>};
-
 ZeroedBuffer::ZeroedBuffer(std::size_t size) : size_(size)
 {
     if (size == 0)

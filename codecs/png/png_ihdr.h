@@ -57,11 +57,9 @@ private:
 // storage class.
 int RasterBitsPerPixel(int colorType, int bitDepth);
 
-class TChunkIHDR : public TChunk {
+class TChunkIHDR : public TChunkOf<TChunkIHDR, "IHDR"> {
 public:
-    using TChunk::TChunk;
-    static const TChunkClass kClass;
-    const TChunkClass& Class() const override { return kClass; }
+    using TChunkOf::TChunkOf;
 
     void Assign(const TChunk& source) override;
     bool LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size) override;
