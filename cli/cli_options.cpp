@@ -40,7 +40,12 @@ std::int32_t Choose(const std::string& option, const std::string& text, const Ro
     throw UsageError(option + ": '" + text + "' is not one of " + JoinAlternatives(words));
 }
 
-constexpr std::string_view kGifCompressions[] = {"lzw", "rle"};  // stored values 0, 1
+// The GIF coding words with the values GIFprefs.Quality stores for them.
+struct GifCompressionWord {
+    std::string_view word;
+    std::int32_t stored;
+};
+constexpr GifCompressionWord kGifCompressions[] = {{"lzw", 0}, {"rle", 1}};
 
 // --resize none | PERCENT% | WIDTHxHEIGHT
 void ParseResize(const std::string& text, BuildSettings& settings)
@@ -105,8 +110,8 @@ const std::map<std::string, ValueHandler>& ValueOptions()
         {"--gif-compression",
          [](const std::string& v, CliRequest& r) {
              r.settings.GIFprefs.Quality =
-                 Choose("--gif-compression", v, kGifCompressions, [](auto word) { return word; },
-                        [](auto& word) { return std::int32_t(&word - kGifCompressions); });
+                 Choose("--gif-compression", v, kGifCompressions, [](auto& row) { return row.word; },
+                        [](auto& row) { return row.stored; });
          }},
         {"--bmp-bits",
          [](const std::string& v, CliRequest& r) {
