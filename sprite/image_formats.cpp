@@ -18,13 +18,22 @@ Bytes EncodeBmpSheet(const Bitmap& sheet, const TFormatPrefs& prefs)
 }
 
 // One row per source extension; every output type has at least one.
-const ImageFormat kFormats[] = {
+constexpr ImageFormat kFormats[] = {
     {".jpg", kOutputJpeg, LoadJpegSource, EncodeJpegSheet},
     {".jpeg", kOutputJpeg, LoadJpegSource, EncodeJpegSheet},
     {".bmp", kOutputBmp, LoadBmpFile, EncodeBmpSheet},
     {".png", kOutputPng, LoadPngSource, EncodePngSheet},
     {".gif", kOutputGif, LoadGifSource, EncodeGifSheet},
 };
+
+constexpr bool EveryOutputTypeHasAFormat()
+{
+    for (const OutputTypeInfo& type : kOutputTypes)
+        if (std::ranges::none_of(kFormats, [&](const ImageFormat& f) { return f.type == type.type; }))
+            return false;
+    return true;
+}
+static_assert(EveryOutputTypeHasAFormat());
 
 }  // namespace
 
@@ -45,8 +54,7 @@ const ImageFormat* FormatForExtension(std::string_view extension)
 
 const ImageFormat& FormatForOutput(OutputType type)
 {
-    return *std::find_if(std::begin(kFormats), std::end(kFormats),
-                         [type](const ImageFormat& format) { return format.type == type; });
+    return *std::ranges::find_if(kFormats, [type](const ImageFormat& f) { return f.type == type; });
 }
 
 }  // namespace tessolo
