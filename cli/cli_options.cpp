@@ -26,26 +26,51 @@ std::int32_t ParseInt(const std::string& option, const std::string& text, std::i
     return std::int32_t(value);
 }
 
-// The value of the table row whose word is `text`.
-template <class Row, class Word, class Value>
-std::int32_t Choose(const std::string& option, const std::string& text, const Row& rows, Word word,
-                    Value value)
-{
-    std::vector<std::string> words;
-    for (const auto& row : rows) {
-        words.push_back(std::string(word(row)));
-        if (words.back() == text)
-            return value(row);
-    }
-    throw UsageError(option + ": '" + text + "' is not one of " + JoinAlternatives(words));
-}
-
 // The GIF coding words with the values GIFprefs.Quality stores for them.
 struct GifCompressionWord {
     std::string_view word;
     std::int32_t stored;
 };
 constexpr GifCompressionWord kGifCompressions[] = {{"lzw", 0}, {"rle", 1}};
+
+// The word of each row of a choice table, and the value it stands for.
+std::string WordOf(const OutputTypeInfo& row) { return std::string(row.commandWord); }
+std::string WordOf(const OrientationInfo& row) { return std::string(row.commandWord); }
+std::string WordOf(const BmpPixelCodeInfo& row) { return std::to_string(BitsPerPixel(row.format)); }
+std::string WordOf(const GifCompressionWord& row) { return std::string(row.word); }
+std::int32_t ValueOf(const OutputTypeInfo& row) { return row.type; }
+std::int32_t ValueOf(const OrientationInfo& row) { return row.orientation; }
+std::int32_t ValueOf(const BmpPixelCodeInfo& row) { return row.code; }
+std::int32_t ValueOf(const GifCompressionWord& row) { return row.stored; }
+
+template <class Rows>
+std::vector<std::string> WordsOf(const Rows& rows)
+{
+    std::vector<std::string> words;
+    for (const auto& row : rows)
+        words.push_back(WordOf(row));
+    return words;
+}
+
+// The value of the row whose word is `text`.
+template <class Rows>
+std::int32_t Choose(const std::string& option, const std::string& text, const Rows& rows)
+{
+    for (const auto& row : rows)
+        if (WordOf(row) == text)
+            return ValueOf(row);
+    throw UsageError(option + ": '" + text + "' is not one of " + JoinAlternatives(WordsOf(rows)));
+}
+
+// The words as the help text lists them: "jpeg|png|gif|bmp".
+template <class Rows>
+std::string ChoiceList(const Rows& rows)
+{
+    std::string list;
+    for (const std::string& word : WordsOf(rows))
+        list += (list.empty() ? "" : "|") + word;
+    return list;
+}
 
 // --resize none | PERCENT% | WIDTHxHEIGHT
 void ParseResize(const std::string& text, BuildSettings& settings)
@@ -80,15 +105,11 @@ const std::map<std::string, ValueHandler>& ValueOptions()
          }},
         {"--type",
          [](const std::string& v, CliRequest& r) {
-             r.inputs.OutputFileType =
-                 Choose("--type", v, kOutputTypes, [](auto& row) { return row.commandWord; },
-                        [](auto& row) { return row.type; });
+             r.inputs.OutputFileType = Choose("--type", v, kOutputTypes);
          }},
         {"--layout",
          [](const std::string& v, CliRequest& r) {
-             r.settings.Orientation =
-                 Choose("--layout", v, kOrientations, [](auto& row) { return row.commandWord; },
-                        [](auto& row) { return row.orientation; });
+             r.settings.Orientation = Choose("--layout", v, kOrientations);
          }},
         {"--resize", [](const std::string& v, CliRequest& r) { ParseResize(v, r.settings); }},
         {"--hpad",
@@ -109,16 +130,11 @@ const std::map<std::string, ValueHandler>& ValueOptions()
          }},
         {"--gif-compression",
          [](const std::string& v, CliRequest& r) {
-             r.settings.GIFprefs.Quality =
-                 Choose("--gif-compression", v, kGifCompressions, [](auto& row) { return row.word; },
-                        [](auto& row) { return row.stored; });
+             r.settings.GIFprefs.Quality = Choose("--gif-compression", v, kGifCompressions);
          }},
         {"--bmp-bits",
          [](const std::string& v, CliRequest& r) {
-             r.settings.BMPprefs.PixelFormat =
-                 Choose("--bmp-bits", v, kBmpPixelCodes,
-                        [](auto& row) { return std::to_string(BitsPerPixel(row.format)); },
-                        [](auto& row) { return row.code; });
+             r.settings.BMPprefs.PixelFormat = Choose("--bmp-bits", v, kBmpPixelCodes);
          }},
     };
     return options;
@@ -188,6 +204,8 @@ CliRequest ParseCommandLine(const std::vector<std::string>& args, const CliReque
 
 std::string UsageText()
 {
+    // The choices of --type, --layout, --gif-compression and --bmp-bits come
+    // from their tables.
     return R"(Usage: tessolo-cli [options] [FOLDER [FILE...]]
 
 Packs the images of FOLDER (default: the current folder) into one sprite
@@ -204,8 +222,9 @@ Options:
   --class TEXT            CSS class, starting with "." (.sprite)
   --style 0|1             0: background-position only;
                           1: background-position, width and height (0)
-  --type jpeg|png|gif|bmp sheet file type (jpeg)
-  --layout horizontal|vertical|grid
+  --type )" + ChoiceList(kOutputTypes) + R"( sheet file type (jpeg)
+  --layout )" + ChoiceList(kOrientations) +
+           R"(
                           how images are arranged (horizontal)
   --resize none|PERCENT%|WIDTHxHEIGHT
                           resize every image first, e.g. 50% or 32x32 (none)
@@ -214,9 +233,11 @@ Options:
   --[no-]jpeg-progressive write a progressive JPEG (no)
   --png-level N           PNG compression level 0-9 (9)
   --[no-]png-interlace    write an interlaced (Adam7) PNG (no)
-  --gif-compression lzw|rle
+  --gif-compression )" + ChoiceList(kGifCompressions) +
+           R"(
                           GIF coding (lzw)
-  --bmp-bits 4|8|16|24|32 BMP bits per pixel (4)
+  --bmp-bits )" + ChoiceList(kBmpPixelCodes) +
+           R"( BMP bits per pixel (4)
 
   --show-settings         print the effective options and the store's path
   --save-settings         store the effective options as the new defaults,
