@@ -148,8 +148,10 @@ public:
     void RemoveChunk(TChunk* chunk);
     void Clear() { items_.clear(); }
 
-    auto begin() const { return items_.begin(); }
-    auto end() const { return items_.end(); }
+    // Iteration hands out writable chunks, so only a writable list has it;
+    // a const list is read through GetItem.
+    auto begin() { return items_.begin(); }
+    auto end() { return items_.end(); }
 
 private:
     template <class T>

@@ -228,9 +228,9 @@ void TPNGObject::Assign(const TPNGObject& source)
     // The raster holds gamma-corrected colours: keep the tables that match.
     Gamma = source.Gamma;
     InverseGamma = source.InverseGamma;
-    for (const auto& chunk : source.Chunks) {
-        TChunk& copy = Chunks.Append(chunk->Class().create(*this));
-        copy.Assign(*chunk);
+    for (int i = 0; i < source.Chunks.Count(); ++i) {
+        const TChunk& chunk = *source.Chunks.GetItem(i);
+        Chunks.Append(chunk.Class().create(*this)).Assign(chunk);
     }
 }
 
