@@ -37,7 +37,7 @@ const BuildInputs& IconFolder(int count)
     inputs.SpriteClass = ".icon";
     inputs.LineStyleText = kLineStyleTexts[1];
     inputs.LineStyleIndex = 1;
-    inputs.OutputFileType = 3;
+    inputs.OutputFileType = kOutputBmp;
     for (int i = 0; i < count; ++i) {
         Bitmap icon(16, 16);
         for (int y = 0; y < 16; ++y)
@@ -55,7 +55,7 @@ void BM_PackIcons(benchmark::State& state)
     const BuildInputs& inputs = IconFolder(int(state.range(0)));
     BuildSettings settings;
     settings.Orientation = std::int32_t(state.range(1));
-    settings.BMPprefs.PixelFormat = 6;
+    settings.BMPprefs.PixelFormat = kBmp24Bits;
     Quiet quiet;
     for (auto _ : state) {
         SpriteBuilder builder;

@@ -1,6 +1,8 @@
 #include "cli/cli_options.h"
 
 #include "platform/bmp.h"
+#include "platform/text_list.h"
+#include "sprite/layout.h"
 #include "sprite/stylesheet.h"
 
 #include <charconv>
@@ -24,28 +26,62 @@ std::int32_t ParseInt(const std::string& option, const std::string& text, std::i
     return std::int32_t(value);
 }
 
-int Choose(const std::string& option, const std::string& text,
-           const std::vector<std::string>& choices)
+// The GIF coding words with the values GIFprefs.Quality stores for them.
+struct GifCompressionWord {
+    std::string_view word;
+    std::int32_t stored;
+};
+constexpr GifCompressionWord kGifCompressions[] = {{"lzw", 0}, {"rle", 1}};
+
+// The word of each row of a choice table, and the value it stands for.
+std::string WordOf(const OutputTypeInfo& row) { return std::string(row.commandWord); }
+std::string WordOf(const OrientationInfo& row) { return std::string(row.commandWord); }
+std::string WordOf(const BmpPixelCodeInfo& row) { return std::to_string(BitsPerPixel(row.format)); }
+std::string WordOf(const GifCompressionWord& row) { return std::string(row.word); }
+std::int32_t ValueOf(const OutputTypeInfo& row) { return row.type; }
+std::int32_t ValueOf(const OrientationInfo& row) { return row.orientation; }
+std::int32_t ValueOf(const BmpPixelCodeInfo& row) { return row.code; }
+std::int32_t ValueOf(const GifCompressionWord& row) { return row.stored; }
+
+template <class Rows>
+std::vector<std::string> WordsOf(const Rows& rows)
 {
-    for (std::size_t i = 0; i < choices.size(); ++i)
-        if (choices[i] == text)
-            return int(i);
+    std::vector<std::string> words;
+    for (const auto& row : rows)
+        words.push_back(WordOf(row));
+    return words;
+}
+
+// The value of the row whose word is `text`.
+template <class Rows>
+std::int32_t Choose(const std::string& option, const std::string& text, const Rows& rows)
+{
+    for (const auto& row : rows)
+        if (WordOf(row) == text)
+            return ValueOf(row);
+    throw UsageError(option + ": '" + text + "' is not one of " + JoinAlternatives(WordsOf(rows)));
+}
+
+// The words as the help text lists them: "jpeg|png|gif|bmp".
+template <class Rows>
+std::string ChoiceList(const Rows& rows)
+{
     std::string list;
-    for (const std::string& c : choices)
-        list += (list.empty() ? "" : ", ") + c;
-    throw UsageError(option + ": '" + text + "' is not one of " + list);
+    for (const std::string& word : WordsOf(rows))
+        list += (list.empty() ? "" : "|") + word;
+    return list;
 }
 
 // --resize none | PERCENT% | WIDTHxHEIGHT
 void ParseResize(const std::string& text, BuildSettings& settings)
 {
     if (text == "none") {
-        settings.ResizeMethod = 0;
+        settings.ResizeMethod = kResizeNone;
     } else if (!text.empty() && text.back() == '%') {
-        settings.ResizeMethod = 1;
+        settings.ResizeMethod = kResizeByPercentage;
         settings.ResizePercentage = ParseInt("--resize", text.substr(0, text.size() - 1), 0, 10000);
     } else if (auto x = text.find('x'); x != std::string::npos) {
-        settings.ResizeMethod = 2;
+        settings.ResizeMethod = kResizeToSize;
         settings.ResizeWidth = ParseInt("--resize", text.substr(0, x), 0, 65535);
         settings.ResizeHeight = ParseInt("--resize", text.substr(x + 1), 0, 65535);
     } else {
@@ -69,11 +105,11 @@ const std::map<std::string, ValueHandler>& ValueOptions()
          }},
         {"--type",
          [](const std::string& v, CliRequest& r) {
-             r.inputs.OutputFileType = Choose("--type", v, {"jpeg", "png", "gif", "bmp"});
+             r.inputs.OutputFileType = Choose("--type", v, kOutputTypes);
          }},
         {"--layout",
          [](const std::string& v, CliRequest& r) {
-             r.settings.Orientation = Choose("--layout", v, {"horizontal", "vertical", "grid"});
+             r.settings.Orientation = Choose("--layout", v, kOrientations);
          }},
         {"--resize", [](const std::string& v, CliRequest& r) { ParseResize(v, r.settings); }},
         {"--hpad",
@@ -94,15 +130,11 @@ const std::map<std::string, ValueHandler>& ValueOptions()
          }},
         {"--gif-compression",
          [](const std::string& v, CliRequest& r) {
-             r.settings.GIFprefs.Quality = Choose("--gif-compression", v, {"lzw", "rle"});
+             r.settings.GIFprefs.Quality = Choose("--gif-compression", v, kGifCompressions);
          }},
         {"--bmp-bits",
          [](const std::string& v, CliRequest& r) {
-             std::vector<std::string> bits;
-             for (const BmpPixelFormatCode& choice : kBmpPixelFormatCodes)
-                 bits.push_back(std::to_string(BitsPerPixel(choice.format)));
-             r.settings.BMPprefs.PixelFormat =
-                 kBmpPixelFormatCodes[Choose("--bmp-bits", v, bits)].code;
+             r.settings.BMPprefs.PixelFormat = Choose("--bmp-bits", v, kBmpPixelCodes);
          }},
     };
     return options;
@@ -172,6 +204,8 @@ CliRequest ParseCommandLine(const std::vector<std::string>& args, const CliReque
 
 std::string UsageText()
 {
+    // The choices of --type, --layout, --gif-compression and --bmp-bits come
+    // from their tables.
     return R"(Usage: tessolo-cli [options] [FOLDER [FILE...]]
 
 Packs the images of FOLDER (default: the current folder) into one sprite
@@ -188,8 +222,9 @@ Options:
   --class TEXT            CSS class, starting with "." (.sprite)
   --style 0|1             0: background-position only;
                           1: background-position, width and height (0)
-  --type jpeg|png|gif|bmp sheet file type (jpeg)
-  --layout horizontal|vertical|grid
+  --type )" + ChoiceList(kOutputTypes) + R"( sheet file type (jpeg)
+  --layout )" + ChoiceList(kOrientations) +
+           R"(
                           how images are arranged (horizontal)
   --resize none|PERCENT%|WIDTHxHEIGHT
                           resize every image first, e.g. 50% or 32x32 (none)
@@ -198,9 +233,11 @@ Options:
   --[no-]jpeg-progressive write a progressive JPEG (no)
   --png-level N           PNG compression level 0-9 (9)
   --[no-]png-interlace    write an interlaced (Adam7) PNG (no)
-  --gif-compression lzw|rle
+  --gif-compression )" + ChoiceList(kGifCompressions) +
+           R"(
                           GIF coding (lzw)
-  --bmp-bits 4|8|16|24|32 BMP bits per pixel (4)
+  --bmp-bits )" + ChoiceList(kBmpPixelCodes) +
+           R"( BMP bits per pixel (4)
 
   --show-settings         print the effective options and the store's path
   --save-settings         store the effective options as the new defaults,

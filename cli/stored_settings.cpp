@@ -2,6 +2,7 @@
 
 #include "settings/delimited_text.h"
 #include "settings/format_prefs_text.h"
+#include "sprite/layout.h"
 #include "sprite/stored_build_settings.h"
 #include "sprite/stylesheet.h"
 
@@ -51,32 +52,28 @@ std::string DescribeSettings(const CliRequest& request, const std::string& store
 {
     const BuildInputs& in = request.inputs;
     const BuildSettings& s = request.settings;
-    static const char* const kTypes[] = {"jpeg", "png", "gif", "bmp"};
-    static const char* const kLayouts[] = {"horizontal", "vertical", "grid"};
     auto item = [](std::string name, const std::string& value) {
         name.resize(18, ' ');
         return "  " + name + value + "\n";
     };
-    std::string resize = s.ResizeMethod == 1   ? std::to_string(s.ResizePercentage) + "%"
-                         : s.ResizeMethod == 2 ? std::to_string(s.ResizeWidth) + "x" +
-                                                     std::to_string(s.ResizeHeight)
-                                               : "none";
-    int type = in.OutputFileType >= 0 && in.OutputFileType < 4 ? in.OutputFileType : 3;
+    std::string resize = s.ResizeMethod == kResizeByPercentage
+                             ? std::to_string(s.ResizePercentage) + "%"
+                         : s.ResizeMethod == kResizeToSize
+                             ? std::to_string(s.ResizeWidth) + "x" + std::to_string(s.ResizeHeight)
+                             : "none";
+    const OrientationInfo* layout = FindOrientation(s.Orientation);
     std::string text = "Settings store: " + storeFile + "\n";
     text += item("--name", in.ProjectName);
     text += item("--class", in.SpriteClass);
     text += item("--style", std::to_string(in.LineStyleIndex));
-    text += item("--type", kTypes[type]);
-    text += item("--layout", IsKnownOrientation(s.Orientation)
-                                 ? kLayouts[s.Orientation]
-                                 : "unknown (" + std::to_string(s.Orientation) + ")");
+    text += item("--type", std::string(OutputTypeFor(in.OutputFileType).commandWord));
+    text += item("--layout", layout ? std::string(layout->commandWord)
+                                    : "unknown (" + std::to_string(s.Orientation) + ")");
     text += item("--resize", resize);
     text += item("--hpad", std::to_string(s.HorizontalPadding));
     text += item("--vpad", std::to_string(s.VerticalPadding));
-    text += item("JPGprefs", FormatPrefsToText(s.JPGprefs));
-    text += item("PNGprefs", FormatPrefsToText(s.PNGprefs));
-    text += item("GIFprefs", FormatPrefsToText(s.GIFprefs));
-    text += item("BMPprefs", FormatPrefsToText(s.BMPprefs));
+    for (const OutputTypeInfo& type : kOutputTypes)
+        text += item(std::string(type.prefsValueName), FormatPrefsToText(s.*type.prefs));
     return text;
 }
 

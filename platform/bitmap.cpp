@@ -1,6 +1,8 @@
 #include "platform/bitmap.h"
 
+#include "platform/byte_io.h"
 #include "platform/error.h"
+#include "platform/packed_pixels.h"
 
 #include <algorithm>
 #include <cstring>
@@ -19,8 +21,7 @@ void CheckRasterSize(std::size_t stride, int height)
 
 std::size_t RowBytes(int width, PixelFormat format)
 {
-    std::size_t bits = std::size_t(std::max(width, 0)) * std::size_t(BitsPerPixel(format));
-    return (bits + 31) / 32 * 4;
+    return RowStride(std::size_t(std::max(width, 0)), BitsPerPixel(format));
 }
 
 void CheckBitmapSize(int width, int height, PixelFormat format)
@@ -126,9 +127,9 @@ int Bitmap::PixelIndex(int x, int y) const
 {
     const std::uint8_t* row = ScanLine(y);
     switch (format_) {
-    case PixelFormat::Bits1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case PixelFormat::Bits4: return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
-    case PixelFormat::Bits8: return row[x];
+    case PixelFormat::Bits1:
+    case PixelFormat::Bits4:
+    case PixelFormat::Bits8: return int(PackedIndex(row, std::size_t(x), BitsPerPixel(format_)));
     default: return 0;
     }
 }
@@ -137,18 +138,11 @@ void Bitmap::SetPixelIndex(int x, int y, int index)
 {
     std::uint8_t* row = ScanLine(y);
     switch (format_) {
-    case PixelFormat::Bits1: {
-        std::uint8_t bit = std::uint8_t(0x80 >> (x & 7));
-        row[x >> 3] = std::uint8_t((row[x >> 3] & ~bit) | ((index & 1) ? bit : 0));
-        break;
-    }
+    case PixelFormat::Bits1:
     case PixelFormat::Bits4:
-        if (x & 1)
-            row[x >> 1] = std::uint8_t((row[x >> 1] & 0xF0) | (index & 0x0F));
-        else
-            row[x >> 1] = std::uint8_t((row[x >> 1] & 0x0F) | (index & 0x0F) << 4);
+    case PixelFormat::Bits8:
+        SetPackedIndex(row, std::size_t(x), BitsPerPixel(format_), unsigned(index));
         break;
-    case PixelFormat::Bits8: row[x] = std::uint8_t(index); break;
     default: break;
     }
 }
@@ -158,7 +152,7 @@ ColorRef Bitmap::Pixel(int x, int y) const
     const std::uint8_t* row = ScanLine(y);
     switch (format_) {
     case PixelFormat::Bits16: {
-        unsigned w = row[2 * x] | unsigned(row[2 * x + 1]) << 8;
+        unsigned w = ReadLe16(row + 2 * x);
         unsigned r = w >> 11, g = (w >> 5) & 0x3F, b = w & 0x1F;
         return MakeColor(std::uint8_t(r << 3 | r >> 2), std::uint8_t(g << 2 | g >> 4),
                          std::uint8_t(b << 3 | b >> 2));

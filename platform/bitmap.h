@@ -32,7 +32,14 @@ enum class PixelFormat { Bits1 = 1, Bits4 = 4, Bits8 = 8, Bits16 = 16, Bits24 = 
 constexpr int BitsPerPixel(PixelFormat f) { return static_cast<int>(f); }
 constexpr bool HasPalette(PixelFormat f) { return BitsPerPixel(f) <= 8; }
 
-// Bytes of one row of `width` pixels, padded to a multiple of 4.
+// Bytes of one row of `width` pixels of `bitsPerPixel` bits, padded to a
+// multiple of 4: the row stride of bitmaps and of the rasters codecs build.
+constexpr std::size_t RowStride(std::size_t width, int bitsPerPixel)
+{
+    return (width * std::size_t(bitsPerPixel) + 31) / 32 * 4;
+}
+
+// The row stride of a bitmap; a negative width has empty rows.
 std::size_t RowBytes(int width, PixelFormat format);
 
 // Largest raster the bitmap accepts, so a hostile header cannot make us

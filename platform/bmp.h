@@ -3,13 +3,36 @@
 #pragma once
 
 #include "platform/bitmap.h"
-#include "platform/files.h"
+#include "platform/bytes.h"
 
 #include <array>
+#include <cstdint>
 #include <span>
 #include <string>
 
 namespace tessolo {
+
+// The pixel formats a BMP sheet can be written in, by their stored codes.
+enum BmpPixelCode : std::int32_t {
+    kBmp4Bits = 2,
+    kBmp8Bits = 3,
+    kBmp16Bits = 5,  // 5-6-5 bit fields
+    kBmp24Bits = 6,
+    kBmp32Bits = 7,
+};
+
+struct BmpPixelCodeInfo {
+    BmpPixelCode code;
+    PixelFormat format;  // its bits per pixel, also the code's word on the command line
+};
+
+inline constexpr std::array<BmpPixelCodeInfo, 5> kBmpPixelCodes{{
+    {kBmp4Bits, PixelFormat::Bits4},
+    {kBmp8Bits, PixelFormat::Bits8},
+    {kBmp16Bits, PixelFormat::Bits16},
+    {kBmp24Bits, PixelFormat::Bits24},
+    {kBmp32Bits, PixelFormat::Bits32},
+}};
 
 // Decodes a BMP file image. Palette files (1, 4, 8 bits) give a palette
 // bitmap, all others a 24-bit bitmap. Throws InvalidGraphic for damaged or
@@ -19,23 +42,8 @@ Bitmap DecodeBmp(std::span<const std::uint8_t> data);
 // Reads and decodes a BMP file; FileOpenError when it cannot be read.
 Bitmap LoadBmpFile(const std::string& path);
 
-// The pixel formats a sheet can be written in, by the code that selects one
-// (the code the BMP option record stores), in the order they are offered.
-struct BmpPixelFormatCode {
-    int code;
-    PixelFormat format;
-};
-inline constexpr std::array<BmpPixelFormatCode, 5> kBmpPixelFormatCodes{{
-    {2, PixelFormat::Bits4},
-    {3, PixelFormat::Bits8},
-    {5, PixelFormat::Bits16},
-    {6, PixelFormat::Bits24},
-    {7, PixelFormat::Bits32},
-}};
-
 // Encodes `bitmap` as a BMP file with the 40-byte info header in the format
-// chosen by a pixel-format code of kBmpPixelFormatCodes; 16 bits are written
-// as 5-6-5 bit fields. Other codes throw Error.
+// of a BmpPixelCode. Other codes throw Error.
 Bytes EncodeBmp(const Bitmap& bitmap, int pixelFormatCode);
 
 }  // namespace tessolo

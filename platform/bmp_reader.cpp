@@ -9,6 +9,7 @@
 
 #include "platform/byte_io.h"
 #include "platform/error.h"
+#include "platform/files.h"
 
 #include <algorithm>
 #include <array>

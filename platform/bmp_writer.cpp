@@ -5,6 +5,7 @@
 
 #include "platform/byte_io.h"
 #include "platform/error.h"
+#include "platform/text_list.h"
 
 #include <optional>
 
@@ -19,11 +20,14 @@ constexpr std::uint32_t kMasks565[3] = {0xF800, 0x07E0, 0x001F};
 
 PixelFormat FormatForCode(int code)
 {
-    for (const BmpPixelFormatCode& choice : kBmpPixelFormatCodes)
-        if (choice.code == code)
-            return choice.format;
-    throw Error("Unsupported BMP pixel format code " + std::to_string(code) +
-                " (use 2, 3, 5, 6 or 7)");
+    std::vector<std::string> known;
+    for (const BmpPixelCodeInfo& row : kBmpPixelCodes) {
+        if (row.code == code)
+            return row.format;
+        known.push_back(std::to_string(row.code));
+    }
+    throw Error("Unsupported BMP pixel format code " + std::to_string(code) + " (use " +
+                JoinAlternatives(known, " or ") + ")");
 }
 
 // Appends one row: the bytes that hold pixels, then zeros up to the padded

@@ -1,7 +1,7 @@
 // Little-endian integers in byte buffers, as the BMP format stores them.
 #pragma once
 
-#include "platform/files.h"
+#include "platform/bytes.h"
 
 #include <cstdint>
 

@@ -1,14 +1,13 @@
 // Whole-file reads and crash-safe file writes.
 #pragma once
 
+#include "platform/bytes.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
-#include <vector>
 
 namespace tessolo {
-
-using Bytes = std::vector<std::uint8_t>;
 
 // Reads a whole regular file. The file is opened without waiting, so a FIFO
 // or a device is refused at once instead of blocking the program. Throws

@@ -1,5 +1,6 @@
 #include "settings/ext_registry.h"
 
+#include "platform/byte_io.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "settings/store_location.h"
@@ -123,17 +124,14 @@ std::int32_t TExtRegistry::ReadIntegerDef(std::string_view name, std::int32_t de
     const RegistryValue* value = values_.Find(name);
     if (value == nullptr || value->type != kRegDword || value->data.size() != 4)
         return def;
-    const std::vector<std::uint8_t>& d = value->data;
-    return std::int32_t(std::uint32_t(d[0]) | std::uint32_t(d[1]) << 8 | std::uint32_t(d[2]) << 16 |
-                        std::uint32_t(d[3]) << 24);
+    return std::int32_t(ReadLe32(value->data.data()));
 }
 
 void TExtRegistry::WriteIntegerValue(std::string_view name, std::int32_t value)
 {
-    std::uint32_t bits = std::uint32_t(value);
-    values_.Set(name, {kRegDword,
-                       {std::uint8_t(bits), std::uint8_t(bits >> 8), std::uint8_t(bits >> 16),
-                        std::uint8_t(bits >> 24)}});
+    Bytes data;
+    AppendLe32(data, std::uint32_t(value));
+    values_.Set(name, {kRegDword, std::move(data)});
 }
 
 std::string TExtRegistry::ReadStringDef(std::string_view name, const std::string& def) const

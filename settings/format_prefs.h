@@ -1,4 +1,5 @@
-// The per-output-format option record: six signed 32-bit integers.
+// The sheet's output types and their option records of six signed 32-bit
+// integers each.
 #pragma once
 
 #include <array>
@@ -7,22 +8,26 @@
 
 namespace tessolo {
 
+// The sheet's file type, as stored in TargetFileType and
+// BuildInputs::OutputFileType.
+enum OutputType : std::int32_t { kOutputJpeg = 0, kOutputPng = 1, kOutputGif = 2, kOutputBmp = 3 };
+
 struct TFormatPrefs {
-    std::int32_t Kind = 0;         // 0 JPEG, 1 PNG, 2 GIF, 3 BMP; stored, read by nobody
+    std::int32_t Kind = 0;         // the record's OutputType; stored, read by nobody
     std::int32_t Progressive = 0;  // JPEG: progressive file; PNG: 1 = Adam7 interlace
     std::int32_t Smoothing = 0;    // JPEG smoothing flag; carried, not applied
     std::int32_t Quality = 0;      // JPEG quality, PNG level, GIF 0 LZW / 1 RLE
     std::int32_t Reserved = 0;     // stored and restored unchanged
-    std::int32_t PixelFormat = 0;  // BMP pixel-format code 2, 3, 5, 6, 7
+    std::int32_t PixelFormat = 0;  // BMP: a BmpPixelCode
 
     friend bool operator==(const TFormatPrefs&, const TFormatPrefs&) = default;
 };
 
 // The first-run records, in the order JPEG, PNG, GIF, BMP.
-constexpr TFormatPrefs kDefaultJPGprefs{0, 0, 0, 100, 0, 0};
-constexpr TFormatPrefs kDefaultPNGprefs{1, 0, 0, 9, 9, 0};
-constexpr TFormatPrefs kDefaultGIFprefs{2, 0, 0, 0, 9, 0};
-constexpr TFormatPrefs kDefaultBMPprefs{3, 0, 0, 0, 0, 2};
+constexpr TFormatPrefs kDefaultJPGprefs{kOutputJpeg, 0, 0, 100, 0, 0};
+constexpr TFormatPrefs kDefaultPNGprefs{kOutputPng, 0, 0, 9, 9, 0};
+constexpr TFormatPrefs kDefaultGIFprefs{kOutputGif, 0, 0, 0, 9, 0};
+constexpr TFormatPrefs kDefaultBMPprefs{kOutputBmp, 0, 0, 0, 0, 2};  // 4 bits per pixel
 
 // The low byte of a record field, as the consumers read it.
 constexpr int LowByte(std::int32_t value) { return int(std::uint32_t(value) & 0xFF); }
@@ -44,17 +49,32 @@ struct FormatPrefsSet {
     TFormatPrefs BMPprefs = kDefaultBMPprefs;
 };
 
-// Each record with the name of the stored value that holds it, in the
-// order of the output-type codes 0 JPEG, 1 PNG, 2 GIF, 3 BMP.
-struct FormatPrefsSlot {
-    std::string_view valueName;
-    TFormatPrefs FormatPrefsSet::*record;
+// What each output type brings with it: the sheet's extension, its word on
+// the command line, and its option record with the stored value that holds it.
+struct OutputTypeInfo {
+    OutputType type;
+    std::string_view extension;  // lower case, with the dot
+    std::string_view commandWord;
+    std::string_view prefsValueName;
+    TFormatPrefs FormatPrefsSet::*prefs;
 };
-inline constexpr std::array<FormatPrefsSlot, 4> kFormatPrefsSlots{{
-    {"JPGprefs", &FormatPrefsSet::JPGprefs},
-    {"PNGprefs", &FormatPrefsSet::PNGprefs},
-    {"GIFprefs", &FormatPrefsSet::GIFprefs},
-    {"BMPprefs", &FormatPrefsSet::BMPprefs},
+
+// One row per output type, in the order of their stored values.
+inline constexpr std::array<OutputTypeInfo, 4> kOutputTypes{{
+    {kOutputJpeg, ".jpg", "jpeg", "JPGprefs", &FormatPrefsSet::JPGprefs},
+    {kOutputPng, ".png", "png", "PNGprefs", &FormatPrefsSet::PNGprefs},
+    {kOutputGif, ".gif", "gif", "GIFprefs", &FormatPrefsSet::GIFprefs},
+    {kOutputBmp, ".bmp", "bmp", "BMPprefs", &FormatPrefsSet::BMPprefs},
 }};
+
+// The row of a stored type; a value outside the table means BMP, as it
+// always has for a sheet.
+constexpr const OutputTypeInfo& OutputTypeFor(std::int32_t storedValue)
+{
+    for (const OutputTypeInfo& row : kOutputTypes)
+        if (row.type == storedValue)
+            return row;
+    return kOutputTypes[kOutputBmp];
+}
 
 }  // namespace tessolo

@@ -60,14 +60,14 @@ void OrvaneRegistry::LoadSettings()
     ResizeHeight = ReadIntegerDef("ResizeHeight", kDefaultResizeHeight);
     HorizontalPadding = ReadIntegerDef("HorizontalPadding", kDefaultPadding);
     VerticalPadding = ReadIntegerDef("VerticalPadding", kDefaultPadding);
-    for (const FormatPrefsSlot& slot : kFormatPrefsSlots) {
-        std::string text = ReadStringDef(slot.valueName, "");
+    for (const OutputTypeInfo& type : kOutputTypes) {
+        std::string text = ReadStringDef(type.prefsValueName, "");
         if (text.empty())
             continue;
         if (std::optional<TFormatPrefs> record = FormatPrefsFromText(text))
-            records_.*slot.record = *record;
+            records_.*type.prefs = *record;
         else
-            ReportLoadProblem(std::string(slot.valueName) + " does not hold six whole numbers");
+            ReportLoadProblem(std::string(type.prefsValueName) + " does not hold six whole numbers");
     }
 }
 
@@ -84,8 +84,8 @@ void OrvaneRegistry::SaveSettings()
     WriteIntegerValue("ResizeHeight", ResizeHeight);
     WriteIntegerValue("HorizontalPadding", HorizontalPadding);
     WriteIntegerValue("VerticalPadding", VerticalPadding);
-    for (const FormatPrefsSlot& slot : kFormatPrefsSlots)
-        WriteStringValue(slot.valueName, FormatPrefsToText(records_.*slot.record));
+    for (const OutputTypeInfo& type : kOutputTypes)
+        WriteStringValue(type.prefsValueName, FormatPrefsToText(records_.*type.prefs));
     Flush();
 }
 

@@ -61,10 +61,10 @@ public:
     void SaveSettings();
 
     std::string DefaultPath;                 // folder last shown; the home folder at first
-    std::int32_t TargetFileType = 0;         // 0 JPEG, 1 PNG, 2 GIF, 3 BMP (one stored byte)
+    std::int32_t TargetFileType = kOutputJpeg;  // an OutputType (one stored byte)
     std::int32_t ListType = 0;               // CSS line style 0 or 1 (one stored byte)
-    std::int32_t Orientation = 0;            // 0 horizontal, 1 vertical, 2 grid (one stored byte)
-    std::int32_t ResizeMethod = 0;           // 0 none, 1 percentage, 2 exact size (one stored byte)
+    std::int32_t Orientation = 0;            // the layout's Orientation (one stored byte)
+    std::int32_t ResizeMethod = 0;           // the build's ResizeMode (one stored byte)
     std::int32_t ResizePercentage = kDefaultResizePercentage;
     std::int32_t ResizeWidth = kDefaultResizeWidth;
     std::int32_t ResizeHeight = kDefaultResizeHeight;

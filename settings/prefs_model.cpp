@@ -53,7 +53,7 @@ void QualitySetting::Enter()
     MoveSlider(IntegerFromBox(text));
 }
 
-PrefsModel::PrefsModel() : BMP_PixelFormat(int(kBmpPixelFormatCodes.size()), kSixteenBitEntry) {}
+PrefsModel::PrefsModel() : BMP_PixelFormat(int(kBmpPixelCodes.size()), kSixteenBitEntry) {}
 
 void PrefsModel::CopyIn(const OrvaneRegistry& settings, const FormatPrefsSet& records)
 {
@@ -70,8 +70,8 @@ void PrefsModel::CopyIn(const OrvaneRegistry& settings, const FormatPrefsSet& re
     ebSetHeight = std::to_string(settings.ResizeHeight);
     ebHpad = std::to_string(settings.HorizontalPadding);
     ebVpad = std::to_string(settings.VerticalPadding);
-    for (std::size_t entry = 0; entry < kBmpPixelFormatCodes.size(); ++entry)
-        if (kBmpPixelFormatCodes[entry].code == records.BMPprefs.PixelFormat)
+    for (std::size_t entry = 0; entry < kBmpPixelCodes.size(); ++entry)
+        if (kBmpPixelCodes[entry].code == records.BMPprefs.PixelFormat)
             BMP_PixelFormat.SetSelection(int(entry));
 }
 
@@ -91,7 +91,7 @@ void PrefsModel::Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const
     settings.HorizontalPadding = IntegerFromBox(ebHpad);
     settings.VerticalPadding = IntegerFromBox(ebVpad);
     if (BMP_PixelFormat.Selection() >= 0)
-        records.BMPprefs.PixelFormat = kBmpPixelFormatCodes[BMP_PixelFormat.Selection()].code;
+        records.BMPprefs.PixelFormat = kBmpPixelCodes[BMP_PixelFormat.Selection()].code;
 }
 
 }  // namespace tessolo

@@ -76,7 +76,7 @@ public:
     QualitySetting PNG_Quality{kPngLevelRange};  // with its box ebPNGQuality
     // Page "GIF": 0 LZW, 1 RLE.
     ChoiceGroup GIF_CompressionType{2};
-    // Page "BMP": entries in the order of kBmpPixelFormatCodes; "16 bit"
+    // Page "BMP": entries in the order of kBmpPixelCodes; "16 bit"
     // until the first showing sets it.
     ChoiceGroup BMP_PixelFormat;
 

@@ -9,9 +9,12 @@
 
 namespace tessolo {
 
+// How each image is resized before it is placed, as stored in ResizeMethod.
+enum ResizeMode : std::int32_t { kResizeNone = 0, kResizeByPercentage = 1, kResizeToSize = 2 };
+
 struct BuildSettings : FormatPrefsSet {
-    std::int32_t Orientation = 0;  // 0 horizontal, 1 vertical, 2 grid
-    std::int32_t ResizeMethod = 0;  // 0 none, 1 by percentage, 2 to exact size
+    std::int32_t Orientation = 0;  // an Orientation of sprite/layout.h
+    std::int32_t ResizeMethod = kResizeNone;  // a ResizeMode
     std::int32_t ResizePercentage = 100;
     std::int32_t ResizeWidth = 320;
     std::int32_t ResizeHeight = 240;

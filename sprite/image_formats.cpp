@@ -4,8 +4,8 @@
 #include "codecs/jpeg/jpeg_format.h"
 #include "codecs/png/png_sheet.h"
 #include "platform/bmp.h"
-#include "platform/error.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace tessolo {
@@ -17,23 +17,23 @@ Bytes EncodeBmpSheet(const Bitmap& sheet, const TFormatPrefs& prefs)
     return EncodeBmp(sheet, LowByte(prefs.PixelFormat));
 }
 
-// One row per file type. A codec plugs in by adding its row. A second name of
-// a type follows its first row, which names the sheets of that type.
-const ImageFormat kFormats[] = {
-    {".jpg", 0, LoadJpegSource, EncodeJpegSheet},
-    {".jpeg", 0, LoadJpegSource, EncodeJpegSheet},
-    {".bmp", 3, LoadBmpFile, EncodeBmpSheet},
-    {".png", 1, LoadPngSource, EncodePngSheet},
-    {".gif", 2, LoadGifSource, EncodeGifSheet},
+// One row per source extension; every output type has at least one.
+constexpr ImageFormat kFormats[] = {
+    {".jpg", kOutputJpeg, LoadJpegSource, EncodeJpegSheet},
+    {".jpeg", kOutputJpeg, LoadJpegSource, EncodeJpegSheet},
+    {".bmp", kOutputBmp, LoadBmpFile, EncodeBmpSheet},
+    {".png", kOutputPng, LoadPngSource, EncodePngSheet},
+    {".gif", kOutputGif, LoadGifSource, EncodeGifSheet},
 };
 
-const ImageFormat* FindOutput(int outputIndex)
+constexpr bool EveryOutputTypeHasAFormat()
 {
-    for (const ImageFormat& format : kFormats)
-        if (format.outputIndex == outputIndex)
-            return &format;
-    return nullptr;
+    for (const OutputTypeInfo& type : kOutputTypes)
+        if (std::ranges::none_of(kFormats, [&](const ImageFormat& f) { return f.type == type.type; }))
+            return false;
+    return true;
 }
+static_assert(EveryOutputTypeHasAFormat());
 
 }  // namespace
 
@@ -52,15 +52,9 @@ const ImageFormat* FormatForExtension(std::string_view extension)
     return nullptr;
 }
 
-const ImageFormat& FormatForOutput(int outputIndex)
+const ImageFormat& FormatForOutput(OutputType type)
 {
-    static const char* const kNames[] = {"JPEG", "PNG", "GIF"};
-    if (outputIndex >= 0 && outputIndex < 3) {
-        if (const ImageFormat* format = FindOutput(outputIndex))
-            return *format;
-        throw Error(std::string(kNames[outputIndex]) + " output is not available in this build");
-    }
-    return *FindOutput(3);
+    return *std::ranges::find_if(kFormats, [type](const ImageFormat& f) { return f.type == type; });
 }
 
 }  // namespace tessolo

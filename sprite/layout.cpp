@@ -1,6 +1,7 @@
 #include "sprite/layout.h"
 
 #include "platform/error.h"
+#include "platform/text_list.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,9 +28,20 @@ std::int32_t Sum(std::int32_t a, std::int32_t b, std::int32_t c = 0)
 
 }  // namespace
 
-bool IsKnownOrientation(std::int32_t orientation)
+const OrientationInfo* FindOrientation(std::int32_t storedValue)
 {
-    return orientation == kHorizontal || orientation == kVertical || orientation == kGrid;
+    for (const OrientationInfo& row : kOrientations)
+        if (row.orientation == storedValue)
+            return &row;
+    return nullptr;
+}
+
+std::string OrientationChoices()
+{
+    std::vector<std::string> choices;
+    for (const OrientationInfo& row : kOrientations)
+        choices.push_back(std::to_string(row.orientation) + " " + std::string(row.commandWord));
+    return JoinAlternatives(choices, " or ");
 }
 
 void SheetLayout::Reset(std::int32_t orientation, std::int32_t horizontalPadding,

@@ -5,13 +5,31 @@
 
 #include "platform/bitmap.h"
 
+#include <array>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace tessolo {
 
+// How the images are arranged, as stored in Orientation.
 enum Orientation : std::int32_t { kHorizontal = 0, kVertical = 1, kGrid = 2 };
 
-bool IsKnownOrientation(std::int32_t orientation);
+struct OrientationInfo {
+    Orientation orientation;
+    std::string_view commandWord;
+};
+
+inline constexpr std::array<OrientationInfo, 3> kOrientations{{
+    {kHorizontal, "horizontal"},
+    {kVertical, "vertical"},
+    {kGrid, "grid"},
+}};
+
+// The row of a stored orientation, or nullptr for a value outside the table.
+const OrientationInfo* FindOrientation(std::int32_t storedValue);
+// Every orientation as its stored value and word: "0 horizontal, 1 vertical or 2 grid".
+std::string OrientationChoices();
 
 class SheetLayout {
 public:

@@ -62,16 +62,6 @@ const char* WhyNothingWasPlaced(int placedImages, int placedWithPixels)
     return "the paddings leave no room for the images";
 }
 
-const TFormatPrefs& PrefsForOutput(int outputIndex, const BuildSettings& settings)
-{
-    switch (outputIndex) {
-    case 0: return settings.JPGprefs;
-    case 1: return settings.PNGprefs;
-    case 2: return settings.GIFprefs;
-    default: return settings.BMPprefs;
-    }
-}
-
 }  // namespace
 
 std::string ValidateInputs(const BuildInputs& inputs, const BuildSettings& settings)
@@ -88,9 +78,9 @@ std::string ValidateInputs(const BuildInputs& inputs, const BuildSettings& setti
         errors += std::string("No sprite classname selected or entered") + kLineEnd;
     if (inputs.LineStyleText.empty() || inputs.LineStyleIndex < 0)
         errors += std::string("No CSS line style selected") + kLineEnd;
-    if (!IsKnownOrientation(settings.Orientation))
+    if (!FindOrientation(settings.Orientation))
         errors += "No valid sheet orientation set (" + std::to_string(settings.Orientation) +
-                  "; use 0 horizontal, 1 vertical or 2 grid)" + kLineEnd;
+                  "; use " + OrientationChoices() + ")" + kLineEnd;
     return errors;
 }
 
@@ -195,11 +185,11 @@ void SpriteBuilder::Resize(SourceInfo& info, const BuildSettings& settings)
 {
     std::int32_t width, height;
     switch (settings.ResizeMethod) {
-    case 1:
+    case kResizeByPercentage:
         height = ScaledSide(info.Height, settings.ResizePercentage);
         width = ScaledSide(info.Width, settings.ResizePercentage);
         break;
-    case 2:
+    case kResizeToSize:
         height = std::max(settings.ResizeHeight, 0);
         width = std::max(settings.ResizeWidth, 0);
         break;
@@ -217,9 +207,9 @@ void SpriteBuilder::WriteResults(const std::string& sheetPath, const BuildInputs
                                  const BuildSettings& settings, StylesheetFile& css,
                                  BuildObserver& observer)
 {
-    const ImageFormat& format = FormatForOutput(inputs.OutputFileType);
-    Bytes data = format.encodeSheet(sheet_, PrefsForOutput(format.outputIndex, settings));
-    std::string path = sheetPath + format.extension;
+    const OutputTypeInfo& type = OutputTypeFor(inputs.OutputFileType);
+    Bytes data = FormatForOutput(type.type).encodeSheet(sheet_, settings.*type.prefs);
+    std::string path = sheetPath + std::string(type.extension);
     WriteFileReplacing(path, data);
     css.PutInPlace();
     observer.SheetWritten(path);

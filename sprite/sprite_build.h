@@ -25,7 +25,7 @@ struct BuildInputs {
     std::string SpriteClass;                // class selector text, starting with "."
     std::string LineStyleText;              // text of the chosen line style
     int LineStyleIndex = 0;                 // 0 or 1; -1 when none is selected
-    int OutputFileType = 0;                 // 0 JPEG, 1 PNG, 2 GIF, 3 BMP
+    int OutputFileType = kOutputJpeg;       // an OutputType; other values write BMP
 };
 
 // The source being placed.

@@ -65,10 +65,9 @@ public:
     // Empties the global map and the screen size; background index and
     // aspect ratio keep their values.
     void Clear();
-    // Recomputes the packed byte from the maps of the whole image.
-    void Prepare();
+    // The packed byte as the maps of the whole image make it.
+    std::uint8_t PreparedPackedFields() const;
     int BackgroundColorIndex() const { return Descriptor.BackgroundColorIndex; }
-    void SetBackgroundColorIndex(int index);
 };
 
 using TGIFExtensionList = TGIFList<TGIFExtension>;
@@ -102,7 +101,8 @@ public:
     TGIFColorMap& ActiveColorMap();
     bool Transparent() const { return transparent_; }
     void SetTransparentFlag(bool transparent) { transparent_ = transparent; }
-    TGIFGraphicControlExtension* GraphicControlExtension() const { return gce_; }
+    TGIFGraphicControlExtension* GraphicControlExtension() { return gce_; }
+    const TGIFGraphicControlExtension* GraphicControlExtension() const { return gce_; }
     void SetGraphicControlExtension(TGIFGraphicControlExtension* gce) { gce_ = gce; }
     int TransparentColorIndex() const;
 
@@ -159,7 +159,9 @@ public:
 class TGIFTrailer : public TGIFItem {
 public:
     using TGIFItem::TGIFItem;
-    void SaveToStream(GIFOutputStream& stream) const override;
+    // Writes the trailer byte.
+    static void Write(GIFOutputStream& stream);
+    void SaveToStream(GIFOutputStream& stream) const override { Write(stream); }
     // Warns when the next byte exists and is not the trailer.
     void LoadFromStream(GIFInputStream& stream) override;
 };
@@ -215,7 +217,6 @@ public:
     int GetBitsPerPixel() const;
     // Grows the logical screen to contain every frame; never shrinks it.
     void FixHeaderWidthHeight();
-    void Pack();
     // Sorts every colour map by use and drops unused entries.
     void OptimizeColorMaps();
 

@@ -5,6 +5,7 @@
 
 #include "codecs/gif/color_reduction.h"
 #include "codecs/gif/dib.h"
+#include "platform/packed_pixels.h"
 
 namespace tessolo {
 
@@ -69,12 +70,9 @@ void TGIFSubImage::Assign(const Bitmap& bitmap)
         switch (format) {
         case PixelFormat::Bits8: std::copy(in, in + width, out); break;
         case PixelFormat::Bits4:
-            for (int x = 0; x < width; ++x)
-                out[x] = std::uint8_t(x & 1 ? in[x >> 1] & 0x0F : in[x >> 1] >> 4);
-            break;
         case PixelFormat::Bits1:
             for (int x = 0; x < width; ++x)
-                out[x] = std::uint8_t((in[x >> 3] >> (7 - (x & 7))) & 1);
+                out[x] = std::uint8_t(PackedIndex(in, std::size_t(x), BitsPerPixel(format)));
             break;
         default:
             for (int x = 0; x < width; ++x)

@@ -54,14 +54,6 @@ void TGIFColorMap::Delete(int index)
     Changed();
 }
 
-void TGIFColorMap::SetColor(int index, ColorRef color)
-{
-    if (index < 0 || index >= Count())
-        throw GIFException(gifmsg::sBadColorIndex);
-    colors_[std::size_t(index)] = ToGIFColor(color);
-    Changed();
-}
-
 ColorRef TGIFColorMap::GetColor(int index)
 {
     if (index < 0 || index >= Count()) {
@@ -94,11 +86,6 @@ void TGIFColorMap::ImportPalette(const std::vector<ColorRef>& palette)
 void TGIFColorMap::ImportDIBColors(const Bitmap& bitmap)
 {
     ImportPalette(bitmap.Palette());
-}
-
-void TGIFColorMap::ImportColorMap(const TGIFColor* colors, int count)
-{
-    Assign(colors, count, false);
 }
 
 void TGIFColorMap::Assign(const TGIFColor* colors, int count, bool optimized)

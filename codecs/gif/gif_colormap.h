@@ -39,7 +39,6 @@ public:
     // Exact match, or -1.
     int IndexOf(ColorRef color) const;
     void Delete(int index);
-    void SetColor(int index, ColorRef color);
     // Out-of-range indices warn and give entry 0.
     ColorRef GetColor(int index);
 
@@ -48,7 +47,6 @@ public:
     void ImportPalette(const std::vector<ColorRef>& palette);
     // Takes the colour table of a palette bitmap (all entries it holds).
     void ImportDIBColors(const Bitmap& bitmap);
-    void ImportColorMap(const TGIFColor* colors, int count);
     void Assign(const TGIFColor* colors, int count, bool optimized);
     void Assign(const TGIFColorMap& source) { Assign(source.colors_.data(), source.Count(), source.Optimized); }
 

@@ -1,6 +1,7 @@
 // Decoding a frame's image data: variable-length codes read from data
 // sub-blocks and expanded through the string table into colour indices.
 #include "codecs/gif/GIFImage.h"
+#include "codecs/gif/gif_interlace.h"
 
 #include <cstring>
 
@@ -213,24 +214,11 @@ struct SequentialRows {
     int Next(int y) const { return y + 1 < height ? y + 1 : -1; }
 };
 
-// Rows 0, 8, 16...; 4, 12...; 2, 6...; 1, 3, 5..., skipping passes
-// without rows in short frames.
 struct InterlacedRows {
     int height;
     mutable int pass = 0;
     int First() const { return height > 0 ? 0 : -1; }
-    int Next(int y) const
-    {
-        static const int kStart[4] = {0, 4, 2, 1};
-        static const int kStep[4] = {8, 8, 4, 2};
-        y += kStep[pass];
-        while (y >= height) {
-            if (++pass > 3)
-                return -1;
-            y = kStart[pass];
-        }
-        return y;
-    }
+    int Next(int y) const { return NextInterlacedRow(y, pass, height); }
 };
 
 }  // namespace

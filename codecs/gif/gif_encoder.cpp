@@ -1,5 +1,6 @@
 #include "codecs/gif/gif_encoder.h"
 
+#include "codecs/gif/gif_interlace.h"
 #include "codecs/gif/gif_messages.h"
 
 #include <cstring>
@@ -79,15 +80,9 @@ bool TGIFEncoder::NextPixel()
     }
     if (!interlace_)
         return false;
-    // Interlace passes: rows 0, 8, 16...; 4, 12...; 2, 6...; 1, 3, 5...
-    static const int kStart[4] = {0, 4, 2, 1};
-    static const int kStep[4] = {8, 8, 4, 2};
-    row_ += kStep[pass_];
-    while (row_ >= height_) {
-        if (++pass_ > 3)
-            return false;
-        row_ = kStart[pass_];
-    }
+    row_ = NextInterlacedRow(row_, pass_, height_);
+    if (row_ < 0)
+        return false;
     countdown_ = width_;
     current_ = pixels_ + std::size_t(row_) * std::size_t(width_);
     return true;

@@ -2,6 +2,7 @@
 
 #include "codecs/gif/GIFImage.h"
 #include "codecs/gif/gif_messages.h"
+#include "platform/byte_io.h"
 
 #include <algorithm>
 #include <cstring>
@@ -148,7 +149,7 @@ void TGIFGraphicControlExtension::LoadFromStream(GIFInputStream& stream)
     // A short record keeps what arrived.
     Rec.BlockSize = raw[0];
     Rec.PackedFields = raw[1];
-    Rec.Delay = std::uint16_t(raw[2] | raw[3] << 8);
+    Rec.Delay = ReadLe16(raw + 2);
     Rec.TransparentColorIndex = raw[4];
     Rec.Terminator = raw[5];
     if (got < 6)

@@ -27,7 +27,8 @@ struct TGIFExtensionClass {
 class TGIFExtension : public TGIFItem {
 public:
     explicit TGIFExtension(TGIFSubImage& frame);
-    TGIFSubImage& Frame() const { return frame_; }
+    TGIFSubImage& Frame() { return frame_; }
+    const TGIFSubImage& Frame() const { return frame_; }
     TGIFVersion GetVersion() const override { return gv89a; }
     virtual std::uint8_t GetExtensionType() const = 0;
     // Writes 0x21 and the label.

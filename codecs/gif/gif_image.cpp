@@ -34,7 +34,7 @@ void TGIFHeader::Clear()
     ColorMap.Clear();
     Descriptor.ScreenWidth = 0;
     Descriptor.ScreenHeight = 0;
-    Prepare();
+    Descriptor.PackedFields = PreparedPackedFields();
 }
 
 void TGIFHeader::Assign(const TGIFHeader& source)
@@ -43,7 +43,7 @@ void TGIFHeader::Assign(const TGIFHeader& source)
     Descriptor = source.Descriptor;
 }
 
-void TGIFHeader::Prepare()
+std::uint8_t TGIFHeader::PreparedPackedFields() const
 {
     std::uint8_t packed = 0;
     if (ColorMap.Count() > 0)
@@ -52,16 +52,7 @@ void TGIFHeader::Prepare()
         packed |= 0x08;
     packed |= std::uint8_t((image_->GetColorResolution() << 4) & 0x70);
     packed |= std::uint8_t((image_->GetBitsPerPixel() - 1) & 0x07);
-    Descriptor.PackedFields = packed;
-}
-
-void TGIFHeader::SetBackgroundColorIndex(int index)
-{
-    if (ColorMap.Count() > 0 && index >= ColorMap.Count()) {
-        Warning(gsWarning, gifmsg::sBadColorIndex);
-        index = 0;
-    }
-    Descriptor.BackgroundColorIndex = std::uint8_t(index);
+    return packed;
 }
 
 void TGIFHeader::LoadFromStream(GIFInputStream& stream)
@@ -99,10 +90,12 @@ void TGIFHeader::SaveToStream(GIFOutputStream& stream) const
         throw GIFException(gifmsg::sScreenTooWide);
     stream.WriteU16(std::uint16_t(Descriptor.ScreenWidth));
     stream.WriteU16(std::uint16_t(Descriptor.ScreenHeight));
-    stream.WriteByte(Descriptor.PackedFields);
+    // The packed byte depends on every map, so it is computed as it is written.
+    const std::uint8_t packed = PreparedPackedFields();
+    stream.WriteByte(packed);
     stream.WriteByte(Descriptor.BackgroundColorIndex);
     stream.WriteByte(Descriptor.AspectRatio);
-    if (Descriptor.PackedFields & 0x80)
+    if (packed & 0x80)
         ColorMap.SaveToStream(stream);
 }
 
@@ -184,7 +177,7 @@ void TGIFImageList::SaveToStream(GIFOutputStream& stream) const
     }
 }
 
-void TGIFTrailer::SaveToStream(GIFOutputStream& stream) const
+void TGIFTrailer::Write(GIFOutputStream& stream)
 {
     stream.WriteByte(0x3B);
 }
@@ -280,11 +273,9 @@ void TGIFImage::SaveToStream(GIFOutputStream& stream) const
             throw GIFException(gifmsg::sBadVersion);
         stream.Write("GIF", 3);
         stream.Write(GIFVersionText(version), 3);
-        // The packed byte depends on every map, so it is computed at save time.
-        const_cast<TGIFHeader&>(Header).Prepare();
         Header.SaveToStream(stream);
         Images.SaveToStream(stream);
-        TGIFTrailer(const_cast<TGIFImage*>(this)).SaveToStream(stream);
+        TGIFTrailer::Write(stream);
     } catch (...) {
         Progress(psEnding, 0, gifmsg::sProgressSaving);
         throw;
@@ -382,19 +373,6 @@ void TGIFImage::FixHeaderWidthHeight()
         const TGIFSubImage& frame = Images[i];
         Header.Descriptor.ScreenWidth = std::max(Header.Descriptor.ScreenWidth, frame.Left() + frame.Width());
         Header.Descriptor.ScreenHeight = std::max(Header.Descriptor.ScreenHeight, frame.Top() + frame.Height());
-    }
-}
-
-void TGIFImage::Pack()
-{
-    bitmap_.reset();
-    palette_.reset();
-    for (int i = 0; i < Images.Count(); ++i)
-        Images[i].FreeBitmap();
-    if (Images.Count() == 1 && Header.ColorMap.Count() == 0) {
-        TGIFSubImage& frame = Images[0];
-        Header.ColorMap.Assign(frame.ColorMap);
-        frame.ColorMap.Clear();
     }
 }
 

@@ -21,7 +21,8 @@ public:
     TGIFItem(const TGIFItem&) = delete;
     TGIFItem& operator=(const TGIFItem&) = delete;
 
-    TGIFImage* Image() const { return image_; }
+    TGIFImage* Image() { return image_; }
+    const TGIFImage* Image() const { return image_; }
     virtual TGIFVersion GetVersion() const { return gv87a; }
     // Passes a warning to the owning image with this item as sender.
     virtual void Warning(TGIFSeverity severity, const std::string& message) const;
@@ -37,9 +38,12 @@ template <class T>
 class TGIFList {
 public:
     int Count() const { return int(items_.size()); }
-    T& operator[](int index) const { return *items_[std::size_t(index)]; }
-    T& First() const { return *items_.front(); }
-    T& Last() const { return *items_.back(); }
+    T& operator[](int index) { return *items_[std::size_t(index)]; }
+    const T& operator[](int index) const { return *items_[std::size_t(index)]; }
+    T& First() { return *items_.front(); }
+    const T& First() const { return *items_.front(); }
+    T& Last() { return *items_.back(); }
+    const T& Last() const { return *items_.back(); }
 
     T& Add(std::unique_ptr<T> item)
     {

@@ -33,23 +33,11 @@ inline constexpr const char* sBadHeight = "Image height too small for contained 
 inline constexpr const char* sTooManyColors = "Color table overflow";
 inline constexpr const char* sBadColorIndex = "Invalid color index";
 inline constexpr const char* sEmptyColorMap = "Color table is empty";
-inline constexpr const char* sUnsupportedClass = "Object type not supported for operation";
 inline constexpr const char* sNoColorTable = "No global or local color table defined";
-inline constexpr const char* sScreenBadColorSize = "Invalid number of colors specified in Screen Descriptor";
-inline constexpr const char* sImageBadColorSize = "Invalid number of colors specified in Image Descriptor";
-inline constexpr const char* sDIBCreate = "Failed to create DIB from Bitmap";
-inline constexpr const char* sFailedPaste = "Failed to store GIF on clipboard";
-inline constexpr const char* sBadPixelCoordinates = "Invalid pixel coordinates";
-inline constexpr const char* sUnsupportedBitmap = "Unsupported bitmap format";
-inline constexpr const char* sInvalidBitSize = "Invalid Bits Per Pixel value";
-inline constexpr const char* sInvalidBitmapList = "Invalid bitmap list";
-inline constexpr const char* sInvalidReduction = "Invalid reduction method";
-inline constexpr const char* sEmptyImage = "Image is empty";
 // Pixel coding
 inline constexpr const char* sDecodeTooFewBits = "Decoder bit buffer under-run";
 inline constexpr const char* sDecodeCircular = "Circular decoder table entry";
 inline constexpr const char* sInvalidColor = "Color not in color table";
-inline constexpr const char* sInvalidStream = "Invalid stream operation";
 // Bitmap conversion
 inline constexpr const char* sInvalidPixelFormat = "Unsupported PixelFormat";
 inline constexpr const char* sBadDimension = "Invalid image dimensions";
@@ -66,8 +54,6 @@ inline constexpr const char* sProgressConverting = "Converting...";
 inline constexpr const char* sProgressRendering = "Rendering...";
 inline constexpr const char* sProgressCopying = "Copying...";
 inline constexpr const char* sProgressOptimizing = "Optimizing...";
-// The file type as the picture registry lists it.
-inline constexpr const char* sGIFImageFile = "GIF Image";
 
 }  // namespace gifmsg
 }  // namespace tessolo

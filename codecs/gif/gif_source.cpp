@@ -2,6 +2,7 @@
 
 #include "codecs/gif/GIFImage.h"
 #include "platform/error.h"
+#include "platform/files.h"
 
 namespace tessolo {
 

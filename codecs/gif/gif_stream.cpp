@@ -1,6 +1,7 @@
 #include "codecs/gif/gif_stream.h"
 
 #include "codecs/gif/gif_messages.h"
+#include "platform/byte_io.h"
 
 #include <cstring>
 
@@ -48,26 +49,24 @@ std::uint16_t GIFInputStream::ReadU16()
 {
     std::uint8_t b[2];
     Read(b, 2);
-    return std::uint16_t(b[0] | b[1] << 8);
+    return ReadLe16(b);
 }
 
 std::uint32_t GIFInputStream::ReadU32()
 {
     std::uint8_t b[4];
     Read(b, 4);
-    return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
+    return ReadLe32(b);
 }
 
 void GIFOutputStream::WriteU16(std::uint16_t value)
 {
-    out_.push_back(std::uint8_t(value));
-    out_.push_back(std::uint8_t(value >> 8));
+    AppendLe16(out_, value);
 }
 
 void GIFOutputStream::WriteU32(std::uint32_t value)
 {
-    for (int shift = 0; shift < 32; shift += 8)
-        out_.push_back(std::uint8_t(value >> shift));
+    AppendLe32(out_, value);
 }
 
 void GIFOutputStream::Write(const void* data, std::size_t count)

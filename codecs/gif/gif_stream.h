@@ -3,7 +3,7 @@
 // appending writer. Multi-byte values are little-endian.
 #pragma once
 
-#include "platform/files.h"
+#include "platform/bytes.h"
 
 #include <cstddef>
 #include <cstdint>

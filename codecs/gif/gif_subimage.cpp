@@ -233,7 +233,6 @@ void TGIFSubImage::SaveToStream(GIFOutputStream& stream) const
         return;
     TImageDescriptor descriptor = Descriptor;
     Prepare(descriptor);
-    const_cast<TGIFSubImage*>(this)->Descriptor.PackedFields = descriptor.PackedFields;
     stream.WriteByte(descriptor.Separator);
     stream.WriteU16(descriptor.Left);
     stream.WriteU16(descriptor.Top);

@@ -2,6 +2,7 @@
 
 #include "codecs/jpeg/jpeg_image.h"
 #include "platform/error.h"
+#include "platform/files.h"
 
 namespace tessolo {
 

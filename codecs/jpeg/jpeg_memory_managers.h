@@ -3,7 +3,7 @@
 #pragma once
 
 #include "codecs/jpeg/jpeg_error_manager.h"
-#include "platform/files.h"
+#include "platform/bytes.h"
 
 #include <span>
 

@@ -8,15 +8,6 @@
 
 namespace tessolo {
 
-const TChunkClass TChunkIEND::kClass = {"IEND", MakeChunk<TChunkIEND>};
-const TChunkClass TChunkPLTE::kClass = {"PLTE", MakeChunk<TChunkPLTE>};
-const TChunkClass TChunktRNS::kClass = {"tRNS", MakeChunk<TChunktRNS>};
-const TChunkClass TChunkgAMA::kClass = {"gAMA", MakeChunk<TChunkgAMA>};
-const TChunkClass TChunktIME::kClass = {"tIME", MakeChunk<TChunktIME>};
-const TChunkClass TChunktEXt::kClass = {"tEXt", MakeChunk<TChunktEXt>};
-const TChunkClass TChunkzTXt::kClass = {"zTXt", MakeChunk<TChunkzTXt>};
-const TChunkClass TChunkpHYs::kClass = {"pHYs", MakeChunk<TChunkpHYs>};
-
 namespace {
 
 // Replaces the chunk's data by `bytes`.
@@ -218,7 +209,7 @@ void TChunktRNS::SetTransparentColor(ColorRef color)
 
 // --- gAMA ---
 
-TChunkgAMA::TChunkgAMA(TPNGObject& owner) : TChunk(owner) { SetGamma(1); }
+TChunkgAMA::TChunkgAMA(TPNGObject& owner) : TChunkOf(owner) { SetGamma(1); }
 
 void TChunkgAMA::Assign(const TChunk& source) { SetGamma(CompatibleChunk<TChunkgAMA>(source).Gamma()); }
 

@@ -10,18 +10,14 @@
 
 namespace tessolo {
 
-class TChunkIEND : public TChunk {
+class TChunkIEND : public TChunkOf<TChunkIEND, "IEND"> {
 public:
-    using TChunk::TChunk;
-    static const TChunkClass kClass;
-    const TChunkClass& Class() const override { return kClass; }
+    using TChunkOf::TChunkOf;
 };
 
-class TChunkPLTE : public TChunk {
+class TChunkPLTE : public TChunkOf<TChunkPLTE, "PLTE"> {
 public:
-    using TChunk::TChunk;
-    static const TChunkClass kClass;
-    const TChunkClass& Class() const override { return kClass; }
+    using TChunkOf::TChunkOf;
 
     void Assign(const TChunk& source) override;
     bool LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size) override;
@@ -37,11 +33,9 @@ private:
     int count_ = 0;
 };
 
-class TChunktRNS : public TChunk {
+class TChunktRNS : public TChunkOf<TChunktRNS, "tRNS"> {
 public:
-    using TChunk::TChunk;
-    static const TChunkClass kClass;
-    const TChunkClass& Class() const override { return kClass; }
+    using TChunkOf::TChunkOf;
 
     void Assign(const TChunk& source) override;
     bool LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size) override;
@@ -63,11 +57,9 @@ private:
     void WriteSamplesAsEncoded();
 };
 
-class TChunkgAMA : public TChunk {
+class TChunkgAMA : public TChunkOf<TChunkgAMA, "gAMA"> {
 public:
     explicit TChunkgAMA(TPNGObject& owner);
-    static const TChunkClass kClass;
-    const TChunkClass& Class() const override { return kClass; }
 
     void Assign(const TChunk& source) override;
     bool LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size) override;
@@ -76,11 +68,9 @@ public:
     void SetGamma(std::uint32_t value);
 };
 
-class TChunktIME : public TChunk {
+class TChunktIME : public TChunkOf<TChunktIME, "tIME"> {
 public:
-    using TChunk::TChunk;
-    static const TChunkClass kClass;
-    const TChunkClass& Class() const override { return kClass; }
+    using TChunkOf::TChunkOf;
 
     void Assign(const TChunk& source) override;
     bool LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size) override;
@@ -90,11 +80,9 @@ public:
     std::uint8_t Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0;
 };
 
-class TChunktEXt : public TChunk {
+class TChunktEXt : public TChunkOf<TChunktEXt, "tEXt"> {
 public:
-    using TChunk::TChunk;
-    static const TChunkClass kClass;
-    const TChunkClass& Class() const override { return kClass; }
+    using TChunkOf::TChunkOf;
 
     void Assign(const TChunk& source) override;
     bool LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size) override;
@@ -104,21 +92,17 @@ public:
     std::string Text;
 };
 
-class TChunkzTXt : public TChunktEXt {
+class TChunkzTXt : public TChunkOf<TChunkzTXt, "zTXt", TChunktEXt> {
 public:
-    using TChunktEXt::TChunktEXt;
-    static const TChunkClass kClass;
-    const TChunkClass& Class() const override { return kClass; }
+    using TChunkOf::TChunkOf;
 
     bool LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size) override;
     bool SaveToStream(Bytes& stream) override;
 };
 
-class TChunkpHYs : public TChunk {
+class TChunkpHYs : public TChunkOf<TChunkpHYs, "pHYs"> {
 public:
-    using TChunk::TChunk;
-    static const TChunkClass kClass;
-    const TChunkClass& Class() const override { return kClass; }
+    using TChunkOf::TChunkOf;
 
     void Assign(const TChunk& source) override;
     bool LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size) override;

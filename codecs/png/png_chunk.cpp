@@ -4,6 +4,7 @@
 #include "codecs/png/pngimage.h"
 
 #include <cstring>
+#include <utility>
 
 namespace tessolo {
 
@@ -47,7 +48,8 @@ void TChunk::ResizeData(std::uint32_t size)
 
 int TChunk::GetIndex() const { return owner_->Chunks.IndexOf(this); }
 
-TChunkIHDR& TChunk::GetHeader() const { return owner_->Header(); }
+TChunkIHDR& TChunk::GetHeader() { return owner_->Header(); }
+const TChunkIHDR& TChunk::GetHeader() const { return std::as_const(*owner_).Header(); }
 
 void TChunk::SaveData(Bytes& stream) const { WriteChunk(stream, Name, Data(), dataSize_); }
 

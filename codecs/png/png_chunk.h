@@ -61,9 +61,11 @@ public:
     // Position in the owner's list; -1 when absent.
     int GetIndex() const;
     // The owner's header; EPNGHeaderNotPresent when there is none.
-    TChunkIHDR& GetHeader() const;
+    TChunkIHDR& GetHeader();
+    const TChunkIHDR& GetHeader() const;
     std::string GetChunkName() const { return std::string(Name.data(), Name.size()); }
-    TPNGObject& Owner() const { return *owner_; }
+    TPNGObject& Owner() { return *owner_; }
+    const TPNGObject& Owner() const { return *owner_; }
 
     // Frames the data: length, type, data, CRC.
     void SaveData(Bytes& stream) const;
@@ -86,6 +88,27 @@ std::unique_ptr<T> NewChunk(TPNGObject& owner)
     return chunk;
 }
 
+// A chunk type name as a template argument: TChunkOf<T, "IEND">.
+template <std::size_t N>
+struct TChunkTypeName {
+    constexpr TChunkTypeName(const char (&name)[N])
+    {
+        for (std::size_t i = 0; i < N; ++i)
+            text[i] = name[i];
+    }
+    char text[N];
+};
+
+// The base of a typed chunk class: its class record for the registry, made
+// from the type name, and the constructors of `Base`.
+template <class Derived, TChunkTypeName Name, class Base = TChunk>
+class TChunkOf : public Base {
+public:
+    using Base::Base;
+    static inline const TChunkClass kClass{Name.text, MakeChunk<Derived>};
+    const TChunkClass& Class() const override { return kClass; }
+};
+
 // Writes one framed chunk of `size` data bytes.
 void WriteChunk(Bytes& stream, const TChunkName& name, const std::uint8_t* data, std::uint32_t size);
 
@@ -102,20 +125,15 @@ public:
 
     int Count() const { return int(items_.size()); }
     // The chunk at `index`, or nullptr when out of range.
-    TChunk* GetItem(int index) const;
+    TChunk* GetItem(int index);
+    const TChunk* GetItem(int index) const;
     int IndexOf(const TChunk* chunk) const;
 
     // The first chunk that is a T or derives from T, or nullptr.
     template <class T>
-    T* FindChunk() const
-    {
-        for (const auto& item : items_)
-            if (auto* typed = dynamic_cast<T*>(item.get()))
-                return typed;
-        return nullptr;
-    }
+    T* FindChunk() { return First<T>(); }
     template <class T>
-    T* ItemFromClass() const { return FindChunk<T>(); }
+    const T* FindChunk() const { return First<const T>(); }
 
     // Creates a chunk of the class and inserts it where the format wants it,
     // enforcing the rules on critical and unique chunks.
@@ -130,10 +148,21 @@ public:
     void RemoveChunk(TChunk* chunk);
     void Clear() { items_.clear(); }
 
-    auto begin() const { return items_.begin(); }
-    auto end() const { return items_.end(); }
+    // Iteration hands out writable chunks, so only a writable list has it;
+    // a const list is read through GetItem.
+    auto begin() { return items_.begin(); }
+    auto end() { return items_.end(); }
 
 private:
+    template <class T>
+    T* First() const
+    {
+        for (const auto& item : items_)
+            if (auto* typed = dynamic_cast<T*>(item.get()))
+                return typed;
+        return nullptr;
+    }
+
     TPNGObject& owner_;
     std::vector<std::unique_ptr<TChunk>> items_;
 };

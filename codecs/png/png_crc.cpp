@@ -1,5 +1,7 @@
 #include "codecs/png/png_crc.h"
 
+#include "platform/byte_io.h"
+
 #include <array>
 
 namespace tessolo {
@@ -31,8 +33,7 @@ std::uint32_t UpdateCrc(std::uint32_t crc, const std::uint8_t* data, std::size_t
 {
     static const CrcTables t = BuildTables();
     while (size >= 4) {
-        crc ^= std::uint32_t(data[0]) | std::uint32_t(data[1]) << 8 | std::uint32_t(data[2]) << 16 |
-               std::uint32_t(data[3]) << 24;
+        crc ^= ReadLe32(data);
         crc = t[3][crc & 0xFF] ^ t[2][(crc >> 8) & 0xFF] ^ t[1][(crc >> 16) & 0xFF] ^ t[0][crc >> 24];
         data += 4;
         size -= 4;

@@ -1,5 +1,7 @@
 #include "codecs/png/pngimage.h"
 
+#include "platform/packed_pixels.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -15,15 +17,6 @@ int MapCoordinate(int d, int size, int source)
         return d;
     int s = int(double(d) / (double(size) / double(source)));
     return std::clamp(s, 0, source - 1);
-}
-
-int PaletteIndexAt(const std::uint8_t* row, int x, int bits)
-{
-    switch (bits) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
-    default: return row[x];
-    }
 }
 
 // Blends one channel: (a * s + (255 - a) * d + 255) div 256.
@@ -94,7 +87,7 @@ inline ColorRef SourceColor(const TChunkIHDR& image, int sx, int sy)
 {
     const std::uint8_t* row = image.Scanline(sy);
     if (image.HasPalette())
-        return image.ColorTable[std::size_t(PaletteIndexAt(row, sx, image.BitsPerPixel()))];
+        return image.ColorTable[PackedIndex(row, std::size_t(sx), image.BitsPerPixel())];
     const std::uint8_t* bgr = row + 3 * std::size_t(sx);
     return MakeColor(bgr[2], bgr[1], bgr[0]);
 }
@@ -159,11 +152,11 @@ void TPNGObject::DrawPartialTrans(Bitmap& canvas, PngRect rect) const
         int highest = 0;
         for (int y = 0; y < image.Height(); ++y)
             for (int x = 0; x < image.Width(); ++x)
-                highest = std::max(highest, PaletteIndexAt(image.Scanline(y), x, bits));
+                highest = std::max(highest, int(PackedIndex(image.Scanline(y), std::size_t(x), bits)));
         if (highest >= entries)
             throw EPngError(kPngNoPaletteEntryText);
         PaintRect(canvas, rect, image, [&](int sx, int sy, std::uint8_t* bgr) {
-            int index = PaletteIndexAt(image.Scanline(sy), sx, bits);
+            int index = int(PackedIndex(image.Scanline(sy), std::size_t(sx), bits));
             unsigned a = trns && std::uint32_t(index) < trns->DataSize() ? trns->PaletteValues[std::size_t(index)] : 255;
             BlendPixel(a, plte->GetPaletteItem(index), bgr);
         });

@@ -7,11 +7,9 @@
 
 namespace tessolo {
 
-class TChunkIDAT : public TChunk {
+class TChunkIDAT : public TChunkOf<TChunkIDAT, "IDAT"> {
 public:
-    using TChunk::TChunk;
-    static const TChunkClass kClass;
-    const TChunkClass& Class() const override { return kClass; }
+    using TChunkOf::TChunkOf;
 
     bool LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size) override;
     bool SaveToStream(Bytes& stream) override;

@@ -11,8 +11,6 @@
 
 namespace tessolo {
 
-const TChunkClass TChunkIDAT::kClass = {"IDAT", MakeChunk<TChunkIDAT>};
-
 std::size_t RowBytesFor(int colorType, int bitDepth, std::size_t pixels)
 {
     std::size_t depth = std::size_t(bitDepth);

@@ -2,12 +2,11 @@
 
 #include "codecs/png/png_idat.h"
 #include "codecs/png/pngimage.h"
+#include "platform/packed_pixels.h"
 
 #include <cstring>
 
 namespace tessolo {
-
-const TChunkClass TChunkIHDR::kClass = {"IHDR", MakeChunk<TChunkIHDR>};
 
 ZeroedBuffer::ZeroedBuffer(std::size_t size) : size_(size)
 {
@@ -41,15 +40,6 @@ int RasterBitsPerPixel(int colorType, int bitDepth)
     default: return 0;
     }
 }
-
-namespace {
-
-std::size_t StrideFor(int bitsPerPixel, std::uint32_t width)
-{
-    return (std::size_t(bitsPerPixel) * width + 31) / 32 * 4;
-}
-
-}  // namespace
 
 bool TChunkIHDR::LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size)
 {
@@ -108,7 +98,7 @@ void TChunkIHDR::CheckStorable() const
         throw EPNGInvalidHeaderValues("its width or height is 0.");
     // Per image row: the raster, the extra plane, the alpha plane; and while
     // the image data is read, two filtered rows of the file.
-    std::size_t stride = StrideFor(bits, IHDRData.Width);
+    std::size_t stride = RowStride(IHDRData.Width, bits);
     std::size_t planes = 1 + (IHDRData.BitDepth == 16);
     std::size_t alpha = IHDRData.ColorType == kColorGrayscaleAlpha || IHDRData.ColorType == kColorRGBAlpha
                             ? IHDRData.Width : 0;
@@ -135,7 +125,7 @@ void TChunkIHDR::PrepareImageData()
     int type = IHDRData.ColorType;
     hasPalette_ = type == kColorGrayscale || type == kColorPalette || type == kColorGrayscaleAlpha;
     bitsPerPixel_ = RasterBitsPerPixel(type, IHDRData.BitDepth);
-    stride_ = StrideFor(bitsPerPixel_, IHDRData.Width);
+    stride_ = RowStride(IHDRData.Width, bitsPerPixel_);
     std::size_t pixels = std::size_t(IHDRData.Width) * IHDRData.Height;
     if (type == kColorGrayscaleAlpha || type == kColorRGBAlpha)
         alpha_ = ZeroedBuffer(pixels);
@@ -206,7 +196,7 @@ void TChunkIHDR::Resize(int width, int height)
         alpha_ = std::move(oldAlpha);
         throw;
     }
-    stride_ = StrideFor(bitsPerPixel_, IHDRData.Width);
+    stride_ = RowStride(IHDRData.Width, bitsPerPixel_);
     std::size_t pixels = std::size_t(width) * std::size_t(height);
     raster_ = ZeroedBuffer(stride_ * std::size_t(height));
     if (!oldExtra.Empty())
@@ -243,16 +233,13 @@ void TChunkIHDR::WidenGrayToEightBits()
 {
     int bits = bitsPerPixel_;
     int top = (1 << bits) - 1;
-    std::size_t stride = StrideFor(8, IHDRData.Width);
+    std::size_t stride = RowStride(IHDRData.Width, 8);
     ZeroedBuffer wide(stride * IHDRData.Height);
     for (int y = 0; y < Height(); ++y) {
         const std::uint8_t* in = Scanline(y);
         std::uint8_t* out = wide.Data() + std::size_t(Height() - 1 - y) * stride;
-        for (int x = 0; x < Width(); ++x) {
-            std::size_t bit = std::size_t(x) * std::size_t(bits);
-            int index = (in[bit / 8] >> (8 - bits - int(bit % 8))) & top;
-            out[x] = std::uint8_t(index * 255 / top);
-        }
+        for (int x = 0; x < Width(); ++x)
+            out[x] = std::uint8_t(PackedIndex(in, std::size_t(x), bits) * 255 / unsigned(top));
     }
     raster_ = std::move(wide);
     stride_ = stride;

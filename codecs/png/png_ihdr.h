@@ -40,7 +40,8 @@ class ZeroedBuffer {
 public:
     ZeroedBuffer() = default;
     explicit ZeroedBuffer(std::size_t size);
-    std::uint8_t* Data() const { return data_.get(); }
+    std::uint8_t* Data() { return data_.get(); }
+    const std::uint8_t* Data() const { return data_.get(); }
     std::size_t Size() const { return size_; }
     bool Empty() const { return size_ == 0; }
 
@@ -56,11 +57,9 @@ private:
 // storage class.
 int RasterBitsPerPixel(int colorType, int bitDepth);
 
-class TChunkIHDR : public TChunk {
+class TChunkIHDR : public TChunkOf<TChunkIHDR, "IHDR"> {
 public:
-    using TChunk::TChunk;
-    static const TChunkClass kClass;
-    const TChunkClass& Class() const override { return kClass; }
+    using TChunkOf::TChunkOf;
 
     void Assign(const TChunk& source) override;
     bool LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size) override;
@@ -87,17 +86,18 @@ public:
     int Width() const { return int(IHDRData.Width); }
     int Height() const { return int(IHDRData.Height); }
 
-    std::uint8_t* Scanline(int y) const
+    // Rows are kept bottom-up, as in a bitmap; the alpha plane top-down.
+    std::uint8_t* Scanline(int y) { return raster_.Data() + RowOffset(y); }
+    const std::uint8_t* Scanline(int y) const { return raster_.Data() + RowOffset(y); }
+    std::uint8_t* ExtraScanline(int y) { return extra_.Empty() ? nullptr : extra_.Data() + RowOffset(y); }
+    const std::uint8_t* ExtraScanline(int y) const
     {
-        return raster_.Data() + std::size_t(Height() - 1 - y) * stride_;
+        return extra_.Empty() ? nullptr : extra_.Data() + RowOffset(y);
     }
-    std::uint8_t* ExtraScanline(int y) const
+    std::uint8_t* AlphaScanline(int y) { return alpha_.Empty() ? nullptr : alpha_.Data() + AlphaOffset(y); }
+    const std::uint8_t* AlphaScanline(int y) const
     {
-        return extra_.Empty() ? nullptr : extra_.Data() + std::size_t(Height() - 1 - y) * stride_;
-    }
-    std::uint8_t* AlphaScanline(int y) const
-    {
-        return alpha_.Empty() ? nullptr : alpha_.Data() + std::size_t(y) * std::size_t(Width());
+        return alpha_.Empty() ? nullptr : alpha_.Data() + AlphaOffset(y);
     }
     bool HasAlpha() const { return !alpha_.Empty(); }
 
@@ -115,6 +115,9 @@ private:
     bool hasPalette_ = false;
     int bitsPerPixel_ = 0;
     std::size_t stride_ = 0;
+    std::size_t RowOffset(int y) const { return std::size_t(Height() - 1 - y) * stride_; }
+    std::size_t AlphaOffset(int y) const { return std::size_t(y) * std::size_t(Width()); }
+
     ZeroedBuffer raster_;
     ZeroedBuffer extra_;
     ZeroedBuffer alpha_;

@@ -10,7 +10,12 @@ bool IsClass(const TChunkClass& chunkClass, const TChunkClass& other) { return &
 
 }  // namespace
 
-TChunk* TPNGList::GetItem(int index) const
+TChunk* TPNGList::GetItem(int index)
+{
+    return index >= 0 && index < Count() ? items_[std::size_t(index)].get() : nullptr;
+}
+
+const TChunk* TPNGList::GetItem(int index) const
 {
     return index >= 0 && index < Count() ? items_[std::size_t(index)].get() : nullptr;
 }
@@ -46,13 +51,13 @@ TChunk& TPNGList::Add(const TChunkClass& chunkClass)
 {
     bool critical = IsClass(chunkClass, TChunkIHDR::kClass) || IsClass(chunkClass, TChunkIDAT::kClass) ||
                     IsClass(chunkClass, TChunkPLTE::kClass) || IsClass(chunkClass, TChunkIEND::kClass);
-    if (critical && !owner_.BeingCreated)
+    if (critical && !owner_.BeingCreated())
         throw EPngError(kPngAddExistingCriticalText);
     if ((IsClass(chunkClass, TChunkgAMA::kClass) && FindChunk<TChunkgAMA>()) ||
         (IsClass(chunkClass, TChunktRNS::kClass) && FindChunk<TChunktRNS>()) ||
         (IsClass(chunkClass, TChunkpHYs::kClass) && FindChunk<TChunkpHYs>()))
         throw EPngError(kPngAddExistingCriticalText);
-    if ((!FindChunk<TChunkIEND>() || !FindChunk<TChunkIHDR>()) && !owner_.BeingCreated)
+    if ((!FindChunk<TChunkIEND>() || !FindChunk<TChunkIHDR>()) && !owner_.BeingCreated())
         throw EPngError(kPngAddToInvalidImageText);
 
     std::unique_ptr<TChunk> chunk = chunkClass.create(owner_);

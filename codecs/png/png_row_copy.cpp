@@ -1,5 +1,7 @@
 #include "codecs/png/png_rows.h"
 
+#include "platform/packed_pixels.h"
+
 #include <cstring>
 
 namespace tessolo {
@@ -20,20 +22,6 @@ RowFormat RowFormatOf(const TIHDRData& header)
 }
 
 namespace {
-
-// Sample k of a packed scanline of `bits` bits per sample.
-inline unsigned PackedSample(const std::uint8_t* row, std::size_t k, int bits)
-{
-    std::size_t bit = k * std::size_t(bits);
-    return (row[bit / 8] >> (8 - bits - int(bit % 8))) & ((1u << bits) - 1);
-}
-
-// ORs `value` into pixel x of a packed raster row of `bits` bits per pixel.
-inline void OrPackedPixel(std::uint8_t* row, std::size_t x, int bits, unsigned value)
-{
-    std::size_t bit = x * std::size_t(bits);
-    row[bit / 8] |= std::uint8_t(value << (8 - bits - int(bit % 8)));
-}
 
 void CopyRGB(const std::uint8_t* in, std::uint8_t* out, std::uint8_t* extra, std::uint8_t* alpha,
              const GammaTable& g, int first, int step, std::size_t pixels, bool wide, bool hasAlpha)
@@ -75,7 +63,7 @@ void CopyGray(const std::uint8_t* in, std::uint8_t* out, std::uint8_t* extra, st
 
 }  // namespace
 
-void CopyRowToImage(RowFormat format, const TChunkIHDR& image, const GammaTable& gamma,
+void CopyRowToImage(RowFormat format, TChunkIHDR& image, const GammaTable& gamma,
                     const std::uint8_t* scanline, int y, int first, int step, std::size_t pixels)
 {
     std::uint8_t* out = image.Scanline(y);
@@ -101,13 +89,13 @@ void CopyRowToImage(RowFormat format, const TChunkIHDR& image, const GammaTable&
             break;
         }
         for (std::size_t k = 0; k < pixels; ++k)
-            OrPackedPixel(out, std::size_t(first) + k * std::size_t(step), depth, PackedSample(scanline, k, depth));
+            OrPackedIndex(out, std::size_t(first) + k * std::size_t(step), depth, PackedIndex(scanline, k, depth));
         break;
     case RowFormat::Palette2:
     case RowFormat::Gray2: {
         unsigned scale = format == RowFormat::Gray2 ? 5 : 1;
         for (std::size_t k = 0; k < pixels; ++k)
-            OrPackedPixel(out, std::size_t(first) + k * std::size_t(step), 4, PackedSample(scanline, k, 2) * scale);
+            OrPackedIndex(out, std::size_t(first) + k * std::size_t(step), 4, PackedIndex(scanline, k, 2) * scale);
         break;
     }
     }

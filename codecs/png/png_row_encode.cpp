@@ -1,16 +1,12 @@
 #include "codecs/png/png_rows.h"
 
+#include "platform/packed_pixels.h"
+
 #include <cstring>
 
 namespace tessolo {
 
 namespace {
-
-inline unsigned PackedPixel(const std::uint8_t* row, std::size_t x, int bits)
-{
-    std::size_t bit = x * std::size_t(bits);
-    return (row[bit / 8] >> (8 - bits - int(bit % 8))) & ((1u << bits) - 1);
-}
 
 void EncodeRGB(const std::uint8_t* in, const std::uint8_t* alpha, const GammaTable& inv, std::uint8_t* out,
                int first, int step, std::size_t pixels, bool wide, bool hasAlpha)
@@ -71,11 +67,9 @@ void EncodeRowFromImage(RowFormat format, const TChunkIHDR& image, const GammaTa
             break;
         }
         std::memset(scanline, 0, bytes);
-        for (std::size_t k = 0; k < pixels; ++k) {
-            std::size_t bit = k * std::size_t(bits);
-            unsigned v = PackedPixel(in, std::size_t(first) + k * std::size_t(step), bits);
-            scanline[bit / 8] |= std::uint8_t(v << (8 - bits - int(bit % 8)));
-        }
+        for (std::size_t k = 0; k < pixels; ++k)
+            OrPackedIndex(scanline, k, bits,
+                          PackedIndex(in, std::size_t(first) + k * std::size_t(step), bits));
         break;
     }
     }

@@ -29,7 +29,7 @@ RowFormat RowFormatOf(const TIHDRData& header);
 
 // Places one unfiltered scanline into image row `y`. Packed samples are ORed
 // into place, so the row must start zeroed.
-void CopyRowToImage(RowFormat format, const TChunkIHDR& image, const GammaTable& gamma,
+void CopyRowToImage(RowFormat format, TChunkIHDR& image, const GammaTable& gamma,
                     const std::uint8_t* scanline, int y, int first, int step, std::size_t pixels);
 
 // Builds the scanline of image row `y` for writing. RGB values pass through

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/bitmap.h"
-#include "platform/files.h"
+#include "platform/bytes.h"
 #include "settings/format_prefs.h"
 
 #include <string>

@@ -2,7 +2,7 @@
 // big-endian helpers for the writer, which appends to a byte vector.
 #pragma once
 
-#include "platform/files.h"
+#include "platform/bytes.h"
 
 #include <algorithm>
 #include <cstdint>

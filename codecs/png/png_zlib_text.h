@@ -1,7 +1,7 @@
 // Whole-buffer zlib helpers for compressed text chunks.
 #pragma once
 
-#include "platform/files.h"
+#include "platform/bytes.h"
 
 #include <cstdint>
 #include <optional>

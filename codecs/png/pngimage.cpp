@@ -1,6 +1,8 @@
 #include "codecs/png/pngimage.h"
 
 #include "codecs/png/png_zlib_text.h"
+#include "platform/files.h"
+#include "platform/packed_pixels.h"
 
 #include <cstring>
 
@@ -28,24 +30,18 @@ TPNGObject::TPNGObject(int colorType, int bitDepth, int width, int height)
         bitDepth = 4;
     Gamma = IdentityGamma();
     InverseGamma = IdentityGamma();
-    BeingCreated = true;
-    try {
-        Chunks.Add<TChunkIEND>();
-        TChunkIHDR& header = Chunks.Add<TChunkIHDR>();
-        header.IHDRData.Width = std::uint32_t(std::max(width, 0));
-        header.IHDRData.Height = std::uint32_t(std::max(height, 0));
-        header.IHDRData.BitDepth = std::uint8_t(bitDepth);
-        header.IHDRData.ColorType = std::uint8_t(colorType);
-        header.PrepareImageData();
-        // Only palette images may carry a palette chunk.
-        if (colorType == kColorPalette)
-            Chunks.Add<TChunkPLTE>().SetCount(std::min(1 << bitDepth, 256));
-        Chunks.Add<TChunkIDAT>();
-    } catch (...) {
-        BeingCreated = false;
-        throw;
-    }
-    BeingCreated = false;
+    CreationScope creating(*this);
+    Chunks.Add<TChunkIEND>();
+    TChunkIHDR& header = Chunks.Add<TChunkIHDR>();
+    header.IHDRData.Width = std::uint32_t(std::max(width, 0));
+    header.IHDRData.Height = std::uint32_t(std::max(height, 0));
+    header.IHDRData.BitDepth = std::uint8_t(bitDepth);
+    header.IHDRData.ColorType = std::uint8_t(colorType);
+    header.PrepareImageData();
+    // Only palette images may carry a palette chunk.
+    if (colorType == kColorPalette)
+        Chunks.Add<TChunkPLTE>().SetCount(std::min(1 << bitDepth, 256));
+    Chunks.Add<TChunkIDAT>();
 }
 
 void TPNGObject::LoadFromStream(std::span<const std::uint8_t> file)
@@ -109,13 +105,6 @@ void TPNGObject::SaveToStream(Bytes& stream)
 
 void TPNGObject::LoadFromFile(const std::string& path) { LoadFromStream(ReadFileBytes(path)); }
 
-void TPNGObject::SaveToFile(const std::string& path)
-{
-    Bytes bytes;
-    SaveToStream(bytes);
-    WriteFileReplacing(path, bytes);
-}
-
 void TPNGObject::ClearChunks()
 {
     Gamma = IdentityGamma();
@@ -125,14 +114,21 @@ void TPNGObject::ClearChunks()
 
 bool TPNGObject::HeaderPresent() const
 {
-    return Chunks.Count() > 0 && dynamic_cast<TChunkIHDR*>(Chunks.GetItem(0)) != nullptr;
+    return Chunks.Count() > 0 && dynamic_cast<const TChunkIHDR*>(Chunks.GetItem(0)) != nullptr;
 }
 
-TChunkIHDR& TPNGObject::Header() const
+TChunkIHDR& TPNGObject::Header()
 {
     if (!HeaderPresent())
         throw EPNGHeaderNotPresent();
     return static_cast<TChunkIHDR&>(*Chunks.GetItem(0));
+}
+
+const TChunkIHDR& TPNGObject::Header() const
+{
+    if (!HeaderPresent())
+        throw EPNGHeaderNotPresent();
+    return static_cast<const TChunkIHDR&>(*Chunks.GetItem(0));
 }
 
 int TPNGObject::GetWidth() const { return HeaderPresent() ? Header().Width() : 0; }
@@ -188,15 +184,6 @@ void TPNGObject::DoSetPalette(const std::vector<ColorRef>& palette, bool updateC
 namespace {
 
 // Palette index of pixel x in a packed raster row.
-int RasterIndex(const std::uint8_t* row, int x, int bits)
-{
-    switch (bits) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
-    default: return row[x];
-    }
-}
-
 }  // namespace
 
 ColorRef TPNGObject::GetPixels(int x, int y) const
@@ -206,7 +193,7 @@ ColorRef TPNGObject::GetPixels(int x, int y) const
         return 0;
     const std::uint8_t* row = header.Scanline(y);
     if (header.HasPalette())
-        return header.ColorTable[std::size_t(RasterIndex(row, x, header.BitsPerPixel()))];
+        return header.ColorTable[PackedIndex(row, std::size_t(x), header.BitsPerPixel())];
     const std::uint8_t* bgr = row + 3 * std::size_t(x);
     return MakeColor(bgr[2], bgr[1], bgr[0]);
 }
@@ -226,18 +213,7 @@ void TPNGObject::SetPixels(int x, int y, ColorRef color)
     }
     std::vector<ColorRef> used(header.ColorTable.begin(), header.ColorTable.begin() + header.ColorTableUsed);
     int index = NearestPaletteIndex(used, color);
-    switch (header.BitsPerPixel()) {
-    case 1: {
-        std::uint8_t bit = std::uint8_t(0x80 >> (x & 7));
-        row[x >> 3] = std::uint8_t((row[x >> 3] & ~bit) | (index & 1 ? bit : 0));
-        break;
-    }
-    case 4:
-        row[x >> 1] = (x & 1) ? std::uint8_t((row[x >> 1] & 0xF0) | (index & 0x0F))
-                              : std::uint8_t((row[x >> 1] & 0x0F) | (index & 0x0F) << 4);
-        break;
-    default: row[x] = std::uint8_t(index); break;
-    }
+    SetPackedIndex(row, std::size_t(x), header.BitsPerPixel(), unsigned(index));
 }
 
 void TPNGObject::Assign(const TPNGObject& source)
@@ -252,9 +228,9 @@ void TPNGObject::Assign(const TPNGObject& source)
     // The raster holds gamma-corrected colours: keep the tables that match.
     Gamma = source.Gamma;
     InverseGamma = source.InverseGamma;
-    for (const auto& chunk : source.Chunks) {
-        TChunk& copy = Chunks.Append(chunk->Class().create(*this));
-        copy.Assign(*chunk);
+    for (int i = 0; i < source.Chunks.Count(); ++i) {
+        const TChunk& chunk = *source.Chunks.GetItem(i);
+        Chunks.Append(chunk.Class().create(*this)).Assign(chunk);
     }
 }
 

@@ -10,7 +10,7 @@
 #include "codecs/png/png_ihdr.h"
 #include "codecs/png/png_types.h"
 #include "platform/bitmap.h"
-#include "platform/files.h"
+#include "platform/bytes.h"
 
 #include <span>
 #include <string>
@@ -33,12 +33,13 @@ public:
     // Appends the signature and every chunk, in list order.
     void SaveToStream(Bytes& stream);
     void LoadFromFile(const std::string& path);
-    void SaveToFile(const std::string& path);
 
     // Destroys every chunk and resets both gamma tables.
     void ClearChunks();
     bool HeaderPresent() const;
-    TChunkIHDR& Header() const;
+    // The header chunk; EPNGHeaderNotPresent when there is none.
+    TChunkIHDR& Header();
+    const TChunkIHDR& Header() const;
     int GetWidth() const;
     int GetHeight() const;
     bool GetEmpty() const { return Chunks.Count() == 0; }
@@ -58,9 +59,12 @@ public:
     void SetPalette(const std::vector<ColorRef>& palette) { DoSetPalette(palette, true); }
     void DoSetPalette(const std::vector<ColorRef>& palette, bool updateColorTable);
 
-    std::uint8_t* GetScanline(int y) const { return Header().Scanline(y); }
-    std::uint8_t* GetAlphaScanline(int y) const { return Header().AlphaScanline(y); }
-    std::uint8_t* GetExtraScanline(int y) const { return Header().ExtraScanline(y); }
+    std::uint8_t* GetScanline(int y) { return Header().Scanline(y); }
+    const std::uint8_t* GetScanline(int y) const { return Header().Scanline(y); }
+    std::uint8_t* GetAlphaScanline(int y) { return Header().AlphaScanline(y); }
+    const std::uint8_t* GetAlphaScanline(int y) const { return Header().AlphaScanline(y); }
+    std::uint8_t* GetExtraScanline(int y) { return Header().ExtraScanline(y); }
+    const std::uint8_t* GetExtraScanline(int y) const { return Header().ExtraScanline(y); }
     // The colour of one pixel; outside the image reads 0 and writes nothing.
     ColorRef GetPixels(int x, int y) const;
     void SetPixels(int x, int y, ColorRef color);
@@ -111,9 +115,22 @@ public:
 
     TPNGList Chunks{*this};
     // True only while a blank image is built; lifts the checks of Chunks.Add.
-    bool BeingCreated = false;
+    bool BeingCreated() const { return beingCreated_; }
 
 private:
+    // Marks the object as being built for its own lifetime.
+    class CreationScope {
+    public:
+        explicit CreationScope(TPNGObject& image) : image_(image) { image_.beingCreated_ = true; }
+        ~CreationScope() { image_.beingCreated_ = false; }
+        CreationScope(const CreationScope&) = delete;
+        CreationScope& operator=(const CreationScope&) = delete;
+
+    private:
+        TPNGObject& image_;
+    };
+
+    bool beingCreated_ = false;
     int maxIdatSize_ = 65535;
     std::size_t textAllowance_ = 0;
 };

@@ -58,7 +58,7 @@ QHBoxLayout* LeftAligned(QWidget* widget)
 QStringList PixelFormatEntries()
 {
     QStringList entries;
-    for (const BmpPixelFormatCode& choice : kBmpPixelFormatCodes)
+    for (const BmpPixelCodeInfo& choice : kBmpPixelCodes)
         entries << QString::number(BitsPerPixel(choice.format)) + " bit";
     return entries;
 }

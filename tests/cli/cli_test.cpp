@@ -4,6 +4,8 @@
 #include "codecs/png/png_sheet.h"
 #include "platform/bmp.h"
 #include "platform/files.h"
+#include "settings/orvane_registry.h"
+#include "sprite/image_formats.h"
 #include "support/images.h"
 #include "support/testdata.h"
 
@@ -204,6 +206,42 @@ TEST_F(Cli, PacksTransparentPngsOverWhiteIntoAPngSheet)
         EXPECT_NEAR(BlueOf(glass), 127, 1);
         EXPECT_EQ(sheet.Pixel(9, 2), kWhite) << "a fully transparent source shows the sheet's white";
         EXPECT_EQ(sheet.Pixel(13, 2), MakeColor(0, 0, 255));
+    }
+}
+
+// Each output type and BMP code as a person meets it: the word given on the
+// command line, the value the store keeps, the file the build writes.
+TEST_F(Cli, EveryOutputTypeAndBmpCodeRoundTripsThroughItsTable)
+{
+    Add("a.bmp", 4, 4, kBlack);
+    auto stored = [this] {
+        FormatPrefsSet records;
+        OrvaneRegistry store(records, {.storeFile = StoreFile(), .saveOnDestruction = false});
+        return std::pair(store.TargetFileType, records.BMPprefs.PixelFormat);
+    };
+    for (const OutputTypeInfo& type : kOutputTypes) {
+        std::string word(type.commandWord);
+        SCOPED_TRACE(word);
+        Outcome run = Run("--save-settings --type " + word + " " + images.Path().string());
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(stored().first, type.type);
+        EXPECT_TRUE(std::filesystem::exists(images / ("sprite" + std::string(type.extension))));
+        ASSERT_NE(FormatForExtension(type.extension), nullptr);
+        EXPECT_EQ(FormatForExtension(type.extension)->type, type.type) << "its sheets are sources";
+        Outcome shown = Run("--show-settings");
+        EXPECT_NE(shown.out.find("--type            " + word + "\n"), std::string::npos)
+            << shown.out;
+    }
+    for (auto [code, format] : kBmpPixelCodes) {
+        std::string bits = std::to_string(BitsPerPixel(format));
+        SCOPED_TRACE(bits);
+        Outcome run = Run("--save-settings --type bmp --bmp-bits " + bits + " " +
+                          images.Path().string());
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(stored().second, code);
+        Bytes sheet = ReadFileBytes(images / "sprite.bmp");
+        ASSERT_GE(sheet.size(), 30u);
+        EXPECT_EQ(std::to_string(sheet[28] | sheet[29] << 8), bits);
     }
 }
 

@@ -2,6 +2,7 @@
 #include "codecs/jpeg/jpeg_format.h"
 #include "codecs/jpeg/jpeg_image.h"
 #include "jpeg_test_support.h"
+#include "platform/files.h"
 #include "support/memory_limit.h"
 #include "support/testdata.h"
 

@@ -1,4 +1,5 @@
 #include "jpeg_test_support.h"
+#include "platform/files.h"
 
 #include "support/testdata.h"
 

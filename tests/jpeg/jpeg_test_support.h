@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/bitmap.h"
-#include "platform/files.h"
+#include "platform/bytes.h"
 
 #include <array>
 #include <cstdint>

@@ -94,10 +94,7 @@ TEST(BmpWriter, RoundTripsThroughTheReader)
     for (int y = 0; y < image.Height(); ++y)
         for (int x = 0; x < image.Width(); ++x)
             image.SetPixel(x, y, random() & 0xFFFFFF);
-    const std::pair<int, PixelFormat> formats[] = {{2, PixelFormat::Bits4}, {3, PixelFormat::Bits8},
-                                                   {5, PixelFormat::Bits16}, {6, PixelFormat::Bits24},
-                                                   {7, PixelFormat::Bits32}};
-    for (auto [code, format] : formats) {
+    for (auto [code, format] : kBmpPixelCodes) {
         const Bitmap expected = image.ConvertTo(format);
         const Bitmap back = DecodeBmp(EncodeBmp(image, code));
         ASSERT_EQ(back.Width(), 37);

@@ -2,6 +2,7 @@
 // conversion to our bitmap.
 #include "codecs/png/png_sheet.h"
 #include "codecs/png/pngimage.h"
+#include "platform/files.h"
 #include "png_test_files.h"
 #include "support/memory_limit.h"
 #include "support/testdata.h"

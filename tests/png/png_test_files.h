@@ -2,7 +2,7 @@
 // (the system's libpng) for checking what our encoder writes.
 #pragma once
 
-#include "platform/files.h"
+#include "platform/bytes.h"
 
 #include <cstdint>
 #include <string>

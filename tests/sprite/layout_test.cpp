@@ -128,8 +128,8 @@ TEST(Layout, UnknownOrientationNeverGrowsTheSheet)
     Laid odd = Lay(7, 5, 5, {{10, 10}, {20, 20}});
     EXPECT_EQ(odd.offsets, (Offsets{{0, 0}, {0, 0}}));
     EXPECT_EQ(odd.sheetWidth, 0);
-    EXPECT_FALSE(IsKnownOrientation(7));
-    EXPECT_FALSE(IsKnownOrientation(-1));
+    EXPECT_EQ(FindOrientation(7), nullptr);
+    EXPECT_EQ(FindOrientation(-1), nullptr);
 }
 
 TEST(Layout, CoordinatesOutsideTheIntegerRangeAreRefused)
