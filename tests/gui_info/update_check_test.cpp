@@ -2,7 +2,7 @@
 // and every way the server can fail.
 #include "info/http_client.h"
 #include "info/update_check.h"
-#include "recording_seams.h"
+#include "support/recording_seams.h"
 #include "support/testdata.h"
 #include "test_http_server.h"
 

@@ -1,6 +1,7 @@
 #include "info/help_entries.h"
 #include "info/update_paths.h"
 #include "platform/error.h"
+#include "support/recording_seams.h"
 
 #include <gtest/gtest.h>
 
@@ -67,6 +68,16 @@ TEST(HelpEntries, DataFilesLieInShareTessoloBesideTheProgramsFolder)
               "/opt/my apps/share/tessolo/ChangeLog.txt");
     EXPECT_EQ(UserGuidePath("/opt/my apps/share/tessolo"),
               "/opt/my apps/share/tessolo/help/index.html");
+}
+
+TEST(HelpEntries, HelpOpensTheUserGuideAndWebOpensTheUpdateHostsSite)
+{
+    test::RecordingDesktop desktop;
+    OpenUserGuide(desktop, "/opt/my apps/share/tessolo");
+    EXPECT_EQ(desktop.files, std::vector<std::string>{"/opt/my apps/share/tessolo/help/index.html"});
+    ScopedEnv host("TESSOLO_UPDATE_HOST", "www.example.org");
+    OpenWebSite(desktop);
+    EXPECT_EQ(desktop.urls, std::vector<std::string>{"http://www.example.org/"});
 }
 
 }  // namespace
