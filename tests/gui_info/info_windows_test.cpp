@@ -2,10 +2,12 @@
 // platform.
 #include "info/about.h"
 #include "info/change_log.h"
+#include "info/help_entries.h"
 #include "support/recording_seams.h"
 #include "support/testdata.h"
 
 #include <QDir>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -86,6 +88,16 @@ private slots:
         window.show();
         QCOMPARE(window.mMemo->toPlainText(), QString("1.1\n"));
         QVERIFY(prompts.prompts.empty());
+    }
+
+    void buildFolderHoldsTheChangeLogAndTheUserGuide()
+    {
+        test::RecordingPrompts prompts;
+        TChangeLog window(ChangeLogPath(TESSOLO_BUILD_DATA_DIR), prompts);
+        window.show();
+        QVERIFY(prompts.prompts.empty());
+        QVERIFY(window.mMemo->toPlainText().startsWith("Tessolo change log\n"));
+        QVERIFY(QFile::exists(QString::fromStdString(UserGuidePath(TESSOLO_BUILD_DATA_DIR))));
     }
 
     void missingChangeLogIsReportedByItsFullPath()
