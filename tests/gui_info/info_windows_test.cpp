@@ -109,7 +109,7 @@ private slots:
         window.show();
         QCOMPARE(prompts.prompts.size(), std::size_t{1});
         QCOMPARE(prompts.prompts[0].caption, std::string("Tessolo"));
-        QCOMPARE(prompts.prompts[0].text, "Cannot open file " + file + ".");
+        QCOMPARE(prompts.prompts[0].text, "Cannot open file " + file + ": No such file or directory.");
         QCOMPARE(prompts.prompts[0].icon, PromptIcon::Error);
         QVERIFY(window.isVisible());
         QVERIFY(window.mMemo->toPlainText().isEmpty());

@@ -313,7 +313,8 @@ private slots:
         QCOMPARE(Run(false), CheckResult::NewVersionOffered);
         QCOMPARE(Messages().size(), std::size_t{1});
         QCOMPARE(Messages()[0].text,
-                 "Cannot create file " + Downloads().toStdString() + "/Tessolo_Installer_V1.1.2.deb.");
+                 "Cannot create file " + Downloads().toStdString() +
+                     "/Tessolo_Installer_V1.1.2.deb: Not a directory.");
         QVERIFY(desktop_.files.empty());
         QCOMPARE(closes_, 0);
     }
