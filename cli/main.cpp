@@ -2,6 +2,7 @@
 // stylesheet, with the same build as the main window.
 #include "cli/cli_options.h"
 #include "cli/stored_settings.h"
+#include "info/version_strings.h"
 #include "platform/error.h"
 #include "sprite/base_name.h"
 #include "sprite/image_formats.h"
@@ -93,7 +94,7 @@ int Run(const std::vector<std::string>& args)
         return 0;
     }
     if (request.showVersion) {
-        std::cout << "tessolo-cli " << TESSOLO_VERSION << "\n";
+        std::cout << "tessolo-cli " << ProgramFileVersion() << "\n";
         return 0;
     }
 

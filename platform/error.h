@@ -42,6 +42,10 @@ public:
     SheetTooLargeError(int width, int height, const std::string& format, int maxSide);
 };
 
+// The caption of the standard error report, the message box that shows an
+// exception's text.
+inline constexpr const char* kErrorReportCaption = "Tessolo";
+
 // The text of the standard error report: the message with a full stop
 // appended unless it already ends in "." or a character that sorts below it.
 std::string ErrorReportText(const std::string& message);
