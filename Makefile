@@ -56,7 +56,7 @@ install: build
 screenshots: build
 	@rm -rf $(BUILD)/screenshots && mkdir -p $(BUILD)/screenshots/config
 	@cp -r examples $(BUILD)/screenshots/icons && rm -f $(BUILD)/screenshots/icons/*.py
-	QT_QPA_PLATFORM=offscreen HOME=$(abspath $(BUILD)/screenshots) \
+	QT_QPA_PLATFORM=offscreen HOME=$(abspath $(BUILD)/screenshots) TESSOLO_UPDATE_HOST=127.0.0.1:9 \
 	  XDG_CONFIG_HOME=$(abspath $(BUILD)/screenshots/config) \
 	  $(BUILD)/app/tessolo --screenshots docs $(BUILD)/screenshots/icons
 

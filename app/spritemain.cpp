@@ -2,6 +2,10 @@
 
 #include "app/spriteview.h"
 #include "app/window_build_observer.h"
+#include "info/about.h"
+#include "info/change_log.h"
+#include "info/help_entries.h"
+#include "info/update_check.h"
 #include "platform/error.h"
 #include "settings/dialog/prefs_dialog.h"
 #include "sprite/stored_build_settings.h"
@@ -70,12 +74,15 @@ TSpriteform::TSpriteform(UserPrompts& prompts)
 
 TSpriteform::~TSpriteform() = default;
 
-void TSpriteform::Attach(OrvaneRegistry& settings, TPrefs& prefs, TSpriteView& viewer)
+void TSpriteform::Attach(const MainFormPeers& peers)
 {
-    settings_ = &settings;
-    prefs_ = &prefs;
-    viewer_ = &viewer;
-    model_ = std::make_unique<MainWindowModel>(settings);
+    settings_ = &peers.settings;
+    prefs_ = &peers.prefs;
+    about_ = &peers.about;
+    viewer_ = &peers.viewer;
+    updateCheck_ = &peers.updateCheck;
+    desktop_ = &peers.desktop;
+    model_ = std::make_unique<MainWindowModel>(peers.settings);
     model_->SetProjectName(pedSpriteName->text().toStdString());
 }
 
@@ -236,13 +243,19 @@ void TSpriteform::CreateMenus()
     MakeSprites1 = run->addAction("Make &Sprites");
     connect(MakeSprites1, &QAction::triggered, this, [this] { MakeSprites1Click(); });
 
-    helpMenu_ = menuBar()->addMenu("&Help");
-    helpMenu_->addAction("&Help")->setObjectName("Help2");
-    helpMenu_->addAction("Veltrand Software on the &Web")->setObjectName("VeltrandSoftwareontheWeb1");
-    helpMenu_->addAction("Check for &Updates")->setObjectName("CheckforUpdates1");
-    helpMenu_->addAction("Change &Log")->setObjectName("ChangeLog1");
-    helpMenu_->addAction(QString(43, '-'));
-    helpMenu_->addAction("&About")->setObjectName("About1");
+    QMenu* help = menuBar()->addMenu("&Help");
+    Help2 = help->addAction("&Help");
+    connect(Help2, &QAction::triggered, this, [this] { Help2Click(); });
+    VeltrandSoftwareontheWeb1 = help->addAction("Veltrand Software on the &Web");
+    connect(VeltrandSoftwareontheWeb1, &QAction::triggered, this,
+            [this] { VeltrandSoftwareontheWeb1Click(); });
+    CheckforUpdates1 = help->addAction("Check for &Updates");
+    connect(CheckforUpdates1, &QAction::triggered, this, [this] { CheckforUpdates1Click(); });
+    ChangeLog1 = help->addAction("Change &Log");
+    connect(ChangeLog1, &QAction::triggered, this, [this] { ChangeLog1Click(); });
+    help->addAction(QString(43, '-'));
+    About1 = help->addAction("&About");
+    connect(About1, &QAction::triggered, this, [this] { About1Click(); });
 }
 
 void TSpriteform::SetTabOrder()
@@ -380,7 +393,9 @@ void TSpriteform::pdcbDirectoryChange() { ShowFolder(pdcbDirectory->currentData(
 void TSpriteform::FormShow()
 {
     setWindowTitle("Tessolo Sprite Generator");
-    // The silent update check runs here, once the information windows exist.
+    // The request runs on the event loop: the window appears and responds
+    // at once, and a question comes only when a newer version was found.
+    updateCheck_->StartSilent();
     pdcbDirectory->setFocus();
 }
 
@@ -399,6 +414,29 @@ void TSpriteform::FormClose()
 void TSpriteform::Exit1Click() { close(); }
 
 void TSpriteform::Preferences1Click() { prefs_->ShowPrefs(); }
+
+void TSpriteform::Help2Click()
+{
+    Guarded([this] { OpenUserGuide(*desktop_, ProgramDataFolder()); });
+}
+
+void TSpriteform::VeltrandSoftwareontheWeb1Click()
+{
+    Guarded([this] { OpenWebSite(*desktop_); });
+}
+
+void TSpriteform::CheckforUpdates1Click() { updateCheck_->StartFromMenu(); }
+
+// The change log window lives for one modal showing.
+void TSpriteform::ChangeLog1Click()
+{
+    Guarded([this] {
+        TChangeLog window(ChangeLogPath(ProgramDataFolder()), prompts_, this);
+        window.exec();
+    });
+}
+
+void TSpriteform::About1Click() { about_->ShowOrBringToFront(); }
 
 void TSpriteform::showEvent(QShowEvent* event)
 {

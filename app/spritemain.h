@@ -28,8 +28,21 @@ class QTreeView;
 
 namespace tessolo {
 
+class DesktopServices;
+class TAbout;
 class TPrefs;
 class TSpriteView;
+class UpdateCheck;
+
+// The objects that start-up makes after the main window and ties to it.
+struct MainFormPeers {
+    OrvaneRegistry& settings;
+    TPrefs& prefs;
+    TAbout& about;
+    TSpriteView& viewer;
+    UpdateCheck& updateCheck;
+    DesktopServices& desktop;
+};
 
 class TSpriteform : public QMainWindow {
     Q_OBJECT
@@ -38,15 +51,13 @@ public:
     ~TSpriteform() override;
 
     // Start-up ties the window to the objects that are made after it.
-    void Attach(OrvaneRegistry& settings, TPrefs& prefs, TSpriteView& viewer);
+    void Attach(const MainFormPeers& peers);
 
     // The build, as the "Make Sprites" button and menu entry run it.
     void MakeSprites();
     // Shows `folder` in the folder tree, as a click on it would.
     void ShowFolder(const QString& folder);
     MainWindowModel& Model() { return *model_; }
-    // The Help menu; its entries are connected by the information windows.
-    QMenu* HelpMenu() const { return helpMenu_; }
 
     // Controls, named as the design names them.
     QComboBox* pdcbDirectory;
@@ -67,6 +78,11 @@ public:
     QAction* MakeSprites1;
     QAction* Preferences1;
     QAction* Exit1;
+    QAction* Help2;
+    QAction* VeltrandSoftwareontheWeb1;
+    QAction* CheckforUpdates1;
+    QAction* ChangeLog1;
+    QAction* About1;
 
     void InBtnClick();
     void OutBtnClick();
@@ -81,6 +97,11 @@ public:
     void FormClose();
     void Exit1Click();
     void Preferences1Click();
+    void Help2Click();
+    void VeltrandSoftwareontheWeb1Click();
+    void CheckforUpdates1Click();
+    void ChangeLog1Click();
+    void About1Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -106,13 +127,15 @@ private:
     OrvaneRegistry* settings_ = nullptr;
     TPrefs* prefs_ = nullptr;
     TSpriteView* viewer_ = nullptr;
+    TAbout* about_ = nullptr;
+    UpdateCheck* updateCheck_ = nullptr;
+    DesktopServices* desktop_ = nullptr;
     std::unique_ptr<MainWindowModel> model_;
     SpriteBuilder builder_;  // its bitmaps are reused by every build
     QFileSystemModel* folders_;
     // Folders load in the background; this keeps the current one in view.
     QTimer* scrollToFolder_;
     QButtonGroup* outputTypes_;
-    QMenu* helpMenu_;
     bool shown_ = false;
     bool building_ = false;
 };

@@ -2,13 +2,16 @@
 
 #include "app/spritemain.h"
 #include "app/spriteview.h"
+#include "info/about.h"
+#include "info/update_check.h"
 #include "platform/error.h"
 #include "settings/dialog/prefs_dialog.h"
 #include "settings/properties_module.h"
 
 namespace tessolo {
 
-TessoloApp::TessoloApp(UserPrompts& prompts, SettingsStoreOptions storeOptions)
+TessoloApp::TessoloApp(UserPrompts& prompts, DesktopServices& desktop,
+                       SettingsStoreOptions storeOptions)
 {
     mainForm_ = std::make_unique<TSpriteform>(prompts);
     prefs_ = std::make_unique<TPrefs>(prompts);
@@ -20,14 +23,17 @@ TessoloApp::TessoloApp(UserPrompts& prompts, SettingsStoreOptions storeOptions)
     if (std::string warning = Settings->LoadWarning(); !warning.empty())
         prompts.Show("Tessolo", ErrorReportText(warning), PromptIcon::Warning);
     prefs_->BindSettings(*Settings);
+    about_ = std::make_unique<TAbout>();
     viewer_ = std::make_unique<TSpriteView>();
+    updateCheck_ = std::make_unique<UpdateCheck>(prompts, desktop, [this] { mainForm_->close(); });
     // Closing the main window ends the program, whatever else is open.
-    prefs_->setAttribute(Qt::WA_QuitOnClose, false);
-    viewer_->setAttribute(Qt::WA_QuitOnClose, false);
-    mainForm_->Attach(*Settings, *prefs_, *viewer_);
+    for (QWidget* window : std::initializer_list<QWidget*>{prefs_.get(), about_.get(), viewer_.get()})
+        window->setAttribute(Qt::WA_QuitOnClose, false);
+    mainForm_->Attach({*Settings, *prefs_, *about_, *viewer_, *updateCheck_, desktop});
 }
 
-// Members go in reverse: viewer, settings (saved here), dialog, main window.
+// Members go in reverse: update check, viewer, about window, settings (saved
+// here), dialog, main window.
 TessoloApp::~TessoloApp() = default;
 
 void TessoloApp::Show()

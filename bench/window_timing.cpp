@@ -33,6 +33,12 @@ public:
     bool AskYesNo(const std::string&, const std::string&) override { return false; }
 };
 
+class NoDesktop : public tessolo::DesktopServices {
+public:
+    void OpenUrl(const std::string&) override {}
+    void OpenFile(const std::string&) override {}
+};
+
 void WriteIcons(const QString& folder)
 {
     for (int i = 0; i < kIcons; ++i) {
@@ -63,8 +69,12 @@ int main(int argc, char** argv)
 
     QTemporaryDir temp;
     qputenv("XDG_CONFIG_HOME", (temp.path() + "/config").toUtf8());
+    // The start-up update check asks a port of this machine where nothing
+    // listens, so it ends at once and sends nothing out.
+    qputenv("TESSOLO_UPDATE_HOST", "127.0.0.1:9");
     SilentPrompts prompts;
-    tessolo::TessoloApp app(prompts);
+    NoDesktop desktop;
+    tessolo::TessoloApp app(prompts, desktop);
     app.Show();
     while (!app.MainForm().windowHandle()->isExposed())
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);

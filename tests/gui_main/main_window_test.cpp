@@ -7,6 +7,9 @@
 #include "app/tessolo_app.h"
 #include "app/window_build_observer.h"
 #include "platform/error.h"
+#include "info/about.h"
+#include "support/recording_seams.h"
+#include "../gui_info/test_http_server.h"
 #include "platform/files.h"
 #include "settings/dialog/prefs_dialog.h"
 #include "settings/properties_module.h"
@@ -23,6 +26,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -38,12 +42,6 @@
 namespace tessolo {
 namespace {
 
-struct ShownPrompt {
-    std::string caption;
-    std::string text;
-    PromptIcon icon;
-};
-
 // Counts the paint events of one widget.
 class PaintCounter : public QObject {
 public:
@@ -56,20 +54,7 @@ public:
     int paints = 0;
 };
 
-// Answers every box at once and keeps what it was shown.
-class RecordingPrompts : public UserPrompts {
-public:
-    void Show(const std::string& caption, const std::string& text, PromptIcon icon) override
-    {
-        shown.push_back({caption, text, icon});
-    }
-    bool AskYesNo(const std::string& caption, const std::string& text) override
-    {
-        shown.push_back({caption, text, PromptIcon::Question});
-        return false;
-    }
-    std::vector<ShownPrompt> shown;
-};
+using test::RecordingPrompts;
 
 QStringList Texts(const QListWidget& list)
 {
@@ -103,6 +88,9 @@ class MainWindowTest : public QObject {
 private:
     std::unique_ptr<QTemporaryDir> temp_;
     RecordingPrompts prompts_;
+    test::RecordingDesktop desktop_;
+    // The update host of every run: nothing leaves this machine.
+    std::unique_ptr<test::TestHttpServer> server_;
     std::unique_ptr<TessoloApp> app_;
 
     TSpriteform& Form() { return app_->MainForm(); }
@@ -122,7 +110,7 @@ private:
     }
     void Start()
     {
-        app_ = std::make_unique<TessoloApp>(prompts_);
+        app_ = std::make_unique<TessoloApp>(prompts_, desktop_);
         app_->Show();
         QVERIFY(QTest::qWaitForWindowExposed(&Form()));
         QApplication::setActiveWindow(&Form());
@@ -155,7 +143,10 @@ private slots:
     {
         temp_ = std::make_unique<QTemporaryDir>();
         qputenv("XDG_CONFIG_HOME", Folder("config").toUtf8());
-        prompts_.shown.clear();
+        prompts_ = {};
+        desktop_ = {};
+        server_ = std::make_unique<test::TestHttpServer>();
+        qputenv("TESSOLO_UPDATE_HOST", server_->Host().toUtf8());
         Start();
     }
 
@@ -163,7 +154,53 @@ private slots:
     {
         if (app_)
             Stop();
+        server_.reset();
         temp_.reset();
+    }
+
+    void theStartUpCheckAsksOnlyOnceTheWindowIsShown()
+    {
+        // The first run found no revisions file and said nothing.
+        QTRY_COMPARE(server_->requests.size(), qsizetype(1));
+        QVERIFY(prompts_.prompts.empty());
+
+        Stop();
+        server_->Serve("/sites/default/files/softwarerevs/revisions.txt",
+                       "[revisions]\r\nTessolo.exe,9.0\r\n");
+        Start();
+        QVERIFY(Form().isVisible());
+        QTRY_COMPARE(prompts_.prompts.size(), std::size_t(1));
+        QVERIFY(prompts_.prompts[0].question);
+        QCOMPARE(prompts_.prompts[0].caption, std::string("Tessolo - New Version Available"));
+        // Declined: nothing downloaded, nothing opened, the window stays.
+        QCOMPARE(server_->requests.size(), qsizetype(2));
+        QVERIFY(desktop_.files.empty());
+        QVERIFY(Form().isVisible());
+    }
+
+    void helpMenuEntriesOpenTheGuideTheSiteAndTheAboutWindow()
+    {
+        Form().Help2->trigger();
+        QCOMPARE(desktop_.files.size(), std::size_t(1));
+        QVERIFY(QString::fromStdString(desktop_.files[0]).endsWith("/share/tessolo/help/index.html"));
+
+        Form().VeltrandSoftwareontheWeb1->trigger();
+        QCOMPARE(desktop_.urls, std::vector<std::string>{"http://" + server_->Host().toStdString() + "/"});
+
+        QVERIFY(!app_->About().isVisible());
+        Form().About1->trigger();
+        QTRY_VERIFY(app_->About().isVisible());
+        QVERIFY(!app_->About().Memo->toPlainText().isEmpty());
+    }
+
+    void checkForUpdatesReportsTheLatestVersion()
+    {
+        server_->Serve("/sites/default/files/softwarerevs/revisions.txt",
+                       "[revisions]\r\nTessolo.exe,1.0\r\n");
+        Form().CheckforUpdates1->trigger();
+        QTRY_COMPARE(prompts_.prompts.size(), std::size_t(1));
+        QCOMPARE(prompts_.prompts[0].caption, std::string("Tessolo Version Check"));
+        QVERIFY(!prompts_.prompts[0].question);
     }
 
     void opensWithItsCaptionAndTheFirstControlFocused()
@@ -182,7 +219,7 @@ private slots:
         // A second run in the same process cannot open the settings again.
         OrvaneRegistry* first = Settings;
         qsizetype windows = QApplication::topLevelWidgets().size();
-        QVERIFY_THROWS_EXCEPTION(Error, TessoloApp second(prompts_));
+        QVERIFY_THROWS_EXCEPTION(Error, TessoloApp second(prompts_, desktop_));
         QCOMPARE(Settings, first);
         QCOMPARE(QApplication::topLevelWidgets().size(), windows);
     }
@@ -212,7 +249,7 @@ private slots:
             titles << menu->text();
         QCOMPARE(titles, (QStringList{"&File", "&Options", "&Run", "&Help"}));
         QStringList help;
-        for (QAction* entry : Form().HelpMenu()->actions())
+        for (QAction* entry : Form().menuBar()->actions().back()->menu()->actions())
             help << entry->text();
         QCOMPARE(help, (QStringList{"&Help", "Veltrand Software on the &Web", "Check for &Updates",
                                     "Change &Log", QString(43, '-'), "&About"}));
@@ -370,9 +407,9 @@ private slots:
         Form().FileListBox->selectAll();
         Form().InBtnClick();
         QTest::mouseClick(Form().btnMakeSprite, Qt::LeftButton);
-        QCOMPARE(prompts_.shown.size(), std::size_t(1));
-        QCOMPARE(prompts_.shown[0].caption, std::string("Can't Make Sprites"));
-        QCOMPARE(prompts_.shown[0].text, std::string("The following errors were found:\n\r\n\r"
+        QCOMPARE(prompts_.prompts.size(), std::size_t(1));
+        QCOMPARE(prompts_.prompts[0].caption, std::string("Can't Make Sprites"));
+        QCOMPARE(prompts_.prompts[0].text, std::string("The following errors were found:\n\r\n\r"
                                                      "No sprite classname selected or entered\n\r"));
     }
 
@@ -380,10 +417,10 @@ private slots:
     {
         Form().pedSpriteName->clear();
         QTest::keyClick(&Form(), Qt::Key_M, Qt::AltModifier);  // "&Make Sprites"
-        QTRY_COMPARE(prompts_.shown.size(), std::size_t(1));
-        QCOMPARE(prompts_.shown[0].caption, std::string("Can't Make Sprites"));
-        QVERIFY(prompts_.shown[0].icon == PromptIcon::None);
-        QCOMPARE(prompts_.shown[0].text,
+        QTRY_COMPARE(prompts_.prompts.size(), std::size_t(1));
+        QCOMPARE(prompts_.prompts[0].caption, std::string("Can't Make Sprites"));
+        QVERIFY(prompts_.prompts[0].icon == PromptIcon::None);
+        QCOMPARE(prompts_.prompts[0].text,
                  std::string("The following errors were found:\n\r\n\r"
                              "No images files selected\n\r"
                              "No sprite project name (output sprite filename) entered\n\r"));
@@ -422,7 +459,7 @@ private slots:
         QVERIFY(app_->Viewer().isVisible());
         QCOMPARE(app_->Viewer().Sheet().size(), QSize(6 * 32 + 5 * 5, 32));
         QCOMPARE(app_->Viewer().Sheet().pixelColor(0, 0), QColor(Qt::white));
-        QVERIFY(prompts_.shown.empty());
+        QVERIFY(prompts_.prompts.empty());
 
         // Closing the viewer only hides it; the next build shows it again.
         app_->Viewer().close();
@@ -455,18 +492,18 @@ private slots:
         Form().FileListBox->selectAll();
         Form().InBtnClick();
         Form().btnMakeSpriteClick();
-        QCOMPARE(prompts_.shown.size(), std::size_t(1));
-        QCOMPARE(prompts_.shown[0].caption, std::string("Tessolo"));
-        QVERIFY(prompts_.shown[0].icon == PromptIcon::Error);
-        QVERIFY(!prompts_.shown[0].text.empty());
-        QCOMPARE(prompts_.shown[0].text.back(), '.');
+        QCOMPARE(prompts_.prompts.size(), std::size_t(1));
+        QCOMPARE(prompts_.prompts[0].caption, std::string("Tessolo"));
+        QVERIFY(prompts_.prompts[0].icon == PromptIcon::Error);
+        QVERIFY(!prompts_.prompts[0].text.empty());
+        QCOMPARE(prompts_.prompts[0].text.back(), '.');
         QVERIFY(!app_->Viewer().isVisible());
         QVERIFY(!QFile::exists(folder + "/sprite.jpg"));
 
         Select(*Form().GraphicFiles, {"bad.png"});
         Form().OutBtnClick();
         Form().btnMakeSpriteClick();
-        QCOMPARE(prompts_.shown.size(), std::size_t(1));
+        QCOMPARE(prompts_.prompts.size(), std::size_t(1));
         QVERIFY(app_->Viewer().isVisible());
         QVERIFY(QFile::exists(folder + "/sprite.jpg"));
     }
@@ -488,9 +525,9 @@ private slots:
         WriteFileReplacing((Folder("config") + "/Veltrand").toStdString(), Bytes{'x'});
         Start();
         Stop();
-        QCOMPARE(prompts_.shown.size(), std::size_t(1));
-        QCOMPARE(prompts_.shown[0].caption, std::string("Tessolo"));
-        QVERIFY(prompts_.shown[0].icon == PromptIcon::Error);
+        QCOMPARE(prompts_.prompts.size(), std::size_t(1));
+        QCOMPARE(prompts_.prompts[0].caption, std::string("Tessolo"));
+        QVERIFY(prompts_.prompts[0].icon == PromptIcon::Error);
     }
 
     void messageBoxesShowTheTextLineByLine()

@@ -1,5 +1,6 @@
 // The preferences dialog driven through its real widgets.
 #include "platform/error.h"
+#include "support/recording_seams.h"
 #include "settings/dialog/choice_group_box.h"
 #include "settings/dialog/prefs_dialog.h"
 
@@ -18,25 +19,8 @@
 namespace tessolo {
 namespace {
 
-struct ShownPrompt {
-    std::string caption;
-    std::string text;
-    PromptIcon icon;
-};
 
-class RecordingPrompts : public UserPrompts {
-public:
-    void Show(const std::string& caption, const std::string& text, PromptIcon icon) override
-    {
-        shown.push_back({caption, text, icon});
-    }
-    bool AskYesNo(const std::string& caption, const std::string& text) override
-    {
-        shown.push_back({caption, text, PromptIcon::Question});
-        return false;
-    }
-    std::vector<ShownPrompt> shown;
-};
+using test::RecordingPrompts;
 
 // The program's order of life: dialog first, then the settings that load
 // into its records; the settings go first at the end.
@@ -190,8 +174,8 @@ private slots:
         w.Type("ebJPEGQuality", "4x");
         w.Enter("ebJPEGQuality");
         QCOMPARE(slider->value(), 100);
-        QCOMPARE(w.prompts.shown.size(), size_t(1));
-        QCOMPARE(w.prompts.shown[0].text, std::string("'4x' is not a valid integer value."));
+        QCOMPARE(w.prompts.prompts.size(), size_t(1));
+        QCOMPARE(w.prompts.prompts[0].text, std::string("'4x' is not a valid integer value."));
 
         w.ShowPage(2);
         w.Type("ebPNGQuality", "3");
@@ -211,7 +195,7 @@ private slots:
         QVERIFY(!w.dialog.isVisible());
         QCOMPARE(w.dialog.Records().JPGprefs.Quality, 150);
         QCOMPARE(w.dialog.Records().PNGprefs.Quality, 7);
-        QVERIFY(w.prompts.shown.empty());
+        QVERIFY(w.prompts.prompts.empty());
 
         w.dialog.ShowPrefs();
         QCOMPARE(w.Box("ebJPEGQuality")->text(), QString("100"));
@@ -239,10 +223,10 @@ private slots:
         w.CloseButton();
 
         QVERIFY(!w.dialog.isVisible());
-        QCOMPARE(w.prompts.shown.size(), size_t(1));
-        QCOMPARE(w.prompts.shown[0].caption, std::string("Tessolo"));
-        QCOMPARE(w.prompts.shown[0].text, std::string("'abc' is not a valid integer value."));
-        QVERIFY(w.prompts.shown[0].icon == PromptIcon::Error);
+        QCOMPARE(w.prompts.prompts.size(), size_t(1));
+        QCOMPARE(w.prompts.prompts[0].caption, std::string("Tessolo"));
+        QCOMPARE(w.prompts.prompts[0].text, std::string("'abc' is not a valid integer value."));
+        QVERIFY(w.prompts.prompts[0].icon == PromptIcon::Error);
 
         const FormatPrefsSet& records = w.dialog.Records();
         QCOMPARE(records.JPGprefs.Progressive, 1);
