@@ -8,6 +8,8 @@
 #include "app/window_build_observer.h"
 #include "platform/error.h"
 #include "info/about.h"
+#include "info/change_log.h"
+#include "info/help_entries.h"
 #include "support/recording_seams.h"
 #include "../gui_info/test_http_server.h"
 #include "platform/files.h"
@@ -28,9 +30,11 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -201,6 +205,49 @@ private slots:
         QTRY_COMPARE(prompts_.prompts.size(), std::size_t(1));
         QCOMPARE(prompts_.prompts[0].caption, std::string("Tessolo Version Check"));
         QVERIFY(!prompts_.prompts[0].question);
+    }
+
+    void acceptedOfferOpensTheDownloadedInstallerAndClosesTheWindow()
+    {
+        Stop();
+        // The installer goes into $HOME/Downloads: a home of the test's own.
+        auto restoreHome = qScopeGuard([home = qgetenv("HOME")] { qputenv("HOME", home); });
+        qputenv("HOME", Folder("home").toUtf8());
+        server_->Serve("/sites/default/files/softwarerevs/revisions.txt",
+                       "[revisions]\r\nTessolo.exe,9.0\r\n");
+        server_->Serve("/sites/default/files/Tessolo_Installer_V9.0.0.deb", QByteArray("pkg\0data", 8));
+        prompts_.answers = {true};
+        Start();
+        QTRY_COMPARE(desktop_.files.size(), std::size_t(1));
+        QString installer = Folder("home") + "/Downloads/Tessolo_Installer_V9.0.0.deb";
+        QCOMPARE(QString::fromStdString(desktop_.files[0]), installer);
+        QFile written(installer);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), QByteArray("pkg\0data", 8));
+        QTRY_VERIFY(!Form().isVisible());
+    }
+
+    void changeLogOpensAFreshModalWindowAtEachShowing()
+    {
+        std::string file = ChangeLogPath(ProgramDataFolder());
+        bool present = QFile::exists(QString::fromStdString(file));
+        for (int showing = 1; showing <= 2; ++showing) {
+            QPointer<TChangeLog> window;
+            QTimer::singleShot(0, this, [&] {
+                window = qobject_cast<TChangeLog*>(QApplication::activeModalWidget());
+                QVERIFY(window);
+                QCOMPARE(window->windowTitle(), QString("ChangeLog"));
+                window->btnClose->click();
+            });
+            Form().ChangeLog1->trigger();
+            QVERIFY(window.isNull());  // destroyed after its showing
+            // This test program does not lie beside share/tessolo; the
+            // window then names the file it looked for.
+            QCOMPARE(prompts_.prompts.size(), std::size_t(present ? 0 : showing));
+            if (!present)
+                QCOMPARE(prompts_.prompts.back().text,
+                         "Cannot open file " + file + ": No such file or directory.");
+        }
     }
 
     void opensWithItsCaptionAndTheFirstControlFocused()
