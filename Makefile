@@ -6,7 +6,7 @@ FUZZ  ?= build-fuzz
 FUZZ_SECONDS ?= 20
 PREFIX ?= /usr/local
 
-.PHONY: all deps build demo test test-release test-asan fuzz fuzz-smoke bench install screenshots clean
+.PHONY: all deps build demo test test-release test-asan fuzz fuzz-smoke bench install package screenshots clean
 
 all: build
 
@@ -47,9 +47,14 @@ fuzz-smoke: fuzz
 bench: build
 	@bench/run.sh $(BUILD)
 
-# Puts tessolo and tessolo-cli in $(PREFIX)/bin, with the desktop entry and icon.
+# Puts tessolo and tessolo-cli in $(PREFIX)/bin, with the desktop entry and icon,
+# the manual pages and the bash completion.
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# tessolo_<version>_<arch>.deb in $(BUILD), from the same install rules.
+package: build
+	cd $(BUILD) && cpack --config CPackConfig.cmake
 
 # Pictures of the windows for docs/: the program builds a copy of examples/
 # offscreen, with a home folder and settings of its own.

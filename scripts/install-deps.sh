@@ -6,7 +6,8 @@ set -e
 PACKAGES="cmake make g++ clang-14 libclang-rt-14-dev
 zlib1g-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
 libpng-dev libgif-dev libjpeg-turbo-progs
-qt6-base-dev"
+qt6-base-dev
+dpkg-dev man-db"
 
 missing=""
 for p in $PACKAGES; do
