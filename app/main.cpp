@@ -41,7 +41,7 @@ int main(int argc, char** argv)
 
     QStringList args = QApplication::arguments();
     if (args.size() == 4 && args[1] == "--screenshots")
-        return tessolo::TakeScreenshots(*app, args[3], args[2]);
+        return tessolo::TakeScreenshots(*app, prompts, args[3], args[2]);
 
     app->Show();
     return application.exec();

@@ -3,6 +3,9 @@
 #include "app/spritemain.h"
 #include "app/spriteview.h"
 #include "app/tessolo_app.h"
+#include "info/about.h"
+#include "info/change_log.h"
+#include "info/help_entries.h"
 #include "settings/dialog/prefs_dialog.h"
 
 #include <QApplication>
@@ -37,7 +40,8 @@ bool Save(QWidget& window, const QString& path)
 
 }  // namespace
 
-int TakeScreenshots(TessoloApp& app, const QString& folder, const QString& outDir)
+int TakeScreenshots(TessoloApp& app, UserPrompts& prompts, const QString& folder,
+                    const QString& outDir)
 {
     QDir().mkpath(outDir);
     TSpriteform& form = app.MainForm();
@@ -67,6 +71,14 @@ int TakeScreenshots(TessoloApp& app, const QString& folder, const QString& outDi
         saved = false;
     }
     prefs.hide();
+
+    app.About().ShowOrBringToFront();
+    saved = Save(app.About(), QDir(outDir).filePath("about.png")) && saved;
+    app.About().hide();
+    TChangeLog changeLog(ChangeLogPath(ProgramDataFolder()), prompts, &form);
+    changeLog.show();
+    saved = Save(changeLog, QDir(outDir).filePath("change-log.png")) && saved;
+    changeLog.hide();
     form.close();
     return saved ? 0 : 1;
 }
