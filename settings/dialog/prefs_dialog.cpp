@@ -177,12 +177,7 @@ QWidget* TPrefs::MakeJpegPage()
 
     auto* quality = new QGroupBox("JPEG Quality");
     auto* qualityColumn = new QVBoxLayout(quality);
-    auto* qualityRow = new QHBoxLayout;
-    qualityRow->addWidget(new QLabel("Quality: "));
-    QLineEdit* box = MakeNumberBox("ebJPEGQuality", model_.JPEG_Quality.text);
-    qualityRow->addWidget(box);
-    qualityRow->addStretch();
-    qualityColumn->addLayout(qualityRow);
+    QLineEdit* box = AddQualityBox(*qualityColumn, "ebJPEGQuality", model_.JPEG_Quality);
     qualityColumn->addWidget(MakeQualitySlider("JPEG_Quality", box, model_.JPEG_Quality,
                                                 &TPrefs::JPEG_QualityChange,
                                                 &TPrefs::ebJPEGQualityKeyPress));
@@ -201,12 +196,7 @@ QWidget* TPrefs::MakePngPage()
 
     auto* level = new QGroupBox("PNG Compression Level 0 - 9");
     auto* levelColumn = new QVBoxLayout(level);
-    auto* levelRow = new QHBoxLayout;
-    levelRow->addWidget(new QLabel("Quality: "));
-    QLineEdit* box = MakeNumberBox("ebPNGQuality", model_.PNG_Quality.text);
-    levelRow->addWidget(box);
-    levelRow->addStretch();
-    levelColumn->addLayout(levelRow);
+    QLineEdit* box = AddQualityBox(*levelColumn, "ebPNGQuality", model_.PNG_Quality);
     auto* ends = new QHBoxLayout;
     ends->addWidget(new QLabel("Faster"));
     ends->addStretch();
@@ -255,6 +245,17 @@ QLineEdit* TPrefs::MakeNumberBox(const char* name, std::string& field)
     connect(box, &QLineEdit::textEdited, this,
             [&field](const QString& text) { field = text.toStdString(); });
     numberBoxes_.emplace_back(box, &field);
+    return box;
+}
+
+QLineEdit* TPrefs::AddQualityBox(QVBoxLayout& column, const char* name, QualitySetting& quality)
+{
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel("Quality: "));
+    QLineEdit* box = MakeNumberBox(name, quality.text);
+    row->addWidget(box);
+    row->addStretch();
+    column.addLayout(row);
     return box;
 }
 

@@ -23,6 +23,7 @@ class QLineEdit;
 class QPushButton;
 class QSlider;
 class QTabWidget;
+class QVBoxLayout;
 
 namespace tessolo {
 
@@ -57,6 +58,8 @@ private:
     QWidget* MakeGifPage();
     QWidget* MakeBmpPage();
     QLineEdit* MakeNumberBox(const char* name, std::string& field);
+    // A "Quality: " row with the number box of `quality`, added to `column`.
+    QLineEdit* AddQualityBox(QVBoxLayout& column, const char* name, QualitySetting& quality);
     // A slider that `box` follows: `change` handles a new slider position
     // and `keyPress` Enter in the box.
     QSlider* MakeQualitySlider(const char* name, QLineEdit* box, QualitySetting& quality,
