@@ -53,6 +53,12 @@ void WindowBuildObserver::LineWritten(const std::string& line)
     CountImage();
 }
 
+void WindowBuildObserver::Remark(const std::string& message)
+{
+    outputList_.addItem(QString::fromStdString(message));
+    RepaintNow(false);
+}
+
 void WindowBuildObserver::SourceSkipped(const std::string&) { CountImage(); }
 
 void WindowBuildObserver::SheetFinished(const Bitmap& sheet)

@@ -25,6 +25,7 @@ public:
     void ErrorReport(const std::string& message) override;
     void ListCleared() override;
     void LineWritten(const std::string& line) override;
+    void Remark(const std::string& message) override;
     void SourceSkipped(const std::string& path) override;
     void SheetFinished(const Bitmap& sheet) override;
 

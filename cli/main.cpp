@@ -29,6 +29,7 @@ public:
         std::cerr << "tessolo-cli: " << ErrorReportText(message) << "\n";
     }
     void LineWritten(const std::string& line) override { std::cout << line << std::endl; }
+    void Remark(const std::string& message) override { std::cerr << "tessolo-cli: " << message << "\n"; }
     void SourceSkipped(const std::string& path) override
     {
         std::cerr << "tessolo-cli: skipped " << path << ": not a PNG, JPEG, GIF or BMP file\n";

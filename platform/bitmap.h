@@ -74,6 +74,9 @@ public:
     const std::vector<ColorRef>& Palette() const { return palette_; }
     void SetPalette(std::vector<ColorRef> palette);
 
+    // Bits32 only: the fourth byte of each pixel is straight (not
+    // premultiplied) alpha, 0 fully transparent and 255 opaque.
+    bool HasAlpha = false;
     // Pixels equal to TransparentColor are skipped when this bitmap is drawn.
     bool Transparent = false;
     ColorRef TransparentColor = kWhite;

@@ -55,6 +55,9 @@ public:
     // placed. The stylesheet replaces the previous one when the build ends
     // well.
     virtual void LineWritten(const std::string& line) { (void)line; }
+    // A note that does not stop the build (a warning or a count); the window
+    // adds it to the output list, the command line prints it on stderr.
+    virtual void Remark(const std::string& message) { (void)message; }
     // A listed file was skipped because no codec reads its type.
     virtual void SourceSkipped(const std::string& path) { (void)path; }
     // The finished sheet, before it is written (for the result viewer).
