@@ -164,10 +164,16 @@ SpriteBuilder::Placed SpriteBuilder::PlacePacked(const BuildInputs& inputs,
     std::vector<SourceInfo> infos;
     std::vector<Bitmap> sources;
     std::vector<PackItem> items;
+    std::int64_t pixelsHeld = 0;
     for (const std::string& entry : inputs.GraphicFiles) {
         SourceInfo info;
         if (!ReadSource(entry, inputs, settings, observer, info))
             continue;
+        // The sheet will hold every source's pixels: once those held could
+        // not fit in the largest bitmap there is, stop before decoding more.
+        pixelsHeld += std::int64_t(info.Width) * info.Height;
+        CheckBitmapSize(int(std::min<std::int64_t>(pixelsHeld, std::numeric_limits<int>::max())), 1,
+                        sheet_.Format());
         items.push_back({info.Width, info.Height, info.Name});
         infos.push_back(std::move(info));
         sources.push_back(std::move(source_));
