@@ -67,7 +67,7 @@ void BM_PackIcons(benchmark::State& state)
 
 BENCHMARK(BM_PackIcons)
     ->ArgNames({"images", "orientation"})
-    ->ArgsProduct({{1000, 4000, 16000}, {0, 1, 2}})
+    ->ArgsProduct({{1000, 4000, 16000}, {0, 1, 2, 3}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -60,7 +60,7 @@ private:
 class PrefsModel {
 public:
     // Page "General".
-    ChoiceGroup Orientation{3};
+    ChoiceGroup Orientation{4};  // horizontal, vertical, grid, packed
     ChoiceGroup gbResize{3};
     std::string ebProportionalResize;
     std::string ebSetWidth;

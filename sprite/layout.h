@@ -13,22 +13,25 @@
 namespace tessolo {
 
 // How the images are arranged, as stored in Orientation.
-enum Orientation : std::int32_t { kHorizontal = 0, kVertical = 1, kGrid = 2 };
+// The packed layout is placed by PackRectangles (sprite/rect_packer.h), not
+// by SheetLayout.
+enum Orientation : std::int32_t { kHorizontal = 0, kVertical = 1, kGrid = 2, kPacked = 3 };
 
 struct OrientationInfo {
     Orientation orientation;
     std::string_view commandWord;
 };
 
-inline constexpr std::array<OrientationInfo, 3> kOrientations{{
+inline constexpr std::array<OrientationInfo, 4> kOrientations{{
     {kHorizontal, "horizontal"},
     {kVertical, "vertical"},
     {kGrid, "grid"},
+    {kPacked, "packed"},
 }};
 
 // The row of a stored orientation, or nullptr for a value outside the table.
 const OrientationInfo* FindOrientation(std::int32_t storedValue);
-// Every orientation as its stored value and word: "0 horizontal, 1 vertical or 2 grid".
+// Every orientation as its stored value and word: "0 horizontal, 1 vertical, 2 grid or 3 packed".
 std::string OrientationChoices();
 
 class SheetLayout {

@@ -5,6 +5,7 @@
 #include "sprite/base_name.h"
 #include "sprite/build_lock.h"
 #include "sprite/image_formats.h"
+#include "sprite/rect_packer.h"
 #include "sprite/stylesheet.h"
 
 #include <algorithm>
@@ -118,7 +119,9 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
     sheet_.SetWidth(0);
 
     try {
-        Placed placed = PlaceSources(inputs, settings, css, observer);
+        Placed placed = settings.Orientation == kPacked
+                            ? PlacePacked(inputs, settings, css, observer)
+                            : PlaceSources(inputs, settings, css, observer);
         if (sheet_.Width() == 0 || sheet_.Height() == 0)
             throw Error(std::string("No image was placed on the sheet: ") +
                         WhyNothingWasPlaced(placed.images, placed.withPixels));
@@ -141,31 +144,83 @@ SpriteBuilder::Placed SpriteBuilder::PlaceSources(const BuildInputs& inputs,
                   inputs.GraphicFiles.size());
     for (const std::string& entry : inputs.GraphicFiles) {
         SourceInfo info;
-        info.Path = InFolder(inputs.Folder, entry);
-        bool loaded = false;
-        try {
-            loaded = LoadSourceImage(info);
-        } catch (const std::exception& error) {
-            throw Error(NamingTheFile(Describe(error), info.Path));
-        }
-        if (!loaded) {
-            observer.SourceSkipped(info.Path);
+        if (!ReadSource(entry, inputs, settings, observer, info))
             continue;
-        }
-        Resize(info, settings);
         layout_.Place(sheet_, info.Width, info.Height);
         sheet_.Draw(source_, layout_.CursorX, layout_.CursorY);
-        ++placed.images;
-        placed.withPixels += info.Width > 0 && info.Height > 0;
-
-        std::string line = StylesheetLine(inputs.SpriteClass, info.Name, layout_.CursorX,
-                                          layout_.CursorY, info.Width, info.Height,
-                                          inputs.LineStyleIndex);
-        css.WriteLine(line);
-        observer.LineWritten(line);
+        placed.Count(info);
+        WriteRule(inputs, info, layout_.CursorX, layout_.CursorY, css, observer);
         layout_.Advance(sheet_, info.Width, info.Height);
     }
     return placed;
+}
+
+SpriteBuilder::Placed SpriteBuilder::PlacePacked(const BuildInputs& inputs,
+                                                 const BuildSettings& settings,
+                                                 StylesheetFile& css, BuildObserver& observer)
+{
+    // Every size must be known before the first image is placed, so the
+    // decoded sources are kept until the sheet is drawn.
+    std::vector<SourceInfo> infos;
+    std::vector<Bitmap> sources;
+    std::vector<PackItem> items;
+    std::int64_t pixelsHeld = 0;
+    for (const std::string& entry : inputs.GraphicFiles) {
+        SourceInfo info;
+        if (!ReadSource(entry, inputs, settings, observer, info))
+            continue;
+        // The sheet will hold every source's pixels: once those held could
+        // not fit in the largest bitmap there is, stop before decoding more.
+        pixelsHeld += std::int64_t(info.Width) * info.Height;
+        CheckBitmapSize(int(std::min<std::int64_t>(pixelsHeld, std::numeric_limits<int>::max())), 1,
+                        sheet_.Format());
+        items.push_back({info.Width, info.Height, info.Name});
+        infos.push_back(std::move(info));
+        sources.push_back(std::move(source_));
+    }
+    if (settings.HorizontalPadding < 0 || settings.VerticalPadding < 0)
+        observer.Remark("The packed layout counts a negative padding as 0");
+
+    PackedSheet packed = PackRectangles(items, settings.HorizontalPadding,
+                                        settings.VerticalPadding);
+    sheet_.SetSize(packed.Width, packed.Height);
+    Placed placed;
+    for (std::size_t i = 0; i < infos.size(); ++i) {
+        const PackPosition& at = packed.Positions[i];
+        sheet_.Draw(sources[i], at.X, at.Y);
+        sources[i] = Bitmap();
+        placed.Count(infos[i]);
+        WriteRule(inputs, infos[i], at.X, at.Y, css, observer);
+    }
+    return placed;
+}
+
+bool SpriteBuilder::ReadSource(const std::string& entry, const BuildInputs& inputs,
+                               const BuildSettings& settings, BuildObserver& observer,
+                               SourceInfo& info)
+{
+    info.Path = InFolder(inputs.Folder, entry);
+    bool loaded = false;
+    try {
+        loaded = LoadSourceImage(info);
+    } catch (const std::exception& error) {
+        throw Error(NamingTheFile(Describe(error), info.Path));
+    }
+    if (!loaded) {
+        observer.SourceSkipped(info.Path);
+        return false;
+    }
+    Resize(info, settings);
+    return true;
+}
+
+void SpriteBuilder::WriteRule(const BuildInputs& inputs, const SourceInfo& info, std::int32_t x,
+                              std::int32_t y, StylesheetFile& css, BuildObserver& observer)
+{
+    std::string line = StylesheetLine(inputs.SpriteClass, info.Name, x, y, info.Width,
+                                      info.Height, inputs.LineStyleIndex);
+    css.WriteLine(line);
+    observer.LineWritten(line);
 }
 
 bool SpriteBuilder::LoadSourceImage(SourceInfo& info)

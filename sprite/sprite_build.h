@@ -86,10 +86,26 @@ private:
     struct Placed {
         int images = 0;
         int withPixels = 0;
+        void Count(const SourceInfo& info)
+        {
+            ++images;
+            withPixels += info.Width > 0 && info.Height > 0;
+        }
     };
 
+    // Places the sources one at a time, in a strip or a grid.
     Placed PlaceSources(const BuildInputs& inputs, const BuildSettings& settings,
                         StylesheetFile& css, BuildObserver& observer);
+    // Decodes every source first, packs their sizes, then places them.
+    Placed PlacePacked(const BuildInputs& inputs, const BuildSettings& settings,
+                       StylesheetFile& css, BuildObserver& observer);
+    // Decodes and resizes the listed file `entry` into the current source;
+    // false when it was skipped.
+    bool ReadSource(const std::string& entry, const BuildInputs& inputs,
+                    const BuildSettings& settings, BuildObserver& observer, SourceInfo& info);
+    // Writes and reports the stylesheet rule of a source placed at (x, y).
+    void WriteRule(const BuildInputs& inputs, const SourceInfo& info, std::int32_t x,
+                   std::int32_t y, StylesheetFile& css, BuildObserver& observer);
     void Resize(SourceInfo& info, const BuildSettings& settings);
     void WriteResults(const std::string& sheetPath, const BuildInputs& inputs,
                       const BuildSettings& settings, StylesheetFile& css,

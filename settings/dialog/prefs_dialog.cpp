@@ -103,7 +103,8 @@ QWidget* TPrefs::MakeGeneralPage()
     auto* grid = new QGridLayout(page);
 
     grid->addWidget(MakeChoiceGroup("Orientation", "Sprite Orientation",
-                                    {"Horizontal", "Vertical", "Grid"}, model_.Orientation),
+                                    {"Horizontal", "Vertical", "Grid", "&Packed"},
+                                    model_.Orientation),
                     0, 0);
     grid->addWidget(MakeChoiceGroup("gbResize", "Image Resizing",
                                     {"Do not resize images",

@@ -127,6 +127,35 @@ TEST_F(Cli, PacksEveryImageOfTheFolderSortedByName)
     EXPECT_NE(again.err.find("leaving out sprite.bmp"), std::string::npos);
 }
 
+TEST_F(Cli, PackedLayoutFitsImagesTogetherAndIsStored)
+{
+    Add("a.bmp", 20, 10, MakeColor(255, 0, 0));
+    Add("b.bmp", 10, 10, MakeColor(0, 255, 0));
+    Add("c.bmp", 10, 10, MakeColor(0, 0, 255));
+    Outcome run = Run("--save-settings --type bmp --bmp-bits 24 --layout packed --hpad 0 "
+                      "--vpad -3 --style 1 " + images.Path().string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    // The row and the square have the same area; the squarer sheet wins.
+    EXPECT_EQ(Slurp(images / "sprite.css"),
+              ".sprite-a { background-position: 0px 0px; width: 20px; height: 10px; }\r\n"
+              ".sprite-b { background-position: 0px -10px; width: 10px; height: 10px; }\r\n"
+              ".sprite-c { background-position: -10px -10px; width: 10px; height: 10px; }\r\n");
+    EXPECT_NE(run.err.find("tessolo-cli: The packed layout counts a negative padding as 0"),
+              std::string::npos) << run.err;
+    Bitmap sheet = LoadBmpFile(images / "sprite.bmp");
+    ASSERT_EQ(sheet.Width(), 20);
+    ASSERT_EQ(sheet.Height(), 20);
+    EXPECT_EQ(sheet.Pixel(19, 9), MakeColor(255, 0, 0));
+    EXPECT_EQ(sheet.Pixel(9, 10), MakeColor(0, 255, 0));
+    EXPECT_EQ(sheet.Pixel(10, 19), MakeColor(0, 0, 255));
+
+    EXPECT_NE(Slurp(StoreFile()).find("\"Orientation\"=hex:03"), std::string::npos);
+    Outcome show = Run("--show-settings");
+    EXPECT_NE(show.out.find("--layout          packed"), std::string::npos) << show.out;
+    Outcome help = Run("--help");
+    EXPECT_NE(help.out.find("--layout horizontal|vertical|grid|packed"), std::string::npos);
+}
+
 TEST_F(Cli, NamedFilesAreTakenInTheGivenOrder)
 {
     Add("one.bmp", 4, 6, kBlack);

@@ -319,6 +319,29 @@ private slots:
         QCOMPARE(w.settings.Orientation, 1);
     }
 
+    void packedLayoutIsOfferedAndReachedByItsMnemonic()
+    {
+        PrefsWindow w;
+        w.dialog.ShowPrefs();
+        QVERIFY(QTest::qWaitForWindowActive(&w.dialog));
+        QRadioButton* packed = w.Entry("Orientation", 3);
+        QCOMPARE(packed->text(), QString("&Packed"));
+        QVERIFY(packed->isVisible());
+        QTest::keyClick(w.dialog.windowHandle(), Qt::Key_P, Qt::AltModifier);
+        QTRY_COMPARE(w.Selection("Orientation"), 3);
+        QCOMPARE(QApplication::focusWidget(), packed);
+        w.CloseButton();
+        QCOMPARE(w.settings.Orientation, 3);
+
+        // A stored packed layout is shown as such the next time.
+        w.dialog.ShowPrefs();
+        QCOMPARE(w.Selection("Orientation"), 3);
+        if (qEnvironmentVariableIsSet("TESSOLO_SCREENSHOT_DIR"))
+            w.dialog.grab().save(qEnvironmentVariable("TESSOLO_SCREENSHOT_DIR") +
+                                 "/prefs-general-packed.png");
+        w.CloseButton();
+    }
+
     void smoothingFollowsProgressiveDisplay()
     {
         PrefsWindow w;

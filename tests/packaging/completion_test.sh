@@ -46,7 +46,7 @@ expect "--help" --he
 expect "png" --type p
 expect "bmp gif jpeg png" --type ""
 expect "png" --type = p
-expect "grid horizontal vertical" --layout ""
+expect "grid horizontal packed vertical" --layout ""
 expect "lzw rle" --gif-compression ""
 expect "16" --bmp-bits 1
 expect "0 1" --style ""

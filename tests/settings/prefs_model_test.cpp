@@ -111,7 +111,7 @@ TEST_F(PrefsModelTest, CopyInBringsStoredValuesIntoTheControlsRanges)
     records.JPGprefs = {0, 1, 7, 500, 0, 0};
     records.PNGprefs.Quality = -3;
     model.CopyIn(settings, records);
-    EXPECT_EQ(model.Orientation.Selection(), 2);
+    EXPECT_EQ(model.Orientation.Selection(), 3);  // the last entry, "Packed"
     EXPECT_TRUE(model.gbResizeExactlyVisible());
     EXPECT_FALSE(model.gbResizeProportionallyVisible());
     EXPECT_TRUE(model.JPEG_SmoothingEnabled());
@@ -120,7 +120,7 @@ TEST_F(PrefsModelTest, CopyInBringsStoredValuesIntoTheControlsRanges)
     EXPECT_EQ(model.PNG_Quality.text, "0");
 
     model.Commit(settings, records);
-    EXPECT_EQ(settings.Orientation, 2);
+    EXPECT_EQ(settings.Orientation, 3);
     EXPECT_EQ(records.JPGprefs, (TFormatPrefs{0, 1, 1, 100, 0, 0}));
 }
 

@@ -53,10 +53,11 @@ TEST(Validation, LineStyleAndOrientationHaveLinesOfTheirOwn)
     in.SpriteClass = ".s";
     in.LineStyleIndex = -1;
     BuildSettings settings;
-    settings.Orientation = 3;
+    settings.Orientation = 4;
     EXPECT_EQ(ValidateInputs(in, settings),
               "No CSS line style selected\n\r"
-              "No valid sheet orientation set (3; use 0 horizontal, 1 vertical or 2 grid)\n\r");
+              "No valid sheet orientation set (4; use 0 horizontal, 1 vertical, 2 grid or 3 "
+              "packed)\n\r");
 }
 
 TEST(Validation, ProjectNameMustNameAFileInTheFolder)
