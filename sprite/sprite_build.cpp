@@ -4,12 +4,14 @@
 #include "platform/files.h"
 #include "sprite/base_name.h"
 #include "sprite/build_lock.h"
+#include "sprite/class_names.h"
 #include "sprite/image_formats.h"
 #include "sprite/stylesheet.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <new>
 
 namespace tessolo {
@@ -50,6 +52,12 @@ std::string NamingTheFile(const std::string& message, const std::string& path)
     if (message.find(path) != std::string::npos)
         return message;
     return message + " in file " + path;
+}
+
+std::string FileNameOf(const std::string& entry)
+{
+    std::size_t slash = entry.find_last_of('/');
+    return slash == std::string::npos ? entry : entry.substr(slash + 1);
 }
 
 // Why a build ended with a sheet without pixels.
@@ -116,8 +124,14 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
     observer.ListCleared();
     sheet_.SetHeight(0);
     sheet_.SetWidth(0);
+    placedImages_.clear();
+    sheetFacts_ = SheetFacts{};
+    sheetFacts_.fileName = inputs.ProjectName + std::string(OutputTypeFor(inputs.OutputFileType).extension);
+    sheetFacts_.stylesheetName = inputs.ProjectName + ".css";
+    sheetFacts_.title = inputs.ProjectName;
 
     try {
+        StartStylesheet(inputs, settings, css, observer);
         Placed placed = PlaceSources(inputs, settings, css, observer);
         if (sheet_.Width() == 0 || sheet_.Height() == 0)
             throw Error(std::string("No image was placed on the sheet: ") +
@@ -137,6 +151,7 @@ SpriteBuilder::Placed SpriteBuilder::PlaceSources(const BuildInputs& inputs,
                                                   StylesheetFile& css, BuildObserver& observer)
 {
     Placed placed;
+    ClassCollisions collisions;
     layout_.Reset(settings.Orientation, settings.HorizontalPadding, settings.VerticalPadding,
                   inputs.GraphicFiles.size());
     for (const std::string& entry : inputs.GraphicFiles) {
@@ -158,11 +173,15 @@ SpriteBuilder::Placed SpriteBuilder::PlaceSources(const BuildInputs& inputs,
         ++placed.images;
         placed.withPixels += info.Width > 0 && info.Height > 0;
 
-        std::string line = StylesheetLine(inputs.SpriteClass, info.Name, layout_.CursorX,
-                                          layout_.CursorY, info.Width, info.Height,
-                                          inputs.LineStyleIndex);
+        PlacedImage image{FileNameOf(entry), ImageClassName(inputs.SpriteClass, info.Name),
+                          layout_.CursorX, layout_.CursorY, info.Width, info.Height};
+        std::string line = StylesheetLine(image.className.selector, image.x, image.y,
+                                          image.width, image.height, inputs.LineStyleIndex);
         css.WriteLine(line);
         observer.LineWritten(line);
+        if (std::string warning = collisions.Add(image.fileName, image.className); !warning.empty())
+            observer.Remark(warning);
+        placedImages_.push_back(std::move(image));
         layout_.Advance(sheet_, info.Width, info.Height);
     }
     return placed;
@@ -203,6 +222,22 @@ void SpriteBuilder::Resize(SourceInfo& info, const BuildSettings& settings)
     info.Height = height;
 }
 
+void SpriteBuilder::StartStylesheet(const BuildInputs& inputs, const BuildSettings& settings,
+                                    StylesheetFile& css, BuildObserver& observer)
+{
+    baseClass_.reset();
+    if (!settings.BaseRule)
+        return;
+    ClassName base = BaseClassName(inputs.SpriteClass);
+    if (base.attribute.empty()) {
+        observer.Remark("warning: no base rule written: the class text \"" + inputs.SpriteClass +
+                        "\" names no class");
+        return;
+    }
+    css.WriteLine(BaseRule(base.selector, sheetFacts_));
+    baseClass_ = std::move(base);
+}
+
 void SpriteBuilder::WriteResults(const std::string& sheetPath, const BuildInputs& inputs,
                                  const BuildSettings& settings, StylesheetFile& css,
                                  BuildObserver& observer)
@@ -210,7 +245,25 @@ void SpriteBuilder::WriteResults(const std::string& sheetPath, const BuildInputs
     const OutputTypeInfo& type = OutputTypeFor(inputs.OutputFileType);
     Bytes data = FormatForOutput(type.type).encodeSheet(sheet_, settings.*type.prefs);
     std::string path = sheetPath + std::string(type.extension);
-    WriteFileReplacing(path, data);
+    sheetFacts_.width = sheet_.Width();
+    sheetFacts_.height = sheet_.Height();
+
+    // Every file is written in full before the first one is put in place, so
+    // a failed write leaves all the previous outputs as they were.
+    std::vector<std::unique_ptr<ReplacementFile>> files;
+    files.push_back(std::make_unique<ReplacementFile>(path));
+    files.back()->Write(data);
+    PreviewStyle style{baseClass_ ? &*baseClass_ : nullptr,
+                       inputs.LineStyleIndex == kPositionAndSize};
+    for (const WebFile& web : WebFiles(placedImages_, sheetFacts_, settings.DataFormats,
+                                       settings.HtmlPreview != 0, style)) {
+        files.push_back(std::make_unique<ReplacementFile>(sheetPath + web.extension));
+        files.back()->Write({reinterpret_cast<const std::uint8_t*>(web.text.data()), web.text.size()});
+    }
+    for (auto& file : files)
+        file->Finish();
+    for (auto& file : files)
+        file->PutInPlace();
     css.PutInPlace();
     observer.SheetWritten(path);
 }

@@ -5,8 +5,10 @@
 #include "platform/bitmap.h"
 #include "sprite/build_settings.h"
 #include "sprite/layout.h"
+#include "sprite/web_outputs.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -91,6 +93,9 @@ private:
     Placed PlaceSources(const BuildInputs& inputs, const BuildSettings& settings,
                         StylesheetFile& css, BuildObserver& observer);
     void Resize(SourceInfo& info, const BuildSettings& settings);
+    // Writes the base rule when asked for and the class text names a class.
+    void StartStylesheet(const BuildInputs& inputs, const BuildSettings& settings,
+                         StylesheetFile& css, BuildObserver& observer);
     void WriteResults(const std::string& sheetPath, const BuildInputs& inputs,
                       const BuildSettings& settings, StylesheetFile& css,
                       BuildObserver& observer);
@@ -98,6 +103,9 @@ private:
     Bitmap source_;  // the current source, one decoded image at a time
     Bitmap sheet_;
     SheetLayout layout_;
+    SheetFacts sheetFacts_;
+    std::optional<ClassName> baseClass_;  // set when the stylesheet holds its base rule
+    std::vector<PlacedImage> placedImages_;
 };
 
 // The validation lines of a build's inputs, each ended by LF CR; empty when
