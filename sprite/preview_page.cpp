@@ -6,14 +6,15 @@ namespace tessolo {
 
 namespace {
 
-// The page's own rules. The frame's checkerboard shows through wherever
-// the sheet is transparent.
+// The page's own rules. Every box has a whole-pixel size, so each image
+// lands on whole pixels; the frame's checkerboard shows through wherever the
+// sheet is transparent.
 constexpr const char* kPageStyle =
     "body { font: 14px sans-serif; margin: 16px; }\n"
-    ".preview-cell { margin: 0 0 8px; }\n"
-    ".preview-frame { display: inline-block; vertical-align: middle; line-height: 0; padding: 4px;\n"
+    ".preview-cell { display: flex; align-items: flex-start; gap: 8px; margin: 0 0 8px; }\n"
+    ".preview-frame { line-height: 0; padding: 4px;\n"
     "  background: repeating-conic-gradient(#ccc 0 25%, #fff 0 50%) 0 0 / 16px 16px; }\n"
-    ".preview-name { margin-left: 8px; vertical-align: middle; }\n";
+    ".preview-name { line-height: 20px; }\n";
 
 std::string Px(std::int32_t value) { return std::to_string(value) + "px"; }
 

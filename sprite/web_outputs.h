@@ -3,6 +3,7 @@
 // preview page. Each is built from the images as they were placed.
 #pragma once
 
+#include "settings/data_formats.h"
 #include "sprite/class_names.h"
 
 #include <cstdint>
@@ -10,16 +11,6 @@
 #include <vector>
 
 namespace tessolo {
-
-// The data files, as bits of BuildSettings::DataFormats.
-enum DataFormat : std::int32_t { kDataScss = 1, kDataLess = 2, kDataJson = 4 };
-
-struct DataFormatInfo {
-    DataFormat format;
-    const char* word;       // command-line word and file extension: "scss"
-};
-inline constexpr DataFormatInfo kDataFormats[] = {
-    {kDataScss, "scss"}, {kDataLess, "less"}, {kDataJson, "json"}};
 
 // One image as it was placed on the sheet.
 struct PlacedImage {

@@ -25,6 +25,7 @@ struct Recorder : BuildObserver {
     void ErrorReport(const std::string& m) override { error = m; }
     void ListCleared() override { lines.clear(); ++clears; }
     void LineWritten(const std::string& line) override { lines.push_back(line); }
+    void Remark(const std::string& message) override { remarks.push_back(message); }
     void SourceSkipped(const std::string& path) override { skipped.push_back(path); }
     void SheetFinished(const Bitmap& sheet) override
     {
@@ -36,7 +37,7 @@ struct Recorder : BuildObserver {
     void SheetWritten(const std::string& path) override { written = path; }
 
     std::string validation, cannotOpen, error, written;
-    std::vector<std::string> lines, skipped;
+    std::vector<std::string> lines, skipped, remarks;
     Bitmap viewer;
     int clears = 0, finished = 0;
     std::function<void()> onSheetFinished;
