@@ -1,5 +1,6 @@
 // The JSON frame data: a hash of frames by file name, then the sheet.
 #include "info/version_strings.h"
+#include "sprite/text_append.h"
 #include "sprite/web_escapes.h"
 #include "sprite/web_outputs.h"
 
@@ -15,15 +16,15 @@ std::string ProgramValue(std::string_view key)
     return "";
 }
 
-std::string Size(std::int32_t width, std::int32_t height)
+void AppendSize(std::string& text, std::int32_t width, std::int32_t height)
 {
-    return "{\"w\": " + std::to_string(width) + ", \"h\": " + std::to_string(height) + "}";
+    Append(text, "{\"w\": ", width, ", \"h\": ", height, '}');
 }
 
-std::string Rect(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height)
+void AppendRect(std::string& text, std::int32_t x, std::int32_t y, std::int32_t width,
+                std::int32_t height)
 {
-    return "{\"x\": " + std::to_string(x) + ", \"y\": " + std::to_string(y) +
-           ", \"w\": " + std::to_string(width) + ", \"h\": " + std::to_string(height) + "}";
+    Append(text, "{\"x\": ", x, ", \"y\": ", y, ", \"w\": ", width, ", \"h\": ", height, '}');
 }
 
 }  // namespace
@@ -31,21 +32,23 @@ std::string Rect(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_
 std::string JsonFrames(const std::vector<PlacedImage>& images, const SheetFacts& sheet)
 {
     std::string text = "{\"frames\": {";
-    const char* separator = "\n";
+    ReserveFor(text, images.size(), 256);
+    std::string_view separator = "\n";
     for (const PlacedImage& image : images) {
-        text += separator;
+        Append(text, separator, "  ", JsonString(image.fileName), ": {\"frame\": ");
+        AppendRect(text, image.x, image.y, image.width, image.height);
+        Append(text, ", \"rotated\": false, \"trimmed\": false, \"spriteSourceSize\": ");
+        AppendRect(text, 0, 0, image.width, image.height);
+        Append(text, ", \"sourceSize\": ");
+        AppendSize(text, image.width, image.height);
+        Append(text, '}');
         separator = ",\n";
-        text += "  " + JsonString(image.fileName) + ": {\"frame\": " +
-                Rect(image.x, image.y, image.width, image.height) +
-                ", \"rotated\": false, \"trimmed\": false, \"spriteSourceSize\": " +
-                Rect(0, 0, image.width, image.height) +
-                ", \"sourceSize\": " + Size(image.width, image.height) + "}";
     }
-    text += "\n},\n\"meta\": {\"app\": " + JsonString(ProgramValue("ProductName")) +
-            ", \"version\": " + JsonString(ProgramFileVersion()) +
-            ", \"image\": " + JsonString(sheet.fileName) +
-            ", \"format\": \"RGBA8888\", \"size\": " + Size(sheet.width, sheet.height) +
-            ", \"scale\": \"1\"}\n}\n";
+    Append(text, "\n},\n\"meta\": {\"app\": ", JsonString(ProgramValue("ProductName")),
+           ", \"version\": ", JsonString(ProgramFileVersion()), ", \"image\": ",
+           JsonString(sheet.fileName), ", \"format\": \"RGBA8888\", \"size\": ");
+    AppendSize(text, sheet.width, sheet.height);
+    Append(text, ", \"scale\": \"1\"}\n}\n");
     return text;
 }
 

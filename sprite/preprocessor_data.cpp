@@ -1,6 +1,7 @@
 // The SCSS and LESS data files. Both hold one list per image, in the same
 // order of values, and the same five mixins.
 #include "sprite/stylesheet.h"
+#include "sprite/text_append.h"
 #include "sprite/web_escapes.h"
 #include "sprite/web_outputs.h"
 
@@ -14,22 +15,15 @@ constexpr const char* kHeader =
     "// Sprite data: x, y, offset-x, offset-y, width, height, sheet width,\n"
     "// sheet height and sheet URL of each image.\n";
 
-std::string Px(std::int64_t value) { return std::to_string(value) + "px"; }
-
-// The values of one image, in the order the mixins read them.
-std::vector<std::string> ValuesOf(const PlacedImage& image, const SheetFacts& sheet)
+// The values of one image after its variable name, in the order the mixins
+// read them; `url` is the sheet's quoted URL.
+void AppendValues(std::string& text, const PlacedImage& image, const SheetFacts& sheet,
+                  std::string_view url, std::string_view separator)
 {
-    return {Px(image.x),     Px(image.y),      CssOffset(image.x) + "px", CssOffset(image.y) + "px",
-            Px(image.width), Px(image.height), Px(sheet.width),           Px(sheet.height),
-            CssString(UrlEncoded(sheet.fileName))};
-}
-
-std::string Joined(const std::vector<std::string>& values, const char* separator)
-{
-    std::string text;
-    for (const std::string& value : values)
-        text += (text.empty() ? "" : separator) + value;
-    return text;
+    Append(text, image.x, "px", separator, image.y, "px", separator);
+    Append(text, CssOffset(image.x), "px", separator, CssOffset(image.y), "px", separator);
+    Append(text, image.width, "px", separator, image.height, "px", separator);
+    Append(text, sheet.width, "px", separator, sheet.height, "px", separator, url);
 }
 
 // LESS variable names allow ASCII letters, digits, "-" and "_" only; every
@@ -56,9 +50,13 @@ std::string LessVariable(const std::string& className)
 std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& sheet)
 {
     std::string text = kHeader;
-    for (const PlacedImage& image : images)
-        text += "$" + CssIdentifier(image.className.attribute) + ": (" +
-                Joined(ValuesOf(image, sheet), ", ") + ");\n";
+    ReserveFor(text, images.size(), 128);
+    const std::string url = CssString(UrlEncoded(sheet.fileName));
+    for (const PlacedImage& image : images) {
+        Append(text, '$', CssIdentifier(image.className.attribute), ": (");
+        AppendValues(text, image, sheet, url, ", ");
+        Append(text, ");\n");
+    }
     text += "\n"
             "@mixin sprite-width($sprite) { width: nth($sprite, 5); }\n"
             "@mixin sprite-height($sprite) { height: nth($sprite, 6); }\n"
@@ -76,9 +74,13 @@ std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& s
 std::string LessData(const std::vector<PlacedImage>& images, const SheetFacts& sheet)
 {
     std::string text = kHeader;
-    for (const PlacedImage& image : images)
-        text += LessVariable(image.className.attribute) + ": " +
-                Joined(ValuesOf(image, sheet), " ") + ";\n";
+    ReserveFor(text, images.size(), 128);
+    const std::string url = CssString(UrlEncoded(sheet.fileName));
+    for (const PlacedImage& image : images) {
+        Append(text, LessVariable(image.className.attribute), ": ");
+        AppendValues(text, image, sheet, url, " ");
+        Append(text, ";\n");
+    }
     text += "\n"
             ".sprite-width(@sprite) { width: extract(@sprite, 5); }\n"
             ".sprite-height(@sprite) { height: extract(@sprite, 6); }\n"

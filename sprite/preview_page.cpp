@@ -1,4 +1,5 @@
 // The preview page: every image by its classes, on a checkerboard.
+#include "sprite/text_append.h"
 #include "sprite/web_escapes.h"
 #include "sprite/web_outputs.h"
 
@@ -16,8 +17,6 @@ constexpr const char* kPageStyle =
     "  background: repeating-conic-gradient(#ccc 0 25%, #fff 0 50%) 0 0 / 16px 16px; }\n"
     ".preview-name { line-height: 20px; }\n";
 
-std::string Px(std::int32_t value) { return std::to_string(value) + "px"; }
-
 }  // namespace
 
 std::string PreviewPage(const std::vector<PlacedImage>& images, const SheetFacts& sheet,
@@ -31,17 +30,18 @@ std::string PreviewPage(const std::vector<PlacedImage>& images, const SheetFacts
     if (!style.baseClass)
         page += BaseRule(".preview-frame > span", sheet) + "\n";
     page += "</style>\n</head>\n<body>\n";
-    const std::string baseClass = style.baseClass ? style.baseClass->attribute + " " : "";
+    ReserveFor(page, images.size(), 256);
+    const std::string baseClass = style.baseClass ? HtmlEscaped(style.baseClass->attribute) + " " : "";
     for (const PlacedImage& image : images) {
-        std::string size = style.sizeInStylesheet ? ""
-                                                  : " style=\"width: " + Px(image.width) +
-                                                        "; height: " + Px(image.height) + "\"";
-        page += "<div class=\"preview-cell\"><span class=\"preview-frame\"><span class=\"" +
-                HtmlEscaped(baseClass + image.className.attribute) + "\"" + size +
-                "></span></span><code class=\"preview-name\">" +
-                HtmlEscaped(image.className.attribute) + "</code></div>\n";
+        const std::string name = HtmlEscaped(image.className.attribute);
+        Append(page, "<div class=\"preview-cell\"><span class=\"preview-frame\"><span class=\"",
+               baseClass, name, '"');
+        if (!style.sizeInStylesheet)
+            Append(page, " style=\"width: ", image.width, "px; height: ", image.height, "px\"");
+        Append(page, "></span></span><code class=\"preview-name\">", name, "</code></div>\n");
     }
-    return page + "</body>\n</html>\n";
+    Append(page, "</body>\n</html>\n");
+    return page;
 }
 
 }  // namespace tessolo

@@ -123,6 +123,8 @@ std::string UrlEncoded(std::string_view name)
 
 std::string HtmlEscaped(std::string_view text)
 {
+    if (text.find_first_of("&<>\"'") == std::string_view::npos)
+        return std::string(text);
     std::string escaped;
     for (char c : text) {
         switch (c) {
