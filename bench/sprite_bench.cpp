@@ -3,6 +3,7 @@
 #include "platform/bmp.h"
 #include "platform/error.h"
 #include "platform/files.h"
+#include "settings/data_formats.h"
 #include "sprite/sprite_build.h"
 #include "sprite/stylesheet.h"
 
@@ -68,6 +69,31 @@ void BM_PackIcons(benchmark::State& state)
 BENCHMARK(BM_PackIcons)
     ->ArgNames({"images", "orientation"})
     ->ArgsProduct({{1000, 4000, 16000}, {0, 1, 2, 3}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// A grid of 1 000 icons without and with every output for web pages: the
+// base rule, the SCSS, LESS and JSON files and the preview page.
+void BM_PackIconsWebOutputs(benchmark::State& state)
+{
+    const BuildInputs& inputs = IconFolder(int(state.range(0)));
+    const bool web = state.range(1) != 0;
+    BuildSettings settings;
+    settings.Orientation = 2;
+    settings.BMPprefs.PixelFormat = kBmp24Bits;
+    settings.BaseRule = web ? 1 : 0;
+    settings.DataFormats = web ? kDataScss | kDataLess | kDataJson : 0;
+    settings.HtmlPreview = web ? 1 : 0;
+    Quiet quiet;
+    for (auto _ : state) {
+        SpriteBuilder builder;
+        builder.MakeSprites(inputs, settings, quiet);
+    }
+}
+
+BENCHMARK(BM_PackIconsWebOutputs)
+    ->ArgNames({"images", "web"})
+    ->ArgsProduct({{1000}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

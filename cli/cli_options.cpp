@@ -2,6 +2,7 @@
 
 #include "platform/bmp.h"
 #include "platform/text_list.h"
+#include "settings/data_formats.h"
 #include "sprite/layout.h"
 #include "sprite/stylesheet.h"
 
@@ -33,15 +34,26 @@ struct GifCompressionWord {
 };
 constexpr GifCompressionWord kGifCompressions[] = {{"lzw", 0}, {"rle", 1}};
 
+// The words of --data with their DataFormat bits; the stylesheet is always
+// written, so "css" adds no file.
+struct DataWord {
+    std::string_view word;
+    std::int32_t bits;
+};
+constexpr DataWord kDataWords[] = {
+    {"css", 0}, {"scss", kDataScss}, {"less", kDataLess}, {"json", kDataJson}};
+
 // The word of each row of a choice table, and the value it stands for.
 std::string WordOf(const OutputTypeInfo& row) { return std::string(row.commandWord); }
 std::string WordOf(const OrientationInfo& row) { return std::string(row.commandWord); }
 std::string WordOf(const BmpPixelCodeInfo& row) { return std::to_string(BitsPerPixel(row.format)); }
 std::string WordOf(const GifCompressionWord& row) { return std::string(row.word); }
+std::string WordOf(const DataWord& row) { return std::string(row.word); }
 std::int32_t ValueOf(const OutputTypeInfo& row) { return row.type; }
 std::int32_t ValueOf(const OrientationInfo& row) { return row.orientation; }
 std::int32_t ValueOf(const BmpPixelCodeInfo& row) { return row.code; }
 std::int32_t ValueOf(const GifCompressionWord& row) { return row.stored; }
+std::int32_t ValueOf(const DataWord& row) { return row.bits; }
 
 template <class Rows>
 std::vector<std::string> WordsOf(const Rows& rows)
@@ -132,6 +144,13 @@ const std::map<std::string, ValueHandler>& ValueOptions()
          [](const std::string& v, CliRequest& r) {
              r.settings.GIFprefs.Quality = Choose("--gif-compression", v, kGifCompressions);
          }},
+        {"--data",
+         [](const std::string& v, CliRequest& r) {
+             if (!r.dataFormatsGiven)
+                 r.settings.DataFormats = 0;
+             r.dataFormatsGiven = true;
+             r.settings.DataFormats |= Choose("--data", v, kDataWords);
+         }},
         {"--bmp-bits",
          [](const std::string& v, CliRequest& r) {
              r.settings.BMPprefs.PixelFormat = Choose("--bmp-bits", v, kBmpPixelCodes);
@@ -152,6 +171,10 @@ const std::map<std::string, FlagHandler>& FlagOptions()
         {"--no-jpeg-progressive", [](CliRequest& r) { r.settings.JPGprefs.Progressive = 0; }},
         {"--png-interlace", [](CliRequest& r) { r.settings.PNGprefs.Progressive = 1; }},
         {"--no-png-interlace", [](CliRequest& r) { r.settings.PNGprefs.Progressive = 0; }},
+        {"--base-rule", [](CliRequest& r) { r.settings.BaseRule = 1; }},
+        {"--no-base-rule", [](CliRequest& r) { r.settings.BaseRule = 0; }},
+        {"--html", [](CliRequest& r) { r.settings.HtmlPreview = 1; }},
+        {"--no-html", [](CliRequest& r) { r.settings.HtmlPreview = 0; }},
     };
     return options;
 }
@@ -238,6 +261,15 @@ Options:
                           GIF coding (lzw)
   --bmp-bits )" + ChoiceList(kBmpPixelCodes) +
            R"( BMP bits per pixel (4)
+  --[no-]base-rule        open the stylesheet with a rule for the class
+                          itself that shows the sheet (no)
+  --data )" + ChoiceList(kDataWords) +
+           R"(
+                          also write NAME.scss, NAME.less or NAME.json;
+                          repeatable, the first replaces the stored choice,
+                          "css" alone writes only the stylesheet (css)
+  --[no-]html             also write NAME.html, a page that previews every
+                          image by its classes (no)
 
   --show-settings         print the effective options and the store's path
   --save-settings         store the effective options as the new defaults,

@@ -20,6 +20,7 @@ struct CliRequest {
     std::vector<std::string> files;  // empty: every image file of the folder
     BuildInputs inputs;              // all but the folder and file list
     BuildSettings settings;
+    bool dataFormatsGiven = false;  // the first --data replaces the stored data formats
 };
 
 // Parses argv (without the program name) over the given defaults. Throws

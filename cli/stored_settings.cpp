@@ -1,5 +1,6 @@
 #include "cli/stored_settings.h"
 
+#include "settings/data_formats.h"
 #include "settings/delimited_text.h"
 #include "settings/format_prefs_text.h"
 #include "sprite/layout.h"
@@ -74,6 +75,13 @@ std::string DescribeSettings(const CliRequest& request, const std::string& store
     text += item("--vpad", std::to_string(s.VerticalPadding));
     for (const OutputTypeInfo& type : kOutputTypes)
         text += item(std::string(type.prefsValueName), FormatPrefsToText(s.*type.prefs));
+    std::string data = "css";
+    for (const DataFormatInfo& format : kDataFormats)
+        if (s.DataFormats & format.format)
+            data += std::string(",") + format.word;
+    text += item("--base-rule", s.BaseRule ? "yes" : "no");
+    text += item("--data", data);
+    text += item("--html", s.HtmlPreview ? "yes" : "no");
     return text;
 }
 

@@ -69,6 +69,9 @@ void OrvaneRegistry::LoadSettings()
         else
             ReportLoadProblem(std::string(type.prefsValueName) + " does not hold six whole numbers");
     }
+    BaseRule = ReadByteDef("BaseRule", 0);
+    DataFormats = ReadByteDef("DataFormats", 0);
+    HtmlPreview = ReadByteDef("HtmlPreview", 0);
 }
 
 void OrvaneRegistry::SaveSettings()
@@ -86,6 +89,9 @@ void OrvaneRegistry::SaveSettings()
     WriteIntegerValue("VerticalPadding", VerticalPadding);
     for (const OutputTypeInfo& type : kOutputTypes)
         WriteStringValue(type.prefsValueName, FormatPrefsToText(records_.*type.prefs));
+    WriteByteValue("BaseRule", std::uint8_t(BaseRule));
+    WriteByteValue("DataFormats", std::uint8_t(DataFormats));
+    WriteByteValue("HtmlPreview", std::uint8_t(HtmlPreview));
     Flush();
 }
 

@@ -71,6 +71,9 @@ public:
     std::int32_t HorizontalPadding = kDefaultPadding;
     std::int32_t VerticalPadding = kDefaultPadding;
     std::string SpriteClass{kDefaultSpriteClass};  // class names as delimited text
+    std::int32_t BaseRule = 0;     // 1: the stylesheet opens with a rule for the class (one stored byte)
+    std::int32_t DataFormats = 0;  // DataFormat bits: 1 SCSS, 2 LESS, 4 JSON (one stored byte)
+    std::int32_t HtmlPreview = 0;  // 1: a preview page beside the stylesheet (one stored byte)
 
 private:
     FormatPrefsSet& records_;

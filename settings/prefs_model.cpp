@@ -2,6 +2,7 @@
 
 #include "platform/bmp.h"
 #include "platform/error.h"
+#include "settings/data_formats.h"
 #include "settings/integer_text.h"
 
 #include <algorithm>
@@ -73,6 +74,11 @@ void PrefsModel::CopyIn(const OrvaneRegistry& settings, const FormatPrefsSet& re
     for (std::size_t entry = 0; entry < kBmpPixelCodes.size(); ++entry)
         if (kBmpPixelCodes[entry].code == records.BMPprefs.PixelFormat)
             BMP_PixelFormat.SetSelection(int(entry));
+    cbBaseRule = settings.BaseRule != 0;
+    cbScssData = (settings.DataFormats & kDataScss) != 0;
+    cbLessData = (settings.DataFormats & kDataLess) != 0;
+    cbJsonData = (settings.DataFormats & kDataJson) != 0;
+    cbHtmlPreview = settings.HtmlPreview != 0;
 }
 
 void PrefsModel::Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const
@@ -92,6 +98,10 @@ void PrefsModel::Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const
     settings.VerticalPadding = IntegerFromBox(ebVpad);
     if (BMP_PixelFormat.Selection() >= 0)
         records.BMPprefs.PixelFormat = kBmpPixelCodes[BMP_PixelFormat.Selection()].code;
+    settings.BaseRule = cbBaseRule ? 1 : 0;
+    settings.DataFormats = (cbScssData ? kDataScss : 0) | (cbLessData ? kDataLess : 0) |
+                           (cbJsonData ? kDataJson : 0);
+    settings.HtmlPreview = cbHtmlPreview ? 1 : 0;
 }
 
 }  // namespace tessolo

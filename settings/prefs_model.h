@@ -79,6 +79,12 @@ public:
     // Page "BMP": entries in the order of kBmpPixelCodes; "16 bit"
     // until the first showing sets it.
     ChoiceGroup BMP_PixelFormat;
+    // Page "Web": the optional outputs for web pages.
+    bool cbBaseRule = false;
+    bool cbScssData = false;
+    bool cbLessData = false;
+    bool cbJsonData = false;
+    bool cbHtmlPreview = false;
 
     PrefsModel();
 

@@ -2,15 +2,11 @@
 
 namespace tessolo {
 
-namespace {
-
 std::string_view FileNameOf(std::string_view path)
 {
     std::size_t slash = path.find_last_of('/');
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
-
-}  // namespace
 
 std::string BaseName(std::string_view path)
 {

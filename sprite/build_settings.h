@@ -20,6 +20,10 @@ struct BuildSettings : FormatPrefsSet {
     std::int32_t ResizeHeight = 240;
     std::int32_t HorizontalPadding = 5;
     std::int32_t VerticalPadding = 5;
+    // The outputs for web pages (sprite/web_outputs.h), all off by default.
+    std::int32_t BaseRule = 0;     // 1: a rule for the class itself opens the stylesheet
+    std::int32_t DataFormats = 0;  // DataFormat bits: SCSS, LESS and JSON files
+    std::int32_t HtmlPreview = 0;  // 1: a preview page beside the stylesheet
 };
 
 }  // namespace tessolo

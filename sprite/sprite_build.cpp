@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "sprite/base_name.h"
 #include "sprite/build_lock.h"
+#include "sprite/class_names.h"
 #include "sprite/image_formats.h"
 #include "sprite/rect_packer.h"
 #include "sprite/stylesheet.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <new>
 
 namespace tessolo {
@@ -117,8 +119,15 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
     observer.ListCleared();
     sheet_.SetHeight(0);
     sheet_.SetWidth(0);
+    placedImages_.clear();
+    collisions_ = ClassCollisions{};
+    sheetFacts_ = SheetFacts{};
+    sheetFacts_.fileName = inputs.ProjectName + std::string(OutputTypeFor(inputs.OutputFileType).extension);
+    sheetFacts_.stylesheetName = inputs.ProjectName + ".css";
+    sheetFacts_.title = inputs.ProjectName;
 
     try {
+        StartStylesheet(inputs, settings, css, observer);
         Placed placed = settings.Orientation == kPacked
                             ? PlacePacked(inputs, settings, css, observer)
                             : PlaceSources(inputs, settings, css, observer);
@@ -217,10 +226,16 @@ bool SpriteBuilder::ReadSource(const std::string& entry, const BuildInputs& inpu
 void SpriteBuilder::WriteRule(const BuildInputs& inputs, const SourceInfo& info, std::int32_t x,
                               std::int32_t y, StylesheetFile& css, BuildObserver& observer)
 {
-    std::string line = StylesheetLine(inputs.SpriteClass, info.Name, x, y, info.Width,
-                                      info.Height, inputs.LineStyleIndex);
+    PlacedImage image{std::string(FileNameOf(info.Path)),
+                      ImageClassName(inputs.SpriteClass, info.Name), x, y, info.Width,
+                      info.Height};
+    std::string line = StylesheetLine(image.className.selector, image.x, image.y, image.width,
+                                      image.height, inputs.LineStyleIndex);
     css.WriteLine(line);
     observer.LineWritten(line);
+    if (std::string warning = collisions_.Add(image.fileName, image.className); !warning.empty())
+        observer.Remark(warning);
+    placedImages_.push_back(std::move(image));
 }
 
 bool SpriteBuilder::LoadSourceImage(SourceInfo& info)
@@ -258,6 +273,22 @@ void SpriteBuilder::Resize(SourceInfo& info, const BuildSettings& settings)
     info.Height = height;
 }
 
+void SpriteBuilder::StartStylesheet(const BuildInputs& inputs, const BuildSettings& settings,
+                                    StylesheetFile& css, BuildObserver& observer)
+{
+    baseClass_.reset();
+    if (!settings.BaseRule)
+        return;
+    ClassName base = BaseClassName(inputs.SpriteClass);
+    if (base.attribute.empty()) {
+        observer.Remark("warning: no base rule written: the class text \"" + inputs.SpriteClass +
+                        "\" names no class");
+        return;
+    }
+    css.WriteLine(BaseRule(base.selector, sheetFacts_));
+    baseClass_ = std::move(base);
+}
+
 void SpriteBuilder::WriteResults(const std::string& sheetPath, const BuildInputs& inputs,
                                  const BuildSettings& settings, StylesheetFile& css,
                                  BuildObserver& observer)
@@ -265,7 +296,25 @@ void SpriteBuilder::WriteResults(const std::string& sheetPath, const BuildInputs
     const OutputTypeInfo& type = OutputTypeFor(inputs.OutputFileType);
     Bytes data = FormatForOutput(type.type).encodeSheet(sheet_, settings.*type.prefs);
     std::string path = sheetPath + std::string(type.extension);
-    WriteFileReplacing(path, data);
+    sheetFacts_.width = sheet_.Width();
+    sheetFacts_.height = sheet_.Height();
+
+    // Every file is written in full before the first one is put in place, so
+    // a failed write leaves all the previous outputs as they were.
+    std::vector<std::unique_ptr<ReplacementFile>> files;
+    files.push_back(std::make_unique<ReplacementFile>(path));
+    files.back()->Write(data);
+    PreviewStyle style{baseClass_ ? &*baseClass_ : nullptr,
+                       inputs.LineStyleIndex == kPositionAndSize};
+    for (const WebFile& web : WebFiles(placedImages_, sheetFacts_, settings.DataFormats,
+                                       settings.HtmlPreview != 0, style)) {
+        files.push_back(std::make_unique<ReplacementFile>(sheetPath + web.extension));
+        files.back()->Write({reinterpret_cast<const std::uint8_t*>(web.text.data()), web.text.size()});
+    }
+    for (auto& file : files)
+        file->Finish();
+    for (auto& file : files)
+        file->PutInPlace();
     css.PutInPlace();
     observer.SheetWritten(path);
 }

@@ -4,9 +4,12 @@
 
 #include "platform/bitmap.h"
 #include "sprite/build_settings.h"
+#include "sprite/class_names.h"
 #include "sprite/layout.h"
+#include "sprite/web_outputs.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -107,6 +110,9 @@ private:
     void WriteRule(const BuildInputs& inputs, const SourceInfo& info, std::int32_t x,
                    std::int32_t y, StylesheetFile& css, BuildObserver& observer);
     void Resize(SourceInfo& info, const BuildSettings& settings);
+    // Writes the base rule when asked for and the class text names a class.
+    void StartStylesheet(const BuildInputs& inputs, const BuildSettings& settings,
+                         StylesheetFile& css, BuildObserver& observer);
     void WriteResults(const std::string& sheetPath, const BuildInputs& inputs,
                       const BuildSettings& settings, StylesheetFile& css,
                       BuildObserver& observer);
@@ -114,6 +120,10 @@ private:
     Bitmap source_;  // the current source, one decoded image at a time
     Bitmap sheet_;
     SheetLayout layout_;
+    SheetFacts sheetFacts_;
+    std::optional<ClassName> baseClass_;  // set when the stylesheet holds its base rule
+    std::vector<PlacedImage> placedImages_;
+    ClassCollisions collisions_;
 };
 
 // The validation lines of a build's inputs, each ended by LF CR; empty when

@@ -1,4 +1,4 @@
-// The layout and resizing options, which the settings store and a build
+// The layout, resizing and web output options, which the settings store and a build
 // share by name. Front ends copy them through this one table.
 #pragma once
 
@@ -20,6 +20,9 @@ inline constexpr std::pair<StoreField, BuildField> kSharedFields[] = {
     {&OrvaneRegistry::ResizeHeight, &BuildSettings::ResizeHeight},
     {&OrvaneRegistry::HorizontalPadding, &BuildSettings::HorizontalPadding},
     {&OrvaneRegistry::VerticalPadding, &BuildSettings::VerticalPadding},
+    {&OrvaneRegistry::BaseRule, &BuildSettings::BaseRule},
+    {&OrvaneRegistry::DataFormats, &BuildSettings::DataFormats},
+    {&OrvaneRegistry::HtmlPreview, &BuildSettings::HtmlPreview},
 };
 
 // The options a build reads: the store's shared fields and the four records.

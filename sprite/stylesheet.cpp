@@ -9,23 +9,13 @@ const char* const kLineStyleTexts[2] = {
     ".class { background-position: -Xpx -Ypx; width: Wpx; height: Hpx; }",
 };
 
-namespace {
+std::string CssOffset(std::int32_t position) { return std::to_string(-std::int64_t(position)); }
 
-// The CSS offset for an image at `offset`: negated, and 0 rather than -0.
-std::string Negated(std::int32_t offset)
+std::string StylesheetLine(std::string_view selector, std::int32_t x, std::int32_t y,
+                           std::int32_t width, std::int32_t height, int lineStyle)
 {
-    return std::to_string(-std::int64_t(offset));
-}
-
-}  // namespace
-
-std::string StylesheetLine(std::string_view classText, std::string_view name,
-                           std::int32_t x, std::int32_t y, std::int32_t width,
-                           std::int32_t height, int lineStyle)
-{
-    std::string line;
-    line.append(classText).append("-").append(name);
-    line.append(" { background-position: ").append(Negated(x)).append("px ").append(Negated(y));
+    std::string line(selector);
+    line.append(" { background-position: ").append(CssOffset(x)).append("px ").append(CssOffset(y));
     if (lineStyle == kPositionAndSize)
         line.append("px; width: ").append(std::to_string(width))
             .append("px; height: ").append(std::to_string(height)).append("px; }");

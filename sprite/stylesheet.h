@@ -15,13 +15,17 @@ namespace tessolo {
 enum LineStyle : int { kPositionOnly = 0, kPositionAndSize = 1 };
 extern const char* const kLineStyleTexts[2];
 
-// One rule, without its line end. The offsets are negated, as a background
-// position must be to show the image placed at (x, y):
+// One rule for the class `selector` (see class_names.h), without its line
+// end. The offsets are negated, as a background position must be to show the
+// image placed at (x, y):
 //   .sprite-home { background-position: -15px 0px }
 //   .sprite-home { background-position: -15px 0px; width: 32px; height: 32px; }
-std::string StylesheetLine(std::string_view classText, std::string_view name,
-                           std::int32_t x, std::int32_t y, std::int32_t width,
-                           std::int32_t height, int lineStyle);
+std::string StylesheetLine(std::string_view selector, std::int32_t x, std::int32_t y,
+                           std::int32_t width, std::int32_t height, int lineStyle);
+
+// The CSS offset that shows an image placed at `position`: negated, and 0
+// rather than -0 ("-15", "0").
+std::string CssOffset(std::int32_t position);
 
 // The stylesheet of one build. Its lines go to a temporary file beside it as
 // the images are placed; the file replaces the previous stylesheet only when

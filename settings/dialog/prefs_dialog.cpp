@@ -79,6 +79,7 @@ TPrefs::TPrefs(UserPrompts& prompts, QWidget* parent)
     pages_->addTab(MakePngPage(), "PNG");
     pages_->addTab(MakeGifPage(), "GIF");
     pages_->addTab(MakeBmpPage(), "BMP");
+    pages_->addTab(MakeWebPage(), "Web");
 
     btnClose = new QPushButton("&Close", this);
     btnClose->setObjectName("btnClose");
@@ -233,6 +234,42 @@ QWidget* TPrefs::MakeBmpPage()
                                                   PixelFormatEntries(), model_.BMP_PixelFormat)));
     column->addStretch();
     return page;
+}
+
+QWidget* TPrefs::MakeWebPage()
+{
+    auto* page = new QWidget;
+    auto* column = new QVBoxLayout(page);
+    column->addWidget(MakePageTitle("Options for web pages"));
+
+    auto* stylesheet = new QGroupBox("Stylesheet");
+    auto* stylesheetColumn = new QVBoxLayout(stylesheet);
+    stylesheetColumn->addWidget(MakeCheckBox(
+        "cbBaseRule", "Begin with a &base rule that shows the sheet for the class itself",
+        model_.cbBaseRule));
+    column->addWidget(stylesheet);
+
+    auto* data = new QGroupBox("Data files beside the stylesheet");
+    auto* dataColumn = new QVBoxLayout(data);
+    dataColumn->addWidget(MakeCheckBox("cbScssData", "&SCSS variables and mixins", model_.cbScssData));
+    dataColumn->addWidget(MakeCheckBox("cbLessData", "&LESS variables and mixins", model_.cbLessData));
+    dataColumn->addWidget(MakeCheckBox("cbJsonData", "&JSON frame data", model_.cbJsonData));
+    column->addWidget(data);
+
+    column->addWidget(MakeCheckBox("cbHtmlPreview",
+                                   "HTML &preview page that shows every image by its classes",
+                                   model_.cbHtmlPreview));
+    column->addStretch();
+    return page;
+}
+
+QCheckBox* TPrefs::MakeCheckBox(const char* name, const QString& text, bool& field)
+{
+    auto* box = new QCheckBox(text);
+    box->setObjectName(name);
+    connect(box, &QCheckBox::toggled, this, [&field](bool checked) { field = checked; });
+    checkBoxes_.emplace_back(box, &field);
+    return box;
 }
 
 QLineEdit* TPrefs::MakeNumberBox(const char* name, std::string& field)
@@ -395,6 +432,10 @@ void TPrefs::ShowModel()
     for (auto [slider, quality] : sliders_) {
         const QSignalBlocker quiet(slider);
         slider->setValue(quality->Position());
+    }
+    for (auto [box, checked] : checkBoxes_) {
+        const QSignalBlocker quiet(box);
+        box->setChecked(*checked);
     }
     JPEG_Smoothing->setChecked(model_.JPEG_Smoothing);
     JPEG_Smoothing->setEnabled(model_.JPEG_SmoothingEnabled());

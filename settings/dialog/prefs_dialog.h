@@ -1,5 +1,5 @@
-// The preferences dialog: layout, resizing, paddings and the options of each
-// output format. Modeless and created once; showing copies the settings and
+// The preferences dialog: layout, resizing, paddings, the options of each
+// output format and the outputs for web pages. Modeless and created once; showing copies the settings and
 // the four per-format records into the controls, hiding (by "&Close",
 // Escape or the close box) copies them back. The rules live in PrefsModel;
 // this window forwards the user's input to it and shows what it holds.
@@ -57,6 +57,9 @@ private:
     QWidget* MakePngPage();
     QWidget* MakeGifPage();
     QWidget* MakeBmpPage();
+    QWidget* MakeWebPage();
+    // A check box that shows and sets `field`.
+    QCheckBox* MakeCheckBox(const char* name, const QString& text, bool& field);
     QLineEdit* MakeNumberBox(const char* name, std::string& field);
     // A "Quality: " row with the number box of `quality`, added to `column`.
     QLineEdit* AddQualityBox(QVBoxLayout& column, const char* name, QualitySetting& quality);
@@ -95,6 +98,7 @@ private:
     std::vector<std::pair<ChoiceGroupBox*, const ChoiceGroup*>> choiceGroups_;
     std::vector<std::pair<QLineEdit*, const std::string*>> numberBoxes_;
     std::vector<std::pair<QSlider*, const QualitySetting*>> sliders_;
+    std::vector<std::pair<QCheckBox*, const bool*>> checkBoxes_;
 
     QTabWidget* pages_ = nullptr;
     QGroupBox* gbResizeProportionally = nullptr;

@@ -384,6 +384,39 @@ TEST_F(Cli, StoredSettingsBecomeTheDefaults)
     EXPECT_NE(stored.find("\"SpriteClass\"=\".ic,.sprite\""), std::string::npos) << stored;
 }
 
+TEST_F(Cli, WebOutputOptionsAreStoredAndTheFirstDataReplacesTheStoredChoice)
+{
+    Add("a b.bmp", 4, 4, kBlack);
+    Add("a-b.bmp", 4, 4, kBlack);
+    Outcome save = Run("--save-settings --type bmp --base-rule --data scss --data json --html " +
+                       images.Path().string());
+    ASSERT_EQ(save.status, 0) << save.err;
+    for (const char* file : {"sprite.scss", "sprite.json", "sprite.html"})
+        EXPECT_TRUE(std::filesystem::exists(images / file)) << file;
+    EXPECT_FALSE(std::filesystem::exists(images / "sprite.less"));
+    EXPECT_EQ(Slurp(images / "sprite.css").rfind(".sprite { background-image: url('sprite.bmp');", 0), 0u);
+    EXPECT_NE(save.err.find("tessolo-cli: warning: a-b.bmp gets the class \"sprite-a-b\" that "
+                            "a b.bmp has already"),
+              std::string::npos)
+        << save.err;
+
+    Outcome shown = Run("--show-settings");
+    EXPECT_NE(shown.out.find("--base-rule       yes\n  --data            css,scss,json\n"
+                             "  --html            yes\n"),
+              std::string::npos)
+        << shown.out;
+    shown = Run("--show-settings --data less --no-html --no-base-rule");
+    EXPECT_NE(shown.out.find("--base-rule       no\n  --data            css,less\n"
+                             "  --html            no\n"),
+              std::string::npos)
+        << shown.out;
+    EXPECT_NE(Run("--show-settings --data css").out.find("--data            css\n"),
+              std::string::npos);
+    Outcome bad = Run("--data xml");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("--data: 'xml' is not one of"), std::string::npos) << bad.err;
+}
+
 TEST_F(Cli, DamagedStoreWarnsAndFallsBackToDefaults)
 {
     std::filesystem::create_directories(scratch / "config/Veltrand");

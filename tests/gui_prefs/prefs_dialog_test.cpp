@@ -2,6 +2,7 @@
 #include "platform/error.h"
 #include "support/recording_seams.h"
 #include "settings/dialog/choice_group_box.h"
+#include "settings/data_formats.h"
 #include "settings/dialog/prefs_dialog.h"
 
 #include <QCheckBox>
@@ -87,9 +88,9 @@ private slots:
         QVERIFY(!(w.dialog.windowFlags() & Qt::WindowMinMaxButtonsHint));
         QVERIFY(w.dialog.width() >= 434 && w.dialog.height() >= 327);
         auto* pages = w.Child<QTabWidget>(nullptr);
-        QCOMPARE(pages->count(), 5);
-        const QStringList titles{"General", "JPEG", "PNG", "GIF", "BMP"};
-        for (int i = 0; i < 5; ++i)
+        QCOMPARE(pages->count(), 6);
+        const QStringList titles{"General", "JPEG", "PNG", "GIF", "BMP", "Web"};
+        for (int i = 0; i < 6; ++i)
             QCOMPARE(pages->tabText(i), titles[i]);
         QCOMPARE(pages->currentIndex(), 0);
         QCOMPARE(QApplication::focusWidget(), w.Child<QPushButton>("btnClose"));
@@ -358,6 +359,30 @@ private slots:
         QCOMPARE(w.dialog.Records().JPGprefs.Smoothing, 1);
     }
 
+    void webOptionsByMnemonicAreStoredAndShownAgain()
+    {
+        PrefsWindow w;
+        w.settings.DataFormats = kDataLess;
+        w.dialog.ShowPrefs();
+        QVERIFY(QTest::qWaitForWindowActive(&w.dialog));
+        w.ShowPage(5);
+        QVERIFY(w.Child<QCheckBox>("cbLessData")->isChecked());
+        QVERIFY(!w.Child<QCheckBox>("cbBaseRule")->isChecked());
+        for (Qt::Key key : {Qt::Key_B, Qt::Key_S, Qt::Key_J, Qt::Key_P, Qt::Key_L})
+            QTest::keyClick(w.dialog.windowHandle(), key, Qt::AltModifier);
+        QTRY_VERIFY(w.Child<QCheckBox>("cbHtmlPreview")->isChecked());
+        QTRY_VERIFY(!w.Child<QCheckBox>("cbLessData")->isChecked());
+        w.CloseButton();
+        QCOMPARE(w.settings.BaseRule, 1);
+        QCOMPARE(w.settings.DataFormats, kDataScss | kDataJson);
+        QCOMPARE(w.settings.HtmlPreview, 1);
+
+        w.settings.BaseRule = 0;
+        w.dialog.ShowPrefs();
+        QVERIFY(!w.Child<QCheckBox>("cbBaseRule")->isChecked());
+        QVERIFY(w.Child<QCheckBox>("cbJsonData")->isChecked());
+    }
+
     void showingAgainOnlyBringsToFront()
     {
         PrefsWindow w;
@@ -383,7 +408,7 @@ private slots:
         QTemporaryDir scratch;
         QString folder = qEnvironmentVariable("TESSOLO_SCREENSHOT_DIR", scratch.path());
         const QStringList written = w.dialog.SavePageImages(folder);
-        QCOMPARE(written.size(), 5);
+        QCOMPARE(written.size(), 6);
         for (const QString& path : written) {
             QImage image(path);
             QCOMPARE(image.size(), w.dialog.size() * w.dialog.devicePixelRatio());

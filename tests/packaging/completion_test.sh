@@ -48,6 +48,8 @@ expect "bmp gif jpeg png" --type ""
 expect "png" --type = p
 expect "grid horizontal packed vertical" --layout ""
 expect "lzw rle" --gif-compression ""
+expect "css json less scss" --data ""
+expect "--no-base-rule" --no-b
 expect "16" --bmp-bits 1
 expect "0 1" --style ""
 expect "none" --resize ""

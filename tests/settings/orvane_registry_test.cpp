@@ -35,7 +35,7 @@ protected:
     }
 };
 
-TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesAllFifteenDefaults)
+TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesAllEighteenDefaults)
 {
     OrvaneRegistry store(records, {.saveOnDestruction = false});
     EXPECT_EQ(store.StoreFile(), file);
@@ -60,6 +60,9 @@ TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesAllFifteenDefaults)
                                          "\"PNGprefs\"=\"1,0,0,9,9,0\"\n"
                                          "\"GIFprefs\"=\"2,0,0,0,9,0\"\n"
                                          "\"BMPprefs\"=\"3,0,0,0,0,2\"\n"
+                                         "\"BaseRule\"=hex:00\n"
+                                         "\"DataFormats\"=hex:00\n"
+                                         "\"HtmlPreview\"=hex:00\n"
                                          "\n");
 }
 
@@ -93,6 +96,9 @@ TEST_F(SettingsTest, EveryFieldAndRecordSurvivesASaveAndLoad)
         store.ResizeHeight = 2147483647;
         store.HorizontalPadding = 0;
         store.VerticalPadding = -2147483647 - 1;
+        store.BaseRule = 1;
+        store.DataFormats = 5;  // SCSS and JSON
+        store.HtmlPreview = 1;
         store.SpriteClass = JoinDelimitedText({".a", "my class", "say \"hi\""});
         records.JPGprefs = {0, 1, 1, 80, -5, 0};
         records.PNGprefs = {1, 1, 0, 6, 9, 0};
@@ -111,6 +117,9 @@ TEST_F(SettingsTest, EveryFieldAndRecordSurvivesASaveAndLoad)
     EXPECT_EQ(store.ResizeHeight, 2147483647);
     EXPECT_EQ(store.HorizontalPadding, 0);
     EXPECT_EQ(store.VerticalPadding, -2147483647 - 1);
+    EXPECT_EQ(store.BaseRule, 1);
+    EXPECT_EQ(store.DataFormats, 5);
+    EXPECT_EQ(store.HtmlPreview, 1);
     EXPECT_EQ(SplitDelimitedText(store.SpriteClass),
               (std::vector<std::string>{".a", "my class", "say \"hi\""}));
     EXPECT_NE(ReadText(file).find("\"SpriteClass\"=\".a,\\\"my class\\\",\\\"say \\\"\\\"hi\\\"\\\"\\\"\"\n"),

@@ -163,6 +163,30 @@ TEST_F(PrefsModelTest, CommitStoresTypedNumbersWithoutRangeChecks)
     EXPECT_EQ(model.PNG_Quality.Position(), 7);
 }
 
+TEST_F(PrefsModelTest, WebOptionsMapToTheirStoredValuesBothWays)
+{
+    model.CopyIn(settings, records);
+    EXPECT_FALSE(model.cbBaseRule || model.cbScssData || model.cbLessData || model.cbJsonData ||
+                 model.cbHtmlPreview);
+
+    settings.BaseRule = 7;  // any value but 0 checks the box
+    settings.DataFormats = 6;
+    model.CopyIn(settings, records);
+    EXPECT_TRUE(model.cbBaseRule);
+    EXPECT_FALSE(model.cbScssData);
+    EXPECT_TRUE(model.cbLessData);
+    EXPECT_TRUE(model.cbJsonData);
+    EXPECT_FALSE(model.cbHtmlPreview);
+
+    model.cbScssData = true;
+    model.cbJsonData = false;
+    model.cbHtmlPreview = true;
+    model.Commit(settings, records);
+    EXPECT_EQ(settings.BaseRule, 1);
+    EXPECT_EQ(settings.DataFormats, 3);
+    EXPECT_EQ(settings.HtmlPreview, 1);
+}
+
 TEST_F(PrefsModelTest, BadQualityTextStopsTheCommitAtTheJpegPage)
 {
     model.CopyIn(settings, records);

@@ -17,23 +17,15 @@ std::string Text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.e
 
 TEST(StylesheetLine, NegatesOffsetsInBothStyles)
 {
-    EXPECT_EQ(StylesheetLine(".sprite", "home", 15, 0, 32, 32, kPositionOnly),
+    EXPECT_EQ(StylesheetLine(".sprite-home", 15, 0, 32, 32, kPositionOnly),
               ".sprite-home { background-position: -15px 0px }");
-    EXPECT_EQ(StylesheetLine(".sprite", "home", 15, 0, 32, 32, kPositionAndSize),
+    EXPECT_EQ(StylesheetLine(".sprite-home", 15, 0, 32, 32, kPositionAndSize),
               ".sprite-home { background-position: -15px 0px; width: 32px; height: 32px; }");
-    EXPECT_EQ(StylesheetLine(".s", "a", 0, 40, 1, 2, kPositionOnly),
+    EXPECT_EQ(StylesheetLine(".s-a", 0, 40, 1, 2, kPositionOnly),
               ".s-a { background-position: 0px -40px }");
     // An image above or left of the sheet (negative padding) gets a positive position.
-    EXPECT_EQ(StylesheetLine(".s", "a", -10, -2147483647 - 1, 0, 0, kPositionOnly),
+    EXPECT_EQ(StylesheetLine(".s-a", -10, -2147483647 - 1, 0, 0, kPositionOnly),
               ".s-a { background-position: 10px 2147483648px }");
-}
-
-TEST(StylesheetLine, WritesClassAndNameAsGiven)
-{
-    EXPECT_EQ(StylesheetLine(".my class", "icon.small", 1, 2, 3, 4, kPositionOnly),
-              ".my class-icon.small { background-position: -1px -2px }");
-    EXPECT_EQ(StylesheetLine(".", "\xC3\xA9t\xC3\xA9", 0, 0, 3, 4, kPositionOnly),
-              ".-\xC3\xA9t\xC3\xA9 { background-position: 0px 0px }");
 }
 
 std::vector<std::string> FolderEntries(const std::filesystem::path& dir)

@@ -1,0 +1,98 @@
+// The SCSS and LESS data files. Both hold one list per image, in the same
+// order of values, and the same five mixins.
+#include "sprite/stylesheet.h"
+#include "sprite/text_append.h"
+#include "sprite/web_escapes.h"
+#include "sprite/web_outputs.h"
+
+#include <cstdio>
+
+namespace tessolo {
+
+namespace {
+
+constexpr const char* kHeader =
+    "// Sprite data: x, y, offset-x, offset-y, width, height, sheet width,\n"
+    "// sheet height and sheet URL of each image.\n";
+
+// The values of one image after its variable name, in the order the mixins
+// read them; `url` is the sheet's quoted URL.
+void AppendValues(std::string& text, const PlacedImage& image, const SheetFacts& sheet,
+                  std::string_view url, std::string_view separator)
+{
+    Append(text, image.x, "px", separator, image.y, "px", separator);
+    Append(text, CssOffset(image.x), "px", separator, CssOffset(image.y), "px", separator);
+    Append(text, image.width, "px", separator, image.height, "px", separator);
+    Append(text, sheet.width, "px", separator, sheet.height, "px", separator, url);
+}
+
+// LESS variable names allow ASCII letters, digits, "-" and "_" only; every
+// other byte of the class name is written as "_" and its two hex digits.
+std::string LessVariable(const std::string& className)
+{
+    std::string name = "@";
+    for (char c : className) {
+        const auto code = static_cast<unsigned char>(c);
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+            c == '-' || c == '_') {
+            name += c;
+        } else {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "_%02x", code);
+            name += hex;
+        }
+    }
+    return name;
+}
+
+}  // namespace
+
+std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& sheet)
+{
+    std::string text = kHeader;
+    ReserveFor(text, images.size(), 128);
+    const std::string url = CssString(UrlEncoded(sheet.fileName));
+    for (const PlacedImage& image : images) {
+        Append(text, '$', CssIdentifier(image.className.attribute), ": (");
+        AppendValues(text, image, sheet, url, ", ");
+        Append(text, ");\n");
+    }
+    text += "\n"
+            "@mixin sprite-width($sprite) { width: nth($sprite, 5); }\n"
+            "@mixin sprite-height($sprite) { height: nth($sprite, 6); }\n"
+            "@mixin sprite-position($sprite) { background-position: nth($sprite, 3) nth($sprite, 4); }\n"
+            "@mixin sprite-image($sprite) { background-image: url(nth($sprite, 9)); }\n"
+            "@mixin sprite($sprite) {\n"
+            "  @include sprite-image($sprite);\n"
+            "  @include sprite-position($sprite);\n"
+            "  @include sprite-width($sprite);\n"
+            "  @include sprite-height($sprite);\n"
+            "}\n";
+    return text;
+}
+
+std::string LessData(const std::vector<PlacedImage>& images, const SheetFacts& sheet)
+{
+    std::string text = kHeader;
+    ReserveFor(text, images.size(), 128);
+    const std::string url = CssString(UrlEncoded(sheet.fileName));
+    for (const PlacedImage& image : images) {
+        Append(text, LessVariable(image.className.attribute), ": ");
+        AppendValues(text, image, sheet, url, " ");
+        Append(text, ";\n");
+    }
+    text += "\n"
+            ".sprite-width(@sprite) { width: extract(@sprite, 5); }\n"
+            ".sprite-height(@sprite) { height: extract(@sprite, 6); }\n"
+            ".sprite-position(@sprite) { background-position: extract(@sprite, 3) extract(@sprite, 4); }\n"
+            ".sprite-image(@sprite) { @sprite-url: extract(@sprite, 9); background-image: url(@sprite-url); }\n"
+            ".sprite(@sprite) {\n"
+            "  .sprite-image(@sprite);\n"
+            "  .sprite-position(@sprite);\n"
+            "  .sprite-width(@sprite);\n"
+            "  .sprite-height(@sprite);\n"
+            "}\n";
+    return text;
+}
+
+}  // namespace tessolo

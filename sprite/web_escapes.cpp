@@ -1,0 +1,159 @@
+#include "sprite/web_escapes.h"
+
+#include <cstdint>
+
+namespace tessolo {
+
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
+bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// The length of the well-formed UTF-8 sequence at the start of `text`, or 0.
+std::size_t SequenceLength(std::string_view text)
+{
+    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2
+                         : lead >= 0xE0 && lead <= 0xEF ? 3
+                         : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                        : 0;
+    if (length == 0 || text.size() < length)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i)
+        if (!IsContinuation(byte(i)))
+            return 0;
+    // No overlong forms, no surrogates, nothing above U+10FFFF.
+    const unsigned char second = byte(1);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
+        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F))
+        return 0;
+    return length;
+}
+
+bool IsAsciiLetterOrDigit(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string Hex(unsigned value)
+{
+    constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    do {
+        hex.insert(hex.begin(), kDigits[value % 16]);
+        value /= 16;
+    } while (value != 0);
+    return hex;
+}
+
+}  // namespace
+
+std::string ValidUtf8(std::string_view text)
+{
+    std::string valid;
+    valid.reserve(text.size());
+    while (!text.empty()) {
+        std::size_t length = SequenceLength(text);
+        if (length == 0) {
+            valid += kReplacement;
+            length = 1;
+        } else {
+            valid += text.substr(0, length);
+        }
+        text.remove_prefix(length);
+    }
+    return valid;
+}
+
+std::string CssIdentifier(std::string_view name)
+{
+    std::string escaped;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        const auto code = static_cast<unsigned char>(c);
+        if (code == 0)
+            escaped += kReplacement;
+        else if (code < 0x20 || code == 0x7F || (i == 0 && IsDigit(c)) ||
+                 (i == 1 && IsDigit(c) && name[0] == '-'))
+            escaped += "\\" + Hex(code) + " ";
+        else if (i == 0 && c == '-' && name.size() == 1)
+            escaped += "\\-";
+        else if (code >= 0x80 || c == '-' || c == '_' || IsAsciiLetterOrDigit(c))
+            escaped += c;
+        else
+            escaped += std::string("\\") + c;
+    }
+    return escaped;
+}
+
+std::string CssString(std::string_view text)
+{
+    std::string quoted = "'";
+    for (char c : text) {
+        const auto code = static_cast<unsigned char>(c);
+        if (c == '\'' || c == '\\')
+            quoted += std::string("\\") + c;
+        else if (code < 0x20 || code == 0x7F)
+            quoted += "\\" + Hex(code) + " ";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+std::string UrlEncoded(std::string_view name)
+{
+    std::string url;
+    for (char c : name) {
+        if (IsAsciiLetterOrDigit(c) || c == '-' || c == '.' || c == '_' || c == '~') {
+            url += c;
+        } else {
+            std::string hex = Hex(static_cast<unsigned char>(c));
+            url += "%" + std::string(2 - hex.size(), '0') + hex;
+        }
+    }
+    return url;
+}
+
+std::string HtmlEscaped(std::string_view text)
+{
+    if (text.find_first_of("&<>\"'") == std::string_view::npos)
+        return std::string(text);
+    std::string escaped;
+    for (char c : text) {
+        switch (c) {
+        case '&': escaped += "&amp;"; break;
+        case '<': escaped += "&lt;"; break;
+        case '>': escaped += "&gt;"; break;
+        case '"': escaped += "&quot;"; break;
+        case '\'': escaped += "&#39;"; break;
+        default: escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::string JsonString(std::string_view text)
+{
+    std::string quoted = "\"";
+    for (char c : ValidUtf8(text)) {
+        const auto code = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            quoted += std::string("\\") + c;
+        } else if (code < 0x20) {
+            std::string hex = Hex(code);
+            quoted += "\\u" + std::string(4 - hex.size(), '0') + hex;
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
+
+}  // namespace tessolo

@@ -1,0 +1,36 @@
+// Text made safe for the languages of a web page: CSS identifiers and
+// strings, URLs, HTML and JSON.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tessolo {
+
+// `text` with every byte that is not part of a well-formed UTF-8 sequence
+// replaced by U+FFFD, so that every output decodes the same way everywhere.
+std::string ValidUtf8(std::string_view text);
+
+// `name` (valid UTF-8) as a CSS identifier that matches exactly `name`: a
+// leading digit, a digit after a leading "-", a lone "-" and control
+// characters are written as hexadecimal escapes, other ASCII characters
+// outside letters, digits, "-" and "_" are preceded by a backslash, and
+// non-ASCII characters stay as they are.
+std::string CssIdentifier(std::string_view name);
+
+// `text` in single quotes as a CSS (and SCSS, LESS) string.
+std::string CssString(std::string_view text);
+
+// `name` as a relative URL that names the file `name`: every byte outside
+// ASCII letters, digits, "-", ".", "_" and "~" is percent-encoded, so "#",
+// "?", "%", ":" and blanks keep no meaning of their own.
+std::string UrlEncoded(std::string_view name);
+
+// `text` with "&", "<", ">", '"' and "'" written as character references.
+std::string HtmlEscaped(std::string_view text);
+
+// `text` as a JSON string in double quotes; bytes that are not UTF-8 become
+// U+FFFD.
+std::string JsonString(std::string_view text);
+
+}  // namespace tessolo

@@ -1,0 +1,31 @@
+#include "sprite/web_outputs.h"
+
+#include "sprite/web_escapes.h"
+
+#include <iterator>
+
+namespace tessolo {
+
+std::string BaseRule(const std::string& selector, const SheetFacts& sheet)
+{
+    return selector + " { background-image: url(" + CssString(UrlEncoded(sheet.fileName)) +
+           "); background-repeat: no-repeat; display: inline-block; }";
+}
+
+std::vector<WebFile> WebFiles(const std::vector<PlacedImage>& images, const SheetFacts& sheet,
+                              std::int32_t dataFormats, bool htmlPreview,
+                              const PreviewStyle& style)
+{
+    using Writer = std::string (*)(const std::vector<PlacedImage>&, const SheetFacts&);
+    constexpr Writer kWriters[] = {&ScssData, &LessData, &JsonFrames};
+    static_assert(std::size(kWriters) == std::size(kDataFormats));
+    std::vector<WebFile> files;
+    for (std::size_t i = 0; i < std::size(kDataFormats); ++i)
+        if (dataFormats & kDataFormats[i].format)
+            files.push_back({std::string(".") + kDataFormats[i].word, kWriters[i](images, sheet)});
+    if (htmlPreview)
+        files.push_back({".html", PreviewPage(images, sheet, style)});
+    return files;
+}
+
+}  // namespace tessolo

@@ -1,0 +1,66 @@
+// The optional outputs for web pages beside the stylesheet: a base rule for
+// the class itself, data files for style preprocessors and scripts, and a
+// preview page. Each is built from the images as they were placed.
+#pragma once
+
+#include "settings/data_formats.h"
+#include "sprite/class_names.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tessolo {
+
+// One image as it was placed on the sheet.
+struct PlacedImage {
+    std::string fileName;  // the listed file's name, without folder
+    ClassName className;
+    std::int32_t x = 0, y = 0, width = 0, height = 0;
+};
+
+// What every output says about the sheet.
+struct SheetFacts {
+    std::string fileName;         // "sprite.png"
+    std::string stylesheetName;   // "sprite.css"
+    std::string title;            // the project name
+    std::int32_t width = 0, height = 0;
+};
+
+// The rule for the class itself that shows the sheet, without its line end:
+//   .sprite { background-image: url('sprite.png'); background-repeat: no-repeat; display: inline-block; }
+std::string BaseRule(const std::string& selector, const SheetFacts& sheet);
+
+// One variable per image (x, y, offset-x, offset-y, width, height, sheet
+// width, sheet height, sheet URL) and the mixins sprite-width,
+// sprite-height, sprite-position, sprite-image and sprite.
+std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& sheet);
+std::string LessData(const std::vector<PlacedImage>& images, const SheetFacts& sheet);
+
+// The frames of the sheet by file name, in build order, with the sheet's
+// file name and size.
+std::string JsonFrames(const std::vector<PlacedImage>& images, const SheetFacts& sheet);
+
+// A page that links the stylesheet and shows every image by its classes on
+// a checkerboard, with its class name beside it. Without a base rule in the
+// stylesheet the page sets the sheet as background itself; in the
+// position-only line style it gives each element its image's size.
+struct PreviewStyle {
+    const ClassName* baseClass = nullptr;  // whose base rule the stylesheet holds; null: none
+    bool sizeInStylesheet = false;         // the line style writes width and height
+};
+std::string PreviewPage(const std::vector<PlacedImage>& images, const SheetFacts& sheet,
+                        const PreviewStyle& style);
+
+// A file to write beside the stylesheet: "NAME" + extension.
+struct WebFile {
+    std::string extension;  // ".scss", ".less", ".json", ".html"
+    std::string text;
+};
+// The data files that the bits of `dataFormats` ask for, in the order of
+// kDataFormats, then the preview page when asked for.
+std::vector<WebFile> WebFiles(const std::vector<PlacedImage>& images, const SheetFacts& sheet,
+                              std::int32_t dataFormats, bool htmlPreview,
+                              const PreviewStyle& style);
+
+}  // namespace tessolo

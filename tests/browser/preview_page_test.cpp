@@ -1,0 +1,181 @@
+// The preview page of a real build, shown by a real browser: every element
+// must show exactly its source image's pixels, so a page that uses our
+// stylesheet shows the right icon. Runs for both line styles, with and
+// without the base rule, and skips when no browser is installed.
+#include "headless_browser.h"
+#include "platform/bmp.h"
+#include "platform/files.h"
+#include "sprite/sprite_build.h"
+#include "sprite/stylesheet.h"
+#include "support/testdata.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <regex>
+#include <sstream>
+
+namespace tessolo {
+namespace {
+
+// Names that only work with escaped selectors, and sizes that differ.
+const std::vector<std::string> kNames = {"home", "logo.small", "my icon", "50%", "a:b",
+                                         "#1",   "it's",       "1st",     "\xC3\xA9t\xC3\xA9",
+                                         "x&y"};
+
+struct Rgba {
+    int width = 0, height = 0;
+    std::vector<std::uint8_t> pixels;  // 4 bytes a pixel, rows top-down
+};
+
+Rgba DecodePng(const std::string& path)
+{
+    Bytes file = ReadFileBytes(path);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, file.data(), file.size()))
+        throw std::runtime_error("screenshot is not a PNG: " + std::string(image.message));
+    image.format = PNG_FORMAT_RGBA;
+    Rgba result{int(image.width), int(image.height), {}};
+    result.pixels.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, result.pixels.data(), 0, nullptr))
+        throw std::runtime_error("screenshot cannot be read: " + std::string(image.message));
+    return result;
+}
+
+// An image whose pixels all differ from their neighbours'.
+Bitmap Pattern(int width, int height, int seed)
+{
+    Bitmap image(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.SetPixel(x, y, MakeColor(std::uint8_t(x * 23 + seed * 41), std::uint8_t(y * 31 + seed * 17),
+                                           std::uint8_t((x + y) * 13 + seed * 59)));
+    return image;
+}
+
+// Records each image element's box and the page's size on <body>, where
+// the dumped document shows them, without changing the layout.
+constexpr const char* kProbe = R"(<script>
+const boxes = [...document.querySelectorAll('.preview-frame > span')].map(e => {
+  const r = e.getBoundingClientRect();
+  return [r.left, r.top, r.width, r.height].join(' ');
+});
+document.body.setAttribute('data-boxes', boxes.join(';'));
+document.body.setAttribute('data-height', String(document.documentElement.scrollHeight));
+</script>
+)";
+
+std::string Attribute(const std::string& dom, const std::string& name)
+{
+    std::smatch found;
+    if (!std::regex_search(dom, found, std::regex(name + "=\"([^\"]*)\"")))
+        throw std::runtime_error("the page did not report " + name + ":\n" + dom);
+    return found[1];
+}
+
+struct Box {
+    double x, y, width, height;
+};
+
+std::vector<Box> Boxes(const std::string& text)
+{
+    std::vector<Box> boxes;
+    std::stringstream all(text);
+    for (std::string one; std::getline(all, one, ';');) {
+        std::istringstream values(one);
+        Box box{};
+        values >> box.x >> box.y >> box.width >> box.height;
+        boxes.push_back(box);
+    }
+    return boxes;
+}
+
+struct PageCase {
+    int lineStyle;
+    bool baseRule;
+};
+
+class PreviewInBrowser : public ::testing::TestWithParam<PageCase> {};
+
+TEST_P(PreviewInBrowser, EveryElementShowsExactlyItsSourcesPixels)
+{
+    const std::string program = test::HeadlessBrowser::Find();
+    if (program.empty())
+        GTEST_SKIP() << "no headless browser: install chromium (make test does) or set TESSOLO_BROWSER";
+
+    test::TempDir dir;
+    std::vector<Bitmap> sources;
+    BuildInputs inputs;
+    for (std::size_t i = 0; i < kNames.size(); ++i) {
+        sources.push_back(Pattern(5 + int(i % 4) * 2, 4 + int(i % 3) * 3, int(i) + 1));
+        WriteFileReplacing(dir / (kNames[i] + ".bmp"), EncodeBmp(sources.back(), 6));
+        inputs.GraphicFiles.push_back(kNames[i] + ".bmp");
+    }
+    inputs.Folder = dir.Path().string();
+    inputs.ProjectName = "sprite";
+    inputs.SpriteClass = ".sprite";
+    inputs.LineStyleIndex = GetParam().lineStyle;
+    inputs.LineStyleText = kLineStyleTexts[inputs.LineStyleIndex];
+    inputs.OutputFileType = kOutputPng;
+    BuildSettings settings;
+    settings.Orientation = 2;  // a grid, so images sit at both offsets
+    settings.HtmlPreview = 1;
+    settings.BaseRule = GetParam().baseRule ? 1 : 0;
+    struct : BuildObserver {
+        void ValidationFailed(const std::string& m) override { error = m; }
+        void CannotOpen(const std::string& m) override { error = m; }
+        void ErrorReport(const std::string& m) override { error = m; }
+        std::string error;
+    } observer;
+    ASSERT_EQ(SpriteBuilder().MakeSprites(inputs, settings, observer), BuildResult::Done)
+        << observer.error;
+
+    // The page as written, with the probe added at its end.
+    Bytes page = ReadFileBytes(dir / "sprite.html");
+    std::string probe(page.begin(), page.end());
+    probe.insert(probe.rfind("</body>"), kProbe);
+    WriteFileReplacing(dir / "probe.html", Bytes(probe.begin(), probe.end()));
+    const std::string url = "file://" + (dir / "probe.html");
+
+    test::HeadlessBrowser browser(program, dir.Path().string());
+    constexpr int kWidth = 640;
+    std::string dom = browser.DumpDom(url, kWidth, 400);
+    std::vector<Box> boxes = Boxes(Attribute(dom, "data-boxes"));
+    const int height = std::stoi(Attribute(dom, "data-height"));
+    ASSERT_EQ(boxes.size(), sources.size()) << dom;
+    browser.Screenshot(url, kWidth, height, dir / "shot.png");
+    Rgba shot = DecodePng(dir / "shot.png");
+    ASSERT_EQ(shot.width, kWidth);
+    ASSERT_EQ(shot.height, height);
+
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        const Bitmap& source = sources[i];
+        const Box& box = boxes[i];
+        ASSERT_EQ(box.width, source.Width()) << kNames[i];
+        ASSERT_EQ(box.height, source.Height()) << kNames[i];
+        ASSERT_EQ(box.x, int(box.x)) << kNames[i] << " lies between pixels";
+        ASSERT_EQ(box.y, int(box.y)) << kNames[i] << " lies between pixels";
+        for (int y = 0; y < source.Height(); ++y)
+            for (int x = 0; x < source.Width(); ++x) {
+                const std::uint8_t* p =
+                    &shot.pixels[(std::size_t(box.y + y) * shot.width + std::size_t(box.x + x)) * 4];
+                const ColorRef expected = source.Pixel(x, y);
+                ASSERT_EQ(MakeColor(p[0], p[1], p[2]), expected)
+                    << kNames[i] << " at " << x << "," << y << " (page " << box.x + x << ","
+                    << box.y + y << ")";
+            }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LineStylesAndBaseRule, PreviewInBrowser,
+    ::testing::Values(PageCase{kPositionOnly, false}, PageCase{kPositionOnly, true},
+                      PageCase{kPositionAndSize, false}, PageCase{kPositionAndSize, true}),
+    [](const auto& info) {
+        return std::string(info.param.lineStyle == kPositionOnly ? "PositionOnly" : "PositionAndSize") +
+               (info.param.baseRule ? "WithBaseRule" : "WithoutBaseRule");
+    });
+
+}  // namespace
+}  // namespace tessolo

@@ -1,0 +1,279 @@
+// The outputs for web pages, built from real images: the base rule, the
+// data files (compiled by the real SCSS and LESS compilers, the JSON read by
+// a strict parser and checked against the sheet's pixels) and the preview
+// page's text.
+#include "build_fixture.h"
+#include "info/version_strings.h"
+#include "platform/error.h"
+#include "settings/data_formats.h"
+#include "sprite/web_escapes.h"
+#include "support/file_size_limit.h"
+#include "support/json_value.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <set>
+
+namespace tessolo {
+namespace {
+
+namespace fs = std::filesystem;
+
+// File names a page would choke on without the class-name rule.
+const std::vector<std::string> kAwkwardNames = {
+    "home.bmp", "logo.small.bmp", "my icon.bmp", "50%.bmp", "a:b.bmp", "#1.bmp", "it's.bmp",
+    "1st.bmp", "\xC3\xA9t\xC3\xA9.bmp"};
+
+class WebOutputs : public test::Build {
+protected:
+    // An image whose pixels all differ from their neighbours', so a wrong
+    // offset or size shows.
+    void AddPattern(const std::string& name, int w, int h)
+    {
+        const int seed = int(sources.size()) + 1;
+        Bitmap image(w, h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                image.SetPixel(x, y, MakeColor(std::uint8_t(x * 37 + seed * 11),
+                                               std::uint8_t(y * 53 + seed * 29),
+                                               std::uint8_t(x * y + seed * 71)));
+        WriteFileReplacing(dir / name, EncodeBmp(image, 6));
+        inputs.GraphicFiles.push_back(name);
+        sources.push_back(image);
+    }
+    void AddAwkwardImages()
+    {
+        for (std::size_t i = 0; i < kAwkwardNames.size(); ++i)
+            AddPattern(kAwkwardNames[i], 3 + int(i % 4), 2 + int(i % 3));
+    }
+    std::string Output(const std::string& extension)
+    {
+        return test::Text(ReadFileBytes(dir / (inputs.ProjectName + extension)));
+    }
+    std::set<std::string> Entries()
+    {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir.Path()))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+
+    std::vector<Bitmap> sources;
+};
+
+TEST_F(WebOutputs, DefaultBuildWritesNoExtraFiles)
+{
+    AddPattern("a.bmp", 3, 3);
+    ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
+    EXPECT_EQ(Entries(), (std::set<std::string>{"a.bmp", "sprite.bmp", "sprite.css"}));
+    EXPECT_EQ(Output(".css"), ".sprite-a { background-position: 0px 0px }\r\n");
+}
+
+TEST_F(WebOutputs, AwkwardNamesGetEscapedSelectorsAndCollisionsAWarning)
+{
+    AddAwkwardImages();
+    AddPattern("my-icon.bmp", 2, 2);  // the same class as "my icon.bmp"
+    ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
+    std::string css = "\r\n" + Output(".css");
+    for (const char* selector : {".sprite-home {", ".sprite-logo\\.small {", ".sprite-my-icon {",
+                                 ".sprite-50\\% {", ".sprite-a\\:b {", ".sprite-\\#1 {",
+                                 ".sprite-it\\'s {", ".sprite-1st {", ".sprite-\xC3\xA9t\xC3\xA9 {"})
+        EXPECT_NE(css.find(std::string("\r\n") + selector), std::string::npos) << selector;
+    EXPECT_EQ(recorder.remarks, (std::vector<std::string>{
+                                    "warning: my-icon.bmp gets the class \"sprite-my-icon\" that "
+                                    "my icon.bmp has already"}));
+}
+
+TEST_F(WebOutputs, BaseRuleOpensTheStylesheetWithTheSheetsUrl)
+{
+    inputs.ProjectName = "my sprite#1";
+    settings.BaseRule = 1;
+    AddPattern("a.bmp", 2, 2);
+    ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
+    EXPECT_EQ(Output(".css"),
+              ".sprite { background-image: url('my%20sprite%231.bmp'); background-repeat: "
+              "no-repeat; display: inline-block; }\r\n"
+              ".sprite-a { background-position: 0px 0px }\r\n");
+    EXPECT_EQ(recorder.lines.size(), 1u) << "only image lines count as placed images";
+
+    inputs.SpriteClass = ".";
+    ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
+    EXPECT_EQ(Output(".css"), ".-a { background-position: 0px 0px }\r\n");
+    ASSERT_EQ(recorder.remarks.size(), 1u);
+    EXPECT_EQ(recorder.remarks[0].rfind("warning: no base rule written", 0), 0u);
+}
+
+TEST_F(WebOutputs, JsonFramesShowEachSourcesPixelsOnTheSheet)
+{
+    settings.DataFormats = kDataJson;
+    AddAwkwardImages();
+    AddPattern("say \"hi\"\\.bmp", 4, 4);
+    ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
+    std::string text = Output(".json");
+    EXPECT_EQ(ValidUtf8(text), text);
+    test::JsonValue data = test::JsonReader::Parse(text);
+    Bitmap sheet = Sheet();
+
+    const test::JsonValue& frames = data["frames"];
+    ASSERT_EQ(frames.members.size(), sources.size());
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        const auto& [name, frame] = frames.members[i];
+        EXPECT_EQ(name, inputs.GraphicFiles[i]) << "frames in build order";
+        const test::JsonValue& rect = frame["frame"];
+        const int x = int(rect["x"].number), y = int(rect["y"].number);
+        ASSERT_EQ(rect["w"].number, sources[i].Width()) << name;
+        ASSERT_EQ(rect["h"].number, sources[i].Height()) << name;
+        for (int sy = 0; sy < sources[i].Height(); ++sy)
+            for (int sx = 0; sx < sources[i].Width(); ++sx)
+                ASSERT_EQ(sheet.Pixel(x + sx, y + sy), sources[i].Pixel(sx, sy))
+                    << name << " at " << sx << "," << sy;
+        EXPECT_EQ(frame["rotated"].kind, test::JsonValue::Bool);
+        EXPECT_FALSE(frame["rotated"].boolean);
+        EXPECT_FALSE(frame["trimmed"].boolean);
+        EXPECT_EQ(frame["spriteSourceSize"]["w"].number, sources[i].Width());
+        EXPECT_EQ(frame["sourceSize"]["h"].number, sources[i].Height());
+    }
+    const test::JsonValue& meta = data["meta"];
+    EXPECT_EQ(meta["image"].text, "sprite.bmp");
+    EXPECT_EQ(meta["size"]["w"].number, sheet.Width());
+    EXPECT_EQ(meta["size"]["h"].number, sheet.Height());
+    EXPECT_EQ(meta["version"].text, ProgramFileVersion());
+    EXPECT_EQ(meta["app"].text, "Tessolo");
+    EXPECT_EQ(meta["scale"].text, "1");
+}
+
+// Runs `command` in the scratch folder; true when it ended with status 0.
+bool RunIn(const test::TempDir& dir, const std::string& command)
+{
+    std::string line = "cd '" + dir.Path().string() + "' && timeout 60 " + command +
+                       " >compiler.out 2>&1";
+    return std::system(line.c_str()) == 0;
+}
+
+// Compiles a file that includes every variable of NAME.scss or NAME.less
+// into its own rule and checks the rules against the stylesheet's.
+class CompiledData : public WebOutputs {
+protected:
+    void CheckCompiled(const char* extension, char sigil, const std::string& compiler,
+                       const std::string& import, const std::string& call)
+    {
+        settings.DataFormats = kDataScss | kDataLess;
+        inputs.LineStyleIndex = kPositionAndSize;
+        AddAwkwardImages();
+        ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
+
+        // The variables, one per line in build order, up to the ":".
+        std::vector<std::string> variables;
+        std::string data = Output(extension);
+        for (std::size_t at = 0; (at = data.find(std::string("\n") + sigil, at)) != std::string::npos;) {
+            std::size_t end = data.find(sigil == '$' ? ": (" : ": ", at);
+            variables.push_back(data.substr(at + 1, end - at - 1));
+            at = end;
+        }
+        ASSERT_EQ(variables.size(), sources.size());
+
+        std::string usage = import + "\n";
+        for (std::size_t i = 0; i < variables.size(); ++i)
+            usage += ".t" + std::to_string(i) + " { " + call + "(" + variables[i] + "); }\n";
+        WriteFileReplacing(dir / (std::string("use") + extension),
+                           Bytes(usage.begin(), usage.end()));
+        ASSERT_TRUE(RunIn(dir, compiler + " use" + extension + " use.css"))
+            << test::Text(ReadFileBytes(dir / "compiler.out"));
+
+        std::string compiled = test::Text(ReadFileBytes(dir / "use.css"));
+        std::vector<std::string> lines = recorder.lines;
+        const std::regex rule(R"(\.t(\d+)\s*\{([^}]*)\})");
+        auto value = [](const std::string& body, const char* property) {
+            std::smatch found;
+            std::regex_search(body, found, std::regex(std::string(property) + R"(:\s*([^;]+?)\s*;)"));
+            return found.size() > 1 ? found[1].str() : "(missing)";
+        };
+        std::size_t checked = 0;
+        for (std::sregex_iterator it(compiled.begin(), compiled.end(), rule), end; it != end; ++it) {
+            std::size_t i = std::stoul((*it)[1]);
+            std::string body = (*it)[2].str() + ";";
+            std::string line = lines.at(i);
+            EXPECT_EQ(line.substr(line.find(" { ")),
+                      " { background-position: " + value(body, "background-position") +
+                          "; width: " + value(body, "width") + "; height: " + value(body, "height") +
+                          "; }");
+            EXPECT_TRUE(std::regex_match(value(body, "background-image"),
+                                         std::regex(R"(url\(["']?sprite\.bmp["']?\))")))
+                << value(body, "background-image");
+            ++checked;
+        }
+        EXPECT_EQ(checked, sources.size()) << compiled;
+    }
+};
+
+TEST_F(CompiledData, ScssGivesTheStylesheetsPositionsAndSizes)
+{
+    if (std::system("sassc --version >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "sassc is not installed (Debian package sassc)";
+    // "sprite" alone would be ambiguous: sprite.css lies beside sprite.scss.
+    CheckCompiled(".scss", '$', "sassc", "@import 'sprite.scss';", "@include sprite");
+}
+
+TEST_F(CompiledData, LessGivesTheStylesheetsPositionsAndSizes)
+{
+    // Debian's LESS modules lie in /usr/share/nodejs, which a node from
+    // elsewhere does not search by itself.
+    const std::string lessc = "env NODE_PATH=/usr/share/nodejs lessc";
+    if (std::system((lessc + " --version >/dev/null 2>&1").c_str()) != 0)
+        GTEST_SKIP() << "lessc does not run (Debian package node-less)";
+    CheckCompiled(".less", '@', lessc, "@import 'sprite.less';", ".sprite");
+}
+
+TEST_F(WebOutputs, PreviewPageEscapesNamesAndSizesElementsOfPositionOnlyRules)
+{
+    settings.HtmlPreview = 1;
+    inputs.ProjectName = "a&b";
+    AddPattern("x<y>&\"z'.bmp", 3, 2);
+    ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
+    std::string page = Output(".html");
+    EXPECT_NE(page.find("<title>a&amp;b</title>"), std::string::npos) << page;
+    EXPECT_NE(page.find("<link rel=\"stylesheet\" href=\"a%26b.css\">"), std::string::npos);
+    EXPECT_NE(page.find(".preview-frame > span { background-image: url('a%26b.bmp');"),
+              std::string::npos);
+    EXPECT_NE(page.find("<span class=\"sprite-x&lt;y&gt;&amp;&quot;z&#39;\" style=\"width: 3px; "
+                        "height: 2px\"></span>"),
+              std::string::npos)
+        << page;
+
+    settings.BaseRule = 1;
+    inputs.LineStyleIndex = kPositionAndSize;
+    ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
+    page = Output(".html");
+    EXPECT_EQ(page.find(".preview-frame > span {"), std::string::npos)
+        << "the stylesheet's base rule shows the sheet";
+    EXPECT_NE(page.find("<span class=\"sprite sprite-x&lt;y&gt;&amp;&quot;z&#39;\"></span>"),
+              std::string::npos);
+}
+
+TEST_F(WebOutputs, FailedWriteOfADataFileKeepsEveryOldOutput)
+{
+    settings.DataFormats = kDataScss | kDataLess | kDataJson;
+    settings.HtmlPreview = 1;
+    settings.BaseRule = 1;
+    AddPattern("a.bmp", 1, 1);
+    ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
+    std::map<std::string, std::string> before;
+    for (const std::string& name : Entries())
+        before[name] = test::Text(ReadFileBytes(dir / name));
+    EXPECT_EQ(before.size(), 7u);
+
+    // Forty images keep the sheet and stylesheet small but the JSON large.
+    for (int i = 0; i < 40; ++i)
+        inputs.GraphicFiles.push_back("a.bmp");
+    test::FileSizeLimit limit(4096);
+    EXPECT_EQ(Run(), BuildResult::Failed);
+    EXPECT_NE(recorder.error.find("Cannot write file"), std::string::npos) << recorder.error;
+    std::map<std::string, std::string> after;
+    for (const std::string& name : Entries())
+        after[name] = test::Text(ReadFileBytes(dir / name));
+    EXPECT_EQ(after, before);
+}
+
+}  // namespace
+}  // namespace tessolo
