@@ -12,6 +12,10 @@ namespace tessolo {
 // How each image is resized before it is placed, as stored in ResizeMethod.
 enum ResizeMode : std::int32_t { kResizeNone = 0, kResizeByPercentage = 1, kResizeToSize = 2 };
 
+// What lies behind the images, as stored in SheetBackground: white, with
+// every source blended over it, or transparent, keeping the sources' alpha.
+enum SheetBackground : std::int32_t { kBackgroundWhite = 0, kBackgroundTransparent = 1 };
+
 struct BuildSettings : FormatPrefsSet {
     std::int32_t Orientation = 0;  // an Orientation of sprite/layout.h
     std::int32_t ResizeMethod = kResizeNone;  // a ResizeMode
@@ -20,6 +24,7 @@ struct BuildSettings : FormatPrefsSet {
     std::int32_t ResizeHeight = 240;
     std::int32_t HorizontalPadding = 5;
     std::int32_t VerticalPadding = 5;
+    std::int32_t SheetBackground = kBackgroundWhite;  // a SheetBackground
 };
 
 }  // namespace tessolo

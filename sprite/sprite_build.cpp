@@ -1,10 +1,12 @@
 #include "sprite/sprite_build.h"
 
+#include "platform/alpha.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "sprite/base_name.h"
 #include "sprite/build_lock.h"
 #include "sprite/image_formats.h"
+#include "sprite/sheet_background.h"
 #include "sprite/stylesheet.h"
 
 #include <algorithm>
@@ -81,6 +83,9 @@ std::string ValidateInputs(const BuildInputs& inputs, const BuildSettings& setti
     if (!FindOrientation(settings.Orientation))
         errors += "No valid sheet orientation set (" + std::to_string(settings.Orientation) +
                   "; use " + OrientationChoices() + ")" + kLineEnd;
+    std::string background = BackgroundProblem(inputs.OutputFileType, settings.SheetBackground);
+    if (!background.empty())
+        errors += background + kLineEnd;
     return errors;
 }
 
@@ -114,8 +119,7 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
         return BuildResult::CannotOpen;
     }
     observer.ListCleared();
-    sheet_.SetHeight(0);
-    sheet_.SetWidth(0);
+    sheet_ = settings.SheetBackground == kBackgroundTransparent ? TransparentBitmap(0, 0) : Bitmap();
 
     try {
         Placed placed = PlaceSources(inputs, settings, css, observer);
@@ -152,6 +156,8 @@ SpriteBuilder::Placed SpriteBuilder::PlaceSources(const BuildInputs& inputs,
             observer.SourceSkipped(info.Path);
             continue;
         }
+        if (settings.SheetBackground != kBackgroundTransparent)
+            FlattenOverWhite(source_);
         Resize(info, settings);
         layout_.Place(sheet_, info.Width, info.Height);
         sheet_.Draw(source_, layout_.CursorX, layout_.CursorY);
@@ -196,7 +202,8 @@ void SpriteBuilder::Resize(SourceInfo& info, const BuildSettings& settings)
     default:
         return;
     }
-    Bitmap scaled(width, height);
+    Bitmap scaled(width, height, source_.HasAlpha ? PixelFormat::Bits32 : PixelFormat::Bits24);
+    scaled.HasAlpha = source_.HasAlpha;
     scaled.StretchDraw(source_, 0, 0, width, height);
     source_ = std::move(scaled);
     info.Width = width;
