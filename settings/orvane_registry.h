@@ -70,6 +70,7 @@ public:
     std::int32_t ResizeHeight = kDefaultResizeHeight;
     std::int32_t HorizontalPadding = kDefaultPadding;
     std::int32_t VerticalPadding = kDefaultPadding;
+    std::int32_t SheetBackground = 0;        // 0 white, 1 transparent (one stored byte)
     std::string SpriteClass{kDefaultSpriteClass};  // class names as delimited text
 
 private:
