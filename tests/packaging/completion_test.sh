@@ -47,6 +47,7 @@ expect "png" --type p
 expect "bmp gif jpeg png" --type ""
 expect "png" --type = p
 expect "grid horizontal vertical" --layout ""
+expect "transparent white" --background ""
 expect "lzw rle" --gif-compression ""
 expect "16" --bmp-bits 1
 expect "0 1" --style ""
