@@ -7,7 +7,8 @@
 
 namespace tessolo {
 
-// An independent copy of `bitmap` (any pixel format) as a 24-bit image.
+// An independent copy of `bitmap` (any pixel format) as a 24-bit image, or
+// with its alpha when it has alpha.
 QImage ToQImage(const Bitmap& bitmap);
 
 }  // namespace tessolo

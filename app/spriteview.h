@@ -1,11 +1,16 @@
 // TSpriteView: the result viewer, a plain window that shows the sheet of the
-// last build, shrunk to fit when it is larger than the window.
+// last build, shrunk to fit when it is larger than the window. A sheet with
+// alpha is drawn over a checkerboard of white and kCheckerGrey squares.
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QWidget>
 
 namespace tessolo {
+
+inline constexpr int kCheckerSquare = 8;
+inline const QColor kCheckerGrey{204, 204, 204};
 
 class TSpriteView : public QWidget {
     Q_OBJECT

@@ -4,6 +4,7 @@
 #include "platform/text_list.h"
 #include "settings/data_formats.h"
 #include "sprite/layout.h"
+#include "sprite/sheet_background.h"
 #include "sprite/stylesheet.h"
 
 #include <charconv>
@@ -49,11 +50,13 @@ std::string WordOf(const OrientationInfo& row) { return std::string(row.commandW
 std::string WordOf(const BmpPixelCodeInfo& row) { return std::to_string(BitsPerPixel(row.format)); }
 std::string WordOf(const GifCompressionWord& row) { return std::string(row.word); }
 std::string WordOf(const DataWord& row) { return std::string(row.word); }
+std::string WordOf(const SheetBackgroundInfo& row) { return std::string(row.commandWord); }
 std::int32_t ValueOf(const OutputTypeInfo& row) { return row.type; }
 std::int32_t ValueOf(const OrientationInfo& row) { return row.orientation; }
 std::int32_t ValueOf(const BmpPixelCodeInfo& row) { return row.code; }
 std::int32_t ValueOf(const GifCompressionWord& row) { return row.stored; }
 std::int32_t ValueOf(const DataWord& row) { return row.bits; }
+std::int32_t ValueOf(const SheetBackgroundInfo& row) { return row.background; }
 
 template <class Rows>
 std::vector<std::string> WordsOf(const Rows& rows)
@@ -124,6 +127,10 @@ const std::map<std::string, ValueHandler>& ValueOptions()
              r.settings.Orientation = Choose("--layout", v, kOrientations);
          }},
         {"--resize", [](const std::string& v, CliRequest& r) { ParseResize(v, r.settings); }},
+        {"--background",
+         [](const std::string& v, CliRequest& r) {
+             r.settings.SheetBackground = Choose("--background", v, kSheetBackgrounds);
+         }},
         {"--hpad",
          [](const std::string& v, CliRequest& r) {
              r.settings.HorizontalPadding = ParseInt("--hpad", v, -65535, 65535);
@@ -227,7 +234,7 @@ CliRequest ParseCommandLine(const std::vector<std::string>& args, const CliReque
 
 std::string UsageText()
 {
-    // The choices of --type, --layout, --gif-compression and --bmp-bits come
+    // The choices of --type, --layout, --background, --gif-compression and --bmp-bits come
     // from their tables.
     return R"(Usage: tessolo-cli [options] [FOLDER [FILE...]]
 
@@ -252,6 +259,10 @@ Options:
   --resize none|PERCENT%|WIDTHxHEIGHT
                           resize every image first, e.g. 50% or 32x32 (none)
   --hpad N, --vpad N      gap in pixels between neighbours (5, 5)
+  --background )" + ChoiceList(kSheetBackgrounds) +
+           R"(
+                          behind the images; transparent keeps the images'
+                          alpha, for png and gif sheets only (white)
   --jpeg-quality N        JPEG quality 1-100 (100)
   --[no-]jpeg-progressive write a progressive JPEG (no)
   --png-level N           PNG compression level 0-9 (9)

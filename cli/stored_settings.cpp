@@ -4,6 +4,7 @@
 #include "settings/delimited_text.h"
 #include "settings/format_prefs_text.h"
 #include "sprite/layout.h"
+#include "sprite/sheet_background.h"
 #include "sprite/stored_build_settings.h"
 #include "sprite/stylesheet.h"
 
@@ -73,6 +74,9 @@ std::string DescribeSettings(const CliRequest& request, const std::string& store
     text += item("--resize", resize);
     text += item("--hpad", std::to_string(s.HorizontalPadding));
     text += item("--vpad", std::to_string(s.VerticalPadding));
+    const SheetBackgroundInfo* background = FindSheetBackground(s.SheetBackground);
+    text += item("--background", background ? std::string(background->commandWord)
+                                            : "unknown (" + std::to_string(s.SheetBackground) + ")");
     for (const OutputTypeInfo& type : kOutputTypes)
         text += item(std::string(type.prefsValueName), FormatPrefsToText(s.*type.prefs));
     std::string data = "css";

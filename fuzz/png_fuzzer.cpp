@@ -24,6 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         png.Draw(canvas, {png.GetWidth(), 0, 0, png.GetHeight() / 2 + 1});
         Bitmap assigned;
         png.AssignTo(assigned);
+        if (png.GetTransparent()) {
+            Bitmap straight = png.StraightAlphaBitmap();
+            TPNGObject withAlpha;
+            withAlpha.Assign(straight);
+        }
         Bytes saved;
         png.SaveToStream(saved);
         TPNGObject again;

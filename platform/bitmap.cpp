@@ -65,9 +65,12 @@ void Bitmap::FillWhite(int x0, int y0, int x1, int y1)
     if (!HasPalette(format_)) {
         // 0xFF bytes are white in the 16, 24 and 32 bit layouts.
         std::size_t bytesPerPixel = std::size_t(BitsPerPixel(format_) / 8);
-        for (int y = y0; y < y1; ++y)
-            std::memset(ScanLine(y) + std::size_t(x0) * bytesPerPixel, 0xFF,
-                        std::size_t(x1 - x0) * bytesPerPixel);
+        for (int y = y0; y < y1; ++y) {
+            std::uint8_t* row = ScanLine(y);
+            std::memset(row + std::size_t(x0) * bytesPerPixel, 0xFF, std::size_t(x1 - x0) * bytesPerPixel);
+            for (int x = x0; HasAlpha && x < x1; ++x)
+                row[4 * x + 3] = 0;
+        }
         return;
     }
     int white = palette_.empty() ? 0 : NearestPaletteIndex(palette_, kWhite);
@@ -186,12 +189,17 @@ void Bitmap::SetPixel(int x, int y, ColorRef color)
         row[4 * x] = BlueOf(color);
         row[4 * x + 1] = GreenOf(color);
         row[4 * x + 2] = RedOf(color);
-        row[4 * x + 3] = 0;
+        row[4 * x + 3] = HasAlpha ? 255 : 0;
         break;
     default:
         SetPixelIndex(x, y, NearestPaletteIndex(palette_, color));
         break;
     }
+}
+
+bool Bitmap::CopiesBytesOf(const Bitmap& src) const
+{
+    return format_ == src.format_ && !HasPalette(format_) && !src.Transparent && (src.HasAlpha || !HasAlpha);
 }
 
 void Bitmap::Draw(const Bitmap& src, int x, int y)
@@ -201,7 +209,7 @@ void Bitmap::Draw(const Bitmap& src, int x, int y)
     int y1 = int(std::min<long long>(height_, (long long)y + src.height_));
     if (x0 >= x1 || y0 >= y1)
         return;
-    if (format_ == src.format_ && !HasPalette(format_) && !src.Transparent) {
+    if (CopiesBytesOf(src)) {
         std::size_t bytesPerPixel = std::size_t(BitsPerPixel(format_) / 8);
         for (int ty = y0; ty < y1; ++ty)
             std::memcpy(ScanLine(ty) + std::size_t(x0) * bytesPerPixel,
@@ -228,10 +236,17 @@ void Bitmap::StretchDraw(const Bitmap& src, int x, int y, int width, int height)
     int x0 = std::max(x, 0), y0 = std::max(y, 0);
     int x1 = int(std::min<long long>(width_, (long long)x + width));
     int y1 = int(std::min<long long>(height_, (long long)y + height));
+    bool copyBytes = CopiesBytesOf(src);
+    std::size_t bytesPerPixel = std::size_t(BitsPerPixel(format_) / 8);
     for (int ty = y0; ty < y1; ++ty) {
         int sy = int((long long)(ty - y) * src.height_ / height);
         for (int tx = x0; tx < x1; ++tx) {
             int sx = int((long long)(tx - x) * src.width_ / width);
+            if (copyBytes) {
+                std::memcpy(ScanLine(ty) + std::size_t(tx) * bytesPerPixel,
+                            src.ScanLine(sy) + std::size_t(sx) * bytesPerPixel, bytesPerPixel);
+                continue;
+            }
             ColorRef c = src.Pixel(sx, sy);
             if (!src.Transparent || c != src.TransparentColor)
                 SetPixel(tx, ty, c);

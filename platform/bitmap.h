@@ -4,7 +4,8 @@
 // Rows are stored top-down, each padded to a multiple of 4 bytes. Pixel
 // layouts follow the BMP conventions: 1 and 4 bits pack the leftmost pixel in
 // the high bits; 16 bits are 5-6-5 little-endian words; 24 bits are blue,
-// green, red; 32 bits are blue, green, red and an unused fourth byte.
+// green, red; 32 bits are blue, green, red and a fourth byte that is
+// straight alpha when HasAlpha is set and unused otherwise.
 #pragma once
 
 #include <cstddef>
@@ -82,21 +83,27 @@ public:
     ColorRef TransparentColor = kWhite;
 
     // Size changes never scale: pixels keep their place, what lies outside a
-    // smaller size is cut off, new area is white. Growth is amortised: spare
+    // smaller size is cut off, new area is white (fully transparent white
+    // when HasAlpha is set). Growth is amortised: spare
     // capacity is kept so repeated growth does not copy the raster each time.
     void SetWidth(int width);
     void SetHeight(int height);
     void SetSize(int width, int height);
 
+    // The colour of a pixel, without its alpha.
     ColorRef Pixel(int x, int y) const;
+    // Sets a pixel's colour; a bitmap with alpha makes the pixel opaque.
     void SetPixel(int x, int y, ColorRef color);
     // Palette index of a pixel of a palette format.
     int PixelIndex(int x, int y) const;
     void SetPixelIndex(int x, int y, int index);
 
-    // Copies `src` 1:1 with its top-left corner at (x, y), clipped to this bitmap.
+    // Copies `src` 1:1 with its top-left corner at (x, y), clipped to this
+    // bitmap. Both with alpha: the alpha is copied too; only this one: the
+    // copied pixels are opaque.
     void Draw(const Bitmap& src, int x, int y);
-    // Scales `src` into the rectangle (x, y, width, height) by nearest neighbour.
+    // Scales `src` into the rectangle (x, y, width, height) by nearest
+    // neighbour, carrying alpha as Draw does.
     void StretchDraw(const Bitmap& src, int x, int y, int width, int height);
 
     // A copy in another pixel format, without dithering. Palette targets use
@@ -104,6 +111,9 @@ public:
     Bitmap ConvertTo(PixelFormat format) const;
 
 private:
+    // Whether drawing `src` can copy its pixels' bytes: same true-colour
+    // layout, no colour key, and alpha only where this bitmap keeps it.
+    bool CopiesBytesOf(const Bitmap& src) const;
     void Reallocate(int width, int height, std::size_t stride);
     void FillWhite(int x0, int y0, int x1, int y1);
 

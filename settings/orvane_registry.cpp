@@ -60,6 +60,7 @@ void OrvaneRegistry::LoadSettings()
     ResizeHeight = ReadIntegerDef("ResizeHeight", kDefaultResizeHeight);
     HorizontalPadding = ReadIntegerDef("HorizontalPadding", kDefaultPadding);
     VerticalPadding = ReadIntegerDef("VerticalPadding", kDefaultPadding);
+    SheetBackground = ReadByteDef("SheetBackground", 0);
     for (const OutputTypeInfo& type : kOutputTypes) {
         std::string text = ReadStringDef(type.prefsValueName, "");
         if (text.empty())
@@ -87,6 +88,7 @@ void OrvaneRegistry::SaveSettings()
     WriteIntegerValue("ResizeHeight", ResizeHeight);
     WriteIntegerValue("HorizontalPadding", HorizontalPadding);
     WriteIntegerValue("VerticalPadding", VerticalPadding);
+    WriteByteValue("SheetBackground", std::uint8_t(SheetBackground));
     for (const OutputTypeInfo& type : kOutputTypes)
         WriteStringValue(type.prefsValueName, FormatPrefsToText(records_.*type.prefs));
     WriteByteValue("BaseRule", std::uint8_t(BaseRule));

@@ -71,6 +71,7 @@ void PrefsModel::CopyIn(const OrvaneRegistry& settings, const FormatPrefsSet& re
     ebSetHeight = std::to_string(settings.ResizeHeight);
     ebHpad = std::to_string(settings.HorizontalPadding);
     ebVpad = std::to_string(settings.VerticalPadding);
+    SheetBackground.SetSelection(settings.SheetBackground);
     for (std::size_t entry = 0; entry < kBmpPixelCodes.size(); ++entry)
         if (kBmpPixelCodes[entry].code == records.BMPprefs.PixelFormat)
             BMP_PixelFormat.SetSelection(int(entry));
@@ -96,6 +97,7 @@ void PrefsModel::Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const
     settings.ResizeHeight = IntegerFromBox(ebSetHeight);
     settings.HorizontalPadding = IntegerFromBox(ebHpad);
     settings.VerticalPadding = IntegerFromBox(ebVpad);
+    settings.SheetBackground = SheetBackground.Selection();
     if (BMP_PixelFormat.Selection() >= 0)
         records.BMPprefs.PixelFormat = kBmpPixelCodes[BMP_PixelFormat.Selection()].code;
     settings.BaseRule = cbBaseRule ? 1 : 0;

@@ -67,6 +67,7 @@ public:
     std::string ebSetHeight;
     std::string ebHpad;
     std::string ebVpad;
+    ChoiceGroup SheetBackground{2};  // 0 white, 1 transparent
     // Page "JPEG".
     ChoiceGroup JPEG_Progressive{2};
     bool JPEG_Smoothing = false;

@@ -12,6 +12,10 @@ namespace tessolo {
 // How each image is resized before it is placed, as stored in ResizeMethod.
 enum ResizeMode : std::int32_t { kResizeNone = 0, kResizeByPercentage = 1, kResizeToSize = 2 };
 
+// What lies behind the images, as stored in SheetBackground: white, with
+// every source blended over it, or transparent, keeping the sources' alpha.
+enum SheetBackground : std::int32_t { kBackgroundWhite = 0, kBackgroundTransparent = 1 };
+
 struct BuildSettings : FormatPrefsSet {
     std::int32_t Orientation = 0;  // an Orientation of sprite/layout.h
     std::int32_t ResizeMethod = kResizeNone;  // a ResizeMode
@@ -24,6 +28,7 @@ struct BuildSettings : FormatPrefsSet {
     std::int32_t BaseRule = 0;     // 1: a rule for the class itself opens the stylesheet
     std::int32_t DataFormats = 0;  // DataFormat bits: SCSS, LESS and JSON files
     std::int32_t HtmlPreview = 0;  // 1: a preview page beside the stylesheet
+    std::int32_t SheetBackground = kBackgroundWhite;  // a SheetBackground
 };
 
 }  // namespace tessolo

@@ -1,5 +1,6 @@
 #include "sprite/sprite_build.h"
 
+#include "platform/alpha.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "sprite/base_name.h"
@@ -7,6 +8,7 @@
 #include "sprite/class_names.h"
 #include "sprite/image_formats.h"
 #include "sprite/rect_packer.h"
+#include "sprite/sheet_background.h"
 #include "sprite/stylesheet.h"
 
 #include <algorithm>
@@ -84,6 +86,9 @@ std::string ValidateInputs(const BuildInputs& inputs, const BuildSettings& setti
     if (!FindOrientation(settings.Orientation))
         errors += "No valid sheet orientation set (" + std::to_string(settings.Orientation) +
                   "; use " + OrientationChoices() + ")" + kLineEnd;
+    std::string background = BackgroundProblem(inputs.OutputFileType, settings.SheetBackground);
+    if (!background.empty())
+        errors += background + kLineEnd;
     return errors;
 }
 
@@ -117,8 +122,7 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
         return BuildResult::CannotOpen;
     }
     observer.ListCleared();
-    sheet_.SetHeight(0);
-    sheet_.SetWidth(0);
+    sheet_ = settings.SheetBackground == kBackgroundTransparent ? TransparentBitmap(0, 0) : Bitmap();
     placedImages_.clear();
     collisions_ = ClassCollisions{};
     sheetFacts_ = SheetFacts{};
@@ -219,6 +223,8 @@ bool SpriteBuilder::ReadSource(const std::string& entry, const BuildInputs& inpu
         observer.SourceSkipped(info.Path);
         return false;
     }
+    if (settings.SheetBackground != kBackgroundTransparent)
+        FlattenOverWhite(source_);
     Resize(info, settings);
     return true;
 }
@@ -266,7 +272,8 @@ void SpriteBuilder::Resize(SourceInfo& info, const BuildSettings& settings)
     default:
         return;
     }
-    Bitmap scaled(width, height);
+    Bitmap scaled(width, height, source_.HasAlpha ? PixelFormat::Bits32 : PixelFormat::Bits24);
+    scaled.HasAlpha = source_.HasAlpha;
     scaled.StretchDraw(source_, 0, 0, width, height);
     source_ = std::move(scaled);
     info.Width = width;

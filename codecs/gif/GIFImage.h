@@ -112,7 +112,9 @@ public:
     void Clear();
     void Assign(const TGIFSubImage& source);
     // Makes this frame from a bitmap: palette bitmaps keep their indices and
-    // colours, others are reduced with the image's settings.
+    // colours, others are reduced with the image's settings. A bitmap with
+    // alpha is reduced as blended over white, and its fully transparent
+    // pixels are marked transparent.
     void Assign(const Bitmap& bitmap);
 
     // Pixel coding (Decompress reads through the block terminator).
@@ -133,9 +135,10 @@ private:
     std::unique_ptr<TGIFExtension> ReadExtension(GIFInputStream& stream);
     void AllocateData(std::uint8_t fill);
     void Prepare(TImageDescriptor& descriptor) const;
-    // Marks the pixels of the source's transparent colour with an added map
+    // Marks the pixels for which isClear(x, y) holds with an added map
     // entry and a transparent graphic control extension.
-    void ApplyTransparency(const Bitmap& source);
+    template <class IsClear>
+    void ApplyTransparency(IsClear&& isClear);
     Bitmap RenderPlain();
     Bitmap RenderDithered();
 

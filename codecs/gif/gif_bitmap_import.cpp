@@ -1,10 +1,12 @@
 // Making a frame from a bitmap: palette bitmaps keep their indices and
 // colours; others are reduced to at most 256 colours first. A transparent
-// source marks its transparent pixels with an added colour.
+// source (a colour key, or alpha 0) marks its transparent pixels with an
+// added colour.
 #include "codecs/gif/GIFImage.h"
 
 #include "codecs/gif/color_reduction.h"
 #include "codecs/gif/dib.h"
+#include "platform/alpha.h"
 #include "platform/packed_pixels.h"
 
 namespace tessolo {
@@ -42,11 +44,17 @@ private:
 
 }  // namespace
 
-void TGIFSubImage::Assign(const Bitmap& bitmap)
+void TGIFSubImage::Assign(const Bitmap& original)
 {
     Clear();
-    if (bitmap.Empty())
+    if (original.Empty())
         return;
+    Bitmap flattened;
+    if (original.HasAlpha) {
+        flattened = original;
+        FlattenOverWhite(flattened);
+    }
+    const Bitmap& bitmap = original.HasAlpha ? flattened : original;
     SetBounds(0, 0, bitmap.Width(), bitmap.Height());
     Bitmap reduced;
     const Bitmap* source = &bitmap;
@@ -82,12 +90,15 @@ void TGIFSubImage::Assign(const Bitmap& bitmap)
         if (y % 32 == 0)
             image_->Progress(psRunning, y * 100 / Height(), gifmsg::sProgressConverting);
     }
-    if (bitmap.Transparent)
-        ApplyTransparency(bitmap);
+    if (original.HasAlpha)
+        ApplyTransparency([&](int x, int y) { return AlphaAt(original.ScanLine(y), x) == 0; });
+    else if (bitmap.Transparent)
+        ApplyTransparency([&](int x, int y) { return bitmap.Pixel(x, y) == bitmap.TransparentColor; });
     image_->Progress(psEnding, 100, gifmsg::sProgressConverting);
 }
 
-void TGIFSubImage::ApplyTransparency(const Bitmap& source)
+template <class IsClear>
+void TGIFSubImage::ApplyTransparency(IsClear&& isClear)
 {
     ColorMap.Optimize();
     if (ColorMap.Count() == 0 || ColorMap.Count() == 256)
@@ -96,7 +107,7 @@ void TGIFSubImage::ApplyTransparency(const Bitmap& source)
     bool marked = false;
     for (int y = 0; y < Height(); ++y)
         for (int x = 0; x < Width(); ++x)
-            if (source.Pixel(x, y) == source.TransparentColor) {
+            if (isClear(x, y)) {
                 data_[std::size_t(y) * std::size_t(Width()) + std::size_t(x)] = std::uint8_t(index);
                 marked = true;
             }

@@ -12,17 +12,21 @@
 namespace tessolo {
 
 // The first frame of a GIF file on its logical screen, as the build draws
-// it: an 8-bit bitmap with the frame's colours when the frame covers the
-// screen, else a 24-bit white screen with the frame at its offset. Pixels of
-// the frame's transparent index are white, the colour of the sheet's
-// background. A GIF without frames gives an empty bitmap. A screen whose
-// 24-bit bitmap would pass the raster cap is refused before any pixels are
-// allocated, and the frames together may hold half the cap.
+// it. A frame with a transparent index gives a 32-bit screen with straight
+// alpha: that index and the area the frame leaves uncovered are fully
+// transparent (white), every other pixel opaque. Otherwise: an 8-bit bitmap
+// with the frame's colours when the frame covers the screen, else a 24-bit
+// white screen with the frame at its offset. A GIF without frames gives an
+// empty bitmap. A screen whose 24-bit bitmap would pass the raster cap is
+// refused before any pixels are allocated, and the frames together may hold
+// half the cap.
 Bitmap DecodeGifSource(std::span<const std::uint8_t> data);
 Bitmap LoadGifSource(const std::string& path);
 
 // The sheet as a one-frame GIF mapped onto the web palette; the low byte of
-// prefs.Quality picks the coding (1 RLE, anything else LZW). A 0 x 0 sheet
+// prefs.Quality picks the coding (1 RLE, anything else LZW). A sheet with
+// alpha gets one more entry, marked transparent, for its fully transparent
+// pixels; partly transparent ones are blended over white. A 0 x 0 sheet
 // gives a valid GIF without frames: header, 0 x 0 screen and trailer.
 Bytes EncodeGifSheet(const Bitmap& sheet, const TFormatPrefs& prefs);
 

@@ -1,5 +1,6 @@
 #include "codecs/png/pngimage.h"
 
+#include "platform/alpha.h"
 #include "platform/packed_pixels.h"
 
 #include <algorithm>
@@ -19,17 +20,11 @@ int MapCoordinate(int d, int size, int source)
     return std::clamp(s, 0, source - 1);
 }
 
-// Blends one channel: (a * s + (255 - a) * d + 255) div 256.
-inline std::uint8_t Blend(unsigned a, unsigned s, unsigned d)
-{
-    return std::uint8_t((a * s + (255 - a) * d + 255) >> 8);
-}
-
 inline void BlendPixel(unsigned a, ColorRef source, std::uint8_t* bgr)
 {
-    bgr[0] = Blend(a, BlueOf(source), bgr[0]);
-    bgr[1] = Blend(a, GreenOf(source), bgr[1]);
-    bgr[2] = Blend(a, RedOf(source), bgr[2]);
+    bgr[0] = BlendChannel(a, BlueOf(source), bgr[0]);
+    bgr[1] = BlendChannel(a, GreenOf(source), bgr[1]);
+    bgr[2] = BlendChannel(a, RedOf(source), bgr[2]);
 }
 
 inline void PutPixel(ColorRef color, std::uint8_t* bgr)
@@ -92,6 +87,25 @@ inline ColorRef SourceColor(const TChunkIHDR& image, int sx, int sy)
     return MakeColor(bgr[2], bgr[1], bgr[0]);
 }
 
+// Throws when an index of a palette image has no palette entry, so a
+// drawing fails before any pixel of its target changes.
+void CheckPaletteIndices(const TChunkIHDR& image, int entries)
+{
+    int bits = image.BitsPerPixel();
+    int highest = 0;
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x)
+            highest = std::max(highest, int(PackedIndex(image.Scanline(y), std::size_t(x), bits)));
+    if (highest >= entries)
+        throw EPngError(kPngNoPaletteEntryText);
+}
+
+// The alpha of a palette index: its tRNS entry, opaque beyond the table.
+inline unsigned PaletteAlpha(const TChunktRNS* trns, int index)
+{
+    return trns && std::uint32_t(index) < trns->DataSize() ? trns->PaletteValues[std::size_t(index)] : 255;
+}
+
 }  // namespace
 
 void TPNGObject::Draw(Bitmap& canvas, PngRect rect) const
@@ -131,9 +145,9 @@ void TPNGObject::DrawPartialTrans(Bitmap& canvas, PngRect rect) const
                 std::memcpy(bgr, s, 3);
                 return;
             }
-            bgr[0] = Blend(a, s[0], bgr[0]);
-            bgr[1] = Blend(a, s[1], bgr[1]);
-            bgr[2] = Blend(a, s[2], bgr[2]);
+            bgr[0] = BlendChannel(a, s[0], bgr[0]);
+            bgr[1] = BlendChannel(a, s[1], bgr[1]);
+            bgr[2] = BlendChannel(a, s[2], bgr[2]);
         });
         break;
     case kColorGrayscaleAlpha:
@@ -145,25 +159,70 @@ void TPNGObject::DrawPartialTrans(Bitmap& canvas, PngRect rect) const
     case kColorPalette: {
         const TChunktRNS* trns = Chunks.FindChunk<TChunktRNS>();
         const TChunkPLTE* plte = Chunks.FindChunk<TChunkPLTE>();
-        int entries = plte ? plte->Count() : 0;
         int bits = image.BitsPerPixel();
-        // An index without a palette entry fails the whole drawing before
-        // any pixel of the canvas changes.
-        int highest = 0;
-        for (int y = 0; y < image.Height(); ++y)
-            for (int x = 0; x < image.Width(); ++x)
-                highest = std::max(highest, int(PackedIndex(image.Scanline(y), std::size_t(x), bits)));
-        if (highest >= entries)
-            throw EPngError(kPngNoPaletteEntryText);
+        CheckPaletteIndices(image, plte ? plte->Count() : 0);
         PaintRect(canvas, rect, image, [&](int sx, int sy, std::uint8_t* bgr) {
             int index = int(PackedIndex(image.Scanline(sy), std::size_t(sx), bits));
-            unsigned a = trns && std::uint32_t(index) < trns->DataSize() ? trns->PaletteValues[std::size_t(index)] : 255;
-            BlendPixel(a, plte->GetPaletteItem(index), bgr);
+            BlendPixel(PaletteAlpha(trns, index), plte->GetPaletteItem(index), bgr);
         });
         break;
     }
     default: break;
     }
+}
+
+Bitmap TPNGObject::StraightAlphaBitmap() const
+{
+    const TChunkIHDR& image = Header();
+    Bitmap result(image.Width(), image.Height(), PixelFormat::Bits32);
+    result.HasAlpha = true;
+    // Calls put(x, y, colour, alpha) for every pixel of the image.
+    auto fill = [&](auto&& pixel) {
+        for (int y = 0; y < image.Height(); ++y) {
+            std::uint8_t* out = result.ScanLine(y);
+            for (int x = 0; x < image.Width(); ++x, out += 4) {
+                auto [color, alpha] = pixel(x, y);
+                out[0] = BlueOf(color);
+                out[1] = GreenOf(color);
+                out[2] = RedOf(color);
+                out[3] = std::uint8_t(alpha);
+            }
+        }
+    };
+    using Straight = std::pair<ColorRef, unsigned>;
+    TPNGTransparencyMode mode = GetTransparencyMode();
+    if (mode != TPNGTransparencyMode::ptmPartial) {
+        bool keyed = mode == TPNGTransparencyMode::ptmBit;
+        ColorRef clear = GetTransparentColor();
+        fill([&](int x, int y) {
+            ColorRef c = SourceColor(image, x, y);
+            return Straight{c, keyed && c == clear ? 0u : 255u};
+        });
+        return result;
+    }
+    switch (image.IHDRData.ColorType) {
+    case kColorRGBAlpha:
+        fill([&](int x, int y) { return Straight{SourceColor(image, x, y), image.AlphaScanline(y)[x]}; });
+        break;
+    case kColorGrayscaleAlpha:
+        fill([&](int x, int y) {
+            return Straight{image.ColorTable[image.Scanline(y)[x]], image.AlphaScanline(y)[x]};
+        });
+        break;
+    case kColorPalette: {
+        const TChunktRNS* trns = Chunks.FindChunk<TChunktRNS>();
+        const TChunkPLTE* plte = Chunks.FindChunk<TChunkPLTE>();
+        int bits = image.BitsPerPixel();
+        CheckPaletteIndices(image, plte ? plte->Count() : 0);
+        fill([&](int x, int y) {
+            int index = int(PackedIndex(image.Scanline(y), std::size_t(x), bits));
+            return Straight{plte->GetPaletteItem(index), PaletteAlpha(trns, index)};
+        });
+        break;
+    }
+    default: break;
+    }
+    return result;
 }
 
 void TPNGObject::AssignTo(Bitmap& destination) const

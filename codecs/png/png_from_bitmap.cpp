@@ -13,12 +13,13 @@ void TPNGObject::AssignHandle(const Bitmap& source, bool transparent, ColorRef t
 {
     int bits = BitsPerPixel(source.Format());
     bool palette = bits < 16;
+    bool alpha = source.HasAlpha && source.Format() == PixelFormat::Bits32;
     ClearChunks();
 
     auto header = NewChunk<TChunkIHDR>(*this);
     header->IHDRData.Width = std::uint32_t(source.Width());
     header->IHDRData.Height = std::uint32_t(source.Height());
-    header->IHDRData.ColorType = std::uint8_t(palette ? kColorPalette : kColorRGB);
+    header->IHDRData.ColorType = std::uint8_t(palette ? kColorPalette : alpha ? kColorRGBAlpha : kColorRGB);
     header->IHDRData.BitDepth = std::uint8_t(palette ? bits : 8);
     header->PrepareImageData();
     TChunkIHDR& image = static_cast<TChunkIHDR&>(Chunks.Append(std::move(header)));
@@ -30,6 +31,16 @@ void TPNGObject::AssignHandle(const Bitmap& source, bool transparent, ColorRef t
         std::vector<ColorRef> colors(std::size_t(1) << bits, kBlack);
         std::copy(source.Palette().begin(), source.Palette().end(), colors.begin());
         image.PaletteToDIB(colors);
+    } else if (alpha) {
+        for (int y = 0; y < source.Height(); ++y) {
+            const std::uint8_t* in = source.ScanLine(y);
+            std::uint8_t* bgr = image.Scanline(y);
+            std::uint8_t* alphaRow = image.AlphaScanline(y);
+            for (int x = 0; x < source.Width(); ++x, in += 4, bgr += 3) {
+                std::memcpy(bgr, in, 3);
+                alphaRow[x] = in[3];
+            }
+        }
     } else if (source.Format() == PixelFormat::Bits24) {
         for (int y = 0; y < source.Height(); ++y)
             std::memcpy(image.Scanline(y), source.ScanLine(y), 3 * std::size_t(source.Width()));
@@ -47,6 +58,8 @@ void TPNGObject::AssignHandle(const Bitmap& source, bool transparent, ColorRef t
 
     if (palette)
         Chunks.Append(MakeChunk<TChunkPLTE>(*this));
+    // Alpha planes carry their own transparency: a colour key would clash.
+    transparent = transparent && !alpha;
     if (transparent)
         Chunks.Append(MakeChunk<TChunktRNS>(*this));
     Chunks.Append(MakeChunk<TChunkIDAT>(*this));

@@ -60,8 +60,10 @@ bool TChunkIHDR::LoadFromStream(PngReader& stream, const TChunkName& name, std::
         throw EPNGUnknownCompression();
     if (IHDRData.InterlaceMethod > 1)
         throw EPNGUnknownInterlace();
-    if (Owner().DrawingOnly)
-        CheckBitmapSize(Width(), Height(), PixelFormat::Bits24);
+    if (Owner().DrawingOnly) {
+        bool alpha = IHDRData.ColorType == kColorGrayscaleAlpha || IHDRData.ColorType == kColorRGBAlpha;
+        CheckBitmapSize(Width(), Height(), alpha ? PixelFormat::Bits32 : PixelFormat::Bits24);
+    }
     Owner().InterlaceMethod = TInterlaceMethod(IHDRData.InterlaceMethod);
     PrepareImageData();
     return true;

@@ -11,6 +11,8 @@ Bitmap LoadPngSource(const std::string& path)
     TPNGObject png;
     png.DrawingOnly = true;
     png.LoadFromFile(path);
+    if (png.GetTransparent())
+        return png.StraightAlphaBitmap();
     Bitmap picture(png.GetWidth(), png.GetHeight(), PixelFormat::Bits24);
     png.Draw(picture, {0, 0, png.GetWidth(), png.GetHeight()});
     return picture;

@@ -9,14 +9,15 @@
 
 namespace tessolo {
 
-// Reads and decodes a PNG source and renders it onto a fresh white 24-bit
-// bitmap of its size: alpha is blended over white and colours made
-// transparent by tRNS show white. A picture whose bitmap would pass the
-// raster cap is refused before its image data is decoded, and text chunks
-// are not inflated. Throws the codec's errors.
+// Reads and decodes a PNG source. A picture with any transparency (an alpha
+// plane, tRNS alpha or a tRNS colour key) gives a 32-bit bitmap with
+// straight alpha, colour keys made alpha 0; any other is rendered onto a
+// 24-bit bitmap of its size. A picture whose bitmap would pass the raster
+// cap is refused before its image data is decoded, and text chunks are not
+// inflated. Throws the codec's errors.
 Bitmap LoadPngSource(const std::string& path);
 
-// Encodes a sheet: zlib level = low byte of Quality (values above 9 are
+// Encodes a sheet (colour type 6 when it has alpha): zlib level = low byte of Quality (values above 9 are
 // taken as 9), Adam7 interlacing when the low byte of Progressive is not 0.
 // A sheet without pixels has no PNG form: the result is empty.
 Bytes EncodePngSheet(const Bitmap& sheet, const TFormatPrefs& prefs);

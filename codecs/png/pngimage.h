@@ -85,11 +85,16 @@ public:
     // Blends the image into `rect` by per-pixel alpha.
     void DrawPartialTrans(Bitmap& canvas, PngRect rect) const;
 
+    // The image at its own size as a 32-bit bitmap with straight alpha:
+    // alpha planes, tRNS alpha and tRNS colour keys (alpha 0) are kept.
+    Bitmap StraightAlphaBitmap() const;
+
     // A fresh bitmap holding the image over white: 24 bits for partial
     // transparency, otherwise a format that fits the header.
     void AssignTo(Bitmap& destination) const;
     void AssignTo(TPNGObject& destination) const { destination.Assign(*this); }
-    // Rebuilds this image from a bitmap (colour type 2 or 3).
+    // Rebuilds this image from a bitmap: colour type 3 for palette formats,
+    // 6 for a bitmap with alpha, 2 for the others.
     void Assign(const Bitmap& source);
     // Copies settings and every chunk of another object.
     void Assign(const TPNGObject& source);
@@ -103,10 +108,10 @@ public:
     GammaTable Gamma = IdentityGamma();         // file value -> displayed value
     GammaTable InverseGamma = IdentityGamma();  // displayed value -> file value
 
-    // Set by callers that load an image only to draw it in 24 bits: zTXt
-    // chunks are kept as plain chunks, their text never inflated, and a
-    // header whose 24-bit drawing would exceed kMaxBitmapBytes is refused
-    // before the image is allocated.
+    // Set by callers that load an image only to draw it (in 24 bits, or 32
+    // for the colour types with alpha): zTXt chunks are kept as plain
+    // chunks, their text never inflated, and a header whose drawing would
+    // exceed kMaxBitmapBytes is refused before the image is allocated.
     bool DrawingOnly = false;
 
     // What zTXt chunks of the file being loaded may still inflate; all of

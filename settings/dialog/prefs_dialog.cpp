@@ -156,8 +156,13 @@ QWidget* TPrefs::MakeGeneralPage()
     paddingRow->addStretch();
     grid->addWidget(padding, 2, 0, 1, 2);
 
+    // Transparency needs a PNG or GIF sheet; the build tells when it is refused.
+    grid->addWidget(MakeChoiceGroup("SheetBackground", "Sheet Background",
+                                    {"&White", "&Transparent (PNG and GIF)"}, model_.SheetBackground),
+                    3, 0);
+
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(3, 1);
+    grid->setRowStretch(4, 1);
     return page;
 }
 

@@ -238,6 +238,39 @@ TEST_F(Cli, PacksTransparentPngsOverWhiteIntoAPngSheet)
     }
 }
 
+TEST_F(Cli, TransparentBackgroundKeepsAlphaIsStoredAndRefusesJpeg)
+{
+    WriteFileReplacing(images / "glass.png", RgbaPng(8, 8, 255, 0, 0, 128));
+    WriteFileReplacing(images / "hole.png", RgbaPng(4, 4, 0, 0, 0, 0));
+    Add("solid.bmp", 4, 4, MakeColor(0, 0, 255));
+    Outcome run = Run("--type png --hpad 2 --background transparent " + images.Path().string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    Bitmap sheet = LoadPngSource(images / "sprite.png");
+    ASSERT_TRUE(sheet.HasAlpha);
+    ASSERT_EQ(sheet.Width(), 20);
+    auto alpha = [&](int x, int y) { return int(sheet.ScanLine(y)[4 * x + 3]); };
+    EXPECT_EQ(sheet.Pixel(3, 3), MakeColor(255, 0, 0));
+    EXPECT_EQ(alpha(3, 3), 128);
+    EXPECT_EQ(alpha(9, 1), 0) << "padding";
+    EXPECT_EQ(alpha(11, 1), 0) << "a fully transparent source";
+    EXPECT_EQ(alpha(17, 1), 255);
+    EXPECT_EQ(alpha(17, 6), 0) << "below a short image";
+
+    Outcome refused = Run("--type jpeg --background transparent " + images.Path().string());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("A transparent background needs a PNG or GIF sheet: JPEG cannot hold "
+                               "transparency\n"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(images / "sprite.jpg"));
+
+    Outcome saved = Run("--save-settings --show-settings --background transparent");
+    EXPECT_NE(saved.out.find("--background      transparent\n"), std::string::npos) << saved.out;
+    EXPECT_NE(Slurp(StoreFile()).find("\"SheetBackground\"=hex:01\n"), std::string::npos);
+    Outcome shown = Run("--show-settings --background white");
+    EXPECT_NE(shown.out.find("--background      white\n"), std::string::npos) << shown.out;
+}
+
 // Each output type and BMP code as a person meets it: the word given on the
 // command line, the value the store keeps, the file the build writes.
 TEST_F(Cli, EveryOutputTypeAndBmpCodeRoundTripsThroughItsTable)
@@ -344,6 +377,7 @@ TEST_F(Cli, BadCommandLinesAreRefused)
         {"--resize 10xten", "--resize: 'ten' is not a whole number"},
         {"--hpad", "--hpad needs a value"},
         {"--bmp-bits 15", "--bmp-bits: '15' is not one of 4, 8, 16, 24, 32"},
+        {"--background black", "--background: 'black' is not one of white, transparent"},
         {"--png-level 10", "--png-level: '10' is not a whole number from 0 to 9"},
         {"--png-interlace=1", "--png-interlace takes no value"},
         {"/no/such/folder", "/no/such/folder is not a folder"},

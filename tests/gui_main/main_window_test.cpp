@@ -613,9 +613,54 @@ private slots:
         QCOMPARE(image.pixelColor(0, 1), QColor(Qt::white));
         QCOMPARE(image.pixelColor(1, 1), QColor(10, 200, 30));
 
+        Bitmap withAlpha(2, 1, PixelFormat::Bits32);
+        withAlpha.HasAlpha = true;
+        withAlpha.SetPixel(0, 0, MakeColor(10, 20, 30));
+        withAlpha.ScanLine(0)[7] = 0;
+        withAlpha.ScanLine(0)[3] = 99;
+        QImage straight = ToQImage(withAlpha);
+        QVERIFY(straight.hasAlphaChannel());
+        QCOMPARE(straight.pixelColor(0, 0), QColor(10, 20, 30, 99));
+        QCOMPARE(straight.pixelColor(1, 0).alpha(), 0);
+
         QImage fromPalette = ToQImage(sheet.ConvertTo(PixelFormat::Bits8));
         QCOMPARE(fromPalette.pixelColor(0, 0), QColor(255, 0, 0));
         QVERIFY(ToQImage(Bitmap()).isNull());
+    }
+
+    void aTransparentSheetIsShownOverACheckerboard()
+    {
+        const QStringList icons{"check.png", "heart.bmp", "star.png", "sun.png"};
+        QString folder = SampleFolder("transparent", icons);
+        Open(folder);
+        app_->Prefs().ShowPrefs();
+        auto* background = app_->Prefs().findChild<QGroupBox*>("SheetBackground");
+        QVERIFY(background != nullptr);
+        Pick(background->findChildren<QRadioButton*>().at(1));
+        app_->Prefs().hide();
+        Form().FileListBox->selectAll();
+        Form().InBtnClick();
+        Pick(OutputType(1));
+        Form().btnMakeSpriteClick();
+        QTRY_VERIFY(app_->Viewer().isVisible());
+        QVERIFY(prompts_.prompts.empty());
+
+        TSpriteView& viewer = app_->Viewer();
+        const QImage& sheet = viewer.Sheet();
+        QVERIFY(sheet.hasAlphaChannel());
+        QCOMPARE(sheet.pixelColor(34, 0).alpha(), 0);  // padding after the first icon
+        viewer.resize(500, 200);
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        QImage shown = viewer.grab().toImage();
+        if (QString dir = qEnvironmentVariable("TESSOLO_SCREENSHOT_DIR"); !dir.isEmpty())
+            shown.save(dir + "/viewer-transparent.png");
+        // The padding between the icons shows the checkerboard's two colours.
+        QRect area = viewer.SheetRect();
+        QSet<QRgb> behind;
+        for (int y = area.top(); y < area.bottom(); ++y)
+            behind.insert(shown.pixel(area.left() + area.width() * 33 / sheet.width(), y));
+        QVERIFY(behind.contains(QColor(Qt::white).rgb()));
+        QVERIFY(behind.contains(kCheckerGrey.rgb()));
     }
 
     void theViewerFitsTheSheetAndRefitsOnResize()

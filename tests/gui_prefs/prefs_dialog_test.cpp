@@ -102,6 +102,7 @@ private slots:
         QVERIFY(!w.Child<QGroupBox>("gbResizeExactly")->isVisible());
         QCOMPARE(w.Box("ebHpad")->text(), QString("5"));
         QCOMPARE(w.Box("ebVpad")->text(), QString("5"));
+        QCOMPARE(w.Selection("SheetBackground"), 0);
         QCOMPARE(w.Selection("JPEG_Progressive"), 0);
         QCOMPARE(w.Box("ebJPEGQuality")->text(), QString("100"));
         QCOMPARE(w.Slider("JPEG_Quality")->value(), 100);
@@ -312,6 +313,7 @@ private slots:
         QCOMPARE(tab(), w.Entry("gbResize", 0));
         QCOMPARE(tab(), w.Box("ebHpad"));
         QCOMPARE(tab(), w.Box("ebVpad"));
+        QCOMPARE(tab(), w.Entry("SheetBackground", 0));
         QCOMPARE(tab(), w.Child<QPushButton>("btnClose"));
 
         // The mnemonic presses the button the way a click does, shortly after.
@@ -341,6 +343,26 @@ private slots:
             w.dialog.grab().save(qEnvironmentVariable("TESSOLO_SCREENSHOT_DIR") +
                                  "/prefs-general-packed.png");
         w.CloseButton();
+    }
+
+    void sheetBackgroundIsPickedByItsMnemonicsAndStored()
+    {
+        PrefsWindow w;
+        w.dialog.ShowPrefs();
+        QVERIFY(QTest::qWaitForWindowActive(&w.dialog));
+        QCOMPARE(w.Entry("SheetBackground", 0)->text(), QString("&White"));
+        QCOMPARE(w.Entry("SheetBackground", 1)->text(), QString("&Transparent (PNG and GIF)"));
+        QTest::keyClick(w.dialog.windowHandle(), Qt::Key_T, Qt::AltModifier);
+        QTRY_COMPARE(w.Selection("SheetBackground"), 1);
+        w.CloseButton();
+        QCOMPARE(w.settings.SheetBackground, 1);
+
+        w.dialog.ShowPrefs();
+        QCOMPARE(w.Selection("SheetBackground"), 1);
+        QTest::keyClick(w.dialog.windowHandle(), Qt::Key_W, Qt::AltModifier);
+        QTRY_COMPARE(w.Selection("SheetBackground"), 0);
+        w.CloseButton();
+        QCOMPARE(w.settings.SheetBackground, 0);
     }
 
     void smoothingFollowsProgressiveDisplay()

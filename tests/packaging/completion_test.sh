@@ -47,6 +47,7 @@ expect "png" --type p
 expect "bmp gif jpeg png" --type ""
 expect "png" --type = p
 expect "grid horizontal packed vertical" --layout ""
+expect "transparent white" --background ""
 expect "lzw rle" --gif-compression ""
 expect "css json less scss" --data ""
 expect "--no-base-rule" --no-b

@@ -2,6 +2,7 @@
 // conversion to our bitmap.
 #include "codecs/png/png_sheet.h"
 #include "codecs/png/pngimage.h"
+#include "platform/alpha.h"
 #include "platform/files.h"
 #include "png_test_files.h"
 #include "support/memory_limit.h"
@@ -208,20 +209,33 @@ TEST(PngDrawing, ChangingTransparency)
     EXPECT_EQ(png.GetTransparencyMode(), TPNGTransparencyMode::ptmPartial);
 }
 
-TEST(PngDrawing, SourcesRenderOverWhite)
+TEST(PngDrawing, TransparentSourcesKeepStraightAlphaAndOpaqueOnesRenderIn24Bits)
 {
     test::TempDir dir;
-    Bytes half = SimplePng(2, 1, 8, 6, {0, 0, 0, 0, 0, 0, 0, 0, 128});
-    WriteFileReplacing(dir / "a.png", half);
+    WriteFileReplacing(dir / "a.png", SimplePng(2, 1, 8, 6, {0, 0, 0, 0, 0, 10, 20, 30, 128}));
     Bitmap picture = LoadPngSource(dir / "a.png");
-    EXPECT_EQ(picture.Format(), PixelFormat::Bits24);
+    ASSERT_EQ(picture.Format(), PixelFormat::Bits32);
+    EXPECT_TRUE(picture.HasAlpha);
+    EXPECT_EQ(picture.ScanLine(0)[3], 0);
+    EXPECT_EQ(picture.Pixel(1, 0), MakeColor(10, 20, 30));
+    EXPECT_EQ(picture.ScanLine(0)[7], 128);
+    FlattenOverWhite(picture);
     EXPECT_EQ(picture.Pixel(0, 0), kWhite);
-    EXPECT_EQ(picture.Pixel(1, 0), MakeColor(127, 127, 127));
+    EXPECT_EQ(picture.Pixel(1, 0), MakeColor(132, 137, 142));
+
+    // A colour key becomes alpha 0, every other colour stays opaque.
     WriteFileReplacing(dir / "b.png", RgbWithTrns());
     picture = LoadPngSource(dir / "b.png");
+    ASSERT_TRUE(picture.HasAlpha);
     EXPECT_FALSE(picture.Transparent);
     EXPECT_EQ(picture.Pixel(0, 0), kBlack);
-    EXPECT_EQ(picture.Pixel(1, 0), kWhite);
+    EXPECT_EQ(picture.ScanLine(0)[3], 255);
+    EXPECT_EQ(picture.ScanLine(0)[7], 0);
+
+    WriteFileReplacing(dir / "c.png", SimplePng(1, 1, 8, 2, {0, 1, 2, 3}));
+    picture = LoadPngSource(dir / "c.png");
+    EXPECT_EQ(picture.Format(), PixelFormat::Bits24);
+    EXPECT_EQ(picture.Pixel(0, 0), MakeColor(1, 2, 3));
     EXPECT_THROW(LoadPngSource(dir / "missing.png"), FileOpenError);
 }
 

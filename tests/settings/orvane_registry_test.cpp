@@ -35,7 +35,7 @@ protected:
     }
 };
 
-TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesAllEighteenDefaults)
+TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesAllNineteenDefaults)
 {
     OrvaneRegistry store(records, {.saveOnDestruction = false});
     EXPECT_EQ(store.StoreFile(), file);
@@ -56,6 +56,7 @@ TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesAllEighteenDefaults)
                                          "\"ResizeHeight\"=dword:000000f0\n"
                                          "\"HorizontalPadding\"=dword:00000005\n"
                                          "\"VerticalPadding\"=dword:00000005\n"
+                                         "\"SheetBackground\"=hex:00\n"
                                          "\"JPGprefs\"=\"0,0,0,100,0,0\"\n"
                                          "\"PNGprefs\"=\"1,0,0,9,9,0\"\n"
                                          "\"GIFprefs\"=\"2,0,0,0,9,0\"\n"
@@ -99,6 +100,7 @@ TEST_F(SettingsTest, EveryFieldAndRecordSurvivesASaveAndLoad)
         store.BaseRule = 1;
         store.DataFormats = 5;  // SCSS and JSON
         store.HtmlPreview = 1;
+        store.SheetBackground = 1;
         store.SpriteClass = JoinDelimitedText({".a", "my class", "say \"hi\""});
         records.JPGprefs = {0, 1, 1, 80, -5, 0};
         records.PNGprefs = {1, 1, 0, 6, 9, 0};
@@ -120,6 +122,7 @@ TEST_F(SettingsTest, EveryFieldAndRecordSurvivesASaveAndLoad)
     EXPECT_EQ(store.BaseRule, 1);
     EXPECT_EQ(store.DataFormats, 5);
     EXPECT_EQ(store.HtmlPreview, 1);
+    EXPECT_EQ(store.SheetBackground, 1);
     EXPECT_EQ(SplitDelimitedText(store.SpriteClass),
               (std::vector<std::string>{".a", "my class", "say \"hi\""}));
     EXPECT_NE(ReadText(file).find("\"SpriteClass\"=\".a,\\\"my class\\\",\\\"say \\\"\\\"hi\\\"\\\"\\\"\"\n"),

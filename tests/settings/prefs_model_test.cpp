@@ -148,6 +148,7 @@ TEST_F(PrefsModelTest, CommitStoresTypedNumbersWithoutRangeChecks)
     model.ebProportionalResize = "0";
     model.ebHpad = "-4";
     model.ebVpad = "+12";
+    model.SheetBackground.SetSelection(1);
     model.Commit(settings, records);
     EXPECT_EQ(records.JPGprefs.Quality, 150);
     EXPECT_EQ(records.PNGprefs.Quality, 7);
@@ -156,11 +157,13 @@ TEST_F(PrefsModelTest, CommitStoresTypedNumbersWithoutRangeChecks)
     EXPECT_EQ(settings.ResizePercentage, 0);
     EXPECT_EQ(settings.HorizontalPadding, -4);
     EXPECT_EQ(settings.VerticalPadding, 12);
+    EXPECT_EQ(settings.SheetBackground, 1);
     EXPECT_EQ(records.PNGprefs.Reserved, 9);  // fields without a control stay
 
     model.CopyIn(settings, records);
     EXPECT_EQ(model.JPEG_Quality.text, "100");
     EXPECT_EQ(model.PNG_Quality.Position(), 7);
+    EXPECT_EQ(model.SheetBackground.Selection(), 1);
 }
 
 TEST_F(PrefsModelTest, WebOptionsMapToTheirStoredValuesBothWays)

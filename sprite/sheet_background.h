@@ -1,0 +1,31 @@
+// The sheet's background choices, their words on the command line, and
+// which output types can hold a transparent one.
+#pragma once
+
+#include "sprite/build_settings.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tessolo {
+
+struct SheetBackgroundInfo {
+    SheetBackground background;
+    std::string_view commandWord;
+};
+
+inline constexpr std::array<SheetBackgroundInfo, 2> kSheetBackgrounds{{
+    {kBackgroundWhite, "white"},
+    {kBackgroundTransparent, "transparent"},
+}};
+
+// The row of a stored background, or nullptr for a value outside the table.
+const SheetBackgroundInfo* FindSheetBackground(std::int32_t storedValue);
+
+// Why a build cannot write its sheet of `outputType` on `background`, as
+// text for a validation line; empty when it can.
+std::string BackgroundProblem(std::int32_t outputType, std::int32_t background);
+
+}  // namespace tessolo
