@@ -152,6 +152,8 @@ const std::map<std::string, FlagHandler>& FlagOptions()
         {"--no-jpeg-progressive", [](CliRequest& r) { r.settings.JPGprefs.Progressive = 0; }},
         {"--png-interlace", [](CliRequest& r) { r.settings.PNGprefs.Progressive = 1; }},
         {"--no-png-interlace", [](CliRequest& r) { r.settings.PNGprefs.Progressive = 0; }},
+        {"--png-optimize", [](CliRequest& r) { r.settings.PNGprefs.Smoothing = 1; }},
+        {"--no-png-optimize", [](CliRequest& r) { r.settings.PNGprefs.Smoothing = 0; }},
     };
     return options;
 }
@@ -233,6 +235,7 @@ Options:
   --[no-]jpeg-progressive write a progressive JPEG (no)
   --png-level N           PNG compression level 0-9 (9)
   --[no-]png-interlace    write an interlaced (Adam7) PNG (no)
+  --[no-]png-optimize     write the smallest PNG of the same pixels (no)
   --gif-compression )" + ChoiceList(kGifCompressions) +
            R"(
                           GIF coding (lzw)
