@@ -15,8 +15,10 @@ namespace tessolo {
 
 namespace {
 
-// libdeflate's highest level: its slowest and tightest parsing.
-constexpr int kDeflateLevel = 12;
+// libdeflate's level. 12, its highest, is 3.4 times as slow as the default
+// encoder on 1 000 icons for 3.5 % fewer bytes than 10; 10 keeps within 1.5
+// times (figures in bench/README.md).
+constexpr int kDeflateLevel = 10;
 
 constexpr std::size_t kMaxIdatData = std::size_t(kDefaultMaxIdatSize);
 
@@ -190,7 +192,7 @@ Bytes FilteredImage(const Bitmap& sheet, const PngSheetForm& form, bool interlac
     return out;
 }
 
-// The zlib stream of `data` at libdeflate's highest level.
+// The zlib stream of `data`, made by libdeflate at kDeflateLevel.
 Bytes Compress(const Bytes& data)
 {
     struct FreeCompressor {

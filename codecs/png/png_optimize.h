@@ -1,8 +1,8 @@
 // The optimised sheet encoder: the pixels of the default encoder's file in
 // the smallest file we can make. The sheet is written in the smallest form
 // that holds it exactly (see ChooseSheetForm), rows of whole-byte samples
-// are filtered adaptively, and the image data is compressed by libdeflate at
-// its highest level. The chunks are those the default encoder writes: IHDR,
+// are filtered adaptively, and the image data is compressed by libdeflate.
+// The chunks are those the default encoder writes: IHDR,
 // PLTE and tRNS when the form needs them, IDAT in pieces of 65 535 bytes,
 // IEND.
 #pragma once
