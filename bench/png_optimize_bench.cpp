@@ -89,9 +89,9 @@ Bitmap Enlarge(const Bitmap& small)
             double fx = sx - x0, fy = sy - y0;
             std::uint8_t rgb[3];
             for (int c = 0; c < 3; ++c) {
-                double top = Channel(small.Pixel(x0, y0), 8 * c) * (1 - fx) + Channel(small.Pixel(x1, y0), 8 * c) * fx;
-                double bottom =
-                    Channel(small.Pixel(x0, y1), 8 * c) * (1 - fx) + Channel(small.Pixel(x1, y1), 8 * c) * fx;
+                auto at = [&](int sx0, int sy0) { return double(Channel(small.Pixel(sx0, sy0), 8 * c)); };
+                double top = at(x0, y0) * (1 - fx) + at(x1, y0) * fx;
+                double bottom = at(x0, y1) * (1 - fx) + at(x1, y1) * fx;
                 rgb[c] = std::uint8_t(top * (1 - fy) + bottom * fy + 0.5);
             }
             large.SetPixel(x, y, MakeColor(rgb[0], rgb[1], rgb[2]));
@@ -125,7 +125,8 @@ const BuildInputs* SetFolder(const IconSet& set)
     const std::vector<Bitmap>& icons = set.large ? large : small;
     for (int i = 0; i < set.count; ++i) {
         std::string name = "icon" + std::to_string(1000 + i) + ".bmp";
-        WriteFileReplacing(inputs.Folder + "/" + name, EncodeBmp(icons[std::size_t(i) % icons.size()], kBmp24Bits));
+        const Bitmap& icon = icons[std::size_t(i) % icons.size()];
+        WriteFileReplacing(inputs.Folder + "/" + name, EncodeBmp(icon, kBmp24Bits));
         inputs.GraphicFiles.push_back(name);
     }
     return &folders.emplace(&set, std::move(inputs)).first->second;

@@ -7,9 +7,11 @@
 
 #include <libdeflate.h>
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <span>
+#include <vector>
 
 namespace tessolo {
 
@@ -169,9 +171,8 @@ Bytes FilteredImage(const Bitmap& sheet, const PngSheetForm& form, bool interlac
                                                    : std::span<const Adam7Pass>(&wholeImage, 1);
     std::size_t total = 0;
     for (const Adam7Pass& pass : passes) {
-        std::size_t rows = sheet.Height() > pass.firstRow ? std::size_t(sheet.Height() - pass.firstRow +
-                                                                        pass.rowStep - 1) / std::size_t(pass.rowStep)
-                                                          : 0;
+        int below = sheet.Height() - pass.firstRow;
+        std::size_t rows = below > 0 ? std::size_t(below + pass.rowStep - 1) / std::size_t(pass.rowStep) : 0;
         std::size_t columns = PassColumns(pass, width);
         if (columns > 0)
             total += rows * (RowBytesFor(form.colorType, form.bitDepth, columns) + 1);
@@ -198,7 +199,8 @@ Bytes Compress(const Bytes& data)
     struct FreeCompressor {
         void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
     };
-    std::unique_ptr<libdeflate_compressor, FreeCompressor> compressor(libdeflate_alloc_compressor(kDeflateLevel));
+    std::unique_ptr<libdeflate_compressor, FreeCompressor> compressor(
+        libdeflate_alloc_compressor(kDeflateLevel));
     if (!compressor)
         throw std::bad_alloc();
     Bytes packed(libdeflate_zlib_compress_bound(compressor.get(), data.size()));

@@ -215,7 +215,8 @@ TEST_F(Cli, PngOptimizeIsStoredAndKeepsThePixels)
     Add("b.bmp", 30, 70, MakeColor(0, 90, 255));
     Outcome save = Run("--save-settings --type png --png-optimize " + images.Path().string());
     ASSERT_EQ(save.status, 0) << save.err;
-    EXPECT_NE(Slurp(StoreFile()).find("\"PNGprefs\"=\"1,0,1,9,9,0\""), std::string::npos) << Slurp(StoreFile());
+    std::string store = Slurp(StoreFile());
+    EXPECT_NE(store.find("\"PNGprefs\"=\"1,0,1,9,9,0\""), std::string::npos) << store;
     std::string optimized = Slurp(images / "sprite.png");
     ASSERT_GT(optimized.size(), 25u);
     EXPECT_EQ(optimized[25], 3) << "three colours make a palette sheet";
