@@ -182,6 +182,8 @@ const std::map<std::string, FlagHandler>& FlagOptions()
         {"--no-base-rule", [](CliRequest& r) { r.settings.BaseRule = 0; }},
         {"--html", [](CliRequest& r) { r.settings.HtmlPreview = 1; }},
         {"--no-html", [](CliRequest& r) { r.settings.HtmlPreview = 0; }},
+        {"--png-optimize", [](CliRequest& r) { r.settings.PNGprefs.Smoothing = 1; }},
+        {"--no-png-optimize", [](CliRequest& r) { r.settings.PNGprefs.Smoothing = 0; }},
     };
     return options;
 }
@@ -267,6 +269,7 @@ Options:
   --[no-]jpeg-progressive write a progressive JPEG (no)
   --png-level N           PNG compression level 0-9 (9)
   --[no-]png-interlace    write an interlaced (Adam7) PNG (no)
+  --[no-]png-optimize     write the smallest PNG of the same pixels (no)
   --gif-compression )" + ChoiceList(kGifCompressions) +
            R"(
                           GIF coding (lzw)

@@ -15,7 +15,7 @@ enum OutputType : std::int32_t { kOutputJpeg = 0, kOutputPng = 1, kOutputGif = 2
 struct TFormatPrefs {
     std::int32_t Kind = 0;         // the record's OutputType; stored, read by nobody
     std::int32_t Progressive = 0;  // JPEG: progressive file; PNG: 1 = Adam7 interlace
-    std::int32_t Smoothing = 0;    // JPEG smoothing flag; carried, not applied
+    std::int32_t Smoothing = 0;    // JPEG smoothing flag, carried, not applied; PNG: optimise
     std::int32_t Quality = 0;      // JPEG quality, PNG level, GIF 0 LZW / 1 RLE
     std::int32_t Reserved = 0;     // stored and restored unchanged
     std::int32_t PixelFormat = 0;  // BMP: a BmpPixelCode
@@ -31,6 +31,12 @@ constexpr TFormatPrefs kDefaultBMPprefs{kOutputBmp, 0, 0, 0, 0, 2};  // 4 bits p
 
 // The low byte of a record field, as the consumers read it.
 constexpr int LowByte(std::int32_t value) { return int(std::uint32_t(value) & 0xFF); }
+
+// The PNG record keeps its optimise flag in Smoothing, a field that PNG never
+// used and whose stored first-run value is 0: a non-zero low byte writes the
+// sheet with the optimised encoder, 0 with the default one. Reserved is not
+// taken, as it is stored and restored unchanged.
+constexpr bool PngOptimizeOf(const TFormatPrefs& png) { return LowByte(png.Smoothing) != 0; }
 
 // The six fields in their stored order.
 inline constexpr std::array<std::int32_t TFormatPrefs::*, 6> kFormatPrefsFields{

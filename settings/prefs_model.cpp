@@ -63,6 +63,7 @@ void PrefsModel::CopyIn(const OrvaneRegistry& settings, const FormatPrefsSet& re
     JPEG_Quality.Load(records.JPGprefs.Quality);
     PNG_Progressive.SetSelection(records.PNGprefs.Progressive);
     PNG_Quality.Load(records.PNGprefs.Quality);
+    PNG_Optimize = PngOptimizeOf(records.PNGprefs);
     GIF_CompressionType.SetSelection(records.GIFprefs.Quality);
     Orientation.SetSelection(settings.Orientation);
     gbResize.SetSelection(settings.ResizeMethod);
@@ -89,6 +90,7 @@ void PrefsModel::Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const
     records.JPGprefs.Quality = IntegerFromBox(JPEG_Quality.text);
     records.PNGprefs.Progressive = PNG_Progressive.Selection();
     records.PNGprefs.Quality = IntegerFromBox(PNG_Quality.text);
+    records.PNGprefs.Smoothing = PNG_Optimize ? 1 : 0;
     records.GIFprefs.Quality = GIF_CompressionType.Selection();
     settings.Orientation = Orientation.Selection();
     settings.ResizeMethod = gbResize.Selection();

@@ -75,6 +75,7 @@ public:
     // Page "PNG".
     ChoiceGroup PNG_Progressive{2};
     QualitySetting PNG_Quality{kPngLevelRange};  // with its box ebPNGQuality
+    bool PNG_Optimize = false;                   // PngOptimizeOf(PNGprefs)
     // Page "GIF": 0 LZW, 1 RLE.
     ChoiceGroup GIF_CompressionType{2};
     // Page "BMP": entries in the order of kBmpPixelCodes; "16 bit"

@@ -88,4 +88,12 @@ int FilterScore(const std::uint8_t* row, std::size_t size)
     return score;
 }
 
+std::uint64_t SignedMagnitudeSum(const std::uint8_t* row, std::size_t size)
+{
+    std::uint64_t sum = 0;
+    for (std::size_t k = 0; k < size; ++k)
+        sum += std::uint64_t(std::abs(int(std::int8_t(row[k]))));
+    return sum;
+}
+
 }  // namespace tessolo

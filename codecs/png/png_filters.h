@@ -23,4 +23,9 @@ void ApplyFilter(TFilter filter, const std::uint8_t* raw, const std::uint8_t* pr
 // the encoder prefers the filter whose output repeats most.
 int FilterScore(const std::uint8_t* row, std::size_t size);
 
+// The sum of the bytes' magnitudes read as signed values (b for 0..127,
+// 256 - b above): the optimised encoder prefers the filter whose output
+// sums least, as its values lie closest to 0.
+std::uint64_t SignedMagnitudeSum(const std::uint8_t* row, std::size_t size);
+
 }  // namespace tessolo

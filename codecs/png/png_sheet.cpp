@@ -1,5 +1,6 @@
 #include "codecs/png/png_sheet.h"
 
+#include "codecs/png/png_optimize.h"
 #include "codecs/png/pngimage.h"
 
 #include <algorithm>
@@ -20,12 +21,15 @@ Bitmap LoadPngSource(const std::string& path)
 
 Bytes EncodePngSheet(const Bitmap& sheet, const TFormatPrefs& prefs)
 {
+    bool interlaced = LowByte(prefs.Progressive) != 0;
+    if (PngOptimizeOf(prefs))
+        return EncodeOptimizedPng(sheet, interlaced);
     if (sheet.Empty())
         return {};
     TPNGObject png;
     png.Assign(sheet);
     png.CompressionLevel = std::min(LowByte(prefs.Quality), 9);
-    png.InterlaceMethod = LowByte(prefs.Progressive) != 0 ? TInterlaceMethod::imAdam7 : TInterlaceMethod::imNone;
+    png.InterlaceMethod = interlaced ? TInterlaceMethod::imAdam7 : TInterlaceMethod::imNone;
     Bytes file;
     png.SaveToStream(file);
     return file;

@@ -19,7 +19,9 @@ Bitmap LoadPngSource(const std::string& path);
 
 // Encodes a sheet (colour type 6 when it has alpha): zlib level = low byte of Quality (values above 9 are
 // taken as 9), Adam7 interlacing when the low byte of Progressive is not 0.
-// A sheet without pixels has no PNG form: the result is empty.
+// With PngOptimizeOf(prefs) the optimised encoder writes the same pixels
+// instead, and the level is not used. A sheet without pixels has no PNG
+// form: the result is empty.
 Bytes EncodePngSheet(const Bitmap& sheet, const TFormatPrefs& prefs);
 
 }  // namespace tessolo

@@ -135,7 +135,7 @@ int TPNGObject::GetWidth() const { return HeaderPresent() ? Header().Width() : 0
 
 int TPNGObject::GetHeight() const { return HeaderPresent() ? Header().Height() : 0; }
 
-void TPNGObject::SetMaxIdatSize(int size) { maxIdatSize_ = std::max(size, 65535); }
+void TPNGObject::SetMaxIdatSize(int size) { maxIdatSize_ = std::max(size, kDefaultMaxIdatSize); }
 
 TChunktEXt& TPNGObject::AddtEXt(const std::string& keyword, const std::string& text)
 {

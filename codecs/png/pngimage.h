@@ -18,6 +18,9 @@
 
 namespace tessolo {
 
+// The data bytes of each IDAT chunk but the last, unless set otherwise.
+constexpr int kDefaultMaxIdatSize = 65535;
+
 class TPNGObject {
 public:
     // An empty object with the default settings.
@@ -45,7 +48,7 @@ public:
     bool GetEmpty() const { return Chunks.Count() == 0; }
 
     int MaxIdatSize() const { return maxIdatSize_; }
-    // Stores `size` when it is at least 65535, otherwise 65535.
+    // Stores `size` when it is at least kDefaultMaxIdatSize, otherwise that.
     void SetMaxIdatSize(int size);
 
     TChunktEXt& AddtEXt(const std::string& keyword, const std::string& text);
@@ -136,7 +139,7 @@ private:
     };
 
     bool beingCreated_ = false;
-    int maxIdatSize_ = 65535;
+    int maxIdatSize_ = kDefaultMaxIdatSize;
     std::size_t textAllowance_ = 0;
 };
 

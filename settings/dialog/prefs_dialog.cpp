@@ -214,6 +214,11 @@ QWidget* TPrefs::MakePngPage()
     slider->setPageStep(1);
     levelColumn->addWidget(slider);
     column->addWidget(level);
+
+    PNG_Optimize = new QCheckBox("&Optimize file size (same pixels, slower to write)");
+    PNG_Optimize->setObjectName("PNG_Optimize");
+    connect(PNG_Optimize, &QCheckBox::clicked, this, &TPrefs::PNG_OptimizeClick);
+    column->addWidget(PNG_Optimize);
     column->addStretch();
     return page;
 }
@@ -402,6 +407,12 @@ void TPrefs::ebPNGQualityKeyPress() { QualityKeyPressEnter(model_.PNG_Quality); 
 // Showing the model enables "Use Smoothing" for progressive display only.
 void TPrefs::JPEG_ProgressiveClick(ChoiceGroup& group, int index) { ChoiceClick(group, index); }
 
+void TPrefs::PNG_OptimizeClick(bool checked)
+{
+    model_.PNG_Optimize = checked;
+    ShowModel();
+}
+
 // Showing the model shows the group box of the chosen way of resizing.
 void TPrefs::gbResizeClick(ChoiceGroup& group, int index) { ChoiceClick(group, index); }
 
@@ -444,6 +455,7 @@ void TPrefs::ShowModel()
     }
     JPEG_Smoothing->setChecked(model_.JPEG_Smoothing);
     JPEG_Smoothing->setEnabled(model_.JPEG_SmoothingEnabled());
+    PNG_Optimize->setChecked(model_.PNG_Optimize);
     gbResizeProportionally->setVisible(model_.gbResizeProportionallyVisible());
     gbResizeExactly->setVisible(model_.gbResizeExactlyVisible());
 }

@@ -81,6 +81,7 @@ private:
     void ebJPEGQualityKeyPress();
     void ebPNGQualityKeyPress();
     void JPEG_ProgressiveClick(ChoiceGroup& group, int index);
+    void PNG_OptimizeClick(bool checked);
     void gbResizeClick(ChoiceGroup& group, int index);
     void ChoiceClick(ChoiceGroup& group, int index);
 
@@ -104,6 +105,7 @@ private:
     QGroupBox* gbResizeProportionally = nullptr;
     QGroupBox* gbResizeExactly = nullptr;
     QCheckBox* JPEG_Smoothing = nullptr;
+    QCheckBox* PNG_Optimize = nullptr;
     QPushButton* btnClose = nullptr;
 };
 

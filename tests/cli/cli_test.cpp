@@ -271,6 +271,31 @@ TEST_F(Cli, TransparentBackgroundKeepsAlphaIsStoredAndRefusesJpeg)
     EXPECT_NE(shown.out.find("--background      white\n"), std::string::npos) << shown.out;
 }
 
+TEST_F(Cli, PngOptimizeIsStoredAndKeepsThePixels)
+{
+    Add("a.bmp", 60, 40, MakeColor(200, 30, 30));
+    Add("b.bmp", 30, 70, MakeColor(0, 90, 255));
+    Outcome save = Run("--save-settings --type png --png-optimize " + images.Path().string());
+    ASSERT_EQ(save.status, 0) << save.err;
+    std::string store = Slurp(StoreFile());
+    EXPECT_NE(store.find("\"PNGprefs\"=\"1,0,1,9,9,0\""), std::string::npos) << store;
+    std::string optimized = Slurp(images / "sprite.png");
+    ASSERT_GT(optimized.size(), 25u);
+    EXPECT_EQ(optimized[25], 3) << "three colours make a palette sheet";
+    Bitmap small = LoadPngSource(images / "sprite.png");
+
+    Outcome plain = Run("--no-png-optimize " + images.Path().string());
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(Slurp(images / "sprite.png")[25], 2);
+    EXPECT_LT(optimized.size(), Slurp(images / "sprite.png").size());
+    Bitmap full = LoadPngSource(images / "sprite.png");
+    ASSERT_EQ(small.Width(), full.Width());
+    ASSERT_EQ(small.Height(), full.Height());
+    for (int y = 0; y < full.Height(); ++y)
+        for (int x = 0; x < full.Width(); ++x)
+            ASSERT_EQ(small.Pixel(x, y), full.Pixel(x, y)) << x << "," << y;
+}
+
 // Each output type and BMP code as a person meets it: the word given on the
 // command line, the value the store keeps, the file the build writes.
 TEST_F(Cli, EveryOutputTypeAndBmpCodeRoundTripsThroughItsTable)
@@ -380,6 +405,7 @@ TEST_F(Cli, BadCommandLinesAreRefused)
         {"--background black", "--background: 'black' is not one of white, transparent"},
         {"--png-level 10", "--png-level: '10' is not a whole number from 0 to 9"},
         {"--png-interlace=1", "--png-interlace takes no value"},
+        {"--png-optimize=yes", "--png-optimize takes no value"},
         {"/no/such/folder", "/no/such/folder is not a folder"},
     };
     for (const Case& c : cases) {

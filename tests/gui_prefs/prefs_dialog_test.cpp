@@ -405,6 +405,28 @@ private slots:
         QVERIFY(w.Child<QCheckBox>("cbJsonData")->isChecked());
     }
 
+    void pngOptimizeBoxByMouseAndMnemonic()
+    {
+        PrefsWindow w;
+        w.dialog.ShowPrefs();
+        QVERIFY(QTest::qWaitForWindowActive(&w.dialog));
+        w.ShowPage(2);
+        auto* optimize = w.Child<QCheckBox>("PNG_Optimize");
+        QVERIFY(optimize->isVisible());
+        QVERIFY(!optimize->isChecked());
+        QTest::keyClick(w.dialog.windowHandle(), Qt::Key_O, Qt::AltModifier);
+        QTRY_VERIFY(optimize->isChecked());
+        w.CloseButton();
+        QCOMPARE(w.dialog.Records().PNGprefs, (TFormatPrefs{kOutputPng, 0, 1, 9, 9, 0}));
+
+        w.dialog.ShowPrefs();
+        QVERIFY(optimize->isChecked());
+        QTest::mouseClick(optimize, Qt::LeftButton, {}, QPoint(6, optimize->height() / 2));
+        QVERIFY(!optimize->isChecked());
+        w.CloseButton();
+        QCOMPARE(w.dialog.Records().PNGprefs, kDefaultPNGprefs);
+    }
+
     void showingAgainOnlyBringsToFront()
     {
         PrefsWindow w;

@@ -39,7 +39,8 @@ expect()
 # Option names, including both forms of the --[no-] switches.
 expect "--type" --ty
 expect "--jpeg-progressive --jpeg-quality" --jpeg-
-expect "--no-png-interlace" --no-p
+expect "--no-png-interlace --no-png-optimize" --no-p
+expect "--png-optimize" --png-o
 expect "--help" --he
 
 # The fixed words of --help's choice lists.

@@ -190,6 +190,23 @@ TEST_F(PrefsModelTest, WebOptionsMapToTheirStoredValuesBothWays)
     EXPECT_EQ(settings.HtmlPreview, 1);
 }
 
+TEST_F(PrefsModelTest, PngOptimizeFollowsTheLowByteOfThePngSmoothingField)
+{
+    records.PNGprefs.Smoothing = 0x100;  // low byte 0: off
+    records.JPGprefs.Smoothing = 1;
+    model.CopyIn(settings, records);
+    EXPECT_FALSE(model.PNG_Optimize);
+    model.Commit(settings, records);
+    EXPECT_EQ(records.PNGprefs.Smoothing, 0);
+
+    records.PNGprefs.Smoothing = 0x201;
+    model.CopyIn(settings, records);
+    EXPECT_TRUE(model.PNG_Optimize);
+    model.Commit(settings, records);
+    EXPECT_EQ(records.PNGprefs, (TFormatPrefs{kOutputPng, 0, 1, 9, 9, 0}));
+    EXPECT_EQ(records.JPGprefs.Smoothing, 1);  // the JPEG flag is its own
+}
+
 TEST_F(PrefsModelTest, BadQualityTextStopsTheCommitAtTheJpegPage)
 {
     model.CopyIn(settings, records);

@@ -1,0 +1,237 @@
+// The optimised sheet encoder: each form it picks decodes, with libpng, to
+// exactly the pixels of the default encoder's file (or of the alpha sheet),
+// interlaced or not; the form is the smallest that holds the sheet; the
+// chunks are those of the default encoder; the flag is off by default.
+#include "codecs/png/png_optimize.h"
+#include "codecs/png/png_sheet.h"
+#include "png_test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+
+namespace tessolo {
+namespace {
+
+using test::ListChunks;
+
+// Builds a sheet of `width` x `height` from a colour per pixel; 32-bit
+// sheets carry the colour's top byte as straight alpha.
+Bitmap Sheet(int width, int height, bool withAlpha, const std::function<std::uint32_t(int, int)>& rgba)
+{
+    Bitmap sheet(width, height, withAlpha ? PixelFormat::Bits32 : PixelFormat::Bits24);
+    sheet.HasAlpha = withAlpha;
+    int bytes = withAlpha ? 4 : 3;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            std::uint32_t c = rgba(x, y);
+            std::uint8_t* p = sheet.ScanLine(y) + std::size_t(x) * std::size_t(bytes);
+            p[0] = std::uint8_t(c >> 16);
+            p[1] = std::uint8_t(c >> 8);
+            p[2] = std::uint8_t(c);
+            if (withAlpha)
+                p[3] = std::uint8_t(c >> 24);
+        }
+    return sheet;
+}
+
+std::uint32_t Opaque(std::uint8_t r, std::uint8_t g, std::uint8_t b)
+{
+    return 0xFF000000u | std::uint32_t(b) << 16 | std::uint32_t(g) << 8 | r;
+}
+
+// The pixels of a sheet in libpng's RGBA order.
+std::vector<std::uint8_t> PixelsOf(const Bitmap& sheet)
+{
+    std::vector<std::uint8_t> pixels;
+    for (int y = 0; y < sheet.Height(); ++y)
+        for (int x = 0; x < sheet.Width(); ++x) {
+            std::size_t bytes = sheet.Format() == PixelFormat::Bits32 ? 4 : 3;
+            const std::uint8_t* p = sheet.ScanLine(y) + std::size_t(x) * bytes;
+            pixels.insert(pixels.end(), {p[2], p[1], p[0], sheet.HasAlpha ? p[3] : std::uint8_t(255)});
+        }
+    return pixels;
+}
+
+TFormatPrefs Prefs(bool optimize, bool interlaced)
+{
+    TFormatPrefs prefs = kDefaultPNGprefs;
+    prefs.Smoothing = optimize ? 1 : 0;
+    prefs.Progressive = interlaced ? 1 : 0;
+    return prefs;
+}
+
+struct Form {
+    int colorType;
+    int bitDepth;
+};
+
+Form FormOf(const Bytes& file)
+{
+    Bytes ihdr = ListChunks(file).at(0).data;
+    return {ihdr.at(9), ihdr.at(8)};
+}
+
+struct Case {
+    const char* name;
+    Bitmap sheet;
+    Form form;
+};
+
+std::uint32_t Grey(int level)
+{
+    auto v = std::uint8_t(level);
+    return Opaque(v, v, v);
+}
+
+std::uint32_t WithAlpha(std::uint32_t rgb, int alpha)
+{
+    return (rgb & 0xFFFFFF) | std::uint32_t(std::uint8_t(alpha)) << 24;
+}
+
+std::vector<Case> Cases()
+{
+    const int w = 37, h = 23;  // partial Adam7 blocks and padded packed rows
+    auto ramp = [](int x, int y) {
+        return Opaque(std::uint8_t(x * 7), std::uint8_t(y * 11), std::uint8_t((x ^ y) * 5));
+    };
+    Bitmap noAlpha = Sheet(w, h, true, [&](int x, int y) { return WithAlpha(ramp(x, y), 0); });
+    noAlpha.HasAlpha = false;  // the fourth byte (0 here) is not alpha
+
+    std::vector<Case> cases;
+    cases.push_back({"RGB", Sheet(w, h, false, ramp), {2, 8}});
+    auto translucent = [&](int x, int y) { return WithAlpha(ramp(x, y), x * y); };
+    cases.push_back({"RGBA", Sheet(w, h, true, translucent), {6, 8}});
+    cases.push_back({"opaque 32-bit sheet", Sheet(w, h, true, ramp), {2, 8}});
+    cases.push_back({"32-bit sheet without alpha", noAlpha, {2, 8}});
+    cases.push_back({"2 colours", Sheet(w, h, false, [](int x, int y) {
+                         return (x + y) % 3 ? Opaque(200, 10, 10) : Opaque(255, 255, 255);
+                     }), {3, 1}});
+    cases.push_back({"4 colours", Sheet(w, h, false, [](int x, int y) {
+                         return Opaque(std::uint8_t((x + 2 * y) % 4 * 60), 30, 90);
+                     }), {3, 2}});
+    cases.push_back({"16 colours", Sheet(w, h, false, [](int x, int y) {
+                         return Opaque(std::uint8_t(x % 4 * 40), std::uint8_t(y % 4 * 50), 7);
+                     }), {3, 4}});
+    cases.push_back({"256 colours", Sheet(w, h, false, [](int x, int y) {
+                         return Opaque(std::uint8_t((x * h + y) % 256), 1, 2);
+                     }), {3, 8}});
+    cases.push_back({"palette with alpha", Sheet(w, h, true, [](int x, int y) {
+                         return WithAlpha(0x3366CC, (x + y) % 5 * 60);
+                     }), {3, 4}});
+    auto grey = [&](auto level) {
+        return Sheet(w, h, false, [&](int x, int y) { return Grey(level(x, y)); });
+    };
+    cases.push_back({"black and white", grey([](int x, int y) { return (x * y) % 2 * 255; }), {0, 1}});
+    cases.push_back({"grey, 2 bits", grey([](int x, int) { return x % 4 * 85; }), {0, 2}});
+    cases.push_back({"grey, 4 bits", grey([](int x, int y) { return (x + y) % 16 * 17; }), {0, 4}});
+    cases.push_back({"grey, 8 bits", grey([](int x, int y) { return x * 7 + y; }), {0, 8}});
+    cases.push_back({"grey + alpha", Sheet(w, h, true, [](int x, int y) {
+                         return WithAlpha(Grey(x * 7 + y), y * 11);
+                     }), {4, 8}});
+    cases.push_back({"a single pixel", Sheet(1, 1, false, [](int, int) { return Opaque(1, 2, 3); }), {3, 1}});
+    return cases;
+}
+
+TEST(PngOptimize, EveryFormDecodesToTheDefaultEncodersPixels)
+{
+    for (Case& c : Cases())
+        for (bool interlaced : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (interlaced ? ", interlaced" : ""));
+            Bytes optimized = EncodePngSheet(c.sheet, Prefs(true, interlaced));
+            Form form = FormOf(optimized);
+            EXPECT_EQ(form.colorType, c.form.colorType);
+            EXPECT_EQ(form.bitDepth, c.form.bitDepth);
+            EXPECT_EQ(ListChunks(optimized)[0].data[12], interlaced ? 1 : 0);
+            test::RgbaImage ours = test::ReferenceDecode(optimized);
+            ASSERT_EQ(ours.width, c.sheet.Width());
+            ASSERT_EQ(ours.height, c.sheet.Height());
+            if (c.sheet.HasAlpha) {
+                // The default encoder drops alpha: compare with the sheet.
+                EXPECT_EQ(ours.pixels, PixelsOf(c.sheet));
+            } else {
+                Bytes plainFile = EncodePngSheet(c.sheet, Prefs(false, interlaced));
+                test::RgbaImage plain = test::ReferenceDecode(plainFile);
+                EXPECT_EQ(ours.pixels, plain.pixels);
+                EXPECT_EQ(ours.pixels, PixelsOf(c.sheet));
+            }
+        }
+}
+
+TEST(PngOptimize, PaletteAndGreyChoices)
+{
+    // 257 colours are too many for a palette.
+    Bitmap many = Sheet(257, 3, false, [](int x, int) {
+        return Opaque(std::uint8_t(x), x == 256 ? 9 : 0, 0);  // red wraps to 0 at x = 256
+    });
+    EXPECT_EQ(FormOf(EncodeOptimizedPng(many, false)).colorType, 2);
+    // 10 grey levels that 4-bit grey cannot hold: a 4-bit palette, not 8-bit grey.
+    Bitmap greys = Sheet(20, 4, false, [](int x, int) { return Grey(x % 10 * 3); });
+    Form form = FormOf(EncodeOptimizedPng(greys, false));
+    EXPECT_EQ(form.colorType, 3);
+    EXPECT_EQ(form.bitDepth, 4);
+    // Translucent entries come first, so tRNS lists only them.
+    Bitmap mixed = Sheet(8, 2, true, [](int x, int y) {
+        std::uint32_t alpha = y == 1 && x < 3 ? std::uint32_t(x * 100) : 255;
+        return alpha << 24 | std::uint32_t(x * 20);
+    });
+    Bytes file = EncodeOptimizedPng(mixed, false);
+    auto chunks = ListChunks(file);
+    ASSERT_EQ(chunks.size(), 5u);
+    EXPECT_EQ(chunks[1].type, "PLTE");
+    EXPECT_EQ(chunks[1].data.size(), 11u * 3);  // 8 opaque and 3 translucent colours
+    EXPECT_EQ(chunks[2].type, "tRNS");
+    EXPECT_EQ(chunks[2].data, (Bytes{0, 100, 200}));
+    EXPECT_EQ(test::ReferenceDecode(file).pixels, PixelsOf(mixed));
+}
+
+TEST(PngOptimize, ChunksAndFlag)
+{
+    // Noise: RGB, and image data split as the default encoder splits it.
+    std::mt19937 random(3);
+    Bitmap noise = Sheet(300, 300, false, [&](int, int) { return std::uint32_t(random()) | 0xFF000000u; });
+    auto chunks = ListChunks(EncodeOptimizedPng(noise, false));
+    ASSERT_GE(chunks.size(), 4u);
+    EXPECT_EQ(chunks.front().type, "IHDR");
+    EXPECT_EQ(chunks.back().type, "IEND");
+    EXPECT_TRUE(chunks.back().data.empty());
+    for (std::size_t i = 1; i + 1 < chunks.size(); ++i) {
+        ASSERT_EQ(chunks[i].type, "IDAT");
+        if (i + 2 < chunks.size()) {
+            EXPECT_EQ(chunks[i].data.size(), 65535u);
+        }
+    }
+    EXPECT_TRUE(EncodeOptimizedPng(Bitmap(), false).empty());
+    EXPECT_TRUE(EncodePngSheet(Bitmap(0, 4), Prefs(true, false)).empty());
+
+    // Off by default, and only the flag's low byte counts.
+    Bitmap sheet = Cases()[0].sheet;
+    TFormatPrefs high = Prefs(false, false);
+    high.Smoothing = 0x100;
+    EXPECT_EQ(EncodePngSheet(sheet, kDefaultPNGprefs), EncodePngSheet(sheet, high));
+    EXPECT_EQ(FormOf(EncodePngSheet(sheet, kDefaultPNGprefs)).colorType, 2);
+    EXPECT_NE(EncodePngSheet(sheet, kDefaultPNGprefs), EncodePngSheet(sheet, Prefs(true, false)));
+}
+
+TEST(PngOptimize, TypicalSheetsAreSmaller)
+{
+    // A strip of ten 40 x 40 icons with a soft shade, on white, 5 pixels apart.
+    Bitmap strip = Sheet(445, 40, false, [](int x, int y) {
+        int icon = x / 45, u = x % 45;
+        if (u >= 40)
+            return Opaque(255, 255, 255);
+        int d = (u - 20) * (u - 20) + (y - 20) * (y - 20);
+        if (d > 324)
+            return Opaque(255, 255, 255);
+        return Opaque(std::uint8_t(icon * 20 + d / 3), std::uint8_t(120 + u), std::uint8_t(200 - y));
+    });
+    for (bool interlaced : {false, true}) {
+        std::size_t plain = EncodePngSheet(strip, Prefs(false, interlaced)).size();
+        std::size_t optimized = EncodePngSheet(strip, Prefs(true, interlaced)).size();
+        EXPECT_LT(optimized, plain * 9 / 10) << optimized << " against " << plain;
+    }
+}
+
+}  // namespace
+}  // namespace tessolo
