@@ -60,6 +60,7 @@ void OrvaneRegistry::LoadSettings()
     ResizeHeight = ReadIntegerDef("ResizeHeight", kDefaultResizeHeight);
     HorizontalPadding = ReadIntegerDef("HorizontalPadding", kDefaultPadding);
     VerticalPadding = ReadIntegerDef("VerticalPadding", kDefaultPadding);
+    DedupeImages = ReadByteDef("DedupeImages", 0);
     for (const OutputTypeInfo& type : kOutputTypes) {
         std::string text = ReadStringDef(type.prefsValueName, "");
         if (text.empty())
@@ -84,6 +85,7 @@ void OrvaneRegistry::SaveSettings()
     WriteIntegerValue("ResizeHeight", ResizeHeight);
     WriteIntegerValue("HorizontalPadding", HorizontalPadding);
     WriteIntegerValue("VerticalPadding", VerticalPadding);
+    WriteByteValue("DedupeImages", std::uint8_t(DedupeImages));
     for (const OutputTypeInfo& type : kOutputTypes)
         WriteStringValue(type.prefsValueName, FormatPrefsToText(records_.*type.prefs));
     Flush();

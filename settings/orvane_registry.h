@@ -70,6 +70,7 @@ public:
     std::int32_t ResizeHeight = kDefaultResizeHeight;
     std::int32_t HorizontalPadding = kDefaultPadding;
     std::int32_t VerticalPadding = kDefaultPadding;
+    std::int32_t DedupeImages = 0;           // identical images placed once: 0 or 1 (one stored byte)
     std::string SpriteClass{kDefaultSpriteClass};  // class names as delimited text
 
 private:

@@ -1,6 +1,6 @@
-// The stored options that a build reads: layout, resizing, paddings and the
-// four per-format records (inherited). Front ends fill it from the settings store and
-// their own overrides.
+// The stored options that a build reads: layout, resizing, paddings, the
+// merging of identical images and the four per-format records (inherited).
+// Front ends fill it from the settings store and their own overrides.
 #pragma once
 
 #include "settings/format_prefs.h"
@@ -20,6 +20,7 @@ struct BuildSettings : FormatPrefsSet {
     std::int32_t ResizeHeight = 240;
     std::int32_t HorizontalPadding = 5;
     std::int32_t VerticalPadding = 5;
+    std::int32_t DedupeImages = 0;  // non-zero: identical images share one place
 };
 
 }  // namespace tessolo

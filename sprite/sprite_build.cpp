@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "sprite/base_name.h"
 #include "sprite/build_lock.h"
+#include "sprite/duplicate_images.h"
 #include "sprite/image_formats.h"
 #include "sprite/stylesheet.h"
 
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <limits>
 #include <new>
+#include <optional>
 
 namespace tessolo {
 
@@ -60,6 +62,14 @@ const char* WhyNothingWasPlaced(int placedImages, int placedWithPixels)
     if (placedWithPixels == 0)
         return "every image was resized to nothing";
     return "the paddings leave no room for the images";
+}
+
+// The note that tells how many images share the place of an earlier copy.
+std::string MergedImagesRemark(int merged)
+{
+    return "merged " + std::to_string(merged) +
+           (merged == 1 ? " image identical to one placed before"
+                        : " images identical to ones placed before");
 }
 
 }  // namespace
@@ -137,6 +147,8 @@ SpriteBuilder::Placed SpriteBuilder::PlaceSources(const BuildInputs& inputs,
                                                   StylesheetFile& css, BuildObserver& observer)
 {
     Placed placed;
+    DuplicateImages duplicates;
+    int merged = 0;
     layout_.Reset(settings.Orientation, settings.HorizontalPadding, settings.VerticalPadding,
                   inputs.GraphicFiles.size());
     for (const std::string& entry : inputs.GraphicFiles) {
@@ -153,18 +165,36 @@ SpriteBuilder::Placed SpriteBuilder::PlaceSources(const BuildInputs& inputs,
             continue;
         }
         Resize(info, settings);
-        layout_.Place(sheet_, info.Width, info.Height);
-        sheet_.Draw(source_, layout_.CursorX, layout_.CursorY);
+        // A copy of an image placed before shares its place: it is not drawn
+        // and takes no room of its own.
+        DrawnPixels drawn;
+        std::optional<SheetPoint> shared;
+        if (settings.DedupeImages) {
+            drawn = DrawnPixelsOf(source_);
+            shared = duplicates.PlaceOf(drawn);
+        }
+        SheetPoint at = shared.value_or(SheetPoint{layout_.CursorX, layout_.CursorY});
+        if (!shared) {
+            layout_.Place(sheet_, info.Width, info.Height);
+            sheet_.Draw(source_, at.x, at.y);
+        }
         ++placed.images;
         placed.withPixels += info.Width > 0 && info.Height > 0;
 
-        std::string line = StylesheetLine(inputs.SpriteClass, info.Name, layout_.CursorX,
-                                          layout_.CursorY, info.Width, info.Height,
-                                          inputs.LineStyleIndex);
+        std::string line = StylesheetLine(inputs.SpriteClass, info.Name, at.x, at.y, info.Width,
+                                          info.Height, inputs.LineStyleIndex);
         css.WriteLine(line);
         observer.LineWritten(line);
+        if (shared) {
+            ++merged;
+            continue;
+        }
         layout_.Advance(sheet_, info.Width, info.Height);
+        if (settings.DedupeImages)
+            duplicates.Remember(std::move(drawn), at);
     }
+    if (merged > 0)
+        observer.Remark(MergedImagesRemark(merged));
     return placed;
 }
 

@@ -1,4 +1,4 @@
-// The layout and resizing options, which the settings store and a build
+// The layout, resizing and merging options, which the settings store and a build
 // share by name. Front ends copy them through this one table.
 #pragma once
 
@@ -20,6 +20,7 @@ inline constexpr std::pair<StoreField, BuildField> kSharedFields[] = {
     {&OrvaneRegistry::ResizeHeight, &BuildSettings::ResizeHeight},
     {&OrvaneRegistry::HorizontalPadding, &BuildSettings::HorizontalPadding},
     {&OrvaneRegistry::VerticalPadding, &BuildSettings::VerticalPadding},
+    {&OrvaneRegistry::DedupeImages, &BuildSettings::DedupeImages},
 };
 
 // The options a build reads: the store's shared fields and the four records.

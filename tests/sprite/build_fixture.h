@@ -23,8 +23,14 @@ struct Recorder : BuildObserver {
     void ValidationFailed(const std::string& m) override { validation = m; }
     void CannotOpen(const std::string& m) override { cannotOpen = m; }
     void ErrorReport(const std::string& m) override { error = m; }
-    void ListCleared() override { lines.clear(); ++clears; }
+    void ListCleared() override
+    {
+        lines.clear();
+        remarks.clear();
+        ++clears;
+    }
     void LineWritten(const std::string& line) override { lines.push_back(line); }
+    void Remark(const std::string& m) override { remarks.push_back(m); }
     void SourceSkipped(const std::string& path) override { skipped.push_back(path); }
     void SheetFinished(const Bitmap& sheet) override
     {
@@ -36,7 +42,7 @@ struct Recorder : BuildObserver {
     void SheetWritten(const std::string& path) override { written = path; }
 
     std::string validation, cannotOpen, error, written;
-    std::vector<std::string> lines, skipped;
+    std::vector<std::string> lines, remarks, skipped;
     Bitmap viewer;
     int clears = 0, finished = 0;
     std::function<void()> onSheetFinished;
