@@ -152,6 +152,8 @@ const std::map<std::string, FlagHandler>& FlagOptions()
         {"--no-jpeg-progressive", [](CliRequest& r) { r.settings.JPGprefs.Progressive = 0; }},
         {"--png-interlace", [](CliRequest& r) { r.settings.PNGprefs.Progressive = 1; }},
         {"--no-png-interlace", [](CliRequest& r) { r.settings.PNGprefs.Progressive = 0; }},
+        {"--dedupe", [](CliRequest& r) { r.settings.DedupeImages = 1; }},
+        {"--no-dedupe", [](CliRequest& r) { r.settings.DedupeImages = 0; }},
     };
     return options;
 }
@@ -229,6 +231,8 @@ Options:
   --resize none|PERCENT%|WIDTHxHEIGHT
                           resize every image first, e.g. 50% or 32x32 (none)
   --hpad N, --vpad N      gap in pixels between neighbours (5, 5)
+  --[no-]dedupe           place images of the same size and pixels once;
+                          each keeps its own rule (no)
   --jpeg-quality N        JPEG quality 1-100 (100)
   --[no-]jpeg-progressive write a progressive JPEG (no)
   --png-level N           PNG compression level 0-9 (9)

@@ -72,6 +72,7 @@ std::string DescribeSettings(const CliRequest& request, const std::string& store
     text += item("--resize", resize);
     text += item("--hpad", std::to_string(s.HorizontalPadding));
     text += item("--vpad", std::to_string(s.VerticalPadding));
+    text += item("--dedupe", s.DedupeImages ? "yes" : "no");
     for (const OutputTypeInfo& type : kOutputTypes)
         text += item(std::string(type.prefsValueName), FormatPrefsToText(s.*type.prefs));
     return text;
