@@ -154,8 +154,16 @@ QWidget* TPrefs::MakeGeneralPage()
     paddingRow->addStretch();
     grid->addWidget(padding, 2, 0, 1, 2);
 
+    cbDedupeImages = new QCheckBox("Place &identical images once");
+    cbDedupeImages->setObjectName("cbDedupeImages");
+    cbDedupeImages->setToolTip("Images with the same size and pixels share one place on the "
+                               "sheet; each keeps its own CSS rule.");
+    connect(cbDedupeImages, &QCheckBox::toggled, this,
+            [this](bool checked) { model_.cbDedupeImages = checked; });
+    grid->addWidget(cbDedupeImages, 3, 0, 1, 2);
+
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(3, 1);
+    grid->setRowStretch(4, 1);
     return page;
 }
 
@@ -396,6 +404,7 @@ void TPrefs::ShowModel()
         slider->setValue(quality->Position());
     }
     JPEG_Smoothing->setChecked(model_.JPEG_Smoothing);
+    cbDedupeImages->setChecked(model_.cbDedupeImages);
     JPEG_Smoothing->setEnabled(model_.JPEG_SmoothingEnabled());
     gbResizeProportionally->setVisible(model_.gbResizeProportionallyVisible());
     gbResizeExactly->setVisible(model_.gbResizeExactlyVisible());

@@ -100,6 +100,7 @@ private:
     QGroupBox* gbResizeProportionally = nullptr;
     QGroupBox* gbResizeExactly = nullptr;
     QCheckBox* JPEG_Smoothing = nullptr;
+    QCheckBox* cbDedupeImages = nullptr;
     QPushButton* btnClose = nullptr;
 };
 
