@@ -184,6 +184,8 @@ const std::map<std::string, FlagHandler>& FlagOptions()
         {"--no-html", [](CliRequest& r) { r.settings.HtmlPreview = 0; }},
         {"--png-optimize", [](CliRequest& r) { r.settings.PNGprefs.Smoothing = 1; }},
         {"--no-png-optimize", [](CliRequest& r) { r.settings.PNGprefs.Smoothing = 0; }},
+        {"--dedupe", [](CliRequest& r) { r.settings.DedupeImages = 1; }},
+        {"--no-dedupe", [](CliRequest& r) { r.settings.DedupeImages = 0; }},
     };
     return options;
 }
@@ -265,6 +267,8 @@ Options:
            R"(
                           behind the images; transparent keeps the images'
                           alpha, for png and gif sheets only (white)
+  --[no-]dedupe           place images of the same size and pixels once;
+                          each keeps its own rule (no)
   --jpeg-quality N        JPEG quality 1-100 (100)
   --[no-]jpeg-progressive write a progressive JPEG (no)
   --png-level N           PNG compression level 0-9 (9)

@@ -77,6 +77,7 @@ std::string DescribeSettings(const CliRequest& request, const std::string& store
     const SheetBackgroundInfo* background = FindSheetBackground(s.SheetBackground);
     text += item("--background", background ? std::string(background->commandWord)
                                             : "unknown (" + std::to_string(s.SheetBackground) + ")");
+    text += item("--dedupe", s.DedupeImages ? "yes" : "no");
     for (const OutputTypeInfo& type : kOutputTypes)
         text += item(std::string(type.prefsValueName), FormatPrefsToText(s.*type.prefs));
     std::string data = "css";

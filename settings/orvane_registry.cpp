@@ -61,6 +61,7 @@ void OrvaneRegistry::LoadSettings()
     HorizontalPadding = ReadIntegerDef("HorizontalPadding", kDefaultPadding);
     VerticalPadding = ReadIntegerDef("VerticalPadding", kDefaultPadding);
     SheetBackground = ReadByteDef("SheetBackground", 0);
+    DedupeImages = ReadByteDef("DedupeImages", 0);
     for (const OutputTypeInfo& type : kOutputTypes) {
         std::string text = ReadStringDef(type.prefsValueName, "");
         if (text.empty())
@@ -89,6 +90,7 @@ void OrvaneRegistry::SaveSettings()
     WriteIntegerValue("HorizontalPadding", HorizontalPadding);
     WriteIntegerValue("VerticalPadding", VerticalPadding);
     WriteByteValue("SheetBackground", std::uint8_t(SheetBackground));
+    WriteByteValue("DedupeImages", std::uint8_t(DedupeImages));
     for (const OutputTypeInfo& type : kOutputTypes)
         WriteStringValue(type.prefsValueName, FormatPrefsToText(records_.*type.prefs));
     WriteByteValue("BaseRule", std::uint8_t(BaseRule));

@@ -68,6 +68,7 @@ public:
     std::string ebHpad;
     std::string ebVpad;
     ChoiceGroup SheetBackground{2};  // 0 white, 1 transparent
+    bool cbDedupeImages = false;  // identical images placed once
     // Page "JPEG".
     ChoiceGroup JPEG_Progressive{2};
     bool JPEG_Smoothing = false;
@@ -99,6 +100,7 @@ public:
     // settings, in a fixed order, without range checks. A text box that
     // does not hold a whole number throws Error naming its text; the values
     // before it are then committed and the later ones keep their old values.
+    // cbDedupeImages, which cannot fail, goes first so it is never lost.
     void Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const;
 
     bool JPEG_SmoothingEnabled() const { return JPEG_Progressive.Selection() == 1; }

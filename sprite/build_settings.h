@@ -1,6 +1,6 @@
-// The stored options that a build reads: layout, resizing, paddings and the
-// four per-format records (inherited). Front ends fill it from the settings store and
-// their own overrides.
+// The stored options that a build reads: layout, resizing, paddings, the
+// merging of identical images and the four per-format records (inherited).
+// Front ends fill it from the settings store and their own overrides.
 #pragma once
 
 #include "settings/format_prefs.h"
@@ -29,6 +29,7 @@ struct BuildSettings : FormatPrefsSet {
     std::int32_t DataFormats = 0;  // DataFormat bits: SCSS, LESS and JSON files
     std::int32_t HtmlPreview = 0;  // 1: a preview page beside the stylesheet
     std::int32_t SheetBackground = kBackgroundWhite;  // a SheetBackground
+    std::int32_t DedupeImages = 0;  // non-zero: identical images share one place
 };
 
 }  // namespace tessolo

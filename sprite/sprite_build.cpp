@@ -6,6 +6,7 @@
 #include "sprite/base_name.h"
 #include "sprite/build_lock.h"
 #include "sprite/class_names.h"
+#include "sprite/duplicate_images.h"
 #include "sprite/image_formats.h"
 #include "sprite/rect_packer.h"
 #include "sprite/sheet_background.h"
@@ -16,6 +17,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 
 namespace tessolo {
 
@@ -65,6 +67,14 @@ const char* WhyNothingWasPlaced(int placedImages, int placedWithPixels)
     if (placedWithPixels == 0)
         return "every image was resized to nothing";
     return "the paddings leave no room for the images";
+}
+
+// The note that tells how many images share the place of an earlier copy.
+std::string MergedImagesRemark(int merged)
+{
+    return "merged " + std::to_string(merged) +
+           (merged == 1 ? " image identical to one placed before"
+                        : " images identical to ones placed before");
 }
 
 }  // namespace
@@ -153,18 +163,38 @@ SpriteBuilder::Placed SpriteBuilder::PlaceSources(const BuildInputs& inputs,
                                                   StylesheetFile& css, BuildObserver& observer)
 {
     Placed placed;
+    DuplicateImages duplicates;
+    std::vector<PackPosition> kept;  // where each distinct image went, for its copies
+    int merged = 0;
     layout_.Reset(settings.Orientation, settings.HorizontalPadding, settings.VerticalPadding,
                   inputs.GraphicFiles.size());
     for (const std::string& entry : inputs.GraphicFiles) {
         SourceInfo info;
         if (!ReadSource(entry, inputs, settings, observer, info))
             continue;
+        placed.Count(info);
+        // A copy of an image placed before shares its place: it is not drawn
+        // and takes no room of its own.
+        DrawnPixels drawn;
+        if (settings.DedupeImages) {
+            drawn = DrawnPixelsOf(source_);
+            if (std::optional<std::size_t> original = duplicates.OriginalOf(drawn)) {
+                WriteRule(inputs, info, kept[*original].X, kept[*original].Y, css, observer);
+                ++merged;
+                continue;
+            }
+        }
         layout_.Place(sheet_, info.Width, info.Height);
         sheet_.Draw(source_, layout_.CursorX, layout_.CursorY);
-        placed.Count(info);
         WriteRule(inputs, info, layout_.CursorX, layout_.CursorY, css, observer);
+        if (settings.DedupeImages) {
+            duplicates.Remember(std::move(drawn), kept.size());
+            kept.push_back({layout_.CursorX, layout_.CursorY});
+        }
         layout_.Advance(sheet_, info.Width, info.Height);
     }
+    if (merged > 0)
+        observer.Remark(MergedImagesRemark(merged));
     return placed;
 }
 
@@ -173,21 +203,36 @@ SpriteBuilder::Placed SpriteBuilder::PlacePacked(const BuildInputs& inputs,
                                                  StylesheetFile& css, BuildObserver& observer)
 {
     // Every size must be known before the first image is placed, so the
-    // decoded sources are kept until the sheet is drawn.
+    // decoded sources are kept until the sheet is drawn. A copy of an image
+    // read before is not kept: it shares the place of its original.
     std::vector<SourceInfo> infos;
+    std::vector<std::size_t> keptOf;  // per info: its image among those kept
     std::vector<Bitmap> sources;
     std::vector<PackItem> items;
+    DuplicateImages duplicates;
+    int merged = 0;
     std::int64_t pixelsHeld = 0;
     for (const std::string& entry : inputs.GraphicFiles) {
         SourceInfo info;
         if (!ReadSource(entry, inputs, settings, observer, info))
             continue;
+        if (settings.DedupeImages) {
+            DrawnPixels drawn = DrawnPixelsOf(source_);
+            if (std::optional<std::size_t> original = duplicates.OriginalOf(drawn)) {
+                keptOf.push_back(*original);
+                infos.push_back(std::move(info));
+                ++merged;
+                continue;
+            }
+            duplicates.Remember(std::move(drawn), sources.size());
+        }
         // The sheet will hold every source's pixels: once those held could
         // not fit in the largest bitmap there is, stop before decoding more.
         pixelsHeld += std::int64_t(info.Width) * info.Height;
         CheckBitmapSize(int(std::min<std::int64_t>(pixelsHeld, std::numeric_limits<int>::max())), 1,
                         sheet_.Format());
         items.push_back({info.Width, info.Height, info.Name});
+        keptOf.push_back(sources.size());
         infos.push_back(std::move(info));
         sources.push_back(std::move(source_));
     }
@@ -199,12 +244,15 @@ SpriteBuilder::Placed SpriteBuilder::PlacePacked(const BuildInputs& inputs,
     sheet_.SetSize(packed.Width, packed.Height);
     Placed placed;
     for (std::size_t i = 0; i < infos.size(); ++i) {
-        const PackPosition& at = packed.Positions[i];
-        sheet_.Draw(sources[i], at.X, at.Y);
-        sources[i] = Bitmap();
+        std::size_t k = keptOf[i];
+        const PackPosition& at = packed.Positions[k];
+        sheet_.Draw(sources[k], at.X, at.Y);  // a copy finds its original drawn and released
+        sources[k] = Bitmap();
         placed.Count(infos[i]);
         WriteRule(inputs, infos[i], at.X, at.Y, css, observer);
     }
+    if (merged > 0)
+        observer.Remark(MergedImagesRemark(merged));
     return placed;
 }
 

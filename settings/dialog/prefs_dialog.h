@@ -106,6 +106,7 @@ private:
     QGroupBox* gbResizeExactly = nullptr;
     QCheckBox* JPEG_Smoothing = nullptr;
     QCheckBox* PNG_Optimize = nullptr;
+    QCheckBox* cbDedupeImages = nullptr;
     QPushButton* btnClose = nullptr;
 };
 

@@ -406,6 +406,7 @@ TEST_F(Cli, BadCommandLinesAreRefused)
         {"--png-level 10", "--png-level: '10' is not a whole number from 0 to 9"},
         {"--png-interlace=1", "--png-interlace takes no value"},
         {"--png-optimize=yes", "--png-optimize takes no value"},
+        {"--dedupe=yes", "--dedupe takes no value"},
         {"/no/such/folder", "/no/such/folder is not a folder"},
     };
     for (const Case& c : cases) {
@@ -475,6 +476,43 @@ TEST_F(Cli, WebOutputOptionsAreStoredAndTheFirstDataReplacesTheStoredChoice)
     Outcome bad = Run("--data xml");
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("--data: 'xml' is not one of"), std::string::npos) << bad.err;
+}
+
+TEST_F(Cli, DedupePlacesCopiesOnceAndSaysHowManyItMerged)
+{
+    Add("a.bmp", 4, 4, MakeColor(1, 2, 3));
+    Add("b.bmp", 4, 4, MakeColor(1, 2, 3));
+    Add("c.bmp", 4, 4, MakeColor(1, 2, 4));
+    const std::string folder = images.Path().string();
+
+    Outcome plain = Run("--type bmp " + folder);
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(plain.err.find("merged"), std::string::npos) << plain.err;
+    EXPECT_EQ(LoadBmpFile(images / "sprite.bmp").Width(), 22);
+
+    Outcome merged = Run("--type bmp --dedupe " + folder);
+    ASSERT_EQ(merged.status, 0) << merged.err;
+    EXPECT_EQ(Slurp(images / "sprite.css"),
+              ".sprite-a { background-position: 0px 0px }\r\n"
+              ".sprite-b { background-position: 0px 0px }\r\n"
+              ".sprite-c { background-position: -9px 0px }\r\n");
+    EXPECT_NE(merged.err.find("tessolo-cli: merged 1 image identical to one placed before\n"),
+              std::string::npos) << merged.err;
+    EXPECT_EQ(LoadBmpFile(images / "sprite.bmp").Width(), 13);
+
+    // Stored, it becomes the default, which --no-dedupe overrides once.
+    Outcome save = Run("--save-settings --show-settings --dedupe");
+    ASSERT_EQ(save.status, 0) << save.err;
+    EXPECT_NE(save.out.find("  --dedupe          yes\n"), std::string::npos) << save.out;
+    EXPECT_NE(Slurp(StoreFile()).find("\"DedupeImages\"=hex:01\n"), std::string::npos);
+    Outcome stored = Run("--type bmp " + folder);
+    ASSERT_EQ(stored.status, 0) << stored.err;
+    EXPECT_EQ(LoadBmpFile(images / "sprite.bmp").Width(), 13);
+    Outcome once = Run("--type bmp --no-dedupe " + folder);
+    ASSERT_EQ(once.status, 0) << once.err;
+    EXPECT_EQ(LoadBmpFile(images / "sprite.bmp").Width(), 22);
+    EXPECT_NE(Run("--show-settings --no-dedupe").out.find("  --dedupe          no\n"),
+              std::string::npos);
 }
 
 TEST_F(Cli, DamagedStoreWarnsAndFallsBackToDefaults)

@@ -114,6 +114,7 @@ private slots:
         QCOMPARE(w.Selection("BMP_PixelFormat"), 0);
         QCOMPARE(w.Entry("BMP_PixelFormat", 0)->text(), QString("4 bit"));
         QVERIFY(!w.Child<QCheckBox>("JPEG_Smoothing")->isVisible());
+        QVERIFY(!w.Child<QCheckBox>("cbDedupeImages")->isChecked());
     }
 
     void resizeGroupBoxesFollowTheResizeChoice()
@@ -314,6 +315,7 @@ private slots:
         QCOMPARE(tab(), w.Box("ebHpad"));
         QCOMPARE(tab(), w.Box("ebVpad"));
         QCOMPARE(tab(), w.Entry("SheetBackground", 0));
+        QCOMPARE(tab(), w.Child<QCheckBox>("cbDedupeImages"));
         QCOMPARE(tab(), w.Child<QPushButton>("btnClose"));
 
         // The mnemonic presses the button the way a click does, shortly after.
@@ -363,6 +365,31 @@ private slots:
         QTRY_COMPARE(w.Selection("SheetBackground"), 0);
         w.CloseButton();
         QCOMPARE(w.settings.SheetBackground, 0);
+    }
+
+    void dedupeBoxTogglesByClickOrMnemonicAndIsCommitted()
+    {
+        PrefsWindow w;
+        w.dialog.ShowPrefs();
+        QVERIFY(QTest::qWaitForWindowActive(&w.dialog));
+        auto* dedupe = w.Child<QCheckBox>("cbDedupeImages");
+        QVERIFY(dedupe->isVisible());
+        QCOMPARE(dedupe->text(), QString("Place &identical images once"));
+
+        QTest::keyClick(w.dialog.windowHandle(), Qt::Key_I, Qt::AltModifier);
+        QTRY_VERIFY(dedupe->isChecked());
+        QCOMPARE(QApplication::focusWidget(), dedupe);
+        w.CloseButton();
+        QCOMPARE(w.settings.DedupeImages, 1);
+
+        w.dialog.ShowPrefs();
+        QVERIFY(dedupe->isChecked());
+        QTest::mouseClick(dedupe, Qt::LeftButton, {}, QPoint(6, dedupe->height() / 2));
+        QVERIFY(!dedupe->isChecked());
+        w.Type("ebHpad", "bad");  // a bad number does not lose the box's value
+        w.CloseButton();
+        QCOMPARE(w.prompts.prompts.size(), size_t(1));
+        QCOMPARE(w.settings.DedupeImages, 0);
     }
 
     void smoothingFollowsProgressiveDisplay()
@@ -449,6 +476,7 @@ private slots:
     {
         PrefsWindow w;
         w.settings.ResizeMethod = 1;  // so that the General page shows a resize box
+        w.settings.DedupeImages = 1;  // and a ticked box
         QTemporaryDir scratch;
         QString folder = qEnvironmentVariable("TESSOLO_SCREENSHOT_DIR", scratch.path());
         const QStringList written = w.dialog.SavePageImages(folder);

@@ -35,7 +35,7 @@ protected:
     }
 };
 
-TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesAllNineteenDefaults)
+TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesEveryDefault)
 {
     OrvaneRegistry store(records, {.saveOnDestruction = false});
     EXPECT_EQ(store.StoreFile(), file);
@@ -57,6 +57,7 @@ TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesAllNineteenDefaults)
                                          "\"HorizontalPadding\"=dword:00000005\n"
                                          "\"VerticalPadding\"=dword:00000005\n"
                                          "\"SheetBackground\"=hex:00\n"
+                                         "\"DedupeImages\"=hex:00\n"
                                          "\"JPGprefs\"=\"0,0,0,100,0,0\"\n"
                                          "\"PNGprefs\"=\"1,0,0,9,9,0\"\n"
                                          "\"GIFprefs\"=\"2,0,0,0,9,0\"\n"
@@ -101,6 +102,7 @@ TEST_F(SettingsTest, EveryFieldAndRecordSurvivesASaveAndLoad)
         store.DataFormats = 5;  // SCSS and JSON
         store.HtmlPreview = 1;
         store.SheetBackground = 1;
+        store.DedupeImages = 1;
         store.SpriteClass = JoinDelimitedText({".a", "my class", "say \"hi\""});
         records.JPGprefs = {0, 1, 1, 80, -5, 0};
         records.PNGprefs = {1, 1, 0, 6, 9, 0};
@@ -123,6 +125,7 @@ TEST_F(SettingsTest, EveryFieldAndRecordSurvivesASaveAndLoad)
     EXPECT_EQ(store.DataFormats, 5);
     EXPECT_EQ(store.HtmlPreview, 1);
     EXPECT_EQ(store.SheetBackground, 1);
+    EXPECT_EQ(store.DedupeImages, 1);
     EXPECT_EQ(SplitDelimitedText(store.SpriteClass),
               (std::vector<std::string>{".a", "my class", "say \"hi\""}));
     EXPECT_NE(ReadText(file).find("\"SpriteClass\"=\".a,\\\"my class\\\",\\\"say \\\"\\\"hi\\\"\\\"\\\"\"\n"),
@@ -148,6 +151,7 @@ TEST_F(SettingsTest, StoredValuesLoadAsTheyAreWithoutRangeChecks)
     EXPECT_EQ(store.Orientation, 0);
     EXPECT_EQ(store.ListType, 1);
     EXPECT_EQ(store.ResizeMethod, 9);
+    EXPECT_EQ(store.DedupeImages, 0);  // a store from before the option
     EXPECT_EQ(SplitDelimitedText(store.SpriteClass), (std::vector<std::string>{".a", ".b"}));
     EXPECT_EQ(store.DefaultPath, dir / "home");
     EXPECT_EQ(records.JPGprefs, (TFormatPrefs{0, 1, 0, 80, 0, 0}));

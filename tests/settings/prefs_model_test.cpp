@@ -102,6 +102,7 @@ TEST_F(PrefsModelTest, FirstRunShowsTheDefaults)
     EXPECT_EQ(model.PNG_Quality.text, "9");
     EXPECT_EQ(model.GIF_CompressionType.Selection(), 0);
     EXPECT_EQ(model.BMP_PixelFormat.Selection(), 0);  // "4 bit"
+    EXPECT_FALSE(model.cbDedupeImages);
 }
 
 TEST_F(PrefsModelTest, CopyInBringsStoredValuesIntoTheControlsRanges)
@@ -217,6 +218,22 @@ TEST_F(PrefsModelTest, BadQualityTextStopsTheCommitAtTheJpegPage)
     EXPECT_THROW(model.Commit(settings, records), Error);
     EXPECT_EQ(records.JPGprefs, (TFormatPrefs{0, 1, 1, 100, 0, 0}));
     EXPECT_EQ(records.PNGprefs, kDefaultPNGprefs);
+}
+
+TEST_F(PrefsModelTest, DedupeBoxShowsAnyNonZeroValueAndIsCommittedEvenWhenANumberIsBad)
+{
+    settings.DedupeImages = 7;
+    model.CopyIn(settings, records);
+    EXPECT_TRUE(model.cbDedupeImages);
+    model.Commit(settings, records);
+    EXPECT_EQ(settings.DedupeImages, 1);
+
+    model.cbDedupeImages = false;
+    model.ebHpad = "x";
+    EXPECT_THROW(model.Commit(settings, records), Error);
+    EXPECT_EQ(settings.DedupeImages, 0);
+    model.CopyIn(settings, records);
+    EXPECT_FALSE(model.cbDedupeImages);
 }
 
 }  // namespace

@@ -23,7 +23,12 @@ struct Recorder : BuildObserver {
     void ValidationFailed(const std::string& m) override { validation = m; }
     void CannotOpen(const std::string& m) override { cannotOpen = m; }
     void ErrorReport(const std::string& m) override { error = m; }
-    void ListCleared() override { lines.clear(); ++clears; }
+    void ListCleared() override
+    {
+        lines.clear();
+        remarks.clear();
+        ++clears;
+    }
     void LineWritten(const std::string& line) override { lines.push_back(line); }
     void Remark(const std::string& message) override { remarks.push_back(message); }
     void SourceSkipped(const std::string& path) override { skipped.push_back(path); }
