@@ -251,8 +251,8 @@ Options:
   --version               show the version
 
 Exit status: 0 when the sheet and stylesheet were written, 1 when the build
-failed, 2 for a bad command line. With --watch: 0 when Ctrl+C (SIGINT) or
-SIGTERM ended the watch, 1 when FOLDER went away.
+failed, 2 for a bad command line. With --watch: 0 when Ctrl+C (SIGINT),
+SIGTERM or SIGHUP ended the watch, 1 when FOLDER went away.
 )";
 }
 

@@ -13,7 +13,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <iomanip>
 #include <iostream>
 #include <strings.h>
 
@@ -113,11 +112,13 @@ bool BuildSprites(const CliRequest& request, bool rebuild)
     const Bitmap& sheet = builder.SheetBitmap();
     if (rebuild) {
         std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        std::cerr << "tessolo-cli: rebuilt " << std::filesystem::path(observer.sheetPath).filename().string()
-                  << " (" << observer.linesWritten
-                  << (observer.linesWritten == 1 ? " image, " : " images, ") << sheet.Width()
-                  << " x " << sheet.Height() << ") in " << std::fixed << std::setprecision(2)
-                  << took.count() << " s" << std::endl;
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.2f", took.count());
+        std::cerr << "tessolo-cli: rebuilt "
+                  << std::filesystem::path(observer.sheetPath).filename().string() << " ("
+                  << observer.linesWritten << (observer.linesWritten == 1 ? " image, " : " images, ")
+                  << sheet.Width() << " x " << sheet.Height() << ") in " << seconds << " s"
+                  << std::endl;
     } else {
         std::cerr << "tessolo-cli: wrote " << observer.sheetPath << " (" << sheet.Width() << " x "
                   << sheet.Height() << ") and " << inputs.Folder << "/" << inputs.ProjectName

@@ -23,13 +23,16 @@ void BuildReporting(const std::function<void(bool rebuild)>& build, bool rebuild
     }
 }
 
-}  // namespace
-
+// Whether a change to the file `name` of the folder calls for a new build of
+// `project`: an image file by its extension, but neither one of the
+// project's own outputs (NAME.<anything>) nor a temporary file of a build.
 bool ChangeCallsForRebuild(std::string_view name, const std::string& project)
 {
     return FormatForExtension(ExtensionOf(name)) && !IsTemporaryFileName(name) &&
            BaseName(name) != project;
 }
+
+}  // namespace
 
 int WatchFolder(const std::string& folder, const std::string& project,
                 const std::function<void(bool rebuild)>& build)

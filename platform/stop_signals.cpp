@@ -15,6 +15,7 @@ StopSignals::StopSignals()
     ::sigemptyset(&stops);
     ::sigaddset(&stops, SIGINT);
     ::sigaddset(&stops, SIGTERM);
+    ::sigaddset(&stops, SIGHUP);
     if (int error = ::pthread_sigmask(SIG_BLOCK, &stops, &previousMask_); error != 0)
         throw Error(std::string("Cannot block the stop signals: ") + std::strerror(error));
     fd_ = ::signalfd(-1, &stops, SFD_NONBLOCK | SFD_CLOEXEC);

@@ -1,11 +1,11 @@
-// SIGINT and SIGTERM turned into a descriptor that a waiting loop polls.
+// SIGINT, SIGTERM and SIGHUP (the terminal closed) turned into a descriptor that a waiting loop polls.
 #pragma once
 
 #include <signal.h>
 
 namespace tessolo {
 
-// While the object lives both signals are blocked, so they never interrupt
+// While the object lives these signals are blocked, so they never interrupt
 // work half done (a file half written, a temporary file not yet removed):
 // they stay pending until the program looks at Fd() between two pieces of
 // work and ends in its own time. When the object is destroyed the signals
@@ -19,7 +19,7 @@ public:
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
 
-    // Readable once either signal has arrived.
+    // Readable once one of the signals has arrived.
     int Fd() const { return fd_; }
 
 private:

@@ -166,7 +166,7 @@ bool Blocked(int signal)
 TEST(StopSignals, SignalsBecomeReadableInsteadOfEndingTheProgramAndActOnlyOnce)
 {
     ASSERT_FALSE(Blocked(SIGINT));
-    for (int signal : {SIGINT, SIGTERM}) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         SCOPED_TRACE(signal);
         {
             StopSignals stop;
