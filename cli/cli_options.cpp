@@ -174,6 +174,7 @@ const std::map<std::string, FlagHandler>& FlagOptions()
         {"--version", [](CliRequest& r) { r.showVersion = true; }},
         {"--show-settings", [](CliRequest& r) { r.showSettings = true; }},
         {"--save-settings", [](CliRequest& r) { r.saveSettings = true; }},
+        {"--watch", [](CliRequest& r) { r.watch = true; }},
         {"--jpeg-progressive", [](CliRequest& r) { r.settings.JPGprefs.Progressive = 1; }},
         {"--no-jpeg-progressive", [](CliRequest& r) { r.settings.JPGprefs.Progressive = 0; }},
         {"--png-interlace", [](CliRequest& r) { r.settings.PNGprefs.Progressive = 1; }},
@@ -293,11 +294,15 @@ Options:
   --save-settings         store the effective options as the new defaults,
                           then pack (with --show-settings: store, show, stop)
   --settings FILE         use FILE as the settings store
+  --watch                 after the build, watch FOLDER and build again when
+                          an image file is added, changed, renamed or removed;
+                          Ctrl+C ends the watch (exit status 0)
   --help                  show this text
   --version               show the version
 
 Exit status: 0 when the sheet and stylesheet were written, 1 when the build
-failed, 2 for a bad command line.
+failed, 2 for a bad command line. With --watch: 0 when Ctrl+C (SIGINT),
+SIGTERM or SIGHUP ended the watch, 1 when FOLDER went away.
 )";
 }
 

@@ -15,6 +15,7 @@ struct CliRequest {
     bool showVersion = false;
     bool showSettings = false;
     bool saveSettings = false;
+    bool watch = false;  // rebuild after every change to the folder's images
     std::string storeFile;  // empty: the user's settings store
     std::string folder = ".";
     std::vector<std::string> files;  // empty: every image file of the folder

@@ -2,6 +2,7 @@
 // stylesheet, with the same build as the main window.
 #include "cli/cli_options.h"
 #include "cli/stored_settings.h"
+#include "cli/watch_mode.h"
 #include "info/version_strings.h"
 #include "platform/error.h"
 #include "sprite/base_name.h"
@@ -9,6 +10,7 @@
 #include "sprite/stylesheet.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -18,17 +20,23 @@ namespace tessolo::cli {
 
 namespace {
 
-// Prints what the window would show: CSS lines on standard output, message
-// boxes and notices on standard error.
+// Prints what the window would show: CSS lines on standard output (unless
+// `echoLines` is off), message boxes and notices on standard error.
 class ConsoleObserver : public BuildObserver {
 public:
+    explicit ConsoleObserver(bool echoLines) : echoLines_(echoLines) {}
     void ValidationFailed(const std::string& message) override { Box(message); }
     void CannotOpen(const std::string& message) override { Box(message); }
     void ErrorReport(const std::string& message) override
     {
         std::cerr << "tessolo-cli: " << ErrorReportText(message) << "\n";
     }
-    void LineWritten(const std::string& line) override { std::cout << line << std::endl; }
+    void LineWritten(const std::string& line) override
+    {
+        ++linesWritten;
+        if (echoLines_)
+            std::cout << line << std::endl;
+    }
     void Remark(const std::string& message) override { std::cerr << "tessolo-cli: " << message << "\n"; }
     void SourceSkipped(const std::string& path) override
     {
@@ -37,6 +45,7 @@ public:
     void SheetWritten(const std::string& path) override { sheetPath = path; }
 
     std::string sheetPath;
+    int linesWritten = 0;  // one per placed image
 
 private:
     static void Box(const std::string& message)
@@ -50,6 +59,8 @@ private:
         if (text.empty() || text.back() != '\n')
             std::cerr << "\n";
     }
+
+    bool echoLines_;
 };
 
 bool IsSheetOfProject(const std::string& file, const std::string& project)
@@ -58,8 +69,10 @@ bool IsSheetOfProject(const std::string& file, const std::string& project)
 }
 
 // Every image file of `folder`, sorted by name without regard to case,
-// leaving out the sheets that earlier runs of this project wrote there.
-std::vector<std::string> ImageFilesOf(const std::string& folder, const std::string& project)
+// leaving out the sheets that earlier runs of this project wrote there (and
+// saying so when `noteLeftOut` is set).
+std::vector<std::string> ImageFilesOf(const std::string& folder, const std::string& project,
+                                      bool noteLeftOut)
 {
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -67,7 +80,8 @@ std::vector<std::string> ImageFilesOf(const std::string& folder, const std::stri
         if (!entry.is_regular_file() || !FormatForExtension(ExtensionOf(name)))
             continue;
         if (IsSheetOfProject(name, project)) {
-            std::cerr << "tessolo-cli: leaving out " << name << ", this project's own sheet\n";
+            if (noteLeftOut)
+                std::cerr << "tessolo-cli: leaving out " << name << ", this project's own sheet\n";
             continue;
         }
         files.push_back(name);
@@ -77,6 +91,40 @@ std::vector<std::string> ImageFilesOf(const std::string& folder, const std::stri
         return byCase != 0 ? byCase < 0 : a < b;
     });
     return files;
+}
+
+// One build of the request, with the file list taken afresh from the folder
+// unless files were named. A first build prints the CSS lines and where the
+// results went; a rebuild of the watch prints one summary line instead.
+bool BuildSprites(const CliRequest& request, bool rebuild)
+{
+    auto start = std::chrono::steady_clock::now();
+    BuildInputs inputs = request.inputs;
+    inputs.Folder = request.folder;
+    inputs.GraphicFiles = request.files.empty()
+                              ? ImageFilesOf(request.folder, inputs.ProjectName, !rebuild)
+                              : request.files;
+
+    ConsoleObserver observer(!rebuild);
+    SpriteBuilder builder;
+    if (builder.MakeSprites(inputs, request.settings, observer) != BuildResult::Done)
+        return false;
+    const Bitmap& sheet = builder.SheetBitmap();
+    if (rebuild) {
+        std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.2f", took.count());
+        std::cerr << "tessolo-cli: rebuilt "
+                  << std::filesystem::path(observer.sheetPath).filename().string() << " ("
+                  << observer.linesWritten << (observer.linesWritten == 1 ? " image, " : " images, ")
+                  << sheet.Width() << " x " << sheet.Height() << ") in " << seconds << " s"
+                  << std::endl;
+    } else {
+        std::cerr << "tessolo-cli: wrote " << observer.sheetPath << " (" << sheet.Width() << " x "
+                  << sheet.Height() << ") and " << inputs.Folder << "/" << inputs.ProjectName
+                  << ".css\n";
+    }
+    return true;
 }
 
 int Run(const std::vector<std::string>& args)
@@ -119,24 +167,14 @@ int Run(const std::vector<std::string>& args)
         return 0;
     }
 
-    BuildInputs inputs = request.inputs;
-    inputs.Folder = request.folder;
     if (!std::filesystem::is_directory(request.folder)) {
         std::cerr << "tessolo-cli: " << request.folder << " is not a folder\n";
         return 2;
     }
-    inputs.GraphicFiles = request.files.empty() ? ImageFilesOf(request.folder, inputs.ProjectName)
-                                                : request.files;
-
-    ConsoleObserver observer;
-    SpriteBuilder builder;
-    if (builder.MakeSprites(inputs, request.settings, observer) != BuildResult::Done)
-        return 1;
-    const Bitmap& sheet = builder.SheetBitmap();
-    std::cerr << "tessolo-cli: wrote " << observer.sheetPath << " (" << sheet.Width() << " x "
-              << sheet.Height() << ") and " << inputs.Folder << "/" << inputs.ProjectName
-              << ".css\n";
-    return 0;
+    if (request.watch)
+        return WatchFolder(request.folder, request.inputs.ProjectName,
+                           [&request](bool rebuild) { BuildSprites(request, rebuild); });
+    return BuildSprites(request, false) ? 0 : 1;
 }
 
 }  // namespace

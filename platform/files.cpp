@@ -19,13 +19,17 @@ struct FdCloser {
     ~FdCloser() { if (fd >= 0) ::close(fd); }
 };
 
+// Temporary files are named this prefix and six characters mkostemp picks.
+constexpr std::string_view kTemporaryPrefix = ".tessolo-";
+constexpr std::size_t kTemporaryNameLength = kTemporaryPrefix.size() + 6;
+
 // The temporary name for a file at `path`: hidden, in the same folder, and
 // short enough that it fits wherever the final name fits.
 std::string TemporaryNameFor(const std::string& path)
 {
     std::string::size_type slash = path.rfind('/');
     std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    return folder + ".tessolo-XXXXXX";
+    return folder + std::string(kTemporaryPrefix) + "XXXXXX";
 }
 
 mode_t NewFileMode()
@@ -36,6 +40,11 @@ mode_t NewFileMode()
 }
 
 }  // namespace
+
+bool IsTemporaryFileName(std::string_view name)
+{
+    return name.size() == kTemporaryNameLength && name.starts_with(kTemporaryPrefix);
+}
 
 Bytes ReadFileBytes(const std::string& path)
 {

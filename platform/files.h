@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace tessolo {
 
@@ -45,6 +46,10 @@ private:
     int fd_ = -1;
     bool placed_ = false;
 };
+
+// Whether `name` (a file name without folder) is one that a ReplacementFile
+// uses while it is written.
+bool IsTemporaryFileName(std::string_view name);
 
 // Writes `data` through a ReplacementFile and puts it in place.
 void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> data);

@@ -5,6 +5,7 @@
 #include "platform/bmp.h"
 #include "platform/files.h"
 #include "settings/orvane_registry.h"
+#include "slurp.h"
 #include "sprite/image_formats.h"
 #include "support/images.h"
 #include "support/testdata.h"
@@ -21,18 +22,13 @@
 namespace tessolo {
 namespace {
 
+using test::Slurp;
 using test::Solid;
 
 struct Outcome {
     int status;
     std::string out, err;
 };
-
-std::string Slurp(const std::string& path)
-{
-    Bytes bytes = ReadFileBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
 
 // Runs the command line tool with `args` (already shell-quoted where needed),
 // with its settings store in the scratch folder. A run that hangs is stopped

@@ -60,6 +60,20 @@ TEST(Files, ReplacingWriteIsAllOrNothing)
     EXPECT_EQ(FolderEntries(dir.Path()).size(), 2u);
 }
 
+TEST(Files, TemporaryNamesAreRecognised)
+{
+    test::TempDir dir;
+    {
+        ReplacementFile file(dir / "sheet.png");
+        std::vector<std::string> entries = FolderEntries(dir.Path());
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_TRUE(IsTemporaryFileName(entries[0])) << entries[0];
+    }
+    for (const char* name : {"sheet.png", ".tessolo-", ".tessolo-abc", ".tessolo-abcdefg",
+                             "x.tessolo-abcdef", ".hidden.png"})
+        EXPECT_FALSE(IsTemporaryFileName(name)) << name;
+}
+
 TEST(Files, FailuresNameThePathAndTheReason)
 {
     test::TempDir dir;

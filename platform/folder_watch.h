@@ -1,0 +1,54 @@
+// Waiting for the files of one folder to change, with the events of one
+// change (a copy, a save, a rename) taken together.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace tessolo {
+
+// When a change has settled: `quiet` after its last counted event, or at the
+// latest `longest` after its first one, so that a folder that never stops
+// changing still gets its rebuilds.
+struct Settling {
+    std::chrono::milliseconds quiet{300};
+    std::chrono::milliseconds longest{3000};
+};
+
+class FolderWatch {
+public:
+    // Decides whether a change to the file `name` (without folder) counts.
+    using NameFilter = std::function<bool(std::string_view name)>;
+
+    enum class Outcome {
+        Changed,     // a counted file was created, written, renamed or deleted
+        Stopped,     // the stop descriptor became readable
+        FolderGone,  // the folder was deleted, moved away or unmounted
+    };
+
+    // Starts watching the files directly inside `folder` (subfolders and
+    // their files do not count). Throws Error "Cannot watch folder <folder>: <reason>".
+    FolderWatch(const std::string& folder, NameFilter counts, Settling settling = {});
+    ~FolderWatch();
+    FolderWatch(const FolderWatch&) = delete;
+    FolderWatch& operator=(const FolderWatch&) = delete;
+
+    // Waits for the next settled change. Events since the previous call
+    // (those of a build in between, say) take part. Returns Stopped as soon
+    // as `stopFd` is readable, without reading it, even in the middle of a
+    // change. Throws Error when the system fails the wait.
+    Outcome WaitForChange(int stopFd);
+
+private:
+    enum class Batch { Nothing, Counted, Gone };
+    Batch ReadEvents();
+
+    std::string folder_;
+    NameFilter counts_;
+    Settling settling_;
+    int fd_ = -1;
+};
+
+}  // namespace tessolo

@@ -1,0 +1,232 @@
+// tessolo-cli --watch as a person uses it: started on a folder, images
+// added, changed, renamed and removed while it runs, then Ctrl+C.
+#include "platform/bmp.h"
+#include "platform/files.h"
+#include "slurp.h"
+#include "support/images.h"
+#include "support/testdata.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <regex>
+#include <thread>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tessolo {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Slurp;
+
+// Generous bounds: the sanitizer builds are several times slower.
+constexpr auto kRebuildBound = 30s;
+constexpr auto kQuietPeriod = 1500ms;  // long enough for an unwanted rebuild to show
+
+// tessolo-cli --watch running as a child process, its output in files.
+class WatchingCli {
+public:
+    WatchingCli(const test::TempDir& scratch, const std::string& arguments)
+        : out_(scratch / "watch.out"), err_(scratch / "watch.err")
+    {
+        std::string command = "exec " + std::string(TESSOLO_CLI) + " --watch " + arguments +
+                              " >" + out_ + " 2>" + err_;
+        std::string config = "XDG_CONFIG_HOME=" + (scratch / "config");
+        WriteFileReplacing(out_, {});  // readable before the child opens them
+        WriteFileReplacing(err_, {});
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::putenv(config.data());
+            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+    }
+    ~WatchingCli()
+    {
+        if (pid_ > 0 && !exited_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    std::string Err() const { return Slurp(err_); }
+    std::string Out() const { return Slurp(out_); }
+    int Rebuilds() const
+    {
+        std::string err = Err();
+        int count = 0;
+        for (auto at = err.find("rebuilt "); at != std::string::npos; at = err.find("rebuilt ", at + 1))
+            ++count;
+        return count;
+    }
+
+    // Sends `signal` and waits for the program to end; its exit status, or
+    // -1 when it was killed or did not end in time.
+    int EndWith(int signal)
+    {
+        ::kill(pid_, signal);
+        return WaitForExit();
+    }
+    int WaitForExit()
+    {
+        for (auto deadline = std::chrono::steady_clock::now() + kRebuildBound;
+             std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(20ms)) {
+            int status = 0;
+            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+                exited_ = true;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+        }
+        return -1;
+    }
+
+private:
+    std::string out_, err_;
+    pid_t pid_ = -1;
+    bool exited_ = false;
+};
+
+// Polls until `done` holds; false when it did not within the bound.
+bool Eventually(const std::function<bool()>& done)
+{
+    for (auto deadline = std::chrono::steady_clock::now() + kRebuildBound;
+         std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(20ms))
+        if (done())
+            return true;
+    return false;
+}
+
+class Watch : public ::testing::Test {
+protected:
+    void Add(const std::string& name, int w, int h)
+    {
+        WriteFileReplacing(images / name, EncodeBmp(test::Solid(w, h, kBlack), 6));
+    }
+    std::string Css()
+    {
+        std::error_code missing;
+        return std::filesystem::exists(images / "sprite.css", missing) ? Slurp(images / "sprite.css")
+                                                                        : "";
+    }
+    // Waits until the stylesheet holds exactly these rules.
+    void ExpectStylesheet(const std::string& step, const std::vector<std::string>& rules)
+    {
+        std::string lines;
+        for (const std::string& rule : rules)
+            lines += rule + "\r\n";
+        EXPECT_TRUE(Eventually([&] { return Css() == lines; }))
+            << step << ": the stylesheet is\n" << Css();
+    }
+    static std::string Rule(const char* name, int x, int w, int h)
+    {
+        return ".sprite-" + std::string(name) + " { background-position: " + std::to_string(-x) +
+               "px 0px; width: " + std::to_string(w) + "px; height: " + std::to_string(h) +
+               "px; }";
+    }
+    std::vector<std::string> TemporaryFiles()
+    {
+        std::vector<std::string> found;
+        for (const auto& entry : std::filesystem::directory_iterator(images.Path()))
+            if (IsTemporaryFileName(entry.path().filename().string()))
+                found.push_back(entry.path().filename().string());
+        return found;
+    }
+
+    test::TempDir images, scratch;
+    const std::string options = "--type bmp --style 1 --hpad 0 ";
+};
+
+TEST_F(Watch, RebuildsAfterEachChangeUntilCtrlC)
+{
+    Add("a.bmp", 4, 4);
+    WatchingCli cli(scratch, options + images.Path().string());
+    ASSERT_TRUE(Eventually([&] { return cli.Err().find("watching ") != std::string::npos; }))
+        << cli.Err();
+    const std::string firstOut = Rule("a", 0, 4, 4) + "\n";
+    EXPECT_EQ(cli.Out(), firstOut) << "the first build prints its lines as a single build does";
+
+    Add("b.bmp", 6, 2);
+    ExpectStylesheet("added", {Rule("a", 0, 4, 4), Rule("b", 4, 6, 2)});
+    Add("b.bmp", 8, 3);
+    ExpectStylesheet("changed", {Rule("a", 0, 4, 4), Rule("b", 4, 8, 3)});
+    std::filesystem::rename(images / "b.bmp", images / "c.bmp");
+    ExpectStylesheet("renamed", {Rule("a", 0, 4, 4), Rule("c", 4, 8, 3)});
+    std::filesystem::remove(images / "a.bmp");
+    ExpectStylesheet("removed", {Rule("c", 0, 8, 3)});
+
+    // A damaged file fails its rebuild, which keeps the previous results;
+    // the watch goes on, and the next good change rebuilds.
+    WriteFileReplacing(images / "d.bmp", Bytes{'B', 'M'});
+    const std::string damaged =
+        "tessolo-cli: Bitmap image is not valid in file " + (images / "d.bmp") + ".\n";
+    EXPECT_TRUE(Eventually([&] { return cli.Err().find(damaged) != std::string::npos; }))
+        << cli.Err();
+    EXPECT_EQ(Css(), Rule("c", 0, 8, 3) + "\r\n");
+    Add("d.bmp", 2, 2);
+    ExpectStylesheet("mended", {Rule("c", 0, 8, 3), Rule("d", 8, 2, 2)});
+    EXPECT_TRUE(std::regex_search(
+        cli.Err(), std::regex(R"(\ntessolo-cli: rebuilt sprite\.bmp \(2 images, 10 x 3\) in \d+\.\d\d s\n)")))
+        << cli.Err();
+    EXPECT_EQ(cli.Out(), firstOut) << "rebuilds print only their summary line";
+
+    // Neither the project's own outputs, nor a build's temporary files, nor
+    // other files start a rebuild; only the next image does, once.
+    int rebuilds = cli.Rebuilds();
+    WriteFileReplacing(images / "sprite.css", Bytes{'x'});
+    WriteFileReplacing(images / "sprite.png", Bytes{'x'});
+    WriteFileReplacing(images / ".tessolo-abcdef", Bytes{'x'});
+    WriteFileReplacing(images / "notes.txt", Bytes{'x'});
+    std::filesystem::create_directory(images / "more.png");
+    std::this_thread::sleep_for(kQuietPeriod);
+    EXPECT_EQ(cli.Rebuilds(), rebuilds) << cli.Err();
+    std::filesystem::remove(images / "sprite.png");
+    std::filesystem::remove(images / ".tessolo-abcdef");
+
+    // Files copied in together are one change.
+    Add("e.bmp", 2, 2);
+    Add("f.bmp", 2, 2);
+    Add("g.bmp", 2, 2);
+    ExpectStylesheet("copied together", {Rule("c", 0, 8, 3), Rule("d", 8, 2, 2), Rule("e", 10, 2, 2),
+                                         Rule("f", 12, 2, 2), Rule("g", 14, 2, 2)});
+    std::this_thread::sleep_for(kQuietPeriod);
+    EXPECT_EQ(cli.Rebuilds(), rebuilds + 1) << cli.Err();
+
+    EXPECT_EQ(cli.EndWith(SIGINT), 0) << cli.Err();
+    EXPECT_NE(cli.Err().find("tessolo-cli: stopped watching "), std::string::npos) << cli.Err();
+    EXPECT_EQ(TemporaryFiles(), std::vector<std::string>{});
+}
+
+TEST_F(Watch, StartsOnAFolderWithNothingToPackAndEndsOnTerm)
+{
+    WatchingCli cli(scratch, options + images.Path().string());
+    ASSERT_TRUE(Eventually([&] { return cli.Err().find("watching ") != std::string::npos; }))
+        << cli.Err();
+    EXPECT_NE(cli.Err().find("No images files selected"), std::string::npos) << cli.Err();
+    Add("a.bmp", 4, 4);
+    ExpectStylesheet("first image", {Rule("a", 0, 4, 4)});
+    EXPECT_EQ(cli.EndWith(SIGTERM), 0) << cli.Err();
+    EXPECT_EQ(TemporaryFiles(), std::vector<std::string>{});
+}
+
+TEST_F(Watch, EndsWhenTheFolderGoesAway)
+{
+    const std::string folder = images / "icons";
+    std::filesystem::create_directory(folder);
+    Add("icons/a.bmp", 4, 4);
+    WatchingCli cli(scratch, options + folder);
+    ASSERT_TRUE(Eventually([&] { return cli.Err().find("watching ") != std::string::npos; }))
+        << cli.Err();
+    std::filesystem::remove_all(folder);
+    EXPECT_EQ(cli.WaitForExit(), 1) << cli.Err();
+    EXPECT_NE(cli.Err().find("tessolo-cli: " + folder + " was deleted or moved away; watching ends\n"),
+              std::string::npos)
+        << cli.Err();
+}
+
+}  // namespace
+}  // namespace tessolo
