@@ -187,6 +187,8 @@ const std::map<std::string, FlagHandler>& FlagOptions()
         {"--no-png-optimize", [](CliRequest& r) { r.settings.PNGprefs.Smoothing = 0; }},
         {"--dedupe", [](CliRequest& r) { r.settings.DedupeImages = 1; }},
         {"--no-dedupe", [](CliRequest& r) { r.settings.DedupeImages = 0; }},
+        {"--retina", [](CliRequest& r) { r.settings.Retina = 1; }},
+        {"--no-retina", [](CliRequest& r) { r.settings.Retina = 0; }},
     };
     return options;
 }
@@ -270,6 +272,9 @@ Options:
                           alpha, for png and gif sheets only (white)
   --[no-]dedupe           place images of the same size and pixels once;
                           each keeps its own rule (no)
+  --[no-]retina           the sources are double size: write them as
+                          NAME@2x.<type> and a half-size NAME.<type>, and
+                          switch high-density screens to the big sheet (no)
   --jpeg-quality N        JPEG quality 1-100 (100)
   --[no-]jpeg-progressive write a progressive JPEG (no)
   --png-level N           PNG compression level 0-9 (9)

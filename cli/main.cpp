@@ -6,6 +6,7 @@
 #include "info/version_strings.h"
 #include "platform/error.h"
 #include "sprite/base_name.h"
+#include "sprite/high_density.h"
 #include "sprite/image_formats.h"
 #include "sprite/stylesheet.h"
 
@@ -65,7 +66,9 @@ private:
 
 bool IsSheetOfProject(const std::string& file, const std::string& project)
 {
-    return BaseName(file) == project && file.size() == project.size() + 4;
+    std::string base = BaseName(file);
+    return (base == project || base == project + kDoubleSizeSuffix) &&
+           file.size() == base.size() + 4;
 }
 
 // Every image file of `folder`, sorted by name without regard to case,
@@ -120,9 +123,14 @@ bool BuildSprites(const CliRequest& request, bool rebuild)
                   << sheet.Width() << " x " << sheet.Height() << ") in " << seconds << " s"
                   << std::endl;
     } else {
-        std::cerr << "tessolo-cli: wrote " << observer.sheetPath << " (" << sheet.Width() << " x "
-                  << sheet.Height() << ") and " << inputs.Folder << "/" << inputs.ProjectName
-                  << ".css\n";
+        // A double-size sheet was drawn; the named sheet is its half.
+        const int scale = request.settings.Retina ? 2 : 1;
+        std::cerr << "tessolo-cli: wrote " << observer.sheetPath << " (" << sheet.Width() / scale
+                  << " x " << sheet.Height() / scale << ")";
+        if (scale == 2)
+            std::cerr << ", its double-size sheet (" << sheet.Width() << " x " << sheet.Height()
+                      << ")";
+        std::cerr << " and " << inputs.Folder << "/" << inputs.ProjectName << ".css\n";
     }
     return true;
 }

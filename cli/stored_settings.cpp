@@ -78,6 +78,7 @@ std::string DescribeSettings(const CliRequest& request, const std::string& store
     text += item("--background", background ? std::string(background->commandWord)
                                             : "unknown (" + std::to_string(s.SheetBackground) + ")");
     text += item("--dedupe", s.DedupeImages ? "yes" : "no");
+    text += item("--retina", s.Retina ? "yes" : "no");
     for (const OutputTypeInfo& type : kOutputTypes)
         text += item(std::string(type.prefsValueName), FormatPrefsToText(s.*type.prefs));
     std::string data = "css";

@@ -5,6 +5,7 @@
 #include "platform/folder_watch.h"
 #include "platform/stop_signals.h"
 #include "sprite/base_name.h"
+#include "sprite/high_density.h"
 #include "sprite/image_formats.h"
 
 #include <iostream>
@@ -28,8 +29,9 @@ void BuildReporting(const std::function<void(bool rebuild)>& build, bool rebuild
 // project's own outputs (NAME.<anything>) nor a temporary file of a build.
 bool ChangeCallsForRebuild(std::string_view name, const std::string& project)
 {
+    const std::string base = BaseName(name);
     return FormatForExtension(ExtensionOf(name)) && !IsTemporaryFileName(name) &&
-           BaseName(name) != project;
+           base != project && base != project + kDoubleSizeSuffix;
 }
 
 }  // namespace

@@ -62,6 +62,7 @@ void OrvaneRegistry::LoadSettings()
     VerticalPadding = ReadIntegerDef("VerticalPadding", kDefaultPadding);
     SheetBackground = ReadByteDef("SheetBackground", 0);
     DedupeImages = ReadByteDef("DedupeImages", 0);
+    Retina = ReadByteDef("Retina", 0);
     for (const OutputTypeInfo& type : kOutputTypes) {
         std::string text = ReadStringDef(type.prefsValueName, "");
         if (text.empty())
@@ -91,6 +92,7 @@ void OrvaneRegistry::SaveSettings()
     WriteIntegerValue("VerticalPadding", VerticalPadding);
     WriteByteValue("SheetBackground", std::uint8_t(SheetBackground));
     WriteByteValue("DedupeImages", std::uint8_t(DedupeImages));
+    WriteByteValue("Retina", std::uint8_t(Retina));
     for (const OutputTypeInfo& type : kOutputTypes)
         WriteStringValue(type.prefsValueName, FormatPrefsToText(records_.*type.prefs));
     WriteByteValue("BaseRule", std::uint8_t(BaseRule));

@@ -72,6 +72,7 @@ public:
     std::int32_t VerticalPadding = kDefaultPadding;
     std::int32_t SheetBackground = 0;        // 0 white, 1 transparent (one stored byte)
     std::int32_t DedupeImages = 0;           // identical images placed once: 0 or 1 (one stored byte)
+    std::int32_t Retina = 0;                 // a double-size sheet as well: 0 or 1 (one stored byte)
     std::string SpriteClass{kDefaultSpriteClass};  // class names as delimited text
     std::int32_t BaseRule = 0;     // 1: the stylesheet opens with a rule for the class (one stored byte)
     std::int32_t DataFormats = 0;  // DataFormat bits: 1 SCSS, 2 LESS, 4 JSON (one stored byte)

@@ -74,6 +74,7 @@ void PrefsModel::CopyIn(const OrvaneRegistry& settings, const FormatPrefsSet& re
     ebVpad = std::to_string(settings.VerticalPadding);
     SheetBackground.SetSelection(settings.SheetBackground);
     cbDedupeImages = settings.DedupeImages != 0;
+    cbRetina = settings.Retina != 0;
     for (std::size_t entry = 0; entry < kBmpPixelCodes.size(); ++entry)
         if (kBmpPixelCodes[entry].code == records.BMPprefs.PixelFormat)
             BMP_PixelFormat.SetSelection(int(entry));
@@ -87,6 +88,7 @@ void PrefsModel::CopyIn(const OrvaneRegistry& settings, const FormatPrefsSet& re
 void PrefsModel::Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const
 {
     settings.DedupeImages = cbDedupeImages ? 1 : 0;
+    settings.Retina = cbRetina ? 1 : 0;
     records.JPGprefs.Progressive = JPEG_Progressive.Selection();
     records.JPGprefs.Smoothing = JPEG_Smoothing ? 1 : 0;
     records.JPGprefs.Quality = IntegerFromBox(JPEG_Quality.text);

@@ -69,6 +69,7 @@ public:
     std::string ebVpad;
     ChoiceGroup SheetBackground{2};  // 0 white, 1 transparent
     bool cbDedupeImages = false;  // identical images placed once
+    bool cbRetina = false;        // a double-size sheet for high-density screens as well
     // Page "JPEG".
     ChoiceGroup JPEG_Progressive{2};
     bool JPEG_Smoothing = false;
@@ -100,7 +101,7 @@ public:
     // settings, in a fixed order, without range checks. A text box that
     // does not hold a whole number throws Error naming its text; the values
     // before it are then committed and the later ones keep their old values.
-    // cbDedupeImages, which cannot fail, goes first so it is never lost.
+    // cbDedupeImages and cbRetina, which cannot fail, go first so they are never lost.
     void Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const;
 
     bool JPEG_SmoothingEnabled() const { return JPEG_Progressive.Selection() == 1; }

@@ -30,6 +30,7 @@ struct BuildSettings : FormatPrefsSet {
     std::int32_t HtmlPreview = 0;  // 1: a preview page beside the stylesheet
     std::int32_t SheetBackground = kBackgroundWhite;  // a SheetBackground
     std::int32_t DedupeImages = 0;  // non-zero: identical images share one place
+    std::int32_t Retina = 0;        // non-zero: NAME@2x.<ext> as drawn and NAME.<ext> at half size
 };
 
 }  // namespace tessolo

@@ -48,8 +48,26 @@ std::string JsonFrames(const std::vector<PlacedImage>& images, const SheetFacts&
            ", \"version\": ", JsonString(ProgramFileVersion()), ", \"image\": ",
            JsonString(sheet.fileName), ", \"format\": \"RGBA8888\", \"size\": ");
     AppendSize(text, sheet.width, sheet.height);
-    Append(text, ", \"scale\": \"1\"}\n}\n");
+    Append(text, ", \"scale\": \"", sheet.scale, "\"}\n}\n");
     return text;
+}
+
+std::string DoubleSizeFrames(const std::vector<PlacedImage>& images, const SheetFacts& sheet)
+{
+    std::vector<PlacedImage> doubled = images;
+    for (PlacedImage& image : doubled) {
+        image.x *= 2;
+        image.y *= 2;
+        image.width *= 2;
+        image.height *= 2;
+    }
+    SheetFacts big = sheet;
+    big.fileName = sheet.highDensityFileName;
+    big.highDensityFileName.clear();
+    big.width *= 2;
+    big.height *= 2;
+    big.scale = 2;
+    return JsonFrames(doubled, big);
 }
 
 }  // namespace tessolo

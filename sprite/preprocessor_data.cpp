@@ -66,8 +66,13 @@ std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& s
             "  @include sprite-image($sprite);\n"
             "  @include sprite-position($sprite);\n"
             "  @include sprite-width($sprite);\n"
-            "  @include sprite-height($sprite);\n"
-            "}\n";
+            "  @include sprite-height($sprite);\n";
+    if (sheet.highDensityFileName.empty())
+        return text + "}\n";
+    Append(text, "  @include sprite-retina($sprite);\n}\n",
+           "@mixin sprite-retina($sprite) {\n  ", kHighDensityMedia, " {\n    background-image: url(",
+           CssString(UrlEncoded(sheet.highDensityFileName)), ");\n",
+           "    background-size: nth($sprite, 7) nth($sprite, 8);\n  }\n}\n");
     return text;
 }
 
@@ -90,8 +95,13 @@ std::string LessData(const std::vector<PlacedImage>& images, const SheetFacts& s
             "  .sprite-image(@sprite);\n"
             "  .sprite-position(@sprite);\n"
             "  .sprite-width(@sprite);\n"
-            "  .sprite-height(@sprite);\n"
-            "}\n";
+            "  .sprite-height(@sprite);\n";
+    if (sheet.highDensityFileName.empty())
+        return text + "}\n";
+    Append(text, "  .sprite-retina(@sprite);\n}\n",
+           ".sprite-retina(@sprite) {\n  ", kHighDensityMedia, " {\n    background-image: url(",
+           CssString(UrlEncoded(sheet.highDensityFileName)), ");\n",
+           "    background-size: extract(@sprite, 7) extract(@sprite, 8);\n  }\n}\n");
     return text;
 }
 

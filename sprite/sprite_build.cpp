@@ -7,6 +7,8 @@
 #include "sprite/build_lock.h"
 #include "sprite/class_names.h"
 #include "sprite/duplicate_images.h"
+#include "sprite/half_size.h"
+#include "sprite/high_density.h"
 #include "sprite/image_formats.h"
 #include "sprite/rect_packer.h"
 #include "sprite/sheet_background.h"
@@ -109,10 +111,10 @@ std::int32_t ScaledSide(std::int32_t side, std::int32_t percentage)
     return std::int32_t(std::clamp<long double>(product, 0, std::numeric_limits<std::int32_t>::max()));
 }
 
-BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSettings& settings,
+BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSettings& stored,
                                        BuildObserver& observer)
 {
-    std::string errors = ValidateInputs(inputs, settings);
+    std::string errors = ValidateInputs(inputs, stored);
     if (!errors.empty()) {
         observer.ValidationFailed(std::string("The following errors were found:") + kLineEnd +
                                   kLineEnd + errors);
@@ -132,6 +134,15 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
         return BuildResult::CannotOpen;
     }
     observer.ListCleared();
+    // A double-size sheet needs the base rule for its switch, and even
+    // paddings so that every place halves exactly.
+    BuildSettings settings = stored;
+    halfSize_ = settings.Retina != 0;
+    if (halfSize_) {
+        settings.BaseRule = 1;
+        settings.HorizontalPadding = EvenUp(settings.HorizontalPadding);
+        settings.VerticalPadding = EvenUp(settings.VerticalPadding);
+    }
     sheet_ = settings.SheetBackground == kBackgroundTransparent ? TransparentBitmap(0, 0) : Bitmap();
     placedImages_.clear();
     collisions_ = ClassCollisions{};
@@ -139,6 +150,9 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
     sheetFacts_.fileName = inputs.ProjectName + std::string(OutputTypeFor(inputs.OutputFileType).extension);
     sheetFacts_.stylesheetName = inputs.ProjectName + ".css";
     sheetFacts_.title = inputs.ProjectName;
+    if (halfSize_)
+        sheetFacts_.highDensityFileName = inputs.ProjectName + kDoubleSizeSuffix +
+                                          std::string(OutputTypeFor(inputs.OutputFileType).extension);
 
     try {
         StartStylesheet(inputs, settings, css, observer);
@@ -148,6 +162,8 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
         if (sheet_.Width() == 0 || sheet_.Height() == 0)
             throw Error(std::string("No image was placed on the sheet: ") +
                         WhyNothingWasPlaced(placed.images, placed.withPixels));
+        if (halfSize_)
+            FinishDoubleSizeSheet(css);
         css.Finish();
         observer.SheetFinished(sheet_);
         WriteResults(sheetPath, inputs, settings, css, observer);
@@ -274,15 +290,22 @@ bool SpriteBuilder::ReadSource(const std::string& entry, const BuildInputs& inpu
     if (settings.SheetBackground != kBackgroundTransparent)
         FlattenOverWhite(source_);
     Resize(info, settings);
+    if (halfSize_) {
+        PadToEvenSize(source_, settings.SheetBackground == kBackgroundTransparent);
+        info.Width = source_.Width();
+        info.Height = source_.Height();
+    }
     return true;
 }
 
 void SpriteBuilder::WriteRule(const BuildInputs& inputs, const SourceInfo& info, std::int32_t x,
                               std::int32_t y, StylesheetFile& css, BuildObserver& observer)
 {
-    PlacedImage image{std::string(FileNameOf(info.Path)),
-                      ImageClassName(inputs.SpriteClass, info.Name), x, y, info.Width,
-                      info.Height};
+    // On a double-size sheet the rules describe the half-size one.
+    const int scale = halfSize_ ? 2 : 1;
+    const std::string name = halfSize_ ? WithoutDoubleSizeSuffix(info.Name) : info.Name;
+    PlacedImage image{std::string(FileNameOf(info.Path)), ImageClassName(inputs.SpriteClass, name),
+                      x / scale, y / scale, info.Width / scale, info.Height / scale};
     std::string line = StylesheetLine(image.className.selector, image.x, image.y, image.width,
                                       image.height, inputs.LineStyleIndex);
     css.WriteLine(line);
@@ -344,28 +367,51 @@ void SpriteBuilder::StartStylesheet(const BuildInputs& inputs, const BuildSettin
     baseClass_ = std::move(base);
 }
 
+void SpriteBuilder::FinishDoubleSizeSheet(StylesheetFile& css)
+{
+    // Every place and size is even already; this keeps halving exact when
+    // negative paddings pull a sheet's edge in.
+    sheet_.SetSize(EvenUp(sheet_.Width()), EvenUp(sheet_.Height()));
+    sheetFacts_.width = sheet_.Width() / 2;
+    sheetFacts_.height = sheet_.Height() / 2;
+    if (baseClass_)
+        css.WriteLine(HighDensityRule(baseClass_->selector, sheetFacts_));
+}
+
 void SpriteBuilder::WriteResults(const std::string& sheetPath, const BuildInputs& inputs,
                                  const BuildSettings& settings, StylesheetFile& css,
                                  BuildObserver& observer)
 {
     const OutputTypeInfo& type = OutputTypeFor(inputs.OutputFileType);
-    Bytes data = FormatForOutput(type.type).encodeSheet(sheet_, settings.*type.prefs);
+    const auto encode = FormatForOutput(type.type).encodeSheet;
+    const TFormatPrefs& prefs = settings.*type.prefs;
     std::string path = sheetPath + std::string(type.extension);
-    sheetFacts_.width = sheet_.Width();
-    sheetFacts_.height = sheet_.Height();
 
     // Every file is written in full before the first one is put in place, so
     // a failed write leaves all the previous outputs as they were.
     std::vector<std::unique_ptr<ReplacementFile>> files;
-    files.push_back(std::make_unique<ReplacementFile>(path));
-    files.back()->Write(data);
+    auto write = [&files](const std::string& filePath, std::span<const std::uint8_t> bytes) {
+        files.push_back(std::make_unique<ReplacementFile>(filePath));
+        files.back()->Write(bytes);
+    };
+    auto writeText = [&write](const std::string& filePath, const std::string& text) {
+        write(filePath, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    };
+    if (halfSize_) {
+        write(path, encode(HalfSize(sheet_), prefs));
+        write(InFolder(inputs.Folder, sheetFacts_.highDensityFileName), encode(sheet_, prefs));
+    } else {
+        sheetFacts_.width = sheet_.Width();
+        sheetFacts_.height = sheet_.Height();
+        write(path, encode(sheet_, prefs));
+    }
     PreviewStyle style{baseClass_ ? &*baseClass_ : nullptr,
                        inputs.LineStyleIndex == kPositionAndSize};
     for (const WebFile& web : WebFiles(placedImages_, sheetFacts_, settings.DataFormats,
-                                       settings.HtmlPreview != 0, style)) {
-        files.push_back(std::make_unique<ReplacementFile>(sheetPath + web.extension));
-        files.back()->Write({reinterpret_cast<const std::uint8_t*>(web.text.data()), web.text.size()});
-    }
+                                       settings.HtmlPreview != 0, style))
+        writeText(sheetPath + web.extension, web.text);
+    if (halfSize_ && (settings.DataFormats & kDataJson))
+        writeText(sheetPath + kDoubleSizeSuffix + ".json", DoubleSizeFrames(placedImages_, sheetFacts_));
     for (auto& file : files)
         file->Finish();
     for (auto& file : files)

@@ -113,6 +113,9 @@ private:
     // Writes the base rule when asked for and the class text names a class.
     void StartStylesheet(const BuildInputs& inputs, const BuildSettings& settings,
                          StylesheetFile& css, BuildObserver& observer);
+    // Evens the double-size sheet and adds the rule that switches
+    // high-density screens to it.
+    void FinishDoubleSizeSheet(StylesheetFile& css);
     void WriteResults(const std::string& sheetPath, const BuildInputs& inputs,
                       const BuildSettings& settings, StylesheetFile& css,
                       BuildObserver& observer);
@@ -124,6 +127,7 @@ private:
     std::optional<ClassName> baseClass_;  // set when the stylesheet holds its base rule
     std::vector<PlacedImage> placedImages_;
     ClassCollisions collisions_;
+    bool halfSize_ = false;  // the sheet is drawn at double size and written at both sizes
 };
 
 // The validation lines of a build's inputs, each ended by LF CR; empty when

@@ -1,4 +1,4 @@
-// The layout, resizing, background, merging and web output options, which the settings store and a build
+// The layout, resizing, background, merging, density and web output options, which the settings store and a build
 // share by name. Front ends copy them through this one table.
 #pragma once
 
@@ -25,6 +25,7 @@ inline constexpr std::pair<StoreField, BuildField> kSharedFields[] = {
     {&OrvaneRegistry::HtmlPreview, &BuildSettings::HtmlPreview},
     {&OrvaneRegistry::SheetBackground, &BuildSettings::SheetBackground},
     {&OrvaneRegistry::DedupeImages, &BuildSettings::DedupeImages},
+    {&OrvaneRegistry::Retina, &BuildSettings::Retina},
 };
 
 // The options a build reads: the store's shared fields and the four records.

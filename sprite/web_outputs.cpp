@@ -12,6 +12,13 @@ std::string BaseRule(const std::string& selector, const SheetFacts& sheet)
            "); background-repeat: no-repeat; display: inline-block; }";
 }
 
+std::string HighDensityRule(const std::string& selector, const SheetFacts& sheet)
+{
+    return std::string(kHighDensityMedia) + " { " + selector + " { background-image: url(" +
+           CssString(UrlEncoded(sheet.highDensityFileName)) + "); background-size: " +
+           std::to_string(sheet.width) + "px " + std::to_string(sheet.height) + "px; } }";
+}
+
 std::vector<WebFile> WebFiles(const std::vector<PlacedImage>& images, const SheetFacts& sheet,
                               std::int32_t dataFormats, bool htmlPreview,
                               const PreviewStyle& style)

@@ -25,21 +25,37 @@ struct SheetFacts {
     std::string stylesheetName;   // "sprite.css"
     std::string title;            // the project name
     std::int32_t width = 0, height = 0;
+    std::int32_t scale = 1;               // device pixels per CSS pixel of this sheet
+    std::string highDensityFileName;      // "sprite@2x.png" beside a half-size sheet, else empty
 };
+
+// The media query of high-density screens.
+inline constexpr const char* kHighDensityMedia =
+    "@media (-webkit-min-device-pixel-ratio: 2), (min-resolution: 192dpi)";
 
 // The rule for the class itself that shows the sheet, without its line end:
 //   .sprite { background-image: url('sprite.png'); background-repeat: no-repeat; display: inline-block; }
 std::string BaseRule(const std::string& selector, const SheetFacts& sheet);
 
+// The block that switches high-density screens to the double-size sheet,
+// shown at the half-size sheet's size:
+//   @media (-webkit-min-device-pixel-ratio: 2), (min-resolution: 192dpi) { .sprite {
+//   background-image: url('sprite@2x.png'); background-size: 40px 20px; } }
+std::string HighDensityRule(const std::string& selector, const SheetFacts& sheet);
+
 // One variable per image (x, y, offset-x, offset-y, width, height, sheet
 // width, sheet height, sheet URL) and the mixins sprite-width,
-// sprite-height, sprite-position, sprite-image and sprite.
+// sprite-height, sprite-position, sprite-image and sprite; beside a
+// double-size sheet also sprite-retina, which sprite includes.
 std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& sheet);
 std::string LessData(const std::vector<PlacedImage>& images, const SheetFacts& sheet);
 
 // The frames of the sheet by file name, in build order, with the sheet's
 // file name and size.
 std::string JsonFrames(const std::vector<PlacedImage>& images, const SheetFacts& sheet);
+// The same frames on the double-size sheet beside a half-size `sheet`
+// (NAME@2x.json): every place and size doubled, scale 2.
+std::string DoubleSizeFrames(const std::vector<PlacedImage>& images, const SheetFacts& sheet);
 
 // A page that links the stylesheet and shows every image by its classes on
 // a checkerboard, with its class name beside it. Without a base rule in the

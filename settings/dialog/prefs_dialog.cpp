@@ -160,16 +160,20 @@ QWidget* TPrefs::MakeGeneralPage()
     grid->addWidget(MakeChoiceGroup("SheetBackground", "Sheet Background",
                                     {"&White", "&Transparent (PNG and GIF)"}, model_.SheetBackground),
                     3, 0);
-    cbDedupeImages = new QCheckBox("Place &identical images once");
-    cbDedupeImages->setObjectName("cbDedupeImages");
-    cbDedupeImages->setToolTip("Images with the same size and pixels share one place on the "
-                               "sheet; each keeps its own CSS rule.");
-    connect(cbDedupeImages, &QCheckBox::toggled, this,
-            [this](bool checked) { model_.cbDedupeImages = checked; });
-    grid->addWidget(cbDedupeImages, 4, 0, 1, 2);
+    QCheckBox* dedupe = MakeCheckBox("cbDedupeImages", "Place &identical images once",
+                                     model_.cbDedupeImages);
+    dedupe->setToolTip("Images with the same size and pixels share one place on the sheet; "
+                       "each keeps its own CSS rule.");
+    grid->addWidget(dedupe, 4, 0, 1, 2);
+    QCheckBox* retina = MakeCheckBox(
+        "cbRetina", "Sources are &double size: also write a half-size sheet (NAME@2x and NAME)",
+        model_.cbRetina);
+    retina->setToolTip("The sources as they are become NAME@2x; the stylesheet shows the "
+                       "half-size sheet and switches high-density screens to the big one.");
+    grid->addWidget(retina, 5, 0, 1, 2);
 
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(4, 1);
+    grid->setRowStretch(6, 1);
     return page;
 }
 
@@ -461,7 +465,6 @@ void TPrefs::ShowModel()
         box->setChecked(*checked);
     }
     JPEG_Smoothing->setChecked(model_.JPEG_Smoothing);
-    cbDedupeImages->setChecked(model_.cbDedupeImages);
     JPEG_Smoothing->setEnabled(model_.JPEG_SmoothingEnabled());
     PNG_Optimize->setChecked(model_.PNG_Optimize);
     gbResizeProportionally->setVisible(model_.gbResizeProportionallyVisible());

@@ -106,7 +106,6 @@ private:
     QGroupBox* gbResizeExactly = nullptr;
     QCheckBox* JPEG_Smoothing = nullptr;
     QCheckBox* PNG_Optimize = nullptr;
-    QCheckBox* cbDedupeImages = nullptr;
     QPushButton* btnClose = nullptr;
 };
 

@@ -316,6 +316,7 @@ private slots:
         QCOMPARE(tab(), w.Box("ebVpad"));
         QCOMPARE(tab(), w.Entry("SheetBackground", 0));
         QCOMPARE(tab(), w.Child<QCheckBox>("cbDedupeImages"));
+        QCOMPARE(tab(), w.Child<QCheckBox>("cbRetina"));
         QCOMPARE(tab(), w.Child<QPushButton>("btnClose"));
 
         // The mnemonic presses the button the way a click does, shortly after.

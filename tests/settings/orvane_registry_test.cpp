@@ -58,6 +58,7 @@ TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesEveryDefault)
                                          "\"VerticalPadding\"=dword:00000005\n"
                                          "\"SheetBackground\"=hex:00\n"
                                          "\"DedupeImages\"=hex:00\n"
+                                         "\"Retina\"=hex:00\n"
                                          "\"JPGprefs\"=\"0,0,0,100,0,0\"\n"
                                          "\"PNGprefs\"=\"1,0,0,9,9,0\"\n"
                                          "\"GIFprefs\"=\"2,0,0,0,9,0\"\n"
