@@ -51,14 +51,14 @@ std::string HeadlessBrowser::Find()
 void HeadlessBrowser::Run(const std::string& arguments, int width, int height,
                           const std::string& output) const
 {
-    // Software drawing at one device pixel per CSS pixel, in sRGB, so that
-    // the screenshot holds the sheet's pixels unchanged. A browser run as
-    // root refuses its sandbox.
+    // Software drawing at a fixed number of device pixels per CSS pixel, in
+    // sRGB, so that the screenshot holds the sheet's pixels unchanged. A
+    // browser run as root refuses its sandbox.
     std::string profile = folder_ + "/browser-profile";
     std::string command =
         "timeout -k 5 60 " + Quoted(program_) +
-        " --headless --disable-gpu --hide-scrollbars --force-device-scale-factor=1"
-        " --force-color-profile=srgb --no-first-run --user-data-dir=" + Quoted(profile) +
+        " --headless --disable-gpu --hide-scrollbars --force-device-scale-factor=" +
+        std::to_string(scale_) + " --force-color-profile=srgb --no-first-run --user-data-dir=" + Quoted(profile) +
         (::geteuid() == 0 ? " --no-sandbox" : "") + " --window-size=" + std::to_string(width) +
         "," + std::to_string(height) + " " + arguments + " >" + Quoted(output) + " 2>" +
         Quoted(output + ".log");

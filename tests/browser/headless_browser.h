@@ -12,14 +12,16 @@ public:
     // chromium-browser on the PATH; empty when there is none.
     static std::string Find();
 
-    // The browser keeps its profile and messages in `workFolder`.
-    HeadlessBrowser(std::string program, std::string workFolder)
-        : program_(std::move(program)), folder_(std::move(workFolder)) {}
+    // The browser keeps its profile and messages in `workFolder`; it draws
+    // `scale` device pixels per CSS pixel, as a high-density screen does.
+    HeadlessBrowser(std::string program, std::string workFolder, int scale = 1)
+        : program_(std::move(program)), folder_(std::move(workFolder)), scale_(scale) {}
 
     // The document of `url` after its scripts ran, in a window of the given
     // size. Throws std::runtime_error with the browser's messages on failure.
     std::string DumpDom(const std::string& url, int width, int height) const;
-    // Writes a PNG screenshot of `url` in a window of the given size.
+    // Writes a PNG screenshot of `url` in a window of the given size (in CSS
+    // pixels; the screenshot has `scale` times as many).
     void Screenshot(const std::string& url, int width, int height, const std::string& pngPath) const;
 
 private:
@@ -29,6 +31,7 @@ private:
 
     std::string program_;
     std::string folder_;
+    int scale_;
 };
 
 }  // namespace tessolo::test

@@ -1,7 +1,8 @@
 // The preview page of a real build, shown by a real browser: every element
 // must show exactly its source image's pixels, so a page that uses our
-// stylesheet shows the right icon. Runs for both line styles, with and
-// without the base rule, and skips when no browser is installed.
+// stylesheet shows the right icon, also where identical images share one
+// place. Runs for both line styles, with and without the base rule, and
+// skips when no browser is installed.
 #include "headless_browser.h"
 #include "platform/bmp.h"
 #include "platform/files.h"
@@ -109,6 +110,8 @@ TEST_P(PreviewInBrowser, EveryElementShowsExactlyItsSourcesPixels)
     BuildInputs inputs;
     for (std::size_t i = 0; i < kNames.size(); ++i) {
         sources.push_back(Pattern(5 + int(i % 4) * 2, 4 + int(i % 3) * 3, int(i) + 1));
+        if (i + 1 == kNames.size())
+            sources.back() = sources.front();  // a copy, which shares the first image's place
         WriteFileReplacing(dir / (kNames[i] + ".bmp"), EncodeBmp(sources.back(), 6));
         inputs.GraphicFiles.push_back(kNames[i] + ".bmp");
     }
@@ -121,6 +124,7 @@ TEST_P(PreviewInBrowser, EveryElementShowsExactlyItsSourcesPixels)
     BuildSettings settings;
     settings.Orientation = 2;  // a grid, so images sit at both offsets
     settings.HtmlPreview = 1;
+    settings.DedupeImages = 1;
     settings.BaseRule = GetParam().baseRule ? 1 : 0;
     struct : BuildObserver {
         void ValidationFailed(const std::string& m) override { error = m; }
@@ -175,6 +179,107 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) {
         return std::string(info.param.lineStyle == kPositionOnly ? "PositionOnly" : "PositionAndSize") +
                (info.param.baseRule ? "WithBaseRule" : "WithoutBaseRule");
+    });
+
+// Sheets for high-density screens: at one device pixel per CSS pixel the
+// page shows the half-size sheet, at two it shows the double-size sheet,
+// each pixel for pixel at the place its rule names.
+struct DensityCase {
+    int lineStyle;
+    int scale;
+};
+
+class HighDensityInBrowser : public ::testing::TestWithParam<DensityCase> {};
+
+TEST_P(HighDensityInBrowser, EachScreenShowsItsOwnSheetPixelForPixel)
+{
+    const std::string program = test::HeadlessBrowser::Find();
+    if (program.empty())
+        GTEST_SKIP() << "no headless browser: install chromium (make test does) or set TESSOLO_BROWSER";
+    const int scale = GetParam().scale;
+
+    test::TempDir dir;
+    BuildInputs inputs;
+    const std::vector<std::pair<std::string, Bitmap>> sources = {
+        {"home@2x", Pattern(7, 5, 1)}, {"odd", Pattern(5, 9, 2)}, {"wide", Pattern(10, 4, 3)},
+        {"tall", Pattern(6, 12, 4)}};
+    for (const auto& [name, image] : sources) {
+        WriteFileReplacing(dir / (name + ".bmp"), EncodeBmp(image, 6));
+        inputs.GraphicFiles.push_back(name + ".bmp");
+    }
+    inputs.Folder = dir.Path().string();
+    inputs.ProjectName = "sprite";
+    inputs.SpriteClass = ".sprite";
+    inputs.LineStyleIndex = GetParam().lineStyle;
+    inputs.LineStyleText = kLineStyleTexts[inputs.LineStyleIndex];
+    inputs.OutputFileType = kOutputPng;
+    BuildSettings settings;
+    settings.Orientation = 2;
+    settings.HorizontalPadding = 3;
+    settings.VerticalPadding = 1;
+    settings.Retina = 1;
+    settings.HtmlPreview = 1;
+    struct : BuildObserver {
+        void ValidationFailed(const std::string& m) override { error = m; }
+        void CannotOpen(const std::string& m) override { error = m; }
+        void ErrorReport(const std::string& m) override { error = m; }
+        std::string error;
+    } observer;
+    ASSERT_EQ(SpriteBuilder().MakeSprites(inputs, settings, observer), BuildResult::Done)
+        << observer.error;
+
+    Bytes css = ReadFileBytes(dir / "sprite.css");
+    const std::string cssText(css.begin(), css.end());
+    std::vector<std::pair<int, int>> places;
+    const std::regex position(R"(background-position: (-?\d+)px (-?\d+)px)");
+    for (std::sregex_iterator it(cssText.begin(), cssText.end(), position), end; it != end; ++it)
+        places.emplace_back(-std::stoi((*it)[1]), -std::stoi((*it)[2]));
+    ASSERT_EQ(places.size(), sources.size()) << cssText;
+
+    Bytes page = ReadFileBytes(dir / "sprite.html");
+    std::string probe(page.begin(), page.end());
+    probe.insert(probe.rfind("</body>"), kProbe);
+    WriteFileReplacing(dir / "probe.html", Bytes(probe.begin(), probe.end()));
+    const std::string url = "file://" + (dir / "probe.html");
+
+    test::HeadlessBrowser browser(program, dir.Path().string(), scale);
+    constexpr int kWidth = 480;
+    std::string dom = browser.DumpDom(url, kWidth, 400);
+    std::vector<Box> boxes = Boxes(Attribute(dom, "data-boxes"));
+    const int height = std::stoi(Attribute(dom, "data-height"));
+    ASSERT_EQ(boxes.size(), sources.size()) << dom;
+    browser.Screenshot(url, kWidth, height, dir / "shot.png");
+    Rgba shot = DecodePng(dir / "shot.png");
+    ASSERT_EQ(shot.width, kWidth * scale);
+    Rgba sheet = DecodePng(dir / (scale == 2 ? "sprite@2x.png" : "sprite.png"));
+
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        const Box& box = boxes[i];
+        const auto [sheetX, sheetY] = places[i];
+        const int width = (sources[i].second.Width() + 1) / 2;
+        const int height = (sources[i].second.Height() + 1) / 2;
+        ASSERT_EQ(box.width, width) << sources[i].first;
+        ASSERT_EQ(box.height, height) << sources[i].first;
+        for (int y = 0; y < height * scale; ++y)
+            for (int x = 0; x < width * scale; ++x) {
+                const std::size_t pageAt =
+                    (std::size_t(box.y * scale + y) * shot.width + std::size_t(box.x * scale + x)) * 4;
+                const std::size_t sheetAt =
+                    (std::size_t(sheetY * scale + y) * sheet.width + std::size_t(sheetX * scale + x)) * 4;
+                ASSERT_EQ(MakeColor(shot.pixels[pageAt], shot.pixels[pageAt + 1], shot.pixels[pageAt + 2]),
+                          MakeColor(sheet.pixels[sheetAt], sheet.pixels[sheetAt + 1], sheet.pixels[sheetAt + 2]))
+                    << sources[i].first << " at " << x << "," << y << " on a screen of scale " << scale;
+            }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LineStylesAndScreens, HighDensityInBrowser,
+    ::testing::Values(DensityCase{kPositionOnly, 1}, DensityCase{kPositionOnly, 2},
+                      DensityCase{kPositionAndSize, 1}, DensityCase{kPositionAndSize, 2}),
+    [](const auto& info) {
+        return std::string(info.param.lineStyle == kPositionOnly ? "PositionOnly" : "PositionAndSize") +
+               "AtScale" + std::to_string(info.param.scale);
     });
 
 }  // namespace
