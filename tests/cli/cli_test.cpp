@@ -474,6 +474,31 @@ TEST_F(Cli, WebOutputOptionsAreStoredAndTheFirstDataReplacesTheStoredChoice)
     EXPECT_NE(bad.err.find("--data: 'xml' is not one of"), std::string::npos) << bad.err;
 }
 
+TEST_F(Cli, RetinaWritesBothSheetsIsStoredAndNeverPacksItsOwnDoubleSheet)
+{
+    Add("home@2x.bmp", 6, 4, MakeColor(10, 20, 30));
+    Add("dot.bmp", 3, 3, MakeColor(200, 0, 0));
+    const std::string folder = images.Path().string();
+    Outcome first = Run("--save-settings --type png --retina " + folder);
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_NE(first.err.find("sprite.png (8 x 2), its double-size sheet (16 x 4)"), std::string::npos)
+        << first.err;
+    const std::string css = Slurp(images / "sprite.css");
+    EXPECT_NE(css.find(".sprite-home { background-position: -5px 0px }"), std::string::npos) << css;
+    EXPECT_NE(css.find("background-size: 8px 2px;"), std::string::npos) << css;
+    EXPECT_TRUE(std::filesystem::exists(images / "sprite@2x.png"));
+    EXPECT_NE(Slurp(StoreFile()).find("\"Retina\"=hex:01\n"), std::string::npos);
+
+    // The stored option holds for the next run, which leaves both of this
+    // project's sheets out of its sources.
+    Outcome again = Run(folder);
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(Slurp(images / "sprite.css"), css);
+    EXPECT_NE(again.err.find("leaving out sprite@2x.png"), std::string::npos) << again.err;
+    EXPECT_NE(Run("--show-settings --no-retina").out.find("  --retina          no\n"),
+              std::string::npos);
+}
+
 TEST_F(Cli, DedupePlacesCopiesOnceAndSaysHowManyItMerged)
 {
     Add("a.bmp", 4, 4, MakeColor(1, 2, 3));

@@ -368,6 +368,27 @@ private slots:
         QCOMPARE(w.settings.SheetBackground, 0);
     }
 
+    void retinaBoxTogglesByMnemonicAndIsCommitted()
+    {
+        PrefsWindow w;
+        w.dialog.ShowPrefs();
+        QVERIFY(QTest::qWaitForWindowActive(&w.dialog));
+        auto* retina = w.Child<QCheckBox>("cbRetina");
+        QVERIFY(retina->isVisible());
+        QVERIFY(!retina->isChecked());
+        QTest::keyClick(w.dialog.windowHandle(), Qt::Key_D, Qt::AltModifier);
+        QTRY_VERIFY(retina->isChecked());
+        w.CloseButton();
+        QCOMPARE(w.settings.Retina, 1);
+
+        w.dialog.ShowPrefs();
+        QVERIFY(retina->isChecked());
+        QTest::keyClick(w.dialog.windowHandle(), Qt::Key_D, Qt::AltModifier);
+        QTRY_VERIFY(!retina->isChecked());
+        w.CloseButton();
+        QCOMPARE(w.settings.Retina, 0);
+    }
+
     void dedupeBoxTogglesByClickOrMnemonicAndIsCommitted()
     {
         PrefsWindow w;
