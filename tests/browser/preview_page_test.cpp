@@ -92,6 +92,58 @@ std::vector<Box> Boxes(const std::string& text)
     return boxes;
 }
 
+// Inputs for a build in `dir` of BMP files already listed, to a PNG sheet.
+BuildInputs PngBuildIn(const test::TempDir& dir, std::vector<std::string> files, int lineStyle)
+{
+    BuildInputs inputs;
+    inputs.GraphicFiles = std::move(files);
+    inputs.Folder = dir.Path().string();
+    inputs.ProjectName = "sprite";
+    inputs.SpriteClass = ".sprite";
+    inputs.LineStyleIndex = lineStyle;
+    inputs.LineStyleText = kLineStyleTexts[lineStyle];
+    inputs.OutputFileType = kOutputPng;
+    return inputs;
+}
+
+// Builds, and returns the build's error text: empty when it is done.
+std::string BuildError(const BuildInputs& inputs, const BuildSettings& settings)
+{
+    struct : BuildObserver {
+        void ValidationFailed(const std::string& m) override { error = m; }
+        void CannotOpen(const std::string& m) override { error = m; }
+        void ErrorReport(const std::string& m) override { error = m; }
+        std::string error = "";
+    } observer;
+    if (SpriteBuilder().MakeSprites(inputs, settings, observer) != BuildResult::Done &&
+        observer.error.empty())
+        return "the build failed without a message";
+    return observer.error;
+}
+
+// What the browser shows of the written preview page: each image element's
+// box in CSS pixels and a screenshot of the whole page.
+struct Look {
+    std::vector<Box> boxes;
+    Rgba shot;
+};
+
+Look LookAtPreview(const test::HeadlessBrowser& browser, const test::TempDir& dir, int width)
+{
+    // The page as written, with the probe added at its end.
+    Bytes page = ReadFileBytes(dir / "sprite.html");
+    std::string probe(page.begin(), page.end());
+    probe.insert(probe.rfind("</body>"), kProbe);
+    WriteFileReplacing(dir / "probe.html", Bytes(probe.begin(), probe.end()));
+    const std::string url = "file://" + (dir / "probe.html");
+
+    std::string dom = browser.DumpDom(url, width, 400);
+    Look look{Boxes(Attribute(dom, "data-boxes")), {}};
+    browser.Screenshot(url, width, std::stoi(Attribute(dom, "data-height")), dir / "shot.png");
+    look.shot = DecodePng(dir / "shot.png");
+    return look;
+}
+
 struct PageCase {
     int lineStyle;
     bool baseRule;
@@ -107,51 +159,27 @@ TEST_P(PreviewInBrowser, EveryElementShowsExactlyItsSourcesPixels)
 
     test::TempDir dir;
     std::vector<Bitmap> sources;
-    BuildInputs inputs;
+    std::vector<std::string> files;
     for (std::size_t i = 0; i < kNames.size(); ++i) {
         sources.push_back(Pattern(5 + int(i % 4) * 2, 4 + int(i % 3) * 3, int(i) + 1));
         if (i + 1 == kNames.size())
             sources.back() = sources.front();  // a copy, which shares the first image's place
         WriteFileReplacing(dir / (kNames[i] + ".bmp"), EncodeBmp(sources.back(), 6));
-        inputs.GraphicFiles.push_back(kNames[i] + ".bmp");
+        files.push_back(kNames[i] + ".bmp");
     }
-    inputs.Folder = dir.Path().string();
-    inputs.ProjectName = "sprite";
-    inputs.SpriteClass = ".sprite";
-    inputs.LineStyleIndex = GetParam().lineStyle;
-    inputs.LineStyleText = kLineStyleTexts[inputs.LineStyleIndex];
-    inputs.OutputFileType = kOutputPng;
     BuildSettings settings;
     settings.Orientation = 2;  // a grid, so images sit at both offsets
     settings.HtmlPreview = 1;
     settings.DedupeImages = 1;
     settings.BaseRule = GetParam().baseRule ? 1 : 0;
-    struct : BuildObserver {
-        void ValidationFailed(const std::string& m) override { error = m; }
-        void CannotOpen(const std::string& m) override { error = m; }
-        void ErrorReport(const std::string& m) override { error = m; }
-        std::string error;
-    } observer;
-    ASSERT_EQ(SpriteBuilder().MakeSprites(inputs, settings, observer), BuildResult::Done)
-        << observer.error;
+    ASSERT_EQ(BuildError(PngBuildIn(dir, files, GetParam().lineStyle), settings), "");
 
-    // The page as written, with the probe added at its end.
-    Bytes page = ReadFileBytes(dir / "sprite.html");
-    std::string probe(page.begin(), page.end());
-    probe.insert(probe.rfind("</body>"), kProbe);
-    WriteFileReplacing(dir / "probe.html", Bytes(probe.begin(), probe.end()));
-    const std::string url = "file://" + (dir / "probe.html");
-
-    test::HeadlessBrowser browser(program, dir.Path().string());
     constexpr int kWidth = 640;
-    std::string dom = browser.DumpDom(url, kWidth, 400);
-    std::vector<Box> boxes = Boxes(Attribute(dom, "data-boxes"));
-    const int height = std::stoi(Attribute(dom, "data-height"));
-    ASSERT_EQ(boxes.size(), sources.size()) << dom;
-    browser.Screenshot(url, kWidth, height, dir / "shot.png");
-    Rgba shot = DecodePng(dir / "shot.png");
+    Look look = LookAtPreview(test::HeadlessBrowser(program, dir.Path().string()), dir, kWidth);
+    const std::vector<Box>& boxes = look.boxes;
+    const Rgba& shot = look.shot;
+    ASSERT_EQ(boxes.size(), sources.size());
     ASSERT_EQ(shot.width, kWidth);
-    ASSERT_EQ(shot.height, height);
 
     for (std::size_t i = 0; i < sources.size(); ++i) {
         const Bitmap& source = sources[i];
@@ -199,34 +227,21 @@ TEST_P(HighDensityInBrowser, EachScreenShowsItsOwnSheetPixelForPixel)
     const int scale = GetParam().scale;
 
     test::TempDir dir;
-    BuildInputs inputs;
     const std::vector<std::pair<std::string, Bitmap>> sources = {
         {"home@2x", Pattern(7, 5, 1)}, {"odd", Pattern(5, 9, 2)}, {"wide", Pattern(10, 4, 3)},
         {"tall", Pattern(6, 12, 4)}};
+    std::vector<std::string> files;
     for (const auto& [name, image] : sources) {
         WriteFileReplacing(dir / (name + ".bmp"), EncodeBmp(image, 6));
-        inputs.GraphicFiles.push_back(name + ".bmp");
+        files.push_back(name + ".bmp");
     }
-    inputs.Folder = dir.Path().string();
-    inputs.ProjectName = "sprite";
-    inputs.SpriteClass = ".sprite";
-    inputs.LineStyleIndex = GetParam().lineStyle;
-    inputs.LineStyleText = kLineStyleTexts[inputs.LineStyleIndex];
-    inputs.OutputFileType = kOutputPng;
     BuildSettings settings;
     settings.Orientation = 2;
     settings.HorizontalPadding = 3;
     settings.VerticalPadding = 1;
     settings.Retina = 1;
     settings.HtmlPreview = 1;
-    struct : BuildObserver {
-        void ValidationFailed(const std::string& m) override { error = m; }
-        void CannotOpen(const std::string& m) override { error = m; }
-        void ErrorReport(const std::string& m) override { error = m; }
-        std::string error;
-    } observer;
-    ASSERT_EQ(SpriteBuilder().MakeSprites(inputs, settings, observer), BuildResult::Done)
-        << observer.error;
+    ASSERT_EQ(BuildError(PngBuildIn(dir, files, GetParam().lineStyle), settings), "");
 
     Bytes css = ReadFileBytes(dir / "sprite.css");
     const std::string cssText(css.begin(), css.end());
@@ -236,20 +251,11 @@ TEST_P(HighDensityInBrowser, EachScreenShowsItsOwnSheetPixelForPixel)
         places.emplace_back(-std::stoi((*it)[1]), -std::stoi((*it)[2]));
     ASSERT_EQ(places.size(), sources.size()) << cssText;
 
-    Bytes page = ReadFileBytes(dir / "sprite.html");
-    std::string probe(page.begin(), page.end());
-    probe.insert(probe.rfind("</body>"), kProbe);
-    WriteFileReplacing(dir / "probe.html", Bytes(probe.begin(), probe.end()));
-    const std::string url = "file://" + (dir / "probe.html");
-
-    test::HeadlessBrowser browser(program, dir.Path().string(), scale);
     constexpr int kWidth = 480;
-    std::string dom = browser.DumpDom(url, kWidth, 400);
-    std::vector<Box> boxes = Boxes(Attribute(dom, "data-boxes"));
-    const int height = std::stoi(Attribute(dom, "data-height"));
-    ASSERT_EQ(boxes.size(), sources.size()) << dom;
-    browser.Screenshot(url, kWidth, height, dir / "shot.png");
-    Rgba shot = DecodePng(dir / "shot.png");
+    Look look = LookAtPreview(test::HeadlessBrowser(program, dir.Path().string(), scale), dir, kWidth);
+    const std::vector<Box>& boxes = look.boxes;
+    const Rgba& shot = look.shot;
+    ASSERT_EQ(boxes.size(), sources.size());
     ASSERT_EQ(shot.width, kWidth * scale);
     Rgba sheet = DecodePng(dir / (scale == 2 ? "sprite@2x.png" : "sprite.png"));
 
