@@ -107,6 +107,13 @@ void ReplacementFile::Write(std::span<const std::uint8_t> data)
     }
 }
 
+void ReplacementFile::StartWriting()
+{
+    // Only a hint: Finish reports whatever goes wrong.
+    if (fd_ >= 0)
+        ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 void ReplacementFile::Finish()
 {
     if (fd_ < 0)

@@ -33,6 +33,9 @@ public:
 
     // Appends `data`. Throws Error "Cannot write file <path>: <reason>".
     void Write(std::span<const std::uint8_t> data);
+    // Asks the system to start writing the data to disk without waiting, so
+    // that several files finished one after another are stored together.
+    void StartWriting();
     // Flushes the data to disk and closes the file; throws Error as Write.
     void Finish();
     // Finishes the file if need be and renames it over its final name.

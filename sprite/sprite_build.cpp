@@ -413,6 +413,8 @@ void SpriteBuilder::WriteResults(const std::string& sheetPath, const BuildInputs
     if (halfSize_ && (settings.DataFormats & kDataJson))
         writeText(sheetPath + kDoubleSizeSuffix + ".json", DoubleSizeFrames(placedImages_, sheetFacts_));
     for (auto& file : files)
+        file->StartWriting();
+    for (auto& file : files)
         file->Finish();
     for (auto& file : files)
         file->PutInPlace();
