@@ -8,6 +8,7 @@
 // both encoders. BM_BuildSheet times the whole build with a PNG sheet;
 // BM_EncodeSheet the encoder alone. The counter sheet_KB is the file size.
 #include "codecs/png/png_sheet.h"
+#include "icon_folder_inputs.h"
 #include "platform/bmp.h"
 #include "platform/error.h"
 #include "platform/files.h"
@@ -111,13 +112,7 @@ const BuildInputs* SetFolder(const IconSet& set)
     fs::path folder = fs::temp_directory_path() / ("tessolo-pngopt-" + std::to_string(set.count) +
                                                   (set.large ? "-large" : "-small"));
     fs::create_directories(folder);
-    BuildInputs inputs;
-    inputs.Folder = folder.string();
-    inputs.ProjectName = "sheet";
-    inputs.SpriteClass = ".icon";
-    inputs.LineStyleText = kLineStyleTexts[1];
-    inputs.LineStyleIndex = 1;
-    inputs.OutputFileType = kOutputPng;
+    BuildInputs inputs = bench::IconFolderInputs(folder.string(), kOutputPng);
     std::vector<Bitmap> large;
     if (set.large)
         for (const Bitmap& icon : small)
@@ -140,14 +135,22 @@ BuildSettings SettingsFor(const IconSet& set, bool optimize)
     return settings;
 }
 
+// The folder of the benchmark's set; nullptr, with the run marked skipped,
+// when the icons it is made from cannot be found.
+const BuildInputs* FolderOrSkip(benchmark::State& state)
+{
+    const BuildInputs* inputs = SetFolder(kSets[state.range(0)]);
+    if (inputs == nullptr)
+        state.SkipWithError("the PNG conformance suite was not found (set TESSOLO_TESTDATA)");
+    return inputs;
+}
+
 void BM_BuildSheet(benchmark::State& state)
 {
     const IconSet& set = kSets[state.range(0)];
-    const BuildInputs* inputs = SetFolder(set);
-    if (inputs == nullptr) {
-        state.SkipWithError("the PNG conformance suite was not found (set TESSOLO_TESTDATA)");
+    const BuildInputs* inputs = FolderOrSkip(state);
+    if (inputs == nullptr)
         return;
-    }
     BuildSettings settings = SettingsFor(set, state.range(1) != 0);
     Keep keep;
     for (auto _ : state) {
@@ -161,11 +164,9 @@ void BM_BuildSheet(benchmark::State& state)
 void BM_EncodeSheet(benchmark::State& state)
 {
     const IconSet& set = kSets[state.range(0)];
-    const BuildInputs* inputs = SetFolder(set);
-    if (inputs == nullptr) {
-        state.SkipWithError("the PNG conformance suite was not found (set TESSOLO_TESTDATA)");
+    const BuildInputs* inputs = FolderOrSkip(state);
+    if (inputs == nullptr)
         return;
-    }
     BuildSettings settings = SettingsFor(set, state.range(1) != 0);
     Keep keep;
     SpriteBuilder().MakeSprites(*inputs, settings, keep);

@@ -1,5 +1,6 @@
 // Packs folders of generated 16 x 16 BMP icons through the whole build
 // (decode, place, stylesheet, sheet encode) and reports the time per image.
+#include "icon_folder_inputs.h"
 #include "platform/bmp.h"
 #include "platform/error.h"
 #include "platform/files.h"
@@ -32,13 +33,7 @@ const BuildInputs& IconFolder(int count)
 
     auto folder = std::filesystem::temp_directory_path() / ("tessolo-bench-" + std::to_string(count));
     std::filesystem::create_directories(folder);
-    BuildInputs inputs;
-    inputs.Folder = folder.string();
-    inputs.ProjectName = "sheet";
-    inputs.SpriteClass = ".icon";
-    inputs.LineStyleText = kLineStyleTexts[1];
-    inputs.LineStyleIndex = 1;
-    inputs.OutputFileType = kOutputBmp;
+    BuildInputs inputs = bench::IconFolderInputs(folder.string(), kOutputBmp);
     for (int i = 0; i < count; ++i) {
         Bitmap icon(16, 16);
         for (int y = 0; y < 16; ++y)
