@@ -5,8 +5,6 @@
 #include "sprite/web_escapes.h"
 #include "sprite/web_outputs.h"
 
-#include <cstdio>
-
 namespace tessolo {
 
 namespace {
@@ -26,25 +24,6 @@ void AppendValues(std::string& text, const PlacedImage& image, const SheetFacts&
     Append(text, sheet.width, "px", separator, sheet.height, "px", separator, url);
 }
 
-// LESS variable names allow ASCII letters, digits, "-" and "_" only; every
-// other byte of the class name is written as "_" and its two hex digits.
-std::string LessVariable(const std::string& className)
-{
-    std::string name = "@";
-    for (char c : className) {
-        const auto code = static_cast<unsigned char>(c);
-        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-            c == '-' || c == '_') {
-            name += c;
-        } else {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, "_%02x", code);
-            name += hex;
-        }
-    }
-    return name;
-}
-
 }  // namespace
 
 std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& sheet)
@@ -53,7 +32,7 @@ std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& s
     ReserveFor(text, images.size(), 128);
     const std::string url = CssString(UrlEncoded(sheet.fileName));
     for (const PlacedImage& image : images) {
-        Append(text, '$', CssIdentifier(image.className.attribute), ": (");
+        Append(text, '$', ScssIdentifier(image.className.attribute), ": (");
         AppendValues(text, image, sheet, url, ", ");
         Append(text, ");\n");
     }
@@ -82,7 +61,7 @@ std::string LessData(const std::vector<PlacedImage>& images, const SheetFacts& s
     ReserveFor(text, images.size(), 128);
     const std::string url = CssString(UrlEncoded(sheet.fileName));
     for (const PlacedImage& image : images) {
-        Append(text, LessVariable(image.className.attribute), ": ");
+        Append(text, '@', LessIdentifier(image.className.attribute), ": ");
         AppendValues(text, image, sheet, url, " ");
         Append(text, ";\n");
     }

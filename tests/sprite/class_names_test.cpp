@@ -22,6 +22,16 @@ TEST(CssIdentifier, EscapesWhatAnIdentifierDoesNotAllowAsItIs)
     EXPECT_EQ(CssIdentifier("\xC3\xA9t\xC3\xA9"), "\xC3\xA9t\xC3\xA9");
 }
 
+TEST(PreprocessorIdentifiers, AreValidWhateverTheName)
+{
+    EXPECT_EQ(ScssIdentifier("sprite-a.b"), CssIdentifier("sprite-a.b"));
+    EXPECT_EQ(ScssIdentifier("-x"), "-x");
+    EXPECT_EQ(ScssIdentifier("--home"), "\\--home");
+    EXPECT_EQ(ScssIdentifier("--1st"), "\\--\\31 st");
+    EXPECT_EQ(ScssIdentifier("--"), "\\-\\-");
+    EXPECT_EQ(LessIdentifier("sprite-a_b.c\xC3\xA9"), "sprite-a_b_2ec_c3_a9");
+}
+
 TEST(ClassNames, ValidNamesStayAsTheyAre)
 {
     ClassName name = ImageClassName(".sprite", "home-2_b");
@@ -83,6 +93,12 @@ TEST(WebEscapes, Utf8RepairReplacesEveryBadByte)
     EXPECT_EQ(ValidUtf8("\xED\xA0\x80"), bad + bad + bad);     // surrogate
     EXPECT_EQ(ValidUtf8("\xF4\x90\x80\x80"), bad + bad + bad + bad);  // above U+10FFFF
     EXPECT_EQ(ValidUtf8("a\xE2\x82"), "a" + bad + bad);       // cut short
+}
+
+TEST(WebEscapes, ByteEscapesKeepBadBytesApart)
+{
+    EXPECT_EQ(ByteEscapedUtf8("caf\xE9 \xC3\xA9\xC0\xAF"), "caf\\xe9 \xC3\xA9\\xc0\\xaf");
+    EXPECT_EQ(ByteEscapedUtf8("ok \xF0\x9F\x98\x80"), "ok \xF0\x9F\x98\x80");
 }
 
 TEST(WebEscapes, StringsUrlsHtmlAndJson)
