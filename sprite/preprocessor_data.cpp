@@ -1,5 +1,6 @@
 // The SCSS and LESS data files. Both hold one list per image, in the same
 // order of values, and the same five mixins.
+#include "sprite/data_names.h"
 #include "sprite/stylesheet.h"
 #include "sprite/text_append.h"
 #include "sprite/web_escapes.h"
@@ -31,9 +32,10 @@ std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& s
     std::string text = kHeader;
     ReserveFor(text, images.size(), 128);
     const std::string url = CssString(UrlEncoded(sheet.fileName));
-    for (const PlacedImage& image : images) {
-        Append(text, '$', ScssIdentifier(image.className.attribute), ": (");
-        AppendValues(text, image, sheet, url, ", ");
+    const std::vector<std::string> names = ScssVariables(images).names;
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        Append(text, names[i], ": (");
+        AppendValues(text, images[i], sheet, url, ", ");
         Append(text, ");\n");
     }
     text += "\n"
@@ -60,9 +62,10 @@ std::string LessData(const std::vector<PlacedImage>& images, const SheetFacts& s
     std::string text = kHeader;
     ReserveFor(text, images.size(), 128);
     const std::string url = CssString(UrlEncoded(sheet.fileName));
-    for (const PlacedImage& image : images) {
-        Append(text, '@', LessIdentifier(image.className.attribute), ": ");
-        AppendValues(text, image, sheet, url, " ");
+    const std::vector<std::string> names = LessVariables(images).names;
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        Append(text, names[i], ": ");
+        AppendValues(text, images[i], sheet, url, " ");
         Append(text, ";\n");
     }
     text += "\n"
