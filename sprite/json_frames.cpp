@@ -1,5 +1,6 @@
 // The JSON frame data: a hash of frames by file name, then the sheet.
 #include "info/version_strings.h"
+#include "sprite/data_names.h"
 #include "sprite/text_append.h"
 #include "sprite/web_escapes.h"
 #include "sprite/web_outputs.h"
@@ -34,8 +35,10 @@ std::string JsonFrames(const std::vector<PlacedImage>& images, const SheetFacts&
     std::string text = "{\"frames\": {";
     ReserveFor(text, images.size(), 256);
     std::string_view separator = "\n";
-    for (const PlacedImage& image : images) {
-        Append(text, separator, "  ", JsonString(image.fileName), ": {\"frame\": ");
+    const std::vector<std::string> names = JsonFrameNames(images).names;
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const PlacedImage& image = images[i];
+        Append(text, separator, "  ", JsonString(names[i]), ": {\"frame\": ");
         AppendRect(text, image.x, image.y, image.width, image.height);
         Append(text, ", \"rotated\": false, \"trimmed\": false, \"spriteSourceSize\": ");
         AppendRect(text, 0, 0, image.width, image.height);

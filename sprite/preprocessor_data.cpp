@@ -1,11 +1,10 @@
 // The SCSS and LESS data files. Both hold one list per image, in the same
 // order of values, and the same five mixins.
+#include "sprite/data_names.h"
 #include "sprite/stylesheet.h"
 #include "sprite/text_append.h"
 #include "sprite/web_escapes.h"
 #include "sprite/web_outputs.h"
-
-#include <cstdio>
 
 namespace tessolo {
 
@@ -26,25 +25,6 @@ void AppendValues(std::string& text, const PlacedImage& image, const SheetFacts&
     Append(text, sheet.width, "px", separator, sheet.height, "px", separator, url);
 }
 
-// LESS variable names allow ASCII letters, digits, "-" and "_" only; every
-// other byte of the class name is written as "_" and its two hex digits.
-std::string LessVariable(const std::string& className)
-{
-    std::string name = "@";
-    for (char c : className) {
-        const auto code = static_cast<unsigned char>(c);
-        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-            c == '-' || c == '_') {
-            name += c;
-        } else {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, "_%02x", code);
-            name += hex;
-        }
-    }
-    return name;
-}
-
 }  // namespace
 
 std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& sheet)
@@ -52,9 +32,10 @@ std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& s
     std::string text = kHeader;
     ReserveFor(text, images.size(), 128);
     const std::string url = CssString(UrlEncoded(sheet.fileName));
-    for (const PlacedImage& image : images) {
-        Append(text, '$', CssIdentifier(image.className.attribute), ": (");
-        AppendValues(text, image, sheet, url, ", ");
+    const std::vector<std::string> names = ScssVariables(images).names;
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        Append(text, names[i], ": (");
+        AppendValues(text, images[i], sheet, url, ", ");
         Append(text, ");\n");
     }
     text += "\n"
@@ -81,9 +62,10 @@ std::string LessData(const std::vector<PlacedImage>& images, const SheetFacts& s
     std::string text = kHeader;
     ReserveFor(text, images.size(), 128);
     const std::string url = CssString(UrlEncoded(sheet.fileName));
-    for (const PlacedImage& image : images) {
-        Append(text, LessVariable(image.className.attribute), ": ");
-        AppendValues(text, image, sheet, url, " ");
+    const std::vector<std::string> names = LessVariables(images).names;
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        Append(text, names[i], ": ");
+        AppendValues(text, images[i], sheet, url, " ");
         Append(text, ";\n");
     }
     text += "\n"

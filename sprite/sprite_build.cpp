@@ -6,6 +6,7 @@
 #include "sprite/base_name.h"
 #include "sprite/build_lock.h"
 #include "sprite/class_names.h"
+#include "sprite/data_names.h"
 #include "sprite/duplicate_images.h"
 #include "sprite/half_size.h"
 #include "sprite/high_density.h"
@@ -162,6 +163,8 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
         if (sheet_.Width() == 0 || sheet_.Height() == 0)
             throw Error(std::string("No image was placed on the sheet: ") +
                         WhyNothingWasPlaced(placed.images, placed.withPixels));
+        for (const std::string& warning : DataNameWarnings(placedImages_, settings.DataFormats))
+            observer.Remark(warning);
         if (halfSize_)
             FinishDoubleSizeSheet(css);
         css.Finish();

@@ -52,16 +52,17 @@ std::string Hex(unsigned value)
     return hex;
 }
 
-}  // namespace
-
-std::string ValidUtf8(std::string_view text)
+// `text` with every byte outside well-formed UTF-8 sequences replaced by
+// what `written` makes of it.
+template <class Written>
+std::string RepairedUtf8(std::string_view text, Written written)
 {
     std::string valid;
     valid.reserve(text.size());
     while (!text.empty()) {
         std::size_t length = SequenceLength(text);
         if (length == 0) {
-            valid += kReplacement;
+            valid += written(static_cast<unsigned char>(text[0]));
             length = 1;
         } else {
             valid += text.substr(0, length);
@@ -69,6 +70,25 @@ std::string ValidUtf8(std::string_view text)
         text.remove_prefix(length);
     }
     return valid;
+}
+
+// `value` below 256 as two hexadecimal digits.
+std::string TwoHexDigits(unsigned value)
+{
+    std::string hex = Hex(value);
+    return std::string(2 - hex.size(), '0') + hex;
+}
+
+}  // namespace
+
+std::string ValidUtf8(std::string_view text)
+{
+    return RepairedUtf8(text, [](unsigned char) { return kReplacement; });
+}
+
+std::string ByteEscapedUtf8(std::string_view text)
+{
+    return RepairedUtf8(text, [](unsigned char byte) { return "\\x" + TwoHexDigits(byte); });
 }
 
 std::string CssIdentifier(std::string_view name)
@@ -90,6 +110,25 @@ std::string CssIdentifier(std::string_view name)
             escaped += std::string("\\") + c;
     }
     return escaped;
+}
+
+std::string ScssIdentifier(std::string_view name)
+{
+    if (name.starts_with("--"))
+        return "\\-" + CssIdentifier(name.substr(1));
+    return CssIdentifier(name);
+}
+
+std::string LessIdentifier(std::string_view name)
+{
+    std::string identifier;
+    for (char c : name) {
+        if (IsAsciiLetterOrDigit(c) || c == '-' || c == '_')
+            identifier += c;
+        else
+            identifier += "_" + TwoHexDigits(static_cast<unsigned char>(c));
+    }
+    return identifier;
 }
 
 std::string CssString(std::string_view text)
@@ -114,8 +153,7 @@ std::string UrlEncoded(std::string_view name)
         if (IsAsciiLetterOrDigit(c) || c == '-' || c == '.' || c == '_' || c == '~') {
             url += c;
         } else {
-            std::string hex = Hex(static_cast<unsigned char>(c));
-            url += "%" + std::string(2 - hex.size(), '0') + hex;
+            url += "%" + TwoHexDigits(static_cast<unsigned char>(c));
         }
     }
     return url;

@@ -11,12 +11,26 @@ namespace tessolo {
 // replaced by U+FFFD, so that every output decodes the same way everywhere.
 std::string ValidUtf8(std::string_view text);
 
+// `text` with every byte that is not part of a well-formed UTF-8 sequence
+// written as "\x" and two hexadecimal digits, so that names which differ
+// only in such bytes stay apart in valid UTF-8.
+std::string ByteEscapedUtf8(std::string_view text);
+
 // `name` (valid UTF-8) as a CSS identifier that matches exactly `name`: a
 // leading digit, a digit after a leading "-", a lone "-" and control
 // characters are written as hexadecimal escapes, other ASCII characters
 // outside letters, digits, "-" and "_" are preceded by a backslash, and
 // non-ASCII characters stay as they are.
 std::string CssIdentifier(std::string_view name);
+
+// `name` (valid UTF-8) as an SCSS identifier that denotes `name`: as
+// CssIdentifier, and a leading "--" has its first hyphen escaped, since the
+// SCSS compiler takes no name of two hyphens followed by a digit or nothing.
+std::string ScssIdentifier(std::string_view name);
+
+// `name` as a LESS identifier: ASCII letters, digits, "-" and "_" stay, every
+// other byte is written as "_" and two hexadecimal digits.
+std::string LessIdentifier(std::string_view name);
 
 // `text` in single quotes as a CSS (and SCSS, LESS) string.
 std::string CssString(std::string_view text);

@@ -1,6 +1,8 @@
 // Class names that a page can write in a class attribute, and the escapes of
 // the other web outputs.
+#include "settings/data_formats.h"
 #include "sprite/class_names.h"
+#include "sprite/data_names.h"
 #include "sprite/web_escapes.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +22,16 @@ TEST(CssIdentifier, EscapesWhatAnIdentifierDoesNotAllowAsItIs)
     EXPECT_EQ(CssIdentifier("--x"), "--x");
     EXPECT_EQ(CssIdentifier("a\x01\x7F"), "a\\1 \\7f ");
     EXPECT_EQ(CssIdentifier("\xC3\xA9t\xC3\xA9"), "\xC3\xA9t\xC3\xA9");
+}
+
+TEST(PreprocessorIdentifiers, AreValidWhateverTheName)
+{
+    EXPECT_EQ(ScssIdentifier("sprite-a.b"), CssIdentifier("sprite-a.b"));
+    EXPECT_EQ(ScssIdentifier("-x"), "-x");
+    EXPECT_EQ(ScssIdentifier("--home"), "\\--home");
+    EXPECT_EQ(ScssIdentifier("--1st"), "\\--\\31 st");
+    EXPECT_EQ(ScssIdentifier("--"), "\\-\\-");
+    EXPECT_EQ(LessIdentifier("sprite-a_b.c\xC3\xA9"), "sprite-a_b_2ec_c3_a9");
 }
 
 TEST(ClassNames, ValidNamesStayAsTheyAre)
@@ -85,6 +97,12 @@ TEST(WebEscapes, Utf8RepairReplacesEveryBadByte)
     EXPECT_EQ(ValidUtf8("a\xE2\x82"), "a" + bad + bad);       // cut short
 }
 
+TEST(WebEscapes, ByteEscapesKeepBadBytesApart)
+{
+    EXPECT_EQ(ByteEscapedUtf8("caf\xE9 \xC3\xA9\xC0\xAF"), "caf\\xe9 \xC3\xA9\\xc0\\xaf");
+    EXPECT_EQ(ByteEscapedUtf8("ok \xF0\x9F\x98\x80"), "ok \xF0\x9F\x98\x80");
+}
+
 TEST(WebEscapes, StringsUrlsHtmlAndJson)
 {
     EXPECT_EQ(CssString("it's a\\b\n"), "'it\\'s a\\\\b\\a '");
@@ -94,6 +112,50 @@ TEST(WebEscapes, StringsUrlsHtmlAndJson)
               "&lt;a href=&quot;x&quot;&gt;&amp;&#39;&lt;/a&gt;");
     EXPECT_EQ(JsonString("a\"b\\c\n\x01\xC3\xA9\xFF"),
               "\"a\\\"b\\\\c\\u000a\\u0001\xC3\xA9\xEF\xBF\xBD\"");
+}
+
+// Each data file's names are unique by its language's equality: later
+// images get the first free suffix, and every image's own name is kept when
+// no earlier image has it.
+TEST(DataNames, LaterImagesOfTheSameNameGetTheFirstFreeSuffix)
+{
+    struct Case {
+        DataNames (*names)(const std::vector<PlacedImage>&);
+        std::vector<std::string> files, expected;
+    } cases[] = {
+        {&ScssVariables,
+         {"a-b.png", "a_b.png", "a-b-2.png", "a-b.png", "c.png"},
+         {"$s-a-b", "$s-a_b-3", "$s-a-b-2", "$s-a-b-4", "$s-c"}},
+        {&LessVariables,
+         {"x.y.png", "x_2ey.png", "x_2ey-2.png", "a-b.png", "a_b.png"},
+         {"@s-x_2ey", "@s-x_2ey-3", "@s-x_2ey-2", "@s-a-b", "@s-a_b"}},
+        {&JsonFrameNames,
+         {"caf\xE9.png", "caf\xE8.png", "caf\\xe9.png", "a.png", "a.png"},
+         {"caf\\xe9.png", "caf\\xe8.png", "caf\\xe9.png-2", "a.png", "a.png-2"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<PlacedImage> images;
+        for (const std::string& file : c.files)
+            images.push_back({file, ImageClassName(".s", file.substr(0, file.rfind('.')))});
+        EXPECT_EQ(c.names(images).names, c.expected) << c.files[0];
+    }
+}
+
+TEST(DataNames, WarningsNameBothFilesForTheFormatsAskedFor)
+{
+    std::vector<PlacedImage> images;
+    for (const char* base : {"a-b", "a_b", "x.y", "x_2ey"})
+        images.push_back({std::string(base) + ".png", ImageClassName(".s", base)});
+    EXPECT_EQ(DataNameWarnings(images, kDataScss | kDataJson),
+              (std::vector<std::string>{"warning: a_b.png gets the SCSS variable $s-a_b-2, as "
+                                        "$s-a_b is the same as a-b.png's $s-a-b"}));
+    EXPECT_EQ(DataNameWarnings(images, kDataLess),
+              (std::vector<std::string>{"warning: x_2ey.png gets the LESS variable @s-x_2ey-2, "
+                                        "as @s-x_2ey is x.y.png's already"}));
+    images.push_back(images[0]);
+    EXPECT_EQ(DataNameWarnings(images, kDataJson),
+              (std::vector<std::string>{"warning: a-b.png gets the JSON frame name "
+                                        "\"a-b.png-2\", as \"a-b.png\" is a-b.png's already"}));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "support/file_size_limit.h"
 #include "support/json_value.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
@@ -24,6 +25,14 @@ namespace fs = std::filesystem;
 const std::vector<std::string> kAwkwardNames = {
     "home.bmp", "logo.small.bmp", "my icon.bmp", "50%.bmp", "a:b.bmp", "#1.bmp", "it's.bmp",
     "1st.bmp", "\xC3\xA9t\xC3\xA9.bmp"};
+
+// Names that some data file's language takes for the same: "-" and "_" in
+// SCSS, "." and its escape "_2e" in LESS, bytes that are not UTF-8 (whose
+// classes are the same), the escape of such a byte written out, and a file
+// listed twice. "a_b-2" and "x_2ey-2" are where the first suffix would go.
+const std::vector<std::string> kCollidingNames = {
+    "a-b.bmp", "a_b.bmp", "a_b-2.bmp", "x.y.bmp", "x_2ey.bmp", "x_2ey-2.bmp",
+    "caf\xE9.bmp", "caf\xE8.bmp", "caf\\xe9.bmp", "a-b.bmp"};
 
 class WebOutputs : public test::Build {
 protected:
@@ -42,11 +51,21 @@ protected:
         inputs.GraphicFiles.push_back(name);
         sources.push_back(image);
     }
-    void AddAwkwardImages()
+    // Images of varied sizes; a name listed before lists that file again.
+    void AddImages(const std::vector<std::string>& names)
     {
-        for (std::size_t i = 0; i < kAwkwardNames.size(); ++i)
-            AddPattern(kAwkwardNames[i], 3 + int(i % 4), 2 + int(i % 3));
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const std::vector<std::string>& listed = inputs.GraphicFiles;
+            auto before = std::find(listed.begin(), listed.end(), names[i]);
+            if (before == listed.end()) {
+                AddPattern(names[i], 3 + int(i % 4), 2 + int(i % 3));
+            } else {
+                sources.push_back(sources[before - listed.begin()]);
+                inputs.GraphicFiles.push_back(names[i]);
+            }
+        }
     }
+    void AddAwkwardImages() { AddImages(kAwkwardNames); }
     std::string Output(const std::string& extension)
     {
         return test::Text(ReadFileBytes(dir / (inputs.ProjectName + extension)));
@@ -57,6 +76,32 @@ protected:
         for (const auto& entry : fs::directory_iterator(dir.Path()))
             names.insert(entry.path().filename().string());
         return names;
+    }
+
+    // The frames, named `names` in build order, each at the place of its
+    // source's pixels on the sheet.
+    void ExpectFramesShowSources(const test::JsonValue& frames,
+                                 const std::vector<std::string>& names)
+    {
+        Bitmap sheet = Sheet();
+        ASSERT_EQ(frames.members.size(), sources.size());
+        for (std::size_t i = 0; i < sources.size(); ++i) {
+            const auto& [name, frame] = frames.members[i];
+            EXPECT_EQ(name, names[i]) << "frames in build order";
+            const test::JsonValue& rect = frame["frame"];
+            const int x = int(rect["x"].number), y = int(rect["y"].number);
+            ASSERT_EQ(rect["w"].number, sources[i].Width()) << name;
+            ASSERT_EQ(rect["h"].number, sources[i].Height()) << name;
+            for (int sy = 0; sy < sources[i].Height(); ++sy)
+                for (int sx = 0; sx < sources[i].Width(); ++sx)
+                    ASSERT_EQ(sheet.Pixel(x + sx, y + sy), sources[i].Pixel(sx, sy))
+                        << name << " at " << sx << "," << sy;
+            EXPECT_EQ(frame["rotated"].kind, test::JsonValue::Bool);
+            EXPECT_FALSE(frame["rotated"].boolean);
+            EXPECT_FALSE(frame["trimmed"].boolean);
+            EXPECT_EQ(frame["spriteSourceSize"]["w"].number, sources[i].Width());
+            EXPECT_EQ(frame["sourceSize"]["h"].number, sources[i].Height());
+        }
     }
 
     std::vector<Bitmap> sources;
@@ -113,27 +158,9 @@ TEST_F(WebOutputs, JsonFramesShowEachSourcesPixelsOnTheSheet)
     std::string text = Output(".json");
     EXPECT_EQ(ValidUtf8(text), text);
     test::JsonValue data = test::JsonReader::Parse(text);
-    Bitmap sheet = Sheet();
+    ExpectFramesShowSources(data["frames"], inputs.GraphicFiles);
 
-    const test::JsonValue& frames = data["frames"];
-    ASSERT_EQ(frames.members.size(), sources.size());
-    for (std::size_t i = 0; i < sources.size(); ++i) {
-        const auto& [name, frame] = frames.members[i];
-        EXPECT_EQ(name, inputs.GraphicFiles[i]) << "frames in build order";
-        const test::JsonValue& rect = frame["frame"];
-        const int x = int(rect["x"].number), y = int(rect["y"].number);
-        ASSERT_EQ(rect["w"].number, sources[i].Width()) << name;
-        ASSERT_EQ(rect["h"].number, sources[i].Height()) << name;
-        for (int sy = 0; sy < sources[i].Height(); ++sy)
-            for (int sx = 0; sx < sources[i].Width(); ++sx)
-                ASSERT_EQ(sheet.Pixel(x + sx, y + sy), sources[i].Pixel(sx, sy))
-                    << name << " at " << sx << "," << sy;
-        EXPECT_EQ(frame["rotated"].kind, test::JsonValue::Bool);
-        EXPECT_FALSE(frame["rotated"].boolean);
-        EXPECT_FALSE(frame["trimmed"].boolean);
-        EXPECT_EQ(frame["spriteSourceSize"]["w"].number, sources[i].Width());
-        EXPECT_EQ(frame["sourceSize"]["h"].number, sources[i].Height());
-    }
+    Bitmap sheet = Sheet();
     const test::JsonValue& meta = data["meta"];
     EXPECT_EQ(meta["image"].text, "sprite.bmp");
     EXPECT_EQ(meta["size"]["w"].number, sheet.Width());
@@ -141,6 +168,23 @@ TEST_F(WebOutputs, JsonFramesShowEachSourcesPixelsOnTheSheet)
     EXPECT_EQ(meta["version"].text, ProgramFileVersion());
     EXPECT_EQ(meta["app"].text, "Tessolo");
     EXPECT_EQ(meta["scale"].text, "1");
+}
+
+TEST_F(WebOutputs, JsonKeepsEveryFrameUnderANameOfItsOwn)
+{
+    settings.DataFormats = kDataJson;
+    AddImages(kCollidingNames);
+    ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
+    std::string text = Output(".json");
+    EXPECT_EQ(ValidUtf8(text), text);
+    ExpectFramesShowSources(test::JsonReader::Parse(text)["frames"],
+                            {"a-b.bmp", "a_b.bmp", "a_b-2.bmp", "x.y.bmp", "x_2ey.bmp",
+                             "x_2ey-2.bmp", "caf\\xe9.bmp", "caf\\xe8.bmp", "caf\\xe9.bmp-2",
+                             "a-b.bmp-2"});
+    EXPECT_NE(std::find(recorder.remarks.begin(), recorder.remarks.end(),
+                        "warning: caf\\xe9.bmp gets the JSON frame name \"caf\\xe9.bmp-2\", as "
+                        "\"caf\\xe9.bmp\" is caf\xE9.bmp's already"),
+              recorder.remarks.end());
 }
 
 // Runs `command` in the scratch folder; true when it ended with status 0.
@@ -151,16 +195,36 @@ bool RunIn(const test::TempDir& dir, const std::string& command)
     return std::system(line.c_str()) == 0;
 }
 
+// A style preprocessor and how its data file is used.
+struct Preprocessor {
+    const char* extension;
+    char sigil;           // before a variable's name
+    std::string command;  // compiles the file named after it into the next one
+    const char* import;
+    const char* call;     // includes the mixin `sprite`
+    const char* missing;  // why a test skips without it
+    bool Runs() const { return std::system((command + " --version >/dev/null 2>&1").c_str()) == 0; }
+};
+void PrintTo(const Preprocessor& language, std::ostream* out) { *out << language.extension; }
+// "sprite" alone would be ambiguous: sprite.css lies beside sprite.scss.
+const Preprocessor kScss{".scss", '$', "sassc", "@import 'sprite.scss';", "@include sprite",
+                         "sassc is not installed (Debian package sassc)"};
+// Debian's LESS modules lie in /usr/share/nodejs, which a node from
+// elsewhere does not search by itself.
+const Preprocessor kLess{".less", '@', "env NODE_PATH=/usr/share/nodejs lessc",
+                         "@import 'sprite.less';", ".sprite",
+                         "lessc does not run (Debian package node-less)"};
+
 // Compiles a file that includes every variable of NAME.scss or NAME.less
 // into its own rule and checks the rules against the stylesheet's.
 class CompiledData : public WebOutputs {
 protected:
-    void CheckCompiled(const char* extension, char sigil, const std::string& compiler,
-                       const std::string& import, const std::string& call)
+    void CheckCompiled(const Preprocessor& language)
     {
+        const char* extension = language.extension;
+        const char sigil = language.sigil;
         settings.DataFormats = kDataScss | kDataLess;
         inputs.LineStyleIndex = kPositionAndSize;
-        AddAwkwardImages();
         ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
 
         // The variables, one per line in build order, up to the ":".
@@ -173,12 +237,13 @@ protected:
         }
         ASSERT_EQ(variables.size(), sources.size());
 
-        std::string usage = import + "\n";
+        std::string usage = std::string(language.import) + "\n";
         for (std::size_t i = 0; i < variables.size(); ++i)
-            usage += ".t" + std::to_string(i) + " { " + call + "(" + variables[i] + "); }\n";
+            usage += ".t" + std::to_string(i) + " { " + language.call + "(" + variables[i] +
+                     "); }\n";
         WriteFileReplacing(dir / (std::string("use") + extension),
                            Bytes(usage.begin(), usage.end()));
-        ASSERT_TRUE(RunIn(dir, compiler + " use" + extension + " use.css"))
+        ASSERT_TRUE(RunIn(dir, language.command + " use" + extension + " use.css"))
             << test::Text(ReadFileBytes(dir / "compiler.out"));
 
         std::string compiled = test::Text(ReadFileBytes(dir / "use.css"));
@@ -209,21 +274,57 @@ protected:
 
 TEST_F(CompiledData, ScssGivesTheStylesheetsPositionsAndSizes)
 {
-    if (std::system("sassc --version >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "sassc is not installed (Debian package sassc)";
-    // "sprite" alone would be ambiguous: sprite.css lies beside sprite.scss.
-    CheckCompiled(".scss", '$', "sassc", "@import 'sprite.scss';", "@include sprite");
+    if (!kScss.Runs())
+        GTEST_SKIP() << kScss.missing;
+    AddAwkwardImages();
+    CheckCompiled(kScss);
 }
 
 TEST_F(CompiledData, LessGivesTheStylesheetsPositionsAndSizes)
 {
-    // Debian's LESS modules lie in /usr/share/nodejs, which a node from
-    // elsewhere does not search by itself.
-    const std::string lessc = "env NODE_PATH=/usr/share/nodejs lessc";
-    if (std::system((lessc + " --version >/dev/null 2>&1").c_str()) != 0)
-        GTEST_SKIP() << "lessc does not run (Debian package node-less)";
-    CheckCompiled(".less", '@', lessc, "@import 'sprite.less';", ".sprite");
+    if (!kLess.Runs())
+        GTEST_SKIP() << kLess.missing;
+    AddAwkwardImages();
+    CheckCompiled(kLess);
 }
+
+// A class text and file names whose variables could be invalid or the same.
+struct VariableNames {
+    const char* label;
+    const char* classText;
+    std::vector<std::string> files;
+};
+void PrintTo(const VariableNames& names, std::ostream* out) { *out << names.label; }
+const VariableNames kVariableNames[] = {
+    {"Colliding", ".sprite", kCollidingNames},
+    // "--home", "--1st", "---x", "--" (no base name), "--é", "---", "--_y".
+    {"LeadingHyphen", ".-",
+     {"home.bmp", "1st.bmp", "-x.bmp", ".bmp", "\xC3\xA9.bmp", "-.bmp", "_y.bmp"}},
+    {"LeadingHyphens", ".--", {"home.bmp", "1st.bmp", ".bmp", "-1.bmp"}},
+    {"NoClassText", ".", {"home.bmp", "1.bmp", ".bmp"}},
+    {"LeadingDigit", ".1", {"home.bmp", "2.bmp"}},
+};
+
+class CompiledVariables
+    : public CompiledData,
+      public ::testing::WithParamInterface<std::tuple<Preprocessor, VariableNames>> {};
+
+TEST_P(CompiledVariables, AreValidAndEachHoldsItsOwnImage)
+{
+    const auto& [language, names] = GetParam();
+    if (!language.Runs())
+        GTEST_SKIP() << language.missing;
+    inputs.SpriteClass = names.classText;
+    AddImages(names.files);
+    CheckCompiled(language);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , CompiledVariables,
+    ::testing::Combine(::testing::Values(kScss, kLess), ::testing::ValuesIn(kVariableNames)),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).extension + 1) + std::get<1>(info.param).label;
+    });
 
 TEST_F(WebOutputs, PreviewPageEscapesNamesAndSizesElementsOfPositionOnlyRules)
 {
