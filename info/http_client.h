@@ -20,7 +20,7 @@ class QTcpSocket;
 namespace tessolo {
 
 struct HttpLimits {
-    std::chrono::milliseconds idleTimeout{20000};  // no byte for this long fails
+    std::chrono::milliseconds idleTimeout{};       // no byte for this long fails
     std::chrono::milliseconds deadline{0};         // for the whole request; 0: none
     qint64 maxBodyBytes = 0;
     bool lengthRequired = false;  // the server must announce the body's length

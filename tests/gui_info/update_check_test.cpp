@@ -329,8 +329,8 @@ private slots:
         QFETCH(Reply, reply);
         QFETCH(QString, reason);
         server_->Serve(kRevisionsPath, reply);
-        // A byte at least every 10 ms never runs into the time-out.
-        check_->SetTimeout(std::chrono::milliseconds(300));
+        // The trickle sends a byte every 10 ms, far within the time-out.
+        check_->SetTimeout(std::chrono::milliseconds(3000));
         check_->SetDeadline(std::chrono::milliseconds(600));
         QCOMPARE(Run(false), CheckResult::NoConnection);
         QVERIFY(prompts_.prompts.empty());
