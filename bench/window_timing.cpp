@@ -31,6 +31,11 @@ public:
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     }
     bool AskYesNo(const std::string&, const std::string&) override { return false; }
+    std::unique_ptr<tessolo::ProgressPrompt> ShowProgress(const std::string&, const std::string&,
+                                                          std::function<void()>) override
+    {
+        return nullptr;  // never asked: every question is answered No
+    }
 };
 
 class NoDesktop : public tessolo::DesktopServices {

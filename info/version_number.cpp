@@ -6,6 +6,9 @@ namespace tessolo {
 
 namespace {
 
+// How many leading numbers name an installer and take part in comparisons.
+constexpr std::size_t kCountedNumbers = 3;
+
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Compares two numbers written without leading zeros ("" is 0).
@@ -38,8 +41,7 @@ std::optional<VersionNumber> VersionNumber::Parse(std::string_view text)
 std::strong_ordering VersionNumber::operator<=>(const VersionNumber& other) const
 {
     static const std::string kZero;
-    std::size_t count = std::max(numbers_.size(), other.numbers_.size());
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < kCountedNumbers; ++i) {
         const std::string& mine = i < numbers_.size() ? numbers_[i] : kZero;
         const std::string& theirs = i < other.numbers_.size() ? other.numbers_[i] : kZero;
         if (auto order = CompareNumbers(mine, theirs); order != 0)
@@ -51,7 +53,7 @@ std::strong_ordering VersionNumber::operator<=>(const VersionNumber& other) cons
 std::string VersionNumber::FirstThree() const
 {
     std::string text;
-    for (std::size_t i = 0; i < 3; ++i) {
+    for (std::size_t i = 0; i < kCountedNumbers; ++i) {
         if (i > 0)
             text += '.';
         text += i < numbers_.size() && !numbers_[i].empty() ? numbers_[i] : "0";

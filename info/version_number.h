@@ -16,9 +16,10 @@ public:
     // dots; nullopt for anything else (blanks, letters, empty parts).
     static std::optional<VersionNumber> Parse(std::string_view text);
 
-    // Compares number by number; missing numbers count as 0, so "1.1" equals
-    // "1.1.0" and "1.1.2" is greater than "1.1.1.20". Numbers of any length
-    // compare by value.
+    // Compares the first three numbers, the ones that name an installer, one
+    // by one; missing numbers count as 0 and later ones are not looked at, so
+    // "1.1" equals "1.1.0", "1.1.1.21" equals "1.1.1.20" and "1.1.2" is
+    // greater than "1.1.1.20". Numbers of any length compare by value.
     std::strong_ordering operator<=>(const VersionNumber& other) const;
     bool operator==(const VersionNumber& other) const
     {

@@ -1,14 +1,15 @@
 // The update check against a local server: offers, questions, downloads
-// and every way the server can fail.
-#include "info/http_client.h"
+// and every way the server can fail or lie.
 #include "info/update_check.h"
 #include "support/recording_seams.h"
 #include "support/testdata.h"
 #include "test_http_server.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -17,11 +18,14 @@
 
 using namespace tessolo;
 using tessolo::test::Prompt;
+using tessolo::test::Reply;
 
 namespace {
 
 const QString kRevisionsPath = "/sites/default/files/softwarerevs/revisions.txt";
 const QString kInstallerPath = "/sites/default/files/Tessolo_Installer_V1.1.2.deb";
+// What the system may hold in its buffers beyond what the client read.
+constexpr qint64 kSocketSlack = qint64{16} << 20;
 
 QByteArray InstallerBytes()
 {
@@ -29,6 +33,27 @@ QByteArray InstallerBytes()
     for (int i = 0; i < 200000; ++i)
         bytes += static_cast<char>((i * 7919) % 251 % 3 == 0 ? 0 : i % 256);
     return bytes;
+}
+
+QByteArray Sha256Field(const QByteArray& bytes)
+{
+    return ",sha256=" + QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+Reply MakeReply(QByteArray body, qint64 length = Reply::kTrueLength, qint64 cutAfter = -1)
+{
+    Reply reply;
+    reply.body = std::move(body);
+    reply.length = length;
+    reply.cutAfter = cutAfter;
+    return reply;
+}
+
+Reply StatusReply(QByteArray status)
+{
+    Reply reply;
+    reply.status = std::move(status);
+    return reply;
 }
 
 std::string Question(const std::string& offered)
@@ -85,6 +110,20 @@ private:
         QCOMPARE(prompts_.prompts[0].text, text);
     }
 
+    std::string ConnectionFailure(const QString& reason) const
+    {
+        return "Unable to connect to server at " + server_->Host().toStdString() + ": " +
+               reason.toStdString() + ".";
+    }
+
+    // Nothing written, nothing opened, the program left running.
+    void ExpectNoInstaller()
+    {
+        QVERIFY(DownloadedFiles().isEmpty());
+        QVERIFY(desktop_.files.empty());
+        QCOMPARE(closes_, 0);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -114,9 +153,20 @@ private slots:
         home_.reset();
     }
 
+    void offerAcceptedDownloadsOpensAndCloses_data()
+    {
+        QTest::addColumn<QByteArray>("checksum");
+        QTest::newRow("no checksum") << QByteArray();
+        QTest::newRow("matching checksum")
+            << ",sha256=" + QCryptographicHash::hash(InstallerBytes(), QCryptographicHash::Sha256)
+                                .toHex()
+                                .toUpper();
+    }
+
     void offerAcceptedDownloadsOpensAndCloses()
     {
-        server_->Serve(kRevisionsPath, "[revisions]\r\nTessolo.exe,1.1.2\r\n");
+        QFETCH(QByteArray, checksum);
+        server_->Serve(kRevisionsPath, "[revisions]\r\nTessolo.exe,1.1.2" + checksum + "\r\n");
         server_->Serve(kInstallerPath, InstallerBytes());
         prompts_.answers = {true};
 
@@ -134,6 +184,11 @@ private slots:
         QCOMPARE(DownloadedFiles(), QStringList{"Tessolo_Installer_V1.1.2.deb"});
         QCOMPARE(desktop_.files, std::vector<std::string>{installer.toStdString()});
         QCOMPARE(closes_, 1);
+        // The download showed its progress, and its box is gone.
+        QCOMPARE(prompts_.progress.size(), std::size_t{1});
+        QCOMPARE(prompts_.progress[0].done, InstallerBytes().size());
+        QCOMPARE(prompts_.progress[0].total, InstallerBytes().size());
+        QVERIFY(!prompts_.progress[0].open);
     }
 
     void fourthNumberShownButLeftOutOfTheInstallerName()
@@ -158,16 +213,33 @@ private slots:
         QCOMPARE(closes_, 0);
     }
 
-    void everyNewerLineAsksItsOwnQuestion()
+    void onlyTheNewestOfSeveralNewerVersionsIsOffered_data()
     {
-        server_->Serve(kRevisionsPath,
-                       "[revisions]\nTessolo.exe,1.1.2\nOther.exe,9.9\nTessolo.exe,2.0\n");
-        server_->Serve(kInstallerPath, "first");
-        prompts_.answers = {true, false};
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("newest");
+        QTest::newRow("two") << QByteArray("[revisions]\nTessolo.exe,2.0\nOther.exe,9.9\n"
+                                           "Tessolo.exe,1.1.2\n")
+                             << "2.0";
+        QByteArray many = "[revisions]\n";
+        for (int i = 0; i < 5000; ++i)
+            many += "Tessolo.exe,1.2." + QByteArray::number(i) + "\n" +
+                    (i == 2500 ? "Tessolo.exe,3.0.1\n" : "");
+        QTest::newRow("thousands") << many << "3.0.1";
+    }
+
+    void onlyTheNewestOfSeveralNewerVersionsIsOffered()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, newest);
+        QString installerPath = "/sites/default/files/Tessolo_Installer_V" +
+                                (newest == "2.0" ? QString("2.0.0") : newest) + ".deb";
+        server_->Serve(kRevisionsPath, body);
+        server_->Serve(installerPath, "package");
+        prompts_.answers = {true, true};
         QCOMPARE(Run(true), CheckResult::NewVersionOffered);
-        QCOMPARE(prompts_.prompts.size(), std::size_t{2});
-        QCOMPARE(prompts_.prompts[0].text, Question("1.1.2"));
-        QCOMPARE(prompts_.prompts[1].text, Question("2.0"));
+        QCOMPARE(prompts_.prompts.size(), std::size_t{1});
+        QCOMPARE(prompts_.prompts[0].text, Question(newest.toStdString()));
+        QCOMPARE(server_->requests, QStringList({kRevisionsPath, installerPath}));
         QCOMPARE(desktop_.files.size(), std::size_t{1});
         QCOMPARE(closes_, 1);
     }
@@ -177,6 +249,7 @@ private slots:
         QTest::addColumn<QByteArray>("body");
         QTest::newRow("older and equal") << QByteArray("[revisions]\nTessolo.exe,1.1.1\n"
                                                        "Tessolo.exe,1.0.9\nTessolo.exe,1.1.1.20");
+        QTest::newRow("fourth number only") << QByteArray("[revisions]\nTessolo.exe,1.1.1.21\n");
         QTest::newRow("other names") << QByteArray("[revisions]\ntessolo.exe,9.9.9\n"
                                                    "Other.exe,9.9.9\n");
         QTest::newRow("first line") << QByteArray("Tessolo.exe,9.9.9 [revisions]\n");
@@ -193,47 +266,79 @@ private slots:
         ExpectOnlyMessage("Tessolo Version Check", "You already  have the latest version");
     }
 
-    void unreadableVersionSkippedWithAMessageFromTheMenuOnly()
+    void unreadableVersionsGetOneWarningFromTheMenuOnly_data()
     {
-        server_->Serve(kRevisionsPath, "[revisions]\nTessolo.exe, 1.1.2\n");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("one") << 1 << "\" 1.1.2\"";
+        QTest::newRow("thousands") << 5000 << "5000 versions";
+    }
+
+    void unreadableVersionsGetOneWarningFromTheMenuOnly()
+    {
+        QFETCH(int, lines);
+        QFETCH(QString, named);
+        QByteArray body = "[revisions]\n";
+        for (int i = 0; i < lines; ++i)
+            body += "Tessolo.exe, 1.1.2\n";
+        server_->Serve(kRevisionsPath, body);
         QCOMPARE(Run(false), CheckResult::LatestVersion);
         QVERIFY(prompts_.prompts.empty());
         QCOMPARE(Run(true), CheckResult::LatestVersion);
         std::vector<Prompt> messages = Messages();
         QCOMPARE(messages.size(), std::size_t{2});
         QCOMPARE(messages[0].caption, std::string("Tessolo Version Check"));
-        QVERIFY(messages[0].text.find("\" 1.1.2\"") != std::string::npos);
+        QVERIFY2(messages[0].text.find(named.toStdString()) != std::string::npos,
+                 messages[0].text.c_str());
         QCOMPARE(messages[0].icon, PromptIcon::Warning);
         QCOMPARE(messages[1].text, std::string("You already  have the latest version"));
     }
 
-    void serverFailures_data()
+    void serverFailuresNameTheirReason_data()
     {
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<bool>("withLength");
-        QTest::newRow("not a revisions file") << QByteArray("<html>Tessolo.exe,9.9</html>") << true;
-        QByteArray large = "[revisions]\nTessolo.exe,9.9\n";
-        large += QByteArray(kMaxRevisionsFileBytes, 'x');
-        QTest::newRow("over the limit, announced") << large << true;
-        QTest::newRow("over the limit, streamed") << large << false;
+        QTest::addColumn<Reply>("reply");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("not a revisions file")
+            << MakeReply("<html>Tessolo.exe,9.9</html>") << "its reply is not a revisions file";
+        QTest::newRow("missing") << StatusReply("404 Not Found")
+                                 << "the server answered 404 Not Found";
+        QTest::newRow("tags in the reason phrase")
+            << StatusReply("503 <b>Down</b><img src=\"http://x/y.png\">")
+            << "the server answered 503 <b>Down</b><img src=\"http://x/y.png\">";
+        Reply large;
+        large.generatedBytes = qint64{256} << 20;
+        QTest::newRow("over the limit, announced")
+            << large << "the reply is larger than 1048576 bytes";
+        large.length = Reply::kNoLength;
+        QTest::newRow("over the limit, counted")
+            << large << "the reply is larger than 1048576 bytes";
+        QTest::newRow("cut short")
+            << MakeReply("[revisions]\nTessolo.exe,9.9\n", Reply::kTrueLength, 12)
+            << "the connection ended after 12 of the 28 bytes the server announced";
+        QTest::newRow("longer than announced")
+            << MakeReply("[revisions]\nTessolo.exe,9.9\n", 12)
+            << "the server sent more than the 12 bytes it announced";
+        Reply trickle = MakeReply(QByteArray(2000, ' ') + "[revisions]\n");
+        trickle.trickle = std::chrono::milliseconds(10);
+        QTest::newRow("trickling past the deadline")
+            << trickle << "the server did not send the whole reply within 0.6 seconds";
     }
 
-    void serverFailures()
+    void serverFailuresNameTheirReason()
     {
-        QFETCH(QByteArray, body);
-        QFETCH(bool, withLength);
-        server_->Serve(kRevisionsPath, body, withLength);
+        QFETCH(Reply, reply);
+        QFETCH(QString, reason);
+        server_->Serve(kRevisionsPath, reply);
+        // The trickle sends a byte every 10 ms, far within the time-out.
+        check_->SetTimeout(std::chrono::milliseconds(3000));
+        check_->SetDeadline(std::chrono::milliseconds(600));
         QCOMPARE(Run(false), CheckResult::NoConnection);
         QVERIFY(prompts_.prompts.empty());
         QCOMPARE(Run(true), CheckResult::NoConnection);
-        ExpectOnlyMessage("Tessolo Version Check",
-                          "Unable to connect to server at " + server_->Host().toStdString());
-    }
-
-    void missingFileIsAFailure()
-    {
-        QCOMPARE(Run(true), CheckResult::NoConnection);
-        QCOMPARE(server_->requests, QStringList{kRevisionsPath});
+        ExpectOnlyMessage("Tessolo Version Check", ConnectionFailure(reason));
+        // An over-long reply is left unread soon after the limit.
+        QVERIFY2(server_->bodyBytesSent < 2 * (kMaxRevisionsFileBytes + kSocketSlack),
+                 qPrintable(QString::number(server_->bodyBytesSent)));
     }
 
     void connectionRefused()
@@ -241,7 +346,9 @@ private slots:
         std::string host = server_->Host().toStdString();
         server_.reset();  // nothing listens on the port any more
         QCOMPARE(Run(true), CheckResult::NoConnection);
-        ExpectOnlyMessage("Tessolo Version Check", "Unable to connect to server at " + host);
+        QCOMPARE(prompts_.prompts.size(), std::size_t{1});
+        QCOMPARE(prompts_.prompts[0].text, "Unable to connect to server at " + host +
+                                               ": the connection failed (Connection refused).");
     }
 
     void silentServerTimesOutWhileTheEventLoopRuns()
@@ -260,9 +367,12 @@ private slots:
         QVERIFY(clock.elapsed() >= 300);
         QCOMPARE(finished.at(0).at(0).value<CheckResult>(), CheckResult::NoConnection);
         QVERIFY(prompts_.prompts.empty());
+        QCOMPARE(Run(true), CheckResult::NoConnection);
+        ExpectOnlyMessage("Tessolo Version Check",
+                          ConnectionFailure("the server sent nothing for 0.4 seconds"));
     }
 
-    void menuDuringTheSilentCheckReportsItsResult()
+    void menuDuringARunningCheckSaysSoAndReportsItsResult()
     {
         server_->Serve(kRevisionsPath, "[revisions]\n");
         QSignalSpy finished(check_.get(), &UpdateCheck::Finished);
@@ -270,7 +380,11 @@ private slots:
         check_->StartFromMenu();
         QVERIFY(finished.wait(10000));
         QCOMPARE(server_->requests.size(), 1);
-        ExpectOnlyMessage("Tessolo Version Check", "You already  have the latest version");
+        std::vector<Prompt> messages = Messages();
+        QCOMPARE(messages.size(), std::size_t{2});
+        QCOMPARE(messages[0].text, std::string("Tessolo is already checking for a new version; "
+                                               "the result follows when the check ends."));
+        QCOMPARE(messages[1].text, std::string("You already  have the latest version"));
     }
 
     void redirectsAreFollowedUpToFive()
@@ -286,20 +400,78 @@ private slots:
         QCOMPARE(Run(false), CheckResult::NoConnection);
     }
 
-    void failedDownloadWritesAndOpensNothing()
+    void requestsGoThroughTheSystemsProxy()
     {
-        server_->Serve(kRevisionsPath, "[revisions]\nTessolo.exe,1.1.2\nTessolo.exe,1.1.3\n");
-        prompts_.answers = {true, true};
+        auto restore = qScopeGuard([] {
+            qunsetenv("http_proxy");
+            qputenv("TESSOLO_UPDATE_HOST", QByteArray());
+        });
+        qputenv("http_proxy", ("http://" + server_->Host()).toUtf8());
+        qputenv("TESSOLO_UPDATE_HOST", "updates.example.invalid");
+        server_->Serve("http://updates.example.invalid" + kRevisionsPath, "[revisions]\n");
+        QCOMPARE(Run(false), CheckResult::LatestVersion);
+    }
+
+    void refusedInstallersLeaveNothingBehind_data()
+    {
+        QTest::addColumn<Reply>("installer");
+        QTest::addColumn<QByteArray>("checksum");
+        QTest::addColumn<QString>("reason");
+        QByteArray bytes = InstallerBytes();
+        QTest::newRow("length not announced")
+            << MakeReply(bytes, Reply::kNoLength, bytes.size() / 2) << QByteArray()
+            << "the server did not announce the file's length";
+        QTest::newRow("shorter than announced")
+            << MakeReply(bytes, Reply::kTrueLength, 100000) << QByteArray()
+            << "the connection ended after 100000 of the 200000 bytes the server announced";
+        QTest::newRow("longer than announced")
+            << MakeReply(bytes.left(100000), 10) << QByteArray()
+            << "the server sent more than the 10 bytes it announced";
+        QTest::newRow("over the limit")
+            << MakeReply(bytes, qint64{600} << 20) << QByteArray()
+            << "the reply is larger than 536870912 bytes";
+        QTest::newRow("checksum differs")
+            << MakeReply(bytes) << Sha256Field(bytes.left(1000))
+            << "its SHA-256 checksum differs from the one the update server lists";
+        QTest::newRow("missing") << StatusReply("404 Not Found") << QByteArray()
+                                 << "the server answered 404 Not Found";
+    }
+
+    void refusedInstallersLeaveNothingBehind()
+    {
+        QFETCH(Reply, installer);
+        QFETCH(QByteArray, checksum);
+        QFETCH(QString, reason);
+        server_->Serve(kRevisionsPath, "[revisions]\nTessolo.exe,1.1.2" + checksum + "\n");
+        server_->Serve(kInstallerPath, installer);
+        prompts_.answers = {true};
         QCOMPARE(Run(false), CheckResult::NewVersionOffered);
-        QCOMPARE(prompts_.prompts.size(), std::size_t{2});
-        const Prompt& error = prompts_.prompts[1];
-        QCOMPARE(error.caption, std::string("Tessolo"));
-        QCOMPARE(error.icon, PromptIcon::Error);
-        QVERIFY(error.text.starts_with("Cannot download http://" + server_->Host().toStdString() +
-                                       kInstallerPath.toStdString() + ": "));
-        QVERIFY(DownloadedFiles().isEmpty());
-        QVERIFY(desktop_.files.empty());
-        QCOMPARE(closes_, 0);
+        std::vector<Prompt> messages = Messages();
+        QCOMPARE(messages.size(), std::size_t{1});
+        QCOMPARE(messages[0].caption, std::string("Tessolo"));
+        QCOMPARE(messages[0].icon, PromptIcon::Error);
+        QCOMPARE(messages[0].text, "Cannot download http://" + server_->Host().toStdString() +
+                                       kInstallerPath.toStdString() + ": " +
+                                       reason.toStdString() + ".");
+        ExpectNoInstaller();
+    }
+
+    void cancelledDownloadLeavesNothingBehind()
+    {
+        Reply installer = MakeReply(InstallerBytes());
+        installer.trickle = std::chrono::milliseconds(5);
+        server_->Serve(kRevisionsPath, "[revisions]\nTessolo.exe,1.1.2\n");
+        server_->Serve(kInstallerPath, installer);
+        prompts_.answers = {true};
+        QSignalSpy finished(check_.get(), &UpdateCheck::Finished);
+        check_->StartSilent();
+        QTRY_VERIFY(!prompts_.progress.empty() && prompts_.progress[0].done > 0);
+        QCOMPARE(prompts_.progress[0].total, InstallerBytes().size());
+        prompts_.progress[0].cancel();
+        QCOMPARE(finished.size(), 1);
+        QVERIFY(!prompts_.progress[0].open);
+        QVERIFY(Messages().empty());
+        ExpectNoInstaller();
     }
 
     void unwritableDownloadFolderIsReportedAndNothingOpens()

@@ -12,13 +12,15 @@ VersionNumber V(std::string_view text)
     return version.value_or(VersionNumber());
 }
 
-TEST(VersionNumber, ComparesNumberByNumber)
+TEST(VersionNumber, ComparesTheFirstThreeNumbersOneByOne)
 {
     EXPECT_GT(V("1.1.2"), V("1.1.1.20"));
     EXPECT_GT(V("1.10.0"), V("1.9.9"));
     EXPECT_GT(V("2.0"), V("1.1.1.20"));
-    EXPECT_GT(V("1.1.1.21"), V("1.1.1.20"));
-    EXPECT_LT(V("1.1.1"), V("1.1.1.20"));
+    // A fourth number names no installer of its own.
+    EXPECT_EQ(V("1.1.1.21"), V("1.1.1.20"));
+    EXPECT_EQ(V("1.1.2.7"), V("1.1.2"));
+    EXPECT_LT(V("1.1.0.99"), V("1.1.1.20"));
     EXPECT_LT(V("1.0.9"), V("1.1.1.20"));
     EXPECT_EQ(V("1.1"), V("1.1.0.0"));
     EXPECT_EQ(V("01.001"), V("1.1"));

@@ -1,11 +1,13 @@
 // Stand-ins for the person and the desktop: answers questions from a list
-// and records every message, question and opened address.
+// and records every message, question, progress box and opened address.
 #pragma once
 
 #include "info/desktop_services.h"
 #include "platform/user_prompts.h"
 
 #include <deque>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,15 @@ struct Prompt {
     std::string text;
     bool question = false;
     PromptIcon icon = PromptIcon::Question;
+};
+
+struct ProgressBox {
+    std::string caption;
+    std::string text;
+    std::int64_t done = -1;
+    std::int64_t total = -1;
+    bool open = true;
+    std::function<void()> cancel;  // presses its Cancel button
 };
 
 class RecordingPrompts : public UserPrompts {
@@ -34,8 +45,42 @@ public:
         return answer;
     }
 
+    std::unique_ptr<ProgressPrompt> ShowProgress(const std::string& caption,
+                                                 const std::string& text,
+                                                 std::function<void()> cancelled) override
+    {
+        progress.push_back({caption, text, -1, -1, true, std::move(cancelled)});
+        return std::make_unique<Progress>(progress, progress.size() - 1);
+    }
+
     std::vector<Prompt> prompts;
     std::deque<bool> answers;  // No once it runs out
+    std::vector<ProgressBox> progress;
+
+private:
+    class Progress : public ProgressPrompt {
+    public:
+        Progress(std::vector<ProgressBox>& boxes, std::size_t index)
+            : boxes_(boxes), index_(index)
+        {
+        }
+        ~Progress() override
+        {
+            if (index_ < boxes_.size())
+                boxes_[index_].open = false;
+        }
+        void SetProgress(std::int64_t done, std::int64_t total) override
+        {
+            if (index_ < boxes_.size()) {
+                boxes_[index_].done = done;
+                boxes_[index_].total = total;
+            }
+        }
+
+    private:
+        std::vector<ProgressBox>& boxes_;
+        std::size_t index_;
+    };
 };
 
 class RecordingDesktop : public DesktopServices {
