@@ -69,8 +69,9 @@ void MainWindowModel::SetFolder(const std::string& folder)
     std::vector<std::string> warnings;
     for (const std::string& warning : listing.warnings)
         warnings.push_back("warning: " + warning);
+    const bool sameFolder = shown == folder_;
     for (const std::string& warning : warnings)
-        if (shown != folder_ || std::ranges::find(folderWarnings_, warning) == folderWarnings_.end())
+        if (!sameFolder || std::ranges::find(folderWarnings_, warning) == folderWarnings_.end())
             untakenWarnings_.push_back(warning);
     available_ = std::move(listing.files);
     folderWarnings_ = std::move(warnings);

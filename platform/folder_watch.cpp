@@ -117,7 +117,8 @@ FolderWatch::Outcome FolderWatch::WaitForChange(int stopFd)
             Clock::time_point now = Clock::now();
             if (now >= settled)
                 return Outcome::Changed;  // the folder was looked at after the last wait
-            timeout = std::min(timeout, std::chrono::ceil<std::chrono::milliseconds>(settled - now));
+            timeout = std::min(timeout,
+                               std::chrono::ceil<std::chrono::milliseconds>(settled - now));
         }
         pollfd fds[2] = {{stopFd, POLLIN, 0}, {fd_, POLLIN, 0}};
         if (::poll(fds, 2, int(timeout.count())) < 0) {
