@@ -4,12 +4,13 @@
 #include "settings/delimited_text.h"
 #include "settings/store_location.h"
 #include "sprite/base_name.h"
-#include "sprite/image_formats.h"
+#include "sprite/source_files.h"
 #include "sprite/stylesheet.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <set>
+#include <utility>
 #include <strings.h>
 
 namespace tessolo {
@@ -17,12 +18,6 @@ namespace tessolo {
 namespace fs = std::filesystem;
 
 namespace {
-
-bool LessIgnoringCase(const std::string& a, const std::string& b)
-{
-    int byCase = ::strcasecmp(a.c_str(), b.c_str());
-    return byCase != 0 ? byCase < 0 : a < b;
-}
 
 // The folder itself when it exists, else its nearest existing parent, in
 // canonical form so that folders compare by their text.
@@ -41,22 +36,6 @@ std::string ExistingFolder(const std::string& folder)
 std::string SameNameNotice(const std::string& entry)
 {
     return "Did not add the file'" + entry + "' to list.  Same name as output CSS file.";
-}
-
-std::vector<std::string> ImageFilesIn(const std::string& folder)
-{
-    std::vector<std::string> files;
-    std::error_code failed;
-    fs::directory_iterator entries(folder, failed);
-    if (failed)
-        throw Error("Cannot read the folder " + folder + ": " + failed.message());
-    for (const fs::directory_entry& entry : entries) {
-        std::string name = entry.path().filename().string();
-        if (FormatForExtension(ExtensionOf(name)) && !entry.is_directory(failed))
-            files.push_back(std::move(name));
-    }
-    std::sort(files.begin(), files.end(), LessIgnoringCase);
-    return files;
 }
 
 MainWindowModel::MainWindowModel(OrvaneRegistry& settings) : settings_(settings) {}
@@ -86,9 +65,23 @@ void MainWindowModel::Close()
 void MainWindowModel::SetFolder(const std::string& folder)
 {
     std::string shown = ExistingFolder(folder);
-    available_ = ImageFilesIn(shown);
+    ImageFileListing listing = ListImageFiles(shown);
+    std::vector<std::string> warnings;
+    for (const std::string& warning : listing.warnings)
+        warnings.push_back("warning: " + warning);
+    const bool sameFolder = shown == folder_;
+    for (const std::string& warning : warnings)
+        if (!sameFolder || std::ranges::find(folderWarnings_, warning) == folderWarnings_.end())
+            untakenWarnings_.push_back(warning);
+    available_ = std::move(listing.files);
+    folderWarnings_ = std::move(warnings);
     folder_ = std::move(shown);
     settings_.DefaultPath = folder_;
+}
+
+std::vector<std::string> MainWindowModel::TakeFolderWarnings()
+{
+    return std::exchange(untakenWarnings_, {});
 }
 
 std::vector<std::string> MainWindowModel::AddFiles(const std::vector<int>& selected)
@@ -124,7 +117,7 @@ void MainWindowModel::RemoveFiles(const std::vector<int>& selected)
         else if (entry.folder == folder_ &&
                  std::find(available_.begin(), available_.end(), entry.name) == available_.end())
             available_.insert(std::upper_bound(available_.begin(), available_.end(), entry.name,
-                                               LessIgnoringCase),
+                                               ComesBeforeByName),
                               entry.name);
     }
     process_ = std::move(kept);

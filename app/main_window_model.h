@@ -22,11 +22,6 @@ struct ProcessEntry {
 // The notice for a file refused because it would share the stylesheet's name.
 std::string SameNameNotice(const std::string& entry);
 
-// The image files of a folder ("*.png;*.jpg;*.gif;*.bmp", case ignored),
-// sorted by name without regard to case. Throws Error when the folder
-// cannot be read.
-std::vector<std::string> ImageFilesIn(const std::string& folder);
-
 class MainWindowModel {
 public:
     explicit MainWindowModel(OrvaneRegistry& settings);
@@ -38,12 +33,18 @@ public:
     // The window closes: the four mirrored choices go to the settings.
     void Close();
 
-    // Shows another folder and re-reads its image files. A folder that does
-    // not exist falls back to its nearest existing parent. The settings
-    // learn the folder at once.
+    // Shows another folder and re-reads its image files (see
+    // ListImageFiles: the sheets that builds wrote there are left out). A
+    // folder that does not exist falls back to its nearest existing parent.
+    // The settings learn the folder at once. Throws Error when the folder
+    // cannot be read.
     void SetFolder(const std::string& folder);
     const std::string& Folder() const { return folder_; }
     const std::vector<std::string>& AvailableFiles() const { return available_; }
+    // The warnings about entries of the shown folder that could not be
+    // read ("warning: skipped ..."), each handed out once: reading the same
+    // folder again hands out only those that are new.
+    std::vector<std::string> TakeFolderWarnings();
 
     // ">>": moves the available files at `selected` (indices in any order)
     // to the end of the process list, in list order. A file whose base name
@@ -87,6 +88,8 @@ private:
     OrvaneRegistry& settings_;
     std::string folder_;
     std::vector<std::string> available_;
+    std::vector<std::string> folderWarnings_;  // of the last reading of the folder
+    std::vector<std::string> untakenWarnings_;
     std::vector<ProcessEntry> process_;
     std::vector<std::string> classItems_;
     std::string classText_;

@@ -315,6 +315,7 @@ void TSpriteform::ShowFolderState()
         pDirListBox->setCurrentIndex(folders_->index(folder));
     scrollToFolder_->start();
     ShowLists();
+    AppendNotices(model_->TakeFolderWarnings());
 }
 
 void TSpriteform::ShowLists()

@@ -5,17 +5,13 @@
 #include "cli/watch_mode.h"
 #include "info/version_strings.h"
 #include "platform/error.h"
-#include "sprite/base_name.h"
-#include "sprite/high_density.h"
-#include "sprite/image_formats.h"
+#include "sprite/source_files.h"
 #include "sprite/stylesheet.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
-#include <strings.h>
 
 namespace tessolo::cli {
 
@@ -64,35 +60,27 @@ private:
     bool echoLines_;
 };
 
-bool IsSheetOfProject(const std::string& file, const std::string& project)
-{
-    std::string base = BaseName(file);
-    return (base == project || base == project + kDoubleSizeSuffix) &&
-           file.size() == base.size() + 4;
-}
-
-// Every image file of `folder`, sorted by name without regard to case,
-// leaving out the sheets that earlier runs of this project wrote there (and
-// saying so when `noteLeftOut` is set).
+// Every image file of `folder`, sorted by name, leaving out the sheets that
+// builds wrote there and this project's own outputs (and saying so when
+// `noteLeftOut` is set). Entries that cannot be read are warned about.
 std::vector<std::string> ImageFilesOf(const std::string& folder, const std::string& project,
                                       bool noteLeftOut)
 {
+    ImageFileListing listing = ListImageFiles(folder);
+    for (const std::string& warning : listing.warnings)
+        std::cerr << "tessolo-cli: warning: " << warning << "\n";
+    if (noteLeftOut)
+        for (const std::string& sheet : listing.writtenSheets)
+            std::cerr << "tessolo-cli: leaving out " << sheet << ", a sheet written by Tessolo\n";
     std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        std::string name = entry.path().filename().string();
-        if (!entry.is_regular_file() || !FormatForExtension(ExtensionOf(name)))
-            continue;
-        if (IsSheetOfProject(name, project)) {
+    for (std::string& name : listing.files) {
+        if (IsOutputOfProject(name, project)) {
             if (noteLeftOut)
                 std::cerr << "tessolo-cli: leaving out " << name << ", this project's own sheet\n";
             continue;
         }
-        files.push_back(name);
+        files.push_back(std::move(name));
     }
-    std::sort(files.begin(), files.end(), [](const std::string& a, const std::string& b) {
-        int byCase = ::strcasecmp(a.c_str(), b.c_str());
-        return byCase != 0 ? byCase < 0 : a < b;
-    });
     return files;
 }
 

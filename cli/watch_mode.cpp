@@ -4,9 +4,7 @@
 #include "platform/files.h"
 #include "platform/folder_watch.h"
 #include "platform/stop_signals.h"
-#include "sprite/base_name.h"
-#include "sprite/high_density.h"
-#include "sprite/image_formats.h"
+#include "sprite/source_files.h"
 
 #include <iostream>
 
@@ -24,14 +22,15 @@ void BuildReporting(const std::function<void(bool rebuild)>& build, bool rebuild
     }
 }
 
-// Whether a change to the file `name` of the folder calls for a new build of
-// `project`: an image file by its extension, but neither one of the
-// project's own outputs (NAME.<anything>) nor a temporary file of a build.
-bool ChangeCallsForRebuild(std::string_view name, const std::string& project)
+// Whether a change to the file `name` of `folder` calls for a new build of
+// `project`: an image file by its extension, but not one of the project's
+// own outputs (NAME.<anything>), a temporary file of a build or a sheet that
+// a build (of any project) wrote.
+bool ChangeCallsForRebuild(const std::string& folder, std::string_view name,
+                           const std::string& project)
 {
-    const std::string base = BaseName(name);
-    return FormatForExtension(ExtensionOf(name)) && !IsTemporaryFileName(name) &&
-           base != project && base != project + kDoubleSizeSuffix;
+    return IsImageFileName(name) && !IsTemporaryFileName(name) &&
+           !IsOutputOfProject(name, project) && !IsWrittenSheet(folder, name);
 }
 
 }  // namespace
@@ -42,8 +41,8 @@ int WatchFolder(const std::string& folder, const std::string& project,
     // Both are in place before the first build, so that neither a change nor
     // Ctrl+C during it is lost.
     StopSignals stop;
-    FolderWatch watch(folder, [&project](std::string_view name) {
-        return ChangeCallsForRebuild(name, project);
+    FolderWatch watch(folder, [&folder, &project](std::string_view name) {
+        return ChangeCallsForRebuild(folder, name, project);
     });
 
     BuildReporting(build, false);
@@ -60,6 +59,10 @@ int WatchFolder(const std::string& folder, const std::string& project,
         case FolderWatch::Outcome::FolderGone:
             std::cerr << "tessolo-cli: " << folder << " was deleted or moved away; watching ends"
                       << std::endl;
+            return 1;
+        case FolderWatch::Outcome::PathRedirected:
+            std::cerr << "tessolo-cli: " << folder
+                      << " no longer leads to the watched folder; watching ends" << std::endl;
             return 1;
         }
     }

@@ -9,10 +9,11 @@ namespace tessolo::cli {
 
 // Runs `build(false)`, then watches `folder` and runs `build(true)` after
 // each settled change to one of its image files; the outputs of `project`
-// (NAME.<anything>) and the temporary files of a build do not count. What a
-// build throws is reported and the watch goes on. SIGINT, SIGTERM and SIGHUP
-// wait for a running build to finish. Returns the exit status: 0 when one of
-// them ended the watch, 1 when the folder went away. Throws Error when the
+// (NAME.<anything>), the temporary files of a build and the sheets that
+// builds wrote do not count. What a build throws is reported and the watch
+// goes on. SIGINT, SIGTERM and SIGHUP wait for a running build to finish.
+// Returns the exit status: 0 when one of them ended the watch, 1 when the
+// folder went away or `folder` came to lead elsewhere. Throws Error when the
 // folder cannot be watched.
 int WatchFolder(const std::string& folder, const std::string& project,
                 const std::function<void(bool rebuild)>& build);

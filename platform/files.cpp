@@ -2,9 +2,11 @@
 
 #include "platform/error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,7 +48,7 @@ bool IsTemporaryFileName(std::string_view name)
     return name.size() == kTemporaryNameLength && name.starts_with(kTemporaryPrefix);
 }
 
-Bytes ReadFileBytes(const std::string& path)
+Bytes ReadFileStart(const std::string& path, std::size_t maxBytes)
 {
     FdCloser file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
     if (file.fd < 0)
@@ -57,10 +59,10 @@ Bytes ReadFileBytes(const std::string& path)
     if (!S_ISREG(st.st_mode))
         throw FileOpenError(path, "not a regular file");
     Bytes data;
-    data.reserve(static_cast<std::size_t>(st.st_size));
+    data.reserve(std::min(static_cast<std::size_t>(st.st_size), maxBytes));
     std::uint8_t chunk[65536];
-    for (;;) {
-        ssize_t got = ::read(file.fd, chunk, sizeof chunk);
+    while (data.size() < maxBytes) {
+        ssize_t got = ::read(file.fd, chunk, std::min(sizeof chunk, maxBytes - data.size()));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -70,6 +72,11 @@ Bytes ReadFileBytes(const std::string& path)
         data.insert(data.end(), chunk, chunk + got);
     }
     return data;
+}
+
+Bytes ReadFileBytes(const std::string& path)
+{
+    return ReadFileStart(path, std::numeric_limits<std::size_t>::max());
 }
 
 ReplacementFile::ReplacementFile(std::string path)

@@ -15,6 +15,8 @@ namespace tessolo {
 // FileOpenError with the reason when the file cannot be opened or read or is
 // not a regular file.
 Bytes ReadFileBytes(const std::string& path);
+// Reads at most the first `maxBytes` bytes of a regular file, as ReadFileBytes.
+Bytes ReadFileStart(const std::string& path, std::size_t maxBytes);
 
 // A file written under a temporary name beside its final name and then
 // renamed over it: a failed write never leaves a truncated file or destroys

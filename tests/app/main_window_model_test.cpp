@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace tessolo {
 namespace {
@@ -63,11 +64,26 @@ protected:
 
 TEST_F(MainWindowModelTest, ListsImageFilesByExtensionWithoutCaseSortedWithoutCase)
 {
-    fs::create_directory(Folder("one") + "/folder.png");
-    std::ofstream(Folder("one") + "/notes.txt") << "x";
-    Show(Folder("one"), {"b.PNG", "A.jpg", "c.Gif", "a.bmp", "z.jpeg", "y.tif"});
+    const std::string one = Folder("one");
+    fs::create_directory(one + "/folder.png");
+    ASSERT_EQ(::mkfifo((one + "/pipe.png").c_str(), 0600), 0);
+    fs::create_symlink("loop.gif", one + "/loop.gif");
+    std::ofstream(one + "/notes.txt") << "x";
+    // A sheet beside the stylesheet that a build wrote is no source.
+    std::ofstream(one + "/sheet.css") << ".sprite-a { background-position: 0px 0px }\r\n";
+    Show(one, {"b.PNG", "A.jpg", "c.Gif", "a.bmp", "z.jpeg", "y.tif", "sheet.png"});
     EXPECT_EQ(model.AvailableFiles(), (Strings{"a.bmp", "A.jpg", "b.PNG", "c.Gif", "z.jpeg"}));
-    EXPECT_EQ(store.DefaultPath, Folder("one"));
+    EXPECT_EQ(store.DefaultPath, one);
+
+    // The entry that cannot be read is warned about once, however often the
+    // folder is read again.
+    const Strings loop{"warning: skipped " + one + "/loop.gif: Too many levels of symbolic links"};
+    EXPECT_EQ(model.TakeFolderWarnings(), loop);
+    model.SetFolder(one);
+    EXPECT_EQ(model.TakeFolderWarnings(), Strings{});
+    model.SetFolder(Folder("two"));
+    model.SetFolder(one);
+    EXPECT_EQ(model.TakeFolderWarnings(), loop);
 }
 
 TEST_F(MainWindowModelTest, RefusesFilesNamedLikeTheProjectWithTheExactNotice)

@@ -385,6 +385,50 @@ TEST_F(Cli, FifosAreRefusedWithoutWaitingForAWriter)
     EXPECT_NE(store.err.find("warning: "), std::string::npos) << store.err;
 }
 
+TEST_F(Cli, ALinkLoopInTheFolderIsSkippedWithAWarningButNamedIsAnError)
+{
+    Add("a.bmp", 4, 4, kBlack);
+    std::filesystem::create_symlink("loop.png", images / "loop.png");
+    const std::string loop = images / "loop.png";
+    Outcome listed = Run("--type bmp " + images.Path().string());
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_NE(listed.err.find("tessolo-cli: warning: skipped " + loop +
+                              ": Too many levels of symbolic links\n"),
+              std::string::npos)
+        << listed.err;
+    EXPECT_EQ(Slurp(images / "sprite.css"), ".sprite-a { background-position: 0px 0px }\r\n");
+
+    Outcome named = Run("--type bmp " + images.Path().string() + " a.bmp loop.png");
+    EXPECT_EQ(named.status, 1);
+    EXPECT_NE(named.err.find(loop + ": Too many levels of symbolic links"), std::string::npos)
+        << named.err;
+}
+
+TEST_F(Cli, SheetsThatBuildsWroteAreLeftOutWhateverTheirProjectUnlessNamed)
+{
+    Add("a.bmp", 4, 4, kBlack);
+    const std::string folder = images.Path().string();
+    const std::string onlyA = ".sprite-a { background-position: 0px 0px }\r\n";
+    ASSERT_EQ(Run("--type bmp " + folder).status, 0);
+
+    // Another project, then this one with another type.
+    Outcome other = Run("--type png --name other " + folder);
+    ASSERT_EQ(other.status, 0) << other.err;
+    EXPECT_EQ(Slurp(images / "other.css"), onlyA);
+    Outcome retyped = Run("--type gif " + folder);
+    ASSERT_EQ(retyped.status, 0) << retyped.err;
+    EXPECT_EQ(Slurp(images / "sprite.css"), onlyA);
+    for (const char* sheet : {"other.png", "sprite.bmp"})
+        EXPECT_NE(retyped.err.find("leaving out " + std::string(sheet) +
+                                   ", a sheet written by Tessolo\n"),
+                  std::string::npos)
+            << retyped.err;
+
+    Outcome named = Run("--type png --name named " + folder + " sprite.bmp");
+    ASSERT_EQ(named.status, 0) << named.err;
+    EXPECT_EQ(Slurp(images / "named.css"), ".sprite-sprite { background-position: 0px 0px }\r\n");
+}
+
 TEST_F(Cli, BadCommandLinesAreRefused)
 {
     struct Case {

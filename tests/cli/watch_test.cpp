@@ -28,14 +28,18 @@ using test::Slurp;
 constexpr auto kRebuildBound = 30s;
 constexpr auto kQuietPeriod = 1500ms;  // long enough for an unwanted rebuild to show
 
-// tessolo-cli --watch running as a child process, its output in files.
+// tessolo-cli --watch running as a child process, its output in files, in
+// `workingFolder` when one is given.
 class WatchingCli {
 public:
-    WatchingCli(const test::TempDir& scratch, const std::string& arguments)
+    WatchingCli(const test::TempDir& scratch, const std::string& arguments,
+                const std::string& workingFolder = "")
         : out_(scratch / "watch.out"), err_(scratch / "watch.err")
     {
         std::string command = "exec " + std::string(TESSOLO_CLI) + " --watch " + arguments +
                               " >" + out_ + " 2>" + err_;
+        if (!workingFolder.empty())
+            command = "cd " + workingFolder + " && " + command;
         std::string config = "XDG_CONFIG_HOME=" + (scratch / "config");
         WriteFileReplacing(out_, {});  // readable before the child opens them
         WriteFileReplacing(err_, {});
@@ -226,6 +230,69 @@ TEST_F(Watch, EndsWhenTheFolderGoesAway)
     EXPECT_NE(cli.Err().find("tessolo-cli: " + folder + " was deleted or moved away; watching ends\n"),
               std::string::npos)
         << cli.Err();
+}
+
+
+// Waits for the watch to start.
+void ExpectWatching(const WatchingCli& cli)
+{
+    ASSERT_TRUE(Eventually([&] { return cli.Err().find("watching ") != std::string::npos; }))
+        << cli.Err();
+}
+
+TEST_F(Watch, EndsWhenItsWorkingFolderIsDeleted)
+{
+    const std::string folder = images / "icons";
+    std::filesystem::create_directory(folder);
+    Add("icons/a.bmp", 4, 4);
+    WatchingCli cli(scratch, options, folder);
+    ExpectWatching(cli);
+    std::filesystem::remove_all(folder);
+    EXPECT_EQ(cli.WaitForExit(), 1) << cli.Err();
+    EXPECT_NE(cli.Err().find("tessolo-cli: . was deleted or moved away; watching ends\n"),
+              std::string::npos)
+        << cli.Err();
+}
+
+TEST_F(Watch, EndsWhenItsPathIsALinkRepointedElsewhere)
+{
+    std::filesystem::create_directory(images / "a");
+    std::filesystem::create_directory(images / "b");
+    Add("a/a.bmp", 4, 4);
+    const std::string link = images / "link";
+    std::filesystem::create_directory_symlink("a", link);
+    WatchingCli cli(scratch, options + link);
+    ExpectWatching(cli);
+    std::filesystem::create_directory_symlink("b", images / "new-link");
+    std::filesystem::rename(images / "new-link", link);
+    Add("a/b.bmp", 4, 4);
+    EXPECT_EQ(cli.WaitForExit(), 1) << cli.Err();
+    EXPECT_NE(cli.Err().find("tessolo-cli: " + link +
+                             " no longer leads to the watched folder; watching ends\n"),
+              std::string::npos)
+        << cli.Err();
+    EXPECT_FALSE(std::filesystem::exists(images / "b/sprite.css")) << "nothing written elsewhere";
+}
+
+TEST_F(Watch, TwoProjectsWatchingOneFolderNeverPackEachOthersSheets)
+{
+    Add("a.bmp", 4, 4);
+    test::TempDir otherScratch;
+    WatchingCli one(scratch, options + "--name one " + images.Path().string());
+    ExpectWatching(one);
+    WatchingCli two(otherScratch, options + "--name two " + images.Path().string());
+    ExpectWatching(two);
+    // Each may rebuild once for the other's first sheet, which came before
+    // its stylesheet; after that nothing changes.
+    std::this_thread::sleep_for(2 * kQuietPeriod);
+    const int rebuilds[2] = {one.Rebuilds(), two.Rebuilds()};
+    std::this_thread::sleep_for(2 * kQuietPeriod);
+    EXPECT_EQ(one.Rebuilds(), rebuilds[0]) << one.Err();
+    EXPECT_EQ(two.Rebuilds(), rebuilds[1]) << two.Err();
+    EXPECT_LE(rebuilds[0] + rebuilds[1], 2) << one.Err() << two.Err();
+    for (const char* project : {"one", "two"})
+        EXPECT_EQ(Slurp(images / (std::string(project) + ".css")), Rule("a", 0, 4, 4) + "\r\n")
+            << project;
 }
 
 }  // namespace

@@ -363,6 +363,17 @@ private slots:
         QCOMPARE(Form().SpriteListBox->count(), 3);
     }
 
+    void anUnreadableEntryIsLeftOutWithAWarningInTheOutputList()
+    {
+        QString folder = SampleFolder("loop", {"star.png"});
+        QFile::link("loop.png", folder + "/loop.png");
+        Open(folder);
+        QCOMPARE(Texts(*Form().FileListBox), QStringList{"star.png"});
+        QCOMPARE(Texts(*Form().SpriteListBox),
+                 QStringList{"warning: skipped " + folder +
+                             "/loop.png: Too many levels of symbolic links"});
+    }
+
     void movesFilesByKeyboardAndRemovesThemAll()
     {
         Open(SampleFolder("keys", {"star.png", "sun.png", "home.bmp"}));

@@ -1,0 +1,106 @@
+#include "sprite/source_files.h"
+
+#include "platform/error.h"
+#include "platform/files.h"
+#include "settings/format_prefs.h"
+#include "sprite/base_name.h"
+#include "sprite/high_density.h"
+#include "sprite/image_formats.h"
+#include "sprite/written_stylesheet.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <strings.h>
+
+namespace tessolo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Enough for the first lines of any stylesheet a build writes; the rest is
+// never read.
+constexpr std::size_t kStylesheetStart = 16 * 1024;
+
+// Whether the folder holds `project`.css as a build writes it.
+bool HoldsWrittenStylesheet(const std::string& folder, const std::string& project)
+{
+    const std::string path = (fs::path(folder) / (project + ".css")).string();
+    Bytes start;
+    try {
+        start = ReadFileStart(path, kStylesheetStart + 1);
+    } catch (const FileOpenError&) {
+        return false;
+    }
+    const bool whole = start.size() <= kStylesheetStart;
+    std::string_view text(reinterpret_cast<const char*>(start.data()),
+                          std::min(start.size(), kStylesheetStart));
+    return IsWrittenStylesheet(text, whole);
+}
+
+}  // namespace
+
+bool IsImageFileName(std::string_view name)
+{
+    return FormatForExtension(ExtensionOf(name)) != nullptr;
+}
+
+bool ComesBeforeByName(const std::string& a, const std::string& b)
+{
+    int byCase = ::strcasecmp(a.c_str(), b.c_str());
+    return byCase != 0 ? byCase < 0 : a < b;
+}
+
+bool IsOutputOfProject(std::string_view name, std::string_view project)
+{
+    const std::string base = BaseName(name);
+    return base == project || base == std::string(project) + kDoubleSizeSuffix;
+}
+
+bool IsWrittenSheet(const std::string& folder, std::string_view name)
+{
+    const std::string extension = ExtensionOf(name);
+    if (std::ranges::none_of(kOutputTypes, [&](const OutputTypeInfo& type) {
+            return type.extension == extension;
+        }))
+        return false;
+    // "a@2x.png" is the double-size sheet of "a", or the sheet of "a@2x".
+    const std::string base = BaseName(name);
+    const std::string halved = WithoutDoubleSizeSuffix(base);
+    return HoldsWrittenStylesheet(folder, base) ||
+           (halved != base && HoldsWrittenStylesheet(folder, halved));
+}
+
+ImageFileListing ListImageFiles(const std::string& folder)
+{
+    ImageFileListing listing;
+    try {
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+            const std::string name = entry.path().filename().string();
+            if (!IsImageFileName(name))
+                continue;
+            std::error_code failed;
+            const fs::file_type type = fs::status(entry.path(), failed).type();
+            if (failed) {
+                // A file removed since the folder was read is no longer
+                // there to mention; a link that leads nowhere is.
+                std::error_code ignored;
+                if (failed != std::errc::no_such_file_or_directory ||
+                    fs::is_symlink(entry.symlink_status(ignored)))
+                    listing.warnings.push_back("skipped " + entry.path().string() + ": " +
+                                               failed.message());
+                continue;
+            }
+            if (type != fs::file_type::regular)
+                continue;
+            (IsWrittenSheet(folder, name) ? listing.writtenSheets : listing.files).push_back(name);
+        }
+    } catch (const fs::filesystem_error& error) {
+        throw Error("Cannot read the folder " + folder + ": " + error.code().message());
+    }
+    std::ranges::sort(listing.files, ComesBeforeByName);
+    std::ranges::sort(listing.writtenSheets, ComesBeforeByName);
+    return listing;
+}
+
+}  // namespace tessolo

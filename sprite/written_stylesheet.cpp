@@ -1,0 +1,225 @@
+#include "sprite/written_stylesheet.h"
+
+#include "sprite/class_names.h"
+#include "sprite/stylesheet.h"
+#include "sprite/web_outputs.h"
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessolo {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kBlockStart = " { ";
+
+std::optional<unsigned> HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return unsigned(c - '0');
+    if (c >= 'a' && c <= 'f')
+        return unsigned(c - 'a' + 10);
+    return std::nullopt;
+}
+
+// Whether `selector` is "." and a class name exactly as the build escapes
+// it: the escapes are undone and the name escaped again.
+bool IsWrittenSelector(std::string_view selector)
+{
+    if (!selector.starts_with('.'))
+        return false;
+    std::string name;
+    for (std::size_t i = 1; i < selector.size(); ++i) {
+        if (selector[i] != '\\') {
+            name += selector[i];
+            continue;
+        }
+        if (++i == selector.size())
+            return false;
+        // A code in one or two hexadecimal digits ended by a blank, or the
+        // character itself.
+        if (std::optional<unsigned> high = HexDigit(selector[i])) {
+            unsigned code = *high;
+            if (i + 1 < selector.size() && HexDigit(selector[i + 1]))
+                code = code * 16 + *HexDigit(selector[++i]);
+            if (++i == selector.size() || selector[i] != ' ')
+                return false;
+            name += char(code);
+        } else {
+            name += selector[i];
+        }
+    }
+    return BaseClassName("." + name).selector == selector;
+}
+
+// The integers written in `text` (runs of digits, with a leading "-"), or
+// nothing when one is longer than a 32-bit value can be.
+std::optional<std::vector<std::int64_t>> NumbersIn(std::string_view text)
+{
+    std::vector<std::int64_t> numbers;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool negative = text[i] == '-';
+        std::size_t at = i + (negative ? 1 : 0);
+        if (at >= text.size() || text[at] < '0' || text[at] > '9')
+            continue;
+        std::int64_t value = 0;
+        for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+            if (value > std::numeric_limits<std::uint32_t>::max())
+                return std::nullopt;
+            value = value * 10 + (text[at] - '0');
+        }
+        numbers.push_back(negative ? -value : value);
+        i = at - 1;
+    }
+    return numbers;
+}
+
+bool FitsInt32(std::int64_t value)
+{
+    return value >= std::numeric_limits<std::int32_t>::min() &&
+           value <= std::numeric_limits<std::int32_t>::max();
+}
+
+// The file name in the first "url('...')" of `text` and the text after it;
+// the name is percent-decoded, and the caller writes it again to compare.
+struct UrlPart {
+    std::string fileName;
+    std::string_view after;
+};
+std::optional<UrlPart> UrlIn(std::string_view text)
+{
+    constexpr std::string_view kOpen = "url('";
+    std::size_t start = text.find(kOpen);
+    if (start == std::string_view::npos)
+        return std::nullopt;
+    start += kOpen.size();
+    std::size_t end = text.find('\'', start);
+    if (end == std::string_view::npos)
+        return std::nullopt;
+    UrlPart url{"", text.substr(end)};
+    for (std::size_t i = start; i < end; ++i) {
+        if (text[i] != '%') {
+            url.fileName += text[i];
+            continue;
+        }
+        std::optional<unsigned> high, low;
+        if (i + 2 >= end || !(high = HexDigit(text[i + 1])) || !(low = HexDigit(text[i + 2])))
+            return std::nullopt;
+        url.fileName += char(*high * 16 + *low);
+        i += 2;
+    }
+    return url;
+}
+
+enum class LineKind { Other, BaseRule, PositionRule, SizeRule, HighDensity };
+
+// The kind of the whole `line` whose rule "<selector><body>" names a sheet:
+// the base rule, or the high-density block around it.
+LineKind SheetRuleKind(const std::string& selector, std::string_view body, std::string_view line,
+                       bool highDensity)
+{
+    std::optional<UrlPart> url = UrlIn(body);
+    if (!url)
+        return LineKind::Other;
+    SheetFacts sheet;
+    if (!highDensity) {
+        sheet.fileName = url->fileName;
+        return BaseRule(selector, sheet) == line ? LineKind::BaseRule : LineKind::Other;
+    }
+    std::optional<std::vector<std::int64_t>> size = NumbersIn(url->after);
+    if (!size || size->size() != 2 || !FitsInt32((*size)[0]) || !FitsInt32((*size)[1]))
+        return LineKind::Other;
+    sheet.highDensityFileName = url->fileName;
+    sheet.width = std::int32_t((*size)[0]);
+    sheet.height = std::int32_t((*size)[1]);
+    return HighDensityRule(selector, sheet) == line ? LineKind::HighDensity : LineKind::Other;
+}
+
+// The kind of an image rule "<selector><body>", in either line style.
+LineKind ImageRuleKind(const std::string& selector, std::string_view body, std::string_view line)
+{
+    // An offset is the negated place, which must be a 32-bit value.
+    std::optional<std::vector<std::int64_t>> numbers = NumbersIn(body);
+    if (!numbers || (numbers->size() != 2 && numbers->size() != 4))
+        return LineKind::Other;
+    const std::vector<std::int64_t>& n = *numbers;
+    if (!FitsInt32(-n[0]) || !FitsInt32(-n[1]))
+        return LineKind::Other;
+    const bool withSize = n.size() == 4;
+    if (withSize && (!FitsInt32(n[2]) || !FitsInt32(n[3])))
+        return LineKind::Other;
+    const std::string written =
+        StylesheetLine(selector, std::int32_t(-n[0]), std::int32_t(-n[1]),
+                       withSize ? std::int32_t(n[2]) : 0, withSize ? std::int32_t(n[3]) : 0,
+                       withSize ? kPositionAndSize : kPositionOnly);
+    if (written != line)
+        return LineKind::Other;
+    return withSize ? LineKind::SizeRule : LineKind::PositionRule;
+}
+
+struct ReadLine {
+    LineKind kind = LineKind::Other;
+    std::string selector;
+};
+
+// What `line` is: each kind is written again from the parts read, so only a
+// line exactly as the build writes it is recognised.
+ReadLine ReadStylesheetLine(std::string_view line)
+{
+    const std::string media = std::string(kHighDensityMedia) + std::string(kBlockStart);
+    const bool highDensity = line.starts_with(media);
+    const std::string_view rule = highDensity ? line.substr(media.size()) : line;
+    // A selector holds no " { ": the build escapes every "{" in a name.
+    const std::size_t selectorEnd = rule.find(kBlockStart);
+    if (selectorEnd == std::string_view::npos)
+        return {};
+    ReadLine read{LineKind::Other, std::string(rule.substr(0, selectorEnd))};
+    if (!IsWrittenSelector(read.selector))
+        return {};
+    const std::string_view body = rule.substr(selectorEnd);
+    read.kind = highDensity || body.find("url(") != std::string_view::npos
+                    ? SheetRuleKind(read.selector, body, line, highDensity)
+                    : ImageRuleKind(read.selector, body, line);
+    return read;
+}
+
+}  // namespace
+
+bool IsWrittenStylesheet(std::string_view text, bool whole)
+{
+    std::optional<std::string> baseSelector;
+    std::optional<LineKind> ruleKind;
+    bool ended = false;  // the high-density block closes the stylesheet
+    for (std::size_t lineEnd; (lineEnd = text.find(kLineEnd)) != std::string_view::npos;) {
+        const std::string_view line = text.substr(0, lineEnd);
+        text.remove_prefix(lineEnd + kLineEnd.size());
+        const ReadLine read = ReadStylesheetLine(line);
+        switch (read.kind) {
+        case LineKind::Other:
+            return false;
+        case LineKind::BaseRule:
+            if (baseSelector || ruleKind)
+                return false;
+            baseSelector = read.selector;
+            break;
+        case LineKind::PositionRule:
+        case LineKind::SizeRule:
+            if (ended || (ruleKind && *ruleKind != read.kind))
+                return false;
+            ruleKind = read.kind;
+            break;
+        case LineKind::HighDensity:
+            if (ended || !ruleKind || !baseSelector || read.selector != *baseSelector)
+                return false;
+            ended = true;
+            break;
+        }
+    }
+    return ruleKind.has_value() && (!whole || text.empty());
+}
+
+}  // namespace tessolo
