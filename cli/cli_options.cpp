@@ -3,12 +3,12 @@
 #include "platform/bmp.h"
 #include "platform/text_list.h"
 #include "settings/data_formats.h"
+#include "settings/stored_values.h"
 #include "sprite/layout.h"
 #include "sprite/sheet_background.h"
 #include "sprite/stylesheet.h"
 
 #include <charconv>
-#include <climits>
 #include <functional>
 #include <map>
 
@@ -16,17 +16,24 @@ namespace tessolo::cli {
 
 namespace {
 
-std::int32_t ParseInt(const std::string& option, const std::string& text, std::int64_t low,
-                      std::int64_t high)
+// A number that the store keeps, in the range the store allows.
+std::int32_t ParseInt(const std::string& option, const std::string& text, const ValueRange& range)
 {
-    std::int64_t value = 0;
+    std::int32_t value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low ||
-        value > high)
-        throw UsageError(option + ": '" + text + "' is not a whole number from " +
-                         std::to_string(low) + " to " + std::to_string(high));
-    return std::int32_t(value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        !range.Holds(value))
+        throw UsageError(option + ": '" + text + "' is not a whole number " + RangeText(range));
+    return value;
 }
+
+template <class Field>
+ValueRange RangeOf(Field field)
+{
+    return StoredValueOf(field).range;
+}
+
+ValueRange QualityRange(OutputType type) { return RecordFieldRange(type, &TFormatPrefs::Quality); }
 
 // The GIF coding words with the values GIFprefs.Quality stores for them.
 struct GifCompressionWord {
@@ -94,11 +101,14 @@ void ParseResize(const std::string& text, BuildSettings& settings)
         settings.ResizeMethod = kResizeNone;
     } else if (!text.empty() && text.back() == '%') {
         settings.ResizeMethod = kResizeByPercentage;
-        settings.ResizePercentage = ParseInt("--resize", text.substr(0, text.size() - 1), 0, 10000);
+        settings.ResizePercentage = ParseInt("--resize", text.substr(0, text.size() - 1),
+                                              RangeOf(&SheetOptions::ResizePercentage));
     } else if (auto x = text.find('x'); x != std::string::npos) {
         settings.ResizeMethod = kResizeToSize;
-        settings.ResizeWidth = ParseInt("--resize", text.substr(0, x), 0, 65535);
-        settings.ResizeHeight = ParseInt("--resize", text.substr(x + 1), 0, 65535);
+        settings.ResizeWidth = ParseInt("--resize", text.substr(0, x),
+                                         RangeOf(&SheetOptions::ResizeWidth));
+        settings.ResizeHeight = ParseInt("--resize", text.substr(x + 1),
+                                          RangeOf(&SheetOptions::ResizeHeight));
     } else {
         throw UsageError("--resize: '" + text + "' is not none, PERCENT% or WIDTHxHEIGHT");
     }
@@ -115,7 +125,7 @@ const std::map<std::string, ValueHandler>& ValueOptions()
         {"--class", [](const std::string& v, CliRequest& r) { r.inputs.SpriteClass = v; }},
         {"--style",
          [](const std::string& v, CliRequest& r) {
-             r.inputs.LineStyleIndex = ParseInt("--style", v, 0, 1);
+             r.inputs.LineStyleIndex = ParseInt("--style", v, RangeOf(&OrvaneRegistry::ListType));
              r.inputs.LineStyleText = kLineStyleTexts[r.inputs.LineStyleIndex];
          }},
         {"--type",
@@ -133,19 +143,21 @@ const std::map<std::string, ValueHandler>& ValueOptions()
          }},
         {"--hpad",
          [](const std::string& v, CliRequest& r) {
-             r.settings.HorizontalPadding = ParseInt("--hpad", v, -65535, 65535);
+             r.settings.HorizontalPadding =
+                 ParseInt("--hpad", v, RangeOf(&SheetOptions::HorizontalPadding));
          }},
         {"--vpad",
          [](const std::string& v, CliRequest& r) {
-             r.settings.VerticalPadding = ParseInt("--vpad", v, -65535, 65535);
+             r.settings.VerticalPadding =
+                 ParseInt("--vpad", v, RangeOf(&SheetOptions::VerticalPadding));
          }},
         {"--jpeg-quality",
          [](const std::string& v, CliRequest& r) {
-             r.settings.JPGprefs.Quality = ParseInt("--jpeg-quality", v, 1, 100);
+             r.settings.JPGprefs.Quality = ParseInt("--jpeg-quality", v, QualityRange(kOutputJpeg));
          }},
         {"--png-level",
          [](const std::string& v, CliRequest& r) {
-             r.settings.PNGprefs.Quality = ParseInt("--png-level", v, 0, 9);
+             r.settings.PNGprefs.Quality = ParseInt("--png-level", v, QualityRange(kOutputPng));
          }},
         {"--gif-compression",
          [](const std::string& v, CliRequest& r) {

@@ -3,6 +3,7 @@
 #include "settings/data_formats.h"
 #include "settings/delimited_text.h"
 #include "settings/format_prefs_text.h"
+#include "settings/stored_values.h"
 #include "sprite/layout.h"
 #include "sprite/sheet_background.h"
 #include "sprite/stored_build_settings.h"
@@ -44,50 +45,78 @@ void RememberRequest(const CliRequest& request, OrvaneRegistry& store, FormatPre
         classes.insert(classes.begin(), in.SpriteClass);
     store.SpriteClass = JoinDelimitedText(classes);
 
-    const BuildSettings& s = request.settings;
-    records = s;
-    for (auto [stored, built] : kSharedFields)
-        store.*stored = s.*built;
+    records = request.settings;
+    static_cast<SheetOptions&>(store) = request.settings;
 }
 
-std::string DescribeSettings(const CliRequest& request, const std::string& storeFile)
+namespace {
+
+std::string ResizeText(const BuildSettings& s)
+{
+    if (s.ResizeMethod == kResizeByPercentage)
+        return std::to_string(s.ResizePercentage) + "%";
+    if (s.ResizeMethod == kResizeToSize)
+        return std::to_string(s.ResizeWidth) + "x" + std::to_string(s.ResizeHeight);
+    return "none";
+}
+
+std::string DataText(std::int32_t formats)
+{
+    std::string data = "css";
+    for (const DataFormatInfo& format : kDataFormats)
+        if (formats & format.format)
+            data += std::string(",") + format.word;
+    return data;
+}
+
+// A choice by its word, or its number when no row of the table has it.
+template <class Info>
+std::string WordOrNumber(const Info* row, std::int32_t value)
+{
+    return row ? std::string(row->commandWord) : "unknown (" + std::to_string(value) + ")";
+}
+
+// How --show-settings shows a stored value, as the request has it. The
+// store's own values come from the inputs; every other number is a build's.
+std::string ShownValue(const StoredValue& row, const CliRequest& request)
 {
     const BuildInputs& in = request.inputs;
     const BuildSettings& s = request.settings;
+    if (row.kind == StoredKind::Record)
+        return FormatPrefsToText(s.*row.record);
+    if (row.textField == &OrvaneRegistry::SpriteClass)
+        return in.SpriteClass;
+    if (row.storeField == &OrvaneRegistry::TargetFileType)
+        return std::string(OutputTypeFor(in.OutputFileType).commandWord);
+    if (row.storeField == &OrvaneRegistry::ListType)
+        return std::to_string(in.LineStyleIndex);
+    const std::int32_t value = s.*row.sheetField;
+    if (row.sheetField == &SheetOptions::Orientation)
+        return WordOrNumber(FindOrientation(value), value);
+    if (row.sheetField == &SheetOptions::SheetBackground)
+        return WordOrNumber(FindSheetBackground(value), value);
+    if (row.sheetField == &SheetOptions::ResizeMethod)
+        return ResizeText(s);
+    if (row.sheetField == &SheetOptions::DataFormats)
+        return DataText(value);
+    if (row.kind == StoredKind::Switch)
+        return value ? "yes" : "no";
+    return std::to_string(value);
+}
+
+}  // namespace
+
+std::string DescribeSettings(const CliRequest& request, const std::string& storeFile)
+{
     auto item = [](std::string name, const std::string& value) {
         name.resize(18, ' ');
         return "  " + name + value + "\n";
     };
-    std::string resize = s.ResizeMethod == kResizeByPercentage
-                             ? std::to_string(s.ResizePercentage) + "%"
-                         : s.ResizeMethod == kResizeToSize
-                             ? std::to_string(s.ResizeWidth) + "x" + std::to_string(s.ResizeHeight)
-                             : "none";
-    const OrientationInfo* layout = FindOrientation(s.Orientation);
     std::string text = "Settings store: " + storeFile + "\n";
-    text += item("--name", in.ProjectName);
-    text += item("--class", in.SpriteClass);
-    text += item("--style", std::to_string(in.LineStyleIndex));
-    text += item("--type", std::string(OutputTypeFor(in.OutputFileType).commandWord));
-    text += item("--layout", layout ? std::string(layout->commandWord)
-                                    : "unknown (" + std::to_string(s.Orientation) + ")");
-    text += item("--resize", resize);
-    text += item("--hpad", std::to_string(s.HorizontalPadding));
-    text += item("--vpad", std::to_string(s.VerticalPadding));
-    const SheetBackgroundInfo* background = FindSheetBackground(s.SheetBackground);
-    text += item("--background", background ? std::string(background->commandWord)
-                                            : "unknown (" + std::to_string(s.SheetBackground) + ")");
-    text += item("--dedupe", s.DedupeImages ? "yes" : "no");
-    text += item("--retina", s.Retina ? "yes" : "no");
-    for (const OutputTypeInfo& type : kOutputTypes)
-        text += item(std::string(type.prefsValueName), FormatPrefsToText(s.*type.prefs));
-    std::string data = "css";
-    for (const DataFormatInfo& format : kDataFormats)
-        if (s.DataFormats & format.format)
-            data += std::string(",") + format.word;
-    text += item("--base-rule", s.BaseRule ? "yes" : "no");
-    text += item("--data", data);
-    text += item("--html", s.HtmlPreview ? "yes" : "no");
+    text += item("--name", request.inputs.ProjectName);
+    for (const StoredValue& row : kStoredValues)
+        if (!row.commandOption.empty())
+            text += item(std::string(row.commandOption), ShownValue(row, request));
     return text;
 }
 

@@ -119,12 +119,22 @@ void TExtRegistry::Open()
     }
 }
 
-std::int32_t TExtRegistry::ReadIntegerDef(std::string_view name, std::int32_t def) const
+bool TExtRegistry::HasValue(std::string_view name) const
+{
+    return values_.Find(name) != nullptr;
+}
+
+std::optional<std::int32_t> TExtRegistry::ReadInteger(std::string_view name) const
 {
     const RegistryValue* value = values_.Find(name);
     if (value == nullptr || value->type != kRegDword || value->data.size() != 4)
-        return def;
+        return std::nullopt;
     return std::int32_t(ReadLe32(value->data.data()));
+}
+
+std::int32_t TExtRegistry::ReadIntegerDef(std::string_view name, std::int32_t def) const
+{
+    return ReadInteger(name).value_or(def);
 }
 
 void TExtRegistry::WriteIntegerValue(std::string_view name, std::int32_t value)
@@ -134,14 +144,19 @@ void TExtRegistry::WriteIntegerValue(std::string_view name, std::int32_t value)
     values_.Set(name, {kRegDword, std::move(data)});
 }
 
-std::string TExtRegistry::ReadStringDef(std::string_view name, const std::string& def) const
+std::optional<std::string> TExtRegistry::ReadString(std::string_view name) const
 {
     const RegistryValue* value = values_.Find(name);
     if (value == nullptr || (value->type != kRegString && value->type != kRegExpandString))
-        return def;
+        return std::nullopt;
     std::string_view text = AsText(value->data);
-    text = text.substr(0, text.find('\0'));
-    return text.empty() ? def : std::string(text);
+    return std::string(text.substr(0, text.find('\0')));
+}
+
+std::string TExtRegistry::ReadStringDef(std::string_view name, const std::string& def) const
+{
+    std::optional<std::string> text = ReadString(name);
+    return text && !text->empty() ? *text : def;
 }
 
 void TExtRegistry::WriteStringValue(std::string_view name, std::string_view text)
@@ -150,15 +165,20 @@ void TExtRegistry::WriteStringValue(std::string_view name, std::string_view text
     values_.Set(name, {kRegString, {text.begin(), text.end()}});
 }
 
-std::uint8_t TExtRegistry::ReadByteDef(std::string_view name, std::uint8_t def) const
+std::optional<std::uint8_t> TExtRegistry::ReadByte(std::string_view name) const
 {
     const RegistryValue* value = values_.Find(name);
     bool textOrInteger = value != nullptr && (value->type == kRegString ||
                                               value->type == kRegExpandString ||
                                               value->type == kRegDword);
     if (value == nullptr || textOrInteger || value->data.size() != 1)
-        return def;
+        return std::nullopt;
     return value->data[0];
+}
+
+std::uint8_t TExtRegistry::ReadByteDef(std::string_view name, std::uint8_t def) const
+{
+    return ReadByte(name).value_or(def);
 }
 
 void TExtRegistry::WriteByteValue(std::string_view name, std::uint8_t value)

@@ -8,6 +8,7 @@
 #include "settings/key_file.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,15 @@ public:
     virtual ~TExtRegistry() = default;
     TExtRegistry(const TExtRegistry&) = delete;
     TExtRegistry& operator=(const TExtRegistry&) = delete;
+
+    // Whether the key holds a value of this name, of any type.
+    bool HasValue(std::string_view name) const;
+
+    // The typed reads without a default: nothing when the value is missing
+    // or its type or size does not fit the read. A string may be empty.
+    std::optional<std::int32_t> ReadInteger(std::string_view name) const;
+    std::optional<std::string> ReadString(std::string_view name) const;
+    std::optional<std::uint8_t> ReadByte(std::string_view name) const;
 
     // A 32-bit integer value; `def` unless the value is a four-byte integer.
     std::int32_t ReadIntegerDef(std::string_view name, std::int32_t def) const;

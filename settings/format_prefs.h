@@ -38,10 +38,19 @@ constexpr int LowByte(std::int32_t value) { return int(std::uint32_t(value) & 0x
 // taken, as it is stored and restored unchanged.
 constexpr bool PngOptimizeOf(const TFormatPrefs& png) { return LowByte(png.Smoothing) != 0; }
 
-// The six fields in their stored order.
-inline constexpr std::array<std::int32_t TFormatPrefs::*, 6> kFormatPrefsFields{
-    &TFormatPrefs::Kind,    &TFormatPrefs::Progressive, &TFormatPrefs::Smoothing,
-    &TFormatPrefs::Quality, &TFormatPrefs::Reserved,    &TFormatPrefs::PixelFormat};
+// The six fields in their stored order, with their names for messages.
+struct FormatPrefsField {
+    std::int32_t TFormatPrefs::*member;
+    std::string_view name;
+};
+inline constexpr std::array<FormatPrefsField, 6> kFormatPrefsFields{{
+    {&TFormatPrefs::Kind, "Kind"},
+    {&TFormatPrefs::Progressive, "Progressive"},
+    {&TFormatPrefs::Smoothing, "Smoothing"},
+    {&TFormatPrefs::Quality, "Quality"},
+    {&TFormatPrefs::Reserved, "Reserved"},
+    {&TFormatPrefs::PixelFormat, "PixelFormat"},
+}};
 
 // The four records, one per output format, created with their first-run
 // defaults. The preferences dialog edits them and the settings store loads

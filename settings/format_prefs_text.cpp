@@ -8,8 +8,8 @@ namespace tessolo {
 std::string FormatPrefsToText(const TFormatPrefs& record)
 {
     std::vector<std::string> items;
-    for (auto field : kFormatPrefsFields)
-        items.push_back(std::to_string(record.*field));
+    for (const FormatPrefsField& field : kFormatPrefsFields)
+        items.push_back(std::to_string(record.*field.member));
     return JoinDelimitedText(items);
 }
 
@@ -23,7 +23,7 @@ std::optional<TFormatPrefs> FormatPrefsFromText(std::string_view text)
         std::optional<std::int32_t> value = ParseInt32(items[i]);
         if (!value)
             return std::nullopt;
-        record.*kFormatPrefsFields[i] = *value;
+        record.*kFormatPrefsFields[i].member = *value;
     }
     return record;
 }

@@ -3,6 +3,7 @@
 #include "platform/error.h"
 #include "settings/format_prefs_text.h"
 #include "settings/store_location.h"
+#include "settings/stored_values.h"
 
 #include <iostream>
 
@@ -17,15 +18,34 @@ std::string FirstFolder()
     return home.empty() ? std::string(1, '/') : home;
 }
 
+// What a value that cannot be read should have been.
+std::string KindText(StoredKind kind)
+{
+    switch (kind) {
+    case StoredKind::Byte:
+    case StoredKind::Switch: return "one byte";
+    case StoredKind::Dword: return "a 32-bit integer";
+    case StoredKind::String:
+    case StoredKind::Record: break;
+    }
+    return "text";
+}
+
 }  // namespace
 
 OrvaneRegistry::OrvaneRegistry(FormatPrefsSet& records, SettingsStoreOptions options)
     : OvRegBase(kSettingsKeyPath, std::move(options.storeFile)),
-      DefaultPath(FirstFolder()),
       records_(records),
       saveOnDestruction_(options.saveOnDestruction),
       reportSaveFailure_(std::move(options.reportSaveFailure))
 {
+    for (const StoredValue& row : kStoredValues) {
+        if (row.storeField)
+            this->*row.storeField = row.firstRun;
+        if (row.textField)
+            this->*row.textField = row.firstRunText;
+    }
+    DefaultPath = FirstFolder();
     LoadSettings();
 }
 
@@ -49,55 +69,79 @@ OrvaneRegistry::~OrvaneRegistry()
 
 void OrvaneRegistry::LoadSettings()
 {
-    DefaultPath = ReadStringDef("DefaultPath", DefaultPath);
-    TargetFileType = ReadByteDef("TargetFileType", 0);
-    SpriteClass = ReadStringDef("SpriteClass", SpriteClass);
-    ListType = ReadByteDef("ListType", 0);
-    Orientation = ReadByteDef("Orientation", 0);
-    ResizeMethod = ReadByteDef("ResizeMethod", 0);
-    ResizePercentage = ReadIntegerDef("ResizePercentage", kDefaultResizePercentage);
-    ResizeWidth = ReadIntegerDef("ResizeWidth", kDefaultResizeWidth);
-    ResizeHeight = ReadIntegerDef("ResizeHeight", kDefaultResizeHeight);
-    HorizontalPadding = ReadIntegerDef("HorizontalPadding", kDefaultPadding);
-    VerticalPadding = ReadIntegerDef("VerticalPadding", kDefaultPadding);
-    SheetBackground = ReadByteDef("SheetBackground", 0);
-    DedupeImages = ReadByteDef("DedupeImages", 0);
-    Retina = ReadByteDef("Retina", 0);
-    for (const OutputTypeInfo& type : kOutputTypes) {
-        std::string text = ReadStringDef(type.prefsValueName, "");
-        if (text.empty())
-            continue;
-        if (std::optional<TFormatPrefs> record = FormatPrefsFromText(text))
-            records_.*type.prefs = *record;
+    for (const StoredValue& row : kStoredValues)
+        LoadValue(row);
+}
+
+void OrvaneRegistry::LoadValue(const StoredValue& row)
+{
+    const std::string name(row.name);
+    if (row.IsNumber()) {
+        std::int32_t& field = row.NumberIn(*this);
+        field = row.firstRun;
+        if (!HasValue(name))
+            return;
+        std::optional<std::int32_t> value;
+        if (row.kind == StoredKind::Dword)
+            value = ReadInteger(name);
         else
-            ReportLoadProblem(std::string(type.prefsValueName) + " does not hold six whole numbers");
+            value = ReadByte(name);
+        if (!value)
+            ReportLoadProblem(name + " is not stored as " + KindText(row.kind));
+        else if (!row.range.Holds(*value))
+            ReportLoadProblem(name + " " + std::to_string(*value) + " is not " +
+                              RangeText(row.range));
+        else
+            field = *value;
+        return;
     }
-    BaseRule = ReadByteDef("BaseRule", 0);
-    DataFormats = ReadByteDef("DataFormats", 0);
-    HtmlPreview = ReadByteDef("HtmlPreview", 0);
+    // A missing or empty text leaves the field as it is.
+    if (!HasValue(name))
+        return;
+    std::optional<std::string> text = ReadString(name);
+    if (!text)
+        ReportLoadProblem(name + " is not stored as " + KindText(row.kind));
+    else if (text->empty())
+        return;
+    else if (row.kind == StoredKind::Record)
+        LoadRecord(row, *text);
+    else
+        this->*row.textField = *text;
+}
+
+void OrvaneRegistry::LoadRecord(const StoredValue& row, const std::string& text)
+{
+    const std::string name(row.name);
+    std::optional<TFormatPrefs> read = FormatPrefsFromText(text);
+    if (!read) {
+        ReportLoadProblem(name + " does not hold six whole numbers");
+        return;
+    }
+    TFormatPrefs& record = records_.*row.record;
+    for (std::size_t i = 0; i < kFormatPrefsFields.size(); ++i) {
+        const FormatPrefsField& field = kFormatPrefsFields[i];
+        const std::int32_t value = *read.*field.member;
+        if (row.fieldRanges[i].Holds(value))
+            record.*field.member = value;
+        else
+            ReportLoadProblem(name + " " + std::string(field.name) + " " + std::to_string(value) +
+                              " is not " + RangeText(row.fieldRanges[i]));
+    }
 }
 
 void OrvaneRegistry::SaveSettings()
 {
-    WriteStringValue("DefaultPath", DefaultPath);
-    WriteByteValue("TargetFileType", std::uint8_t(TargetFileType));
-    WriteStringValue("SpriteClass", SpriteClass);
-    WriteByteValue("ListType", std::uint8_t(ListType));
-    WriteByteValue("Orientation", std::uint8_t(Orientation));
-    WriteByteValue("ResizeMethod", std::uint8_t(ResizeMethod));
-    WriteIntegerValue("ResizePercentage", ResizePercentage);
-    WriteIntegerValue("ResizeWidth", ResizeWidth);
-    WriteIntegerValue("ResizeHeight", ResizeHeight);
-    WriteIntegerValue("HorizontalPadding", HorizontalPadding);
-    WriteIntegerValue("VerticalPadding", VerticalPadding);
-    WriteByteValue("SheetBackground", std::uint8_t(SheetBackground));
-    WriteByteValue("DedupeImages", std::uint8_t(DedupeImages));
-    WriteByteValue("Retina", std::uint8_t(Retina));
-    for (const OutputTypeInfo& type : kOutputTypes)
-        WriteStringValue(type.prefsValueName, FormatPrefsToText(records_.*type.prefs));
-    WriteByteValue("BaseRule", std::uint8_t(BaseRule));
-    WriteByteValue("DataFormats", std::uint8_t(DataFormats));
-    WriteByteValue("HtmlPreview", std::uint8_t(HtmlPreview));
+    for (const StoredValue& row : kStoredValues) {
+        switch (row.kind) {
+        case StoredKind::String: WriteStringValue(row.name, this->*row.textField); break;
+        case StoredKind::Byte:
+        case StoredKind::Switch: WriteByteValue(row.name, std::uint8_t(row.NumberIn(*this))); break;
+        case StoredKind::Dword: WriteIntegerValue(row.name, row.NumberIn(*this)); break;
+        case StoredKind::Record:
+            WriteStringValue(row.name, FormatPrefsToText(records_.*row.record));
+            break;
+        }
+    }
     Flush();
 }
 

@@ -18,6 +18,7 @@
 
 #include "settings/ext_registry.h"
 #include "settings/format_prefs.h"
+#include "settings/sheet_options.h"
 
 #include <cstdint>
 #include <functional>
@@ -26,12 +27,6 @@
 namespace tessolo {
 
 inline constexpr std::string_view kSettingsKeyPath = "\\Software\\Veltrand\\Tessolo";
-
-inline constexpr std::int32_t kDefaultResizePercentage = 100;
-inline constexpr std::int32_t kDefaultResizeWidth = 320;
-inline constexpr std::int32_t kDefaultResizeHeight = 240;
-inline constexpr std::int32_t kDefaultPadding = 5;
-inline constexpr std::string_view kDefaultSpriteClass = ".sprite";
 
 struct SettingsStoreOptions {
     // The store file; empty selects the user's store.
@@ -43,7 +38,11 @@ struct SettingsStoreOptions {
     std::function<void(const std::string& message)> reportSaveFailure{};
 };
 
-class OrvaneRegistry : public OvRegBase {
+struct StoredValue;
+
+// The fields that builds read come from SheetOptions; the values, their
+// kinds, ranges and first-run values are listed in settings/stored_values.h.
+class OrvaneRegistry : public OvRegBase, public SheetOptions {
 public:
     // Opens the store and loads every value into the fields and `records`.
     // Damaged values keep their defaults and are told in LoadWarning().
@@ -52,33 +51,25 @@ public:
     ~OrvaneRegistry() override;
 
     // Reads every stored value into the fields and the four records. A
-    // missing, empty or mistyped value gives the field's default silently;
-    // a record text that is not six whole numbers leaves that record as it
-    // was and is told in LoadWarning(). No range checks are made.
+    // missing number gives the field its first-run value; a missing or empty
+    // text leaves its field or record as it is. A value of another type or
+    // size, a number outside its range and a record text that is not six
+    // whole numbers are told in LoadWarning() and read as missing; a record
+    // field outside its range keeps its value while the others are read.
     void LoadSettings();
     // Writes every field and the four records to the store. Throws Error when
     // the store cannot be written; the previous store then stays intact.
     void SaveSettings();
 
-    std::string DefaultPath;                 // folder last shown; the home folder at first
-    std::int32_t TargetFileType = kOutputJpeg;  // an OutputType (one stored byte)
-    std::int32_t ListType = 0;               // CSS line style 0 or 1 (one stored byte)
-    std::int32_t Orientation = 0;            // the layout's Orientation (one stored byte)
-    std::int32_t ResizeMethod = 0;           // the build's ResizeMode (one stored byte)
-    std::int32_t ResizePercentage = kDefaultResizePercentage;
-    std::int32_t ResizeWidth = kDefaultResizeWidth;
-    std::int32_t ResizeHeight = kDefaultResizeHeight;
-    std::int32_t HorizontalPadding = kDefaultPadding;
-    std::int32_t VerticalPadding = kDefaultPadding;
-    std::int32_t SheetBackground = 0;        // 0 white, 1 transparent (one stored byte)
-    std::int32_t DedupeImages = 0;           // identical images placed once: 0 or 1 (one stored byte)
-    std::int32_t Retina = 0;                 // a double-size sheet as well: 0 or 1 (one stored byte)
-    std::string SpriteClass{kDefaultSpriteClass};  // class names as delimited text
-    std::int32_t BaseRule = 0;     // 1: the stylesheet opens with a rule for the class (one stored byte)
-    std::int32_t DataFormats = 0;  // DataFormat bits: 1 SCSS, 2 LESS, 4 JSON (one stored byte)
-    std::int32_t HtmlPreview = 0;  // 1: a preview page beside the stylesheet (one stored byte)
+    std::string DefaultPath;      // folder last shown; the home folder at first
+    std::int32_t TargetFileType;  // an OutputType (one stored byte)
+    std::int32_t ListType;        // CSS line style 0 or 1 (one stored byte)
+    std::string SpriteClass;      // class names as delimited text
 
 private:
+    void LoadValue(const StoredValue& row);
+    void LoadRecord(const StoredValue& row, const std::string& text);
+
     FormatPrefsSet& records_;
     bool saveOnDestruction_;
     std::function<void(const std::string&)> reportSaveFailure_;

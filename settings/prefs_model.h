@@ -6,6 +6,7 @@
 
 #include "settings/format_prefs.h"
 #include "settings/orvane_registry.h"
+#include "settings/stored_values.h"
 
 #include <string>
 
@@ -30,8 +31,12 @@ struct SliderRange {
     int min;
     int max;
 };
-inline constexpr SliderRange kJpegQualityRange{1, 100};
-inline constexpr SliderRange kPngLevelRange{0, 9};
+// The two sliders cover the numbers that the store allows.
+constexpr SliderRange SliderFor(const ValueRange& stored) { return {stored.min, stored.max}; }
+inline constexpr SliderRange kJpegQualityRange =
+    SliderFor(RecordFieldRange(kOutputJpeg, &TFormatPrefs::Quality));
+inline constexpr SliderRange kPngLevelRange =
+    SliderFor(RecordFieldRange(kOutputPng, &TFormatPrefs::Quality));
 
 // A slider with the text box that shows its position. The box can also hold
 // a number typed without Enter; that text is what a commit stores.

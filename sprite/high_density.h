@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/bitmap.h"
+#include "sprite/sheet_value.h"
 
 #include <cstdint>
 #include <string>
@@ -12,8 +13,12 @@ namespace tessolo {
 // The file name of the double-size sheet: "sprite" + "@2x" + ".png".
 inline constexpr const char* kDoubleSizeSuffix = "@2x";
 
-// `value` rounded up to the next even number (-3 gives -2).
-constexpr std::int32_t EvenUp(std::int32_t value) { return value + (value & 1); }
+// `value` rounded up to the next even number (-3 gives -2). Throws Error
+// for the largest 32-bit number, which has no even number above it.
+inline std::int32_t EvenUp(std::int32_t value)
+{
+    return SheetValue(std::int64_t(value) + (value & 1));
+}
 
 // A source's name without a trailing "@2x": "home@2x" gives "home".
 std::string WithoutDoubleSizeSuffix(const std::string& name);

@@ -1,29 +1,18 @@
 #include "sprite/layout.h"
 
-#include "platform/error.h"
 #include "platform/text_list.h"
+#include "sprite/sheet_value.h"
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace tessolo {
 
 namespace {
 
-// Cursor arithmetic is done in 64 bits; a sheet coordinate that leaves the
-// 32-bit range is refused instead of wrapping.
-std::int32_t Checked(std::int64_t value)
-{
-    if (value < std::numeric_limits<std::int32_t>::min() ||
-        value > std::numeric_limits<std::int32_t>::max())
-        throw Error("The sprite sheet would be too large");
-    return std::int32_t(value);
-}
-
 std::int32_t Sum(std::int32_t a, std::int32_t b, std::int32_t c = 0)
 {
-    return Checked(std::int64_t(a) + b + c);
+    return SheetValue(std::int64_t(a) + b + c);
 }
 
 }  // namespace

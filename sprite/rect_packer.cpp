@@ -1,6 +1,6 @@
 #include "sprite/rect_packer.h"
 
-#include "platform/error.h"
+#include "sprite/sheet_value.h"
 
 #include <algorithm>
 #include <cmath>
@@ -175,13 +175,6 @@ std::vector<std::int64_t> CandidateWidths(const std::vector<Box>& boxes)
     return widths;
 }
 
-std::int32_t Checked(std::int64_t value)
-{
-    if (value > std::numeric_limits<std::int32_t>::max())
-        throw Error("The sprite sheet would be too large");
-    return std::int32_t(value);
-}
-
 }  // namespace
 
 PackedSheet PackRectangles(const std::vector<PackItem>& items, std::int32_t horizontalPadding,
@@ -223,9 +216,9 @@ PackedSheet PackRectangles(const std::vector<PackItem>& items, std::int32_t hori
     }
 
     for (std::size_t k = 0; k < order.size(); ++k)
-        sheet.Positions[order[k]] = {Checked(best.spots[k].x), Checked(best.spots[k].y)};
-    sheet.Width = Checked(best.width);
-    sheet.Height = Checked(best.height);
+        sheet.Positions[order[k]] = {SheetValue(best.spots[k].x), SheetValue(best.spots[k].y)};
+    sheet.Width = SheetValue(best.width);
+    sheet.Height = SheetValue(best.height);
     return sheet;
 }
 

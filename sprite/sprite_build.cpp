@@ -135,15 +135,8 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
         return BuildResult::CannotOpen;
     }
     observer.ListCleared();
-    // A double-size sheet needs the base rule for its switch, and even
-    // paddings so that every place halves exactly.
     BuildSettings settings = stored;
     halfSize_ = settings.Retina != 0;
-    if (halfSize_) {
-        settings.BaseRule = 1;
-        settings.HorizontalPadding = EvenUp(settings.HorizontalPadding);
-        settings.VerticalPadding = EvenUp(settings.VerticalPadding);
-    }
     sheet_ = settings.SheetBackground == kBackgroundTransparent ? TransparentBitmap(0, 0) : Bitmap();
     placedImages_.clear();
     collisions_ = ClassCollisions{};
@@ -156,6 +149,13 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
                                           std::string(OutputTypeFor(inputs.OutputFileType).extension);
 
     try {
+        // A double-size sheet needs the base rule for its switch, and even
+        // paddings so that every place halves exactly.
+        if (halfSize_) {
+            settings.BaseRule = 1;
+            settings.HorizontalPadding = EvenUp(settings.HorizontalPadding);
+            settings.VerticalPadding = EvenUp(settings.VerticalPadding);
+        }
         StartStylesheet(inputs, settings, css, observer);
         Placed placed = settings.Orientation == kPacked
                             ? PlacePacked(inputs, settings, css, observer)

@@ -1,40 +1,36 @@
-// The layout, resizing, background, merging, density and web output options, which the settings store and a build
-// share by name. Front ends copy them through this one table.
+// Where the settings store meets a build: the options that both hold, and
+// the store's ranges for the choices that the build's tables define.
 #pragma once
 
 #include "settings/orvane_registry.h"
+#include "settings/stored_values.h"
 #include "sprite/build_settings.h"
+#include "sprite/layout.h"
+#include "sprite/sheet_background.h"
+#include "sprite/stylesheet.h"
 
-#include <cstdint>
-#include <utility>
+#include <iterator>
 
 namespace tessolo {
 
-using StoreField = std::int32_t OrvaneRegistry::*;
-using BuildField = std::int32_t BuildSettings::*;
-inline constexpr std::pair<StoreField, BuildField> kSharedFields[] = {
-    {&OrvaneRegistry::Orientation, &BuildSettings::Orientation},
-    {&OrvaneRegistry::ResizeMethod, &BuildSettings::ResizeMethod},
-    {&OrvaneRegistry::ResizePercentage, &BuildSettings::ResizePercentage},
-    {&OrvaneRegistry::ResizeWidth, &BuildSettings::ResizeWidth},
-    {&OrvaneRegistry::ResizeHeight, &BuildSettings::ResizeHeight},
-    {&OrvaneRegistry::HorizontalPadding, &BuildSettings::HorizontalPadding},
-    {&OrvaneRegistry::VerticalPadding, &BuildSettings::VerticalPadding},
-    {&OrvaneRegistry::BaseRule, &BuildSettings::BaseRule},
-    {&OrvaneRegistry::DataFormats, &BuildSettings::DataFormats},
-    {&OrvaneRegistry::HtmlPreview, &BuildSettings::HtmlPreview},
-    {&OrvaneRegistry::SheetBackground, &BuildSettings::SheetBackground},
-    {&OrvaneRegistry::DedupeImages, &BuildSettings::DedupeImages},
-    {&OrvaneRegistry::Retina, &BuildSettings::Retina},
-};
+// A stored choice takes exactly the values of its table.
+constexpr bool RangeIsZeroTo(const ValueRange& range, std::size_t count)
+{
+    return range.only.empty() && range.min == 0 && range.max == std::int32_t(count) - 1;
+}
+static_assert(RangeIsZeroTo(StoredValueOf(&SheetOptions::Orientation).range, kOrientations.size()));
+static_assert(RangeIsZeroTo(StoredValueOf(&SheetOptions::ResizeMethod).range, kResizeToSize + 1));
+static_assert(RangeIsZeroTo(StoredValueOf(&SheetOptions::SheetBackground).range,
+                            kSheetBackgrounds.size()));
+static_assert(RangeIsZeroTo(StoredValueOf(&OrvaneRegistry::ListType).range,
+                            std::size(kLineStyleTexts)));
 
-// The options a build reads: the store's shared fields and the four records.
+// The options a build reads: the store's SheetOptions and the four records.
 inline BuildSettings StoredBuildSettings(const OrvaneRegistry& store, const FormatPrefsSet& records)
 {
     BuildSettings settings;
     static_cast<FormatPrefsSet&>(settings) = records;
-    for (auto [stored, built] : kSharedFields)
-        settings.*built = store.*stored;
+    static_cast<SheetOptions&>(settings) = store;
     return settings;
 }
 

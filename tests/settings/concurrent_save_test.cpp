@@ -31,8 +31,8 @@ void ExpectOneCompleteStore(const std::string& file)
     FormatPrefsSet records;
     OrvaneRegistry store(records, {.storeFile = file, .saveOnDestruction = false});
     ASSERT_EQ(store.LoadWarning(), "");
-    if (store.ResizeWidth == kDefaultResizeWidth) {
-        EXPECT_EQ(store.SpriteClass, kDefaultSpriteClass);
+    if (store.ResizeWidth == 320) {
+        EXPECT_EQ(store.SpriteClass, ".sprite");
         return;
     }
     int saver = store.ResizeWidth;

@@ -92,13 +92,13 @@ TEST_F(SettingsTest, EveryFieldAndRecordSurvivesASaveAndLoad)
         store.DefaultPath = dir / "my sprites";
         store.TargetFileType = 259;  // one-byte fields keep their low byte
         store.ListType = 1;
-        store.Orientation = -1;
-        store.ResizeMethod = 255;
+        store.Orientation = 3;
+        store.ResizeMethod = 258;
         store.ResizePercentage = 50;
-        store.ResizeWidth = -1;
-        store.ResizeHeight = 2147483647;
+        store.ResizeWidth = 0;  // the ends of the stored ranges
+        store.ResizeHeight = 65535;
         store.HorizontalPadding = 0;
-        store.VerticalPadding = -2147483647 - 1;
+        store.VerticalPadding = -65535;
         store.BaseRule = 1;
         store.DataFormats = 5;  // SCSS and JSON
         store.HtmlPreview = 1;
@@ -115,13 +115,13 @@ TEST_F(SettingsTest, EveryFieldAndRecordSurvivesASaveAndLoad)
     EXPECT_EQ(store.DefaultPath, dir / "my sprites");
     EXPECT_EQ(store.TargetFileType, 3);
     EXPECT_EQ(store.ListType, 1);
-    EXPECT_EQ(store.Orientation, 255);
-    EXPECT_EQ(store.ResizeMethod, 255);
+    EXPECT_EQ(store.Orientation, 3);
+    EXPECT_EQ(store.ResizeMethod, 2);
     EXPECT_EQ(store.ResizePercentage, 50);
-    EXPECT_EQ(store.ResizeWidth, -1);
-    EXPECT_EQ(store.ResizeHeight, 2147483647);
+    EXPECT_EQ(store.ResizeWidth, 0);
+    EXPECT_EQ(store.ResizeHeight, 65535);
     EXPECT_EQ(store.HorizontalPadding, 0);
-    EXPECT_EQ(store.VerticalPadding, -2147483647 - 1);
+    EXPECT_EQ(store.VerticalPadding, -65535);
     EXPECT_EQ(store.BaseRule, 1);
     EXPECT_EQ(store.DataFormats, 5);
     EXPECT_EQ(store.HtmlPreview, 1);
@@ -137,7 +137,7 @@ TEST_F(SettingsTest, EveryFieldAndRecordSurvivesASaveAndLoad)
     EXPECT_EQ(loaded.BMPprefs, records.BMPprefs);
 }
 
-TEST_F(SettingsTest, StoredValuesLoadAsTheyAreWithoutRangeChecks)
+TEST_F(SettingsTest, StoredTextsLoadByTheirRulesAndMistypedOrOutOfRangeNumbersAreReported)
 {
     Store("\"Orientation\"=dword:00000002\n"
           "\"ListType\"=hex:01\n"
@@ -151,7 +151,7 @@ TEST_F(SettingsTest, StoredValuesLoadAsTheyAreWithoutRangeChecks)
     OrvaneRegistry store(records, {.saveOnDestruction = false});
     EXPECT_EQ(store.Orientation, 0);
     EXPECT_EQ(store.ListType, 1);
-    EXPECT_EQ(store.ResizeMethod, 9);
+    EXPECT_EQ(store.ResizeMethod, 0);
     EXPECT_EQ(store.DedupeImages, 0);  // a store from before the option
     EXPECT_EQ(SplitDelimitedText(store.SpriteClass), (std::vector<std::string>{".a", ".b"}));
     EXPECT_EQ(store.DefaultPath, dir / "home");
@@ -159,7 +159,10 @@ TEST_F(SettingsTest, StoredValuesLoadAsTheyAreWithoutRangeChecks)
     EXPECT_EQ(records.PNGprefs, (TFormatPrefs{1, 1, 0, 6, 9, 0}));
     EXPECT_EQ(records.GIFprefs, (TFormatPrefs{2, 0, 0, 1, 9, 0}));
     EXPECT_EQ(records.BMPprefs, kDefaultBMPprefs);
-    EXPECT_EQ(store.LoadWarning(), "");
+    EXPECT_EQ(store.LoadWarning(),
+              "Settings file " + file + ": Orientation is not stored as one byte; ResizeMethod 9 is "
+              "not from 0 to 2. The affected settings have their default values; the file will be "
+              "kept as " + file + ".bad when the settings are next saved.");
 }
 
 TEST_F(SettingsTest, DamagedRecordKeepsItsDefaultsWhileTheRestLoads)
@@ -189,7 +192,7 @@ TEST_F(SettingsTest, UnreadableStoreGivesDefaultsAndAWarningNotAnError)
     WriteText(file, "\x89PNG\r\n\x1a\n garbage \"ResizeWidth\"=dword:00000001\n");
     const std::string damaged = ReadText(file);
     OrvaneRegistry store(records, {.saveOnDestruction = false});
-    EXPECT_EQ(store.ResizeWidth, kDefaultResizeWidth);
+    EXPECT_EQ(store.ResizeWidth, 320);
     EXPECT_EQ(store.SpriteClass, ".sprite");
     EXPECT_NE(store.LoadWarning().find("the file does not begin with REGEDIT4"), std::string::npos);
     store.SaveSettings();
@@ -206,7 +209,7 @@ TEST_F(SettingsTest, FailedSaveIsReportedAndNeverThrownFromTheDestructor)
     std::vector<std::string> reported;
     {
         OrvaneRegistry store(records, {.reportSaveFailure = [&](const std::string& m) { reported.push_back(m); }});
-        EXPECT_EQ(store.ResizeWidth, kDefaultResizeWidth);
+        EXPECT_EQ(store.ResizeWidth, 320);
         EXPECT_EQ(store.LoadWarning(), "");
         try {
             store.SaveSettings();

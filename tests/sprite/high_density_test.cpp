@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <regex>
 
 namespace tessolo {
@@ -162,6 +163,31 @@ TEST_F(HighDensity, HalfSheetIsTheExactAverageAndEveryRuleFindsItsSource)
                                                             big.At(2 * rules[0].x + x, 2 * rules[0].y + y) + 4))
                             << x << "," << y;
             }
+        }
+}
+
+// Numbers far outside the stored ranges can still reach a build through the
+// preferences' text boxes: every layout refuses them instead of wrapping.
+TEST_F(HighDensity, PaddingsAndSizesBeyondThirtyTwoBitsAreRefusedInEveryLayout)
+{
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    struct Case {
+        std::int32_t retina, padding, resizeWidth;
+    };
+    // The last case evens a source kMax pixels wide and 0 high.
+    for (Case c : {Case{1, kMax, 0}, Case{1, kMax - 1, 0}, Case{0, kMax, 0}, Case{1, 5, kMax}})
+        for (Orientation layout : {kHorizontal, kVertical, kGrid, kPacked}) {
+            SCOPED_TRACE("retina " + std::to_string(c.retina) + ", padding " +
+                         std::to_string(c.padding) + ", width " + std::to_string(c.resizeWidth) +
+                         ", layout " + std::to_string(layout));
+            settings.Retina = c.retina;
+            settings.Orientation = layout;
+            settings.HorizontalPadding = settings.VerticalPadding = c.padding;
+            settings.ResizeMethod = c.resizeWidth ? kResizeToSize : kResizeNone;
+            settings.ResizeWidth = c.resizeWidth;
+            settings.ResizeHeight = 0;
+            EXPECT_EQ(Run(), BuildResult::Failed);
+            EXPECT_EQ(recorder.error, "The sprite sheet would be too large");
         }
 }
 

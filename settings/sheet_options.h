@@ -1,0 +1,31 @@
+// The stored options that every build reads: layout, resizing, paddings,
+// background, merging, density and the outputs for web pages. The settings
+// store and a build's settings both hold them, so they pass from one to the
+// other as a whole.
+#pragma once
+
+#include <cstdint>
+
+namespace tessolo {
+
+struct SheetOptions {
+    // Every field its first-run value, from the store's table of values
+    // (settings/stored_values.h).
+    SheetOptions();
+
+    std::int32_t Orientation;        // an Orientation of sprite/layout.h (one byte)
+    std::int32_t ResizeMethod;       // a ResizeMode of sprite/build_settings.h (one byte)
+    std::int32_t ResizePercentage;   // percent of the source's size, for kResizeByPercentage
+    std::int32_t ResizeWidth;        // pixels, for kResizeToSize
+    std::int32_t ResizeHeight;
+    std::int32_t HorizontalPadding;  // pixels between neighbours; may be negative
+    std::int32_t VerticalPadding;
+    std::int32_t SheetBackground;    // a SheetBackground of sprite/build_settings.h (one byte)
+    std::int32_t DedupeImages;       // non-zero: identical images share one place
+    std::int32_t Retina;             // non-zero: NAME@2x.<ext> as drawn and NAME.<ext> at half size
+    std::int32_t BaseRule;           // non-zero: a rule for the class itself opens the stylesheet
+    std::int32_t DataFormats;        // DataFormat bits of settings/data_formats.h
+    std::int32_t HtmlPreview;        // non-zero: a preview page beside the stylesheet
+};
+
+}  // namespace tessolo
