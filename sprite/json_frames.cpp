@@ -51,7 +51,7 @@ std::string JsonFrames(const std::vector<PlacedImage>& images, const SheetFacts&
            ", \"version\": ", JsonString(ProgramFileVersion()), ", \"image\": ",
            JsonString(sheet.fileName), ", \"format\": \"RGBA8888\", \"size\": ");
     AppendSize(text, sheet.width, sheet.height);
-    Append(text, ", \"scale\": \"", sheet.scale, "\"}\n}\n");
+    Append(text, ", \"scale\": ", JsonString(std::to_string(sheet.scale)), "}\n}\n");
     return text;
 }
 

@@ -1,5 +1,7 @@
 #include "sprite/web_escapes.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdint>
 
 namespace tessolo {
@@ -179,19 +181,7 @@ std::string HtmlEscaped(std::string_view text)
 
 std::string JsonString(std::string_view text)
 {
-    std::string quoted = "\"";
-    for (char c : ValidUtf8(text)) {
-        const auto code = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            quoted += std::string("\\") + c;
-        } else if (code < 0x20) {
-            std::string hex = Hex(code);
-            quoted += "\\u" + std::string(4 - hex.size(), '0') + hex;
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "\"";
+    return nlohmann::json(ValidUtf8(text)).dump();
 }
 
 }  // namespace tessolo

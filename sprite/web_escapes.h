@@ -43,8 +43,9 @@ std::string UrlEncoded(std::string_view name);
 // `text` with "&", "<", ">", '"' and "'" written as character references.
 std::string HtmlEscaped(std::string_view text);
 
-// `text` as a JSON string in double quotes; bytes that are not UTF-8 become
-// U+FFFD.
+// `text` as a JSON string in double quotes, as the JSON library writes it
+// ('"', "\\" and control characters escaped); bytes that are not UTF-8
+// become U+FFFD first.
 std::string JsonString(std::string_view text);
 
 }  // namespace tessolo

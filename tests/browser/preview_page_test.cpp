@@ -8,10 +8,10 @@
 #include "platform/files.h"
 #include "sprite/sprite_build.h"
 #include "sprite/stylesheet.h"
+#include "support/reference_decoders.h"
 #include "support/testdata.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <regex>
 #include <sstream>
@@ -24,25 +24,7 @@ const std::vector<std::string> kNames = {"home", "logo.small", "my icon", "50%",
                                          "#1",   "it's",       "1st",     "\xC3\xA9t\xC3\xA9",
                                          "x&y"};
 
-struct Rgba {
-    int width = 0, height = 0;
-    std::vector<std::uint8_t> pixels;  // 4 bytes a pixel, rows top-down
-};
-
-Rgba DecodePng(const std::string& path)
-{
-    Bytes file = ReadFileBytes(path);
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&image, file.data(), file.size()))
-        throw std::runtime_error("screenshot is not a PNG: " + std::string(image.message));
-    image.format = PNG_FORMAT_RGBA;
-    Rgba result{int(image.width), int(image.height), {}};
-    result.pixels.resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, result.pixels.data(), 0, nullptr))
-        throw std::runtime_error("screenshot cannot be read: " + std::string(image.message));
-    return result;
-}
+using test::Rgba;
 
 // An image whose pixels all differ from their neighbours'.
 Bitmap Pattern(int width, int height, int seed)
@@ -140,7 +122,7 @@ Look LookAtPreview(const test::HeadlessBrowser& browser, const test::TempDir& di
     std::string dom = browser.DumpDom(url, width, 400);
     Look look{Boxes(Attribute(dom, "data-boxes")), {}};
     browser.Screenshot(url, width, std::stoi(Attribute(dom, "data-height")), dir / "shot.png");
-    look.shot = DecodePng(dir / "shot.png");
+    look.shot = test::ReadPng(ReadFileBytes(dir / "shot.png"));
     return look;
 }
 
@@ -257,7 +239,7 @@ TEST_P(HighDensityInBrowser, EachScreenShowsItsOwnSheetPixelForPixel)
     const Rgba& shot = look.shot;
     ASSERT_EQ(boxes.size(), sources.size());
     ASSERT_EQ(shot.width, kWidth * scale);
-    Rgba sheet = DecodePng(dir / (scale == 2 ? "sprite@2x.png" : "sprite.png"));
+    Rgba sheet = test::ReadPng(ReadFileBytes(dir / (scale == 2 ? "sprite@2x.png" : "sprite.png")));
 
     for (std::size_t i = 0; i < sources.size(); ++i) {
         const Box& box = boxes[i];

@@ -1,11 +1,8 @@
 #include "gif_test_support.h"
 
-#include <gif_lib.h>
-#include <png.h>
+#include "support/reference_decoders.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 
 namespace tessolo::test {
 
@@ -121,61 +118,21 @@ std::vector<std::uint8_t> DecodeIndices(const std::vector<std::uint8_t>& data)
     return image.Images[0].Data();
 }
 
-namespace {
-
-struct MemorySource {
-    const std::vector<std::uint8_t>* data;
-    std::size_t pos = 0;
-};
-
-int ReadFromMemory(GifFileType* file, GifByteType* target, int count)
-{
-    auto* source = static_cast<MemorySource*>(file->UserData);
-    std::size_t n = std::min(std::size_t(count), source->data->size() - source->pos);
-    std::memcpy(target, source->data->data() + source->pos, n);
-    source->pos += n;
-    return int(n);
-}
-
-}  // namespace
-
 OracleFrame DecodeWithGiflib(const std::vector<std::uint8_t>& data)
 {
     OracleFrame result;
-    MemorySource source{&data};
-    int error = 0;
-    GifFileType* file = DGifOpen(&source, ReadFromMemory, &error);
-    if (!file) {
-        result.error = GifErrorString(error);
+    GiflibStream stream(data);
+    if (!stream.File()) {
+        result.error = stream.Error();
         return result;
     }
-    if (DGifSlurp(file) != GIF_OK || file->ImageCount < 1) {
-        result.error = GifErrorString(file->Error);
-    } else {
-        const SavedImage& first = file->SavedImages[0];
-        result.ok = true;
-        result.width = first.ImageDesc.Width;
-        result.height = first.ImageDesc.Height;
-        result.indices.assign(first.RasterBits, first.RasterBits + std::size_t(result.width) * result.height);
-    }
-    DGifCloseFile(file, &error);
+    const SavedImage& first = stream.File()->SavedImages[0];
+    result.ok = true;
+    result.width = first.ImageDesc.Width;
+    result.height = first.ImageDesc.Height;
+    result.indices.assign(first.RasterBits,
+                          first.RasterBits + std::size_t(result.width) * result.height);
     return result;
-}
-
-bool ReadPngRgba(const std::string& path, int& width, int& height, std::vector<std::uint8_t>& rgba)
-{
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return false;
-    image.format = PNG_FORMAT_RGBA;
-    rgba.resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr))
-        return false;
-    width = int(image.width);
-    height = int(image.height);
-    return true;
 }
 
 }  // namespace tessolo::test

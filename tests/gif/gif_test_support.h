@@ -1,5 +1,5 @@
 // Helpers for the GIF tests: hand-made streams, our codec in one call, and
-// giflib and libpng as independent readers.
+// giflib as an independent reader.
 #pragma once
 
 #include "codecs/gif/GIFImage.h"
@@ -56,8 +56,5 @@ struct OracleFrame {
     std::vector<std::uint8_t> indices;
 };
 OracleFrame DecodeWithGiflib(const std::vector<std::uint8_t>& data);
-
-// Reads a PNG file as 8-bit RGBA rows; false when it cannot be read.
-bool ReadPngRgba(const std::string& path, int& width, int& height, std::vector<std::uint8_t>& rgba);
 
 }  // namespace tessolo::test

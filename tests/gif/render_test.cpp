@@ -3,6 +3,8 @@
 #include "gif_test_support.h"
 
 #include "codecs/gif/gif_source.h"
+#include "platform/files.h"
+#include "support/reference_decoders.h"
 #include "support/testdata.h"
 
 #include <gtest/gtest.h>
@@ -180,9 +182,9 @@ TEST(GifRender, ConformanceFirstFrames)
         std::filesystem::path expectedPath = gifs / "frames" / (name + "-0.png");
         if (!std::filesystem::exists(expectedPath))
             expectedPath = gifs / "frames" / (name + ".png");
-        int width = 0, height = 0;
-        std::vector<std::uint8_t> rgba;
-        ASSERT_TRUE(test::ReadPngRgba(expectedPath.string(), width, height, rgba));
+        const test::Rgba frame = test::ReadPng(ReadFileBytes(expectedPath.string()));
+        ASSERT_EQ(frame.error, "");
+        const int width = frame.width, height = frame.height;
         bool outOfBounds = name.find("out_of_bounds") != std::string::npos;
         if (outOfBounds) {
             ASSERT_GE(bitmap.Width(), width);
@@ -193,7 +195,7 @@ TEST(GifRender, ConformanceFirstFrames)
         }
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
-                const std::uint8_t* p = &rgba[std::size_t(4 * (y * width + x))];
+                const std::uint8_t* p = frame.At(x, y);
                 ASSERT_TRUE(p[3] == 0 || p[3] == 255) << "only bit transparency in GIF";
                 ColorRef expected = p[3] == 0 ? kWhite : MakeColor(p[0], p[1], p[2]);
                 ASSERT_EQ(bitmap.Pixel(x, y), expected) << x << "," << y;

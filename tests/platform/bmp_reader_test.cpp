@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <iterator>
 
 namespace tessolo {
@@ -154,25 +153,6 @@ TEST(BmpReader, RunLengthFourBit)
     EXPECT_EQ(Indexes(b), (std::vector<int>{1, 2, 3, 4, 5, 0, 0, 6, 7, 6}));
 }
 
-// Values of a flat JSON array of integers.
-std::vector<int> ReadJsonNumbers(const std::filesystem::path& path)
-{
-    std::ifstream in(path);
-    std::vector<int> values;
-    int value = -1;
-    for (char c; in.get(c);) {
-        if (c >= '0' && c <= '9') {
-            value = (value < 0 ? 0 : value * 10) + (c - '0');
-        } else if (value >= 0) {
-            values.push_back(value);
-            value = -1;
-        }
-    }
-    if (value >= 0)
-        values.push_back(value);
-    return values;
-}
-
 // The suite's BMPs are 32-bit files with an alpha channel, which the reader
 // ignores. They store straight (not premultiplied) colour, so every pixel
 // with alpha above 0 must match the expected colour exactly. Where alpha is
@@ -188,7 +168,7 @@ TEST(BmpReader, MatchesTheExpectedPixelsOfTheSuite)
         auto expectedPath = suite / "json" / (stem + "_to8.json");
         if (!std::filesystem::exists(expectedPath))
             expectedPath = suite / "json" / (stem + ".json");
-        std::vector<int> expected = ReadJsonNumbers(expectedPath);
+        std::vector<int> expected = test::ExpectedSamples(expectedPath);
         // A few files list 16-bit samples only; their 8-bit value is the high byte.
         if (!expected.empty() && *std::max_element(expected.begin(), expected.end()) > 255)
             for (int& v : expected)

@@ -198,7 +198,7 @@ TEST(PngDrawing, ChangingTransparency)
     EXPECT_EQ(png.GetPixels(1, 0), MakeColor(85, 85, 85));
     Bytes saved;
     png.SaveToStream(saved);
-    EXPECT_EQ(test::ReferenceDecode(saved).pixels[4], 85);
+    EXPECT_EQ(test::ReadPng(saved).pixels[4], 85);
 
     Load(png, PaletteWithAlpha({255, 0}));
     png.CreateAlpha();

@@ -159,7 +159,7 @@ TEST(PngEncoder, RoundTripsAtEveryLevelAndInterlace)
             EXPECT_EQ(ListChunks(file)[0].data[12], interlace);
             TPNGObject ours;
             ours.LoadFromStream(file);
-            test::RgbaImage reference = test::ReferenceDecode(file);
+            test::Rgba reference = test::ReadPng(file);
             ASSERT_EQ(reference.width, 37);
             ASSERT_EQ(reference.height, 23);
             for (int y = 0; y < 23; ++y)
@@ -202,7 +202,7 @@ TEST(PngEncoder, PaletteAndTransparentBitmaps)
             EXPECT_EQ(chunks[0].data[8], bits);
             EXPECT_EQ(chunks[0].data[9], 3);
             EXPECT_EQ(chunks[1].data.size(), 3u << bits);
-            test::RgbaImage reference = test::ReferenceDecode(file);
+            test::Rgba reference = test::ReadPng(file);
             for (int y = 0; y < 5; ++y)
                 for (int x = 0; x < 13; ++x) {
                     const std::uint8_t* p = &reference.pixels[(std::size_t(y) * 13 + std::size_t(x)) * 4];
@@ -219,7 +219,7 @@ TEST(PngEncoder, PaletteAndTransparentBitmaps)
     Bytes file = Save(png);
     EXPECT_EQ(Types(file), (std::vector<std::string>{"IHDR", "tRNS", "IDAT", "IEND"}));
     EXPECT_EQ(ListChunks(file)[1].data.size(), 6u);
-    test::RgbaImage reference = test::ReferenceDecode(file);
+    test::Rgba reference = test::ReadPng(file);
     EXPECT_EQ(reference.pixels[(2 * 4 + 1) * 4 + 3], 0);
     EXPECT_EQ(reference.pixels[3], 255);
 
@@ -279,7 +279,7 @@ TEST(PngEncoder, TransparentSampleFollowsTheSamplesWhenSavedAgain)
     for (const Case& c : cases) {
         TPNGObject png;
         png.LoadFromStream(c.file);
-        test::RgbaImage back = test::ReferenceDecode(Save(png));
+        test::Rgba back = test::ReadPng(Save(png));
         ASSERT_EQ(back.pixels.size(), 8u) << c.what;
         EXPECT_EQ(back.pixels[3], 0) << c.what;
         EXPECT_EQ(back.pixels[7], 255) << c.what;

@@ -144,7 +144,7 @@ TEST(PngOptimize, EveryFormDecodesToTheDefaultEncodersPixels)
             EXPECT_EQ(form.colorType, c.form.colorType);
             EXPECT_EQ(form.bitDepth, c.form.bitDepth);
             EXPECT_EQ(ListChunks(optimized)[0].data[12], interlaced ? 1 : 0);
-            test::RgbaImage ours = test::ReferenceDecode(optimized);
+            test::Rgba ours = test::ReadPng(optimized);
             ASSERT_EQ(ours.width, c.sheet.Width());
             ASSERT_EQ(ours.height, c.sheet.Height());
             if (c.sheet.HasAlpha) {
@@ -152,7 +152,7 @@ TEST(PngOptimize, EveryFormDecodesToTheDefaultEncodersPixels)
                 EXPECT_EQ(ours.pixels, PixelsOf(c.sheet));
             } else {
                 Bytes plainFile = EncodePngSheet(c.sheet, Prefs(false, interlaced));
-                test::RgbaImage plain = test::ReferenceDecode(plainFile);
+                test::Rgba plain = test::ReadPng(plainFile);
                 EXPECT_EQ(ours.pixels, plain.pixels);
                 EXPECT_EQ(ours.pixels, PixelsOf(c.sheet));
             }
@@ -183,7 +183,7 @@ TEST(PngOptimize, PaletteAndGreyChoices)
     EXPECT_EQ(chunks[1].data.size(), 11u * 3);  // 8 opaque and 3 translucent colours
     EXPECT_EQ(chunks[2].type, "tRNS");
     EXPECT_EQ(chunks[2].data, (Bytes{0, 100, 200}));
-    EXPECT_EQ(test::ReferenceDecode(file).pixels, PixelsOf(mixed));
+    EXPECT_EQ(test::ReadPng(file).pixels, PixelsOf(mixed));
 }
 
 TEST(PngOptimize, ChunksAndFlag)

@@ -1,10 +1,7 @@
 #include "png_test_files.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 #include <zlib.h>
-
-#include <cstring>
 
 namespace tessolo::test {
 
@@ -114,26 +111,6 @@ std::vector<ChunkInfo> ListChunks(const Bytes& file)
         pos += 12 + length;
     }
     return chunks;
-}
-
-RgbaImage ReferenceDecode(const Bytes& file)
-{
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    RgbaImage result;
-    if (!png_image_begin_read_from_memory(&image, file.data(), file.size())) {
-        ADD_FAILURE() << "reference decoder: " << image.message;
-        return result;
-    }
-    image.format = PNG_FORMAT_RGBA;
-    result.width = int(image.width);
-    result.height = int(image.height);
-    result.pixels.resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, result.pixels.data(), 0, nullptr))
-        ADD_FAILURE() << "reference decoder: " << image.message;
-    png_image_free(&image);
-    return result;
 }
 
 }  // namespace tessolo::test

@@ -1,8 +1,9 @@
-// Builders for hand-made PNG files and an independent reference decoder
-// (the system's libpng) for checking what our encoder writes.
+// Builders for hand-made PNG files; libpng (support/reference_decoders.h)
+// checks what our encoder writes.
 #pragma once
 
 #include "platform/bytes.h"
+#include "support/reference_decoders.h"
 
 #include <cstdint>
 #include <string>
@@ -30,13 +31,5 @@ struct ChunkInfo {
 };
 // The chunks of a file in order (the signature is skipped, CRCs ignored).
 std::vector<ChunkInfo> ListChunks(const Bytes& file);
-
-// Decodes with libpng to 8-bit RGBA; fails the test on a libpng error.
-struct RgbaImage {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> pixels;
-};
-RgbaImage ReferenceDecode(const Bytes& file);
 
 }  // namespace tessolo::test

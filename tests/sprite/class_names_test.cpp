@@ -111,7 +111,7 @@ TEST(WebEscapes, StringsUrlsHtmlAndJson)
     EXPECT_EQ(HtmlEscaped("<a href=\"x\">&'</a>"),
               "&lt;a href=&quot;x&quot;&gt;&amp;&#39;&lt;/a&gt;");
     EXPECT_EQ(JsonString("a\"b\\c\n\x01\xC3\xA9\xFF"),
-              "\"a\\\"b\\\\c\\u000a\\u0001\xC3\xA9\xEF\xBF\xBD\"");
+              "\"a\\\"b\\\\c\\n\\u0001\xC3\xA9\xEF\xBF\xBD\"");
 }
 
 // Each data file's names are unique by its language's equality: later

@@ -149,6 +149,35 @@ TEST_F(Output, SheetWithoutPixelsIsRefusedAndReplacesNothing)
     ExpectFolderUnchanged();
 }
 
+// A sheet of some width but no height holds no image either: a strip of
+// images resized to a height of 0, or a stack whose negative padding takes
+// back more than each image gives.
+TEST_F(Output, SheetWithWidthButNoHeightIsRefusedAndReplacesNothing)
+{
+    BuildOnce();
+    inputs.GraphicFiles = {"a.bmp", "a.bmp"};
+    settings.ResizeWidth = 8;
+    settings.ResizeHeight = 0;
+    const struct {
+        Orientation orientation;
+        std::int32_t resizeMethod, verticalPadding;
+        const char* reason;
+    } cases[] = {
+        {kHorizontal, 2, 5, "every image was resized to nothing"},
+        {kVertical, 0, -20, "the paddings leave no room for the images"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        settings.Orientation = c.orientation;
+        settings.ResizeMethod = c.resizeMethod;
+        settings.VerticalPadding = c.verticalPadding;
+        EXPECT_EQ(Run(), BuildResult::Failed);
+        EXPECT_EQ(recorder.error, std::string("No image was placed on the sheet: ") + c.reason);
+        EXPECT_EQ(recorder.lines.size(), 2u);
+        ExpectFolderUnchanged();
+    }
+}
+
 TEST_F(Output, StylesheetLinkIsReplacedAndItsTargetKept)
 {
     test::TempDir elsewhere;

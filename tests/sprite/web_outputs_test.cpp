@@ -8,7 +8,8 @@
 #include "settings/data_formats.h"
 #include "sprite/web_escapes.h"
 #include "support/file_size_limit.h"
-#include "support/json_value.h"
+
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cstdlib>
@@ -20,6 +21,8 @@ namespace tessolo {
 namespace {
 
 namespace fs = std::filesystem;
+// Objects keep their members in file order, so frames are checked in build order.
+using Json = nlohmann::ordered_json;
 
 // File names a page would choke on without the class-name rule.
 const std::vector<std::string> kAwkwardNames = {
@@ -80,27 +83,26 @@ protected:
 
     // The frames, named `names` in build order, each at the place of its
     // source's pixels on the sheet.
-    void ExpectFramesShowSources(const test::JsonValue& frames,
-                                 const std::vector<std::string>& names)
+    void ExpectFramesShowSources(const Json& frames, const std::vector<std::string>& names)
     {
         Bitmap sheet = Sheet();
-        ASSERT_EQ(frames.members.size(), sources.size());
-        for (std::size_t i = 0; i < sources.size(); ++i) {
-            const auto& [name, frame] = frames.members[i];
+        ASSERT_EQ(frames.size(), sources.size());
+        std::size_t i = 0;
+        for (const auto& [name, frame] : frames.items()) {
             EXPECT_EQ(name, names[i]) << "frames in build order";
-            const test::JsonValue& rect = frame["frame"];
-            const int x = int(rect["x"].number), y = int(rect["y"].number);
-            ASSERT_EQ(rect["w"].number, sources[i].Width()) << name;
-            ASSERT_EQ(rect["h"].number, sources[i].Height()) << name;
+            const Json& rect = frame.at("frame");
+            const int x = rect.at("x").get<int>(), y = rect.at("y").get<int>();
+            ASSERT_EQ(rect.at("w"), sources[i].Width()) << name;
+            ASSERT_EQ(rect.at("h"), sources[i].Height()) << name;
             for (int sy = 0; sy < sources[i].Height(); ++sy)
                 for (int sx = 0; sx < sources[i].Width(); ++sx)
                     ASSERT_EQ(sheet.Pixel(x + sx, y + sy), sources[i].Pixel(sx, sy))
                         << name << " at " << sx << "," << sy;
-            EXPECT_EQ(frame["rotated"].kind, test::JsonValue::Bool);
-            EXPECT_FALSE(frame["rotated"].boolean);
-            EXPECT_FALSE(frame["trimmed"].boolean);
-            EXPECT_EQ(frame["spriteSourceSize"]["w"].number, sources[i].Width());
-            EXPECT_EQ(frame["sourceSize"]["h"].number, sources[i].Height());
+            EXPECT_EQ(frame.at("rotated"), false) << "a JSON boolean";
+            EXPECT_EQ(frame.at("trimmed"), false);
+            EXPECT_EQ(frame.at("spriteSourceSize").at("w"), sources[i].Width());
+            EXPECT_EQ(frame.at("sourceSize").at("h"), sources[i].Height());
+            ++i;
         }
     }
 
@@ -157,17 +159,17 @@ TEST_F(WebOutputs, JsonFramesShowEachSourcesPixelsOnTheSheet)
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
     std::string text = Output(".json");
     EXPECT_EQ(ValidUtf8(text), text);
-    test::JsonValue data = test::JsonReader::Parse(text);
-    ExpectFramesShowSources(data["frames"], inputs.GraphicFiles);
+    const Json data = Json::parse(text);
+    ExpectFramesShowSources(data.at("frames"), inputs.GraphicFiles);
 
     Bitmap sheet = Sheet();
-    const test::JsonValue& meta = data["meta"];
-    EXPECT_EQ(meta["image"].text, "sprite.bmp");
-    EXPECT_EQ(meta["size"]["w"].number, sheet.Width());
-    EXPECT_EQ(meta["size"]["h"].number, sheet.Height());
-    EXPECT_EQ(meta["version"].text, ProgramFileVersion());
-    EXPECT_EQ(meta["app"].text, "Tessolo");
-    EXPECT_EQ(meta["scale"].text, "1");
+    const Json& meta = data.at("meta");
+    EXPECT_EQ(meta.at("image"), "sprite.bmp");
+    EXPECT_EQ(meta.at("size").at("w"), sheet.Width());
+    EXPECT_EQ(meta.at("size").at("h"), sheet.Height());
+    EXPECT_EQ(meta.at("version"), ProgramFileVersion());
+    EXPECT_EQ(meta.at("app"), "Tessolo");
+    EXPECT_EQ(meta.at("scale"), "1");
 }
 
 TEST_F(WebOutputs, JsonKeepsEveryFrameUnderANameOfItsOwn)
@@ -177,7 +179,7 @@ TEST_F(WebOutputs, JsonKeepsEveryFrameUnderANameOfItsOwn)
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
     std::string text = Output(".json");
     EXPECT_EQ(ValidUtf8(text), text);
-    ExpectFramesShowSources(test::JsonReader::Parse(text)["frames"],
+    ExpectFramesShowSources(Json::parse(text).at("frames"),
                             {"a-b.bmp", "a_b.bmp", "a_b-2.bmp", "x.y.bmp", "x_2ey.bmp",
                              "x_2ey-2.bmp", "caf\\xe9.bmp", "caf\\xe8.bmp", "caf\\xe9.bmp-2",
                              "a-b.bmp-2"});

@@ -1,6 +1,9 @@
 #include "support/testdata.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdlib>
+#include <fstream>
 #include <random>
 #include <stdexcept>
 
@@ -13,6 +16,11 @@ std::filesystem::path TestDataDir()
         return fs::is_directory(env) ? fs::path(env) : fs::path();
     fs::path beside = fs::path(TESSOLO_SOURCE_DIR) / ".." / "shared" / "testdata";
     return fs::is_directory(beside) ? fs::canonical(beside) : fs::path();
+}
+
+std::vector<int> ExpectedSamples(const std::filesystem::path& jsonFile)
+{
+    return nlohmann::json::parse(std::ifstream(jsonFile)).get<std::vector<int>>();
 }
 
 TempDir::TempDir()

@@ -1,14 +1,20 @@
-// Locating the public conformance images and scratch folders for tests.
+// The public conformance images, their expected pixels, and scratch folders
+// for tests.
 #pragma once
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace tessolo::test {
 
 // The conformance image folder: $TESSOLO_TESTDATA, or ../shared/testdata
 // beside the source tree. Empty when neither exists.
 std::filesystem::path TestDataDir();
+
+// The samples of one of the conformance set's expected-pixel files, which
+// hold a JSON array of integers.
+std::vector<int> ExpectedSamples(const std::filesystem::path& jsonFile);
 
 // A fresh empty folder below the system's temporary folder, removed when
 // the object goes out of scope.
