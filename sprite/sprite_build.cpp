@@ -3,6 +3,7 @@
 #include "platform/alpha.h"
 #include "platform/error.h"
 #include "platform/files.h"
+#include "platform/output_set.h"
 #include "sprite/base_name.h"
 #include "sprite/build_lock.h"
 #include "sprite/class_names.h"
@@ -121,14 +122,18 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
         return BuildResult::InvalidInputs;
     }
 
-    // The lock is held until both results are in place.
+    // The lock is held until every result is in place. Holding it, the build
+    // is the only one here, so temporary files that no file lock holds were
+    // left by a build or a save that was killed.
     std::string sheetPath = InFolder(inputs.Folder, inputs.ProjectName);
     std::string cssPath = sheetPath + ".css";
     BuildLock lock;
     StylesheetFile css;
     std::string reason = lock.Take(inputs.Folder);
-    if (reason.empty())
+    if (reason.empty()) {
+        RemoveStaleTemporaryFiles(inputs.Folder);
         reason = css.Open(cssPath);
+    }
     if (!reason.empty()) {
         observer.CannotOpen("Cannot open " + cssPath + " for write: " + reason);
         return BuildResult::CannotOpen;
@@ -387,12 +392,10 @@ void SpriteBuilder::WriteResults(const std::string& sheetPath, const BuildInputs
     const TFormatPrefs& prefs = settings.*type.prefs;
     std::string path = sheetPath + std::string(type.extension);
 
-    // Every file is written in full before the first one is put in place, so
-    // a failed write leaves all the previous outputs as they were.
-    std::vector<std::unique_ptr<ReplacementFile>> files;
-    auto write = [&files](const std::string& filePath, std::span<const std::uint8_t> bytes) {
-        files.push_back(std::make_unique<ReplacementFile>(filePath));
-        files.back()->Write(bytes);
+    // Every file is written in full before the first one is put in place.
+    OutputSet outputs;
+    auto write = [&outputs](const std::string& filePath, std::span<const std::uint8_t> bytes) {
+        outputs.Add(filePath).Write(bytes);
     };
     auto writeText = [&write](const std::string& filePath, const std::string& text) {
         write(filePath, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
@@ -412,13 +415,8 @@ void SpriteBuilder::WriteResults(const std::string& sheetPath, const BuildInputs
         writeText(sheetPath + web.extension, web.text);
     if (halfSize_ && (settings.DataFormats & kDataJson))
         writeText(sheetPath + kDoubleSizeSuffix + ".json", DoubleSizeFrames(placedImages_, sheetFacts_));
-    for (auto& file : files)
-        file->StartWriting();
-    for (auto& file : files)
-        file->Finish();
-    for (auto& file : files)
-        file->PutInPlace();
-    css.PutInPlace();
+    css.JoinOutputs(outputs);
+    outputs.PutInPlace();
     observer.SheetWritten(path);
 }
 

@@ -116,6 +116,8 @@ private:
     // Evens the double-size sheet and adds the rule that switches
     // high-density screens to it.
     void FinishDoubleSizeSheet(StylesheetFile& css);
+    // Writes the sheets and the data files and puts them in place together
+    // with the stylesheet, which goes last.
     void WriteResults(const std::string& sheetPath, const BuildInputs& inputs,
                       const BuildSettings& settings, StylesheetFile& css,
                       BuildObserver& observer);
