@@ -5,6 +5,7 @@
 #include "cli/watch_mode.h"
 #include "info/version_strings.h"
 #include "platform/error.h"
+#include "platform/printable_text.h"
 #include "sprite/base_name.h"
 #include "sprite/high_density.h"
 #include "sprite/image_formats.h"
@@ -21,6 +22,13 @@ namespace tessolo::cli {
 
 namespace {
 
+// A message on standard error, with whatever a file name brought into it
+// made harmless to the terminal.
+void PrintMessage(const std::string& message)
+{
+    std::cerr << "tessolo-cli: " << PrintableText(message) << "\n";
+}
+
 // Prints what the window would show: CSS lines on standard output (unless
 // `echoLines` is off), message boxes and notices on standard error.
 class ConsoleObserver : public BuildObserver {
@@ -30,18 +38,18 @@ public:
     void CannotOpen(const std::string& message) override { Box(message); }
     void ErrorReport(const std::string& message) override
     {
-        std::cerr << "tessolo-cli: " << ErrorReportText(message) << "\n";
+        PrintMessage(ErrorReportText(message));
     }
     void LineWritten(const std::string& line) override
     {
         ++linesWritten;
         if (echoLines_)
-            std::cout << line << std::endl;
+            std::cout << PrintableText(line) << std::endl;
     }
-    void Remark(const std::string& message) override { std::cerr << "tessolo-cli: " << message << "\n"; }
+    void Remark(const std::string& message) override { PrintMessage(message); }
     void SourceSkipped(const std::string& path) override
     {
-        std::cerr << "tessolo-cli: skipped " << path << ": not a PNG, JPEG, GIF or BMP file\n";
+        PrintMessage("skipped " + path + ": not a PNG, JPEG, GIF or BMP file");
     }
     void SheetWritten(const std::string& path) override { sheetPath = path; }
 
@@ -56,7 +64,7 @@ private:
         for (char c : message)
             if (c != '\r')
                 text += c;
-        std::cerr << kBuildMessageCaption << ":\n" << text;
+        std::cerr << kBuildMessageCaption << ":\n" << PrintableText(text);
         if (text.empty() || text.back() != '\n')
             std::cerr << "\n";
     }
@@ -113,24 +121,25 @@ bool BuildSprites(const CliRequest& request, bool rebuild)
     if (builder.MakeSprites(inputs, request.settings, observer) != BuildResult::Done)
         return false;
     const Bitmap& sheet = builder.SheetBitmap();
+    const auto size = [](int width, int height) {
+        return std::to_string(width) + " x " + std::to_string(height);
+    };
     if (rebuild) {
         std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.2f", took.count());
-        std::cerr << "tessolo-cli: rebuilt "
-                  << std::filesystem::path(observer.sheetPath).filename().string() << " ("
-                  << observer.linesWritten << (observer.linesWritten == 1 ? " image, " : " images, ")
-                  << sheet.Width() << " x " << sheet.Height() << ") in " << seconds << " s"
-                  << std::endl;
+        PrintMessage("rebuilt " + std::filesystem::path(observer.sheetPath).filename().string() +
+                     " (" + std::to_string(observer.linesWritten) +
+                     (observer.linesWritten == 1 ? " image, " : " images, ") +
+                     size(sheet.Width(), sheet.Height()) + ") in " + seconds + " s");
     } else {
         // A double-size sheet was drawn; the named sheet is its half.
         const int scale = request.settings.Retina ? 2 : 1;
-        std::cerr << "tessolo-cli: wrote " << observer.sheetPath << " (" << sheet.Width() / scale
-                  << " x " << sheet.Height() / scale << ")";
+        std::string message = "wrote " + observer.sheetPath + " (" +
+                              size(sheet.Width() / scale, sheet.Height() / scale) + ")";
         if (scale == 2)
-            std::cerr << ", its double-size sheet (" << sheet.Width() << " x " << sheet.Height()
-                      << ")";
-        std::cerr << " and " << inputs.Folder << "/" << inputs.ProjectName << ".css\n";
+            message += ", its double-size sheet (" + size(sheet.Width(), sheet.Height()) + ")";
+        PrintMessage(message + " and " + inputs.Folder + "/" + inputs.ProjectName + ".css");
     }
     return true;
 }
@@ -143,7 +152,7 @@ int Run(const std::vector<std::string>& args)
         // parses over the stored defaults.
         request = ParseCommandLine(args, CliRequest());
     } catch (const UsageError& error) {
-        std::cerr << "tessolo-cli: " << error.what() << "\n";
+        PrintMessage(error.what());
         return 2;
     }
     if (request.showHelp) {
@@ -156,19 +165,19 @@ int Run(const std::vector<std::string>& args)
     }
 
     if (std::error_code unknown; std::filesystem::is_directory(request.storeFile, unknown)) {
-        std::cerr << "tessolo-cli: --settings: " << request.storeFile << " is a folder, not a settings file\n";
+        PrintMessage("--settings: " + request.storeFile + " is a folder, not a settings file");
         return 2;
     }
     FormatPrefsSet records;
     OrvaneRegistry store(records, {.storeFile = request.storeFile, .saveOnDestruction = false});
     if (std::string warning = store.LoadWarning(); !warning.empty())
-        std::cerr << "tessolo-cli: warning: " << warning << "\n";
+        PrintMessage("warning: " + warning);
     request = ParseCommandLine(args, DefaultsFromStore(store, records));
 
     if (request.saveSettings) {
         RememberRequest(request, store, records);
         store.SaveSettings();
-        std::cerr << "tessolo-cli: settings stored in " << store.StoreFile() << "\n";
+        PrintMessage("settings stored in " + store.StoreFile());
     }
     if (request.showSettings) {
         std::cout << DescribeSettings(request, store.StoreFile());
@@ -176,7 +185,7 @@ int Run(const std::vector<std::string>& args)
     }
 
     if (!std::filesystem::is_directory(request.folder)) {
-        std::cerr << "tessolo-cli: " << request.folder << " is not a folder\n";
+        PrintMessage(request.folder + " is not a folder");
         return 2;
     }
     if (request.watch)
@@ -194,7 +203,7 @@ int main(int argc, char** argv)
     try {
         return tessolo::cli::Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::exception& error) {
-        std::cerr << "tessolo-cli: " << tessolo::ErrorReportText(error.what()) << "\n";
+        tessolo::cli::PrintMessage(tessolo::ErrorReportText(error.what()));
         return 1;
     }
 }

@@ -571,6 +571,26 @@ TEST_F(Cli, SettingsOptionNamingAFolderIsRefused)
     EXPECT_FALSE(std::filesystem::exists(folder + ".bad"));
 }
 
+TEST_F(Cli, FileNamesReachTheTerminalWithTheirControlCharactersEscaped)
+{
+    const std::string hostile = "\x1b]0;owned\x07\x1b[2J";
+    Add(hostile + " a.bmp", 4, 4, kBlack);
+    Add(hostile + "-a.bmp", 4, 4, kBlack);  // the same class: a warning names both files
+    Add("\x9b" "2J.bmp", 4, 4, kBlack);      // not UTF-8
+    Outcome run = Run("--type bmp " + images.Path().string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("tessolo-cli: warning: \\x1b]0;owned\\x07\\x1b[2J-a.bmp gets the class "
+                           "\"sprite-\\x1b]0;owned\\x07\\x1b[2J-a\" that \\x1b]0;owned\\x07\\x1b[2J a.bmp"),
+              std::string::npos) << run.err;
+    for (const std::string& shown : {run.out, run.err})
+        EXPECT_EQ(shown.find_first_of("\x1b\x07\x9b"), std::string::npos) << shown;
+
+    Outcome failed = Run("--type bmp " + images.Path().string() + " '" + hostile + ".bmp'");
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("Cannot open file " + (images / "\\x1b]0;owned\\x07\\x1b[2J.bmp")),
+              std::string::npos) << failed.err;
+}
+
 TEST_F(Cli, HelpAndVersion)
 {
     Outcome help = Run("--help");
