@@ -6,6 +6,7 @@
 #include "info/version_strings.h"
 #include "platform/error.h"
 #include "platform/printable_text.h"
+#include "platform/stop_signals.h"
 #include "sprite/base_name.h"
 #include "sprite/high_density.h"
 #include "sprite/image_formats.h"
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <strings.h>
 
 namespace tessolo::cli {
@@ -30,10 +32,11 @@ void PrintMessage(const std::string& message)
 }
 
 // Prints what the window would show: CSS lines on standard output (unless
-// `echoLines` is off), message boxes and notices on standard error.
+// `echoLines` is off), message boxes and notices on standard error. With
+// `stop`, a stop signal ends the build.
 class ConsoleObserver : public BuildObserver {
 public:
-    explicit ConsoleObserver(bool echoLines) : echoLines_(echoLines) {}
+    ConsoleObserver(bool echoLines, StopSignals* stop) : echoLines_(echoLines), stop_(stop) {}
     void ValidationFailed(const std::string& message) override { Box(message); }
     void CannotOpen(const std::string& message) override { Box(message); }
     void ErrorReport(const std::string& message) override
@@ -52,6 +55,7 @@ public:
         PrintMessage("skipped " + path + ": not a PNG, JPEG, GIF or BMP file");
     }
     void SheetWritten(const std::string& path) override { sheetPath = path; }
+    bool StopRequested() override { return stop_ && stop_->Arrived() != 0; }
 
     std::string sheetPath;
     int linesWritten = 0;  // one per placed image
@@ -70,6 +74,7 @@ private:
     }
 
     bool echoLines_;
+    StopSignals* stop_;
 };
 
 bool IsSheetOfProject(const std::string& file, const std::string& project)
@@ -106,8 +111,9 @@ std::vector<std::string> ImageFilesOf(const std::string& folder, const std::stri
 
 // One build of the request, with the file list taken afresh from the folder
 // unless files were named. A first build prints the CSS lines and where the
-// results went; a rebuild of the watch prints one summary line instead.
-bool BuildSprites(const CliRequest& request, bool rebuild)
+// results went; a rebuild of the watch prints one summary line instead. With
+// `stop`, a stop signal ends the build.
+BuildResult BuildSprites(const CliRequest& request, bool rebuild, StopSignals* stop = nullptr)
 {
     auto start = std::chrono::steady_clock::now();
     BuildInputs inputs = request.inputs;
@@ -116,10 +122,11 @@ bool BuildSprites(const CliRequest& request, bool rebuild)
                               ? ImageFilesOf(request.folder, inputs.ProjectName, !rebuild)
                               : request.files;
 
-    ConsoleObserver observer(!rebuild);
+    ConsoleObserver observer(!rebuild, stop);
     SpriteBuilder builder;
-    if (builder.MakeSprites(inputs, request.settings, observer) != BuildResult::Done)
-        return false;
+    if (BuildResult result = builder.MakeSprites(inputs, request.settings, observer);
+        result != BuildResult::Done)
+        return result;
     const Bitmap& sheet = builder.SheetBitmap();
     const auto size = [](int width, int height) {
         return std::to_string(width) + " x " + std::to_string(height);
@@ -141,7 +148,7 @@ bool BuildSprites(const CliRequest& request, bool rebuild)
             message += ", its double-size sheet (" + size(sheet.Width(), sheet.Height()) + ")";
         PrintMessage(message + " and " + inputs.Folder + "/" + inputs.ProjectName + ".css");
     }
-    return true;
+    return BuildResult::Done;
 }
 
 int Run(const std::vector<std::string>& args)
@@ -174,6 +181,12 @@ int Run(const std::vector<std::string>& args)
         PrintMessage("warning: " + warning);
     request = ParseCommandLine(args, DefaultsFromStore(store, records));
 
+    // A plain build ends on a stop signal with its temporary files removed
+    // and the previous outputs kept; blocked from here on, the signal waits
+    // for a settings save to finish too. The watch takes the signals itself.
+    std::optional<StopSignals> stop;
+    if (!request.watch)
+        stop.emplace();
     if (request.saveSettings) {
         RememberRequest(request, store, records);
         store.SaveSettings();
@@ -191,7 +204,14 @@ int Run(const std::vector<std::string>& args)
     if (request.watch)
         return WatchFolder(request.folder, request.inputs.ProjectName,
                            [&request](bool rebuild) { BuildSprites(request, rebuild); });
-    return BuildSprites(request, false) ? 0 : 1;
+    switch (BuildSprites(request, false, &*stop)) {
+    case BuildResult::Done:
+        return 0;
+    case BuildResult::Stopped:
+        return 128 + stop->Arrived();  // as a shell reports a program ended by the signal
+    default:
+        return 1;
+    }
 }
 
 }  // namespace

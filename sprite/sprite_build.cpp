@@ -31,6 +31,18 @@ namespace {
 // Validation lines end with line feed, carriage return, in that order.
 constexpr const char* kLineEnd = "\n\r";
 
+// Thrown when the observer asks the build to stop.
+class BuildStopped : public Error {
+public:
+    BuildStopped() : Error("The build was stopped; the previous outputs are unchanged") {}
+};
+
+void StopIfAsked(BuildObserver& observer)
+{
+    if (observer.StopRequested())
+        throw BuildStopped();
+}
+
 std::string Describe(const std::exception& error)
 {
     if (dynamic_cast<const std::bad_alloc*>(&error))
@@ -172,6 +184,9 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
         css.Finish();
         observer.SheetFinished(sheet_);
         WriteResults(sheetPath, inputs, settings, css, observer);
+    } catch (const BuildStopped& stopped) {
+        observer.ErrorReport(stopped.what());
+        return BuildResult::Stopped;
     } catch (const std::exception& error) {
         observer.ErrorReport(Describe(error));
         return BuildResult::Failed;
@@ -190,6 +205,7 @@ SpriteBuilder::Placed SpriteBuilder::PlaceSources(const BuildInputs& inputs,
     layout_.Reset(settings.Orientation, settings.HorizontalPadding, settings.VerticalPadding,
                   inputs.GraphicFiles.size());
     for (const std::string& entry : inputs.GraphicFiles) {
+        StopIfAsked(observer);
         SourceInfo info;
         if (!ReadSource(entry, inputs, settings, observer, info))
             continue;
@@ -234,6 +250,7 @@ SpriteBuilder::Placed SpriteBuilder::PlacePacked(const BuildInputs& inputs,
     int merged = 0;
     std::int64_t pixelsHeld = 0;
     for (const std::string& entry : inputs.GraphicFiles) {
+        StopIfAsked(observer);
         SourceInfo info;
         if (!ReadSource(entry, inputs, settings, observer, info))
             continue;
@@ -265,6 +282,7 @@ SpriteBuilder::Placed SpriteBuilder::PlacePacked(const BuildInputs& inputs,
     sheet_.SetSize(packed.Width, packed.Height);
     Placed placed;
     for (std::size_t i = 0; i < infos.size(); ++i) {
+        StopIfAsked(observer);
         std::size_t k = keptOf[i];
         const PackPosition& at = packed.Positions[k];
         sheet_.Draw(sources[k], at.X, at.Y);  // a copy finds its original drawn and released
@@ -400,13 +418,18 @@ void SpriteBuilder::WriteResults(const std::string& sheetPath, const BuildInputs
     auto writeText = [&write](const std::string& filePath, const std::string& text) {
         write(filePath, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
     };
+    auto encodeUnlessStopped = [&](const Bitmap& sheet) {
+        StopIfAsked(observer);
+        return encode(sheet, prefs);
+    };
     if (halfSize_) {
-        write(path, encode(HalfSize(sheet_), prefs));
-        write(InFolder(inputs.Folder, sheetFacts_.highDensityFileName), encode(sheet_, prefs));
+        write(path, encodeUnlessStopped(HalfSize(sheet_)));
+        write(InFolder(inputs.Folder, sheetFacts_.highDensityFileName),
+              encodeUnlessStopped(sheet_));
     } else {
         sheetFacts_.width = sheet_.Width();
         sheetFacts_.height = sheet_.Height();
-        write(path, encode(sheet_, prefs));
+        write(path, encodeUnlessStopped(sheet_));
     }
     PreviewStyle style{baseClass_ ? &*baseClass_ : nullptr,
                        inputs.LineStyleIndex == kPositionAndSize};
@@ -416,6 +439,7 @@ void SpriteBuilder::WriteResults(const std::string& sheetPath, const BuildInputs
     if (halfSize_ && (settings.DataFormats & kDataJson))
         writeText(sheetPath + kDoubleSizeSuffix + ".json", DoubleSizeFrames(placedImages_, sheetFacts_));
     css.JoinOutputs(outputs);
+    StopIfAsked(observer);
     outputs.PutInPlace();
     observer.SheetWritten(path);
 }

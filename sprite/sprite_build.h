@@ -67,9 +67,14 @@ public:
     virtual void SheetFinished(const Bitmap& sheet) { (void)sheet; }
     // The sheet and the stylesheet were put in place.
     virtual void SheetWritten(const std::string& path) { (void)path; }
+    // Asked before each image and each output file: true stops the build
+    // (a signal, a Cancel button). The temporary files are removed, the
+    // previous outputs stay as they were, ErrorReport says so and the build
+    // returns BuildResult::Stopped. Called on the thread that runs the build.
+    virtual bool StopRequested() { return false; }
 };
 
-enum class BuildResult { Done, InvalidInputs, CannotOpen, Failed };
+enum class BuildResult { Done, InvalidInputs, CannotOpen, Failed, Stopped };
 
 class SpriteBuilder {
 public:
