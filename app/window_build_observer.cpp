@@ -3,6 +3,7 @@
 #include "app/bitmap_image.h"
 #include "app/spriteview.h"
 #include "platform/error.h"
+#include "platform/printable_text.h"
 
 #include <QCoreApplication>
 #include <QListWidget>
@@ -27,18 +28,18 @@ WindowBuildObserver::WindowBuildObserver(QListWidget& outputList, QProgressBar& 
 
 void WindowBuildObserver::ValidationFailed(const std::string& message)
 {
-    prompts_.Show(kBuildMessageCaption, message, PromptIcon::None);
+    prompts_.Show(kBuildMessageCaption, PrintableText(message), PromptIcon::None);
 }
 
 void WindowBuildObserver::CannotOpen(const std::string& message)
 {
-    prompts_.Show(kBuildMessageCaption, message, PromptIcon::None);
+    prompts_.Show(kBuildMessageCaption, PrintableText(message), PromptIcon::None);
 }
 
 void WindowBuildObserver::ErrorReport(const std::string& message)
 {
     RepaintNow(true);
-    prompts_.Show("Tessolo", ErrorReportText(message), PromptIcon::Error);
+    prompts_.Show("Tessolo", PrintableText(ErrorReportText(message)), PromptIcon::Error);
 }
 
 void WindowBuildObserver::ListCleared()
@@ -49,13 +50,13 @@ void WindowBuildObserver::ListCleared()
 
 void WindowBuildObserver::LineWritten(const std::string& line)
 {
-    outputList_.addItem(QString::fromStdString(line));
+    outputList_.addItem(QString::fromStdString(PrintableText(line)));
     CountImage();
 }
 
 void WindowBuildObserver::Remark(const std::string& message)
 {
-    outputList_.addItem(QString::fromStdString(message));
+    outputList_.addItem(QString::fromStdString(PrintableText(message)));
     RepaintNow(false);
 }
 

@@ -1,6 +1,7 @@
 // How a build shows itself in the main window: CSS lines in the output list
 // as each image is placed, a progress bar counting images, the finished
-// sheet in the result viewer, and the build's messages in message boxes.
+// sheet in the result viewer, and the build's messages in message boxes,
+// every text with its control characters shown escaped (PrintableText).
 #pragma once
 
 #include "platform/user_prompts.h"

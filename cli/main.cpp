@@ -5,6 +5,8 @@
 #include "cli/watch_mode.h"
 #include "info/version_strings.h"
 #include "platform/error.h"
+#include "platform/printable_text.h"
+#include "platform/stop_signals.h"
 #include "sprite/source_files.h"
 #include "sprite/stylesheet.h"
 
@@ -12,34 +14,44 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 
 namespace tessolo::cli {
 
 namespace {
 
+// A message on standard error, with whatever a file name brought into it
+// made harmless to the terminal.
+void PrintMessage(const std::string& message)
+{
+    std::cerr << "tessolo-cli: " << PrintableText(message) << "\n";
+}
+
 // Prints what the window would show: CSS lines on standard output (unless
-// `echoLines` is off), message boxes and notices on standard error.
+// `echoLines` is off), message boxes and notices on standard error. With
+// `stop`, a stop signal ends the build.
 class ConsoleObserver : public BuildObserver {
 public:
-    explicit ConsoleObserver(bool echoLines) : echoLines_(echoLines) {}
+    ConsoleObserver(bool echoLines, StopSignals* stop) : echoLines_(echoLines), stop_(stop) {}
     void ValidationFailed(const std::string& message) override { Box(message); }
     void CannotOpen(const std::string& message) override { Box(message); }
     void ErrorReport(const std::string& message) override
     {
-        std::cerr << "tessolo-cli: " << ErrorReportText(message) << "\n";
+        PrintMessage(ErrorReportText(message));
     }
     void LineWritten(const std::string& line) override
     {
         ++linesWritten;
         if (echoLines_)
-            std::cout << line << std::endl;
+            std::cout << PrintableText(line) << std::endl;
     }
-    void Remark(const std::string& message) override { std::cerr << "tessolo-cli: " << message << "\n"; }
+    void Remark(const std::string& message) override { PrintMessage(message); }
     void SourceSkipped(const std::string& path) override
     {
-        std::cerr << "tessolo-cli: skipped " << path << ": not a PNG, JPEG, GIF or BMP file\n";
+        PrintMessage("skipped " + path + ": not a PNG, JPEG, GIF or BMP file");
     }
     void SheetWritten(const std::string& path) override { sheetPath = path; }
+    bool StopRequested() override { return stop_ && stop_->Arrived() != 0; }
 
     std::string sheetPath;
     int linesWritten = 0;  // one per placed image
@@ -52,12 +64,13 @@ private:
         for (char c : message)
             if (c != '\r')
                 text += c;
-        std::cerr << kBuildMessageCaption << ":\n" << text;
+        std::cerr << kBuildMessageCaption << ":\n" << PrintableText(text);
         if (text.empty() || text.back() != '\n')
             std::cerr << "\n";
     }
 
     bool echoLines_;
+    StopSignals* stop_;
 };
 
 // Every image file of `folder`, sorted by name, leaving out the sheets that
@@ -86,8 +99,9 @@ std::vector<std::string> ImageFilesOf(const std::string& folder, const std::stri
 
 // One build of the request, with the file list taken afresh from the folder
 // unless files were named. A first build prints the CSS lines and where the
-// results went; a rebuild of the watch prints one summary line instead.
-bool BuildSprites(const CliRequest& request, bool rebuild)
+// results went; a rebuild of the watch prints one summary line instead. With
+// `stop`, a stop signal ends the build.
+BuildResult BuildSprites(const CliRequest& request, bool rebuild, StopSignals* stop = nullptr)
 {
     auto start = std::chrono::steady_clock::now();
     BuildInputs inputs = request.inputs;
@@ -96,31 +110,33 @@ bool BuildSprites(const CliRequest& request, bool rebuild)
                               ? ImageFilesOf(request.folder, inputs.ProjectName, !rebuild)
                               : request.files;
 
-    ConsoleObserver observer(!rebuild);
+    ConsoleObserver observer(!rebuild, stop);
     SpriteBuilder builder;
-    if (builder.MakeSprites(inputs, request.settings, observer) != BuildResult::Done)
-        return false;
+    if (BuildResult result = builder.MakeSprites(inputs, request.settings, observer);
+        result != BuildResult::Done)
+        return result;
     const Bitmap& sheet = builder.SheetBitmap();
+    const auto size = [](int width, int height) {
+        return std::to_string(width) + " x " + std::to_string(height);
+    };
     if (rebuild) {
         std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.2f", took.count());
-        std::cerr << "tessolo-cli: rebuilt "
-                  << std::filesystem::path(observer.sheetPath).filename().string() << " ("
-                  << observer.linesWritten << (observer.linesWritten == 1 ? " image, " : " images, ")
-                  << sheet.Width() << " x " << sheet.Height() << ") in " << seconds << " s"
-                  << std::endl;
+        PrintMessage("rebuilt " + std::filesystem::path(observer.sheetPath).filename().string() +
+                     " (" + std::to_string(observer.linesWritten) +
+                     (observer.linesWritten == 1 ? " image, " : " images, ") +
+                     size(sheet.Width(), sheet.Height()) + ") in " + seconds + " s");
     } else {
         // A double-size sheet was drawn; the named sheet is its half.
         const int scale = request.settings.Retina ? 2 : 1;
-        std::cerr << "tessolo-cli: wrote " << observer.sheetPath << " (" << sheet.Width() / scale
-                  << " x " << sheet.Height() / scale << ")";
+        std::string message = "wrote " + observer.sheetPath + " (" +
+                              size(sheet.Width() / scale, sheet.Height() / scale) + ")";
         if (scale == 2)
-            std::cerr << ", its double-size sheet (" << sheet.Width() << " x " << sheet.Height()
-                      << ")";
-        std::cerr << " and " << inputs.Folder << "/" << inputs.ProjectName << ".css\n";
+            message += ", its double-size sheet (" + size(sheet.Width(), sheet.Height()) + ")";
+        PrintMessage(message + " and " + inputs.Folder + "/" + inputs.ProjectName + ".css");
     }
-    return true;
+    return BuildResult::Done;
 }
 
 int Run(const std::vector<std::string>& args)
@@ -131,7 +147,7 @@ int Run(const std::vector<std::string>& args)
         // parses over the stored defaults.
         request = ParseCommandLine(args, CliRequest());
     } catch (const UsageError& error) {
-        std::cerr << "tessolo-cli: " << error.what() << "\n";
+        PrintMessage(error.what());
         return 2;
     }
     if (request.showHelp) {
@@ -144,19 +160,25 @@ int Run(const std::vector<std::string>& args)
     }
 
     if (std::error_code unknown; std::filesystem::is_directory(request.storeFile, unknown)) {
-        std::cerr << "tessolo-cli: --settings: " << request.storeFile << " is a folder, not a settings file\n";
+        PrintMessage("--settings: " + request.storeFile + " is a folder, not a settings file");
         return 2;
     }
     FormatPrefsSet records;
     OrvaneRegistry store(records, {.storeFile = request.storeFile, .saveOnDestruction = false});
     if (std::string warning = store.LoadWarning(); !warning.empty())
-        std::cerr << "tessolo-cli: warning: " << warning << "\n";
+        PrintMessage("warning: " + warning);
     request = ParseCommandLine(args, DefaultsFromStore(store, records));
 
+    // A plain build ends on a stop signal with its temporary files removed
+    // and the previous outputs kept; blocked from here on, the signal waits
+    // for a settings save to finish too. The watch takes the signals itself.
+    std::optional<StopSignals> stop;
+    if (!request.watch)
+        stop.emplace();
     if (request.saveSettings) {
         RememberRequest(request, store, records);
         store.SaveSettings();
-        std::cerr << "tessolo-cli: settings stored in " << store.StoreFile() << "\n";
+        PrintMessage("settings stored in " + store.StoreFile());
     }
     if (request.showSettings) {
         std::cout << DescribeSettings(request, store.StoreFile());
@@ -164,13 +186,20 @@ int Run(const std::vector<std::string>& args)
     }
 
     if (!std::filesystem::is_directory(request.folder)) {
-        std::cerr << "tessolo-cli: " << request.folder << " is not a folder\n";
+        PrintMessage(request.folder + " is not a folder");
         return 2;
     }
     if (request.watch)
         return WatchFolder(request.folder, request.inputs.ProjectName,
                            [&request](bool rebuild) { BuildSprites(request, rebuild); });
-    return BuildSprites(request, false) ? 0 : 1;
+    switch (BuildSprites(request, false, &*stop)) {
+    case BuildResult::Done:
+        return 0;
+    case BuildResult::Stopped:
+        return 128 + stop->Arrived();  // as a shell reports a program ended by the signal
+    default:
+        return 1;
+    }
 }
 
 }  // namespace
@@ -182,7 +211,7 @@ int main(int argc, char** argv)
     try {
         return tessolo::cli::Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::exception& error) {
-        std::cerr << "tessolo-cli: " << tessolo::ErrorReportText(error.what()) << "\n";
+        tessolo::cli::PrintMessage(tessolo::ErrorReportText(error.what()));
         return 1;
     }
 }

@@ -6,8 +6,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <limits>
 #include <fcntl.h>
+#include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,13 +28,38 @@ struct FdCloser {
 constexpr std::string_view kTemporaryPrefix = ".tessolo-";
 constexpr std::size_t kTemporaryNameLength = kTemporaryPrefix.size() + 6;
 
-// The temporary name for a file at `path`: hidden, in the same folder, and
-// short enough that it fits wherever the final name fits.
+// The template of a temporary name for a file at `path`: hidden, in the
+// same folder, and short enough that it fits wherever the final name fits.
 std::string TemporaryNameFor(const std::string& path)
 {
     std::string::size_type slash = path.rfind('/');
     std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     return folder + std::string(kTemporaryPrefix) + "XXXXXX";
+}
+
+// A fresh temporary name beside `path` that nothing has yet.
+std::string RandomTemporaryNameFor(const std::string& path)
+{
+    constexpr std::string_view kLetters =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static thread_local std::mt19937 random{std::random_device{}()};
+    std::string name = TemporaryNameFor(path);
+    for (std::size_t i = name.size() - 6; i < name.size(); ++i)
+        name[i] = kLetters[random() % kLetters.size()];
+    return name;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Whether the file open as `fd` is still the one named `path`.
+bool StillNamed(int fd, const std::string& path)
+{
+    struct stat opened {}, named {};
+    return ::fstat(fd, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+           SameFile(opened, named);
 }
 
 mode_t NewFileMode()
@@ -79,21 +107,34 @@ Bytes ReadFileBytes(const std::string& path)
     return ReadFileStart(path, std::numeric_limits<std::size_t>::max());
 }
 
-ReplacementFile::ReplacementFile(std::string path)
-    : path_(std::move(path)), tempPath_(TemporaryNameFor(path_))
+ReplacementFile::ReplacementFile(std::string path) : path_(std::move(path))
 {
-    fd_ = ::mkostemp(tempPath_.data(), O_CLOEXEC);
-    if (fd_ < 0)
-        throw FileCreateError(path_, std::strerror(errno));
+    // A cleaner that opened the new file before it was locked removes it;
+    // another name is then taken.
+    for (int attempt = 0;; ++attempt) {
+        tempPath_ = TemporaryNameFor(path_);
+        fd_ = ::mkostemp(tempPath_.data(), O_CLOEXEC);
+        if (fd_ < 0)
+            throw FileCreateError(path_, std::strerror(errno));
+        int lockError = ::flock(fd_, LOCK_EX | LOCK_NB) == 0 ? 0 : errno;
+        if (lockError != 0 && lockError != EWOULDBLOCK)
+            break;  // a file system without locks: nothing cleans up here either
+        if (lockError == 0 && StillNamed(fd_, tempPath_))
+            break;
+        ::close(fd_);
+        fd_ = -1;
+        if (attempt == 8)
+            throw FileCreateError(path_, "its temporary file was removed as it was made");
+    }
     ::fchmod(fd_, NewFileMode());
 }
 
 ReplacementFile::~ReplacementFile()
 {
-    if (fd_ >= 0)
-        ::close(fd_);
     if (!placed_)
         ::unlink(tempPath_.c_str());
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 void ReplacementFile::Fail(int error) const
@@ -123,14 +164,11 @@ void ReplacementFile::StartWriting()
 
 void ReplacementFile::Finish()
 {
-    if (fd_ < 0)
+    if (finished_)
         return;
     if (::fsync(fd_) != 0)
         Fail(errno);
-    int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0)
-        Fail(errno);
+    finished_ = true;
 }
 
 void ReplacementFile::PutInPlace()
@@ -139,6 +177,62 @@ void ReplacementFile::PutInPlace()
     if (::rename(tempPath_.c_str(), path_.c_str()) != 0)
         Fail(errno);
     placed_ = true;
+    // The data is on disk already (fsync), so closing can report nothing new.
+    ::close(fd_);
+    fd_ = -1;
+}
+
+std::string KeepUnderTemporaryName(const std::string& path, bool move)
+{
+    if (move) {
+        // The new name is made as a file, which the entry then replaces.
+        std::string name = TemporaryNameFor(path);
+        int fd = ::mkostemp(name.data(), O_CLOEXEC);
+        if (fd < 0 || ::close(fd) != 0 || ::rename(path.c_str(), name.c_str()) != 0) {
+            int error = errno;
+            if (fd >= 0)
+                ::unlink(name.c_str());
+            throw Error("Cannot write file " + path + ": " + std::strerror(error));
+        }
+        return name;
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = RandomTemporaryNameFor(path);
+        if (::linkat(AT_FDCWD, path.c_str(), AT_FDCWD, name.c_str(), 0) == 0)
+            return name;
+        if (errno != EEXIST)
+            break;
+    }
+    return "";
+}
+
+void RemoveStaleTemporaryFiles(const std::string& folder)
+{
+    DIR* entries = ::opendir(folder.c_str());
+    if (!entries)
+        return;
+    std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    while (const dirent* entry = ::readdir(entries)) {
+        if (!IsTemporaryFileName(entry->d_name))
+            continue;
+        std::string path = prefix + entry->d_name;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0)
+            continue;
+        // A link is the kept name of an output that was a link; nothing holds it.
+        if (S_ISLNK(st.st_mode)) {
+            ::unlink(path.c_str());
+            continue;
+        }
+        if (!S_ISREG(st.st_mode))
+            continue;
+        // Held by its writer, the lock is refused; taken, it keeps a new
+        // writer from claiming the file before it is removed.
+        FdCloser file{::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)};
+        if (file.fd >= 0 && ::flock(file.fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(file.fd, path))
+            ::unlink(path.c_str());
+    }
+    ::closedir(entries);
 }
 
 void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> data)

@@ -23,7 +23,8 @@ Bytes ReadFileStart(const std::string& path, std::size_t maxBytes);
 // the previous one, and a symbolic link at the final name is replaced, never
 // followed. The temporary name is short and hidden, so every final name that
 // the file system allows works; the temporary file is removed unless it was
-// put in place.
+// put in place. While the object lives it holds a lock on its temporary file,
+// which tells RemoveStaleTemporaryFiles that the file is in use.
 class ReplacementFile {
 public:
     // Creates the temporary file in the folder of `path`. Throws
@@ -33,12 +34,15 @@ public:
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
+    // The final name.
+    const std::string& Path() const { return path_; }
     // Appends `data`. Throws Error "Cannot write file <path>: <reason>".
     void Write(std::span<const std::uint8_t> data);
     // Asks the system to start writing the data to disk without waiting, so
     // that several files finished one after another are stored together.
     void StartWriting();
-    // Flushes the data to disk and closes the file; throws Error as Write.
+    // Flushes the data to disk; throws Error as Write. The file stays open
+    // (and locked) until it is put in place.
     void Finish();
     // Finishes the file if need be and renames it over its final name.
     void PutInPlace();
@@ -49,12 +53,26 @@ private:
     std::string path_;
     std::string tempPath_;
     int fd_ = -1;
+    bool finished_ = false;
     bool placed_ = false;
 };
 
 // Whether `name` (a file name without folder) is one that a ReplacementFile
-// uses while it is written.
+// or KeepUnderTemporaryName uses.
 bool IsTemporaryFileName(std::string_view name);
+
+// Gives the entry at `path` (a file, or a link itself, not its target) a
+// second, temporary name beside it, and returns that name. With `move` the
+// entry leaves `path`; without, it stays there too (a hard link), and an
+// empty name is returned when the file system cannot link it. Throws Error
+// "Cannot write file <path>: <reason>" when it cannot be moved.
+std::string KeepUnderTemporaryName(const std::string& path, bool move);
+
+// Removes the temporary files in `folder` that no ReplacementFile holds,
+// those of a program that was stopped before it could remove them. Run it
+// only while no other program can make temporary names that nothing holds
+// (under the folder's build lock). What cannot be removed stays.
+void RemoveStaleTemporaryFiles(const std::string& folder);
 
 // Writes `data` through a ReplacementFile and puts it in place.
 void WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> data);

@@ -26,6 +26,14 @@ StopSignals::StopSignals()
     }
 }
 
+int StopSignals::Arrived()
+{
+    signalfd_siginfo info;
+    if (arrived_ == 0 && ::read(fd_, &info, sizeof info) == ssize_t(sizeof info))
+        arrived_ = int(info.ssi_signo);
+    return arrived_;
+}
+
 StopSignals::~StopSignals()
 {
     // A signal already handed over through Fd() must not act a second time

@@ -21,9 +21,13 @@ public:
 
     // Readable once one of the signals has arrived.
     int Fd() const { return fd_; }
+    // The signal that arrived first, or 0 while none has; does not wait.
+    // Takes the signal from Fd(), so a loop polls one or the other.
+    int Arrived();
 
 private:
     int fd_ = -1;
+    int arrived_ = 0;
     sigset_t previousMask_{};
 };
 

@@ -6,7 +6,7 @@
 namespace tessolo {
 
 // The lock is taken on the folder itself: it outlives the renames that put
-// the sheet and stylesheet in place, needs no name of its own (so no name is
+// the outputs in place, needs no name of its own (so no name is
 // too long for it) and leaves nothing behind. It is released when the object
 // is destroyed.
 class BuildLock {

@@ -3,6 +3,7 @@
 #include "platform/alpha.h"
 #include "platform/error.h"
 #include "platform/files.h"
+#include "platform/output_set.h"
 #include "sprite/base_name.h"
 #include "sprite/build_lock.h"
 #include "sprite/class_names.h"
@@ -30,6 +31,18 @@ namespace {
 
 // Validation lines end with line feed, carriage return, in that order.
 constexpr const char* kLineEnd = "\n\r";
+
+// Thrown when the observer asks the build to stop.
+class BuildStopped : public Error {
+public:
+    BuildStopped() : Error("The build was stopped; the previous outputs are unchanged") {}
+};
+
+void StopIfAsked(BuildObserver& observer)
+{
+    if (observer.StopRequested())
+        throw BuildStopped();
+}
 
 std::string Describe(const std::exception& error)
 {
@@ -122,14 +135,18 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
         return BuildResult::InvalidInputs;
     }
 
-    // The lock is held until both results are in place.
+    // The lock is held until every result is in place. Holding it, the build
+    // is the only one here, so temporary files that no file lock holds were
+    // left by a build or a save that was killed.
     std::string sheetPath = InFolder(inputs.Folder, inputs.ProjectName);
     std::string cssPath = sheetPath + ".css";
     BuildLock lock;
     StylesheetFile css;
     std::string reason = lock.Take(inputs.Folder);
-    if (reason.empty())
+    if (reason.empty()) {
+        RemoveStaleTemporaryFiles(inputs.Folder);
         reason = css.Open(cssPath);
+    }
     if (!reason.empty()) {
         observer.CannotOpen("Cannot open " + cssPath + " for write: " + reason);
         return BuildResult::CannotOpen;
@@ -170,6 +187,9 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
         css.Finish();
         observer.SheetFinished(sheet_);
         WriteResults(sheetPath, inputs, settings, css, observer);
+    } catch (const BuildStopped& stopped) {
+        observer.ErrorReport(stopped.what());
+        return BuildResult::Stopped;
     } catch (const std::exception& error) {
         observer.ErrorReport(Describe(error));
         return BuildResult::Failed;
@@ -188,6 +208,7 @@ SpriteBuilder::Placed SpriteBuilder::PlaceSources(const BuildInputs& inputs,
     layout_.Reset(settings.Orientation, settings.HorizontalPadding, settings.VerticalPadding,
                   inputs.GraphicFiles.size());
     for (const std::string& entry : inputs.GraphicFiles) {
+        StopIfAsked(observer);
         SourceInfo info;
         if (!ReadSource(entry, inputs, settings, observer, info))
             continue;
@@ -232,6 +253,7 @@ SpriteBuilder::Placed SpriteBuilder::PlacePacked(const BuildInputs& inputs,
     int merged = 0;
     std::int64_t pixelsHeld = 0;
     for (const std::string& entry : inputs.GraphicFiles) {
+        StopIfAsked(observer);
         SourceInfo info;
         if (!ReadSource(entry, inputs, settings, observer, info))
             continue;
@@ -263,6 +285,7 @@ SpriteBuilder::Placed SpriteBuilder::PlacePacked(const BuildInputs& inputs,
     sheet_.SetSize(packed.Width, packed.Height);
     Placed placed;
     for (std::size_t i = 0; i < infos.size(); ++i) {
+        StopIfAsked(observer);
         std::size_t k = keptOf[i];
         const PackPosition& at = packed.Positions[k];
         sheet_.Draw(sources[k], at.X, at.Y);  // a copy finds its original drawn and released
@@ -390,23 +413,26 @@ void SpriteBuilder::WriteResults(const std::string& sheetPath, const BuildInputs
     const TFormatPrefs& prefs = settings.*type.prefs;
     std::string path = sheetPath + std::string(type.extension);
 
-    // Every file is written in full before the first one is put in place, so
-    // a failed write leaves all the previous outputs as they were.
-    std::vector<std::unique_ptr<ReplacementFile>> files;
-    auto write = [&files](const std::string& filePath, std::span<const std::uint8_t> bytes) {
-        files.push_back(std::make_unique<ReplacementFile>(filePath));
-        files.back()->Write(bytes);
+    // Every file is written in full before the first one is put in place.
+    OutputSet outputs;
+    auto write = [&outputs](const std::string& filePath, std::span<const std::uint8_t> bytes) {
+        outputs.Add(filePath).Write(bytes);
     };
     auto writeText = [&write](const std::string& filePath, const std::string& text) {
         write(filePath, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
     };
+    auto encodeUnlessStopped = [&](const Bitmap& sheet) {
+        StopIfAsked(observer);
+        return encode(sheet, prefs);
+    };
     if (halfSize_) {
-        write(path, encode(HalfSize(sheet_), prefs));
-        write(InFolder(inputs.Folder, sheetFacts_.highDensityFileName), encode(sheet_, prefs));
+        write(path, encodeUnlessStopped(HalfSize(sheet_)));
+        write(InFolder(inputs.Folder, sheetFacts_.highDensityFileName),
+              encodeUnlessStopped(sheet_));
     } else {
         sheetFacts_.width = sheet_.Width();
         sheetFacts_.height = sheet_.Height();
-        write(path, encode(sheet_, prefs));
+        write(path, encodeUnlessStopped(sheet_));
     }
     PreviewStyle style{baseClass_ ? &*baseClass_ : nullptr,
                        inputs.LineStyleIndex == kPositionAndSize};
@@ -415,13 +441,9 @@ void SpriteBuilder::WriteResults(const std::string& sheetPath, const BuildInputs
         writeText(sheetPath + web.extension, web.text);
     if (halfSize_ && (settings.DataFormats & kDataJson))
         writeText(sheetPath + kDoubleSizeSuffix + ".json", DoubleSizeFrames(placedImages_, sheetFacts_));
-    for (auto& file : files)
-        file->StartWriting();
-    for (auto& file : files)
-        file->Finish();
-    for (auto& file : files)
-        file->PutInPlace();
-    css.PutInPlace();
+    css.JoinOutputs(outputs);
+    StopIfAsked(observer);
+    outputs.PutInPlace();
     observer.SheetWritten(path);
 }
 

@@ -48,9 +48,8 @@ public:
     // The stylesheet could not be opened, or another build holds the folder:
     // "Cannot open <path> for write: <reason>".
     virtual void CannotOpen(const std::string& message) = 0;
-    // A failure that ends the build (the standard error report). The previous
-    // sheet and stylesheet are kept, unless only the stylesheet's final
-    // rename failed.
+    // A failure that ends the build (the standard error report). Every
+    // previous output is kept as it was.
     virtual void ErrorReport(const std::string& message) = 0;
     // The output list was emptied at the start of a build.
     virtual void ListCleared() {}
@@ -65,11 +64,16 @@ public:
     virtual void SourceSkipped(const std::string& path) { (void)path; }
     // The finished sheet, before it is written (for the result viewer).
     virtual void SheetFinished(const Bitmap& sheet) { (void)sheet; }
-    // The sheet and the stylesheet were put in place.
+    // Every output was put in place; `path` is the sheet's.
     virtual void SheetWritten(const std::string& path) { (void)path; }
+    // Asked before each image and each output file: true stops the build
+    // (a signal, a Cancel button). The temporary files are removed, the
+    // previous outputs stay as they were, ErrorReport says so and the build
+    // returns BuildResult::Stopped. Called on the thread that runs the build.
+    virtual bool StopRequested() { return false; }
 };
 
-enum class BuildResult { Done, InvalidInputs, CannotOpen, Failed };
+enum class BuildResult { Done, InvalidInputs, CannotOpen, Failed, Stopped };
 
 class SpriteBuilder {
 public:
@@ -116,6 +120,8 @@ private:
     // Evens the double-size sheet and adds the rule that switches
     // high-density screens to it.
     void FinishDoubleSizeSheet(StylesheetFile& css);
+    // Writes the sheets and the data files and puts them in place together
+    // with the stylesheet, which goes last.
     void WriteResults(const std::string& sheetPath, const BuildInputs& inputs,
                       const BuildSettings& settings, StylesheetFile& css,
                       BuildObserver& observer);

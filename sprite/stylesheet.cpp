@@ -27,7 +27,7 @@ std::string StylesheetLine(std::string_view selector, std::int32_t x, std::int32
 std::string StylesheetFile::Open(const std::string& path)
 {
     try {
-        file_.emplace(path);
+        file_ = std::make_unique<ReplacementFile>(path);
     } catch (const FileCreateError& error) {
         return error.Reason();
     }
@@ -43,6 +43,6 @@ void StylesheetFile::WriteLine(std::string_view line)
 
 void StylesheetFile::Finish() { file_->Finish(); }
 
-void StylesheetFile::PutInPlace() { file_->PutInPlace(); }
+void StylesheetFile::JoinOutputs(OutputSet& outputs) { outputs.Add(std::move(file_)); }
 
 }  // namespace tessolo

@@ -2,10 +2,10 @@
 // by CR LF, written as the images are placed.
 #pragma once
 
-#include "platform/files.h"
+#include "platform/output_set.h"
 
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -28,8 +28,9 @@ std::string StylesheetLine(std::string_view selector, std::int32_t x, std::int32
 std::string CssOffset(std::int32_t position);
 
 // The stylesheet of one build. Its lines go to a temporary file beside it as
-// the images are placed; the file replaces the previous stylesheet only when
-// put in place, so a build that fails leaves the old one as it was.
+// the images are placed; the file joins the build's other outputs at the
+// end and replaces the previous stylesheet only together with them, so a
+// build that fails leaves the old one as it was.
 class StylesheetFile {
 public:
     // Starts the temporary file beside `path`. Returns an empty string, or
@@ -39,11 +40,11 @@ public:
     void WriteLine(std::string_view line);
     // Stores every line on disk; throws Error when they cannot be stored.
     void Finish();
-    // Renames the file over the previous stylesheet; throws Error.
-    void PutInPlace();
+    // Adds the file to `outputs`, to be put in place with them.
+    void JoinOutputs(OutputSet& outputs);
 
 private:
-    std::optional<ReplacementFile> file_;
+    std::unique_ptr<ReplacementFile> file_;
 };
 
 }  // namespace tessolo

@@ -1,5 +1,7 @@
 #include "sprite/web_escapes.h"
 
+#include "platform/printable_text.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
@@ -9,32 +11,6 @@ namespace tessolo {
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
-
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-
-// The length of the well-formed UTF-8 sequence at the start of `text`, or 0.
-std::size_t SequenceLength(std::string_view text)
-{
-    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2
-                         : lead >= 0xE0 && lead <= 0xEF ? 3
-                         : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                        : 0;
-    if (length == 0 || text.size() < length)
-        return 0;
-    for (std::size_t i = 1; i < length; ++i)
-        if (!IsContinuation(byte(i)))
-            return 0;
-    // No overlong forms, no surrogates, nothing above U+10FFFF.
-    const unsigned char second = byte(1);
-    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
-        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F))
-        return 0;
-    return length;
-}
 
 bool IsAsciiLetterOrDigit(char c)
 {
@@ -62,7 +38,7 @@ std::string RepairedUtf8(std::string_view text, Written written)
     std::string valid;
     valid.reserve(text.size());
     while (!text.empty()) {
-        std::size_t length = SequenceLength(text);
+        std::size_t length = Utf8SequenceLength(text);
         if (length == 0) {
             valid += written(static_cast<unsigned char>(text[0]));
             length = 1;

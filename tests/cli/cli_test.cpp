@@ -1,4 +1,5 @@
 // End-to-end runs of tessolo-cli on folders of generated images.
+#include "cli_process.h"
 #include "codecs/gif/gif_source.h"
 #include "codecs/jpeg/jpeg_format.h"
 #include "codecs/png/png_sheet.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -614,6 +616,69 @@ TEST_F(Cli, SettingsOptionNamingAFolderIsRefused)
     EXPECT_EQ(Slurp(folder + "/kept"), "x");
     EXPECT_FALSE(std::filesystem::exists(folder + ".bad"));
 }
+
+TEST_F(Cli, FileNamesReachTheTerminalWithTheirControlCharactersEscaped)
+{
+    const std::string hostile = "\x1b]0;owned\x07\x1b[2J";
+    Add(hostile + " a.bmp", 4, 4, kBlack);
+    Add(hostile + "-a.bmp", 4, 4, kBlack);  // the same class: a warning names both files
+    Add("\x9b" "2J.bmp", 4, 4, kBlack);      // not UTF-8
+    Outcome run = Run("--type bmp " + images.Path().string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("tessolo-cli: warning: \\x1b]0;owned\\x07\\x1b[2J-a.bmp gets the class "
+                           "\"sprite-\\x1b]0;owned\\x07\\x1b[2J-a\" that \\x1b]0;owned\\x07\\x1b[2J a.bmp"),
+              std::string::npos) << run.err;
+    for (const std::string& shown : {run.out, run.err})
+        EXPECT_EQ(shown.find_first_of("\x1b\x07\x9b"), std::string::npos) << shown;
+
+    Outcome failed = Run("--type bmp " + images.Path().string() + " '" + hostile + ".bmp'");
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("Cannot open file " + (images / "\\x1b]0;owned\\x07\\x1b[2J.bmp")),
+              std::string::npos) << failed.err;
+}
+
+// A build stopped by a signal removes its temporary files and keeps the
+// previous outputs; one killed outright leaves its temporary files to the
+// next build in the folder, which removes them.
+class StoppedBuild : public Cli, public ::testing::WithParamInterface<int> {};
+
+TEST_P(StoppedBuild, KeepsThePreviousOutputsAndLeavesNoTemporaryFile)
+{
+    const int signal = GetParam();
+    Add("small.bmp", 4, 4, kBlack);
+    Add("big.bmp", 1024, 1024, MakeColor(0, 90, 200));
+    const std::string folder = images.Path().string();
+    ASSERT_EQ(Run("--type bmp " + folder + " small.bmp").status, 0);
+    const std::string css = Slurp(images / "sprite.css"), sheet = Slurp(images / "sprite.bmp");
+
+    // Each large image takes a while to read and shrink: a long build.
+    std::string many;
+    for (int i = 0; i < 300; ++i) {
+        std::string name = "big" + std::to_string(i) + ".bmp";
+        std::filesystem::create_hard_link(images / "big.bmp", images / name);
+        many += " " + name;
+    }
+    {
+        test::CliProcess cli(scratch, "--type bmp --resize 5% " + folder + many);
+        ASSERT_TRUE(test::Eventually([&] { return !cli.Out().empty(); })) << cli.Err();
+        const int status = cli.EndWith(signal);
+        if (signal == SIGKILL) {
+            EXPECT_FALSE(test::TemporaryFilesIn(images.Path()).empty());
+            ASSERT_EQ(Run("--type bmp --name other " + folder + " small.bmp").status, 0);
+        } else {
+            EXPECT_EQ(status, 128 + signal) << cli.Err();
+            EXPECT_NE(cli.Err().find("tessolo-cli: The build was stopped; the previous outputs are "
+                                     "unchanged.\n"),
+                      std::string::npos) << cli.Err();
+        }
+    }
+    EXPECT_EQ(test::TemporaryFilesIn(images.Path()), std::vector<std::string>{});
+    EXPECT_EQ(Slurp(images / "sprite.css"), css);
+    EXPECT_EQ(Slurp(images / "sprite.bmp"), sheet);
+}
+
+INSTANTIATE_TEST_SUITE_P(, StoppedBuild, ::testing::Values(SIGINT, SIGTERM, SIGKILL),
+                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
 TEST_F(Cli, HelpAndVersion)
 {

@@ -1,5 +1,6 @@
 // tessolo-cli --watch as a person uses it: started on a folder, images
 // added, changed, renamed and removed while it runs, then Ctrl+C.
+#include "cli_process.h"
 #include "platform/bmp.h"
 #include "platform/files.h"
 #include "slurp.h"
@@ -11,55 +12,27 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <functional>
 #include <regex>
 #include <thread>
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace tessolo {
 namespace {
 
 using namespace std::chrono_literals;
+using test::Eventually;
 using test::Slurp;
 
-// Generous bounds: the sanitizer builds are several times slower.
-constexpr auto kRebuildBound = 30s;
 constexpr auto kQuietPeriod = 1500ms;  // long enough for an unwanted rebuild to show
 
-// tessolo-cli --watch running as a child process, its output in files, in
-// `workingFolder` when one is given.
-class WatchingCli {
+// tessolo-cli --watch running as a child process, in `workingFolder` when
+// one is given.
+class WatchingCli : public test::CliProcess {
 public:
     WatchingCli(const test::TempDir& scratch, const std::string& arguments,
                 const std::string& workingFolder = "")
-        : out_(scratch / "watch.out"), err_(scratch / "watch.err")
+        : CliProcess(scratch, "--watch " + arguments, workingFolder)
     {
-        std::string command = "exec " + std::string(TESSOLO_CLI) + " --watch " + arguments +
-                              " >" + out_ + " 2>" + err_;
-        if (!workingFolder.empty())
-            command = "cd " + workingFolder + " && " + command;
-        std::string config = "XDG_CONFIG_HOME=" + (scratch / "config");
-        WriteFileReplacing(out_, {});  // readable before the child opens them
-        WriteFileReplacing(err_, {});
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::putenv(config.data());
-            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
     }
-    ~WatchingCli()
-    {
-        if (pid_ > 0 && !exited_) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-
-    std::string Err() const { return Slurp(err_); }
-    std::string Out() const { return Slurp(out_); }
     int Rebuilds() const
     {
         std::string err = Err();
@@ -68,42 +41,7 @@ public:
             ++count;
         return count;
     }
-
-    // Sends `signal` and waits for the program to end; its exit status, or
-    // -1 when it was killed or did not end in time.
-    int EndWith(int signal)
-    {
-        ::kill(pid_, signal);
-        return WaitForExit();
-    }
-    int WaitForExit()
-    {
-        for (auto deadline = std::chrono::steady_clock::now() + kRebuildBound;
-             std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(20ms)) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                exited_ = true;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-        }
-        return -1;
-    }
-
-private:
-    std::string out_, err_;
-    pid_t pid_ = -1;
-    bool exited_ = false;
 };
-
-// Polls until `done` holds; false when it did not within the bound.
-bool Eventually(const std::function<bool()>& done)
-{
-    for (auto deadline = std::chrono::steady_clock::now() + kRebuildBound;
-         std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(20ms))
-        if (done())
-            return true;
-    return false;
-}
 
 class Watch : public ::testing::Test {
 protected:
@@ -132,14 +70,7 @@ protected:
                "px 0px; width: " + std::to_string(w) + "px; height: " + std::to_string(h) +
                "px; }";
     }
-    std::vector<std::string> TemporaryFiles()
-    {
-        std::vector<std::string> found;
-        for (const auto& entry : std::filesystem::directory_iterator(images.Path()))
-            if (IsTemporaryFileName(entry.path().filename().string()))
-                found.push_back(entry.path().filename().string());
-        return found;
-    }
+    std::vector<std::string> TemporaryFiles() { return test::TemporaryFilesIn(images.Path()); }
 
     test::TempDir images, scratch;
     const std::string options = "--type bmp --style 1 --hpad 0 ";

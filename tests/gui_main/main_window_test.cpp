@@ -542,6 +542,19 @@ private slots:
         QCOMPARE(lines.count(), 3);
     }
 
+    void buildMessagesShowControlCharactersEscaped()
+    {
+        WindowBuildObserver observer(*Form().SpriteListBox, *Form().BuildProgress, app_->Viewer(),
+                                     prompts_, 1);
+        observer.ListCleared();
+        observer.Remark("warning: \x1b[2J.png gets the class");
+        observer.ErrorReport("Cannot open file \x1b]0;owned\x07.png");
+        QCOMPARE(Form().SpriteListBox->item(0)->text(),
+                 QString("warning: \\x1b[2J.png gets the class"));
+        QCOMPARE(prompts_.prompts.size(), std::size_t(1));
+        QCOMPARE(prompts_.prompts[0].text, std::string("Cannot open file \\x1b]0;owned\\x07.png."));
+    }
+
     void aCodecErrorIsReportedAndTheWindowStaysUsable()
     {
         QString folder = SampleFolder("broken", {"star.png"});

@@ -48,8 +48,6 @@ struct Recorder : BuildObserver {
     std::function<void()> onSheetFinished;
 };
 
-inline std::string Text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
-
 class Build : public ::testing::Test {
 protected:
     void SetUp() override

@@ -1,5 +1,6 @@
-// How a build puts its sheet and stylesheet in place: both or neither, never
-// through a link, never beside a half-written file, one build at a time.
+// How a build puts its outputs in place: all or none, never through a link,
+// never beside a half-written file, one build at a time, and what killed
+// builds left behind removed.
 #include "build_fixture.h"
 #include "platform/error.h"
 #include "support/file_size_limit.h"
@@ -16,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Every entry of a folder: the text of a stylesheet, a digest of any other
-// file, the target of a link.
+// file, the target of a link, or "folder".
 using FolderImage = std::map<std::string, std::string>;
 
 FolderImage Snapshot(const fs::path& folder)
@@ -26,6 +27,10 @@ FolderImage Snapshot(const fs::path& folder)
         std::string name = entry.path().filename().string();
         if (entry.is_symlink()) {
             entries[name] = "link to " + fs::read_symlink(entry.path()).string();
+            continue;
+        }
+        if (entry.is_directory()) {
+            entries[name] = "folder";
             continue;
         }
         std::string bytes = test::Text(ReadFileBytes(entry.path().string()));
@@ -236,6 +241,81 @@ TEST_F(Output, ProjectNamesUpToTheFileNameLimitWork)
     EXPECT_EQ(Css(), ".sprite-a { background-position: 0px 0px }\r\n");
     EXPECT_EQ(Sheet().Width(), 4);
     EXPECT_EQ(Snapshot(dir.Path()).size(), 3u);
+}
+
+// An output name that a second build cannot replace, found only once the
+// files are written: a folder at it, or a name too long for the file system.
+struct BlockedOutput {
+    const char* label;
+    const char* suffix;  // the output made a folder; empty: NAME@2x.png is too long
+};
+
+using LayoutAndBlockedOutput = std::tuple<OrientationInfo, BlockedOutput>;
+class BlockedOutputs : public Output,
+                       public ::testing::WithParamInterface<LayoutAndBlockedOutput> {};
+
+TEST_P(BlockedOutputs, KeepEveryPreviousOutputAndLeaveNoTemporaryFile)
+{
+    const auto [layout, blocked] = GetParam();
+    const bool nameTooLong = *blocked.suffix == '\0';
+    settings.Orientation = layout.orientation;
+    settings.DataFormats = kDataJson;
+    settings.HtmlPreview = 1;
+    settings.Retina = !nameTooLong;
+    inputs.OutputFileType = kOutputPng;
+    if (nameTooLong)
+        inputs.ProjectName = std::string(250, 'n');  // NAME.html is 255 bytes, NAME@2x.png 257
+    AddBmp("a.bmp", 6, 4, MakeColor(200, 0, 0));
+    AddBmp("b.bmp", 4, 8, MakeColor(0, 0, 200));
+    ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
+    const std::string blockedPath =
+        dir / (inputs.ProjectName + (nameTooLong ? "@2x.png" : blocked.suffix));
+    if (!nameTooLong) {
+        fs::remove(blockedPath);
+        fs::create_directories(blockedPath + "/inside");
+    }
+
+    settings.Retina = 1;
+    AddBmp("c.bmp", 10, 2, MakeColor(0, 200, 0));  // new images for every output
+    before = Snapshot(dir.Path());
+    EXPECT_EQ(Run(), BuildResult::Failed);
+    EXPECT_EQ(recorder.error, "Cannot write file " + blockedPath + ": " +
+                                  (nameTooLong ? "File name too long" : "Is a directory"));
+    ExpectFolderUnchanged();
+}
+
+const BlockedOutput kBlockedOutputs[] = {
+    {"PreviewPage", ".html"}, {"Json", ".json"}, {"DoubleSizeSheet", "@2x.png"},
+    {"Stylesheet", ".css"}, {"NameTooLong", ""}};
+
+INSTANTIATE_TEST_SUITE_P(
+    , BlockedOutputs,
+    ::testing::Combine(::testing::ValuesIn(kOrientations), ::testing::ValuesIn(kBlockedOutputs)),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).commandWord) + std::get<1>(info.param).label;
+    });
+
+TEST_F(Output, TemporaryFilesOfKilledProgramsAreRemovedAndHeldOnesKept)
+{
+    for (const char* stale : {".tessolo-Ab12Cd", ".tessolo-zzzzzz"})
+        WriteFileReplacing(dir / stale, Bytes{'x'});
+    fs::create_symlink(dir / "sprite.css", dir / ".tessolo-link00");  // a kept link's name
+    WriteFileReplacing(dir / ".tessolo-notes.txt", Bytes{'x'});  // not a name of ours
+    ReplacementFile held(dir / "settings.reg");  // as a save in another program holds it
+    held.Write(Bytes{'s'});
+    AddBmp("a.bmp", 4, 4, kBlack);
+    ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
+    FolderImage entries = Snapshot(dir.Path());
+    EXPECT_EQ(entries.count(".tessolo-notes.txt"), 1u);
+    entries.erase(".tessolo-notes.txt");
+    std::vector<std::string> names;
+    for (const auto& [name, _] : entries)
+        names.push_back(name);
+    ASSERT_EQ(names.size(), 4u) << ::testing::PrintToString(names);
+    EXPECT_TRUE(IsTemporaryFileName(names[0])) << names[0];  // the held one
+    EXPECT_EQ(names[1], "a.bmp");
+    held.PutInPlace();
+    EXPECT_EQ(test::Text(ReadFileBytes(dir / "settings.reg")), "s");
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 namespace tessolo {
 namespace {
 
-std::string Text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+using test::Text;
 
 TEST(StylesheetLine, NegatesOffsetsInBothStyles)
 {
@@ -36,7 +36,7 @@ std::vector<std::string> FolderEntries(const std::filesystem::path& dir)
     return names;
 }
 
-TEST(StylesheetFile, ReplacesTheOldFileOnlyWhenPutInPlace)
+TEST(StylesheetFile, ReplacesTheOldFileOnlyWhenItsOutputsArePutInPlace)
 {
     test::TempDir dir;
     std::string path = dir / "s.css";
@@ -46,8 +46,10 @@ TEST(StylesheetFile, ReplacesTheOldFileOnlyWhenPutInPlace)
     css.WriteLine("a");
     css.WriteLine("b");
     css.Finish();
+    OutputSet outputs;
+    css.JoinOutputs(outputs);
     EXPECT_EQ(Text(ReadFileBytes(path)), std::string(100, 'x'));
-    css.PutInPlace();
+    outputs.PutInPlace();
     EXPECT_EQ(Text(ReadFileBytes(path)), "a\r\nb\r\n");
     EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"s.css"});
 }

@@ -2,11 +2,18 @@
 // for tests.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 namespace tessolo::test {
+
+// Bytes read from a file, as text.
+inline std::string Text(const std::vector<std::uint8_t>& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
 
 // The conformance image folder: $TESSOLO_TESTDATA, or ../shared/testdata
 // beside the source tree. Empty when neither exists.
