@@ -7,6 +7,7 @@
 #include "info/help_entries.h"
 #include "info/update_check.h"
 #include "platform/error.h"
+#include "platform/printable_text.h"
 #include "settings/dialog/prefs_dialog.h"
 #include "sprite/stored_build_settings.h"
 #include "sprite/stylesheet.h"
@@ -273,7 +274,7 @@ template <typename Work> void TSpriteform::Guarded(Work&& work)
     try {
         work();
     } catch (const std::exception& error) {
-        prompts_.Show("Tessolo", ErrorReportText(error.what()), PromptIcon::Error);
+        prompts_.Show("Tessolo", PrintableText(ErrorReportText(error.what())), PromptIcon::Error);
     }
 }
 
@@ -348,7 +349,7 @@ void TSpriteform::ShowChoices()
 void TSpriteform::AppendNotices(const std::vector<std::string>& notices)
 {
     for (const std::string& notice : notices)
-        SpriteListBox->addItem(QString::fromStdString(notice));
+        SpriteListBox->addItem(QString::fromStdString(PrintableText(notice)));
 }
 
 void TSpriteform::InBtnClick()

@@ -81,15 +81,15 @@ std::vector<std::string> ImageFilesOf(const std::string& folder, const std::stri
 {
     ImageFileListing listing = ListImageFiles(folder);
     for (const std::string& warning : listing.warnings)
-        std::cerr << "tessolo-cli: warning: " << warning << "\n";
+        PrintMessage("warning: " + warning);
     if (noteLeftOut)
         for (const std::string& sheet : listing.writtenSheets)
-            std::cerr << "tessolo-cli: leaving out " << sheet << ", a sheet written by Tessolo\n";
+            PrintMessage("leaving out " + sheet + ", a sheet written by Tessolo");
     std::vector<std::string> files;
     for (std::string& name : listing.files) {
         if (IsOutputOfProject(name, project)) {
             if (noteLeftOut)
-                std::cerr << "tessolo-cli: leaving out " << name << ", this project's own sheet\n";
+                PrintMessage("leaving out " + name + ", this project's own sheet");
             continue;
         }
         files.push_back(std::move(name));
@@ -191,7 +191,11 @@ int Run(const std::vector<std::string>& args)
     }
     if (request.watch)
         return WatchFolder(request.folder, request.inputs.ProjectName,
-                           [&request](bool rebuild) { BuildSprites(request, rebuild); });
+                           [&request](bool rebuild) {
+                               return BuildSprites(request, rebuild) == BuildResult::FolderBusy
+                                          ? WatchBuildOutcome::FolderBusy
+                                          : WatchBuildOutcome::Finished;
+                           });
     switch (BuildSprites(request, false, &*stop)) {
     case BuildResult::Done:
         return 0;

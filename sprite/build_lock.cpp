@@ -22,7 +22,8 @@ std::string BuildLock::Take(const std::string& folder)
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int error = errno;
         ::close(fd);
-        return error == EWOULDBLOCK ? "another build is running in this folder"
+        heldElsewhere_ = error == EWOULDBLOCK;
+        return heldElsewhere_ ? "another build is running in this folder"
                                     : std::strerror(error);
     }
     fd_ = fd;

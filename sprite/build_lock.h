@@ -20,9 +20,12 @@ public:
     // why it was not taken: the system's reason, or "another build is
     // running in this folder".
     std::string Take(const std::string& folder);
+    // Whether the last Take failed because another build held the lock.
+    bool HeldElsewhere() const { return heldElsewhere_; }
 
 private:
     int fd_ = -1;
+    bool heldElsewhere_ = false;
 };
 
 }  // namespace tessolo

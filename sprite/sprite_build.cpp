@@ -149,7 +149,7 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
     }
     if (!reason.empty()) {
         observer.CannotOpen("Cannot open " + cssPath + " for write: " + reason);
-        return BuildResult::CannotOpen;
+        return lock.HeldElsewhere() ? BuildResult::FolderBusy : BuildResult::CannotOpen;
     }
     observer.ListCleared();
     BuildSettings settings = stored;

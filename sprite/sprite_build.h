@@ -73,7 +73,8 @@ public:
     virtual bool StopRequested() { return false; }
 };
 
-enum class BuildResult { Done, InvalidInputs, CannotOpen, Failed, Stopped };
+// FolderBusy: another build held the folder (reported as CannotOpen).
+enum class BuildResult { Done, InvalidInputs, CannotOpen, FolderBusy, Failed, Stopped };
 
 class SpriteBuilder {
 public:

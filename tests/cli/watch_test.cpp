@@ -224,6 +224,13 @@ TEST_F(Watch, TwoProjectsWatchingOneFolderNeverPackEachOthersSheets)
     for (const char* project : {"one", "two"})
         EXPECT_EQ(Slurp(images / (std::string(project) + ".css")), Rule("a", 0, 4, 4) + "\r\n")
             << project;
+
+    // One change rebuilds both; the one that finds the folder busy tries again.
+    Add("b.bmp", 6, 2);
+    const std::string both = Rule("a", 0, 4, 4) + "\r\n" + Rule("b", 4, 6, 2) + "\r\n";
+    for (const char* project : {"one", "two"})
+        EXPECT_TRUE(Eventually([&] { return Slurp(images / (std::string(project) + ".css")) == both; }))
+            << project << ": " << one.Err() << two.Err();
 }
 
 }  // namespace

@@ -213,7 +213,7 @@ TEST_F(Output, SecondBuildIsRefusedUntilTheFirstHasWrittenBothFiles)
         secondResult = other.MakeSprites(inputs, settings, second);
     };
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
-    EXPECT_EQ(secondResult, BuildResult::CannotOpen);
+    EXPECT_EQ(secondResult, BuildResult::FolderBusy);
     EXPECT_EQ(second.cannotOpen,
               "Cannot open " + CssPath() + " for write: another build is running in this folder");
     EXPECT_EQ(second.clears, 0);
