@@ -106,21 +106,27 @@ const std::vector<ColorRef>& GreyPalette()
 
 }  // namespace
 
-void TJPEGImage::LoadFromBytes(Bytes data)
+JpegHeader ReadJpegHeader(std::span<const std::uint8_t> data)
 {
     DecompressSession session;
     if (!ReadHeader(session, data))
         ThrowCaughtError(session.errors);
-    width_ = int(session.cinfo.image_width);
-    height_ = int(session.cinfo.image_height);
-    multipleScans_ = session.multipleScans;
+    return {int(session.cinfo.image_width), int(session.cinfo.image_height), session.multipleScans};
+}
+
+void TJPEGImage::LoadFromBytes(Bytes data)
+{
+    JpegHeader header = ReadJpegHeader(data);
+    width_ = header.width;
+    height_ = header.height;
+    multipleScans_ = header.multipleScans;
     data_ = std::move(data);
 }
 
-Bitmap TJPEGImage::Decode() const
+Bitmap DecodeJpeg(std::span<const std::uint8_t> data)
 {
     DecompressSession session;
-    if (!ReadHeader(session, data_))
+    if (!ReadHeader(session, data))
         ThrowCaughtError(session.errors);
     jpeg_decompress_struct& cinfo = session.cinfo;
     cinfo.dct_method = JDCT_FLOAT;

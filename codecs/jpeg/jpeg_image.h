@@ -5,7 +5,29 @@
 #include "platform/bitmap.h"
 #include "platform/bytes.h"
 
+#include <cstdint>
+#include <span>
+
 namespace tessolo {
+
+// What a JPEG file's header says.
+struct JpegHeader {
+    int width = 0;
+    int height = 0;
+    bool multipleScans = false;
+};
+
+// Reads the header of a JPEG file image, up to its first scan. Throws
+// JpegError: code JERR_INPUT_EOF when the data ends before the header does.
+JpegHeader ReadJpegHeader(std::span<const std::uint8_t> data);
+
+// Decodes a JPEG file image at full size with the floating-point DCT and
+// block smoothing: colour (CMYK and YCCK included) to a 24-bit bitmap,
+// greyscale to an 8-bit bitmap with a grey palette. A raster beyond
+// kMaxBitmapBytes is refused with Error before anything large is
+// allocated; so is a file whose decoding needs more than about as much
+// again inside the library (JpegError).
+Bitmap DecodeJpeg(std::span<const std::uint8_t> data);
 
 class TJPEGImage {
 public:
@@ -22,13 +44,8 @@ public:
     // Whether the loaded file has more than one scan.
     bool MultipleScans() const { return multipleScans_; }
 
-    // Decodes the loaded file at full size with the floating-point DCT and
-    // block smoothing: colour (CMYK and YCCK included) to a 24-bit bitmap,
-    // greyscale to an 8-bit bitmap with a grey palette. A raster beyond
-    // kMaxBitmapBytes is refused with Error before anything large is
-    // allocated; so is a file whose decoding needs more than about as much
-    // again inside the library (JpegError).
-    Bitmap Decode() const;
+    // Decodes the loaded file (DecodeJpeg).
+    Bitmap Decode() const { return DecodeJpeg(data_); }
 
     // Compresses `bitmap` (any pixel format) with the settings above. An
     // empty bitmap gives no bytes. Loaded files play no part.

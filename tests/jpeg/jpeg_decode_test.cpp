@@ -282,6 +282,16 @@ TEST(JpegSource, LoadsAFileOrReportsItMissing)
     ASSERT_EQ(loaded.Width(), 20);
     EXPECT_EQ(std::memcmp(loaded.ScanLine(9), direct.ScanLine(9), 60), 0);
     EXPECT_THROW(LoadJpegSource(dir / "missing.jpg"), FileOpenError);
+
+    // Metadata segments can put the frame header far from the start.
+    Bytes late(jpeg.begin(), jpeg.begin() + 2);
+    for (int segment = 0; segment < 3; ++segment) {
+        late.insert(late.end(), {0xFF, 0xE1, 0xFF, 0xFF});
+        late.insert(late.end(), 0xFFFF - 2, 'm');
+    }
+    late.insert(late.end(), jpeg.begin() + 2, jpeg.end());
+    WriteFileReplacing(dir / "late.jpg", late);
+    EXPECT_EQ(LoadJpegSource(dir / "late.jpg").Width(), 20);
 }
 
 TEST(JpegSource, SourcesBeyondTheRasterCapAreRefusedBeforeDecoding)
