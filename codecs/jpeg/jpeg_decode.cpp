@@ -111,7 +111,16 @@ JpegHeader ReadJpegHeader(std::span<const std::uint8_t> data)
     DecompressSession session;
     if (!ReadHeader(session, data))
         ThrowCaughtError(session.errors);
-    return {int(session.cinfo.image_width), int(session.cinfo.image_height), session.multipleScans};
+    const jpeg_decompress_struct& cinfo = session.cinfo;
+    JpegHeader header{int(cinfo.image_width), int(cinfo.image_height), session.multipleScans};
+    header.headerBytes = data.size() - cinfo.src->bytes_in_buffer;
+    // A Huffman code has at least one bit, and a scan that starts with the
+    // DC coefficients codes each of them, for every block of its components.
+    if (!cinfo.arith_code && cinfo.Ss == 0)
+        for (int i = 0; i < cinfo.comps_in_scan; ++i)
+            header.leastScanBits += std::uint64_t(cinfo.cur_comp_info[i]->width_in_blocks) *
+                                    cinfo.cur_comp_info[i]->height_in_blocks;
+    return header;
 }
 
 void TJPEGImage::LoadFromBytes(Bytes data)

@@ -9,9 +9,13 @@ namespace tessolo {
 
 namespace {
 
-void CheckSourceSize(const JpegHeader& header)
+// Refuses a picture beyond the raster cap, and one whose first scan the
+// rest of a file of `size` bytes is too short to hold.
+void CheckSourceClaim(const JpegHeader& header, std::uint64_t size)
 {
     CheckBitmapSize(header.width, header.height, PixelFormat::Bits24);
+    if (header.leastScanBits / 8 > size - header.headerBytes)
+        throw JpegError(JERR_INPUT_EOF);
 }
 
 void CheckJpegSourceHead(std::span<const std::uint8_t> head, std::uint64_t size)
@@ -26,14 +30,14 @@ void CheckJpegSourceHead(std::span<const std::uint8_t> head, std::uint64_t size)
             return;
         throw;
     }
-    CheckSourceSize(header);
+    CheckSourceClaim(header, size);
 }
 
 }  // namespace
 
 Bitmap DecodeJpegSource(std::span<const std::uint8_t> data)
 {
-    CheckSourceSize(ReadJpegHeader(data));
+    CheckSourceClaim(ReadJpegHeader(data), data.size());
     return DecodeJpeg(data);
 }
 

@@ -15,6 +15,10 @@ struct JpegHeader {
     int width = 0;
     int height = 0;
     bool multipleScans = false;
+    std::uint64_t headerBytes = 0;  // up to the first scan's data
+    // The fewest bits the first scan's data can have: for a Huffman-coded
+    // scan of DC coefficients (or a sequential one) a bit a block, else 0.
+    std::uint64_t leastScanBits = 0;
 };
 
 // Reads the header of a JPEG file image, up to its first scan. Throws

@@ -3,6 +3,7 @@
 #include "codecs/jpeg/jpeg_image.h"
 #include "jpeg_test_support.h"
 #include "platform/files.h"
+#include "support/images.h"
 #include "support/memory_limit.h"
 #include "support/testdata.h"
 
@@ -304,6 +305,18 @@ TEST(JpegSource, SourcesBeyondTheRasterCapAreRefusedBeforeDecoding)
     WriteFileReplacing(dir / "huge.jpg", jpeg);
     auto load = [&] { LoadJpegSource(dir / "huge.jpg"); };
     EXPECT_EQ(DecodeWithin(256 << 20, load, "Bitmap too large: the raster would need more than 1 GiB"), 0);
+
+    // 16000 x 16000 fits the cap, but a file that ends after a few bytes of
+    // its first scan cannot code that scan's 4 million blocks.
+    Bytes claim = WithFrameSize(OurJpeg(test::TestPattern(16, 16), true), 16000, 16000);
+    Bytes cut(claim.begin(), claim.begin() + std::ptrdiff_t(test::ReadStructure(claim).scans.at(0).end));
+    cut.insert(cut.end(), {0xFF, 0xD9});
+    WriteFileReplacing(dir / "cut.jpg", cut);
+    auto loadCut = [&] { LoadJpegSource(dir / "cut.jpg"); };
+    EXPECT_EQ(DecodeWithin(64 << 20, loadCut, "JPEG error #" + std::to_string(JERR_INPUT_EOF)), 0);
+    // A flat picture's first scan takes about that bit a block, and loads.
+    WriteFileReplacing(dir / "flat.jpg", OurJpeg(test::Solid(2048, 2048, kWhite), true));
+    EXPECT_EQ(LoadJpegSource(dir / "flat.jpg").Width(), 2048);
 }
 
 }  // namespace
