@@ -4,7 +4,8 @@
 #   fuzz/run-all.sh BUILD_DIR -max_total_time=300 (a real session)
 # The fuzzers decode with the build's own limits, under which one source may
 # take about twice the 1 GiB raster cap (a JPEG's coefficients beside its
-# bitmap); the memory limit leaves room above that.
+# bitmap), and the instrumented decoders up to about a minute for a picture
+# at the cap (a 43 KB PNG drawn into 1 GiB); the limits leave room above that.
 set -e
 build="$1"; shift
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -16,6 +17,6 @@ for fuzzer in "$build"/fuzz/*_fuzzer; do
   corpus="$build/fuzz/corpus-$name"
   mkdir -p "$corpus"
   echo "== fuzzing $name $*"
-  "$fuzzer" "$@" -max_len=65536 -timeout=10 -rss_limit_mb=3072 "$corpus" "$here/seeds/$name"
+  "$fuzzer" "$@" -max_len=65536 -timeout=120 -rss_limit_mb=3072 "$corpus" "$here/seeds/$name"
 done
 [ "$found" = 1 ] || echo "no fuzz targets built"
