@@ -45,37 +45,53 @@ constexpr int kChildCrashed = 101;      // killed by a signal (an abort, for ins
 
 inline int ExitCodeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : kChildCrashed; }
 
+// This process's memory now, in bytes: its mapped size, and its resident
+// part; 0 when unknown.
+struct MemoryNow {
+    unsigned long long mapped = 0;
+    unsigned long long resident = 0;
+};
+inline MemoryNow ThisProcessMemory()
+{
+    MemoryNow pages;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%llu %llu", &pages.mapped, &pages.resident) != 2)
+            pages = {};
+        std::fclose(statm);
+    }
+    const unsigned long long page = ::sysconf(_SC_PAGESIZE);
+    return {pages.mapped * page, pages.resident * page};
+}
+
 struct MeasuredRun {
     int exitCode;
-    long long peakBytes;  // the child's largest resident set, this process's pages included
+    // How far the child's largest resident set rose above this process's
+    // resident memory, which it starts with.
+    long long addedPeakBytes;
 };
 
-// Runs `body` in a child and measures its peak memory.
+// Runs `body` in a child and measures the memory its peak adds.
 inline MeasuredRun RunMeasuringPeak(const std::function<int()>& body)
 {
+    const long long start = ThisProcessMemory().resident;
     pid_t child = ::fork();
     if (child == 0)
         RunChildBody(body);
     int status = 0;
     rusage usage{};
     ::wait4(child, &status, 0, &usage);
-    return {ExitCodeOf(status), usage.ru_maxrss * 1024LL};
+    return {ExitCodeOf(status), usage.ru_maxrss * 1024LL - start};
 }
 
 // Runs `body` in a child that may map `allowance` bytes beyond what this
 // process has mapped now; returns the child's exit code.
 inline int RunWithMemoryAllowance(unsigned long long allowance, const std::function<int()>& body)
 {
-    unsigned long long pages = 0;
-    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%llu", &pages) != 1)
-            pages = 0;
-        std::fclose(statm);
-    }
+    const unsigned long long mapped = ThisProcessMemory().mapped;
     pid_t child = ::fork();
     if (child == 0) {
         rlimit limit{};
-        limit.rlim_cur = limit.rlim_max = pages * unsigned(::sysconf(_SC_PAGESIZE)) + allowance;
+        limit.rlim_cur = limit.rlim_max = mapped + allowance;
         ::setrlimit(RLIMIT_AS, &limit);
         RunChildBody(body);
     }
