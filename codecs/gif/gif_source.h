@@ -25,8 +25,8 @@ namespace tessolo {
 Bitmap DecodeGifSource(std::span<const std::uint8_t> data);
 
 // The largest GIF source file: the raster cap. The frames of a source hold
-// at most half the cap in pixels, and a code of the 12 bits LZW allows at
-// most for each pixel makes that three quarters; the rest is room for
+// at most half the cap in pixels, which LZW, at its worst a 12-bit code for
+// each pixel, codes in three quarters of it; the rest is room for
 // extensions.
 inline constexpr std::uint64_t kMaxGifSourceFileBytes = kMaxBitmapBytes;
 
