@@ -1,5 +1,5 @@
-// Feeds arbitrary bytes to the BMP reader: it must refuse what it cannot
-// read with an Error, never crash, hang or read out of bounds.
+// Feeds arbitrary bytes to the build's BMP source reader: it must refuse
+// what it cannot read with an Error, never crash, hang or read out of bounds.
 #include "platform/bmp.h"
 #include "platform/error.h"
 
@@ -9,7 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     try {
-        tessolo::DecodeBmp({data, size});
+        tessolo::DecodeSource(tessolo::kBmpSource, {data, size});
     } catch (const tessolo::Error&) {
     }
     return 0;

@@ -1,27 +1,35 @@
-// Feeds arbitrary bytes to the JPEG decoder, and re-encodes what decodes.
-// Only pictures of a few megapixels are decoded so each run stays fast; the
-// guard against huge claimed sizes has tests of its own.
-#include "codecs/jpeg/jpeg_image.h"
+// Feeds arbitrary bytes to the build's JPEG source reader, with the build's
+// own checks and limits. Small pictures that decode are also written as a
+// sheet, which must read back.
+#include "codecs/jpeg/jpeg_format.h"
 #include "platform/error.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    constexpr std::int64_t kMaxDecodedPixels = 4 << 20;
-    constexpr std::int64_t kMaxEncodedPixels = 256 << 10;
+    using namespace tessolo;
+    Bitmap picture;
     try {
-        tessolo::TJPEGImage image;
-        image.LoadFromBytes(tessolo::Bytes(data, data + size));
-        std::int64_t pixels = std::int64_t(image.Width()) * image.Height();
-        if (pixels > kMaxDecodedPixels)
-            return 0;
-        tessolo::Bitmap bitmap = image.Decode();
-        if (pixels <= kMaxEncodedPixels)
-            image.Compress(bitmap);
-    } catch (const tessolo::Error&) {
-        // Refusing damaged input is the expected outcome.
+        picture = DecodeSource(kJpegSource, {data, size});
+    } catch (const Error&) {
+        return 0;  // refusing damaged input is the expected outcome
+    }
+    // Compression is slow: only small pictures are written again.
+    if (std::size_t(picture.Width()) * std::size_t(picture.Height()) > (std::size_t(256) << 10))
+        return 0;
+    Bytes sheet;
+    try {
+        sheet = EncodeJpegSheet(picture, kDefaultJPGprefs);
+    } catch (const SheetTooLargeError&) {
+        return 0;  // a side the format can read but a sheet may not have
+    }
+    try {
+        DecodeSource(kJpegSource, sheet);
+    } catch (const Error&) {
+        std::abort();  // a sheet the build writes must always read back
     }
     return 0;
 }

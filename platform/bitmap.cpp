@@ -63,14 +63,17 @@ void Bitmap::FillWhite(int x0, int y0, int x1, int y1)
     if (x0 >= x1 || y0 >= y1)
         return;
     if (!HasPalette(format_)) {
-        // 0xFF bytes are white in the 16, 24 and 32 bit layouts.
+        // 0xFF bytes are white in the 16, 24 and 32 bit layouts. The first
+        // row is made once and copied, so large areas cost no per-pixel work.
         std::size_t bytesPerPixel = std::size_t(BitsPerPixel(format_) / 8);
-        for (int y = y0; y < y1; ++y) {
-            std::uint8_t* row = ScanLine(y);
-            std::memset(row + std::size_t(x0) * bytesPerPixel, 0xFF, std::size_t(x1 - x0) * bytesPerPixel);
-            for (int x = x0; HasAlpha && x < x1; ++x)
-                row[4 * x + 3] = 0;
-        }
+        std::size_t offset = std::size_t(x0) * bytesPerPixel;
+        std::size_t length = std::size_t(x1 - x0) * bytesPerPixel;
+        std::uint8_t* first = ScanLine(y0) + offset;
+        std::memset(first, 0xFF, length);
+        for (int x = 0; HasAlpha && x < x1 - x0; ++x)
+            first[4 * x + 3] = 0;
+        for (int y = y0 + 1; y < y1; ++y)
+            std::memcpy(ScanLine(y) + offset, first, length);
         return;
     }
     int white = palette_.empty() ? 0 : NearestPaletteIndex(palette_, kWhite);

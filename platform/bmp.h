@@ -4,6 +4,7 @@
 
 #include "platform/bitmap.h"
 #include "platform/bytes.h"
+#include "platform/source_file.h"
 
 #include <array>
 #include <cstdint>
@@ -36,10 +37,22 @@ inline constexpr std::array<BmpPixelCodeInfo, 5> kBmpPixelCodes{{
 
 // Decodes a BMP file image. Palette files (1, 4, 8 bits) give a palette
 // bitmap, all others a 24-bit bitmap. Throws InvalidGraphic for damaged or
-// unsupported data.
+// unsupported data, and for a raster beyond the cap, before it allocates
+// anything.
 Bitmap DecodeBmp(std::span<const std::uint8_t> data);
 
-// Reads and decodes a BMP file; FileOpenError when it cannot be read.
+// The largest BMP source file: twice the raster cap. Pixels of 32 bits,
+// drawn in 24, take 4/3 of the cap at most; the rest is room for a gap
+// before the pixels and for run-length data that codes badly (one pixel a
+// run takes two bytes).
+inline constexpr std::uint64_t kMaxBmpSourceFileBytes = 2 * std::uint64_t(kMaxBitmapBytes);
+
+// BMP sources as the build reads them: the headers are checked from the
+// file's first bytes, against the file's size, before it is read.
+extern const SourceFormat kBmpSource;
+
+// Reads and decodes a BMP file through kBmpSource; FileOpenError when it
+// cannot be read.
 Bitmap LoadBmpFile(const std::string& path);
 
 // Encodes `bitmap` as a BMP file with the 40-byte info header in the format

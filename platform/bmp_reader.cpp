@@ -9,7 +9,7 @@
 
 #include "platform/byte_io.h"
 #include "platform/error.h"
-#include "platform/files.h"
+#include "platform/source_file.h"
 
 #include <algorithm>
 #include <array>
@@ -48,6 +48,11 @@ struct BmpLayout {
     std::vector<ColorRef> colorTable;
     std::size_t pixelOffset = 0;
 };
+
+bool IsRunLength(const BmpLayout& layout)
+{
+    return layout.compression == kRle8 || layout.compression == kRle4;
+}
 
 bool IsKnownHeaderSize(std::uint32_t size)
 {
@@ -90,13 +95,14 @@ std::vector<ColorRef> ReadColorTable(const std::uint8_t* p, std::size_t entries,
     return table;
 }
 
-BmpLayout ParseHeaders(std::span<const std::uint8_t> data)
+// The headers of a file of `size` bytes, read from its first bytes `head`.
+BmpLayout ParseHeaders(std::span<const std::uint8_t> head, std::uint64_t size)
 {
-    Require(data.size() >= kFileHeaderSize + 4 && data[0] == 'B' && data[1] == 'M');
-    const std::uint32_t pixelOffset = ReadLe32(&data[10]);
-    const std::uint32_t headerSize = ReadLe32(&data[14]);
-    Require(IsKnownHeaderSize(headerSize) && data.size() - kFileHeaderSize >= headerSize);
-    const std::uint8_t* h = &data[kFileHeaderSize];
+    Require(head.size() >= kFileHeaderSize + 4 && head[0] == 'B' && head[1] == 'M');
+    const std::uint32_t pixelOffset = ReadLe32(&head[10]);
+    const std::uint32_t headerSize = ReadLe32(&head[14]);
+    Require(IsKnownHeaderSize(headerSize) && head.size() - kFileHeaderSize >= headerSize);
+    const std::uint8_t* h = &head[kFileHeaderSize];
     const bool core = headerSize == kCoreHeaderSize;
 
     BmpLayout layout;
@@ -121,8 +127,8 @@ BmpLayout ParseHeaders(std::span<const std::uint8_t> data)
     layout.width = int(width);
     layout.height = int(height < 0 ? -height : height);
     layout.topDown = height < 0;
-    const bool rle = layout.compression == kRle8 || layout.compression == kRle4;
-    Require(!(rle && layout.topDown));  // run-length data is always stored bottom-up
+    // Run-length data is always stored bottom-up.
+    Require(!(IsRunLength(layout) && layout.topDown));
 
     std::size_t tableOffset = kFileHeaderSize + headerSize;
     if (layout.bits == 16)
@@ -135,8 +141,8 @@ BmpLayout ParseHeaders(std::span<const std::uint8_t> data)
         const std::uint8_t* m = h + 40;
         if (headerSize == 40) {
             std::size_t count = layout.compression == kAlphaBitFields ? 4 : 3;
-            Require(data.size() - tableOffset >= 4 * count);
-            m = &data[tableOffset];
+            Require(head.size() - tableOffset >= 4 * count);
+            m = &head[tableOffset];
             tableOffset += 4 * count;
         }
         for (std::size_t i = 0; i < 3; ++i) {
@@ -145,7 +151,7 @@ BmpLayout ParseHeaders(std::span<const std::uint8_t> data)
         }
     }
 
-    Require(pixelOffset >= tableOffset && pixelOffset <= data.size());
+    Require(pixelOffset >= tableOffset && pixelOffset <= size);
     layout.pixelOffset = pixelOffset;
     if (layout.bits <= 8) {
         // Tables may be shorter than the depth allows: the colours-used field
@@ -155,8 +161,25 @@ BmpLayout ParseHeaders(std::span<const std::uint8_t> data)
         const std::size_t entrySize = core ? 3 : 4;
         std::size_t entries = colorsUsed == 0 ? full : std::min<std::size_t>(colorsUsed, full);
         entries = std::min(entries, (pixelOffset - tableOffset) / entrySize);
-        layout.colorTable = ReadColorTable(data.data() + tableOffset, entries, entrySize);
+        Require(head.size() - tableOffset >= entries * entrySize);
+        layout.colorTable = ReadColorTable(head.data() + tableOffset, entries, entrySize);
     }
+    return layout;
+}
+
+// The headers, refused when their raster passes the shared limit, or, for
+// plain pixel data, when the file is too short to hold it: all before
+// anything is allocated for them.
+BmpLayout ReadLayout(std::span<const std::uint8_t> head, std::uint64_t size)
+{
+    BmpLayout layout = ParseHeaders(head, size);
+    const std::size_t rows = std::size_t(layout.height);
+    const PixelFormat format = layout.bits <= 8 ? static_cast<PixelFormat>(layout.bits)
+                                                : PixelFormat::Bits24;
+    Require(RowBytes(layout.width, format) <= kMaxBitmapBytes / rows);
+    if (!IsRunLength(layout))
+        Require(RowBytes(layout.width, static_cast<PixelFormat>(layout.bits)) <=
+                (size - layout.pixelOffset) / rows);
     return layout;
 }
 
@@ -204,8 +227,8 @@ Bitmap DecodeUncompressed(const BmpLayout& layout, std::span<const std::uint8_t>
     const PixelFormat format = layout.bits == 16 || layout.bits == 32
                                    ? PixelFormat::Bits24
                                    : static_cast<PixelFormat>(layout.bits);
+    // ReadLayout made sure that every row is there.
     const std::size_t rowBytes = RowBytes(layout.width, static_cast<PixelFormat>(layout.bits));
-    Require(rowBytes <= pixels.size() / std::size_t(layout.height));
 
     Bitmap bitmap(layout.width, layout.height, format);
     if (HasPalette(format))
@@ -300,24 +323,24 @@ Bitmap DecodeRunLength(const BmpLayout& layout, std::span<const std::uint8_t> da
     return bitmap;
 }
 
+void CheckBmpHead(std::span<const std::uint8_t> head, std::uint64_t size)
+{
+    ReadLayout(head, size);
+}
+
 }  // namespace
 
 Bitmap DecodeBmp(std::span<const std::uint8_t> data)
 {
-    const BmpLayout layout = ParseHeaders(data);
-    // Refuse rasters beyond the shared limit before anything is allocated.
-    const PixelFormat format = layout.bits <= 8 ? static_cast<PixelFormat>(layout.bits)
-                                                : PixelFormat::Bits24;
-    Require(RowBytes(layout.width, format) <= kMaxBitmapBytes / std::size_t(layout.height));
+    const BmpLayout layout = ReadLayout(data, data.size());
     const std::span<const std::uint8_t> pixels = data.subspan(layout.pixelOffset);
-    if (layout.compression == kRle8 || layout.compression == kRle4)
+    if (IsRunLength(layout))
         return DecodeRunLength(layout, pixels);
     return DecodeUncompressed(layout, pixels);
 }
 
-Bitmap LoadBmpFile(const std::string& path)
-{
-    return DecodeBmp(ReadFileBytes(path));
-}
+const SourceFormat kBmpSource = {"BMP", kMaxBmpSourceFileBytes, CheckBmpHead, DecodeBmp};
+
+Bitmap LoadBmpFile(const std::string& path) { return LoadSource(kBmpSource, path); }
 
 }  // namespace tessolo

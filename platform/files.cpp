@@ -7,12 +7,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
-#include <limits>
 #include <fcntl.h>
 #include <random>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace tessolo {
 
@@ -76,7 +76,7 @@ bool IsTemporaryFileName(std::string_view name)
     return name.size() == kTemporaryNameLength && name.starts_with(kTemporaryPrefix);
 }
 
-Bytes ReadFileStart(const std::string& path, std::size_t maxBytes)
+ReadableFile::ReadableFile(const std::string& path) : path_(path)
 {
     FdCloser file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
     if (file.fd < 0)
@@ -86,15 +86,24 @@ Bytes ReadFileStart(const std::string& path, std::size_t maxBytes)
         throw FileOpenError(path, std::strerror(errno));
     if (!S_ISREG(st.st_mode))
         throw FileOpenError(path, "not a regular file");
+    size_ = std::uint64_t(st.st_size);
+    std::swap(fd_, file.fd);
+}
+
+ReadableFile::~ReadableFile() { ::close(fd_); }
+
+Bytes ReadableFile::Head(std::uint64_t count) const
+{
     Bytes data;
-    data.reserve(std::min(static_cast<std::size_t>(st.st_size), maxBytes));
+    data.reserve(std::size_t(std::min(count, size_)));
     std::uint8_t chunk[65536];
-    while (data.size() < maxBytes) {
-        ssize_t got = ::read(file.fd, chunk, std::min(sizeof chunk, maxBytes - data.size()));
+    while (data.size() < count) {
+        auto wanted = std::size_t(std::min<std::uint64_t>(sizeof chunk, count - data.size()));
+        ssize_t got = ::pread(fd_, chunk, wanted, off_t(data.size()));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            throw FileOpenError(path, std::strerror(errno));
+            throw FileOpenError(path_, std::strerror(errno));
         if (got == 0)
             break;
         data.insert(data.end(), chunk, chunk + got);
@@ -102,10 +111,18 @@ Bytes ReadFileStart(const std::string& path, std::size_t maxBytes)
     return data;
 }
 
-Bytes ReadFileBytes(const std::string& path)
+std::optional<Bytes> ReadableFile::ReadAll(std::uint64_t limit) const
 {
-    return ReadFileStart(path, std::numeric_limits<std::size_t>::max());
+    if (size_ > limit)
+        return std::nullopt;
+    // One byte more than the limit tells a file that grew past it.
+    Bytes data = Head(limit == UINT64_MAX ? limit : limit + 1);
+    if (data.size() > limit)
+        return std::nullopt;
+    return data;
 }
+
+Bytes ReadFileBytes(const std::string& path) { return *ReadableFile(path).ReadAll(UINT64_MAX); }
 
 ReplacementFile::ReplacementFile(std::string path) : path_(std::move(path))
 {

@@ -4,19 +4,40 @@
 #include "platform/bytes.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace tessolo {
 
-// Reads a whole regular file. The file is opened without waiting, so a FIFO
-// or a device is refused at once instead of blocking the program. Throws
-// FileOpenError with the reason when the file cannot be opened or read or is
-// not a regular file.
+// A regular file open for reading, whose size is known before any of it is
+// read. It is opened without waiting, so a FIFO or a device is refused at
+// once instead of blocking the program. Every failure throws FileOpenError
+// with the reason.
+class ReadableFile {
+public:
+    explicit ReadableFile(const std::string& path);
+    ~ReadableFile();
+    ReadableFile(const ReadableFile&) = delete;
+    ReadableFile& operator=(const ReadableFile&) = delete;
+
+    // The size when the file was opened.
+    std::uint64_t Size() const { return size_; }
+    // The first `count` bytes, or all of them when the file is shorter.
+    Bytes Head(std::uint64_t count) const;
+    // The whole file; nothing when it holds more than `limit` bytes: then
+    // none are read, or reading stops once the file grows past them.
+    std::optional<Bytes> ReadAll(std::uint64_t limit) const;
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+};
+
+// Reads a whole regular file, as ReadableFile does.
 Bytes ReadFileBytes(const std::string& path);
-// Reads at most the first `maxBytes` bytes of a regular file, as ReadFileBytes.
-Bytes ReadFileStart(const std::string& path, std::size_t maxBytes);
 
 // A file written under a temporary name beside its final name and then
 // renamed over it: a failed write never leaves a truncated file or destroys

@@ -28,7 +28,7 @@ bool HoldsWrittenStylesheet(const std::string& folder, const std::string& projec
     const std::string path = (fs::path(folder) / (project + ".css")).string();
     Bytes start;
     try {
-        start = ReadFileStart(path, kStylesheetStart + 1);
+        start = ReadableFile(path).Head(kStylesheetStart + 1);
     } catch (const FileOpenError&) {
         return false;
     }

@@ -133,7 +133,10 @@ private:
     // Reads the extension at the stream (on its 0x21) through the class the
     // registries choose for it.
     std::unique_ptr<TGIFExtension> ReadExtension(GIFInputStream& stream);
-    void AllocateData(std::uint8_t fill);
+    // Replaces the pixels with `fill`. Refused, before anything is
+    // allocated, beyond the image's MaxPixelBytes and then beyond
+    // `maxPixels`, what the data they are decoded from can code.
+    void AllocateData(std::uint8_t fill, std::uint64_t maxPixels = UINT64_MAX);
     void Prepare(TImageDescriptor& descriptor) const;
     // Marks the pixels for which isClear(x, y) holds with an added map
     // entry and a transparent graphic control extension.

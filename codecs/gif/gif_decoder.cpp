@@ -14,6 +14,15 @@ constexpr int kMaxCode = 4095;
 // not yet in the table adds. A longer chain can only be a loop.
 constexpr int kStackSize = kMaxCode + 2;
 
+// The most pixels `bytes` of image data can code. A code of b bits names
+// one of at most 2^b table entries, whose strings are at most 2^b pixels
+// long; as 2^b / b grows with b, no code codes more pixels a bit than a
+// 12-bit one coding 4096. One more code allows for a last one cut short.
+std::uint64_t MostPixelsCodedIn(std::size_t bytes)
+{
+    return (kMaxCode + 1) * (std::uint64_t(bytes) * 8 / 12 + 1);
+}
+
 class LZWDecoder {
 public:
     LZWDecoder(GIFInputStream& stream, TGIFSubImage& frame, int minCodeSize)
@@ -226,8 +235,10 @@ struct InterlacedRows {
 void TGIFSubImage::Decompress(GIFInputStream& stream)
 {
     FreeBitmap();
-    // Pixels the data does not reach keep this value.
-    AllocateData(transparent_ ? std::uint8_t(TransparentColorIndex()) : 0);
+    // Pixels the data does not reach keep this value; but a frame larger
+    // than the rest of the file could ever code is refused.
+    AllocateData(transparent_ ? std::uint8_t(TransparentColorIndex()) : 0,
+                 MostPixelsCodedIn(stream.Remaining()));
     std::uint8_t minCodeSize;
     if (!stream.ReadByte(minCodeSize))
         return;

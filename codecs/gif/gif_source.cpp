@@ -3,7 +3,6 @@
 #include "codecs/gif/GIFImage.h"
 #include "platform/alpha.h"
 #include "platform/error.h"
-#include "platform/files.h"
 
 namespace tessolo {
 
@@ -13,6 +12,21 @@ namespace {
 // rendering and the 24-bit result (each within the raster cap) a source
 // stays below about twice the cap.
 constexpr std::size_t kMaxSourcePixelBytes = kMaxBitmapBytes / 2;
+
+// The limits of an image read as a source.
+void LimitAsSource(TGIFImage& image)
+{
+    image.TrueColorScreen = true;
+    image.MaxPixelBytes = kMaxSourcePixelBytes;
+}
+
+void CheckGifSourceHead(std::span<const std::uint8_t> head, std::uint64_t)
+{
+    TGIFImage image;
+    LimitAsSource(image);
+    GIFInputStream stream(head);
+    image.Header.LoadFromStream(stream);
+}
 
 // The first frame drawn at its offset on a fully transparent screen,
 // keeping its transparent index transparent.
@@ -45,8 +59,7 @@ Bitmap FrameOnScreen(TGIFImage& image, TGIFSubImage& frame)
 Bitmap DecodeGifSource(std::span<const std::uint8_t> data)
 {
     TGIFImage image;
-    image.TrueColorScreen = true;
-    image.MaxPixelBytes = kMaxSourcePixelBytes;
+    LimitAsSource(image);
     GIFInputStream stream(data);
     image.LoadFromStream(stream);
     if (image.Images.Count() == 0)
@@ -62,10 +75,10 @@ Bitmap DecodeGifSource(std::span<const std::uint8_t> data)
     return FrameOnScreen(image, first);
 }
 
-Bitmap LoadGifSource(const std::string& path)
-{
-    return DecodeGifSource(ReadFileBytes(path));
-}
+const SourceFormat kGifSource = {"GIF", kMaxGifSourceFileBytes, CheckGifSourceHead,
+                                 DecodeGifSource};
+
+Bitmap LoadGifSource(const std::string& path) { return LoadSource(kGifSource, path); }
 
 Bytes EncodeGifSheet(const Bitmap& sheet, const TFormatPrefs& prefs)
 {

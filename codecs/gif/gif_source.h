@@ -4,8 +4,10 @@
 
 #include "platform/bitmap.h"
 #include "platform/bytes.h"
+#include "platform/source_file.h"
 #include "settings/format_prefs.h"
 
+#include <cstdint>
 #include <span>
 #include <string>
 
@@ -21,6 +23,19 @@ namespace tessolo {
 // refused before any pixels are allocated, and the frames together may hold
 // half the cap.
 Bitmap DecodeGifSource(std::span<const std::uint8_t> data);
+
+// The largest GIF source file: the raster cap. The frames of a source hold
+// at most half the cap in pixels, which LZW, at its worst a 12-bit code for
+// each pixel, codes in three quarters of it; the rest is room for
+// extensions.
+inline constexpr std::uint64_t kMaxGifSourceFileBytes = kMaxBitmapBytes;
+
+// GIF sources as the build reads them: the signature and the logical
+// screen are checked from the file's first bytes, and its size, before it
+// is read.
+extern const SourceFormat kGifSource;
+
+// Reads and decodes a GIF source file through kGifSource.
 Bitmap LoadGifSource(const std::string& path);
 
 // The sheet as a one-frame GIF mapped onto the web palette; the low byte of

@@ -77,7 +77,7 @@ void TGIFSubImage::FreeBitmap()
     palette_.reset();
 }
 
-void TGIFSubImage::AllocateData(std::uint8_t fill)
+void TGIFSubImage::AllocateData(std::uint8_t fill, std::uint64_t maxPixels)
 {
     std::size_t bytes = std::size_t(Width()) * std::size_t(Height());
     if (hasData_) {
@@ -87,6 +87,8 @@ void TGIFSubImage::AllocateData(std::uint8_t fill)
     data_.clear();
     image_->ReservePixels(bytes);
     try {
+        if (bytes > maxPixels)
+            throw GIFException(gifmsg::sOutOfData);
         data_.assign(bytes, fill);
     } catch (...) {
         image_->ReleasePixels(bytes);

@@ -106,21 +106,36 @@ const std::vector<ColorRef>& GreyPalette()
 
 }  // namespace
 
-void TJPEGImage::LoadFromBytes(Bytes data)
+JpegHeader ReadJpegHeader(std::span<const std::uint8_t> data)
 {
     DecompressSession session;
     if (!ReadHeader(session, data))
         ThrowCaughtError(session.errors);
-    width_ = int(session.cinfo.image_width);
-    height_ = int(session.cinfo.image_height);
-    multipleScans_ = session.multipleScans;
+    const jpeg_decompress_struct& cinfo = session.cinfo;
+    JpegHeader header{int(cinfo.image_width), int(cinfo.image_height), session.multipleScans};
+    header.headerBytes = data.size() - cinfo.src->bytes_in_buffer;
+    // A Huffman code has at least one bit, and a scan that starts with the
+    // DC coefficients codes each of them, for every block of its components.
+    if (!cinfo.arith_code && cinfo.Ss == 0)
+        for (int i = 0; i < cinfo.comps_in_scan; ++i)
+            header.leastScanBits += std::uint64_t(cinfo.cur_comp_info[i]->width_in_blocks) *
+                                    cinfo.cur_comp_info[i]->height_in_blocks;
+    return header;
+}
+
+void TJPEGImage::LoadFromBytes(Bytes data)
+{
+    JpegHeader header = ReadJpegHeader(data);
+    width_ = header.width;
+    height_ = header.height;
+    multipleScans_ = header.multipleScans;
     data_ = std::move(data);
 }
 
-Bitmap TJPEGImage::Decode() const
+Bitmap DecodeJpeg(std::span<const std::uint8_t> data)
 {
     DecompressSession session;
-    if (!ReadHeader(session, data_))
+    if (!ReadHeader(session, data))
         ThrowCaughtError(session.errors);
     jpeg_decompress_struct& cinfo = session.cinfo;
     cinfo.dct_method = JDCT_FLOAT;

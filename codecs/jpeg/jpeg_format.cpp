@@ -1,19 +1,50 @@
 #include "codecs/jpeg/jpeg_format.h"
 
+#include "codecs/jpeg/jpeg_error.h"
+#include "codecs/jpeg/jpeg_error_manager.h"
 #include "codecs/jpeg/jpeg_image.h"
 #include "platform/error.h"
-#include "platform/files.h"
 
 namespace tessolo {
 
-Bitmap LoadJpegSource(const std::string& path)
+namespace {
+
+// Refuses a picture beyond the raster cap, and one whose first scan the
+// rest of a file of `size` bytes is too short to hold.
+void CheckSourceClaim(const JpegHeader& header, std::uint64_t size)
 {
-    TJPEGImage image;
-    image.LoadFromBytes(ReadFileBytes(path));
-    // The build draws every source in 24 bits, greyscale ones included.
-    CheckBitmapSize(image.Width(), image.Height(), PixelFormat::Bits24);
-    return image.Decode();
+    CheckBitmapSize(header.width, header.height, PixelFormat::Bits24);
+    if (header.leastScanBits / 8 > size - header.headerBytes)
+        throw JpegError(JERR_INPUT_EOF);
 }
+
+void CheckJpegSourceHead(std::span<const std::uint8_t> head, std::uint64_t size)
+{
+    JpegHeader header;
+    try {
+        header = ReadJpegHeader(head);
+    } catch (const JpegError& error) {
+        // Large metadata segments can push the frame header past the head;
+        // decoding checks it then.
+        if (error.Code() == JERR_INPUT_EOF && head.size() < size)
+            return;
+        throw;
+    }
+    CheckSourceClaim(header, size);
+}
+
+}  // namespace
+
+Bitmap DecodeJpegSource(std::span<const std::uint8_t> data)
+{
+    CheckSourceClaim(ReadJpegHeader(data), data.size());
+    return DecodeJpeg(data);
+}
+
+const SourceFormat kJpegSource = {"JPEG", kMaxJpegSourceFileBytes, CheckJpegSourceHead,
+                                  DecodeJpegSource};
+
+Bitmap LoadJpegSource(const std::string& path) { return LoadSource(kJpegSource, path); }
 
 Bytes EncodeJpegSheet(const Bitmap& sheet, const TFormatPrefs& prefs)
 {

@@ -5,7 +5,33 @@
 #include "platform/bitmap.h"
 #include "platform/bytes.h"
 
+#include <cstdint>
+#include <span>
+
 namespace tessolo {
+
+// What a JPEG file's header says.
+struct JpegHeader {
+    int width = 0;
+    int height = 0;
+    bool multipleScans = false;
+    std::uint64_t headerBytes = 0;  // up to the first scan's data
+    // The fewest bits the first scan's data can have: for a Huffman-coded
+    // scan of DC coefficients (or a sequential one) a bit a block, else 0.
+    std::uint64_t leastScanBits = 0;
+};
+
+// Reads the header of a JPEG file image, up to its first scan. Throws
+// JpegError: code JERR_INPUT_EOF when the data ends before the header does.
+JpegHeader ReadJpegHeader(std::span<const std::uint8_t> data);
+
+// Decodes a JPEG file image at full size with the floating-point DCT and
+// block smoothing: colour (CMYK and YCCK included) to a 24-bit bitmap,
+// greyscale to an 8-bit bitmap with a grey palette. A raster beyond
+// kMaxBitmapBytes is refused with Error before anything large is
+// allocated; so is a file whose decoding needs more than about as much
+// again inside the library (JpegError).
+Bitmap DecodeJpeg(std::span<const std::uint8_t> data);
 
 class TJPEGImage {
 public:
@@ -22,13 +48,8 @@ public:
     // Whether the loaded file has more than one scan.
     bool MultipleScans() const { return multipleScans_; }
 
-    // Decodes the loaded file at full size with the floating-point DCT and
-    // block smoothing: colour (CMYK and YCCK included) to a 24-bit bitmap,
-    // greyscale to an 8-bit bitmap with a grey palette. A raster beyond
-    // kMaxBitmapBytes is refused with Error before anything large is
-    // allocated; so is a file whose decoding needs more than about as much
-    // again inside the library (JpegError).
-    Bitmap Decode() const;
+    // Decodes the loaded file (DecodeJpeg).
+    Bitmap Decode() const { return DecodeJpeg(data_); }
 
     // Compresses `bitmap` (any pixel format) with the settings above. An
     // empty bitmap gives no bytes. Loaded files play no part.

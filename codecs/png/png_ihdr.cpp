@@ -41,29 +41,73 @@ int RasterBitsPerPixel(int colorType, int bitDepth)
     }
 }
 
+TIHDRData ReadIHDRData(const std::uint8_t* d)
+{
+    TIHDRData header;
+    header.Width = GetBigEndian32(d);
+    header.Height = GetBigEndian32(d + 4);
+    header.BitDepth = d[8];
+    header.ColorType = d[9];
+    header.CompressionMethod = d[10];
+    header.FilterMethod = d[11];
+    header.InterlaceMethod = d[12];
+    return header;
+}
+
+namespace {
+
+// Deflate codes at most 258 bytes in two bits.
+constexpr std::uint64_t kMaxDeflateRatio = 1032;
+
+// Per image row: the raster, the extra plane, the alpha plane; and while
+// the image data is read, two filtered rows of the file.
+void CheckStorable(const TIHDRData& header)
+{
+    int bits = RasterBitsPerPixel(header.ColorType, header.BitDepth);
+    if (bits == 0)
+        throw EPNGInvalidHeaderValues("its colour type " + std::to_string(header.ColorType) +
+                                      " cannot have a bit depth of " + std::to_string(header.BitDepth) + ".");
+    if (header.Width == 0 || header.Height == 0)
+        throw EPNGInvalidHeaderValues("its width or height is 0.");
+    std::size_t stride = RowStride(header.Width, bits);
+    std::size_t planes = 1 + (header.BitDepth == 16);
+    std::size_t alpha = header.ColorType == kColorGrayscaleAlpha || header.ColorType == kColorRGBAlpha
+                            ? header.Width : 0;
+    std::size_t image = stride * planes + alpha;
+    std::size_t rows = 2 * (RowBytesFor(header.ColorType, header.BitDepth, header.Width) + 1);
+    if (image > kMaxBitmapBytes / header.Height || image * header.Height + rows > kMaxBitmapBytes)
+        throw EPNGImageTooLarge();
+}
+
+}  // namespace
+
+void CheckIHDRData(const TIHDRData& header, bool drawingOnly, std::uint64_t bytesAfter)
+{
+    if (header.Width > kMaxPngSide || header.Height > kMaxPngSide)
+        throw EPNGSizeExceeds();
+    if (header.CompressionMethod != 0)
+        throw EPNGUnknownCompression();
+    if (header.InterlaceMethod > 1)
+        throw EPNGUnknownInterlace();
+    if (drawingOnly) {
+        bool alpha = header.ColorType == kColorGrayscaleAlpha || header.ColorType == kColorRGBAlpha;
+        CheckBitmapSize(int(header.Width), int(header.Height),
+                        alpha ? PixelFormat::Bits32 : PixelFormat::Bits24);
+    }
+    CheckStorable(header);
+    // Every pixel's bits are inflated from the file, interlaced or not.
+    std::uint64_t pixels = std::uint64_t(header.Width) * header.Height;
+    if (RowBytesFor(header.ColorType, header.BitDepth, pixels) / kMaxDeflateRatio > bytesAfter)
+        throw EPngUnexpectedEnd();
+}
+
 bool TChunkIHDR::LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size)
 {
     TChunk::LoadFromStream(stream, name, size);
     if (DataSize() < 13)
         throw EPngInvalidIHDR();
-    const std::uint8_t* d = Data();
-    IHDRData.Width = GetBigEndian32(d);
-    IHDRData.Height = GetBigEndian32(d + 4);
-    IHDRData.BitDepth = d[8];
-    IHDRData.ColorType = d[9];
-    IHDRData.CompressionMethod = d[10];
-    IHDRData.FilterMethod = d[11];
-    IHDRData.InterlaceMethod = d[12];
-    if (IHDRData.Width > kMaxPngSide || IHDRData.Height > kMaxPngSide)
-        throw EPNGSizeExceeds();
-    if (IHDRData.CompressionMethod != 0)
-        throw EPNGUnknownCompression();
-    if (IHDRData.InterlaceMethod > 1)
-        throw EPNGUnknownInterlace();
-    if (Owner().DrawingOnly) {
-        bool alpha = IHDRData.ColorType == kColorGrayscaleAlpha || IHDRData.ColorType == kColorRGBAlpha;
-        CheckBitmapSize(Width(), Height(), alpha ? PixelFormat::Bits32 : PixelFormat::Bits24);
-    }
+    IHDRData = ReadIHDRData(Data());
+    CheckIHDRData(IHDRData, Owner().DrawingOnly, stream.Remaining());
     Owner().InterlaceMethod = TInterlaceMethod(IHDRData.InterlaceMethod);
     PrepareImageData();
     return true;
@@ -90,26 +134,6 @@ bool TChunkIHDR::SaveToStream(Bytes& stream)
     return TChunk::SaveToStream(stream);
 }
 
-void TChunkIHDR::CheckStorable() const
-{
-    int bits = RasterBitsPerPixel(IHDRData.ColorType, IHDRData.BitDepth);
-    if (bits == 0)
-        throw EPNGInvalidHeaderValues("its colour type " + std::to_string(IHDRData.ColorType) +
-                                      " cannot have a bit depth of " + std::to_string(IHDRData.BitDepth) + ".");
-    if (IHDRData.Width == 0 || IHDRData.Height == 0)
-        throw EPNGInvalidHeaderValues("its width or height is 0.");
-    // Per image row: the raster, the extra plane, the alpha plane; and while
-    // the image data is read, two filtered rows of the file.
-    std::size_t stride = RowStride(IHDRData.Width, bits);
-    std::size_t planes = 1 + (IHDRData.BitDepth == 16);
-    std::size_t alpha = IHDRData.ColorType == kColorGrayscaleAlpha || IHDRData.ColorType == kColorRGBAlpha
-                            ? IHDRData.Width : 0;
-    std::size_t image = stride * planes + alpha;
-    std::size_t rows = 2 * (RowBytesFor(IHDRData.ColorType, IHDRData.BitDepth, IHDRData.Width) + 1);
-    if (image > kMaxBitmapBytes / IHDRData.Height || image * IHDRData.Height + rows > kMaxBitmapBytes)
-        throw EPNGImageTooLarge();
-}
-
 void TChunkIHDR::FreeImageData()
 {
     raster_ = ZeroedBuffer();
@@ -123,7 +147,7 @@ void TChunkIHDR::FreeImageData()
 void TChunkIHDR::PrepareImageData()
 {
     FreeImageData();
-    CheckStorable();
+    CheckStorable(IHDRData);
     int type = IHDRData.ColorType;
     hasPalette_ = type == kColorGrayscale || type == kColorPalette || type == kColorGrayscaleAlpha;
     bitsPerPixel_ = RasterBitsPerPixel(type, IHDRData.BitDepth);
@@ -190,7 +214,7 @@ void TChunkIHDR::Resize(int width, int height)
     IHDRData.Width = std::uint32_t(width);
     IHDRData.Height = std::uint32_t(height);
     try {
-        CheckStorable();
+        CheckStorable(IHDRData);
     } catch (...) {
         IHDRData = old;
         raster_ = std::move(oldRaster);
@@ -260,7 +284,7 @@ void TChunkIHDR::SetAlphaPlane(bool present)
         IHDRData.ColorType = std::uint8_t(type == kColorGrayscale ? kColorGrayscaleAlpha : kColorRGBAlpha);
         IHDRData.BitDepth = std::max<std::uint8_t>(IHDRData.BitDepth, 8);
         try {
-            CheckStorable();
+            CheckStorable(IHDRData);
         } catch (...) {
             IHDRData = original;
             throw;

@@ -57,6 +57,17 @@ private:
 // storage class.
 int RasterBitsPerPixel(int colorType, int bitDepth);
 
+// The header values stored in the 13 data bytes of an IHDR chunk.
+TIHDRData ReadIHDRData(const std::uint8_t* data);
+
+// Refuses header values that a file cannot be loaded with, before anything
+// is allocated for them: sides beyond the format, unknown compression or
+// interlacing, a colour type without that depth, an image beyond the raster
+// cap (with `drawingOnly`, also a drawing beyond it), and an image whose
+// data could not fit in `bytesAfter`, what the file holds after the header
+// chunk, even at deflate's best ratio.
+void CheckIHDRData(const TIHDRData& header, bool drawingOnly, std::uint64_t bytesAfter);
+
 class TChunkIHDR : public TChunkOf<TChunkIHDR, "IHDR"> {
 public:
     using TChunkOf::TChunkOf;
@@ -109,7 +120,6 @@ public:
     std::vector<ColorRef> ImagePalette;
 
 private:
-    void CheckStorable() const;
     void WidenGrayToEightBits();
 
     bool hasPalette_ = false;

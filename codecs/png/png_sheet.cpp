@@ -7,17 +7,31 @@
 
 namespace tessolo {
 
-Bitmap LoadPngSource(const std::string& path)
+Bitmap DecodePngSource(std::span<const std::uint8_t> data)
 {
     TPNGObject png;
     png.DrawingOnly = true;
-    png.LoadFromFile(path);
+    png.LoadFromStream(data);
     if (png.GetTransparent())
         return png.StraightAlphaBitmap();
     Bitmap picture(png.GetWidth(), png.GetHeight(), PixelFormat::Bits24);
     png.Draw(picture, {0, 0, png.GetWidth(), png.GetHeight()});
     return picture;
 }
+
+namespace {
+
+void CheckPngSourceHead(std::span<const std::uint8_t> head, std::uint64_t size)
+{
+    CheckPngHead(head, size, true);
+}
+
+}  // namespace
+
+const SourceFormat kPngSource = {"PNG", kMaxPngSourceFileBytes, CheckPngSourceHead,
+                                 DecodePngSource};
+
+Bitmap LoadPngSource(const std::string& path) { return LoadSource(kPngSource, path); }
 
 Bytes EncodePngSheet(const Bitmap& sheet, const TFormatPrefs& prefs)
 {

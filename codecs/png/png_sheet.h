@@ -3,18 +3,35 @@
 
 #include "platform/bitmap.h"
 #include "platform/bytes.h"
+#include "platform/source_file.h"
 #include "settings/format_prefs.h"
 
+#include <cstdint>
+#include <span>
 #include <string>
 
 namespace tessolo {
 
-// Reads and decodes a PNG source. A picture with any transparency (an alpha
-// plane, tRNS alpha or a tRNS colour key) gives a 32-bit bitmap with
-// straight alpha, colour keys made alpha 0; any other is rendered onto a
-// 24-bit bitmap of its size. A picture whose bitmap would pass the raster
-// cap is refused before its image data is decoded, and text chunks are not
-// inflated. Throws the codec's errors.
+// Decodes a PNG source. A picture with any transparency (an alpha plane,
+// tRNS alpha or a tRNS colour key) gives a 32-bit bitmap with straight
+// alpha, colour keys made alpha 0; any other is rendered onto a 24-bit
+// bitmap of its size. A picture whose bitmap would pass the raster cap, or
+// whose image data the file is too short to hold, is refused before its
+// image is allocated, and text chunks are not inflated. Throws the codec's
+// errors.
+Bitmap DecodePngSource(std::span<const std::uint8_t> data);
+
+// The largest PNG source file: twice the raster cap. A picture within the
+// cap has at most 8/7 of it in image data (16-bit RGB with alpha, whose
+// planes take 7 bytes a pixel), and deflate adds well under a percent even
+// to data it cannot compress; the rest is room for ancillary chunks.
+inline constexpr std::uint64_t kMaxPngSourceFileBytes = 2 * std::uint64_t(kMaxBitmapBytes);
+
+// PNG sources as the build reads them: the signature and the header are
+// checked from the file's first bytes, and its size, before it is read.
+extern const SourceFormat kPngSource;
+
+// Reads and decodes a PNG source file through kPngSource.
 Bitmap LoadPngSource(const std::string& path);
 
 // Encodes a sheet (colour type 6 when it has alpha): zlib level = low byte of Quality (values above 9 are

@@ -17,7 +17,33 @@ bool IsType(const std::uint8_t* type, const char* name) { return std::memcmp(typ
 // Bit 5 of the first type letter (lower case) marks an ancillary chunk.
 bool IsCritical(const TChunkName& name) { return (std::uint8_t(name[0]) & 0x20) == 0; }
 
+// Reads the signature; EPNGInvalidFileHeader when it is not there.
+void ReadSignature(PngReader& stream)
+{
+    std::uint8_t signature[8];
+    if (stream.Read(signature, 8) < 8 || std::memcmp(signature, kPngSignature, 8) != 0)
+        throw EPNGInvalidFileHeader();
+}
+
 }  // namespace
+
+void CheckPngHead(std::span<const std::uint8_t> head, std::uint64_t size, bool drawingOnly)
+{
+    PngReader stream(head);
+    ReadSignature(stream);
+    std::uint8_t chunk[8 + 13];
+    if (stream.Read(chunk, 8) < 8)
+        return;
+    if (!IsType(chunk + 4, "IHDR"))
+        throw EPNGIHDRNotFirst();
+    std::uint32_t length = GetBigEndian32(chunk);
+    if (length < 13)
+        throw EPngInvalidIHDR();
+    if (stream.Read(chunk + 8, 13) < 13)
+        return;
+    std::uint64_t end = 8 + 8 + std::uint64_t(length) + 4;  // where the header chunk ends
+    CheckIHDRData(ReadIHDRData(chunk + 8), drawingOnly, size > end ? size - end : 0);
+}
 
 TPNGObject::TPNGObject() = default;
 
@@ -49,9 +75,7 @@ void TPNGObject::LoadFromStream(std::span<const std::uint8_t> file)
     ClearChunks();
     textAllowance_ = kMaxInflatedText;
     PngReader stream(file);
-    std::uint8_t signature[8];
-    if (stream.Read(signature, 8) < 8 || std::memcmp(signature, kPngSignature, 8) != 0)
-        throw EPNGInvalidFileHeader();
+    ReadSignature(stream);
     bool hasImageData = false;
     for (;;) {
         std::uint8_t head[8];

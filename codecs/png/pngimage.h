@@ -146,4 +146,10 @@ private:
 // The file signature.
 extern const std::uint8_t kPngSignature[8];
 
+// Checks the first bytes `head` of a PNG file of `size` bytes as
+// LoadFromStream does before it allocates the image: the signature, the
+// header chunk first, and its values (CheckIHDRData). Throws the error
+// LoadFromStream would; what lies beyond `head` is left to it.
+void CheckPngHead(std::span<const std::uint8_t> head, std::uint64_t size, bool drawingOnly);
+
 }  // namespace tessolo

@@ -36,6 +36,18 @@ GifBuilder& GifBuilder::Append(const std::vector<std::uint8_t>& bytes)
     return *this;
 }
 
+GifBuilder& GifBuilder::Comment(std::size_t length)
+{
+    Bytes({0x21, 0xFE});
+    for (std::size_t left = length; left > 0;) {
+        std::size_t block = std::min<std::size_t>(left, 255);
+        data_.push_back(std::uint8_t(block));
+        data_.insert(data_.end(), block, 'c');
+        left -= block;
+    }
+    return Bytes({0});
+}
+
 GifBuilder& GifBuilder::Descriptor(int left, int top, int width, int height, std::uint8_t packed)
 {
     return Bytes({0x2C, left & 0xFF, left >> 8, top & 0xFF, top >> 8, width & 0xFF, width >> 8, height & 0xFF,

@@ -24,6 +24,8 @@ public:
     // Minimum code size, the codes packed at the given widths, sub-blocks of
     // at most `blockSize` bytes and the terminator.
     GifBuilder& ImageData(int minCodeSize, const std::vector<std::pair<int, int>>& codes, int blockSize = 255);
+    // A comment extension of `length` bytes of text.
+    GifBuilder& Comment(std::size_t length);
     GifBuilder& Trailer() { return Bytes({0x3B}); }
     const std::vector<std::uint8_t>& Data() const { return data_; }
 

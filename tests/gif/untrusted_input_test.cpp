@@ -63,6 +63,12 @@ TEST(GifUntrusted, OversizedRastersAreRefusedBeforeAllocation)
     }
     EXPECT_EQ(limited.Images.Count(), 1) << "the frames read before the error stay";
 
+    // A frame within the limit, but larger than the rest of the file could
+    // code even with every code at its best.
+    GifBuilder unfilled;
+    unfilled.Header(1, 1).Descriptor(0, 0, 10000, 10000).ImageData(2, {{4, 3}, {5, 3}}).Trailer();
+    EXPECT_EQ(LoadError(unfilled.Data()), "Premature end of data");
+
     // A tiny frame on a huge screen loads, but the screen cannot be drawn.
     GifBuilder hugeScreen;
     hugeScreen.Header(65535, 65535).Descriptor(0, 0, 1, 1).ImageData(2, {{4, 3}, {1, 3}, {5, 3}}).Trailer();
@@ -140,12 +146,14 @@ TEST(GifUntrusted, SourcesMakeNoScreenSizedCopies)
     TESSOLO_SKIP_UNDER_ASAN();
     // A transparent frame one row short of its screen: the indices, the
     // frame's rendering and the 24-bit screen take 5 bytes a pixel. Another
-    // copy of the screen would pass the allowance of 6.5.
+    // copy of the screen would pass the allowance of 6.5. The comment makes
+    // the file long enough to code the frame.
     GifBuilder gif;
     gif.Header(6000, 6000)
         .GraphicControl(true, 1)
         .Descriptor(0, 0, 6000, 5999)
         .ImageData(2, {{4, 3}, {5, 3}})
+        .Comment(14 << 10)
         .Trailer();
     EXPECT_EQ(DecodeSourceWithin(6000ull * 6000 * 13 / 2, gif.Data(), "", 6000), 0);
 }

@@ -3,6 +3,7 @@
 #include "codecs/jpeg/jpeg_image.h"
 #include "jpeg_test_support.h"
 #include "platform/files.h"
+#include "support/images.h"
 #include "support/memory_limit.h"
 #include "support/testdata.h"
 
@@ -282,6 +283,16 @@ TEST(JpegSource, LoadsAFileOrReportsItMissing)
     ASSERT_EQ(loaded.Width(), 20);
     EXPECT_EQ(std::memcmp(loaded.ScanLine(9), direct.ScanLine(9), 60), 0);
     EXPECT_THROW(LoadJpegSource(dir / "missing.jpg"), FileOpenError);
+
+    // Metadata segments can put the frame header far from the start.
+    Bytes late(jpeg.begin(), jpeg.begin() + 2);
+    for (int segment = 0; segment < 3; ++segment) {
+        late.insert(late.end(), {0xFF, 0xE1, 0xFF, 0xFF});
+        late.insert(late.end(), 0xFFFF - 2, 'm');
+    }
+    late.insert(late.end(), jpeg.begin() + 2, jpeg.end());
+    WriteFileReplacing(dir / "late.jpg", late);
+    EXPECT_EQ(LoadJpegSource(dir / "late.jpg").Width(), 20);
 }
 
 TEST(JpegSource, SourcesBeyondTheRasterCapAreRefusedBeforeDecoding)
@@ -294,6 +305,18 @@ TEST(JpegSource, SourcesBeyondTheRasterCapAreRefusedBeforeDecoding)
     WriteFileReplacing(dir / "huge.jpg", jpeg);
     auto load = [&] { LoadJpegSource(dir / "huge.jpg"); };
     EXPECT_EQ(DecodeWithin(256 << 20, load, "Bitmap too large: the raster would need more than 1 GiB"), 0);
+
+    // 16000 x 16000 fits the cap, but a file that ends after a few bytes of
+    // its first scan cannot code that scan's 4 million blocks.
+    Bytes claim = WithFrameSize(OurJpeg(test::TestPattern(16, 16), true), 16000, 16000);
+    Bytes cut(claim.begin(), claim.begin() + std::ptrdiff_t(test::ReadStructure(claim).scans.at(0).end));
+    cut.insert(cut.end(), {0xFF, 0xD9});
+    WriteFileReplacing(dir / "cut.jpg", cut);
+    auto loadCut = [&] { LoadJpegSource(dir / "cut.jpg"); };
+    EXPECT_EQ(DecodeWithin(64 << 20, loadCut, "JPEG error #" + std::to_string(JERR_INPUT_EOF)), 0);
+    // A flat picture's first scan takes about that bit a block, and loads.
+    WriteFileReplacing(dir / "flat.jpg", OurJpeg(test::Solid(2048, 2048, kWhite), true));
+    EXPECT_EQ(LoadJpegSource(dir / "flat.jpg").Width(), 2048);
 }
 
 }  // namespace

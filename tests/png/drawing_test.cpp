@@ -261,6 +261,14 @@ TEST(PngDrawing, SourcesBeyondTheRasterCapAreRefusedBeforeDecoding)
     WriteFileReplacing(dir / "huge.png", SimplePng(32000, 32000, 8, 0, {0}));
     EXPECT_EQ(LoadSourceWithin(256 << 20, dir / "huge.png", "Bitmap too large: the raster would need more than 1 GiB"),
               0);
+
+    // 16000 x 16000 gray fits the cap, but the 256 MB of its image data
+    // cannot come out of a file of a few dozen bytes.
+    Bytes unfilled = SimplePng(16000, 16000, 8, 0, {0});
+    WriteFileReplacing(dir / "unfilled.png", unfilled);
+    EXPECT_EQ(LoadSourceWithin(64 << 20, dir / "unfilled.png", EPngUnexpectedEnd().what()), 0);
+    TPNGObject png;
+    EXPECT_THROW(png.LoadFromStream(unfilled), EPngUnexpectedEnd);
 }
 
 TEST(PngDrawing, SourcesDrawWithoutPerColumnTables)

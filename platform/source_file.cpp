@@ -1,0 +1,42 @@
+#include "platform/source_file.h"
+
+#include "platform/error.h"
+#include "platform/files.h"
+
+#include <algorithm>
+
+namespace tessolo {
+
+namespace {
+
+// "2 GiB" for whole gibibytes, otherwise the number of bytes.
+std::string Amount(std::uint64_t bytes)
+{
+    constexpr std::uint64_t kGiB = std::uint64_t(1) << 30;
+    if (bytes % kGiB == 0)
+        return std::to_string(bytes / kGiB) + " GiB";
+    return std::to_string(bytes) + " bytes";
+}
+
+}  // namespace
+
+Bitmap DecodeSource(const SourceFormat& format, std::span<const std::uint8_t> data)
+{
+    format.checkHead(data.first(std::min(data.size(), kSourceHeadBytes)), data.size());
+    return format.decode(data);
+}
+
+Bitmap LoadSource(const SourceFormat& format, const std::string& path)
+{
+    ReadableFile file(path);
+    format.checkHead(file.Head(kSourceHeadBytes), file.Size());
+    std::optional<Bytes> data = file.ReadAll(format.maxFileBytes);
+    if (!data)
+        throw Error("The file " + path + " is too large for a " + format.name +
+                    " source: it holds more than " + Amount(format.maxFileBytes) + ", and no " +
+                    format.name + " picture within the " + Amount(kMaxBitmapBytes) +
+                    " raster limit needs that much");
+    return format.decode(*data);
+}
+
+}  // namespace tessolo
