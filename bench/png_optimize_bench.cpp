@@ -9,7 +9,7 @@
 // BM_EncodeSheet the encoder alone. The counter sheet_KB is the file size.
 #include "codecs/png/png_sheet.h"
 #include "icon_folder_inputs.h"
-#include "platform/bmp.h"
+#include "codecs/bmp/bmp_codec.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "sprite/sprite_build.h"

@@ -5,7 +5,7 @@
 #include "app/tessolo_app.h"
 #include "sprite/sprite_build.h"
 #include "platform/bitmap.h"
-#include "platform/bmp.h"
+#include "codecs/bmp/bmp_codec.h"
 #include "platform/files.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 // a new option is one row here (plus its controls).
 #pragma once
 
-#include "platform/bmp.h"
+#include "codecs/bmp/bmp_codec.h"
 #include "settings/data_formats.h"
 #include "settings/format_prefs.h"
 #include "settings/orvane_registry.h"

@@ -4,7 +4,7 @@
 // place. Runs for both line styles, with and without the base rule, and
 // skips when no browser is installed.
 #include "headless_browser.h"
-#include "platform/bmp.h"
+#include "codecs/bmp/bmp_codec.h"
 #include "platform/files.h"
 #include "sprite/sprite_build.h"
 #include "sprite/stylesheet.h"

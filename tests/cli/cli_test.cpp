@@ -3,7 +3,7 @@
 #include "codecs/gif/gif_source.h"
 #include "codecs/jpeg/jpeg_format.h"
 #include "codecs/png/png_sheet.h"
-#include "platform/bmp.h"
+#include "codecs/bmp/bmp_codec.h"
 #include "platform/files.h"
 #include "settings/orvane_registry.h"
 #include "slurp.h"

@@ -7,7 +7,7 @@
 #include "codecs/jpeg/jpeg_format.h"
 #include "codecs/png/png_errors.h"
 #include "codecs/png/png_sheet.h"
-#include "platform/bmp.h"
+#include "codecs/bmp/bmp_codec.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "sprite/image_formats.h"
