@@ -1,8 +1,8 @@
 // End-to-end runs of tessolo-cli on folders of generated images.
 #include "cli_process.h"
-#include "codecs/gif/gif_source.h"
-#include "codecs/jpeg/jpeg_format.h"
-#include "codecs/png/png_sheet.h"
+#include "codecs/gif/gif_codec.h"
+#include "codecs/jpeg/jpeg_codec.h"
+#include "codecs/png/png_codec.h"
 #include "codecs/bmp/bmp_codec.h"
 #include "platform/files.h"
 #include "settings/orvane_registry.h"

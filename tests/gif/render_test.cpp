@@ -2,7 +2,7 @@
 // it, checked against the conformance set's expected frames.
 #include "gif_test_support.h"
 
-#include "codecs/gif/gif_source.h"
+#include "codecs/gif/gif_codec.h"
 #include "platform/files.h"
 #include "support/reference_decoders.h"
 #include "support/testdata.h"

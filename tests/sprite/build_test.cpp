@@ -1,7 +1,7 @@
 #include "sprite/sprite_build.h"
 
 #include "build_fixture.h"
-#include "codecs/jpeg/jpeg_format.h"
+#include "codecs/jpeg/jpeg_codec.h"
 #include "sprite/base_name.h"
 
 #include <filesystem>
