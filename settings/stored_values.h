@@ -9,7 +9,7 @@
 #include "codecs/bmp/bmp_codec.h"
 #include "settings/data_formats.h"
 #include "settings/format_prefs.h"
-#include "settings/orvane_registry.h"
+#include "settings/settings_store.h"
 #include "settings/sheet_options.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 #include "platform/error.h"
 #include "platform/files.h"
 #include "settings/format_prefs.h"
-#include "sprite/base_name.h"
+#include "platform/path.h"
 #include "sprite/high_density.h"
 #include "sprite/image_formats.h"
 #include "sprite/written_stylesheet.h"

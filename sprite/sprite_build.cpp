@@ -4,7 +4,7 @@
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/output_set.h"
-#include "sprite/base_name.h"
+#include "platform/path.h"
 #include "sprite/build_lock.h"
 #include "sprite/class_names.h"
 #include "sprite/data_names.h"

@@ -5,7 +5,7 @@
 #include "codecs/png/png_codec.h"
 #include "codecs/bmp/bmp_codec.h"
 #include "platform/files.h"
-#include "settings/orvane_registry.h"
+#include "settings/settings_store.h"
 #include "slurp.h"
 #include "sprite/image_formats.h"
 #include "support/images.h"

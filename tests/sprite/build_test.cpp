@@ -2,7 +2,7 @@
 
 #include "build_fixture.h"
 #include "codecs/jpeg/jpeg_codec.h"
-#include "sprite/base_name.h"
+#include "platform/path.h"
 
 #include <filesystem>
 

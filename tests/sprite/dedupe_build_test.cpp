@@ -2,7 +2,7 @@
 // names, near-copies that must keep places of their own, and every layout.
 #include "build_fixture.h"
 #include "codecs/png/png_codec.h"
-#include "sprite/base_name.h"
+#include "platform/path.h"
 #include "sprite/image_formats.h"
 #include "sprite/layout.h"
 

@@ -1,4 +1,4 @@
-#include "sprite/base_name.h"
+#include "platform/path.h"
 
 namespace tessolo {
 
