@@ -25,7 +25,7 @@ constexpr std::size_t kStylesheetStart = 16 * 1024;
 // Whether the folder holds `project`.css as a build writes it.
 bool HoldsWrittenStylesheet(const std::string& folder, const std::string& project)
 {
-    const std::string path = (fs::path(folder) / (project + ".css")).string();
+    const std::string path = InFolder(folder, project + ".css");
     Bytes start;
     try {
         start = ReadableFile(path).Head(kStylesheetStart + 1);

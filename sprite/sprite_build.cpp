@@ -51,14 +51,6 @@ std::string Describe(const std::exception& error)
     return error.what();
 }
 
-// The path of `name` in `folder`, with one separator between them.
-std::string InFolder(const std::string& folder, const std::string& name)
-{
-    if (!folder.empty() && folder.back() == '/')
-        return folder + name;
-    return folder + "/" + name;
-}
-
 // A project name becomes two file names in the folder, so it must not lead
 // out of it.
 bool IsPlainFileName(std::string_view name)
