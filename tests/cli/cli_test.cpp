@@ -9,6 +9,7 @@
 #include "slurp.h"
 #include "sprite/image_formats.h"
 #include "support/images.h"
+#include "support/program_version.h"
 #include "support/testdata.h"
 
 #include <gtest/gtest.h>
@@ -687,7 +688,7 @@ TEST_F(Cli, HelpAndVersion)
     EXPECT_NE(help.out.find("Usage: tessolo-cli [options] [FOLDER [FILE...]]"), std::string::npos);
     Outcome version = Run("--version");
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "tessolo-cli 1.1.1.20\n");
+    EXPECT_EQ(version.out, "tessolo-cli " + test::ProgramVersion() + "\n");
 }
 
 }  // namespace
