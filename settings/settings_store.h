@@ -16,9 +16,9 @@
 // store saves itself when destroyed at shutdown.
 #pragma once
 
-#include "settings/typed_registry.h"
 #include "settings/format_prefs.h"
 #include "settings/sheet_options.h"
+#include "settings/typed_registry.h"
 
 #include <cstdint>
 #include <functional>

@@ -2,8 +2,8 @@
 
 #include "platform/error.h"
 #include "platform/files.h"
-#include "settings/format_prefs.h"
 #include "platform/path.h"
+#include "settings/format_prefs.h"
 #include "sprite/high_density.h"
 #include "sprite/image_formats.h"
 #include "sprite/written_stylesheet.h"

@@ -1,9 +1,9 @@
 // End-to-end runs of tessolo-cli on folders of generated images.
 #include "cli_process.h"
+#include "codecs/bmp/bmp_codec.h"
 #include "codecs/gif/gif_codec.h"
 #include "codecs/jpeg/jpeg_codec.h"
 #include "codecs/png/png_codec.h"
-#include "codecs/bmp/bmp_codec.h"
 #include "platform/files.h"
 #include "settings/settings_store.h"
 #include "slurp.h"
