@@ -3,7 +3,7 @@
 #include "platform/error.h"
 #include "settings/delimited_text.h"
 #include "settings/store_location.h"
-#include "sprite/base_name.h"
+#include "platform/path.h"
 #include "sprite/source_files.h"
 #include "sprite/stylesheet.h"
 

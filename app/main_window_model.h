@@ -4,7 +4,7 @@
 // window shows this state and forwards every user action here.
 #pragma once
 
-#include "settings/orvane_registry.h"
+#include "settings/settings_store.h"
 #include "sprite/sprite_build.h"
 
 #include <string>

@@ -6,7 +6,7 @@
 #include "info/update_check.h"
 #include "platform/error.h"
 #include "settings/dialog/prefs_dialog.h"
-#include "settings/properties_module.h"
+#include "settings/live_settings.h"
 
 namespace tessolo {
 

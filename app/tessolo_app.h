@@ -7,7 +7,7 @@
 
 #include "info/desktop_services.h"
 #include "platform/user_prompts.h"
-#include "settings/orvane_registry.h"
+#include "settings/settings_store.h"
 
 #include <memory>
 

@@ -7,9 +7,9 @@
 // written as 24-bit BMP files, so decoding costs little and the same for
 // both encoders. BM_BuildSheet times the whole build with a PNG sheet;
 // BM_EncodeSheet the encoder alone. The counter sheet_KB is the file size.
-#include "codecs/png/png_sheet.h"
+#include "codecs/bmp/bmp_codec.h"
+#include "codecs/png/png_codec.h"
 #include "icon_folder_inputs.h"
-#include "platform/bmp.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "sprite/sprite_build.h"

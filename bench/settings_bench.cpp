@@ -1,6 +1,6 @@
 // Loads settings stores of growing size, each line a small value of its own
 // name, and reports the time per value; it stays flat when loading is linear.
-#include "settings/key_file.h"
+#include "settings/registry_key_text.h"
 
 #include <benchmark/benchmark.h>
 

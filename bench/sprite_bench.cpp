@@ -1,7 +1,7 @@
 // Packs folders of generated 16 x 16 BMP icons through the whole build
 // (decode, place, stylesheet, sheet encode) and reports the time per image.
+#include "codecs/bmp/bmp_codec.h"
 #include "icon_folder_inputs.h"
-#include "platform/bmp.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "settings/data_formats.h"

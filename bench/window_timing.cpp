@@ -3,9 +3,9 @@
 // through tessolo-cli. Run offscreen: QT_QPA_PLATFORM=offscreen window_timing
 #include "app/spritemain.h"
 #include "app/tessolo_app.h"
+#include "codecs/bmp/bmp_codec.h"
 #include "sprite/sprite_build.h"
 #include "platform/bitmap.h"
-#include "platform/bmp.h"
 #include "platform/files.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "cli/cli_options.h"
 
-#include "platform/bmp.h"
+#include "codecs/bmp/bmp_codec.h"
 #include "platform/text_list.h"
 #include "settings/data_formats.h"
 #include "settings/stored_values.h"

@@ -5,6 +5,7 @@
 #include "cli/watch_mode.h"
 #include "info/version_strings.h"
 #include "platform/error.h"
+#include "platform/path.h"
 #include "platform/printable_text.h"
 #include "platform/stop_signals.h"
 #include "sprite/source_files.h"
@@ -134,7 +135,7 @@ BuildResult BuildSprites(const CliRequest& request, bool rebuild, StopSignals* s
                               size(sheet.Width() / scale, sheet.Height() / scale) + ")";
         if (scale == 2)
             message += ", its double-size sheet (" + size(sheet.Width(), sheet.Height()) + ")";
-        PrintMessage(message + " and " + inputs.Folder + "/" + inputs.ProjectName + ".css");
+        PrintMessage(message + " and " + InFolder(inputs.Folder, inputs.ProjectName + ".css"));
     }
     return BuildResult::Done;
 }

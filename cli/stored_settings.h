@@ -3,7 +3,7 @@
 #pragma once
 
 #include "cli/cli_options.h"
-#include "settings/orvane_registry.h"
+#include "settings/settings_store.h"
 
 #include <string>
 

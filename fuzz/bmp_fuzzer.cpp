@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the build's BMP source reader: it must refuse
 // what it cannot read with an Error, never crash, hang or read out of bounds.
-#include "platform/bmp.h"
+#include "codecs/bmp/bmp_codec.h"
 #include "platform/error.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the build's GIF source reader, with the build's
 // own checks and limits: the true-colour screen, the frames' pixel budget
 // and the transparent first frame.
-#include "codecs/gif/gif_source.h"
+#include "codecs/gif/gif_codec.h"
 #include "platform/error.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the build's JPEG source reader, with the build's
 // own checks and limits. Small pictures that decode are also written as a
 // sheet, which must read back.
-#include "codecs/jpeg/jpeg_format.h"
+#include "codecs/jpeg/jpeg_codec.h"
 #include "platform/error.h"
 
 #include <cstddef>

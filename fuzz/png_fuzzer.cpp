@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the build's PNG source reader, with the build's
 // own checks and limits. Small pictures that decode are also written as a
 // sheet, which must read back.
-#include "codecs/png/png_sheet.h"
+#include "codecs/png/png_codec.h"
 #include "platform/error.h"
 
 #include <cstddef>

@@ -2,7 +2,7 @@
 // whatever was read survives a write and a second read unchanged.
 #include "settings/delimited_text.h"
 #include "settings/format_prefs_text.h"
-#include "settings/key_file.h"
+#include "settings/registry_key_text.h"
 
 #include <cstdlib>
 

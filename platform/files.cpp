@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include "platform/error.h"
+#include "platform/path.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -32,9 +33,7 @@ constexpr std::size_t kTemporaryNameLength = kTemporaryPrefix.size() + 6;
 // same folder, and short enough that it fits wherever the final name fits.
 std::string TemporaryNameFor(const std::string& path)
 {
-    std::string::size_type slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    return folder + std::string(kTemporaryPrefix) + "XXXXXX";
+    return std::string(FolderOf(path)) + std::string(kTemporaryPrefix) + "XXXXXX";
 }
 
 // A fresh temporary name beside `path` that nothing has yet.
@@ -228,11 +227,10 @@ void RemoveStaleTemporaryFiles(const std::string& folder)
     DIR* entries = ::opendir(folder.c_str());
     if (!entries)
         return;
-    std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     while (const dirent* entry = ::readdir(entries)) {
         if (!IsTemporaryFileName(entry->d_name))
             continue;
-        std::string path = prefix + entry->d_name;
+        std::string path = InFolder(folder, entry->d_name);
         struct stat st {};
         if (::lstat(path.c_str(), &st) != 0)
             continue;

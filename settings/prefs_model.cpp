@@ -1,6 +1,6 @@
 #include "settings/prefs_model.h"
 
-#include "platform/bmp.h"
+#include "codecs/bmp/bmp_codec.h"
 #include "platform/error.h"
 #include "settings/data_formats.h"
 #include "settings/integer_text.h"

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "settings/format_prefs.h"
-#include "settings/orvane_registry.h"
+#include "settings/settings_store.h"
 #include "settings/stored_values.h"
 
 #include <string>

@@ -6,10 +6,10 @@
 // a new option is one row here (plus its controls).
 #pragma once
 
-#include "platform/bmp.h"
+#include "codecs/bmp/bmp_codec.h"
 #include "settings/data_formats.h"
 #include "settings/format_prefs.h"
-#include "settings/orvane_registry.h"
+#include "settings/settings_store.h"
 #include "settings/sheet_options.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 #include "sprite/image_formats.h"
 
-#include "codecs/gif/gif_source.h"
-#include "codecs/jpeg/jpeg_format.h"
-#include "codecs/png/png_sheet.h"
-#include "platform/bmp.h"
+#include "codecs/bmp/bmp_codec.h"
+#include "codecs/gif/gif_codec.h"
+#include "codecs/jpeg/jpeg_codec.h"
+#include "codecs/png/png_codec.h"
 
 #include <algorithm>
 #include <cctype>

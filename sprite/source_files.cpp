@@ -2,8 +2,8 @@
 
 #include "platform/error.h"
 #include "platform/files.h"
+#include "platform/path.h"
 #include "settings/format_prefs.h"
-#include "sprite/base_name.h"
 #include "sprite/high_density.h"
 #include "sprite/image_formats.h"
 #include "sprite/written_stylesheet.h"
@@ -25,7 +25,7 @@ constexpr std::size_t kStylesheetStart = 16 * 1024;
 // Whether the folder holds `project`.css as a build writes it.
 bool HoldsWrittenStylesheet(const std::string& folder, const std::string& project)
 {
-    const std::string path = (fs::path(folder) / (project + ".css")).string();
+    const std::string path = InFolder(folder, project + ".css");
     Bytes start;
     try {
         start = ReadableFile(path).Head(kStylesheetStart + 1);

@@ -4,7 +4,7 @@
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/output_set.h"
-#include "sprite/base_name.h"
+#include "platform/path.h"
 #include "sprite/build_lock.h"
 #include "sprite/class_names.h"
 #include "sprite/data_names.h"
@@ -49,14 +49,6 @@ std::string Describe(const std::exception& error)
     if (dynamic_cast<const std::bad_alloc*>(&error))
         return "Out of memory";
     return error.what();
-}
-
-// The path of `name` in `folder`, with one separator between them.
-std::string InFolder(const std::string& folder, const std::string& name)
-{
-    if (!folder.empty() && folder.back() == '/')
-        return folder + name;
-    return folder + "/" + name;
 }
 
 // A project name becomes two file names in the folder, so it must not lead

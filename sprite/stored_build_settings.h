@@ -2,7 +2,7 @@
 // the store's ranges for the choices that the build's tables define.
 #pragma once
 
-#include "settings/orvane_registry.h"
+#include "settings/settings_store.h"
 #include "settings/stored_values.h"
 #include "sprite/build_settings.h"
 #include "sprite/layout.h"

@@ -12,6 +12,7 @@
 #include "codecs/gif/gif_item.h"
 #include "codecs/gif/gif_messages.h"
 #include "codecs/gif/gif_types.h"
+#include "codecs/gif/gif_unused_progress.h"
 
 #include <memory>
 #include <optional>
@@ -142,8 +143,8 @@ private:
     // entry and a transparent graphic control extension.
     template <class IsClear>
     void ApplyTransparency(IsClear&& isClear);
-    Bitmap RenderPlain();
-    Bitmap RenderDithered();
+    Bitmap RenderPlain(const GIFProgress& progress);
+    Bitmap RenderDithered(const GIFProgress& progress);
 
     std::vector<std::uint8_t> data_;
     bool hasData_ = false;

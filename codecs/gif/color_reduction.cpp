@@ -1,6 +1,7 @@
 #include "codecs/gif/color_reduction.h"
 
 #include "codecs/gif/dib.h"
+#include "codecs/gif/gif_unused_dithering.h"
 #include "codecs/gif/octree_quantizer.h"
 #include "codecs/gif/system_palettes.h"
 
@@ -65,109 +66,6 @@ void TDitherEngine::NextLine()
 {
     direction_ = -direction_;
     column_ = direction_ > 0 ? 0 : width_ - 1;
-}
-
-TErrorDiffusionDitherer::TErrorDiffusionDitherer(int width, TColorLookup& lookup, int divisor,
-                                                 std::vector<TDiffusionWeight> kernel)
-    : TDitherEngine(width, lookup), divisor_(divisor), kernel_(std::move(kernel))
-{
-    for (const TDiffusionWeight& w : kernel_) {
-        reach_ = std::max(reach_, std::abs(w.offset));
-        rows_ = std::max(rows_, w.row + 1);
-    }
-    errors_.assign(std::size_t(3 * rows_ * (width + 2 * reach_)), 0);
-}
-
-int& TErrorDiffusionDitherer::Error(int channel, int row, int column)
-{
-    std::size_t span = std::size_t(width_ + 2 * reach_);
-    return errors_[(std::size_t(channel) * std::size_t(rows_) + std::size_t(row)) * span +
-                   std::size_t(column + reach_)];
-}
-
-int TErrorDiffusionDitherer::Dither(int r, int g, int b)
-{
-    int in[3] = {r, g, b};
-    int wanted[3];
-    for (int c = 0; c < 3; ++c) {
-        int& error = Error(c, 0, column_);
-        wanted[c] = std::clamp(in[c] + (error + divisor_ / 2) / divisor_, 0, 255);
-        error = 0;
-    }
-    int got[3] = {wanted[0], wanted[1], wanted[2]};
-    int index = lookup_.Lookup(got[0], got[1], got[2]);
-    for (int c = 0; c < 3; ++c) {
-        int difference = wanted[c] - got[c];
-        for (const TDiffusionWeight& w : kernel_)
-            Error(c, w.row, column_ + w.offset * direction_) += difference * w.weight;
-    }
-    column_ += direction_;
-    return index;
-}
-
-void TErrorDiffusionDitherer::Skip()
-{
-    for (int c = 0; c < 3; ++c)
-        Error(c, 0, column_) = 0;
-    column_ += direction_;
-}
-
-void TErrorDiffusionDitherer::NextLine()
-{
-    // Row buffers move up by one; the oldest, cleared, becomes the last.
-    std::size_t span = std::size_t(width_ + 2 * reach_);
-    for (int c = 0; c < 3; ++c) {
-        auto channel = errors_.begin() + std::ptrdiff_t(std::size_t(c) * std::size_t(rows_) * span);
-        std::rotate(channel, channel + std::ptrdiff_t(span), channel + std::ptrdiff_t(std::size_t(rows_) * span));
-        std::fill(channel + std::ptrdiff_t(std::size_t(rows_ - 1) * span),
-                  channel + std::ptrdiff_t(std::size_t(rows_) * span), 0);
-    }
-    TDitherEngine::NextLine();
-}
-
-TFloydSteinbergDitherer::TFloydSteinbergDitherer(int width, TColorLookup& lookup)
-    : TErrorDiffusionDitherer(width, lookup, 16, {{0, 1, 7}, {1, -1, 3}, {1, 0, 5}, {1, 1, 1}})
-{
-}
-
-TStuckiDitherer::TStuckiDitherer(int width, TColorLookup& lookup)
-    : T5by3Ditherer(width, lookup, 42,
-                    {{0, 1, 8}, {0, 2, 4},
-                     {1, -2, 2}, {1, -1, 4}, {1, 0, 8}, {1, 1, 4}, {1, 2, 2},
-                     {2, -2, 1}, {2, -1, 2}, {2, 0, 4}, {2, 1, 2}, {2, 2, 1}})
-{
-}
-
-TSierraDitherer::TSierraDitherer(int width, TColorLookup& lookup)
-    : T5by3Ditherer(width, lookup, 32,
-                    {{0, 1, 5}, {0, 2, 3},
-                     {1, -2, 2}, {1, -1, 4}, {1, 0, 5}, {1, 1, 4}, {1, 2, 2},
-                     {2, -1, 2}, {2, 0, 3}, {2, 1, 2}})
-{
-}
-
-TJaJuNiDitherer::TJaJuNiDitherer(int width, TColorLookup& lookup)
-    : T5by3Ditherer(width, lookup, 48,
-                    {{0, 1, 7}, {0, 2, 5},
-                     {1, -2, 3}, {1, -1, 5}, {1, 0, 7}, {1, 1, 5}, {1, 2, 3},
-                     {2, -2, 1}, {2, -1, 3}, {2, 0, 5}, {2, 1, 3}, {2, 2, 1}})
-{
-}
-
-TSteveArcheDitherer::TSteveArcheDitherer(int width, TColorLookup& lookup)
-    : TErrorDiffusionDitherer(width, lookup, 200,
-                              {{0, 2, 32},
-                               {1, -3, 12}, {1, -1, 26}, {1, 1, 30}, {1, 3, 16},
-                               {2, -2, 12}, {2, 0, 26}, {2, 2, 12},
-                               {3, -3, 5}, {3, -1, 12}, {3, 1, 12}, {3, 3, 5}})
-{
-}
-
-TBurkesDitherer::TBurkesDitherer(int width, TColorLookup& lookup)
-    : TErrorDiffusionDitherer(width, lookup, 32,
-                              {{0, 1, 8}, {0, 2, 4},
-                               {1, -2, 2}, {1, -1, 4}, {1, 0, 8}, {1, 1, 4}, {1, 2, 2}})
-{
 }
 
 std::unique_ptr<TDitherEngine> MakeDitherEngine(TDitherMode mode, int width, TColorLookup& lookup)

@@ -1,6 +1,7 @@
 // Reducing a true-colour bitmap to an 8-bit bitmap of at most 256 colours:
-// colour lookups (fixed palettes, greys, nearest match), dither engines with
-// and without error diffusion, and ReduceColors which drives them.
+// colour lookups (fixed palettes, greys, nearest match), the dither engine
+// without error diffusion (those with it are in gif_unused_dithering.h), and
+// ReduceColors which drives them.
 #pragma once
 
 #include "codecs/gif/gif_types.h"
@@ -76,68 +77,6 @@ protected:
     TColorLookup& lookup_;
     int column_ = 0;
     int direction_ = 1;
-};
-
-// One weight of an error-diffusion kernel: `row` rows below, `offset`
-// pixels ahead in the direction of travel.
-struct TDiffusionWeight {
-    int row;
-    int offset;
-    int weight;
-};
-
-class TErrorDiffusionDitherer : public TDitherEngine {
-public:
-    TErrorDiffusionDitherer(int width, TColorLookup& lookup, int divisor, std::vector<TDiffusionWeight> kernel);
-    int Dither(int r, int g, int b) override;
-    void Skip() override;
-    void NextLine() override;
-
-private:
-    int& Error(int channel, int row, int column);
-
-    int divisor_;
-    std::vector<TDiffusionWeight> kernel_;
-    int reach_ = 0;
-    int rows_ = 0;
-    // Per channel and kernel row, errors by absolute column plus the reach.
-    std::vector<int> errors_;
-};
-
-class TFloydSteinbergDitherer : public TErrorDiffusionDitherer {
-public:
-    TFloydSteinbergDitherer(int width, TColorLookup& lookup);
-};
-
-// The kernels two pixels wide on each side and up to three rows deep.
-class T5by3Ditherer : public TErrorDiffusionDitherer {
-protected:
-    using TErrorDiffusionDitherer::TErrorDiffusionDitherer;
-};
-
-class TStuckiDitherer : public T5by3Ditherer {
-public:
-    TStuckiDitherer(int width, TColorLookup& lookup);
-};
-
-class TSierraDitherer : public T5by3Ditherer {
-public:
-    TSierraDitherer(int width, TColorLookup& lookup);
-};
-
-class TJaJuNiDitherer : public T5by3Ditherer {
-public:
-    TJaJuNiDitherer(int width, TColorLookup& lookup);
-};
-
-class TSteveArcheDitherer : public TErrorDiffusionDitherer {
-public:
-    TSteveArcheDitherer(int width, TColorLookup& lookup);
-};
-
-class TBurkesDitherer : public TErrorDiffusionDitherer {
-public:
-    TBurkesDitherer(int width, TColorLookup& lookup);
 };
 
 // The engine for a dither mode; null for an unknown mode.

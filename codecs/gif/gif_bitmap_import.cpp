@@ -63,7 +63,7 @@ void TGIFSubImage::Assign(const Bitmap& original)
         source = &reduced;
     }
     AllocateData(0);
-    image_->Progress(psStarting, 0, gifmsg::sProgressConverting);
+    GIFProgress progress(*image_, gifmsg::sProgressConverting);
     PixelFormat format = HasPalette(source->Format()) ? source->Format() : PixelFormat::Bits24;
     TDIBReader reader(*source, format);
     if (format == PixelFormat::Bits8)
@@ -87,14 +87,12 @@ void TGIFSubImage::Assign(const Bitmap& original)
                 out[x] = std::uint8_t(indexer.IndexOf(MakeColor(in[3 * x + 2], in[3 * x + 1], in[3 * x])));
             break;
         }
-        if (y % 32 == 0)
-            image_->Progress(psRunning, y * 100 / Height(), gifmsg::sProgressConverting);
+        progress.Row(y, Height());
     }
     if (original.HasAlpha)
         ApplyTransparency([&](int x, int y) { return AlphaAt(original.ScanLine(y), x) == 0; });
     else if (bitmap.Transparent)
         ApplyTransparency([&](int x, int y) { return bitmap.Pixel(x, y) == bitmap.TransparentColor; });
-    image_->Progress(psEnding, 100, gifmsg::sProgressConverting);
 }
 
 template <class IsClear>

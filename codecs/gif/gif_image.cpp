@@ -216,12 +216,6 @@ void TGIFImage::Warning(const void* sender, TGIFSeverity severity, const std::st
         OnWarning(sender, severity, message);
 }
 
-void TGIFImage::Progress(TProgressStage stage, int percent, const char* message) const
-{
-    if (OnProgress)
-        OnProgress(this, stage, percent, message);
-}
-
 void TGIFImage::Changed()
 {
     bitmap_.reset();
@@ -248,7 +242,7 @@ void TGIFImage::ReservePixels(std::size_t bytes)
 
 void TGIFImage::LoadFromStream(GIFInputStream& stream)
 {
-    Progress(psStarting, 0, gifmsg::sProgressLoading);
+    GIFProgress progress(*this, gifmsg::sProgressLoading);
     Clear();
     std::size_t start = stream.Position();
     try {
@@ -258,29 +252,21 @@ void TGIFImage::LoadFromStream(GIFInputStream& stream)
         TGIFTrailer(this).LoadFromStream(stream);
     } catch (...) {
         stream.Seek(start);
-        Progress(psEnding, 0, gifmsg::sProgressLoading);
         throw;
     }
-    Progress(psEnding, 100, gifmsg::sProgressLoading);
 }
 
 void TGIFImage::SaveToStream(GIFOutputStream& stream) const
 {
-    Progress(psStarting, 0, gifmsg::sProgressSaving);
-    try {
-        TGIFVersion version = GetVersion();
-        if (version == gvUnknown)
-            throw GIFException(gifmsg::sBadVersion);
-        stream.Write("GIF", 3);
-        stream.Write(GIFVersionText(version), 3);
-        Header.SaveToStream(stream);
-        Images.SaveToStream(stream);
-        TGIFTrailer::Write(stream);
-    } catch (...) {
-        Progress(psEnding, 0, gifmsg::sProgressSaving);
-        throw;
-    }
-    Progress(psEnding, 100, gifmsg::sProgressSaving);
+    GIFProgress progress(*this, gifmsg::sProgressSaving);
+    TGIFVersion version = GetVersion();
+    if (version == gvUnknown)
+        throw GIFException(gifmsg::sBadVersion);
+    stream.Write("GIF", 3);
+    stream.Write(GIFVersionText(version), 3);
+    Header.SaveToStream(stream);
+    Images.SaveToStream(stream);
+    TGIFTrailer::Write(stream);
 }
 
 void TGIFImage::Assign(const TGIFImage& source)
@@ -297,14 +283,15 @@ void TGIFImage::Assign(const TGIFImage& source)
     AnimationSpeed = source.AnimationSpeed;
     OnWarning = source.OnWarning;
     OnProgress = source.OnProgress;
-    Progress(psStarting, 0, gifmsg::sProgressCopying);
-    for (int i = 0; i < source.Images.Count(); ++i) {
-        auto frame = std::make_unique<TGIFSubImage>(this);
-        frame->Assign(source.Images[i]);
-        Images.Add(std::move(frame));
-        Progress(psRunning, (i + 1) * 100 / source.Images.Count(), gifmsg::sProgressCopying);
+    {
+        GIFProgress progress(*this, gifmsg::sProgressCopying);
+        for (int i = 0; i < source.Images.Count(); ++i) {
+            auto frame = std::make_unique<TGIFSubImage>(this);
+            frame->Assign(source.Images[i]);
+            Images.Add(std::move(frame));
+            progress.Running((i + 1) * 100 / source.Images.Count());
+        }
     }
-    Progress(psEnding, 100, gifmsg::sProgressCopying);
     FixHeaderWidthHeight();
 }
 
@@ -378,17 +365,10 @@ void TGIFImage::FixHeaderWidthHeight()
 
 void TGIFImage::OptimizeColorMaps()
 {
-    Progress(psStarting, 0, gifmsg::sProgressOptimizing);
+    GIFProgress progress(*this, gifmsg::sProgressOptimizing);
     Header.ColorMap.Optimize();
     for (int i = 0; i < Images.Count(); ++i)
         Images[i].ColorMap.Optimize();
-    Progress(psEnding, 100, gifmsg::sProgressOptimizing);
-}
-
-bool TGIFImage::GetDoDither() const
-{
-    return (DrawOptions & DrawOption(goDither)) &&
-           (!(DrawOptions & DrawOption(goAutoDither)) || DoAutoDither);
 }
 
 }  // namespace tessolo

@@ -47,13 +47,6 @@ inline constexpr const char* sNoDIB = "Image has no DIB";
 inline constexpr const char* sFrameTooLarge = "GIF frames too large: their pixels would exceed the memory limit";
 inline constexpr const char* sScreenTooLarge = "GIF logical screen too large: its bitmap would need more than 1 GiB";
 inline constexpr const char* sScreenTooWide = "GIF logical screen exceeds 65535 pixels and cannot be written";
-// Progress texts
-inline constexpr const char* sProgressLoading = "Loading...";
-inline constexpr const char* sProgressSaving = "Saving...";
-inline constexpr const char* sProgressConverting = "Converting...";
-inline constexpr const char* sProgressRendering = "Rendering...";
-inline constexpr const char* sProgressCopying = "Copying...";
-inline constexpr const char* sProgressOptimizing = "Optimizing...";
 
 }  // namespace gifmsg
 }  // namespace tessolo

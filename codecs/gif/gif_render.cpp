@@ -1,49 +1,13 @@
-// Rendering: a frame as an 8-bit bitmap with its colours (plain) or mapped
-// onto the web palette with error diffusion (dithered), and the image as its
-// first frame on the logical screen. Results are cached until a change.
+// Rendering: a frame as an 8-bit bitmap with its colours, and the image as
+// its first frame on the logical screen (dithered rendering is in
+// gif_unused_dithering.cpp). Results are cached until a change.
 #include "codecs/gif/GIFImage.h"
 
-#include "codecs/gif/color_reduction.h"
 #include "codecs/gif/dib.h"
+#include "codecs/gif/gif_mask_builder.h"
 #include "codecs/gif/system_palettes.h"
 
 namespace tessolo {
-
-namespace {
-
-// Collects mask bits, most significant bit first, rows of whole 16-bit words.
-class MaskBuilder {
-public:
-    MaskBuilder(int width, int height)
-        : width_(width), height_(height), rowBytes_(std::size_t((width + 15) >> 4) * 2),
-          bits_(rowBytes_ * std::size_t(height), 0)
-    {
-    }
-    void Set(int x, int y)
-    {
-        bits_[std::size_t(y) * rowBytes_ + std::size_t(x >> 3)] |= std::uint8_t(0x80 >> (x & 7));
-        any_ = true;
-    }
-    bool Any() const { return any_; }
-    std::unique_ptr<Bitmap> Make() const
-    {
-        auto mask = std::make_unique<Bitmap>(width_, height_, PixelFormat::Bits1);
-        mask->SetPalette({kBlack, kWhite});
-        std::size_t copy = std::min(rowBytes_, mask->Stride());
-        for (int y = 0; y < height_; ++y)
-            std::copy_n(bits_.data() + std::size_t(y) * rowBytes_, copy, mask->ScanLine(y));
-        return mask;
-    }
-
-private:
-    int width_;
-    int height_;
-    std::size_t rowBytes_;
-    std::vector<std::uint8_t> bits_;
-    bool any_ = false;
-};
-
-}  // namespace
 
 std::vector<ColorRef> TGIFSubImage::GetPalette()
 {
@@ -64,21 +28,18 @@ const Bitmap* TGIFSubImage::GetBitmap()
 {
     if (bitmap_ || !hasData_)
         return bitmap_.get();
-    image_->Progress(psStarting, 0, gifmsg::sProgressRendering);
+    GIFProgress progress(*image_, gifmsg::sProgressRendering);
     try {
-        bitmap_ = std::make_unique<Bitmap>(image_->GetDoDither() ? RenderDithered() : RenderPlain());
+        bitmap_ = std::make_unique<Bitmap>(image_->GetDoDither() ? RenderDithered(progress)
+                                                                 : RenderPlain(progress));
     } catch (const TGIFAbort&) {
         bitmap_.reset();
         mask_.reset();
-    } catch (...) {
-        image_->Progress(psEnding, 0, gifmsg::sProgressRendering);
-        throw;
     }
-    image_->Progress(psEnding, 100, gifmsg::sProgressRendering);
     return bitmap_.get();
 }
 
-Bitmap TGIFSubImage::RenderPlain()
+Bitmap TGIFSubImage::RenderPlain(const GIFProgress& progress)
 {
     Bitmap result;
     TDIBWriter writer(result, GetPalette(), Height(), Width(), PixelFormat::Bits8);
@@ -96,56 +57,7 @@ Bitmap TGIFSubImage::RenderPlain()
             for (int x = 0; x < Width(); ++x)
                 if (in[x] == transparentIndex)
                     mask->Set(x, y);
-        if (y % 32 == 0)
-            image_->Progress(psRunning, y * 100 / Height(), gifmsg::sProgressRendering);
-    }
-    if (mask && mask->Any())
-        mask_ = mask->Make();
-    writer.Finish();
-    return result;
-}
-
-Bitmap TGIFSubImage::RenderDithered()
-{
-    Bitmap result;
-    TDIBWriter writer(result, WebPalette(), Height(), Width(), PixelFormat::Bits8);
-    // Colours of all 256 indices; those beyond the map use its first entry.
-    TGIFColorMap& map = ActiveColorMap();
-    if (map.Count() == 0)
-        throw GIFException(gifmsg::sEmptyColorMap);
-    ColorRef colors[256];
-    for (int i = 0; i < 256; ++i)
-        colors[i] = ToColorRef(map[i < map.Count() ? i : 0]);
-    TNetscapeColorLookup lookup;
-    TFloydSteinbergDitherer engine(Width(), lookup);
-    std::unique_ptr<MaskBuilder> mask;
-    if (transparent_ && needMask_) {
-        needMask_ = false;
-        if (!mask_)
-            mask = std::make_unique<MaskBuilder>(Width(), Height());
-    }
-    int transparentIndex = transparent_ ? TransparentColorIndex() : -1;
-    // Transparent pixels get the web colour nearest their own colour.
-    int tr = RedOf(colors[transparentIndex & 0xFF]), tg = GreenOf(colors[transparentIndex & 0xFF]),
-        tb = BlueOf(colors[transparentIndex & 0xFF]);
-    std::uint8_t transparentFill = std::uint8_t(lookup.Lookup(tr, tg, tb));
-    for (int y = 0; y < Height(); ++y) {
-        const std::uint8_t* in = data_.data() + std::size_t(y) * std::size_t(Width());
-        std::uint8_t* out = writer.ScanLine(y);
-        for (int x = engine.Column(); x >= 0 && x < Width(); x = engine.Column()) {
-            if (in[x] == transparentIndex) {
-                out[x] = transparentFill;
-                engine.Skip();
-                if (mask)
-                    mask->Set(x, y);
-                continue;
-            }
-            ColorRef c = colors[in[x]];
-            out[x] = std::uint8_t(engine.Dither(RedOf(c), GreenOf(c), BlueOf(c)));
-        }
-        engine.NextLine();
-        if (y % 32 == 0)
-            image_->Progress(psRunning, y * 100 / Height(), gifmsg::sProgressRendering);
+        progress.Row(y, Height());
     }
     if (mask && mask->Any())
         mask_ = mask->Make();

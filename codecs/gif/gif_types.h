@@ -94,13 +94,6 @@ struct TGIFApplicationRec {
 // Warnings: sender, severity, message. The codec only ever issues gsWarning.
 using TGIFWarning = std::function<void(const void* sender, TGIFSeverity severity, const std::string& message)>;
 
-enum TProgressStage { psStarting, psRunning, psEnding };
-using TGIFProgress =
-    std::function<void(const void* sender, TProgressStage stage, int percent, const std::string& message)>;
-
-// Thrown by a progress handler to cancel rendering; the render leaves no bitmap.
-struct TGIFAbort {};
-
 // Defaults every new TGIFImage starts from.
 inline constexpr TGIFDrawOptions GIFImageDefaultDrawOptions =
     DrawOption(goAsync) | DrawOption(goTransparent) | DrawOption(goAnimate) | DrawOption(goLoop) |
@@ -111,9 +104,5 @@ inline constexpr TDitherMode GIFImageDefaultDitherMode = dmNearest;
 inline constexpr TGIFCompression GIFImageDefaultCompression = gcLZW;
 inline constexpr int GIFImageDefaultAnimationSpeed = 100;
 inline constexpr bool GIFImageRenderOnLoad = false;
-// Our bitmaps are always true colour, so the display is never a palette
-// device and automatic dithering never applies.
-inline constexpr bool DoAutoDither = false;
-inline constexpr bool PaletteDevice = false;
 
 }  // namespace tessolo

@@ -1,5 +1,6 @@
 // Octree colour quantisation: chooses at most `colors` representative
 // colours for a bitmap by merging the least distinguishing tree nodes.
+// The program does not use it: its sheets are reduced to the web palette.
 #pragma once
 
 #include "platform/bitmap.h"

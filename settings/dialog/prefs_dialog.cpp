@@ -1,6 +1,6 @@
 #include "settings/dialog/prefs_dialog.h"
 
-#include "platform/bmp.h"
+#include "codecs/bmp/bmp_codec.h"
 #include "platform/error.h"
 #include "settings/dialog/choice_group_box.h"
 

@@ -7,7 +7,7 @@
 
 #include "platform/user_prompts.h"
 #include "settings/format_prefs.h"
-#include "settings/orvane_registry.h"
+#include "settings/settings_store.h"
 #include "settings/prefs_model.h"
 
 #include <QDialog>

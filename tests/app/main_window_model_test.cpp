@@ -1,6 +1,6 @@
 #include "app/main_window_model.h"
 
-#include "platform/bmp.h"
+#include "codecs/bmp/bmp_codec.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "sprite/stylesheet.h"

@@ -3,8 +3,8 @@
 // stylesheet shows the right icon, also where identical images share one
 // place. Runs for both line styles, with and without the base rule, and
 // skips when no browser is installed.
+#include "codecs/bmp/bmp_codec.h"
 #include "headless_browser.h"
-#include "platform/bmp.h"
 #include "platform/files.h"
 #include "sprite/sprite_build.h"
 #include "sprite/stylesheet.h"

@@ -1,7 +1,7 @@
 // tessolo-cli --watch as a person uses it: started on a folder, images
 // added, changed, renamed and removed while it runs, then Ctrl+C.
 #include "cli_process.h"
-#include "platform/bmp.h"
+#include "codecs/bmp/bmp_codec.h"
 #include "platform/files.h"
 #include "slurp.h"
 #include "support/images.h"

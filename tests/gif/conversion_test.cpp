@@ -5,7 +5,7 @@
 
 #include "codecs/gif/color_reduction.h"
 #include "codecs/gif/dib.h"
-#include "codecs/gif/gif_source.h"
+#include "codecs/gif/gif_codec.h"
 #include "codecs/gif/octree_quantizer.h"
 #include "codecs/gif/system_palettes.h"
 

@@ -2,7 +2,7 @@
 // it, checked against the conformance set's expected frames.
 #include "gif_test_support.h"
 
-#include "codecs/gif/gif_source.h"
+#include "codecs/gif/gif_codec.h"
 #include "platform/files.h"
 #include "support/reference_decoders.h"
 #include "support/testdata.h"
@@ -114,6 +114,33 @@ TEST(GifRender, DitheringRendererUsesTheWebPalette)
         }
     EXPECT_NE(image.Images[0].Mask(), nullptr);
     EXPECT_EQ(bitmap->Palette()[215], kWhite);
+}
+
+// Each task's progress starts at 0 and ends at 100, or at 0 when it fails; a
+// handler that throws TGIFAbort while a frame renders leaves it no bitmap.
+TEST(GifRender, ProgressFramesEachTaskAndAbortStopsRendering)
+{
+    TGIFImage image;
+    std::vector<std::string> events;
+    bool abort = false;
+    image.OnProgress = [&](const void*, TProgressStage stage, int percent, const std::string& task) {
+        if (stage == psRunning && abort)
+            throw TGIFAbort{};
+        if (stage != psRunning)
+            events.push_back(task + (stage == psStarting ? " from " : " to ") + std::to_string(percent));
+    };
+    test::Load(image, PlacedFrameGif(6, 6, 0, 0, 6, 6));
+    std::vector<std::uint8_t> damaged = PlacedFrameGif(6, 6, 0, 0, 6, 6);
+    damaged[2] = 'X';
+    GIFInputStream stream(damaged);
+    EXPECT_THROW(image.LoadFromStream(stream), GIFException);
+    test::Load(image, PlacedFrameGif(6, 6, 0, 0, 6, 6));
+    abort = true;
+    EXPECT_EQ(image.GetBitmap(), nullptr);
+    EXPECT_EQ(events, (std::vector<std::string>{"Loading... from 0", "Loading... to 100",
+                                                "Loading... from 0", "Loading... to 0",
+                                                "Loading... from 0", "Loading... to 100",
+                                                "Rendering... from 0", "Rendering... to 100"}));
 }
 
 TEST(GifRender, ImagesWithoutFramesOrColours)

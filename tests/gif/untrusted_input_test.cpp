@@ -2,7 +2,7 @@
 // the fuzzer found.
 #include "gif_test_support.h"
 
-#include "codecs/gif/gif_source.h"
+#include "codecs/gif/gif_codec.h"
 #include "support/memory_limit.h"
 
 #include <gtest/gtest.h>

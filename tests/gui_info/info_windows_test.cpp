@@ -3,6 +3,7 @@
 #include "info/about.h"
 #include "info/change_log.h"
 #include "info/help_entries.h"
+#include "support/program_version.h"
 #include "support/recording_seams.h"
 #include "support/testdata.h"
 
@@ -20,7 +21,7 @@ using namespace tessolo;
 namespace {
 
 const QString kAboutText =
-    "Tessolo Sprite Maker\nVersion: 1.1.1.20\n\n"
+    "Tessolo Sprite Maker\nVersion: " + QString::fromStdString(test::ProgramVersion()) + "\n\n"
     "Creates sprites and CSS files for JPEG, PNG, GIF and BMP graphics\n\n"
     "Copyright (C) 2026 Veltrand Software\n";
 

@@ -1,6 +1,7 @@
 // The update check against a local server: offers, questions, downloads
 // and every way the server can fail or lie.
 #include "info/update_check.h"
+#include "support/program_version.h"
 #include "support/recording_seams.h"
 #include "support/testdata.h"
 #include "test_http_server.h"
@@ -59,7 +60,8 @@ Reply StatusReply(QByteArray status)
 std::string Question(const std::string& offered)
 {
     return "There is a new version (" + offered +
-           ") available\r\nYou have version 1.1.1.20.\r\nWould you like to download it?\r\n\r\n"
+           ") available\r\nYou have version " + test::ProgramVersion() +
+           ".\r\nWould you like to download it?\r\n\r\n"
            "If you choose Yes, Tessolo will automatically terminate\r\nand the installer will be "
            "downloaded and then automatically run.";
 }
@@ -247,9 +249,12 @@ private slots:
     void noNewerVersion_data()
     {
         QTest::addColumn<QByteArray>("body");
-        QTest::newRow("older and equal") << QByteArray("[revisions]\nTessolo.exe,1.1.1\n"
-                                                       "Tessolo.exe,1.0.9\nTessolo.exe,1.1.1.20");
-        QTest::newRow("fourth number only") << QByteArray("[revisions]\nTessolo.exe,1.1.1.21\n");
+        QTest::newRow("older and equal")
+            << QByteArray(("[revisions]\nTessolo.exe," + test::ProgramVersionPrefix(3) +
+                           "\nTessolo.exe," + test::ProgramVersionChanged(0, -1) +
+                           "\nTessolo.exe," + test::ProgramVersion()).c_str());
+        QTest::newRow("fourth number only")
+            << QByteArray(("[revisions]\nTessolo.exe," + test::ProgramVersionChanged(3, 1) + "\n").c_str());
         QTest::newRow("other names") << QByteArray("[revisions]\ntessolo.exe,9.9.9\n"
                                                    "Other.exe,9.9.9\n");
         QTest::newRow("first line") << QByteArray("Tessolo.exe,9.9.9 [revisions]\n");

@@ -14,7 +14,7 @@
 #include "../gui_info/test_http_server.h"
 #include "platform/files.h"
 #include "settings/dialog/prefs_dialog.h"
-#include "settings/properties_module.h"
+#include "settings/live_settings.h"
 
 #include <QAbstractButton>
 #include <QApplication>

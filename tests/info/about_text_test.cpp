@@ -1,6 +1,7 @@
 #include "info/about_text.h"
 #include "info/version_strings.h"
 #include "platform/error.h"
+#include "support/program_version.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ TEST(AboutText, SixLinesAndATrailingEmptyOne)
     ReadVersionStrings(versionStrings);
     EXPECT_EQ(AboutTextLines(versionStrings),
               (std::vector<std::string>{
-                  "Tessolo Sprite Maker", "Version: 1.1.1.20", "",
+                  "Tessolo Sprite Maker", "Version: " + test::ProgramVersion(), "",
                   "Creates sprites and CSS files for JPEG, PNG, GIF and BMP graphics", "",
                   "Copyright (C) 2026 Veltrand Software", ""}));
 }

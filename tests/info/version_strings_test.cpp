@@ -1,4 +1,5 @@
 #include "info/version_strings.h"
+#include "support/program_version.h"
 
 #include <gtest/gtest.h>
 
@@ -19,14 +20,14 @@ TEST(VersionStrings, ProgramHasAllTenValuesInKeyOrder)
     ASSERT_EQ(list.size(), 10u);
     EXPECT_EQ(list[0], "Veltrand Software");
     EXPECT_EQ(list[1], "Creates sprites and CSS files for JPEG, PNG, GIF and BMP graphics");
-    EXPECT_EQ(list[kFileVersionItem], "1.1.1.20");
+    EXPECT_EQ(list[kFileVersionItem], test::ProgramVersion());
     EXPECT_EQ(list[3], "Tessolo Sprite Maker");
     EXPECT_EQ(list[5], "");
     EXPECT_EQ(list[kOriginalFileNameItem], "Tessolo.exe");
     EXPECT_EQ(list[7], "Tessolo");
     EXPECT_EQ(list[8], "1.0.0.0");
     EXPECT_EQ(list[9], "");
-    EXPECT_EQ(ProgramFileVersion(), "1.1.1.20");
+    EXPECT_EQ(ProgramFileVersion(), test::ProgramVersion());
 }
 
 TEST(VersionStrings, KeysMatchWithoutRegardToCaseAndInKeyOrder)

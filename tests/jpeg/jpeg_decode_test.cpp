@@ -1,5 +1,5 @@
+#include "codecs/jpeg/jpeg_codec.h"
 #include "codecs/jpeg/jpeg_error.h"
-#include "codecs/jpeg/jpeg_format.h"
 #include "codecs/jpeg/jpeg_image.h"
 #include "jpeg_test_support.h"
 #include "platform/files.h"

@@ -1,6 +1,6 @@
 // Transparency modes, drawing with bit and alpha transparency, and the
 // conversion to our bitmap.
-#include "codecs/png/png_sheet.h"
+#include "codecs/png/png_codec.h"
 #include "codecs/png/pngimage.h"
 #include "platform/alpha.h"
 #include "platform/files.h"

@@ -1,6 +1,6 @@
 // The encoder: chunk sequence, row layout, IDAT splitting, the filter
 // choice, and round trips read back by our decoder and by libpng.
-#include "codecs/png/png_sheet.h"
+#include "codecs/png/png_codec.h"
 #include "codecs/png/pngimage.h"
 #include "png_test_files.h"
 

@@ -2,8 +2,8 @@
 // exactly the pixels of the default encoder's file (or of the alpha sheet),
 // interlaced or not; the form is the smallest that holds the sheet; the
 // chunks are those of the default encoder; the flag is off by default.
+#include "codecs/png/png_codec.h"
 #include "codecs/png/png_optimize.h"
-#include "codecs/png/png_sheet.h"
 #include "png_test_files.h"
 
 #include <gtest/gtest.h>

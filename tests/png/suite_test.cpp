@@ -1,6 +1,6 @@
 // The public PNG conformance suite: every valid file decodes to the expected
 // colours, every damaged one is refused with the right error.
-#include "codecs/png/png_sheet.h"
+#include "codecs/png/png_codec.h"
 #include "codecs/png/pngimage.h"
 #include "platform/alpha.h"
 #include "support/testdata.h"

@@ -1,4 +1,4 @@
-#include "settings/orvane_registry.h"
+#include "settings/settings_store.h"
 
 #include "support/testdata.h"
 

@@ -2,7 +2,7 @@
 // tests.
 #pragma once
 
-#include "platform/bmp.h"
+#include "codecs/bmp/bmp_codec.h"
 #include "platform/files.h"
 #include "sprite/sprite_build.h"
 #include "sprite/stylesheet.h"

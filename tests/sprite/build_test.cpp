@@ -1,8 +1,7 @@
 #include "sprite/sprite_build.h"
 
 #include "build_fixture.h"
-#include "codecs/jpeg/jpeg_format.h"
-#include "sprite/base_name.h"
+#include "codecs/jpeg/jpeg_codec.h"
 
 #include <filesystem>
 
@@ -89,16 +88,6 @@ TEST(Resize, ProportionalSidesUseSinglePrecisionFactorAndTruncate)
     EXPECT_EQ(ScaledSide(50, 1), 0);
     EXPECT_EQ(ScaledSide(40, 100), 40);
     EXPECT_EQ(ScaledSide(40, -50), 0);
-}
-
-TEST(BaseNameTest, DropsFolderAndLastExtension)
-{
-    EXPECT_EQ(BaseName("my.sprite"), "my");
-    EXPECT_EQ(BaseName("/a/b/Logo.PNG"), "Logo");
-    EXPECT_EQ(BaseName("/a/icon.small.png"), "icon.small");
-    EXPECT_EQ(BaseName("noext"), "noext");
-    EXPECT_EQ(ExtensionOf("/a.b/file"), "");
-    EXPECT_EQ(ExtensionOf("x/Logo.PNG"), ".PNG");
 }
 
 TEST_F(Build, PacksAHorizontalStripAndWritesBothFiles)

@@ -1,8 +1,8 @@
 // Builds that place identical images once: a folder of copies under several
 // names, near-copies that must keep places of their own, and every layout.
 #include "build_fixture.h"
-#include "codecs/png/png_sheet.h"
-#include "sprite/base_name.h"
+#include "codecs/png/png_codec.h"
+#include "platform/path.h"
 #include "sprite/image_formats.h"
 #include "sprite/layout.h"
 

@@ -1,13 +1,13 @@
 // Source files are judged by their first bytes and their size before they
 // are read: a 3 GB file costs neither its size in memory nor the time to
 // read it.
+#include "codecs/bmp/bmp_codec.h"
+#include "codecs/gif/gif_codec.h"
 #include "codecs/gif/gif_messages.h"
-#include "codecs/gif/gif_source.h"
+#include "codecs/jpeg/jpeg_codec.h"
 #include "codecs/jpeg/jpeg_error.h"
-#include "codecs/jpeg/jpeg_format.h"
+#include "codecs/png/png_codec.h"
 #include "codecs/png/png_errors.h"
-#include "codecs/png/png_sheet.h"
-#include "platform/bmp.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "sprite/image_formats.h"

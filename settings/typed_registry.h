@@ -1,11 +1,11 @@
 // Typed access to one registry key of the current user, kept in a per-user
-// file (see key_file.h for its text form). Reads never fail: they fall back to
+// file (see registry_key_text.h for its text form). Reads never fail: they fall back to
 // the caller's default. The key is read from its file once, when the object
 // is made; writes change the object's copy, and only Flush writes the whole
 // key back to the file, in one crash-safe step.
 #pragma once
 
-#include "settings/key_file.h"
+#include "settings/registry_key_text.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "platform/bmp.h"
+#include "codecs/bmp/bmp_codec.h"
 
 #include "platform/byte_io.h"
 #include "platform/error.h"

@@ -1,10 +1,17 @@
-// Splitting file names into their parts.
+// Joining and splitting file paths, "/"-separated.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 namespace tessolo {
+
+// The path of `name` in `folder`, with one separator between them.
+std::string InFolder(std::string_view folder, std::string_view name);
+
+// The folder part of a path with its last "/" ("/a/b.png" gives "/a/"), ""
+// when it has none.
+std::string_view FolderOf(std::string_view path);
 
 // The file name of a path: what follows its last "/".
 std::string_view FileNameOf(std::string_view path);

@@ -1,4 +1,4 @@
-#include "settings/ext_registry.h"
+#include "settings/typed_registry.h"
 
 #include "platform/byte_io.h"
 #include "platform/error.h"

@@ -1,5 +1,5 @@
 // The program's settings: every option that persists between runs, in the
-// user's store (see ext_registry.h), loaded when the object is made.
+// user's store (see typed_registry.h), loaded when the object is made.
 //
 // Use from a front end that saves only on request:
 //
@@ -16,9 +16,9 @@
 // store saves itself when destroyed at shutdown.
 #pragma once
 
-#include "settings/ext_registry.h"
 #include "settings/format_prefs.h"
 #include "settings/sheet_options.h"
+#include "settings/typed_registry.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,7 +1,7 @@
 // Writes a bitmap as a BMP file with the 40-byte info header: file header,
 // info header, the 5-6-5 masks for 16 bits, the colour table for 4 and 8
 // bits, then the rows bottom-up, each padded with zero bytes to 4 bytes.
-#include "platform/bmp.h"
+#include "codecs/bmp/bmp_codec.h"
 
 #include "platform/byte_io.h"
 #include "platform/error.h"

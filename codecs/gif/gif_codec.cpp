@@ -1,4 +1,4 @@
-#include "codecs/gif/gif_source.h"
+#include "codecs/gif/gif_codec.h"
 
 #include "codecs/gif/GIFImage.h"
 #include "platform/alpha.h"

@@ -4,7 +4,7 @@
 // options' reportSaveFailure, as a destructor cannot throw).
 #pragma once
 
-#include "settings/orvane_registry.h"
+#include "settings/settings_store.h"
 
 #include <memory>
 

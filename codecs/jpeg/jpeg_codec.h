@@ -1,4 +1,5 @@
-// The JPEG entries of the build's format table.
+// The JPEG codec as the sprite build uses it: decoding a source file to a
+// bitmap and encoding a finished sheet.
 #pragma once
 
 #include "platform/bitmap.h"

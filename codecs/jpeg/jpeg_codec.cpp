@@ -1,4 +1,4 @@
-#include "codecs/jpeg/jpeg_format.h"
+#include "codecs/jpeg/jpeg_codec.h"
 
 #include "codecs/jpeg/jpeg_error.h"
 #include "codecs/jpeg/jpeg_error_manager.h"

@@ -1,4 +1,4 @@
-#include "settings/properties_module.h"
+#include "settings/live_settings.h"
 
 #include "platform/error.h"
 

@@ -1,4 +1,4 @@
-#include "settings/ext_registry.h"
+#include "settings/typed_registry.h"
 
 #include "platform/error.h"
 #include "settings_test_env.h"

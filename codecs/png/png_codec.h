@@ -1,4 +1,5 @@
-// The PNG codec's entry points for the sprite build.
+// The PNG codec as the sprite build uses it: decoding a source file to a
+// bitmap and encoding a finished sheet.
 #pragma once
 
 #include "platform/bitmap.h"

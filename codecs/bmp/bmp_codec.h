@@ -1,5 +1,5 @@
-// Windows BMP files: a reader for what real files contain and a writer for
-// the five sheet pixel formats.
+// The BMP codec as the sprite build uses it: a reader for what real Windows
+// BMP files contain and a writer for the five sheet pixel formats.
 #pragma once
 
 #include "platform/bitmap.h"

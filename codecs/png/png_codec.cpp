@@ -1,4 +1,4 @@
-#include "codecs/png/png_sheet.h"
+#include "codecs/png/png_codec.h"
 
 #include "codecs/png/png_optimize.h"
 #include "codecs/png/pngimage.h"

@@ -1,8 +1,8 @@
-#include "settings/orvane_registry.h"
+#include "settings/settings_store.h"
 
 #include "platform/error.h"
 #include "settings/delimited_text.h"
-#include "settings/properties_module.h"
+#include "settings/live_settings.h"
 #include "settings_test_env.h"
 #include "support/testdata.h"
 

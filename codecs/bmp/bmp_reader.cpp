@@ -5,7 +5,7 @@
 // against the data before it is used, and the pixel data is validated before
 // the raster is allocated, so damaged files are refused without reading past
 // the buffer or reserving memory for them.
-#include "platform/bmp.h"
+#include "codecs/bmp/bmp_codec.h"
 
 #include "platform/byte_io.h"
 #include "platform/error.h"

@@ -1,4 +1,4 @@
-#include "settings/key_file.h"
+#include "settings/registry_key_text.h"
 
 #include <gtest/gtest.h>
 
