@@ -14,7 +14,8 @@ TessoloApp::TessoloApp(UserPrompts& prompts, DesktopServices& desktop,
                        SettingsStoreOptions storeOptions)
 {
     mainForm_ = std::make_unique<TSpriteform>(prompts);
-    prefs_ = std::make_unique<TPrefs>(prompts);
+    // A dialog of the main window stays above it while shown.
+    prefs_ = std::make_unique<TPrefs>(mainForm_.get());
     storeOptions.saveOnDestruction = true;
     storeOptions.reportSaveFailure = [&prompts](const std::string& message) {
         prompts.Show("Tessolo", ErrorReportText(message), PromptIcon::Error);
