@@ -25,7 +25,7 @@ TessoloApp::TessoloApp(UserPrompts& prompts, DesktopServices& desktop,
         prompts.Show("Tessolo", ErrorReportText(warning), PromptIcon::Warning);
     prefs_->BindSettings(*Settings);
     about_ = std::make_unique<TAbout>();
-    viewer_ = std::make_unique<TSpriteView>();
+    viewer_ = std::make_unique<TSpriteView>(*Settings, desktop, mainForm_.get());
     updateCheck_ = std::make_unique<UpdateCheck>(prompts, desktop, [this] { mainForm_->close(); });
     // Closing the main window ends the program, whatever else is open.
     for (QWidget* window : std::initializer_list<QWidget*>{prefs_.get(), about_.get(), viewer_.get()})
