@@ -130,6 +130,37 @@ private slots:
         QVERIFY(w.view.findChild<QScrollArea*>()->horizontalScrollBar()->maximum() > 0);
     }
 
+    void aTransparentSheetShowsItsCheckerboardInLightAndDarkPalettes_data()
+    {
+        QTest::addColumn<QPalette>("palette");
+        QTest::newRow("light") << QApplication::palette();
+        QPalette dark(QColor(53, 53, 53));
+        dark.setColor(QPalette::Base, QColor(35, 35, 35));
+        dark.setColor(QPalette::Text, QColor(230, 230, 230));
+        QTest::newRow("dark") << dark;
+    }
+
+    void aTransparentSheetShowsItsCheckerboardInLightAndDarkPalettes()
+    {
+        QFETCH(QPalette, palette);
+        ViewerWindow w;
+        w.view.setPalette(palette);
+        QImage clear(64, 16, QImage::Format_ARGB32);
+        clear.fill(Qt::transparent);
+        w.Show(clear);
+        const QImage shown = w.view.grab().toImage();
+        const QRect area = w.view.SheetRect();
+        const qreal ratio = w.view.devicePixelRatio();
+        const QColor light = shown.pixelColor(area.topLeft() * ratio + QPoint(1, 1) +
+                                              QPoint(kCheckerSquare, 0) * ratio);
+        const QColor dark = shown.pixelColor(area.topLeft() * ratio + QPoint(1, 1));
+        QCOMPARE(std::pair(light, dark), CheckerColors(palette));
+        // Both squares stand out from the window around the sheet.
+        const QColor window = palette.color(QPalette::Window);
+        QVERIFY(light != window && dark != window && light != dark);
+        QCOMPARE(shown.pixelColor((area.topLeft() - QPoint(2, 2)) * ratio), window);
+    }
+
     void zoomKeysGiveTheirScale_data()
     {
         QTest::addColumn<QKeySequence>("keys");
