@@ -76,7 +76,8 @@ void PointAtAnImage(TSpriteView& viewer)
     if (canvas == nullptr || viewer.Images().size() < 3)
         return;
     const QRect box = viewer.Images()[2].sheetBox;
-    const QPoint at = viewer.SheetRect().topLeft() + box.center() - canvas->mapTo(&viewer, QPoint());
+    const QPoint at =
+        viewer.SheetRect().topLeft() + box.center() - canvas->mapTo(&viewer, QPoint());
     QMouseEvent move(QEvent::MouseMove, at, canvas->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QApplication::sendEvent(canvas, &move);

@@ -81,8 +81,9 @@ QSize SheetCanvas::SizeIn(const QSize& viewport) const
 
 QRect SheetCanvas::SheetRect() const
 {
-    DisplayRect r = zoom_ == 0 ? FitSheet(sheet_.width(), sheet_.height(), width(), height())
-                               : ZoomSheet(sheet_.width(), sheet_.height(), zoom_, width(), height());
+    const int w = sheet_.width(), h = sheet_.height();
+    DisplayRect r = zoom_ == 0 ? FitSheet(w, h, width(), height())
+                               : ZoomSheet(w, h, zoom_, width(), height());
     return QRect(r.x, r.y, r.width, r.height);
 }
 

@@ -30,8 +30,19 @@ namespace tessolo {
 
 namespace {
 
+struct ZoomChoice {
+    int zoom;
+    const char* text;  // UTF-8
+    const char* tip;
+};
+
 // Fit, then the zoom factors, in the order Ctrl++ steps through them.
-constexpr int kZoomSteps[] = {0, 1, 2, 4};
+constexpr ZoomChoice kZoomChoices[] = {
+    {0, "&Fit", "Shrink a large sheet to the window (Ctrl+0)"},
+    {1, "&1:1", "Actual pixels (Ctrl+1)"},
+    {2, "&2\u00d7", "Twice the size (Ctrl++)"},
+    {4, "&4\u00d7", "Four times the size (Ctrl++)"},
+};
 
 const char* const kPointingHint =
     "Point at an image for its file, class and place; click it to copy its CSS rule.";
@@ -43,7 +54,9 @@ std::string FileNameOf(const std::string& path) { return path.substr(path.rfind(
 std::string FolderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, std::max<std::size_t>(slash, 1));
+    if (slash == std::string::npos)
+        return ".";
+    return path.substr(0, std::max<std::size_t>(slash, 1));
 }
 
 // "sprite.png" of a double-size build is drawn as "sprite@2x.png".
@@ -104,18 +117,13 @@ TSpriteView::TSpriteView(OrvaneRegistry& settings, DesktopServices& desktop,
     zooms_ = new QButtonGroup(this);
     auto* bar = new QHBoxLayout;
     bar->addWidget(facts_, 1);
-    const std::pair<int, const char*> zoomButtons[] = {
-        {0, "&Fit"}, {1, "&1:1"}, {2, "&2\u00d7"}, {4, "&4\u00d7"}};
-    const char* const zoomTips[] = {"Shrink a large sheet to the window (Ctrl+0)",
-                                    "Actual pixels (Ctrl+1)", "Twice the size (Ctrl++)",
-                                    "Four times the size (Ctrl++)"};
-    for (std::size_t i = 0; i < std::size(zoomButtons); ++i) {
+    for (const ZoomChoice& choice : kZoomChoices) {
         auto* button = new QToolButton;
-        button->setText(QString::fromUtf8(zoomButtons[i].second));
+        button->setText(QString::fromUtf8(choice.text));
         button->setCheckable(true);
-        button->setToolTip(zoomTips[i]);
-        button->setObjectName(QString("zoom%1").arg(zoomButtons[i].first));
-        zooms_->addButton(button, zoomButtons[i].first);
+        button->setToolTip(choice.tip);
+        button->setObjectName(QString("zoom%1").arg(choice.zoom));
+        zooms_->addButton(button, choice.zoom);
         bar->addWidget(button);
     }
     zooms_->button(0)->setChecked(true);
@@ -189,12 +197,11 @@ void TSpriteView::SetZoom(int zoom) { ZoomAround(zoom, scroll_->viewport()->rect
 
 void TSpriteView::StepZoom(int direction, const QPoint& anchor)
 {
-    const auto* at = std::find(std::begin(kZoomSteps), std::end(kZoomSteps), Zoom());
-    for (const int* step = at + direction; step >= std::begin(kZoomSteps) &&
-                                           step < std::end(kZoomSteps);
-         step += direction) {
-        if (canvas_->CanZoom(*step)) {
-            ZoomAround(*step, anchor);
+    const std::ptrdiff_t count = std::ssize(kZoomChoices);
+    std::ptrdiff_t at = std::ranges::find(kZoomChoices, Zoom(), &ZoomChoice::zoom) - kZoomChoices;
+    for (at += direction; at >= 0 && at < count; at += direction) {
+        if (canvas_->CanZoom(kZoomChoices[at].zoom)) {
+            ZoomAround(kZoomChoices[at].zoom, anchor);
             return;
         }
     }

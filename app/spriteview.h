@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-class QAbstractButton;
 class QButtonGroup;
 class QLabel;
 class QPushButton;

@@ -9,8 +9,10 @@ QRect FitIntoArea(const QRect& window, const QMargins& frame, const QRect& avail
     const QRect inside = available.marginsRemoved(frame);
     const int width = std::clamp(window.width(), 1, std::max(inside.width(), 1));
     const int height = std::clamp(window.height(), 1, std::max(inside.height(), 1));
-    const int x = std::clamp(window.x(), inside.left(), std::max(inside.left(), inside.right() + 1 - width));
-    const int y = std::clamp(window.y(), inside.top(), std::max(inside.top(), inside.bottom() + 1 - height));
+    const int x =
+        std::clamp(window.x(), inside.left(), std::max(inside.left(), inside.right() + 1 - width));
+    const int y =
+        std::clamp(window.y(), inside.top(), std::max(inside.top(), inside.bottom() + 1 - height));
     return {x, y, width, height};
 }
 
