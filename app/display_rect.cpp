@@ -1,5 +1,7 @@
 #include "app/display_rect.h"
 
+#include <algorithm>
+
 namespace tessolo {
 
 DisplayRect FitSheet(int width, int height, int clientWidth, int clientHeight)
@@ -22,9 +24,20 @@ DisplayRect FitSheet(int width, int height, int clientWidth, int clientHeight)
                 rect.height = int(clientWidth / aspect);
             }
         }
+        // Truncation would make a 35962 x 16 strip 0 pixels high in 800 x 600.
+        rect.width = std::max(rect.width, 1);
+        rect.height = std::max(rect.height, 1);
     }
     rect.x = (clientWidth - rect.width) / 2;
     rect.y = (clientHeight - rect.height) / 2;
+    return rect;
+}
+
+DisplayRect ZoomSheet(int width, int height, int zoom, int clientWidth, int clientHeight)
+{
+    DisplayRect rect{0, 0, width * zoom, height * zoom};
+    rect.x = std::max(0, (clientWidth - rect.width) / 2);
+    rect.y = std::max(0, (clientHeight - rect.height) / 2);
     return rect;
 }
 

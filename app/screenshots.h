@@ -1,7 +1,8 @@
 // `tessolo --screenshots OUTDIR FOLDER`: builds every image of FOLDER from
-// the window and saves pictures of the main window, the result viewer, each
-// preferences page, the about window and the change log to OUTDIR, for the
-// documentation.
+// the window on a transparent sheet and saves pictures of the main window,
+// the result viewer at 1:1 pointing at an image, each preferences page, the
+// about window and the change log to OUTDIR, for the documentation: each in
+// the desktop's palette and in a dark one, as NAME-light.png and NAME-dark.png.
 #pragma once
 
 #include <QString>

@@ -14,7 +14,8 @@ TessoloApp::TessoloApp(UserPrompts& prompts, DesktopServices& desktop,
                        SettingsStoreOptions storeOptions)
 {
     mainForm_ = std::make_unique<TSpriteform>(prompts);
-    prefs_ = std::make_unique<TPrefs>(prompts);
+    // A dialog of the main window stays above it while shown.
+    prefs_ = std::make_unique<TPrefs>(mainForm_.get());
     storeOptions.saveOnDestruction = true;
     storeOptions.reportSaveFailure = [&prompts](const std::string& message) {
         prompts.Show("Tessolo", ErrorReportText(message), PromptIcon::Error);
@@ -24,7 +25,7 @@ TessoloApp::TessoloApp(UserPrompts& prompts, DesktopServices& desktop,
         prompts.Show("Tessolo", ErrorReportText(warning), PromptIcon::Warning);
     prefs_->BindSettings(*Settings);
     about_ = std::make_unique<TAbout>();
-    viewer_ = std::make_unique<TSpriteView>();
+    viewer_ = std::make_unique<TSpriteView>(*Settings, desktop, mainForm_.get());
     updateCheck_ = std::make_unique<UpdateCheck>(prompts, desktop, [this] { mainForm_->close(); });
     // Closing the main window ends the program, whatever else is open.
     for (QWidget* window : std::initializer_list<QWidget*>{prefs_.get(), about_.get(), viewer_.get()})

@@ -62,11 +62,24 @@ void WindowBuildObserver::Remark(const std::string& message)
 
 void WindowBuildObserver::SourceSkipped(const std::string&) { CountImage(); }
 
+void WindowBuildObserver::ImagePlaced(const PlacedImage& image, const std::string& rule,
+                                      int scale)
+{
+    const QRect box(image.x, image.y, image.width, image.height);
+    placed_.push_back({QString::fromStdString(PrintableText(image.fileName)),
+                       QString::fromStdString(PrintableText(image.className.selector)),
+                       QString::fromStdString(rule), box,
+                       QRect(box.topLeft() * scale, box.size() * scale)});
+    sheetScale_ = scale;
+}
+
 void WindowBuildObserver::SheetFinished(const Bitmap& sheet)
 {
     RepaintNow(true);
-    viewer_.ShowSheet(ToQImage(sheet));
+    viewer_.ShowSheet(ToQImage(sheet), std::move(placed_), sheetScale_);
 }
+
+void WindowBuildObserver::SheetWritten(const std::string& path) { viewer_.SetSheetFile(path); }
 
 void WindowBuildObserver::CountImage()
 {

@@ -1,9 +1,11 @@
 // How a build shows itself in the main window: CSS lines in the output list
 // as each image is placed, a progress bar counting images, the finished
-// sheet in the result viewer, and the build's messages in message boxes,
-// every text with its control characters shown escaped (PrintableText).
+// sheet with its placed images in the result viewer, and the build's
+// messages in message boxes, every text with its control characters shown
+// escaped (PrintableText).
 #pragma once
 
+#include "app/sheet_canvas.h"
 #include "platform/user_prompts.h"
 #include "sprite/sprite_build.h"
 
@@ -28,7 +30,9 @@ public:
     void LineWritten(const std::string& line) override;
     void Remark(const std::string& message) override;
     void SourceSkipped(const std::string& path) override;
+    void ImagePlaced(const PlacedImage& image, const std::string& rule, int scale) override;
     void SheetFinished(const Bitmap& sheet) override;
+    void SheetWritten(const std::string& path) override;
 
 private:
     void CountImage();
@@ -41,6 +45,8 @@ private:
     TSpriteView& viewer_;
     UserPrompts& prompts_;
     QElapsedTimer sinceRepaint_;
+    std::vector<SheetImage> placed_;  // for the viewer, with the sheet
+    int sheetScale_ = 1;
     int imagesDone_ = 0;
 };
 

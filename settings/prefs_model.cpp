@@ -1,9 +1,7 @@
 #include "settings/prefs_model.h"
 
 #include "codecs/bmp/bmp_codec.h"
-#include "platform/error.h"
 #include "settings/data_formats.h"
-#include "settings/integer_text.h"
 
 #include <algorithm>
 
@@ -12,15 +10,6 @@ namespace tessolo {
 namespace {
 
 constexpr int kSixteenBitEntry = 2;
-
-// A text box's value; the error names the text as the user typed it.
-std::int32_t IntegerFromBox(const std::string& text)
-{
-    std::optional<std::int32_t> value = ParseInt32(text);
-    if (!value)
-        throw Error("'" + text + "' is not a valid integer value");
-    return *value;
-}
 
 }  // namespace
 
@@ -34,24 +23,9 @@ void ChoiceGroup::SetSelection(int value)
     selection_ = std::clamp(value, -1, count_ - 1);
 }
 
-void QualitySetting::Load(int value)
+void NumberSetting::Set(int value)
 {
-    position_ = std::clamp(value, range_.min, range_.max);
-    text = std::to_string(position_);
-}
-
-void QualitySetting::MoveSlider(int value)
-{
-    const int limited = std::clamp(value, range_.min, range_.max);
-    if (limited == position_)
-        return;
-    position_ = limited;
-    text = std::to_string(position_);
-}
-
-void QualitySetting::Enter()
-{
-    MoveSlider(IntegerFromBox(text));
+    value_ = std::clamp(value, range_.min, range_.max);
 }
 
 PrefsModel::PrefsModel() : BMP_PixelFormat(int(kBmpPixelCodes.size()), kSixteenBitEntry) {}
@@ -60,18 +34,18 @@ void PrefsModel::CopyIn(const OrvaneRegistry& settings, const FormatPrefsSet& re
 {
     JPEG_Progressive.SetSelection(records.JPGprefs.Progressive);
     JPEG_Smoothing = records.JPGprefs.Smoothing != 0;
-    JPEG_Quality.Load(records.JPGprefs.Quality);
+    JPEG_Quality.Set(records.JPGprefs.Quality);
     PNG_Progressive.SetSelection(records.PNGprefs.Progressive);
-    PNG_Quality.Load(records.PNGprefs.Quality);
+    PNG_Quality.Set(records.PNGprefs.Quality);
     PNG_Optimize = PngOptimizeOf(records.PNGprefs);
     GIF_CompressionType.SetSelection(records.GIFprefs.Quality);
     Orientation.SetSelection(settings.Orientation);
     gbResize.SetSelection(settings.ResizeMethod);
-    ebProportionalResize = std::to_string(settings.ResizePercentage);
-    ebSetWidth = std::to_string(settings.ResizeWidth);
-    ebSetHeight = std::to_string(settings.ResizeHeight);
-    ebHpad = std::to_string(settings.HorizontalPadding);
-    ebVpad = std::to_string(settings.VerticalPadding);
+    ebProportionalResize.Set(settings.ResizePercentage);
+    ebSetWidth.Set(settings.ResizeWidth);
+    ebSetHeight.Set(settings.ResizeHeight);
+    ebHpad.Set(settings.HorizontalPadding);
+    ebVpad.Set(settings.VerticalPadding);
     SheetBackground.SetSelection(settings.SheetBackground);
     cbDedupeImages = settings.DedupeImages != 0;
     cbRetina = settings.Retina != 0;
@@ -87,23 +61,23 @@ void PrefsModel::CopyIn(const OrvaneRegistry& settings, const FormatPrefsSet& re
 
 void PrefsModel::Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const
 {
-    settings.DedupeImages = cbDedupeImages ? 1 : 0;
-    settings.Retina = cbRetina ? 1 : 0;
     records.JPGprefs.Progressive = JPEG_Progressive.Selection();
     records.JPGprefs.Smoothing = JPEG_Smoothing ? 1 : 0;
-    records.JPGprefs.Quality = IntegerFromBox(JPEG_Quality.text);
+    records.JPGprefs.Quality = JPEG_Quality.Value();
     records.PNGprefs.Progressive = PNG_Progressive.Selection();
-    records.PNGprefs.Quality = IntegerFromBox(PNG_Quality.text);
+    records.PNGprefs.Quality = PNG_Quality.Value();
     records.PNGprefs.Smoothing = PNG_Optimize ? 1 : 0;
     records.GIFprefs.Quality = GIF_CompressionType.Selection();
     settings.Orientation = Orientation.Selection();
     settings.ResizeMethod = gbResize.Selection();
-    settings.ResizePercentage = IntegerFromBox(ebProportionalResize);
-    settings.ResizeWidth = IntegerFromBox(ebSetWidth);
-    settings.ResizeHeight = IntegerFromBox(ebSetHeight);
-    settings.HorizontalPadding = IntegerFromBox(ebHpad);
-    settings.VerticalPadding = IntegerFromBox(ebVpad);
+    settings.ResizePercentage = ebProportionalResize.Value();
+    settings.ResizeWidth = ebSetWidth.Value();
+    settings.ResizeHeight = ebSetHeight.Value();
+    settings.HorizontalPadding = ebHpad.Value();
+    settings.VerticalPadding = ebVpad.Value();
     settings.SheetBackground = SheetBackground.Selection();
+    settings.DedupeImages = cbDedupeImages ? 1 : 0;
+    settings.Retina = cbRetina ? 1 : 0;
     if (BMP_PixelFormat.Selection() >= 0)
         records.BMPprefs.PixelFormat = kBmpPixelCodes[BMP_PixelFormat.Selection()].code;
     settings.BaseRule = cbBaseRule ? 1 : 0;

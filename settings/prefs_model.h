@@ -8,8 +8,6 @@
 #include "settings/settings_store.h"
 #include "settings/stored_values.h"
 
-#include <string>
-
 namespace tessolo {
 
 // A group of exclusive choices. The selection is -1 for none, else the
@@ -27,39 +25,32 @@ private:
     int selection_;
 };
 
-struct SliderRange {
+// The numbers a spin box or a slider takes: those the store allows.
+struct NumberRange {
     int min;
     int max;
 };
-// The two sliders cover the numbers that the store allows.
-constexpr SliderRange SliderFor(const ValueRange& stored) { return {stored.min, stored.max}; }
-inline constexpr SliderRange kJpegQualityRange =
-    SliderFor(RecordFieldRange(kOutputJpeg, &TFormatPrefs::Quality));
-inline constexpr SliderRange kPngLevelRange =
-    SliderFor(RecordFieldRange(kOutputPng, &TFormatPrefs::Quality));
+constexpr NumberRange RangeOf(const ValueRange& stored) { return {stored.min, stored.max}; }
+constexpr NumberRange RangeOf(std::int32_t SheetOptions::*field)
+{
+    return RangeOf(StoredValueOf(field).range);
+}
+inline constexpr NumberRange kJpegQualityRange =
+    RangeOf(RecordFieldRange(kOutputJpeg, &TFormatPrefs::Quality));
+inline constexpr NumberRange kPngLevelRange =
+    RangeOf(RecordFieldRange(kOutputPng, &TFormatPrefs::Quality));
 
-// A slider with the text box that shows its position. The box can also hold
-// a number typed without Enter; that text is what a commit stores.
-class QualitySetting {
+// A number within its range: a value outside is taken as the nearer end.
+class NumberSetting {
 public:
-    explicit QualitySetting(SliderRange range) : range_(range), position_(range.min) {}
-    SliderRange Range() const { return range_; }
-    int Position() const { return position_; }
-    std::string text;
-
-    // Puts the slider at `value`, limited to the range, and the box then
-    // shows the slider's position.
-    void Load(int value);
-    // The user moves the slider: the position is limited to the range, and
-    // only an actual change of position puts the new position in the box.
-    void MoveSlider(int value);
-    // Enter in the box: moves the slider to the box's number. Throws Error
-    // naming the text when it is not a whole number; the slider then stays.
-    void Enter();
+    explicit constexpr NumberSetting(NumberRange range) : range_(range), value_(range.min) {}
+    NumberRange Range() const { return range_; }
+    int Value() const { return value_; }
+    void Set(int value);
 
 private:
-    SliderRange range_;
-    int position_;
+    NumberRange range_;
+    int value_;
 };
 
 class PrefsModel {
@@ -67,22 +58,22 @@ public:
     // Page "General".
     ChoiceGroup Orientation{4};  // horizontal, vertical, grid, packed
     ChoiceGroup gbResize{3};
-    std::string ebProportionalResize;
-    std::string ebSetWidth;
-    std::string ebSetHeight;
-    std::string ebHpad;
-    std::string ebVpad;
+    NumberSetting ebProportionalResize{RangeOf(&SheetOptions::ResizePercentage)};
+    NumberSetting ebSetWidth{RangeOf(&SheetOptions::ResizeWidth)};
+    NumberSetting ebSetHeight{RangeOf(&SheetOptions::ResizeHeight)};
+    NumberSetting ebHpad{RangeOf(&SheetOptions::HorizontalPadding)};
+    NumberSetting ebVpad{RangeOf(&SheetOptions::VerticalPadding)};
     ChoiceGroup SheetBackground{2};  // 0 white, 1 transparent
     bool cbDedupeImages = false;  // identical images placed once
     bool cbRetina = false;        // a double-size sheet for high-density screens as well
     // Page "JPEG".
     ChoiceGroup JPEG_Progressive{2};
     bool JPEG_Smoothing = false;
-    QualitySetting JPEG_Quality{kJpegQualityRange};  // with its box ebJPEGQuality
+    NumberSetting JPEG_Quality{kJpegQualityRange};  // its box ebJPEGQuality and its slider
     // Page "PNG".
     ChoiceGroup PNG_Progressive{2};
-    QualitySetting PNG_Quality{kPngLevelRange};  // with its box ebPNGQuality
-    bool PNG_Optimize = false;                   // PngOptimizeOf(PNGprefs)
+    NumberSetting PNG_Quality{kPngLevelRange};  // its box ebPNGQuality and its slider
+    bool PNG_Optimize = false;                  // PngOptimizeOf(PNGprefs)
     // Page "GIF": 0 LZW, 1 RLE.
     ChoiceGroup GIF_CompressionType{2};
     // Page "BMP": entries in the order of kBmpPixelCodes; "16 bit"
@@ -98,15 +89,12 @@ public:
     PrefsModel();
 
     // The dialog becomes visible: every control takes its value from the
-    // settings and the records. A BMP code without an entry leaves the
-    // pixel-format selection as it was.
+    // settings and the records, a number brought into its range. A BMP code
+    // without an entry leaves the pixel-format selection as it was.
     void CopyIn(const OrvaneRegistry& settings, const FormatPrefsSet& records);
 
     // The dialog is hidden: the controls go back into the records and the
-    // settings, in a fixed order, without range checks. A text box that
-    // does not hold a whole number throws Error naming its text; the values
-    // before it are then committed and the later ones keep their old values.
-    // cbDedupeImages and cbRetina, which cannot fail, go first so they are never lost.
+    // settings. Every number is within the range the store allows.
     void Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const;
 
     bool JPEG_SmoothingEnabled() const { return JPEG_Progressive.Selection() == 1; }

@@ -65,6 +65,12 @@ public:
     std::int32_t TargetFileType;  // an OutputType (one stored byte)
     std::int32_t ListType;        // CSS line style 0 or 1 (one stored byte)
     std::string SpriteClass;      // class names as delimited text
+    // Where the result viewer was left: its client area in device-independent
+    // pixels. A width or height of 0 places it beside the main window.
+    std::int32_t ViewerLeft;
+    std::int32_t ViewerTop;
+    std::int32_t ViewerWidth;
+    std::int32_t ViewerHeight;
 
 private:
     void LoadValue(const StoredValue& row);

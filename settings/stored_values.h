@@ -174,6 +174,14 @@ inline constexpr std::array kStoredValues{
     stored_rows::Number("DataFormats", StoredKind::Byte, &SheetOptions::DataFormats,
                         {0, kDataScss | kDataLess | kDataJson}, 0, "--data"),
     stored_rows::Switch("HtmlPreview", &SheetOptions::HtmlPreview, "--html"),
+    stored_rows::Number("ViewerLeft", StoredKind::Dword, &OrvaneRegistry::ViewerLeft,
+                        {-65535, 65535}, 0, {}),
+    stored_rows::Number("ViewerTop", StoredKind::Dword, &OrvaneRegistry::ViewerTop,
+                        {-65535, 65535}, 0, {}),
+    stored_rows::Number("ViewerWidth", StoredKind::Dword, &OrvaneRegistry::ViewerWidth,
+                        {0, 65535}, 0, {}),
+    stored_rows::Number("ViewerHeight", StoredKind::Dword, &OrvaneRegistry::ViewerHeight,
+                        {0, 65535}, 0, {}),
 };
 
 // The row of a field; naming a field without a row does not compile where a

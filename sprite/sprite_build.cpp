@@ -328,6 +328,7 @@ void SpriteBuilder::WriteRule(const BuildInputs& inputs, const SourceInfo& info,
                                       image.height, inputs.LineStyleIndex);
     css.WriteLine(line);
     observer.LineWritten(line);
+    observer.ImagePlaced(image, line, scale);
     if (std::string warning = collisions_.Add(image.fileName, image.className); !warning.empty())
         observer.Remark(warning);
     placedImages_.push_back(std::move(image));

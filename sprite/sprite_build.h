@@ -57,6 +57,13 @@ public:
     // placed. The stylesheet replaces the previous one when the build ends
     // well.
     virtual void LineWritten(const std::string& line) { (void)line; }
+    // Follows LineWritten: the image as its rule describes it, and `scale`,
+    // the sheet's pixels per pixel of the rule (2 on a double-size sheet),
+    // so the result viewer can find each image on the sheet it shows.
+    virtual void ImagePlaced(const PlacedImage& image, const std::string& rule, int scale)
+    {
+        (void)image, (void)rule, (void)scale;
+    }
     // A note that does not stop the build (a warning or a count); the window
     // adds it to the output list, the command line prints it on stderr.
     virtual void Remark(const std::string& message) { (void)message; }

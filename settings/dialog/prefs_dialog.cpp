@@ -9,11 +9,11 @@
 #include <QHBoxLayout>
 #include <QHideEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -26,7 +26,7 @@ constexpr QSize kDesignSize(434, 327);
 // Page titles and the "%" sign are drawn 13/11 the size of the dialog's font.
 constexpr double kLargeFontScale = 13.0 / 11.0;
 
-const QStringList kProgressiveEntries{"Non-Progressive Display", "Progressive Display"};
+const QStringList kProgressiveEntries{"Non-P&rogressive Display", "&Progressive Display"};
 
 QFont LargerFont(QFont font, bool bold = false)
 {
@@ -55,31 +55,41 @@ QHBoxLayout* LeftAligned(QWidget* widget)
     return row;
 }
 
+// "&4 bit", "&8 bit", "&16 bit", ...: Alt and the first digit picks each.
 QStringList PixelFormatEntries()
 {
     QStringList entries;
     for (const BmpPixelCodeInfo& choice : kBmpPixelCodes)
-        entries << QString::number(BitsPerPixel(choice.format)) + " bit";
+        entries << "&" + QString::number(BitsPerPixel(choice.format)) + " bit";
     return entries;
+}
+
+// A caption whose mnemonic moves the focus to `buddy`.
+QLabel* Caption(const QString& text, QWidget* buddy)
+{
+    auto* label = new QLabel(text);
+    label->setBuddy(buddy);
+    return label;
 }
 
 }  // namespace
 
-TPrefs::TPrefs(UserPrompts& prompts, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      prompts_(prompts)
+TPrefs::TPrefs(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName("Prefs");
     setWindowTitle("Preferences");
 
     pages_ = new QTabWidget(this);
-    pages_->addTab(MakeGeneralPage(), "General");
-    pages_->addTab(MakeJpegPage(), "JPEG");
-    pages_->addTab(MakePngPage(), "PNG");
-    pages_->addTab(MakeGifPage(), "GIF");
-    pages_->addTab(MakeBmpPage(), "BMP");
-    pages_->addTab(MakeWebPage(), "Web");
+    // Alt and a tab's letter shows its page; no control on a page takes
+    // one of these letters.
+    pages_->addTab(MakeGeneralPage(), "&General");
+    pages_->addTab(MakeJpegPage(), "&JPEG");
+    pages_->addTab(MakePngPage(), "P&NG");
+    pages_->addTab(MakeGifPage(), "G&IF");
+    pages_->addTab(MakeBmpPage(), "B&MP");
+    pages_->addTab(MakeWebPage(), "We&b");
 
     btnClose = new QPushButton("&Close", this);
     btnClose->setObjectName("btnClose");
@@ -104,13 +114,13 @@ QWidget* TPrefs::MakeGeneralPage()
     auto* grid = new QGridLayout(page);
 
     grid->addWidget(MakeChoiceGroup("Orientation", "Sprite Orientation",
-                                    {"Horizontal", "Vertical", "Grid", "&Packed"},
+                                    {"&Horizontal", "&Vertical", "G&rid", "&Packed"},
                                     model_.Orientation),
                     0, 0);
     grid->addWidget(MakeChoiceGroup("gbResize", "Image Resizing",
-                                    {"Do not resize images",
-                                     "Resize images proportionally by percentage",
-                                     "Resize images to specific dimensions"},
+                                    {"&Do not resize images",
+                                     "Resize images proportionall&y by percentage",
+                                     "Resize images to &specific dimensions"},
                                     model_.gbResize, &TPrefs::gbResizeClick),
                     0, 1);
 
@@ -119,11 +129,11 @@ QWidget* TPrefs::MakeGeneralPage()
     auto* proportional = new QGridLayout(gbResizeProportionally);
     auto* percent = new QLabel("%");
     percent->setFont(LargerFont(percent->font(), true));
-    QLineEdit* percentage = MakeNumberBox("ebProportionalResize", model_.ebProportionalResize);
+    QSpinBox* percentage = MakeNumberBox("ebProportionalResize", model_.ebProportionalResize);
     proportional->addWidget(new QLabel("to"), 0, 0);
     proportional->addWidget(percentage, 0, 1);
     proportional->addWidget(percent, 0, 2);
-    proportional->addWidget(new QLabel("of source image size"), 1, 0, 1, 4);
+    proportional->addWidget(Caption("o&f source image size", percentage), 1, 0, 1, 4);
     proportional->setColumnStretch(3, 1);
     proportional->setRowStretch(2, 1);
     grid->addWidget(gbResizeProportionally, 1, 0);
@@ -131,10 +141,12 @@ QWidget* TPrefs::MakeGeneralPage()
     gbResizeExactly = new QGroupBox("Resize Exactly");
     gbResizeExactly->setObjectName("gbResizeExactly");
     auto* exactly = new QGridLayout(gbResizeExactly);
-    exactly->addWidget(new QLabel("Set source image width to:"), 0, 0);
-    exactly->addWidget(MakeNumberBox("ebSetWidth", model_.ebSetWidth), 0, 1);
-    exactly->addWidget(new QLabel("Set source image height to:"), 1, 0);
-    exactly->addWidget(MakeNumberBox("ebSetHeight", model_.ebSetHeight), 1, 1);
+    QSpinBox* width = MakeNumberBox("ebSetWidth", model_.ebSetWidth);
+    QSpinBox* height = MakeNumberBox("ebSetHeight", model_.ebSetHeight);
+    exactly->addWidget(Caption("Set source image &width to:", width), 0, 0);
+    exactly->addWidget(width, 0, 1);
+    exactly->addWidget(Caption("Set source image h&eight to:", height), 1, 0);
+    exactly->addWidget(height, 1, 1);
     exactly->setColumnStretch(2, 1);
     exactly->setRowStretch(2, 1);
     grid->addWidget(gbResizeExactly, 1, 1);
@@ -148,25 +160,28 @@ QWidget* TPrefs::MakeGeneralPage()
 
     auto* padding = new QGroupBox("Sprite Sheet Image Padding");
     auto* paddingRow = new QHBoxLayout(padding);
-    paddingRow->addWidget(new QLabel("Horizontal Padding"));
-    paddingRow->addWidget(MakeNumberBox("ebHpad", model_.ebHpad));
+    QSpinBox* hpad = MakeNumberBox("ebHpad", model_.ebHpad);
+    QSpinBox* vpad = MakeNumberBox("ebVpad", model_.ebVpad);
+    paddingRow->addWidget(Caption("Hori&zontal Padding", hpad));
+    paddingRow->addWidget(hpad);
     paddingRow->addSpacing(24);
-    paddingRow->addWidget(new QLabel("Vertical Padding"));
-    paddingRow->addWidget(MakeNumberBox("ebVpad", model_.ebVpad));
+    paddingRow->addWidget(Caption("Vertica&l Padding", vpad));
+    paddingRow->addWidget(vpad);
     paddingRow->addStretch();
     grid->addWidget(padding, 2, 0, 1, 2);
 
     // Transparency needs a PNG or GIF sheet; the build tells when it is refused.
     grid->addWidget(MakeChoiceGroup("SheetBackground", "Sheet Background",
-                                    {"&White", "&Transparent (PNG and GIF)"}, model_.SheetBackground),
+                                    {"Whi&te", "Tr&ansparent (PNG and GIF)"},
+                                    model_.SheetBackground),
                     3, 0);
-    QCheckBox* dedupe = MakeCheckBox("cbDedupeImages", "Place &identical images once",
+    QCheckBox* dedupe = MakeCheckBox("cbDedupeImages", "Place identical images &once",
                                      model_.cbDedupeImages);
     dedupe->setToolTip("Images with the same size and pixels share one place on the sheet; "
                        "each keeps its own CSS rule.");
     grid->addWidget(dedupe, 4, 0, 1, 2);
     QCheckBox* retina = MakeCheckBox(
-        "cbRetina", "Sources are &double size: also write a half-size sheet (NAME@2x and NAME)",
+        "cbRetina", "Sources are do&uble size: also write a half-size sheet (NAME@2x and NAME)",
         model_.cbRetina);
     retina->setToolTip("The sources as they are become NAME@2x; the stylesheet shows the "
                        "half-size sheet and switches high-density screens to the big one.");
@@ -195,10 +210,9 @@ QWidget* TPrefs::MakeJpegPage()
 
     auto* quality = new QGroupBox("JPEG Quality");
     auto* qualityColumn = new QVBoxLayout(quality);
-    QLineEdit* box = AddQualityBox(*qualityColumn, "ebJPEGQuality", model_.JPEG_Quality);
-    qualityColumn->addWidget(MakeQualitySlider("JPEG_Quality", box, model_.JPEG_Quality,
-                                                &TPrefs::JPEG_QualityChange,
-                                                &TPrefs::ebJPEGQualityKeyPress));
+    AddQualityBox(*qualityColumn, "ebJPEGQuality", model_.JPEG_Quality);
+    qualityColumn->addWidget(
+        MakeQualitySlider("JPEG_Quality", model_.JPEG_Quality, &TPrefs::JPEG_QualityChange));
     column->addWidget(quality);
     column->addStretch();
     return page;
@@ -214,14 +228,14 @@ QWidget* TPrefs::MakePngPage()
 
     auto* level = new QGroupBox("PNG Compression Level 0 - 9");
     auto* levelColumn = new QVBoxLayout(level);
-    QLineEdit* box = AddQualityBox(*levelColumn, "ebPNGQuality", model_.PNG_Quality);
+    AddQualityBox(*levelColumn, "ebPNGQuality", model_.PNG_Quality);
     auto* ends = new QHBoxLayout;
     ends->addWidget(new QLabel("Faster"));
     ends->addStretch();
     ends->addWidget(new QLabel("Better Quality"));
     levelColumn->addLayout(ends);
-    QSlider* slider = MakeQualitySlider("PNG_Quality", box, model_.PNG_Quality,
-                                        &TPrefs::PNG_QualityChange, &TPrefs::ebPNGQualityKeyPress);
+    QSlider* slider =
+        MakeQualitySlider("PNG_Quality", model_.PNG_Quality, &TPrefs::PNG_QualityChange);
     slider->setPageStep(1);
     levelColumn->addWidget(slider);
     column->addWidget(level);
@@ -240,7 +254,7 @@ QWidget* TPrefs::MakeGifPage()
     auto* column = new QVBoxLayout(page);
     column->addWidget(MakePageTitle("Options for Graphics Interchange Format images"));
     column->addLayout(LeftAligned(MakeChoiceGroup("GIF_CompressionType", "GIF Compression Type",
-                                                  {"LZW Compression", "RLE Compression"},
+                                                  {"&LZW Compression", "&RLE Compression"},
                                                   model_.GIF_CompressionType)));
     column->addStretch();
     return page;
@@ -266,7 +280,7 @@ QWidget* TPrefs::MakeWebPage()
     auto* stylesheet = new QGroupBox("Stylesheet");
     auto* stylesheetColumn = new QVBoxLayout(stylesheet);
     stylesheetColumn->addWidget(MakeCheckBox(
-        "cbBaseRule", "Begin with a &base rule that shows the sheet for the class itself",
+        "cbBaseRule", "Begin with a base &rule that shows the sheet for the class itself",
         model_.cbBaseRule));
     column->addWidget(stylesheet);
 
@@ -274,7 +288,7 @@ QWidget* TPrefs::MakeWebPage()
     auto* dataColumn = new QVBoxLayout(data);
     dataColumn->addWidget(MakeCheckBox("cbScssData", "&SCSS variables and mixins", model_.cbScssData));
     dataColumn->addWidget(MakeCheckBox("cbLessData", "&LESS variables and mixins", model_.cbLessData));
-    dataColumn->addWidget(MakeCheckBox("cbJsonData", "&JSON frame data", model_.cbJsonData));
+    dataColumn->addWidget(MakeCheckBox("cbJsonData", "JS&ON frame data", model_.cbJsonData));
     column->addWidget(data);
 
     column->addWidget(MakeCheckBox("cbHtmlPreview",
@@ -293,33 +307,34 @@ QCheckBox* TPrefs::MakeCheckBox(const char* name, const QString& text, bool& fie
     return box;
 }
 
-QLineEdit* TPrefs::MakeNumberBox(const char* name, std::string& field)
+QSpinBox* TPrefs::MakeNumberBox(const char* name, NumberSetting& number)
 {
-    auto* box = new QLineEdit;
+    auto* box = new QSpinBox;
     box->setObjectName(name);
-    // Room for five digits, as a narrow box beside its caption.
-    const QMargins margins = box->textMargins();
-    box->setFixedWidth(box->fontMetrics().horizontalAdvance("00000") + margins.left() +
-                       margins.right() + 12);
-    connect(box, &QLineEdit::textEdited, this,
-            [&field](const QString& text) { field = text.toStdString(); });
-    numberBoxes_.emplace_back(box, &field);
+    box->setRange(number.Range().min, number.Range().max);
+    box->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // The number is taken by Enter, the arrows or leaving the box, not at
+    // each digit; hiding the dialog takes what is typed.
+    box->setKeyboardTracking(false);
+    connect(box, &QSpinBox::valueChanged, this,
+            [this, &number](int value) { NumberChange(number, value); });
+    numberBoxes_.emplace_back(box, &number);
     return box;
 }
 
-QLineEdit* TPrefs::AddQualityBox(QVBoxLayout& column, const char* name, QualitySetting& quality)
+QSpinBox* TPrefs::AddQualityBox(QVBoxLayout& column, const char* name, NumberSetting& quality)
 {
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel("Quality: "));
-    QLineEdit* box = MakeNumberBox(name, quality.text);
+    QSpinBox* box = MakeNumberBox(name, quality);
+    row->addWidget(Caption("&Quality: ", box));
     row->addWidget(box);
     row->addStretch();
     column.addLayout(row);
     return box;
 }
 
-QSlider* TPrefs::MakeQualitySlider(const char* name, QLineEdit* box, QualitySetting& quality,
-                                  void (TPrefs::*change)(int), void (TPrefs::*keyPress)())
+QSlider* TPrefs::MakeQualitySlider(const char* name, NumberSetting& quality,
+                                  void (TPrefs::*change)(int))
 {
     auto* slider = new QSlider(Qt::Horizontal);
     slider->setObjectName(name);
@@ -327,7 +342,6 @@ QSlider* TPrefs::MakeQualitySlider(const char* name, QLineEdit* box, QualitySett
     slider->setTickInterval(1);
     slider->setTickPosition(QSlider::TicksBelow);
     connect(slider, &QSlider::valueChanged, this, change);
-    connect(box, &QLineEdit::returnPressed, this, keyPress);
     sliders_.emplace_back(slider, &quality);
     return slider;
 }
@@ -356,14 +370,15 @@ void TPrefs::ShowPrefs()
     }
 }
 
-QStringList TPrefs::SavePageImages(const QString& folder)
+QStringList TPrefs::SavePageImages(const QString& folder, const QString& suffix)
 {
     ShowPrefs();
     const int shownPage = pages_->currentIndex();
     QStringList written;
     for (int page = 0; page < pages_->count(); ++page) {
         pages_->setCurrentIndex(page);
-        const QString path = folder + "/prefs-" + pages_->tabText(page).toLower() + ".png";
+        const QString name = pages_->tabText(page).remove('&').toLower();
+        const QString path = folder + "/prefs-" + name + suffix + ".png";
         if (!grab().save(path))
             throw FileCreateError(path.toStdString(), "the image could not be written");
         written << path;
@@ -396,24 +411,18 @@ void TPrefs::FormShow()
 
 void TPrefs::FormHide()
 {
-    if (settings_ == nullptr)
-        return;
-    try {
+    // A number typed without Enter is taken as the box shows it.
+    for (auto [box, number] : numberBoxes_)
+        box->interpretText();
+    if (settings_ != nullptr)
         model_.Commit(*settings_, records_);
-    } catch (const std::exception& failure) {
-        Report(failure);
-    }
 }
 
 void TPrefs::btnCloseClick() { hide(); }
 
-void TPrefs::JPEG_QualityChange(int position) { QualityChange(model_.JPEG_Quality, position); }
+void TPrefs::JPEG_QualityChange(int position) { NumberChange(model_.JPEG_Quality, position); }
 
-void TPrefs::PNG_QualityChange(int position) { QualityChange(model_.PNG_Quality, position); }
-
-void TPrefs::ebJPEGQualityKeyPress() { QualityKeyPressEnter(model_.JPEG_Quality); }
-
-void TPrefs::ebPNGQualityKeyPress() { QualityKeyPressEnter(model_.PNG_Quality); }
+void TPrefs::PNG_QualityChange(int position) { NumberChange(model_.PNG_Quality, position); }
 
 // Showing the model enables "Use Smoothing" for progressive display only.
 void TPrefs::JPEG_ProgressiveClick(ChoiceGroup& group, int index) { ChoiceClick(group, index); }
@@ -433,19 +442,9 @@ void TPrefs::ChoiceClick(ChoiceGroup& group, int index)
     ShowModel();
 }
 
-void TPrefs::QualityChange(QualitySetting& quality, int position)
+void TPrefs::NumberChange(NumberSetting& number, int value)
 {
-    quality.MoveSlider(position);
-    ShowModel();
-}
-
-void TPrefs::QualityKeyPressEnter(QualitySetting& quality)
-{
-    try {
-        quality.Enter();
-    } catch (const std::exception& failure) {
-        Report(failure);
-    }
+    number.Set(value);
     ShowModel();
 }
 
@@ -453,12 +452,15 @@ void TPrefs::ShowModel()
 {
     for (auto [box, group] : choiceGroups_)
         box->SetSelection(group->Selection());
-    for (auto [box, text] : numberBoxes_)
-        if (box->text().toStdString() != *text)
-            box->setText(QString::fromStdString(*text));
+    // A box that shows its number already keeps any digits typed since.
+    for (auto [box, number] : numberBoxes_)
+        if (box->value() != number->Value()) {
+            const QSignalBlocker quiet(box);
+            box->setValue(number->Value());
+        }
     for (auto [slider, quality] : sliders_) {
         const QSignalBlocker quiet(slider);
-        slider->setValue(quality->Position());
+        slider->setValue(quality->Value());
     }
     for (auto [box, checked] : checkBoxes_) {
         const QSignalBlocker quiet(box);
@@ -469,11 +471,6 @@ void TPrefs::ShowModel()
     PNG_Optimize->setChecked(model_.PNG_Optimize);
     gbResizeProportionally->setVisible(model_.gbResizeProportionallyVisible());
     gbResizeExactly->setVisible(model_.gbResizeExactlyVisible());
-}
-
-void TPrefs::Report(const std::exception& failure)
-{
-    prompts_.Show("Tessolo", ErrorReportText(failure.what()), PromptIcon::Error);
 }
 
 }  // namespace tessolo

@@ -1,6 +1,5 @@
 #include "settings/prefs_model.h"
 
-#include "platform/error.h"
 #include "settings/integer_text.h"
 #include "settings_test_env.h"
 #include "support/testdata.h"
@@ -31,45 +30,17 @@ TEST(ChoiceGroupTest, SelectionIsLimitedToNoneOrAnEntry)
     EXPECT_EQ(group.Selection(), -1);
 }
 
-TEST(QualitySettingTest, SliderMovesShowInTheBoxOnlyWhenThePositionChanges)
+TEST(NumberSettingTest, KeepsTheStoredRange)
 {
-    QualitySetting quality(kJpegQualityRange);
-    quality.Load(500);
-    EXPECT_EQ(quality.Position(), 100);
-    EXPECT_EQ(quality.text, "100");
-
-    quality.MoveSlider(57);
-    EXPECT_EQ(quality.text, "57");
-
-    quality.text = "30";
-    quality.Enter();
-    EXPECT_EQ(quality.Position(), 30);
-
-    quality.text = "150";
-    quality.Enter();
-    EXPECT_EQ(quality.Position(), 100);
-    EXPECT_EQ(quality.text, "100");
-
-    // Already at the top: no change of position, so the box keeps its text.
-    quality.text = "150";
-    quality.Enter();
-    EXPECT_EQ(quality.Position(), 100);
-    EXPECT_EQ(quality.text, "150");
-}
-
-TEST(QualitySettingTest, EnterWithoutANumberThrowsAndLeavesTheSlider)
-{
-    QualitySetting level(kPngLevelRange);
-    level.Load(6);
-    level.text = "abc";
-    try {
-        level.Enter();
-        FAIL() << "no error";
-    } catch (const Error& e) {
-        EXPECT_STREQ(e.what(), "'abc' is not a valid integer value");
-    }
-    EXPECT_EQ(level.Position(), 6);
-    EXPECT_EQ(level.text, "abc");
+    NumberSetting quality(kJpegQualityRange);
+    EXPECT_EQ(quality.Value(), 1);
+    quality.Set(57);
+    EXPECT_EQ(quality.Value(), 57);
+    quality.Set(500);
+    EXPECT_EQ(quality.Value(), 100);
+    NumberSetting padding(RangeOf(&SheetOptions::HorizontalPadding));
+    padding.Set(-70000);
+    EXPECT_EQ(padding.Value(), -65535);
 }
 
 class PrefsModelTest : public ::testing::Test {
@@ -90,16 +61,16 @@ TEST_F(PrefsModelTest, FirstRunShowsTheDefaults)
     EXPECT_EQ(model.gbResize.Selection(), 0);
     EXPECT_FALSE(model.gbResizeProportionallyVisible());
     EXPECT_FALSE(model.gbResizeExactlyVisible());
-    EXPECT_EQ(model.ebProportionalResize, "100");
-    EXPECT_EQ(model.ebSetWidth, "320");
-    EXPECT_EQ(model.ebSetHeight, "240");
-    EXPECT_EQ(model.ebHpad, "5");
-    EXPECT_EQ(model.ebVpad, "5");
+    EXPECT_EQ(model.ebProportionalResize.Value(), 100);
+    EXPECT_EQ(model.ebSetWidth.Value(), 320);
+    EXPECT_EQ(model.ebSetHeight.Value(), 240);
+    EXPECT_EQ(model.ebHpad.Value(), 5);
+    EXPECT_EQ(model.ebVpad.Value(), 5);
     EXPECT_EQ(model.JPEG_Progressive.Selection(), 0);
     EXPECT_FALSE(model.JPEG_SmoothingEnabled());
-    EXPECT_EQ(model.JPEG_Quality.text, "100");
+    EXPECT_EQ(model.JPEG_Quality.Value(), 100);
     EXPECT_EQ(model.PNG_Progressive.Selection(), 0);
-    EXPECT_EQ(model.PNG_Quality.text, "9");
+    EXPECT_EQ(model.PNG_Quality.Value(), 9);
     EXPECT_EQ(model.GIF_CompressionType.Selection(), 0);
     EXPECT_EQ(model.BMP_PixelFormat.Selection(), 0);  // "4 bit"
     EXPECT_FALSE(model.cbDedupeImages);
@@ -117,8 +88,8 @@ TEST_F(PrefsModelTest, CopyInBringsStoredValuesIntoTheControlsRanges)
     EXPECT_FALSE(model.gbResizeProportionallyVisible());
     EXPECT_TRUE(model.JPEG_SmoothingEnabled());
     EXPECT_TRUE(model.JPEG_Smoothing);
-    EXPECT_EQ(model.JPEG_Quality.text, "100");
-    EXPECT_EQ(model.PNG_Quality.text, "0");
+    EXPECT_EQ(model.JPEG_Quality.Value(), 100);
+    EXPECT_EQ(model.PNG_Quality.Value(), 0);
 
     model.Commit(settings, records);
     EXPECT_EQ(settings.Orientation, 3);
@@ -139,19 +110,19 @@ TEST_F(PrefsModelTest, UnknownPixelFormatCodeKeepsTheSelectionAndCommitsItsCode)
     EXPECT_EQ(records.BMPprefs.PixelFormat, 8);
 }
 
-TEST_F(PrefsModelTest, CommitStoresTypedNumbersWithoutRangeChecks)
+TEST_F(PrefsModelTest, CommitStoresTheNumbersAndChoices)
 {
     model.CopyIn(settings, records);
-    model.JPEG_Quality.text = "150";  // typed, no Enter
-    model.PNG_Quality.text = "7";
+    model.JPEG_Quality.Set(57);
+    model.PNG_Quality.Set(7);
     model.GIF_CompressionType.SetSelection(1);
     model.gbResize.SetSelection(1);
-    model.ebProportionalResize = "0";
-    model.ebHpad = "-4";
-    model.ebVpad = "+12";
+    model.ebProportionalResize.Set(0);
+    model.ebHpad.Set(-4);
+    model.ebVpad.Set(12);
     model.SheetBackground.SetSelection(1);
     model.Commit(settings, records);
-    EXPECT_EQ(records.JPGprefs.Quality, 150);
+    EXPECT_EQ(records.JPGprefs.Quality, 57);
     EXPECT_EQ(records.PNGprefs.Quality, 7);
     EXPECT_EQ(records.GIFprefs.Quality, 1);
     EXPECT_EQ(settings.ResizeMethod, 1);
@@ -162,8 +133,8 @@ TEST_F(PrefsModelTest, CommitStoresTypedNumbersWithoutRangeChecks)
     EXPECT_EQ(records.PNGprefs.Reserved, 9);  // fields without a control stay
 
     model.CopyIn(settings, records);
-    EXPECT_EQ(model.JPEG_Quality.text, "100");
-    EXPECT_EQ(model.PNG_Quality.Position(), 7);
+    EXPECT_EQ(model.JPEG_Quality.Value(), 57);
+    EXPECT_EQ(model.PNG_Quality.Value(), 7);
     EXPECT_EQ(model.SheetBackground.Selection(), 1);
 }
 
@@ -208,32 +179,16 @@ TEST_F(PrefsModelTest, PngOptimizeFollowsTheLowByteOfThePngSmoothingField)
     EXPECT_EQ(records.JPGprefs.Smoothing, 1);  // the JPEG flag is its own
 }
 
-TEST_F(PrefsModelTest, BadQualityTextStopsTheCommitAtTheJpegPage)
-{
-    model.CopyIn(settings, records);
-    model.JPEG_Progressive.SetSelection(1);
-    model.JPEG_Smoothing = true;
-    model.JPEG_Quality.text = "";
-    model.PNG_Progressive.SetSelection(1);
-    EXPECT_THROW(model.Commit(settings, records), Error);
-    EXPECT_EQ(records.JPGprefs, (TFormatPrefs{0, 1, 1, 100, 0, 0}));
-    EXPECT_EQ(records.PNGprefs, kDefaultPNGprefs);
-}
-
-TEST_F(PrefsModelTest, DedupeBoxShowsAnyNonZeroValueAndIsCommittedEvenWhenANumberIsBad)
+TEST_F(PrefsModelTest, DedupeAndRetinaBoxesShowAnyNonZeroValueAndCommitOne)
 {
     settings.DedupeImages = 7;
+    settings.Retina = 3;
     model.CopyIn(settings, records);
     EXPECT_TRUE(model.cbDedupeImages);
+    EXPECT_TRUE(model.cbRetina);
     model.Commit(settings, records);
     EXPECT_EQ(settings.DedupeImages, 1);
-
-    model.cbDedupeImages = false;
-    model.ebHpad = "x";
-    EXPECT_THROW(model.Commit(settings, records), Error);
-    EXPECT_EQ(settings.DedupeImages, 0);
-    model.CopyIn(settings, records);
-    EXPECT_FALSE(model.cbDedupeImages);
+    EXPECT_EQ(settings.Retina, 1);
 }
 
 }  // namespace

@@ -66,6 +66,10 @@ TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesEveryDefault)
                                          "\"BaseRule\"=hex:00\n"
                                          "\"DataFormats\"=hex:00\n"
                                          "\"HtmlPreview\"=hex:00\n"
+                                         "\"ViewerLeft\"=dword:00000000\n"
+                                         "\"ViewerTop\"=dword:00000000\n"
+                                         "\"ViewerWidth\"=dword:00000000\n"
+                                         "\"ViewerHeight\"=dword:00000000\n"
                                          "\n");
 }
 
