@@ -112,9 +112,9 @@ std::string ValidateInputs(const BuildInputs& inputs, const BuildSettings& setti
     if (!FindOrientation(settings.Orientation))
         errors += "No valid sheet orientation set (" + std::to_string(settings.Orientation) +
                   "; use " + OrientationChoices() + ")" + kLineEnd;
-    std::string background = BackgroundProblem(inputs.OutputFileType, settings.SheetBackground);
-    if (!background.empty())
-        errors += background + kLineEnd;
+    if (std::optional<std::string> background =
+            BackgroundProblem(inputs.OutputFileType, settings.SheetBackground))
+        errors += *background + kLineEnd;
     return errors;
 }
 
@@ -140,17 +140,18 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
     // left by a build or a save that was killed.
     std::string sheetPath = InFolder(inputs.Folder, inputs.ProjectName);
     std::string cssPath = sheetPath + ".css";
-    BuildLock lock;
-    StylesheetFile css;
-    std::string reason = lock.Take(inputs.Folder);
-    if (reason.empty()) {
+    std::optional<BuildLock> lock;
+    std::optional<StylesheetFile> opened;
+    try {
+        lock.emplace(inputs.Folder);
         RemoveStaleTemporaryFiles(inputs.Folder);
-        reason = css.Open(cssPath);
+        opened.emplace(cssPath);
+    } catch (const FileError& error) {
+        observer.CannotOpen("Cannot open " + cssPath + " for write: " + error.Reason());
+        return dynamic_cast<const FolderBusyError*>(&error) ? BuildResult::FolderBusy
+                                                             : BuildResult::CannotOpen;
     }
-    if (!reason.empty()) {
-        observer.CannotOpen("Cannot open " + cssPath + " for write: " + reason);
-        return lock.HeldElsewhere() ? BuildResult::FolderBusy : BuildResult::CannotOpen;
-    }
+    StylesheetFile& css = *opened;
     observer.ListCleared();
     BuildSettings settings = stored;
     halfSize_ = settings.Retina != 0;

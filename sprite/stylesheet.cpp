@@ -1,7 +1,5 @@
 #include "sprite/stylesheet.h"
 
-#include "platform/error.h"
-
 namespace tessolo {
 
 const char* const kLineStyleTexts[2] = {
@@ -24,14 +22,9 @@ std::string StylesheetLine(std::string_view selector, std::int32_t x, std::int32
     return line;
 }
 
-std::string StylesheetFile::Open(const std::string& path)
+StylesheetFile::StylesheetFile(const std::string& path)
+    : file_(std::make_unique<ReplacementFile>(path))
 {
-    try {
-        file_ = std::make_unique<ReplacementFile>(path);
-    } catch (const FileCreateError& error) {
-        return error.Reason();
-    }
-    return "";
 }
 
 void StylesheetFile::WriteLine(std::string_view line)

@@ -33,9 +33,8 @@ std::string CssOffset(std::int32_t position);
 // build that fails leaves the old one as it was.
 class StylesheetFile {
 public:
-    // Starts the temporary file beside `path`. Returns an empty string, or
-    // the system's reason why the file cannot be made.
-    std::string Open(const std::string& path);
+    // Starts the temporary file beside `path`; throws FileCreateError.
+    explicit StylesheetFile(const std::string& path);
     // Writes the line and its CR LF; throws Error when the write fails.
     void WriteLine(std::string_view line);
     // Stores every line on disk; throws Error when they cannot be stored.
