@@ -3,6 +3,7 @@
 // builds left behind removed.
 #include "build_fixture.h"
 #include "platform/error.h"
+#include "settings/data_formats.h"
 #include "support/file_size_limit.h"
 
 #include <cstdio>
