@@ -98,13 +98,13 @@ BuildRun::BuildRun(const BuildInputs& inputs, const BuildSettings& settings,
                    BuildObserver& observer)
     : inputs_(inputs),
       observer_(observer),
-      density_(settings.Retina != 0),
+      density_(settings.Retina),
       settings_(settings),
       lock_(inputs.Folder),
       css_(StartStylesheetFile(lock_, inputs)),
       sheet_(settings.SheetBackground == kBackgroundTransparent ? TransparentBitmap(0, 0)
                                                                 : Bitmap()),
-      sharedPlaces_(settings.DedupeImages != 0)
+      sharedPlaces_(settings.DedupeImages)
 {
     const std::string_view extension = OutputTypeFor(inputs.OutputFileType).extension;
     facts_.fileName = inputs.ProjectName + std::string(extension);
@@ -229,7 +229,6 @@ void BuildRun::WriteOutputs()
 {
     const OutputTypeInfo& type = OutputTypeFor(inputs_.OutputFileType);
     const auto encode = FormatForOutput(type.type).encodeSheet;
-    const TFormatPrefs& prefs = settings_.*type.prefs;
 
     // Every file is written in full before the first one is put in place.
     OutputSet outputs;
@@ -238,12 +237,12 @@ void BuildRun::WriteOutputs()
     };
     density_.ForEachSheet(sheet_, facts_, [&](const std::string& fileName, const Bitmap& pixels) {
         StopIfAsked(observer_);
-        write(fileName, encode(pixels, prefs));
+        write(fileName, encode(pixels, settings_.Encoding));
     });
     PreviewStyle style{baseClass_ ? &*baseClass_ : nullptr,
-                       inputs_.LineStyleIndex == kPositionAndSize};
+                       inputs_.LineStyle == kPositionAndSize};
     for (const WebFile& web : WebFiles(placed_, facts_, settings_.DataFormats,
-                                       settings_.HtmlPreview != 0, style))
+                                       settings_.HtmlPreview, style))
         write(inputs_.ProjectName + web.extension,
               {reinterpret_cast<const std::uint8_t*>(web.text.data()), web.text.size()});
     css_.JoinOutputs(outputs);
@@ -301,7 +300,7 @@ void BuildRun::WriteRule(const SourceInfo& info, PackPosition at)
                       ImageClassName(inputs_.SpriteClass, density_.ClassBaseName(info.name)),
                       at.X / scale, at.Y / scale, info.width / scale, info.height / scale};
     std::string line = StylesheetLine(image.className.selector, image.x, image.y, image.width,
-                                      image.height, inputs_.LineStyleIndex);
+                                      image.height, *inputs_.LineStyle);
     css_.WriteLine(line);
     observer_.LineWritten(line);
     if (std::string warning = collisions_.Add(image.fileName, image.className); !warning.empty())

@@ -36,7 +36,7 @@ void SheetDensity::Adjust(BuildSettings& settings) const
 {
     if (scale_ == 1)
         return;
-    settings.BaseRule = 1;
+    settings.BaseRule = true;
     settings.HorizontalPadding = EvenUp(settings.HorizontalPadding);
     settings.VerticalPadding = EvenUp(settings.VerticalPadding);
 }

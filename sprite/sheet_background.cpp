@@ -15,7 +15,7 @@ const SheetBackgroundInfo* FindSheetBackground(std::int32_t storedValue)
     return nullptr;
 }
 
-std::optional<std::string> BackgroundProblem(std::int32_t outputType, std::int32_t background)
+std::optional<std::string> BackgroundProblem(OutputType outputType, SheetBackground background)
 {
     if (!FindSheetBackground(background)) {
         std::vector<std::string> choices;

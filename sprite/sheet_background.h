@@ -27,6 +27,6 @@ const SheetBackgroundInfo* FindSheetBackground(std::int32_t storedValue);
 
 // Why a build cannot write its sheet of `outputType` on `background`, as
 // text for a validation line; nothing when it can.
-std::optional<std::string> BackgroundProblem(std::int32_t outputType, std::int32_t background);
+std::optional<std::string> BackgroundProblem(OutputType outputType, SheetBackground background);
 
 }  // namespace tessolo

@@ -42,7 +42,7 @@ std::string ValidateInputs(const BuildInputs& inputs, const BuildSettings& setti
                               "or \"..\"") + kLineEnd;
     if (inputs.SpriteClass.empty() || inputs.SpriteClass[0] != '.')
         errors += std::string("No sprite classname selected or entered") + kLineEnd;
-    if (inputs.LineStyleText.empty() || inputs.LineStyleIndex < 0)
+    if (inputs.LineStyleText.empty() || !inputs.LineStyle)
         errors += std::string("No CSS line style selected") + kLineEnd;
     if (!FindOrientation(settings.Orientation))
         errors += "No valid sheet orientation set (" + std::to_string(settings.Orientation) +

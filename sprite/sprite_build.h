@@ -3,10 +3,12 @@
 #pragma once
 
 #include "platform/bitmap.h"
+#include "settings/format_prefs.h"
 #include "sprite/build_settings.h"
-#include "sprite/layout.h"
+#include "sprite/stylesheet.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,8 +24,8 @@ struct BuildInputs {
     std::string ProjectName;                // sheet and stylesheet name, as typed
     std::string SpriteClass;                // class selector text, starting with "."
     std::string LineStyleText;              // text of the chosen line style
-    int LineStyleIndex = 0;                 // 0 or 1; -1 when none is selected
-    int OutputFileType = kOutputJpeg;       // an OutputType; other values write BMP
+    std::optional<tessolo::LineStyle> LineStyle = kPositionOnly;  // none when none is selected
+    OutputType OutputFileType = kOutputJpeg;
 };
 
 // How a build reports back. Message boxes of the window map onto these.

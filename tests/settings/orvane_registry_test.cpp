@@ -1,5 +1,6 @@
 #include "settings/orvane_registry.h"
 
+#include "platform/bmp.h"
 #include "platform/error.h"
 #include "settings/delimited_text.h"
 #include "settings/properties_module.h"
@@ -254,7 +255,7 @@ TEST_F(SettingsTest, ModulePublishesTheStoreAndSavesAtShutdown)
         EXPECT_THROW(TPropertiesModule second(records), Error);
         EXPECT_NE(Settings, nullptr);
         Settings->HorizontalPadding = 12;
-        records.BMPprefs.PixelFormat = 6;
+        records.BMPprefs.PixelFormat = kBmp24Bits;
     }
     EXPECT_EQ(Settings, nullptr);
     FormatPrefsSet loaded;
