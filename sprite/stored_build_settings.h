@@ -28,10 +28,11 @@ static_assert(RangeIsZeroTo(StoredValueOf(&OrvaneRegistry::ListType).range,
                             std::size(kLineStyleTexts)));
 
 // The options a build reads, from the store's SheetOptions and the four
-// records. Switches are on when not 0. The encoders take the low byte of a
-// record field, as they always have: a PNG level above 9 is 9, and GIF
-// Quality 1 is RLE, any other LZW. A number outside a choice's table stays
-// as it is, for ValidateInputs (or the BMP writer) to refuse.
+// records. Switches are on when not 0. A record field counts by its low
+// byte, as it always has (the JPEG progressive flag whole): a PNG level above
+// 9 is 9, and GIF Quality 1 is RLE, any other LZW. A number outside a
+// choice's table stays as it is, for ValidateInputs (or the BMP writer) to
+// refuse.
 BuildSettings StoredBuildSettings(const SheetOptions& store, const FormatPrefsSet& records);
 
 // The store's form of `settings`, to save them: switches 0 or 1.
