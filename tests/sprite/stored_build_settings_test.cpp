@@ -65,9 +65,11 @@ TEST(StoredBuildSettings, StoredValuesComeBackUnchanged)
         if (row.sheetField)
             store.*row.sheetField = row.range.max;
     const SheetOptions back = StoredSheetOptions(StoredBuildSettings(store, FormatPrefsSet()));
-    for (const StoredValue& row : kStoredValues)
-        if (row.sheetField)
+    for (const StoredValue& row : kStoredValues) {
+        if (row.sheetField) {
             EXPECT_EQ(back.*row.sheetField, store.*row.sheetField) << row.name;
+        }
+    }
 
     // Every field that an encoder reads differs from its first-run value;
     // the others keep theirs.
