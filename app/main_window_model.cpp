@@ -173,9 +173,9 @@ BuildInputs MainWindowModel::Inputs() const
     inputs.Folder = folder_;
     inputs.ProjectName = projectName_;
     inputs.SpriteClass = classText_;
-    inputs.LineStyleIndex = lineStyle_ == 0 || lineStyle_ == 1 ? lineStyle_ : -1;
-    inputs.LineStyleText = inputs.LineStyleIndex < 0 ? "" : kLineStyleTexts[lineStyle_];
-    inputs.OutputFileType = outputType_;
+    inputs.LineStyle = LineStyleOf(lineStyle_);
+    inputs.LineStyleText = inputs.LineStyle ? kLineStyleTexts[*inputs.LineStyle] : "";
+    inputs.OutputFileType = OutputTypeFor(outputType_).type;
     return inputs;
 }
 

@@ -9,14 +9,14 @@
 
 namespace tessolo::bench {
 
-inline BuildInputs IconFolderInputs(const std::string& folder, int outputType)
+inline BuildInputs IconFolderInputs(const std::string& folder, OutputType outputType)
 {
     BuildInputs inputs;
     inputs.Folder = folder;
     inputs.ProjectName = "sheet";
     inputs.SpriteClass = ".icon";
     inputs.LineStyleText = kLineStyleTexts[kPositionAndSize];
-    inputs.LineStyleIndex = kPositionAndSize;
+    inputs.LineStyle = kPositionAndSize;
     inputs.OutputFileType = outputType;
     return inputs;
 }

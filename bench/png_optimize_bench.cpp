@@ -131,7 +131,7 @@ BuildSettings SettingsFor(const IconSet& set, bool optimize)
 {
     BuildSettings settings;
     settings.Orientation = set.layout;
-    settings.PNGprefs.Smoothing = optimize ? 1 : 0;
+    settings.Encoding.png.optimize = optimize;
     return settings;
 }
 
@@ -172,7 +172,7 @@ void BM_EncodeSheet(benchmark::State& state)
     SpriteBuilder().MakeSprites(*inputs, settings, keep);
     std::size_t bytes = 0;
     for (auto _ : state)
-        bytes = EncodePngSheet(keep.sheet, settings.PNGprefs).size();
+        bytes = EncodePngSheet(keep.sheet, settings.Encoding.png).size();
     state.SetLabel(set.name);
     state.counters["sheet_KB"] = double(bytes) / 1000;
 }

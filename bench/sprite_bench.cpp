@@ -50,8 +50,8 @@ void BM_PackIcons(benchmark::State& state)
 {
     const BuildInputs& inputs = IconFolder(int(state.range(0)));
     BuildSettings settings;
-    settings.Orientation = std::int32_t(state.range(1));
-    settings.BMPprefs.PixelFormat = kBmp24Bits;
+    settings.Orientation = Orientation(state.range(1));
+    settings.Encoding.bmp.pixelFormat = kBmp24Bits;
     Quiet quiet;
     for (auto _ : state) {
         SpriteBuilder builder;
@@ -74,11 +74,11 @@ void BM_PackIconsWebOutputs(benchmark::State& state)
     const BuildInputs& inputs = IconFolder(int(state.range(0)));
     const bool web = state.range(1) != 0;
     BuildSettings settings;
-    settings.Orientation = 2;
-    settings.BMPprefs.PixelFormat = kBmp24Bits;
-    settings.BaseRule = web ? 1 : 0;
+    settings.Orientation = kGrid;
+    settings.Encoding.bmp.pixelFormat = kBmp24Bits;
+    settings.BaseRule = web;
     settings.DataFormats = web ? kDataScss | kDataLess | kDataJson : 0;
-    settings.HtmlPreview = web ? 1 : 0;
+    settings.HtmlPreview = web;
     Quiet quiet;
     for (auto _ : state) {
         SpriteBuilder builder;

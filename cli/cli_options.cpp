@@ -35,12 +35,12 @@ ValueRange RangeOf(Field field)
 
 ValueRange QualityRange(OutputType type) { return RecordFieldRange(type, &TFormatPrefs::Quality); }
 
-// The GIF coding words with the values GIFprefs.Quality stores for them.
+// The GIF coding words.
 struct GifCompressionWord {
     std::string_view word;
-    std::int32_t stored;
+    TGIFCompression compression;
 };
-constexpr GifCompressionWord kGifCompressions[] = {{"lzw", 0}, {"rle", 1}};
+constexpr GifCompressionWord kGifCompressions[] = {{"lzw", gcLZW}, {"rle", gcRLE}};
 
 // The words of --data with their DataFormat bits; the stylesheet is always
 // written, so "css" adds no file.
@@ -58,12 +58,12 @@ std::string WordOf(const BmpPixelCodeInfo& row) { return std::to_string(BitsPerP
 std::string WordOf(const GifCompressionWord& row) { return std::string(row.word); }
 std::string WordOf(const DataWord& row) { return std::string(row.word); }
 std::string WordOf(const SheetBackgroundInfo& row) { return std::string(row.commandWord); }
-std::int32_t ValueOf(const OutputTypeInfo& row) { return row.type; }
-std::int32_t ValueOf(const OrientationInfo& row) { return row.orientation; }
-std::int32_t ValueOf(const BmpPixelCodeInfo& row) { return row.code; }
-std::int32_t ValueOf(const GifCompressionWord& row) { return row.stored; }
+OutputType ValueOf(const OutputTypeInfo& row) { return row.type; }
+Orientation ValueOf(const OrientationInfo& row) { return row.orientation; }
+BmpPixelCode ValueOf(const BmpPixelCodeInfo& row) { return row.code; }
+TGIFCompression ValueOf(const GifCompressionWord& row) { return row.compression; }
 std::int32_t ValueOf(const DataWord& row) { return row.bits; }
-std::int32_t ValueOf(const SheetBackgroundInfo& row) { return row.background; }
+SheetBackground ValueOf(const SheetBackgroundInfo& row) { return row.background; }
 
 template <class Rows>
 std::vector<std::string> WordsOf(const Rows& rows)
@@ -76,7 +76,8 @@ std::vector<std::string> WordsOf(const Rows& rows)
 
 // The value of the row whose word is `text`.
 template <class Rows>
-std::int32_t Choose(const std::string& option, const std::string& text, const Rows& rows)
+auto Choose(const std::string& option, const std::string& text, const Rows& rows)
+    -> decltype(ValueOf(*std::begin(rows)))
 {
     for (const auto& row : rows)
         if (WordOf(row) == text)
@@ -125,8 +126,9 @@ const std::map<std::string, ValueHandler>& ValueOptions()
         {"--class", [](const std::string& v, CliRequest& r) { r.inputs.SpriteClass = v; }},
         {"--style",
          [](const std::string& v, CliRequest& r) {
-             r.inputs.LineStyleIndex = ParseInt("--style", v, RangeOf(&OrvaneRegistry::ListType));
-             r.inputs.LineStyleText = kLineStyleTexts[r.inputs.LineStyleIndex];
+             r.inputs.LineStyle =
+                 LineStyleOf(ParseInt("--style", v, RangeOf(&OrvaneRegistry::ListType)));
+             r.inputs.LineStyleText = kLineStyleTexts[*r.inputs.LineStyle];
          }},
         {"--type",
          [](const std::string& v, CliRequest& r) {
@@ -153,15 +155,17 @@ const std::map<std::string, ValueHandler>& ValueOptions()
          }},
         {"--jpeg-quality",
          [](const std::string& v, CliRequest& r) {
-             r.settings.JPGprefs.Quality = ParseInt("--jpeg-quality", v, QualityRange(kOutputJpeg));
+             r.settings.Encoding.jpeg.quality =
+                 ParseInt("--jpeg-quality", v, QualityRange(kOutputJpeg));
          }},
         {"--png-level",
          [](const std::string& v, CliRequest& r) {
-             r.settings.PNGprefs.Quality = ParseInt("--png-level", v, QualityRange(kOutputPng));
+             r.settings.Encoding.png.level = ParseInt("--png-level", v, QualityRange(kOutputPng));
          }},
         {"--gif-compression",
          [](const std::string& v, CliRequest& r) {
-             r.settings.GIFprefs.Quality = Choose("--gif-compression", v, kGifCompressions);
+             r.settings.Encoding.gif.compression =
+                 Choose("--gif-compression", v, kGifCompressions);
          }},
         {"--data",
          [](const std::string& v, CliRequest& r) {
@@ -172,7 +176,7 @@ const std::map<std::string, ValueHandler>& ValueOptions()
          }},
         {"--bmp-bits",
          [](const std::string& v, CliRequest& r) {
-             r.settings.BMPprefs.PixelFormat = Choose("--bmp-bits", v, kBmpPixelCodes);
+             r.settings.Encoding.bmp.pixelFormat = Choose("--bmp-bits", v, kBmpPixelCodes);
          }},
     };
     return options;
@@ -187,20 +191,21 @@ const std::map<std::string, FlagHandler>& FlagOptions()
         {"--show-settings", [](CliRequest& r) { r.showSettings = true; }},
         {"--save-settings", [](CliRequest& r) { r.saveSettings = true; }},
         {"--watch", [](CliRequest& r) { r.watch = true; }},
-        {"--jpeg-progressive", [](CliRequest& r) { r.settings.JPGprefs.Progressive = 1; }},
-        {"--no-jpeg-progressive", [](CliRequest& r) { r.settings.JPGprefs.Progressive = 0; }},
-        {"--png-interlace", [](CliRequest& r) { r.settings.PNGprefs.Progressive = 1; }},
-        {"--no-png-interlace", [](CliRequest& r) { r.settings.PNGprefs.Progressive = 0; }},
-        {"--base-rule", [](CliRequest& r) { r.settings.BaseRule = 1; }},
-        {"--no-base-rule", [](CliRequest& r) { r.settings.BaseRule = 0; }},
-        {"--html", [](CliRequest& r) { r.settings.HtmlPreview = 1; }},
-        {"--no-html", [](CliRequest& r) { r.settings.HtmlPreview = 0; }},
-        {"--png-optimize", [](CliRequest& r) { r.settings.PNGprefs.Smoothing = 1; }},
-        {"--no-png-optimize", [](CliRequest& r) { r.settings.PNGprefs.Smoothing = 0; }},
-        {"--dedupe", [](CliRequest& r) { r.settings.DedupeImages = 1; }},
-        {"--no-dedupe", [](CliRequest& r) { r.settings.DedupeImages = 0; }},
-        {"--retina", [](CliRequest& r) { r.settings.Retina = 1; }},
-        {"--no-retina", [](CliRequest& r) { r.settings.Retina = 0; }},
+        {"--jpeg-progressive", [](CliRequest& r) { r.settings.Encoding.jpeg.progressive = true; }},
+        {"--no-jpeg-progressive",
+         [](CliRequest& r) { r.settings.Encoding.jpeg.progressive = false; }},
+        {"--png-interlace", [](CliRequest& r) { r.settings.Encoding.png.interlace = true; }},
+        {"--no-png-interlace", [](CliRequest& r) { r.settings.Encoding.png.interlace = false; }},
+        {"--base-rule", [](CliRequest& r) { r.settings.BaseRule = true; }},
+        {"--no-base-rule", [](CliRequest& r) { r.settings.BaseRule = false; }},
+        {"--html", [](CliRequest& r) { r.settings.HtmlPreview = true; }},
+        {"--no-html", [](CliRequest& r) { r.settings.HtmlPreview = false; }},
+        {"--png-optimize", [](CliRequest& r) { r.settings.Encoding.png.optimize = true; }},
+        {"--no-png-optimize", [](CliRequest& r) { r.settings.Encoding.png.optimize = false; }},
+        {"--dedupe", [](CliRequest& r) { r.settings.DedupeImages = true; }},
+        {"--no-dedupe", [](CliRequest& r) { r.settings.DedupeImages = false; }},
+        {"--retina", [](CliRequest& r) { r.settings.Retina = true; }},
+        {"--no-retina", [](CliRequest& r) { r.settings.Retina = false; }},
     };
     return options;
 }

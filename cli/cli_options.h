@@ -1,10 +1,10 @@
 // The command line of tessolo-cli, parsed into build inputs and settings.
 #pragma once
 
+#include "platform/error.h"
 #include "sprite/build_settings.h"
 #include "sprite/sprite_build.h"
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -28,8 +28,10 @@ struct CliRequest {
 // UsageError for unknown options and bad values.
 CliRequest ParseCommandLine(const std::vector<std::string>& args, const CliRequest& defaults);
 
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+// A command line that asks for something tessolo-cli does not do.
+class UsageError : public Error {
+public:
+    using Error::Error;
 };
 
 // The text of --help.

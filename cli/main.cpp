@@ -182,7 +182,7 @@ int Run(const std::vector<std::string>& args)
         PrintMessage("settings stored in " + store.StoreFile());
     }
     if (request.showSettings) {
-        std::cout << DescribeSettings(request, store.StoreFile());
+        std::cout << DescribeSettings(request, records, store.StoreFile());
         return 0;
     }
 

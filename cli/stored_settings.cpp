@@ -14,6 +14,14 @@
 
 namespace tessolo::cli {
 
+namespace {
+
+// The stored ListType of the request's line style; -1, outside the list, for
+// none.
+std::int32_t ListTypeOf(const BuildInputs& in) { return in.LineStyle ? *in.LineStyle : -1; }
+
+}  // namespace
+
 CliRequest DefaultsFromStore(const OrvaneRegistry& store, const FormatPrefsSet& records)
 {
     CliRequest defaults;
@@ -21,10 +29,9 @@ CliRequest DefaultsFromStore(const OrvaneRegistry& store, const FormatPrefsSet& 
     in.ProjectName = "sprite";  // never stored: every start begins with it
     std::vector<std::string> classes = SplitDelimitedText(store.SpriteClass);
     in.SpriteClass = classes.empty() ? std::string() : classes.front();
-    // A stored style outside the list leaves no style selected.
-    in.LineStyleIndex = store.ListType == 0 || store.ListType == 1 ? store.ListType : -1;
-    in.LineStyleText = in.LineStyleIndex < 0 ? "" : kLineStyleTexts[in.LineStyleIndex];
-    in.OutputFileType = store.TargetFileType;
+    in.LineStyle = LineStyleOf(store.ListType);
+    in.LineStyleText = in.LineStyle ? kLineStyleTexts[*in.LineStyle] : "";
+    in.OutputFileType = OutputTypeFor(store.TargetFileType).type;
 
     defaults.settings = StoredBuildSettings(store, records);
     return defaults;
@@ -37,7 +44,7 @@ void RememberRequest(const CliRequest& request, OrvaneRegistry& store, FormatPre
     std::filesystem::path folder = std::filesystem::canonical(request.folder, missing);
     store.DefaultPath = missing ? request.folder : folder.string();
     store.TargetFileType = in.OutputFileType;
-    store.ListType = in.LineStyleIndex;
+    store.ListType = ListTypeOf(in);
 
     std::vector<std::string> classes = SplitDelimitedText(store.SpriteClass);
     std::erase(classes, in.SpriteClass);
@@ -45,13 +52,13 @@ void RememberRequest(const CliRequest& request, OrvaneRegistry& store, FormatPre
         classes.insert(classes.begin(), in.SpriteClass);
     store.SpriteClass = JoinDelimitedText(classes);
 
-    records = request.settings;
-    static_cast<SheetOptions&>(store) = request.settings;
+    records = StoredRecords(request.settings.Encoding, records);
+    static_cast<SheetOptions&>(store) = StoredSheetOptions(request.settings);
 }
 
 namespace {
 
-std::string ResizeText(const BuildSettings& s)
+std::string ResizeText(const SheetOptions& s)
 {
     if (s.ResizeMethod == kResizeByPercentage)
         return std::to_string(s.ResizePercentage) + "%";
@@ -78,18 +85,19 @@ std::string WordOrNumber(const Info* row, std::int32_t value)
 
 // How --show-settings shows a stored value, as the request has it. The
 // store's own values come from the inputs; every other number is a build's.
-std::string ShownValue(const StoredValue& row, const CliRequest& request)
+std::string ShownValue(const StoredValue& row, const CliRequest& request,
+                       const FormatPrefsSet& records)
 {
     const BuildInputs& in = request.inputs;
-    const BuildSettings& s = request.settings;
+    const SheetOptions s = StoredSheetOptions(request.settings);
     if (row.kind == StoredKind::Record)
-        return FormatPrefsToText(s.*row.record);
+        return FormatPrefsToText(StoredRecords(request.settings.Encoding, records).*row.record);
     if (row.textField == &OrvaneRegistry::SpriteClass)
         return in.SpriteClass;
     if (row.storeField == &OrvaneRegistry::TargetFileType)
         return std::string(OutputTypeFor(in.OutputFileType).commandWord);
     if (row.storeField == &OrvaneRegistry::ListType)
-        return std::to_string(in.LineStyleIndex);
+        return std::to_string(ListTypeOf(in));
     const std::int32_t value = s.*row.sheetField;
     if (row.sheetField == &SheetOptions::Orientation)
         return WordOrNumber(FindOrientation(value), value);
@@ -106,7 +114,8 @@ std::string ShownValue(const StoredValue& row, const CliRequest& request)
 
 }  // namespace
 
-std::string DescribeSettings(const CliRequest& request, const std::string& storeFile)
+std::string DescribeSettings(const CliRequest& request, const FormatPrefsSet& records,
+                             const std::string& storeFile)
 {
     auto item = [](std::string name, const std::string& value) {
         name.resize(18, ' ');
@@ -116,7 +125,7 @@ std::string DescribeSettings(const CliRequest& request, const std::string& store
     text += item("--name", request.inputs.ProjectName);
     for (const StoredValue& row : kStoredValues)
         if (!row.commandOption.empty())
-            text += item(std::string(row.commandOption), ShownValue(row, request));
+            text += item(std::string(row.commandOption), ShownValue(row, request, records));
     return text;
 }
 

@@ -16,7 +16,9 @@ CliRequest DefaultsFromStore(const OrvaneRegistry& store, const FormatPrefsSet& 
 // does when it closes. The chosen class moves to the front of the class list.
 void RememberRequest(const CliRequest& request, OrvaneRegistry& store, FormatPrefsSet& records);
 
-// A readable listing of the effective options, for --show-settings.
-std::string DescribeSettings(const CliRequest& request, const std::string& storeFile);
+// A readable listing of the effective options over the store's `records`,
+// for --show-settings.
+std::string DescribeSettings(const CliRequest& request, const FormatPrefsSet& records,
+                             const std::string& storeFile);
 
 }  // namespace tessolo::cli

@@ -1,16 +1,23 @@
 #include "platform/error.h"
 
+#include <utility>
+
 namespace tessolo {
 
 InvalidGraphic::InvalidGraphic() : Error("Bitmap image is not valid") {}
 
+FileError::FileError(const std::string& message, std::string reason)
+    : Error(message), reason_(std::move(reason))
+{
+}
+
 FileOpenError::FileOpenError(const std::string& path, const std::string& reason)
-    : Error("Cannot open file " + path + ": " + reason)
+    : FileError("Cannot open file " + path + ": " + reason, reason)
 {
 }
 
 FileCreateError::FileCreateError(const std::string& path, const std::string& reason)
-    : Error("Cannot create file " + path + ": " + reason), reason_(reason)
+    : FileError("Cannot create file " + path + ": " + reason, reason)
 {
 }
 

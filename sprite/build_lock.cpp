@@ -8,26 +8,38 @@
 
 namespace tessolo {
 
-BuildLock::~BuildLock()
+namespace {
+
+constexpr const char* kBusyReason = "another build is running in this folder";
+
+[[noreturn]] void CannotLock(const std::string& folder, int error)
 {
-    if (fd_ >= 0)
-        ::close(fd_);
+    throw FileError("Cannot lock folder " + folder + ": " + std::strerror(error),
+                    std::strerror(error));
 }
 
-std::string BuildLock::Take(const std::string& folder)
+}  // namespace
+
+FolderBusyError::FolderBusyError(const std::string& folder)
+    : FileError("Cannot lock folder " + folder + ": " + kBusyReason, kBusyReason)
+{
+}
+
+BuildLock::BuildLock(const std::string& folder)
 {
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return std::strerror(errno);
+        CannotLock(folder, errno);
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int error = errno;
         ::close(fd);
-        heldElsewhere_ = error == EWOULDBLOCK;
-        return heldElsewhere_ ? "another build is running in this folder"
-                                    : std::strerror(error);
+        if (error == EWOULDBLOCK)
+            throw FolderBusyError(folder);
+        CannotLock(folder, error);
     }
     fd_ = fd;
-    return "";
 }
+
+BuildLock::~BuildLock() { ::close(fd_); }
 
 }  // namespace tessolo

@@ -1,11 +1,11 @@
-// The stored options that a build reads: layout, resizing, paddings, the
-// outputs for web pages and the rest of SheetOptions, and the four
-// per-format records. Front ends fill it from the settings store and their
-// own overrides.
+// The options that a build reads: layout, resizing, paddings, background,
+// merging, density, the outputs for web pages and the sheet encoders'
+// options. Front ends fill it from the settings store
+// (sprite/stored_build_settings.h) and their own overrides.
 #pragma once
 
-#include "settings/format_prefs.h"
-#include "settings/sheet_options.h"
+#include "sprite/image_formats.h"
+#include "sprite/layout.h"
 
 #include <cstdint>
 
@@ -18,6 +18,25 @@ enum ResizeMode : std::int32_t { kResizeNone = 0, kResizeByPercentage = 1, kResi
 // every source blended over it, or transparent, keeping the sources' alpha.
 enum SheetBackground : std::int32_t { kBackgroundWhite = 0, kBackgroundTransparent = 1 };
 
-struct BuildSettings : FormatPrefsSet, SheetOptions {};
+struct BuildSettings {
+    // The first-run options, those of a store that holds none (defined with
+    // the conversion from the store).
+    BuildSettings();
+
+    tessolo::Orientation Orientation = kHorizontal;
+    ResizeMode ResizeMethod = kResizeNone;
+    std::int32_t ResizePercentage = 0;   // percent of the source's size, for kResizeByPercentage
+    std::int32_t ResizeWidth = 0;        // pixels, for kResizeToSize
+    std::int32_t ResizeHeight = 0;
+    std::int32_t HorizontalPadding = 0;  // pixels between neighbours; may be negative
+    std::int32_t VerticalPadding = 0;
+    tessolo::SheetBackground SheetBackground = kBackgroundWhite;
+    bool DedupeImages = false;     // identical images share one place
+    bool Retina = false;           // NAME@2x.<type> as drawn and NAME.<type> at half size
+    bool BaseRule = false;         // a rule for the class itself opens the stylesheet
+    std::int32_t DataFormats = 0;  // DataFormat bits of settings/data_formats.h
+    bool HtmlPreview = false;      // a preview page beside the stylesheet
+    SheetEncoding Encoding;
+};
 
 }  // namespace tessolo

@@ -78,4 +78,26 @@ void DuplicateImages::Remember(DrawnPixels image, std::size_t number)
     kept_.emplace(hash, std::pair(std::move(image), number));
 }
 
+std::optional<std::size_t> SharedPlaces::OriginalOf(const Bitmap& image, std::size_t number)
+{
+    if (!merge_)
+        return std::nullopt;
+    DrawnPixels drawn = DrawnPixelsOf(image);
+    std::optional<std::size_t> original = kept_.OriginalOf(drawn);
+    if (original)
+        ++merged_;
+    else
+        kept_.Remember(std::move(drawn), number);
+    return original;
+}
+
+std::optional<std::string> SharedPlaces::Remark() const
+{
+    if (merged_ == 0)
+        return std::nullopt;
+    return "merged " + std::to_string(merged_) +
+           (merged_ == 1 ? " image identical to one placed before"
+                         : " images identical to ones placed before");
+}
+
 }  // namespace tessolo

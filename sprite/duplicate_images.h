@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -56,6 +57,26 @@ public:
 private:
     HashFunction hash_;
     std::unordered_multimap<std::uint64_t, std::pair<DrawnPixels, std::size_t>> kept_;
+};
+
+// The merging of identical images in one build: with it on, a copy of an
+// image placed before shares its original's place instead of taking one of
+// its own; with it off, every image takes its own.
+class SharedPlaces {
+public:
+    explicit SharedPlaces(bool merge) : merge_(merge) {}
+
+    // The number of the earlier image that `image` is a copy of. Otherwise
+    // nothing, and `image` counts as the one placed under `number`.
+    std::optional<std::size_t> OriginalOf(const Bitmap& image, std::size_t number);
+    // The note that tells how many images shared the place of an earlier
+    // copy; nothing when none did.
+    std::optional<std::string> Remark() const;
+
+private:
+    bool merge_;
+    DuplicateImages kept_;
+    int merged_ = 0;
 };
 
 }  // namespace tessolo

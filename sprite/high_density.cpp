@@ -1,6 +1,7 @@
 #include "sprite/high_density.h"
 
 #include "platform/alpha.h"
+#include "sprite/half_size.h"
 
 #include <string_view>
 #include <utility>
@@ -29,6 +30,55 @@ void PadToEvenSize(Bitmap& source, bool transparentBackground)
     }
     // New area is white, or transparent white on a bitmap with alpha.
     source.SetSize(width, height);
+}
+
+void SheetDensity::Adjust(BuildSettings& settings) const
+{
+    if (scale_ == 1)
+        return;
+    settings.BaseRule = true;
+    settings.HorizontalPadding = EvenUp(settings.HorizontalPadding);
+    settings.VerticalPadding = EvenUp(settings.VerticalPadding);
+}
+
+std::string SheetDensity::DoubleSizeFileName(const std::string& project,
+                                             std::string_view extension) const
+{
+    if (scale_ == 1)
+        return "";
+    return project + kDoubleSizeSuffix + std::string(extension);
+}
+
+void SheetDensity::FitSource(Bitmap& source, bool transparentBackground) const
+{
+    if (scale_ == 2)
+        PadToEvenSize(source, transparentBackground);
+}
+
+std::string SheetDensity::ClassBaseName(const std::string& sourceName) const
+{
+    return scale_ == 2 ? WithoutDoubleSizeSuffix(sourceName) : sourceName;
+}
+
+void SheetDensity::FinishSheet(Bitmap& sheet, SheetFacts& facts) const
+{
+    // Every place and size is even already on a double-size sheet.
+    if (scale_ == 2)
+        sheet.SetSize(EvenUp(sheet.Width()), EvenUp(sheet.Height()));
+    facts.width = sheet.Width() / scale_;
+    facts.height = sheet.Height() / scale_;
+}
+
+void SheetDensity::ForEachSheet(
+    const Bitmap& sheet, const SheetFacts& facts,
+    const std::function<void(const std::string& fileName, const Bitmap& pixels)>& write) const
+{
+    if (scale_ == 1) {
+        write(facts.fileName, sheet);
+        return;
+    }
+    write(facts.fileName, HalfSize(sheet));
+    write(facts.highDensityFileName, sheet);
 }
 
 }  // namespace tessolo

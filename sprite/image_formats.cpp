@@ -1,10 +1,5 @@
 #include "sprite/image_formats.h"
 
-#include "codecs/bmp/bmp_codec.h"
-#include "codecs/gif/gif_codec.h"
-#include "codecs/jpeg/jpeg_codec.h"
-#include "codecs/png/png_codec.h"
-
 #include <algorithm>
 #include <cctype>
 
@@ -12,18 +7,30 @@ namespace tessolo {
 
 namespace {
 
-Bytes EncodeBmpSheet(const Bitmap& sheet, const TFormatPrefs& prefs)
+Bytes EncodeJpeg(const Bitmap& sheet, const SheetEncoding& options)
 {
-    return EncodeBmp(sheet, LowByte(prefs.PixelFormat));
+    return EncodeJpegSheet(sheet, options.jpeg);
+}
+Bytes EncodePng(const Bitmap& sheet, const SheetEncoding& options)
+{
+    return EncodePngSheet(sheet, options.png);
+}
+Bytes EncodeGif(const Bitmap& sheet, const SheetEncoding& options)
+{
+    return EncodeGifSheet(sheet, options.gif);
+}
+Bytes EncodeBmpSheet(const Bitmap& sheet, const SheetEncoding& options)
+{
+    return EncodeBmp(sheet, options.bmp.pixelFormat);
 }
 
 // One row per source extension; every output type has at least one.
 constexpr ImageFormat kFormats[] = {
-    {".jpg", kOutputJpeg, LoadJpegSource, EncodeJpegSheet},
-    {".jpeg", kOutputJpeg, LoadJpegSource, EncodeJpegSheet},
+    {".jpg", kOutputJpeg, LoadJpegSource, EncodeJpeg},
+    {".jpeg", kOutputJpeg, LoadJpegSource, EncodeJpeg},
     {".bmp", kOutputBmp, LoadBmpFile, EncodeBmpSheet},
-    {".png", kOutputPng, LoadPngSource, EncodePngSheet},
-    {".gif", kOutputGif, LoadGifSource, EncodeGifSheet},
+    {".png", kOutputPng, LoadPngSource, EncodePng},
+    {".gif", kOutputGif, LoadGifSource, EncodeGif},
 };
 
 constexpr bool EveryOutputTypeHasAFormat()

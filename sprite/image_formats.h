@@ -3,6 +3,10 @@
 // plugs in by adding its row here and nothing in the pipeline changes.
 #pragma once
 
+#include "codecs/bmp/bmp_codec.h"
+#include "codecs/gif/gif_codec.h"
+#include "codecs/jpeg/jpeg_codec.h"
+#include "codecs/png/png_codec.h"
 #include "platform/bitmap.h"
 #include "platform/bytes.h"
 #include "settings/format_prefs.h"
@@ -12,13 +16,24 @@
 
 namespace tessolo {
 
+// The options of every sheet encoder; a build writes its sheet with those of
+// its output type.
+struct SheetEncoding {
+    JpegSheetOptions jpeg;
+    PngSheetOptions png;
+    GifSheetOptions gif;
+    BmpSheetOptions bmp;
+
+    friend bool operator==(const SheetEncoding&, const SheetEncoding&) = default;
+};
+
 struct ImageFormat {
     const char* extension;  // of source files, lower case, with the dot: ".png"
     OutputType type;
     // Decodes a source file into a bitmap; throws the codec's error.
     Bitmap (*loadSource)(const std::string& path);
-    // Encodes a finished sheet with the format's option record.
-    Bytes (*encodeSheet)(const Bitmap& sheet, const TFormatPrefs& prefs);
+    // Encodes a finished sheet with the format's options.
+    Bytes (*encodeSheet)(const Bitmap& sheet, const SheetEncoding& options);
 };
 
 // The format for a file extension (compared without case), or nullptr.

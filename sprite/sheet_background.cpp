@@ -15,7 +15,7 @@ const SheetBackgroundInfo* FindSheetBackground(std::int32_t storedValue)
     return nullptr;
 }
 
-std::string BackgroundProblem(std::int32_t outputType, std::int32_t background)
+std::optional<std::string> BackgroundProblem(OutputType outputType, SheetBackground background)
 {
     if (!FindSheetBackground(background)) {
         std::vector<std::string> choices;
@@ -25,11 +25,11 @@ std::string BackgroundProblem(std::int32_t outputType, std::int32_t background)
                JoinAlternatives(choices, " or ") + ")";
     }
     if (background != kBackgroundTransparent)
-        return "";
+        return std::nullopt;
     switch (OutputTypeFor(outputType).type) {
     case kOutputJpeg: return "A transparent background needs a PNG or GIF sheet: JPEG cannot hold transparency";
     case kOutputBmp: return "A transparent background needs a PNG or GIF sheet: BMP cannot hold transparency";
-    default: return "";
+    default: return std::nullopt;
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,7 +26,7 @@ inline constexpr std::array<SheetBackgroundInfo, 2> kSheetBackgrounds{{
 const SheetBackgroundInfo* FindSheetBackground(std::int32_t storedValue);
 
 // Why a build cannot write its sheet of `outputType` on `background`, as
-// text for a validation line; empty when it can.
-std::string BackgroundProblem(std::int32_t outputType, std::int32_t background);
+// text for a validation line; nothing when it can.
+std::optional<std::string> BackgroundProblem(OutputType outputType, SheetBackground background);
 
 }  // namespace tessolo

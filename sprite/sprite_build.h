@@ -3,9 +3,9 @@
 #pragma once
 
 #include "platform/bitmap.h"
+#include "settings/format_prefs.h"
 #include "sprite/build_settings.h"
-#include "sprite/class_names.h"
-#include "sprite/layout.h"
+#include "sprite/stylesheet.h"
 #include "sprite/web_outputs.h"
 
 #include <cstdint>
@@ -14,8 +14,6 @@
 #include <vector>
 
 namespace tessolo {
-
-class StylesheetFile;
 
 // Caption of the build's own message boxes.
 extern const char* const kBuildMessageCaption;  // "Can't Make Sprites"
@@ -27,16 +25,8 @@ struct BuildInputs {
     std::string ProjectName;                // sheet and stylesheet name, as typed
     std::string SpriteClass;                // class selector text, starting with "."
     std::string LineStyleText;              // text of the chosen line style
-    int LineStyleIndex = 0;                 // 0 or 1; -1 when none is selected
-    int OutputFileType = kOutputJpeg;       // an OutputType; other values write BMP
-};
-
-// The source being placed.
-struct SourceInfo {
-    std::int32_t Height = 0;  // as placed, after resizing
-    std::int32_t Width = 0;
-    std::string Path;  // full path of the file
-    std::string Name;  // file name without folder and last extension
+    std::optional<tessolo::LineStyle> LineStyle = kPositionOnly;  // none when none is selected
+    OutputType OutputFileType = kOutputJpeg;
 };
 
 // How a build reports back. Message boxes of the window map onto these.
@@ -85,63 +75,18 @@ enum class BuildResult { Done, InvalidInputs, CannotOpen, FolderBusy, Failed, St
 
 class SpriteBuilder {
 public:
+    // Checks the inputs, then builds the sheet, the stylesheet and the files
+    // beside them, telling `observer` as it goes. Each build starts afresh:
+    // only the sheet is kept from it.
     BuildResult MakeSprites(const BuildInputs& inputs, const BuildSettings& settings,
                             BuildObserver& observer);
 
-    // Decodes the file at `info.Path` into the current source and fills the
-    // rest of `info`. Returns false when no codec reads the file's type;
-    // throws the codec's error when the file cannot be decoded.
-    bool LoadSourceImage(SourceInfo& info);
-
-    // The sheet of the last build, as far as it got.
+    // The sheet of the last build, as far as it got; empty when it placed
+    // nothing.
     const Bitmap& SheetBitmap() const { return sheet_; }
 
 private:
-    // How many sources were placed, and how many of them took room.
-    struct Placed {
-        int images = 0;
-        int withPixels = 0;
-        void Count(const SourceInfo& info)
-        {
-            ++images;
-            withPixels += info.Width > 0 && info.Height > 0;
-        }
-    };
-
-    // Places the sources one at a time, in a strip or a grid.
-    Placed PlaceSources(const BuildInputs& inputs, const BuildSettings& settings,
-                        StylesheetFile& css, BuildObserver& observer);
-    // Decodes every source first, packs their sizes, then places them.
-    Placed PlacePacked(const BuildInputs& inputs, const BuildSettings& settings,
-                       StylesheetFile& css, BuildObserver& observer);
-    // Decodes and resizes the listed file `entry` into the current source;
-    // false when it was skipped.
-    bool ReadSource(const std::string& entry, const BuildInputs& inputs,
-                    const BuildSettings& settings, BuildObserver& observer, SourceInfo& info);
-    // Writes and reports the stylesheet rule of a source placed at (x, y).
-    void WriteRule(const BuildInputs& inputs, const SourceInfo& info, std::int32_t x,
-                   std::int32_t y, StylesheetFile& css, BuildObserver& observer);
-    void Resize(SourceInfo& info, const BuildSettings& settings);
-    // Writes the base rule when asked for and the class text names a class.
-    void StartStylesheet(const BuildInputs& inputs, const BuildSettings& settings,
-                         StylesheetFile& css, BuildObserver& observer);
-    // Evens the double-size sheet and adds the rule that switches
-    // high-density screens to it.
-    void FinishDoubleSizeSheet(StylesheetFile& css);
-    // Writes the sheets and the data files and puts them in place together
-    // with the stylesheet, which goes last.
-    void WriteResults(const std::string& sheetPath, const BuildInputs& inputs,
-                      const BuildSettings& settings, StylesheetFile& css,
-                      BuildObserver& observer);
-
-    Bitmap source_;  // the current source, one decoded image at a time
     Bitmap sheet_;
-    SheetLayout layout_;
-    SheetFacts sheetFacts_;
-    std::optional<ClassName> baseClass_;  // set when the stylesheet holds its base rule
-    std::vector<PlacedImage> placedImages_;
-    ClassCollisions collisions_;
-    bool halfSize_ = false;  // the sheet is drawn at double size and written at both sizes
 };
 
 // The validation lines of a build's inputs, each ended by LF CR; empty when

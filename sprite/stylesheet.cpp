@@ -1,7 +1,5 @@
 #include "sprite/stylesheet.h"
 
-#include "platform/error.h"
-
 namespace tessolo {
 
 const char* const kLineStyleTexts[2] = {
@@ -9,10 +7,17 @@ const char* const kLineStyleTexts[2] = {
     ".class { background-position: -Xpx -Ypx; width: Wpx; height: Hpx; }",
 };
 
+std::optional<LineStyle> LineStyleOf(std::int32_t stored)
+{
+    if (stored == kPositionOnly || stored == kPositionAndSize)
+        return LineStyle(stored);
+    return std::nullopt;
+}
+
 std::string CssOffset(std::int32_t position) { return std::to_string(-std::int64_t(position)); }
 
 std::string StylesheetLine(std::string_view selector, std::int32_t x, std::int32_t y,
-                           std::int32_t width, std::int32_t height, int lineStyle)
+                           std::int32_t width, std::int32_t height, LineStyle lineStyle)
 {
     std::string line(selector);
     line.append(" { background-position: ").append(CssOffset(x)).append("px ").append(CssOffset(y));
@@ -24,14 +29,9 @@ std::string StylesheetLine(std::string_view selector, std::int32_t x, std::int32
     return line;
 }
 
-std::string StylesheetFile::Open(const std::string& path)
+StylesheetFile::StylesheetFile(const std::string& path)
+    : file_(std::make_unique<ReplacementFile>(path))
 {
-    try {
-        file_ = std::make_unique<ReplacementFile>(path);
-    } catch (const FileCreateError& error) {
-        return error.Reason();
-    }
-    return "";
 }
 
 void StylesheetFile::WriteLine(std::string_view line)

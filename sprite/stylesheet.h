@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,13 +16,17 @@ namespace tessolo {
 enum LineStyle : int { kPositionOnly = 0, kPositionAndSize = 1 };
 extern const char* const kLineStyleTexts[2];
 
+// The line style of a stored ListType; nothing for a number outside the
+// list, which leaves no style selected.
+std::optional<LineStyle> LineStyleOf(std::int32_t stored);
+
 // One rule for the class `selector` (see class_names.h), without its line
 // end. The offsets are negated, as a background position must be to show the
 // image placed at (x, y):
 //   .sprite-home { background-position: -15px 0px }
 //   .sprite-home { background-position: -15px 0px; width: 32px; height: 32px; }
 std::string StylesheetLine(std::string_view selector, std::int32_t x, std::int32_t y,
-                           std::int32_t width, std::int32_t height, int lineStyle);
+                           std::int32_t width, std::int32_t height, LineStyle lineStyle);
 
 // The CSS offset that shows an image placed at `position`: negated, and 0
 // rather than -0 ("-15", "0").
@@ -33,9 +38,8 @@ std::string CssOffset(std::int32_t position);
 // build that fails leaves the old one as it was.
 class StylesheetFile {
 public:
-    // Starts the temporary file beside `path`. Returns an empty string, or
-    // the system's reason why the file cannot be made.
-    std::string Open(const std::string& path);
+    // Starts the temporary file beside `path`; throws FileCreateError.
+    explicit StylesheetFile(const std::string& path);
     // Writes the line and its CR LF; throws Error when the write fails.
     void WriteLine(std::string_view line);
     // Stores every line on disk; throws Error when they cannot be stored.

@@ -1,5 +1,6 @@
 #include "sprite/web_outputs.h"
 
+#include "sprite/high_density.h"
 #include "sprite/web_escapes.h"
 
 #include <iterator>
@@ -32,6 +33,8 @@ std::vector<WebFile> WebFiles(const std::vector<PlacedImage>& images, const Shee
             files.push_back({std::string(".") + kDataFormats[i].word, kWriters[i](images, sheet)});
     if (htmlPreview)
         files.push_back({".html", PreviewPage(images, sheet, style)});
+    if (!sheet.highDensityFileName.empty() && (dataFormats & kDataJson))
+        files.push_back({std::string(kDoubleSizeSuffix) + ".json", DoubleSizeFrames(images, sheet)});
     return files;
 }
 

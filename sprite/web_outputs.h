@@ -74,7 +74,9 @@ struct WebFile {
     std::string text;
 };
 // The data files that the bits of `dataFormats` ask for, in the order of
-// kDataFormats, then the preview page when asked for.
+// kDataFormats, then the preview page when asked for, then beside a
+// half-size sheet the JSON frames of the double-size one when JSON is asked
+// for ("@2x.json").
 std::vector<WebFile> WebFiles(const std::vector<PlacedImage>& images, const SheetFacts& sheet,
                               std::int32_t dataFormats, bool htmlPreview,
                               const PreviewStyle& style);

@@ -59,4 +59,11 @@ Bitmap LoadBmpFile(const std::string& path);
 // of a BmpPixelCode. Other codes throw Error.
 Bytes EncodeBmp(const Bitmap& bitmap, int pixelFormatCode);
 
+// How a sheet is written as BMP.
+struct BmpSheetOptions {
+    BmpPixelCode pixelFormat = kBmp4Bits;
+
+    friend bool operator==(const BmpSheetOptions&, const BmpSheetOptions&) = default;
+};
+
 }  // namespace tessolo

@@ -80,13 +80,13 @@ const SourceFormat kGifSource = {"GIF", kMaxGifSourceFileBytes, CheckGifSourceHe
 
 Bitmap LoadGifSource(const std::string& path) { return LoadSource(kGifSource, path); }
 
-Bytes EncodeGifSheet(const Bitmap& sheet, const TFormatPrefs& prefs)
+Bytes EncodeGifSheet(const Bitmap& sheet, const GifSheetOptions& options)
 {
     constexpr int kMaxGifSide = 0xFFFF;
     if (sheet.Width() > kMaxGifSide || sheet.Height() > kMaxGifSide)
         throw SheetTooLargeError(sheet.Width(), sheet.Height(), "GIF", kMaxGifSide);
     TGIFImage image;
-    image.Compression = LowByte(prefs.Quality) == 1 ? gcRLE : gcLZW;
+    image.Compression = options.compression;
     image.Assign(sheet);
     Bytes out;
     GIFOutputStream stream(out);

@@ -5,7 +5,7 @@
 #include "platform/bitmap.h"
 #include "platform/bytes.h"
 #include "platform/source_file.h"
-#include "settings/format_prefs.h"
+#include "codecs/gif/gif_types.h"
 
 #include <cstdint>
 #include <span>
@@ -38,11 +38,17 @@ extern const SourceFormat kGifSource;
 // Reads and decodes a GIF source file through kGifSource.
 Bitmap LoadGifSource(const std::string& path);
 
-// The sheet as a one-frame GIF mapped onto the web palette; the low byte of
-// prefs.Quality picks the coding (1 RLE, anything else LZW). A sheet with
+// How a sheet is written as GIF.
+struct GifSheetOptions {
+    TGIFCompression compression = gcLZW;
+
+    friend bool operator==(const GifSheetOptions&, const GifSheetOptions&) = default;
+};
+
+// The sheet as a one-frame GIF mapped onto the web palette. A sheet with
 // alpha gets one more entry, marked transparent, for its fully transparent
 // pixels; partly transparent ones are blended over white. A 0 x 0 sheet
 // gives a valid GIF without frames: header, 0 x 0 screen and trailer.
-Bytes EncodeGifSheet(const Bitmap& sheet, const TFormatPrefs& prefs);
+Bytes EncodeGifSheet(const Bitmap& sheet, const GifSheetOptions& options);
 
 }  // namespace tessolo

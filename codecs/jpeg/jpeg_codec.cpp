@@ -46,7 +46,7 @@ const SourceFormat kJpegSource = {"JPEG", kMaxJpegSourceFileBytes, CheckJpegSour
 
 Bitmap LoadJpegSource(const std::string& path) { return LoadSource(kJpegSource, path); }
 
-Bytes EncodeJpegSheet(const Bitmap& sheet, const TFormatPrefs& prefs)
+Bytes EncodeJpegSheet(const Bitmap& sheet, const JpegSheetOptions& options)
 {
     // A long strip of icons easily passes the format's limit; say so plainly
     // rather than with the library's error number.
@@ -54,8 +54,8 @@ Bytes EncodeJpegSheet(const Bitmap& sheet, const TFormatPrefs& prefs)
     if (sheet.Width() > kMaxJpegSide || sheet.Height() > kMaxJpegSide)
         throw SheetTooLargeError(sheet.Width(), sheet.Height(), "JPEG", kMaxJpegSide);
     TJPEGImage image;
-    image.Quality = LowByte(prefs.Quality);
-    image.Progressive = prefs.Progressive != 0;
+    image.Quality = options.quality;
+    image.Progressive = options.progressive;
     return image.Compress(sheet);
 }
 

@@ -5,7 +5,6 @@
 #include "platform/bitmap.h"
 #include "platform/bytes.h"
 #include "platform/source_file.h"
-#include "settings/format_prefs.h"
 
 #include <cstdint>
 #include <span>
@@ -36,8 +35,16 @@ extern const SourceFormat kJpegSource;
 // Reads and decodes a JPEG source file through kJpegSource.
 Bitmap LoadJpegSource(const std::string& path);
 
-// Compresses a sheet: quality = low byte of prefs.Quality, progressive
-// exactly when prefs.Progressive is non-zero.
-Bytes EncodeJpegSheet(const Bitmap& sheet, const TFormatPrefs& prefs);
+// How a sheet is written as JPEG.
+struct JpegSheetOptions {
+    int quality = 100;         // 1 to 100
+    bool progressive = false;  // a progressive file rather than a baseline one
+
+    friend bool operator==(const JpegSheetOptions&, const JpegSheetOptions&) = default;
+};
+
+// Compresses a sheet; one of more than 65500 pixels a side is refused with
+// SheetTooLargeError.
+Bytes EncodeJpegSheet(const Bitmap& sheet, const JpegSheetOptions& options);
 
 }  // namespace tessolo

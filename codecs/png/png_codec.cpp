@@ -3,8 +3,6 @@
 #include "codecs/png/png_optimize.h"
 #include "codecs/png/pngimage.h"
 
-#include <algorithm>
-
 namespace tessolo {
 
 Bitmap DecodePngSource(std::span<const std::uint8_t> data)
@@ -33,17 +31,16 @@ const SourceFormat kPngSource = {"PNG", kMaxPngSourceFileBytes, CheckPngSourceHe
 
 Bitmap LoadPngSource(const std::string& path) { return LoadSource(kPngSource, path); }
 
-Bytes EncodePngSheet(const Bitmap& sheet, const TFormatPrefs& prefs)
+Bytes EncodePngSheet(const Bitmap& sheet, const PngSheetOptions& options)
 {
-    bool interlaced = LowByte(prefs.Progressive) != 0;
-    if (PngOptimizeOf(prefs))
-        return EncodeOptimizedPng(sheet, interlaced);
+    if (options.optimize)
+        return EncodeOptimizedPng(sheet, options.interlace);
     if (sheet.Empty())
         return {};
     TPNGObject png;
     png.Assign(sheet);
-    png.CompressionLevel = std::min(LowByte(prefs.Quality), 9);
-    png.InterlaceMethod = interlaced ? TInterlaceMethod::imAdam7 : TInterlaceMethod::imNone;
+    png.CompressionLevel = options.level;
+    png.InterlaceMethod = options.interlace ? TInterlaceMethod::imAdam7 : TInterlaceMethod::imNone;
     Bytes file;
     png.SaveToStream(file);
     return file;

@@ -5,7 +5,6 @@
 #include "platform/bitmap.h"
 #include "platform/bytes.h"
 #include "platform/source_file.h"
-#include "settings/format_prefs.h"
 
 #include <cstdint>
 #include <span>
@@ -35,11 +34,18 @@ extern const SourceFormat kPngSource;
 // Reads and decodes a PNG source file through kPngSource.
 Bitmap LoadPngSource(const std::string& path);
 
-// Encodes a sheet (colour type 6 when it has alpha): zlib level = low byte of Quality (values above 9 are
-// taken as 9), Adam7 interlacing when the low byte of Progressive is not 0.
-// With PngOptimizeOf(prefs) the optimised encoder writes the same pixels
-// instead, and the level is not used. A sheet without pixels has no PNG
-// form: the result is empty.
-Bytes EncodePngSheet(const Bitmap& sheet, const TFormatPrefs& prefs);
+// How a sheet is written as PNG.
+struct PngSheetOptions {
+    int level = 9;           // zlib compression level, 0 to 9
+    bool interlace = false;  // Adam7
+    bool optimize = false;   // the smallest file of the same pixels; `level` is then not used
+
+    friend bool operator==(const PngSheetOptions&, const PngSheetOptions&) = default;
+};
+
+// Encodes a sheet (colour type 6 when it has alpha), or with `optimize` the
+// same pixels through the optimised encoder. A sheet without pixels has no
+// PNG form: the result is empty.
+Bytes EncodePngSheet(const Bitmap& sheet, const PngSheetOptions& options);
 
 }  // namespace tessolo

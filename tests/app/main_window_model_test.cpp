@@ -201,7 +201,8 @@ TEST_F(MainWindowModelTest, ActivationShowsWhatTheUserChoseAndCloseStoresIt)
     EXPECT_EQ(model.ClassText(), ".a");
 
     store.DefaultPath = store.SpriteClass = "";
-    store.TargetFileType = store.ListType = 0;
+    store.TargetFileType = kOutputJpeg;
+    store.ListType = kPositionOnly;
     model.Close();
     EXPECT_EQ(store.DefaultPath, Folder("two"));
     EXPECT_EQ(store.TargetFileType, 1);
@@ -222,7 +223,7 @@ TEST_F(MainWindowModelTest, AStoredLineStyleOutsideTheListSelectsNone)
 {
     store.ListType = 7;
     model.Activate();
-    EXPECT_EQ(model.Inputs().LineStyleIndex, -1);
+    EXPECT_FALSE(model.Inputs().LineStyle);
     EXPECT_EQ(model.Inputs().LineStyleText, "");
 }
 

@@ -75,14 +75,15 @@ std::vector<Box> Boxes(const std::string& text)
 }
 
 // Inputs for a build in `dir` of BMP files already listed, to a PNG sheet.
-BuildInputs PngBuildIn(const test::TempDir& dir, std::vector<std::string> files, int lineStyle)
+BuildInputs PngBuildIn(const test::TempDir& dir, std::vector<std::string> files,
+                       LineStyle lineStyle)
 {
     BuildInputs inputs;
     inputs.GraphicFiles = std::move(files);
     inputs.Folder = dir.Path().string();
     inputs.ProjectName = "sprite";
     inputs.SpriteClass = ".sprite";
-    inputs.LineStyleIndex = lineStyle;
+    inputs.LineStyle = lineStyle;
     inputs.LineStyleText = kLineStyleTexts[lineStyle];
     inputs.OutputFileType = kOutputPng;
     return inputs;
@@ -127,7 +128,7 @@ Look LookAtPreview(const test::HeadlessBrowser& browser, const test::TempDir& di
 }
 
 struct PageCase {
-    int lineStyle;
+    LineStyle lineStyle;
     bool baseRule;
 };
 
@@ -150,10 +151,10 @@ TEST_P(PreviewInBrowser, EveryElementShowsExactlyItsSourcesPixels)
         files.push_back(kNames[i] + ".bmp");
     }
     BuildSettings settings;
-    settings.Orientation = 2;  // a grid, so images sit at both offsets
-    settings.HtmlPreview = 1;
-    settings.DedupeImages = 1;
-    settings.BaseRule = GetParam().baseRule ? 1 : 0;
+    settings.Orientation = kGrid;  // so images sit at both offsets
+    settings.HtmlPreview = true;
+    settings.DedupeImages = true;
+    settings.BaseRule = GetParam().baseRule;
     ASSERT_EQ(BuildError(PngBuildIn(dir, files, GetParam().lineStyle), settings), "");
 
     constexpr int kWidth = 640;
@@ -195,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
 // page shows the half-size sheet, at two it shows the double-size sheet,
 // each pixel for pixel at the place its rule names.
 struct DensityCase {
-    int lineStyle;
+    LineStyle lineStyle;
     int scale;
 };
 
@@ -218,11 +219,11 @@ TEST_P(HighDensityInBrowser, EachScreenShowsItsOwnSheetPixelForPixel)
         files.push_back(name + ".bmp");
     }
     BuildSettings settings;
-    settings.Orientation = 2;
+    settings.Orientation = kGrid;
     settings.HorizontalPadding = 3;
     settings.VerticalPadding = 1;
-    settings.Retina = 1;
-    settings.HtmlPreview = 1;
+    settings.Retina = true;
+    settings.HtmlPreview = true;
     ASSERT_EQ(BuildError(PngBuildIn(dir, files, GetParam().lineStyle), settings), "");
 
     Bytes css = ReadFileBytes(dir / "sprite.css");

@@ -197,8 +197,8 @@ TEST_F(Cli, WritesAJpegSheetByDefault)
 TEST_F(Cli, PacksAFolderOfGifsIntoAGifSheet)
 {
     const ColorRef red = MakeColor(255, 0, 0), blue = MakeColor(51, 102, 153);
-    WriteFileReplacing(images / "a.gif", EncodeGifSheet(Solid(6, 4, red), kDefaultGIFprefs));
-    WriteFileReplacing(images / "b.GIF", EncodeGifSheet(Solid(3, 9, blue), kDefaultGIFprefs));
+    WriteFileReplacing(images / "a.gif", EncodeGifSheet(Solid(6, 4, red), {}));
+    WriteFileReplacing(images / "b.GIF", EncodeGifSheet(Solid(3, 9, blue), {}));
     for (const char* coding : {"lzw", "rle"}) {
         SCOPED_TRACE(coding);
         Outcome run = Run(std::string("--type gif --layout vertical --vpad 1 --gif-compression ") +

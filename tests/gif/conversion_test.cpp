@@ -64,7 +64,7 @@ TEST(GifConversion, SheetsMapOntoTheWebPalette)
 
 TEST(GifConversion, WhitePixelSheetFileLayout)
 {
-    TFormatPrefs prefs;
+    const GifSheetOptions prefs;
     std::vector<std::uint8_t> file = EncodeGifSheet(Bitmap(1, 1), prefs);
     EXPECT_EQ(std::string(file.begin(), file.begin() + 6), "GIF87a");
     EXPECT_EQ(file[10], 0x77) << "no global map, resolution 7, size 7";
@@ -82,7 +82,7 @@ TEST(GifConversion, WhitePixelSheetFileLayout)
 TEST(GifConversion, SheetsBeyondSixteenBitSizesAreRefusedNotCutShort)
 {
     try {
-        EncodeGifSheet(Bitmap(65536, 1), TFormatPrefs());
+        EncodeGifSheet(Bitmap(65536, 1), {});
         ADD_FAILURE() << "wrote a 65536-pixel row";
     } catch (const SheetTooLargeError& e) {
         EXPECT_EQ(std::string(e.what()),
@@ -93,23 +93,19 @@ TEST(GifConversion, SheetsBeyondSixteenBitSizesAreRefusedNotCutShort)
     EXPECT_THROW(image.Add(Bitmap(1, 70000)), GIFException);
 }
 
-TEST(GifConversion, SheetCodingFollowsTheQualityLowByte)
+TEST(GifConversion, BothSheetCodingsGiveTheSamePixels)
 {
     Bitmap sheet = Gradient(90, 40);
     TGIFImage reference;
     reference.Assign(sheet);
     const std::vector<std::uint8_t> indices = reference.Images[0].Data();
-    for (int quality : {0, 1, 0x101, 2}) {
-        TFormatPrefs prefs;
-        prefs.Quality = quality;
-        std::vector<std::uint8_t> file = EncodeGifSheet(sheet, prefs);
+    for (TGIFCompression compression : {gcLZW, gcRLE}) {
+        std::vector<std::uint8_t> file = EncodeGifSheet(sheet, {compression});
         test::OracleFrame oracle = test::DecodeWithGiflib(file);
         ASSERT_TRUE(oracle.ok) << oracle.error;
-        EXPECT_EQ(oracle.indices, indices) << quality;
+        EXPECT_EQ(oracle.indices, indices) << compression;
     }
-    TFormatPrefs lzw, rle;
-    rle.Quality = 0x101;
-    EXPECT_NE(EncodeGifSheet(sheet, lzw), EncodeGifSheet(sheet, rle));
+    EXPECT_NE(EncodeGifSheet(sheet, {gcLZW}), EncodeGifSheet(sheet, {gcRLE}));
 }
 
 TEST(GifConversion, PaletteSourcesKeepIndicesAndColors)

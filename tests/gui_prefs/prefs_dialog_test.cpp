@@ -282,7 +282,7 @@ private slots:
             w.CloseButton();
             QCOMPARE(w.dialog.Records().BMPprefs.PixelFormat, codes[entry]);
         }
-        w.dialog.Records().BMPprefs.PixelFormat = 3;
+        w.dialog.Records().BMPprefs.PixelFormat = kBmp8Bits;
         w.dialog.ShowPrefs();
         QCOMPARE(w.Selection("BMP_PixelFormat"), 1);
         w.CloseButton();

@@ -152,10 +152,7 @@ TEST(PngEncoder, RoundTripsAtEveryLevelAndInterlace)
     for (int level = 0; level <= 9; ++level)
         for (int interlace = 0; interlace <= 1; ++interlace) {
             SCOPED_TRACE("level " + std::to_string(level) + " interlace " + std::to_string(interlace));
-            TFormatPrefs prefs;
-            prefs.Quality = level;
-            prefs.Progressive = interlace;
-            Bytes file = EncodePngSheet(sheet, prefs);
+            Bytes file = EncodePngSheet(sheet, {.level = level, .interlace = interlace == 1});
             EXPECT_EQ(ListChunks(file)[0].data[12], interlace);
             TPNGObject ours;
             ours.LoadFromStream(file);
@@ -173,17 +170,10 @@ TEST(PngEncoder, RoundTripsAtEveryLevelAndInterlace)
         }
 }
 
-TEST(PngEncoder, SheetOptions)
+TEST(PngEncoder, SheetWithoutPixelsHasNoPngForm)
 {
-    Bitmap sheet = Pattern(20, 10);
-    TFormatPrefs nine;
-    nine.Quality = 9;
-    TFormatPrefs high;
-    high.Quality = 0x10F;  // low byte 15: taken as 9
-    high.Progressive = 0x100;  // low byte 0: not interlaced
-    EXPECT_EQ(EncodePngSheet(sheet, high), EncodePngSheet(sheet, nine));
-    EXPECT_TRUE(EncodePngSheet(Bitmap(), nine).empty());
-    EXPECT_TRUE(EncodePngSheet(Bitmap(0, 5), nine).empty());
+    EXPECT_TRUE(EncodePngSheet(Bitmap(), {}).empty());
+    EXPECT_TRUE(EncodePngSheet(Bitmap(0, 5), {}).empty());
 }
 
 TEST(PngEncoder, PaletteAndTransparentBitmaps)

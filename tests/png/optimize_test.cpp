@@ -54,12 +54,9 @@ std::vector<std::uint8_t> PixelsOf(const Bitmap& sheet)
     return pixels;
 }
 
-TFormatPrefs Prefs(bool optimize, bool interlaced)
+PngSheetOptions Prefs(bool optimize, bool interlaced)
 {
-    TFormatPrefs prefs = kDefaultPNGprefs;
-    prefs.Smoothing = optimize ? 1 : 0;
-    prefs.Progressive = interlaced ? 1 : 0;
-    return prefs;
+    return {.interlace = interlaced, .optimize = optimize};
 }
 
 struct Form {
@@ -205,13 +202,10 @@ TEST(PngOptimize, ChunksAndFlag)
     EXPECT_TRUE(EncodeOptimizedPng(Bitmap(), false).empty());
     EXPECT_TRUE(EncodePngSheet(Bitmap(0, 4), Prefs(true, false)).empty());
 
-    // Off by default, and only the flag's low byte counts.
+    // Off by default.
     Bitmap sheet = Cases()[0].sheet;
-    TFormatPrefs high = Prefs(false, false);
-    high.Smoothing = 0x100;
-    EXPECT_EQ(EncodePngSheet(sheet, kDefaultPNGprefs), EncodePngSheet(sheet, high));
-    EXPECT_EQ(FormOf(EncodePngSheet(sheet, kDefaultPNGprefs)).colorType, 2);
-    EXPECT_NE(EncodePngSheet(sheet, kDefaultPNGprefs), EncodePngSheet(sheet, Prefs(true, false)));
+    EXPECT_EQ(FormOf(EncodePngSheet(sheet, {})).colorType, 2);
+    EXPECT_NE(EncodePngSheet(sheet, {}), EncodePngSheet(sheet, Prefs(true, false)));
 }
 
 TEST(PngOptimize, TypicalSheetsAreSmaller)

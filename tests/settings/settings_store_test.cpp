@@ -1,5 +1,6 @@
 #include "settings/settings_store.h"
 
+#include "codecs/bmp/bmp_codec.h"
 #include "platform/error.h"
 #include "settings/delimited_text.h"
 #include "settings/live_settings.h"
@@ -258,7 +259,7 @@ TEST_F(SettingsTest, ModulePublishesTheStoreAndSavesAtShutdown)
         EXPECT_THROW(TPropertiesModule second(records), Error);
         EXPECT_NE(Settings, nullptr);
         Settings->HorizontalPadding = 12;
-        records.BMPprefs.PixelFormat = 6;
+        records.BMPprefs.PixelFormat = kBmp24Bits;
     }
     EXPECT_EQ(Settings, nullptr);
     FormatPrefsSet loaded;

@@ -55,10 +55,10 @@ protected:
         inputs.Folder = dir.Path().string();
         inputs.ProjectName = "sprite";
         inputs.SpriteClass = ".sprite";
-        inputs.LineStyleIndex = 0;
-        inputs.LineStyleText = kLineStyleTexts[0];
-        inputs.OutputFileType = 3;
-        settings.BMPprefs.PixelFormat = 6;  // 24 bits: exact colours
+        inputs.LineStyle = kPositionOnly;
+        inputs.LineStyleText = kLineStyleTexts[kPositionOnly];
+        inputs.OutputFileType = kOutputBmp;
+        settings.Encoding.bmp.pixelFormat = kBmp24Bits;  // exact colours
     }
 
     void AddBmp(const std::string& name, int w, int h, ColorRef color)

@@ -15,7 +15,7 @@ using test::Solid;
 TEST(Validation, ListsEveryMissingInputInOrderWithLfCr)
 {
     BuildInputs empty;
-    empty.LineStyleText = kLineStyleTexts[0];
+    empty.LineStyleText = kLineStyleTexts[kPositionOnly];
     Recorder recorder;
     SpriteBuilder builder;
     EXPECT_EQ(builder.MakeSprites(empty, BuildSettings(), recorder), BuildResult::InvalidInputs);
@@ -33,8 +33,8 @@ TEST(Validation, ClassNeedsLeadingDot)
     BuildInputs in;
     in.GraphicFiles = {"a.bmp"};
     in.ProjectName = "p";
-    in.LineStyleText = kLineStyleTexts[1];
-    in.LineStyleIndex = 1;
+    in.LineStyleText = kLineStyleTexts[kPositionAndSize];
+    in.LineStyle = kPositionAndSize;
     BuildSettings settings;
     for (const char* good : {".sprite", "."}) {
         in.SpriteClass = good;
@@ -50,9 +50,9 @@ TEST(Validation, LineStyleAndOrientationHaveLinesOfTheirOwn)
     in.GraphicFiles = {"a.bmp"};
     in.ProjectName = "p";
     in.SpriteClass = ".s";
-    in.LineStyleIndex = -1;
+    in.LineStyle = std::nullopt;
     BuildSettings settings;
-    settings.Orientation = 4;
+    settings.Orientation = Orientation(4);  // outside the table, as no store or option gives
     EXPECT_EQ(ValidateInputs(in, settings),
               "No CSS line style selected\n\r"
               "No valid sheet orientation set (4; use 0 horizontal, 1 vertical, 2 grid or 3 "
@@ -64,7 +64,7 @@ TEST(Validation, ProjectNameMustNameAFileInTheFolder)
     BuildInputs in;
     in.GraphicFiles = {"a.bmp"};
     in.SpriteClass = ".s";
-    in.LineStyleText = kLineStyleTexts[0];
+    in.LineStyleText = kLineStyleTexts[kPositionOnly];
     BuildSettings settings;
     for (const char* bad : {"../escape", "sub/name", "/tmp/abs", "name/", ".", ".."}) {
         in.ProjectName = bad;
@@ -122,11 +122,11 @@ TEST_F(Build, ExactResizeReportsTheNewSizeInLineStyleOne)
     AddBmp("a.bmp", 3, 7, MakeColor(1, 2, 3));
     AddBmp("b.bmp", 50, 2, MakeColor(4, 5, 6));
     settings.Orientation = kVertical;
-    settings.ResizeMethod = 2;
+    settings.ResizeMethod = kResizeToSize;
     settings.ResizeWidth = 32;
     settings.ResizeHeight = 24;
-    inputs.LineStyleIndex = 1;
-    inputs.LineStyleText = kLineStyleTexts[1];
+    inputs.LineStyle = kPositionAndSize;
+    inputs.LineStyleText = kLineStyleTexts[kPositionAndSize];
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
     EXPECT_EQ(Css(),
               ".sprite-a { background-position: 0px 0px; width: 32px; height: 24px; }\r\n"
@@ -142,7 +142,7 @@ TEST_F(Build, ImagesResizedToNothingStillGetALineAndPadding)
 {
     AddBmp("a.bmp", 50, 50, kBlack);
     AddBmp("b.bmp", 500, 500, kBlack);
-    settings.ResizeMethod = 1;
+    settings.ResizeMethod = kResizeByPercentage;
     settings.ResizePercentage = 1;
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
     EXPECT_EQ(Css(),
@@ -158,7 +158,7 @@ TEST_F(Build, ProportionalResizeAtFullSizeKeepsPixels)
     pattern.SetPixel(2, 1, MakeColor(1, 2, 3));
     WriteFileReplacing(dir / "p.bmp", EncodeBmp(pattern, 6));
     inputs.GraphicFiles = {"p.bmp"};
-    settings.ResizeMethod = 1;
+    settings.ResizeMethod = kResizeByPercentage;
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
     Bitmap sheet = Sheet();
     for (int y = 0; y < 2; ++y)
@@ -198,8 +198,8 @@ TEST_F(Build, FilesOfOtherTypesAreSkipped)
 
 TEST_F(Build, JpegSourcesMayEndInJpegInAnyCase)
 {
-    WriteFileReplacing(dir / "photo.jpeg", EncodeJpegSheet(Solid(8, 8, kBlack), kDefaultJPGprefs));
-    WriteFileReplacing(dir / "scan.JPEG", EncodeJpegSheet(Solid(4, 4, kBlack), kDefaultJPGprefs));
+    WriteFileReplacing(dir / "photo.jpeg", EncodeJpegSheet(Solid(8, 8, kBlack), {}));
+    WriteFileReplacing(dir / "scan.JPEG", EncodeJpegSheet(Solid(4, 4, kBlack), {}));
     inputs.GraphicFiles = {"photo.jpeg", "scan.JPEG"};
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
     EXPECT_TRUE(recorder.skipped.empty());

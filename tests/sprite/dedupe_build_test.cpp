@@ -49,14 +49,14 @@ protected:
     void SetUp() override
     {
         Build::SetUp();
-        inputs.LineStyleIndex = 1;
-        inputs.LineStyleText = kLineStyleTexts[1];
+        inputs.LineStyle = kPositionAndSize;
+        inputs.LineStyleText = kLineStyleTexts[kPositionAndSize];
     }
 
     void AddImage(const std::string& name, const Bitmap& image)
     {
         const std::string path = dir / name;
-        WriteFileReplacing(path, ExtensionOf(name) == ".png" ? EncodePngSheet(image, kDefaultPNGprefs)
+        WriteFileReplacing(path, ExtensionOf(name) == ".png" ? EncodePngSheet(image, {})
                                                              : EncodeBmp(image, 6));
         inputs.GraphicFiles.push_back(name);
     }
@@ -106,13 +106,13 @@ TEST_F(Dedupe, CopiesShareAPlaceInEveryLayoutAndEveryRuleShowsItsImage)
     for (Orientation layout : {kHorizontal, kVertical, kGrid, kPacked}) {
         SCOPED_TRACE(layout);
         settings.Orientation = layout;
-        settings.DedupeImages = 0;
+        settings.DedupeImages = false;
         ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
         const std::vector<std::string> separate = recorder.lines;
         const Bitmap separateSheet = Sheet();
         EXPECT_TRUE(recorder.remarks.empty());
 
-        settings.DedupeImages = 1;
+        settings.DedupeImages = true;
         ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
         const std::vector<std::string> merged = recorder.lines;
         const Bitmap mergedSheet = Sheet();
@@ -142,7 +142,7 @@ TEST_F(Dedupe, CopiesShareAPlaceInEveryLayoutAndEveryRuleShowsItsImage)
 TEST_F(Dedupe, HorizontalStripLeavesNoRoomForCopies)
 {
     AddIconFolderWithCopies();
-    settings.DedupeImages = 1;
+    settings.DedupeImages = true;
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
     // star, home, star-near, star-taller: four places, five pixels apart.
     EXPECT_EQ(Sheet().Width(), 4 * 8 + 3 * 5);
@@ -156,7 +156,7 @@ TEST_F(Dedupe, ImagesAreComparedAsPlacedAfterResizing)
     AddImage("small.bmp", test::Solid(2, 2, MakeColor(9, 9, 9)));
     AddImage("large.bmp", test::Solid(6, 3, MakeColor(9, 9, 9)));
     AddImage("other.bmp", test::Solid(2, 2, MakeColor(9, 9, 8)));
-    settings.DedupeImages = 1;
+    settings.DedupeImages = true;
     settings.ResizeMethod = kResizeToSize;
     settings.ResizeWidth = 4;
     settings.ResizeHeight = 4;
@@ -174,7 +174,7 @@ TEST_F(Dedupe, ImagesResizedToNothingKeepTheirOwnLinesAndNoMergeIsTold)
     AddImage("a.bmp", test::Solid(40, 40, kBlack));
     AddImage("b.bmp", test::Solid(40, 40, kBlack));
     AddImage("c.bmp", test::Solid(500, 500, kBlack));  // 1 % of 500 is 4
-    settings.DedupeImages = 1;
+    settings.DedupeImages = true;
     settings.ResizeMethod = kResizeByPercentage;
     settings.ResizePercentage = 1;
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;

@@ -89,16 +89,16 @@ TEST_F(GoldenSheet, EveryTypeInAStripIsUnchanged)
     ExpectSheet(kOutputGif, "strip.gif");
     ExpectSheet(kOutputJpeg, "strip.jpg");
     ExpectSheet(kOutputBmp, "strip_4bit.bmp");
-    settings.BMPprefs.PixelFormat = kBmp24Bits;
+    settings.Encoding.bmp.pixelFormat = kBmp24Bits;
     ExpectSheet(kOutputBmp, "strip_24bit.bmp");
 }
 
 TEST_F(GoldenSheet, ResizedGridIsUnchanged)
 {
-    settings.Orientation = 2;
+    settings.Orientation = kGrid;
     settings.ResizeMethod = kResizeByPercentage;
     settings.ResizePercentage = 150;
-    settings.PNGprefs.Progressive = 1;
+    settings.Encoding.png.interlace = true;
     ExpectSheet(kOutputPng, "grid_150.png");
     ExpectSheet(kOutputGif, "grid_150.gif");
 }

@@ -76,9 +76,9 @@ protected:
     {
         Build::SetUp();
         inputs.OutputFileType = kOutputPng;
-        inputs.LineStyleIndex = kPositionAndSize;
+        inputs.LineStyle = kPositionAndSize;
         inputs.LineStyleText = kLineStyleTexts[kPositionAndSize];
-        settings.Retina = 1;
+        settings.Retina = true;
         settings.HorizontalPadding = 3;  // odd paddings are rounded up to 4
         settings.VerticalPadding = 1;
         Add("home@2x.png", ReadFileBytes((kGolden / "a_rgba.png").string()));       // 9 x 7, alpha
@@ -98,7 +98,7 @@ protected:
 
 TEST_F(HighDensity, HalfSheetIsTheExactAverageAndEveryRuleFindsItsSource)
 {
-    for (std::int32_t background : {kBackgroundWhite, kBackgroundTransparent})
+    for (SheetBackground background : {kBackgroundWhite, kBackgroundTransparent})
         for (Orientation layout : {kHorizontal, kVertical, kGrid, kPacked}) {
             SCOPED_TRACE("background " + std::to_string(background) + ", layout " +
                          std::to_string(layout));
@@ -172,10 +172,12 @@ TEST_F(HighDensity, PaddingsAndSizesBeyondThirtyTwoBitsAreRefusedInEveryLayout)
 {
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
     struct Case {
-        std::int32_t retina, padding, resizeWidth;
+        bool retina;
+        std::int32_t padding, resizeWidth;
     };
     // The last case evens a source kMax pixels wide and 0 high.
-    for (Case c : {Case{1, kMax, 0}, Case{1, kMax - 1, 0}, Case{0, kMax, 0}, Case{1, 5, kMax}})
+    for (Case c : {Case{true, kMax, 0}, Case{true, kMax - 1, 0}, Case{false, kMax, 0},
+                   Case{true, 5, kMax}})
         for (Orientation layout : {kHorizontal, kVertical, kGrid, kPacked}) {
             SCOPED_TRACE("retina " + std::to_string(c.retina) + ", padding " +
                          std::to_string(c.padding) + ", width " + std::to_string(c.resizeWidth) +
@@ -212,7 +214,7 @@ TEST_F(HighDensity, DataFilesDescribeBothSheets)
 
 TEST_F(HighDensity, OffByDefaultAndNamesKeepTheirSuffixThen)
 {
-    settings.Retina = 0;
+    settings.Retina = false;
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
     EXPECT_FALSE(fs::exists(dir / "sprite@2x.png"));
     EXPECT_EQ(Css().rfind(".sprite-home\\@2x { background-position: 0px 0px; width: 9px;", 0), 0u)

@@ -3,6 +3,7 @@
 // builds left behind removed.
 #include "build_fixture.h"
 #include "platform/error.h"
+#include "settings/data_formats.h"
 #include "support/file_size_limit.h"
 
 #include <cstdio>
@@ -84,7 +85,7 @@ TEST_F(Output, VanishedSourceKeepsBothOldFilesAndGivesTheReason)
 TEST_F(Output, SheetTooLargeForItsTypeKeepsBothOldFiles)
 {
     BuildOnce();
-    inputs.OutputFileType = 2;  // GIF: at most 65535 pixels a side
+    inputs.OutputFileType = kOutputGif;  // at most 65535 pixels a side
     settings.HorizontalPadding = 65535;
     inputs.GraphicFiles = {"a.bmp", "a.bmp"};
     EXPECT_EQ(Run(), BuildResult::Failed);
@@ -136,7 +137,7 @@ TEST_F(Output, ReadOnlyFolderKeepsBothOldFiles)
 TEST_F(Output, SheetWithoutPixelsIsRefusedAndReplacesNothing)
 {
     BuildOnce();
-    settings.ResizeMethod = 1;
+    settings.ResizeMethod = kResizeByPercentage;
     settings.ResizePercentage = 0;
     EXPECT_EQ(Run(), BuildResult::Failed);
     EXPECT_EQ(recorder.error,
@@ -144,7 +145,7 @@ TEST_F(Output, SheetWithoutPixelsIsRefusedAndReplacesNothing)
     EXPECT_EQ(recorder.finished, 1) << "the viewer was shown an empty sheet";
     ExpectFolderUnchanged();
 
-    settings.ResizeMethod = 0;
+    settings.ResizeMethod = kResizeNone;
     WriteFileReplacing(dir / "notes.txt", Bytes{'x'});
     before = Snapshot(dir.Path());
     inputs.GraphicFiles = {"notes.txt"};
@@ -165,11 +166,12 @@ TEST_F(Output, SheetWithWidthButNoHeightIsRefusedAndReplacesNothing)
     settings.ResizeHeight = 0;
     const struct {
         Orientation orientation;
-        std::int32_t resizeMethod, verticalPadding;
+        ResizeMode resizeMethod;
+        std::int32_t verticalPadding;
         const char* reason;
     } cases[] = {
-        {kHorizontal, 2, 5, "every image was resized to nothing"},
-        {kVertical, 0, -20, "the paddings leave no room for the images"},
+        {kHorizontal, kResizeToSize, 5, "every image was resized to nothing"},
+        {kVertical, kResizeNone, -20, "the paddings leave no room for the images"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason);
@@ -260,7 +262,7 @@ TEST_P(BlockedOutputs, KeepEveryPreviousOutputAndLeaveNoTemporaryFile)
     const bool nameTooLong = *blocked.suffix == '\0';
     settings.Orientation = layout.orientation;
     settings.DataFormats = kDataJson;
-    settings.HtmlPreview = 1;
+    settings.HtmlPreview = true;
     settings.Retina = !nameTooLong;
     inputs.OutputFileType = kOutputPng;
     if (nameTooLong)
@@ -275,7 +277,7 @@ TEST_P(BlockedOutputs, KeepEveryPreviousOutputAndLeaveNoTemporaryFile)
         fs::create_directories(blockedPath + "/inside");
     }
 
-    settings.Retina = 1;
+    settings.Retina = true;
     AddBmp("c.bmp", 10, 2, MakeColor(0, 200, 0));  // new images for every output
     before = Snapshot(dir.Path());
     EXPECT_EQ(Run(), BuildResult::Failed);

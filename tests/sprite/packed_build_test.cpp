@@ -31,8 +31,8 @@ protected:
     {
         Build::SetUp();
         settings.Orientation = kPacked;
-        inputs.LineStyleIndex = 1;
-        inputs.LineStyleText = kLineStyleTexts[1];
+        inputs.LineStyle = kPositionAndSize;
+        inputs.LineStyleText = kLineStyleTexts[kPositionAndSize];
     }
 
     // Adds a source of a colour of its own, and remembers the colour.

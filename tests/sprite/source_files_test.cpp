@@ -39,7 +39,7 @@ TEST(SourceFiles, ListsRegularImageFilesInAnyCaseAndWarnsAboutUnreadableEntries)
 // A build's outputs, then the listing of its folder.
 struct BuiltCase {
     const char* label;
-    int lineStyle;
+    LineStyle lineStyle;
     bool baseRule, retina;
     std::string project, spriteClass;
     Strings sources, sheets;  // both as listed
@@ -55,7 +55,7 @@ TEST_P(WrittenSheets, AreLeftOutOfTheListing)
         AddBmp(name, 4, 2, MakeColor(90, 10, 10));
     inputs.ProjectName = c.project;
     inputs.SpriteClass = c.spriteClass;
-    inputs.LineStyleIndex = c.lineStyle;
+    inputs.LineStyle = c.lineStyle;
     inputs.LineStyleText = kLineStyleTexts[c.lineStyle];
     inputs.OutputFileType = kOutputPng;
     settings.BaseRule = c.baseRule;
@@ -70,14 +70,15 @@ TEST_P(WrittenSheets, AreLeftOutOfTheListing)
 INSTANTIATE_TEST_SUITE_P(
     EveryStylesheetForm, WrittenSheets,
     ::testing::Values(
-        BuiltCase{"PositionOnly", 0, false, false, "sprite", ".sprite", {"a.bmp", "b.bmp"},
+        BuiltCase{"PositionOnly", kPositionOnly, false, false, "sprite", ".sprite",
+                  {"a.bmp", "b.bmp"}, {"sprite.png"}},
+        BuiltCase{"PositionAndSize", kPositionAndSize, false, false, "sprite", ".sprite",
+                  {"a.bmp", "b.bmp"}, {"sprite.png"}},
+        BuiltCase{"BaseRule", kPositionAndSize, true, false, "sprite", ".sprite", {"a.bmp"},
                   {"sprite.png"}},
-        BuiltCase{"PositionAndSize", 1, false, false, "sprite", ".sprite", {"a.bmp", "b.bmp"},
-                  {"sprite.png"}},
-        BuiltCase{"BaseRule", 1, true, false, "sprite", ".sprite", {"a.bmp"}, {"sprite.png"}},
-        BuiltCase{"HighDensity", 0, false, true, "sprite", ".sprite", {"home@2x.bmp"},
+        BuiltCase{"HighDensity", kPositionOnly, false, true, "sprite", ".sprite", {"home@2x.bmp"},
                   {"sprite.png", "sprite@2x.png"}},
-        BuiltCase{"EscapedNamesAndUrls", 1, true, true, "my sheet", ".1 x{",
+        BuiltCase{"EscapedNamesAndUrls", kPositionAndSize, true, true, "my sheet", ".1 x{",
                   {"50%.bmp", "a b.bmp", "x'y.bmp"}, {"my sheet.png", "my sheet@2x.png"}}),
     [](const auto& info) { return std::string(info.param.label); });
 

@@ -41,8 +41,7 @@ TEST(StylesheetFile, ReplacesTheOldFileOnlyWhenItsOutputsArePutInPlace)
     test::TempDir dir;
     std::string path = dir / "s.css";
     WriteFileReplacing(path, Bytes(100, 'x'));
-    StylesheetFile css;
-    ASSERT_EQ(css.Open(path), "");
+    StylesheetFile css(path);
     css.WriteLine("a");
     css.WriteLine("b");
     css.Finish();
@@ -60,8 +59,7 @@ TEST(StylesheetFile, AbandonedFileLeavesTheOldOneAndNoTrace)
     std::string path = dir / "s.css";
     WriteFileReplacing(path, Bytes{'o', 'l', 'd'});
     {
-        StylesheetFile css;
-        ASSERT_EQ(css.Open(path), "");
+        StylesheetFile css(path);
         css.WriteLine("new");
     }
     EXPECT_EQ(Text(ReadFileBytes(path)), "old");
@@ -71,16 +69,19 @@ TEST(StylesheetFile, AbandonedFileLeavesTheOldOneAndNoTrace)
 TEST(StylesheetFile, OpenInAMissingFolderGivesTheReason)
 {
     test::TempDir dir;
-    StylesheetFile css;
-    EXPECT_EQ(css.Open(dir / "no/such/folder.css"), "No such file or directory");
+    try {
+        StylesheetFile css(dir / "no/such/folder.css");
+        FAIL() << "a stylesheet was started in a missing folder";
+    } catch (const FileCreateError& error) {
+        EXPECT_EQ(error.Reason(), "No such file or directory");
+    }
 }
 
 TEST(StylesheetFile, FullDiskIsReportedNotIgnored)
 {
     test::TempDir dir;
     std::string path = dir / "s.css";
-    StylesheetFile css;
-    ASSERT_EQ(css.Open(path), "");
+    StylesheetFile css(path);
     test::FileSizeLimit limit(64);
     css.WriteLine(std::string(40, 'a'));
     try {

@@ -124,10 +124,10 @@ TEST_F(TransparentSheet, PngSheetKeepsEverySourcesAlphaExactlyAndPaddingIsTransp
     EXPECT_TRUE(recorder.viewer.HasAlpha);
 
     // Resized, in a grid, interlaced: alpha is scaled with the colours.
-    settings.Orientation = 2;
+    settings.Orientation = kGrid;
     settings.ResizeMethod = kResizeByPercentage;
     settings.ResizePercentage = 250;
-    settings.PNGprefs.Progressive = 1;
+    settings.Encoding.png.interlace = true;
     sheet = test::ReadPng(BuildSheet(kOutputPng));
     ExpectSamePixels(sheet, ExpectedSheet(sheet.width, sheet.height, 250));
 }
@@ -163,7 +163,7 @@ TEST_F(TransparentSheet, SheetTypesWithoutTransparencyAreRefusedBeforeAnythingIs
     }
     EXPECT_FALSE(fs::exists(CssPath()));
 
-    settings.SheetBackground = 7;
+    settings.SheetBackground = SheetBackground(7);  // outside the table
     EXPECT_EQ(ValidateInputs(inputs, settings),
               "No valid sheet background set (7; use 0 white or 1 transparent)\n\r");
 }

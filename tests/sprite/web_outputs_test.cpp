@@ -135,7 +135,7 @@ TEST_F(WebOutputs, AwkwardNamesGetEscapedSelectorsAndCollisionsAWarning)
 TEST_F(WebOutputs, BaseRuleOpensTheStylesheetWithTheSheetsUrl)
 {
     inputs.ProjectName = "my sprite#1";
-    settings.BaseRule = 1;
+    settings.BaseRule = true;
     AddPattern("a.bmp", 2, 2);
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
     EXPECT_EQ(Output(".css"),
@@ -226,7 +226,7 @@ protected:
         const char* extension = language.extension;
         const char sigil = language.sigil;
         settings.DataFormats = kDataScss | kDataLess;
-        inputs.LineStyleIndex = kPositionAndSize;
+        inputs.LineStyle = kPositionAndSize;
         ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
 
         // The variables, one per line in build order, up to the ":".
@@ -330,7 +330,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(WebOutputs, PreviewPageEscapesNamesAndSizesElementsOfPositionOnlyRules)
 {
-    settings.HtmlPreview = 1;
+    settings.HtmlPreview = true;
     inputs.ProjectName = "a&b";
     AddPattern("x<y>&\"z'.bmp", 3, 2);
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
@@ -344,8 +344,8 @@ TEST_F(WebOutputs, PreviewPageEscapesNamesAndSizesElementsOfPositionOnlyRules)
               std::string::npos)
         << page;
 
-    settings.BaseRule = 1;
-    inputs.LineStyleIndex = kPositionAndSize;
+    settings.BaseRule = true;
+    inputs.LineStyle = kPositionAndSize;
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
     page = Output(".html");
     EXPECT_EQ(page.find(".preview-frame > span {"), std::string::npos)
@@ -357,8 +357,8 @@ TEST_F(WebOutputs, PreviewPageEscapesNamesAndSizesElementsOfPositionOnlyRules)
 TEST_F(WebOutputs, FailedWriteOfADataFileKeepsEveryOldOutput)
 {
     settings.DataFormats = kDataScss | kDataLess | kDataJson;
-    settings.HtmlPreview = 1;
-    settings.BaseRule = 1;
+    settings.HtmlPreview = true;
+    settings.BaseRule = true;
     AddPattern("a.bmp", 1, 1);
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
     std::map<std::string, std::string> before;

@@ -1,0 +1,98 @@
+// One build, from the moment it holds its folder to its outputs in place.
+// SpriteBuilder::MakeSprites makes one for each build and drops it at the
+// end, so nothing of one build reaches the next.
+#pragma once
+
+#include "platform/bitmap.h"
+#include "platform/error.h"
+#include "sprite/build_lock.h"
+#include "sprite/class_names.h"
+#include "sprite/duplicate_images.h"
+#include "sprite/high_density.h"
+#include "sprite/rect_packer.h"
+#include "sprite/sprite_build.h"
+#include "sprite/stylesheet.h"
+#include "sprite/web_outputs.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessolo {
+
+struct ImageFormat;
+
+// Thrown when the observer asks the build to stop.
+class BuildStopped : public Error {
+public:
+    BuildStopped() : Error("The build was stopped; the previous outputs are unchanged") {}
+};
+
+// The path of a build's outputs without their extensions.
+std::string ProjectPath(const BuildInputs& inputs);
+// The message of what ended a build: "Out of memory" for a failed
+// allocation, otherwise the exception's own.
+std::string DescribeFailure(const std::exception& error);
+
+class BuildRun {
+public:
+    // Takes the folder's build lock, removes the temporary files that killed
+    // builds left there and starts the stylesheet. Throws FolderBusyError,
+    // or FileError when the folder cannot be locked or the stylesheet not
+    // started. The inputs must have passed ValidateInputs.
+    BuildRun(const BuildInputs& inputs, const BuildSettings& settings, BuildObserver& observer);
+
+    // Places every source, then writes the outputs and puts them in place.
+    // Throws what ends the build: BuildStopped when the observer asks.
+    void Run();
+    // The sheet as drawn so far.
+    Bitmap& Sheet() { return sheet_; }
+
+private:
+    // A listed file whose type a codec reads.
+    struct ListedSource {
+        std::string path;  // full path of the file
+        const ImageFormat* format;
+    };
+    // What the rule of a decoded source needs, kept while its pixels wait.
+    struct SourceInfo {
+        std::string path;
+        std::string name;  // file name without folder and last extension
+        std::int32_t width = 0, height = 0;  // as placed
+    };
+    struct Source {
+        SourceInfo info;
+        Bitmap image;  // as the sheet takes it: flattened, resized, fitted
+    };
+
+    // The steps of a build, in order.
+    void StartStylesheet();
+    void PlaceInLine();  // a strip or a grid, one source at a time
+    void PlacePacked();  // every source decoded first, then packed
+    void FinishSheet();
+    void WriteOutputs();
+
+    // The steps of each source: listed, decoded, then placed with its rule.
+    std::optional<Source> NextSource(const std::string& entry);
+    std::optional<ListedSource> List(const std::string& entry);
+    Source Decode(const ListedSource& listed) const;
+    void WriteRule(const SourceInfo& info, PackPosition at);
+
+    const BuildInputs& inputs_;
+    BuildObserver& observer_;
+    const SheetDensity density_;
+    BuildSettings settings_;  // as given, adjusted to the density when the run starts
+    BuildLock lock_;                // held until every output is in place
+    StylesheetFile css_;
+    Bitmap sheet_;
+    SheetFacts facts_;
+    std::optional<ClassName> baseClass_;  // set when the stylesheet holds its base rule
+    std::vector<PlacedImage> placed_;
+    ClassCollisions collisions_;
+    SharedPlaces sharedPlaces_;
+    int sourcesRead_ = 0;
+    int sourcesWithPixels_ = 0;
+};
+
+}  // namespace tessolo
