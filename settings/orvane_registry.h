@@ -65,6 +65,10 @@ public:
     std::int32_t TargetFileType;  // an OutputType (one stored byte)
     std::int32_t ListType;        // CSS line style 0 or 1 (one stored byte)
     std::string SpriteClass;      // class names as delimited text
+    // The main window's own state.
+    std::string MainWindowGeometry;  // "left,top,width,height"; empty at first
+    std::string RecentFolders;       // delimited text, the latest first
+    std::int32_t ShowThumbnails;     // 0/1: the file lists show each image small
 
 private:
     void LoadValue(const StoredValue& row);

@@ -174,6 +174,11 @@ inline constexpr std::array kStoredValues{
     stored_rows::Number("DataFormats", StoredKind::Byte, &SheetOptions::DataFormats,
                         {0, kDataScss | kDataLess | kDataJson}, 0, "--data"),
     stored_rows::Switch("HtmlPreview", &SheetOptions::HtmlPreview, "--html"),
+    // The main window's state; no build reads it.
+    stored_rows::Text("MainWindowGeometry", &OrvaneRegistry::MainWindowGeometry, ""),
+    stored_rows::Text("RecentFolders", &OrvaneRegistry::RecentFolders, ""),
+    stored_rows::Number("ShowThumbnails", StoredKind::Switch, &OrvaneRegistry::ShowThumbnails,
+                        kOffOrOn, 1, {}),
 };
 
 // The row of a field; naming a field without a row does not compile where a

@@ -66,6 +66,9 @@ TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesEveryDefault)
                                          "\"BaseRule\"=hex:00\n"
                                          "\"DataFormats\"=hex:00\n"
                                          "\"HtmlPreview\"=hex:00\n"
+                                         "\"MainWindowGeometry\"=\"\"\n"
+                                         "\"RecentFolders\"=\"\"\n"
+                                         "\"ShowThumbnails\"=hex:01\n"
                                          "\n");
 }
 
