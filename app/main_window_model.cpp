@@ -90,6 +90,10 @@ void MainWindowModel::SetFolder(const std::string& folder)
     for (const std::string& warning : warnings)
         if (!sameFolder || std::ranges::find(folderWarnings_, warning) == folderWarnings_.end())
             untakenWarnings_.push_back(warning);
+    // Files picked already stay out of the list they were picked from.
+    std::erase_if(listing.files, [&](const std::string& name) {
+        return std::ranges::find(process_, ProcessEntry{shown, name}) != process_.end();
+    });
     available_ = std::move(listing.files);
     folderWarnings_ = std::move(warnings);
     folder_ = std::move(shown);

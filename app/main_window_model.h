@@ -37,7 +37,8 @@ public:
     void Close();
 
     // Shows another folder and re-reads its image files (see
-    // ListImageFiles: the sheets that builds wrote there are left out). A
+    // ListImageFiles: the sheets that builds wrote there are left out, and
+    // so are the files of the process list). A
     // folder that does not exist falls back to its nearest existing parent.
     // The settings learn the folder at once. Throws Error when the folder
     // cannot be read.

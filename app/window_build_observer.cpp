@@ -1,88 +1,91 @@
 #include "app/window_build_observer.h"
 
 #include "app/bitmap_image.h"
-#include "app/spriteview.h"
 #include "platform/error.h"
 #include "platform/printable_text.h"
-
-#include <QCoreApplication>
-#include <QListWidget>
-#include <QProgressBar>
+#include "platform/user_prompts.h"
 
 namespace tessolo {
 
 namespace {
 
-constexpr qint64 kRepaintIntervalMs = 50;
+QString Shown(const std::string& text) { return QString::fromStdString(PrintableText(text)); }
 
 }  // namespace
 
-WindowBuildObserver::WindowBuildObserver(QListWidget& outputList, QProgressBar& progress,
-                                         TSpriteView& viewer, UserPrompts& prompts, int imageCount)
-    : outputList_(outputList), progress_(progress), viewer_(viewer), prompts_(prompts)
+void WindowBuildObserver::Reset()
 {
-    progress_.setRange(0, imageCount);
-    progress_.setValue(0);
-    sinceRepaint_.start();
+    std::lock_guard lock(mutex_);
+    pending_ = {};
+    signalled_ = false;
+    stop_ = false;
+}
+
+WindowBuildObserver::Progress WindowBuildObserver::TakeProgress()
+{
+    std::lock_guard lock(mutex_);
+    Progress taken = std::move(pending_);
+    pending_ = {};
+    pending_.imagesDone = taken.imagesDone;
+    signalled_ = false;
+    return taken;
 }
 
 void WindowBuildObserver::ValidationFailed(const std::string& message)
 {
-    prompts_.Show(kBuildMessageCaption, PrintableText(message), PromptIcon::None);
+    emit MessageReady(kBuildMessageCaption, Shown(message), int(PromptIcon::None));
 }
 
 void WindowBuildObserver::CannotOpen(const std::string& message)
 {
-    prompts_.Show(kBuildMessageCaption, PrintableText(message), PromptIcon::None);
+    emit MessageReady(kBuildMessageCaption, Shown(message), int(PromptIcon::None));
 }
 
 void WindowBuildObserver::ErrorReport(const std::string& message)
 {
-    RepaintNow(true);
-    prompts_.Show("Tessolo", PrintableText(ErrorReportText(message)), PromptIcon::Error);
+    // A stop the user asked for is no error: the status bar says it.
+    if (stop_)
+        emit StatusReady(Shown(ErrorReportText(message)));
+    else
+        emit MessageReady(kErrorReportCaption, Shown(ErrorReportText(message)),
+                          int(PromptIcon::Error));
 }
 
 void WindowBuildObserver::ListCleared()
 {
-    outputList_.clear();
-    RepaintNow(true);
+    {
+        std::lock_guard lock(mutex_);
+        pending_ = {};
+        pending_.listCleared = true;
+    }
+    Append({}, false);
 }
 
-void WindowBuildObserver::LineWritten(const std::string& line)
+void WindowBuildObserver::LineWritten(const std::string& line) { Append(line, true); }
+
+void WindowBuildObserver::Remark(const std::string& message) { Append(message, false); }
+
+void WindowBuildObserver::SourceSkipped(const std::string&) { Append({}, true); }
+
+void WindowBuildObserver::SheetFinished(const Bitmap& sheet) { emit SheetReady(ToQImage(sheet)); }
+
+void WindowBuildObserver::SheetWritten(const std::string& path)
 {
-    outputList_.addItem(QString::fromStdString(PrintableText(line)));
-    CountImage();
+    emit SheetPlaced(QString::fromStdString(path));
 }
 
-void WindowBuildObserver::Remark(const std::string& message)
+void WindowBuildObserver::Append(const std::string& line, bool counts)
 {
-    outputList_.addItem(QString::fromStdString(PrintableText(message)));
-    RepaintNow(false);
-}
-
-void WindowBuildObserver::SourceSkipped(const std::string&) { CountImage(); }
-
-void WindowBuildObserver::SheetFinished(const Bitmap& sheet)
-{
-    RepaintNow(true);
-    viewer_.ShowSheet(ToQImage(sheet));
-}
-
-void WindowBuildObserver::CountImage()
-{
-    ++imagesDone_;
-    RepaintNow(false);
-}
-
-void WindowBuildObserver::RepaintNow(bool force)
-{
-    if (!force && sinceRepaint_.elapsed() < kRepaintIntervalMs)
-        return;
-    // The bar repaints itself at once on every new value, so it only gets one here.
-    progress_.setValue(imagesDone_);
-    outputList_.scrollToBottom();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    sinceRepaint_.restart();
+    bool signal = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (!line.empty())
+            pending_.lines << Shown(line);
+        pending_.imagesDone += counts;
+        signal = !std::exchange(signalled_, true);
+    }
+    if (signal)
+        emit ProgressReady();
 }
 
 }  // namespace tessolo

@@ -96,7 +96,7 @@ int main(int argc, char** argv)
 
     tessolo::TSpriteform& form = app.MainForm();
     form.ShowFolder(window);
-    form.FileListBox->selectAll();
+    form.findChild<QListWidget*>("FileListBox")->selectAll();
     form.InBtnClick();
     // The same build without a window, for the cost of showing it.
     struct : tessolo::BuildObserver {
@@ -110,6 +110,8 @@ int main(int argc, char** argv)
         QElapsedTimer timer;
         timer.start();
         form.MakeSprites();
+        while (form.Building())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
         windowTimes.push_back(timer.nsecsElapsed() / 1e6);
 
         timer.restart();

@@ -183,16 +183,15 @@ TEST_F(MainWindowModelTest, RecentFoldersKeepTheLastTenEachOnceTheLatestFirst)
     EXPECT_EQ(SplitDelimitedText(store.RecentFolders), expected);
 }
 
-TEST_F(MainWindowModelTest, AddsAFileOnlyOnceAfterItsFolderIsShownAgain)
+TEST_F(MainWindowModelTest, APickedFileStaysOutOfTheAvailableListWhenItsFolderIsShownAgain)
 {
-    Show(Folder("one"), {"a.png"});
+    Show(Folder("one"), {"a.png", "b.png"});
     model.AddFiles({0});
     model.SetFolder(Folder("two"));
     model.SetFolder(Folder("one"));
-    ASSERT_EQ(model.AvailableFiles(), (Strings{"a.png"}));
-    model.AddFiles({0});
-    EXPECT_EQ(model.ProcessList().size(), 1u);
-    EXPECT_TRUE(model.AvailableFiles().empty());
+    EXPECT_EQ(model.AvailableFiles(), (Strings{"b.png"}));
+    model.RemoveAllFiles();
+    EXPECT_EQ(model.AvailableFiles(), (Strings{"a.png", "b.png"}));
 }
 
 TEST_F(MainWindowModelTest, ReadsEachFileFromTheFolderItWasPickedIn)
