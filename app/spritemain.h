@@ -20,7 +20,6 @@ class QAction;
 class QButtonGroup;
 class QComboBox;
 class QFileSystemModel;
-class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLayout;
