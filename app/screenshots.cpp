@@ -3,6 +3,7 @@
 #include "app/spritemain.h"
 #include "app/spriteview.h"
 #include "app/tessolo_app.h"
+#include "app/thumbnails.h"
 #include "info/about.h"
 #include "info/change_log.h"
 #include "info/help_entries.h"
@@ -95,12 +96,15 @@ int TakeScreenshots(TessoloApp& app, UserPrompts& prompts, const QString& folder
     form.FormActivate();
     form.ShowFolder(QDir(folder).canonicalPath());
     Settle();
-    form.FileListBox->selectAll();
-    form.InBtn->click();
-    form.pOutputFileType->findChildren<QRadioButton*>().at(1)->click();
-    form.cbCSSStyle->setCurrentIndex(1);
+    form.findChild<QListWidget*>("FileListBox")->selectAll();
+    form.findChild<QPushButton*>("InBtn")->click();
+    form.findChild<QRadioButton*>("pOutputFileTypePNG")->click();
+    form.findChild<QComboBox*>("cbCSSStyle")->setCurrentIndex(1);
     form.Model().SetLineStyle(1);
-    form.btnMakeSprite->click();
+    form.findChild<QPushButton*>("btnMakeSprite")->click();
+    while (form.Building())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    form.Thumbnails().WaitForDone();
     PointAtAnImage(app.Viewer());
 
     bool saved = true;

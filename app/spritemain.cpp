@@ -1,7 +1,10 @@
 #include "app/spritemain.h"
 
+#include "app/file_list.h"
 #include "app/spriteview.h"
-#include "app/window_build_observer.h"
+#include "app/thumbnails.h"
+#include "app/window_build.h"
+#include "app/window_geometry.h"
 #include "info/about.h"
 #include "info/change_log.h"
 #include "info/help_entries.h"
@@ -13,13 +16,15 @@
 #include "sprite/stylesheet.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,31 +33,21 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tessolo {
 
 namespace {
 
-const char* const kOutputTypeNames[] = {"JPEG", "PNG", "GIF", "BMP"};
-
-std::vector<int> SelectedRows(const QListWidget& list)
-{
-    std::vector<int> rows;
-    for (const QModelIndex& index : list.selectionModel()->selectedIndexes())
-        rows.push_back(index.row());
-    return rows;
-}
-
-void Fill(QListWidget& list, const std::vector<std::string>& texts)
-{
-    list.clear();
-    for (const std::string& text : texts)
-        list.addItem(QString::fromStdString(text));
-}
+// The window's size as designed.
+constexpr QSize kDesignSize(788, 707);
 
 QLabel* Caption(const QString& text, QWidget* buddy)
 {
@@ -61,16 +56,60 @@ QLabel* Caption(const QString& text, QWidget* buddy)
     return label;
 }
 
+template <typename Widget> Widget* Named(Widget* widget, const char* name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+// "JPEG", "PNG", ...: an output type as its button shows it.
+QString OutputTypeLabel(const OutputTypeInfo& type)
+{
+    return QString::fromUtf8(type.commandWord.data(), qsizetype(type.commandWord.size())).toUpper();
+}
+
+QString PixelSizeCaption(const Thumbnail& thumbnail)
+{
+    if (!thumbnail.pixelSize.isValid())
+        return "cannot be read";
+    return QString("%1 × %2").arg(thumbnail.pixelSize.width()).arg(thumbnail.pixelSize.height());
+}
+
+std::vector<std::string> PathsIn(const std::string& folder, const std::vector<std::string>& names)
+{
+    std::vector<std::string> paths;
+    for (const std::string& name : names)
+        paths.push_back(folder + (folder.ends_with('/') ? "" : "/") + name);
+    return paths;
+}
+
+std::vector<std::string> PathsOf(const std::vector<ProcessEntry>& entries)
+{
+    std::vector<std::string> paths;
+    for (const ProcessEntry& entry : entries)
+        paths.push_back(PathsIn(entry.folder, {entry.name}).front());
+    return paths;
+}
+
+QString DefaultFolderPicker(QWidget* parent, const QString& start)
+{
+    return QFileDialog::getExistingDirectory(parent, "Open Folder", start);
+}
+
 }  // namespace
 
 TSpriteform::TSpriteform(UserPrompts& prompts)
-    : prompts_(prompts), locations_(Locations())
+    : prompts_(prompts), locations_(Locations()), pickFolder_(DefaultFolderPicker)
 {
+    setObjectName("Spriteform");
     setWindowTitle("Tessolo - Sprite Generator");
+    build_ = new WindowBuild(this);
+    thumbnails_ = new ThumbnailLoader(this);
     CreateControls();
     CreateMenus();
     SetTabOrder();
-    resize(788, 707);
+    ConnectBuild();
+    resize(kDesignSize);
 }
 
 TSpriteform::~TSpriteform() = default;
@@ -85,38 +124,47 @@ void TSpriteform::Attach(const MainFormPeers& peers)
     desktop_ = &peers.desktop;
     model_ = std::make_unique<MainWindowModel>(peers.settings);
     model_->SetProjectName(pedSpriteName->text().toStdString());
+    if (std::optional<WindowBox> box = WindowBoxFromText(settings_->MainWindowGeometry))
+        setGeometry(box->left, box->top, box->width, box->height);
+    ShowThumbnails1->setChecked(settings_->ShowThumbnails != 0);
+    ToggleThumbnails(settings_->ShowThumbnails != 0);
 }
 
-void TSpriteform::CreateControls()
+QGroupBox* TSpriteform::MakeOutputTypeGroup()
 {
-    auto* central = new QWidget;
-    setCentralWidget(central);
-
-    pOutputFileType = new QGroupBox("Output file type");
+    pOutputFileType = Named(new QGroupBox("Output file type"), "pOutputFileType");
     outputTypes_ = new QButtonGroup(this);
-    auto* typeColumn = new QVBoxLayout(pOutputFileType);
-    for (int i = 0; i < 4; ++i) {
-        auto* button = new QRadioButton(kOutputTypeNames[i]);
-        outputTypes_->addButton(button, i);
-        typeColumn->addWidget(button);
+    auto* grid = new QGridLayout(pOutputFileType);
+    for (const OutputTypeInfo& type : kOutputTypes) {
+        auto* button = new QRadioButton(OutputTypeLabel(type));
+        button->setObjectName("pOutputFileType" + OutputTypeLabel(type));
+        outputTypes_->addButton(button, type.type);
+        grid->addWidget(button, type.type / 2, type.type % 2);
     }
-    outputTypes_->button(0)->setChecked(true);
+    outputTypes_->button(kOutputJpeg)->setChecked(true);
     connect(outputTypes_, &QButtonGroup::idClicked, this,
             [this](int id) { Guarded([&] { model_->SetOutputType(id); }); });
+    return pOutputFileType;
+}
 
-    pedSpriteName = new QLineEdit("sprite");
+QLayout* TSpriteform::MakeNameRows()
+{
+    pedSpriteName = Named(new QLineEdit("sprite"), "pedSpriteName");
     connect(pedSpriteName, &QLineEdit::textChanged, this,
             [this](const QString& text) { model_->SetProjectName(text.toStdString()); });
 
-    cbSpriteClass = new QComboBox;
+    cbSpriteClass = Named(new QComboBox, "cbSpriteClass");
     cbSpriteClass->setEditable(true);
     cbSpriteClass->setInsertPolicy(QComboBox::NoInsert);
     cbSpriteClass->addItem(".sprite");
+    // Real key presses go to the box, which hands them to its line edit
+    // directly; keys sent to the line edit itself are watched too.
+    cbSpriteClass->installEventFilter(this);
     cbSpriteClass->lineEdit()->installEventFilter(this);
     connect(cbSpriteClass, &QComboBox::currentTextChanged, this,
             [this](const QString& text) { model_->SetClassText(text.toStdString()); });
 
-    cbCSSStyle = new QComboBox;
+    cbCSSStyle = Named(new QComboBox, "cbCSSStyle");
     for (const char* text : kLineStyleTexts)
         cbCSSStyle->addItem(text);
     // The long texts may be cut in a narrow window rather than widen it.
@@ -127,32 +175,39 @@ void TSpriteform::CreateControls()
 
     auto* names = new QGridLayout;
     names->addWidget(
-        Caption("Project name (will be the name of the sprite and the CSS file):", pedSpriteName),
+        Caption("Projec&t name (will be the name of the sprite and the CSS file):", pedSpriteName),
         0, 0, 1, 2);
     names->addWidget(pedSpriteName, 0, 2);
-    names->addWidget(Caption("Class name (.classname):", cbSpriteClass), 1, 0);
-    names->addWidget(Caption("CSS line style:", cbCSSStyle), 1, 1, 1, 2);
+    names->addWidget(Caption("C&lass name (.classname):", cbSpriteClass), 1, 0);
+    names->addWidget(Caption("CSS line st&yle:", cbCSSStyle), 1, 1, 1, 2);
     names->addWidget(cbSpriteClass, 2, 0);
     names->addWidget(cbCSSStyle, 2, 1, 1, 2);
     names->setHorizontalSpacing(12);
     names->setColumnStretch(0, 0);  // class names are short; the line styles are not
     names->setColumnStretch(1, 80);
     names->setColumnStretch(2, 329);
-    names->setRowStretch(3, 1);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(pOutputFileType);
+    top->addWidget(MakeOutputTypeGroup());
     top->addLayout(names, 1);
+    return top;
+}
 
-    pdcbDirectory = new QComboBox;
+QLayout* TSpriteform::MakeFolderColumn()
+{
+    pdcbDirectory = Named(new QComboBox, "pdcbDirectory");
+    pdcbDirectory->setEditable(true);
+    pdcbDirectory->setInsertPolicy(QComboBox::NoInsert);
+    pdcbDirectory->lineEdit()->setPlaceholderText("Type a folder and press Enter");
     for (const Location& location : locations_)
         pdcbDirectory->addItem(location.label, location.path);
     connect(pdcbDirectory, &QComboBox::activated, this, [this] { pdcbDirectoryChange(); });
+    connect(pdcbDirectory->lineEdit(), &QLineEdit::returnPressed, this, [this] { ShowTypedFolder(); });
 
     folders_ = new QFileSystemModel(this);
     folders_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     folders_->setRootPath("/");
-    pDirListBox = new QTreeView;
+    pDirListBox = Named(new QTreeView, "pDirListBox");
     pDirListBox->setModel(folders_);
     pDirListBox->setHeaderHidden(true);
     for (int column = 1; column < folders_->columnCount(); ++column)
@@ -167,106 +222,188 @@ void TSpriteform::CreateControls()
     connect(folders_, &QFileSystemModel::directoryLoaded, scrollToFolder_,
             qOverload<>(&QTimer::start));
 
-    FileListBox = new QListWidget;
-    FileListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    GraphicFiles = new QListWidget;
-    GraphicFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    auto* column = new QVBoxLayout;
+    column->addWidget(pdcbDirectory);
+    column->addWidget(pDirListBox, 1);
+    return column;
+}
 
-    btnMakeSprite = new QPushButton("&Make Sprites");
-    InBtn = new QPushButton(">>");
-    OutBtn = new QPushButton("<<");
-    ClearProcs = new QPushButton("Remove &All");
+QLayout* TSpriteform::MakeFileLists()
+{
+    FileListBox = new FileList("FileListBox", false);
+    GraphicFiles = new FileList("GraphicFiles", true);
+    for (FileList* list : {FileListBox, GraphicFiles}) {
+        connect(list, &FileList::EntriesDropped, this,
+                [this, list](const QString& source, const std::vector<int>& rows, int row) {
+                    DropEntries(*list, source, rows, row);
+                });
+    }
+    connect(GraphicFiles, &FileList::PathsDropped, this, &TSpriteform::DropPaths);
+    connect(GraphicFiles, &FileList::ShiftRequested, this, &TSpriteform::ShiftEntries);
+    connect(FileListBox, &QListWidget::itemDoubleClicked, this, [this] { InBtnClick(); });
+    connect(GraphicFiles, &QListWidget::itemDoubleClicked, this, [this] { OutBtnClick(); });
+
+    btnMakeSprite = Named(new QPushButton("&Make Sprites"), "btnMakeSprite");
+    InBtn = Named(new QPushButton(">>"), "InBtn");
+    OutBtn = Named(new QPushButton("<<"), "OutBtn");
+    ClearProcs = Named(new QPushButton("Remove &All"), "ClearProcs");
+    InBtn->setToolTip("Add the selected files (Ctrl+Right, or double-click a file)");
+    OutBtn->setToolTip("Take the selected files back (Ctrl+Left, or double-click a file)");
     connect(btnMakeSprite, &QPushButton::clicked, this, [this] { btnMakeSpriteClick(); });
     connect(InBtn, &QPushButton::clicked, this, [this] { InBtnClick(); });
     connect(OutBtn, &QPushButton::clicked, this, [this] { OutBtnClick(); });
     connect(ClearProcs, &QPushButton::clicked, this, [this] { ClearProcsClick(); });
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Right), this), &QShortcut::activated,
+            this, [this] { InBtnClick(); });
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Left), this), &QShortcut::activated,
+            this, [this] { OutBtnClick(); });
 
     auto* files = new QGridLayout;
-    files->addWidget(Caption("Available image files:", FileListBox), 0, 1);
-    files->addWidget(Caption("Image files to process into sprites:", GraphicFiles), 0, 2);
-    files->addWidget(pdcbDirectory, 1, 0);
-    files->addWidget(pDirListBox, 2, 0);
-    files->addWidget(FileListBox, 1, 1, 2, 1);
-    files->addWidget(GraphicFiles, 1, 2, 2, 1);
-    files->addWidget(btnMakeSprite, 3, 0, Qt::AlignRight);
-    files->addWidget(InBtn, 3, 1, Qt::AlignRight);
+    files->addWidget(Caption("Available image fil&es:", FileListBox), 0, 1);
+    files->addWidget(Caption("Image files to &process into sprites:", GraphicFiles), 0, 2);
+    files->addLayout(MakeFolderColumn(), 1, 0);
+    files->addWidget(FileListBox, 1, 1);
+    files->addWidget(GraphicFiles, 1, 2);
+    files->addWidget(btnMakeSprite, 2, 0, Qt::AlignRight);
+    files->addWidget(InBtn, 2, 1, Qt::AlignRight);
     auto* outButtons = new QHBoxLayout;
     outButtons->addWidget(OutBtn);
     outButtons->addStretch();
     outButtons->addWidget(ClearProcs);
-    files->addLayout(outButtons, 3, 2);
+    files->addLayout(outButtons, 2, 2);
     files->setColumnStretch(0, 279);
     files->setColumnStretch(1, 217);
     files->setColumnStretch(2, 233);
-    files->setRowStretch(2, 1);
+    files->setRowStretch(1, 1);
     btnMakeSprite->setMinimumWidth(177);
     InBtn->setMinimumWidth(75);
     OutBtn->setMinimumWidth(75);
     ClearProcs->setMinimumWidth(115);
+    return files;
+}
 
-    SpriteListBox = new QListWidget;
+QLayout* TSpriteform::MakeOutputArea()
+{
+    SpriteListBox = Named(new QListWidget, "SpriteListBox");
     SpriteListBox->setUniformItemSizes(true);  // one line each: cheap to lay out during a build
 
     auto* destination = new QFrame;
     destination->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    plOutputDir = new QLabel;
+    plOutputDir = Named(new QLabel, "plOutputDir");
     plOutputDir->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* destinationRow = new QHBoxLayout(destination);
     destinationRow->setContentsMargins(6, 2, 6, 2);
     destinationRow->addWidget(new QLabel("Destination Directory:"));
     destinationRow->addWidget(plOutputDir, 1);
 
-    auto* page = new QVBoxLayout(central);
-    page->addLayout(top);
-    page->addLayout(files, 3);
-    page->addWidget(Caption("CSS output:", SpriteListBox));
-    page->addWidget(SpriteListBox, 1);
-    page->addWidget(destination);
+    auto* area = new QVBoxLayout;
+    area->addWidget(Caption("CSS o&utput:", SpriteListBox));
+    area->addWidget(SpriteListBox, 1);
+    area->addWidget(destination);
+    return area;
+}
 
-    BuildProgress = new QProgressBar;
+void TSpriteform::MakeStatusBar()
+{
+    // Both are seen only while a build runs.
+    BuildProgress = Named(new QProgressBar, "BuildProgress");
     BuildProgress->setTextVisible(true);
     BuildProgress->setFormat("%v of %m images");
-    BuildProgress->setValue(0);
+    BuildProgress->hide();
+    btnCancel = Named(new QPushButton("Cancel"), "btnCancel");
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            [this] { CancelBuild(); });
+    btnCancel->setToolTip("Stop the build at the next image (Esc); the previous files stay");
+    btnCancel->hide();
+    connect(btnCancel, &QPushButton::clicked, this, [this] { CancelBuild(); });
     statusBar()->addPermanentWidget(BuildProgress, 1);
+    statusBar()->addPermanentWidget(btnCancel);
+}
+
+void TSpriteform::CreateControls()
+{
+    auto* central = new QWidget;
+    setCentralWidget(central);
+    auto* page = new QVBoxLayout(central);
+    page->addLayout(MakeNameRows());
+    page->addLayout(MakeFileLists(), 3);
+    page->addLayout(MakeOutputArea(), 1);
+    MakeStatusBar();
+    buildControls_ = {pOutputFileType, pedSpriteName, cbSpriteClass, cbCSSStyle,
+                      pdcbDirectory,   pDirListBox,   FileListBox,   GraphicFiles,
+                      InBtn,           OutBtn,        ClearProcs,    btnMakeSprite};
 }
 
 void TSpriteform::CreateMenus()
 {
     QMenu* file = menuBar()->addMenu("&File");
-    Exit1 = file->addAction("E&xit");
-    connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+    OpenFolder1 = file->addAction("&Open Folder…");
+    OpenFolder1->setShortcut(QKeySequence::Open);
+    connect(OpenFolder1, &QAction::triggered, this, [this] { OpenFolder1Click(); });
+    RecentFolders1 = file->addMenu("&Recent Folders");
+    RecentFolders1->setObjectName("RecentFolders");
+    connect(RecentFolders1, &QMenu::aboutToShow, this, [this] { ShowRecentFolders(); });
+    file->addSeparator();
+    QAction* exit = file->addAction("E&xit");
+    connect(exit, &QAction::triggered, this, [this] { Exit1Click(); });
 
     QMenu* options = menuBar()->addMenu("&Options");
-    Preferences1 = options->addAction("&Preferences");
-    connect(Preferences1, &QAction::triggered, this, [this] { Preferences1Click(); });
+    QAction* preferences = options->addAction("&Preferences");
+    connect(preferences, &QAction::triggered, this, [this] { Preferences1Click(); });
+    ShowThumbnails1 = options->addAction("Show &Thumbnails");
+    ShowThumbnails1->setCheckable(true);
+    connect(ShowThumbnails1, &QAction::toggled, this, &TSpriteform::ToggleThumbnails);
 
     QMenu* run = menuBar()->addMenu("&Run");
     MakeSprites1 = run->addAction("Make &Sprites");
     connect(MakeSprites1, &QAction::triggered, this, [this] { MakeSprites1Click(); });
 
     QMenu* help = menuBar()->addMenu("&Help");
-    Help2 = help->addAction("&Help");
-    connect(Help2, &QAction::triggered, this, [this] { Help2Click(); });
-    VeltrandSoftwareontheWeb1 = help->addAction("Veltrand Software on the &Web");
-    connect(VeltrandSoftwareontheWeb1, &QAction::triggered, this,
+    connect(help->addAction("&Help"), &QAction::triggered, this, [this] { Help2Click(); });
+    connect(help->addAction("Veltrand Software on the &Web"), &QAction::triggered, this,
             [this] { VeltrandSoftwareontheWeb1Click(); });
-    CheckforUpdates1 = help->addAction("Check for &Updates");
-    connect(CheckforUpdates1, &QAction::triggered, this, [this] { CheckforUpdates1Click(); });
-    ChangeLog1 = help->addAction("Change &Log");
-    connect(ChangeLog1, &QAction::triggered, this, [this] { ChangeLog1Click(); });
+    connect(help->addAction("Check for &Updates"), &QAction::triggered, this,
+            [this] { CheckforUpdates1Click(); });
+    connect(help->addAction("Change &Log"), &QAction::triggered, this,
+            [this] { ChangeLog1Click(); });
     help->addAction(QString(43, '-'));
-    About1 = help->addAction("&About");
-    connect(About1, &QAction::triggered, this, [this] { About1Click(); });
+    connect(help->addAction("&About"), &QAction::triggered, this, [this] { About1Click(); });
 }
 
 void TSpriteform::SetTabOrder()
 {
-    QList<QRadioButton*> types = pOutputFileType->findChildren<QRadioButton*>();
-    QWidget* order[] = {pdcbDirectory, pDirListBox, FileListBox,  GraphicFiles,  OutBtn,
-                        InBtn,         btnMakeSprite, types.front(), pedSpriteName, ClearProcs,
-                        SpriteListBox, cbSpriteClass, cbCSSStyle};
+    QWidget* order[] = {pdcbDirectory, pDirListBox,   FileListBox,
+                        GraphicFiles,  OutBtn,        InBtn,
+                        btnMakeSprite, outputTypes_->button(kOutputJpeg), pedSpriteName,
+                        ClearProcs,    SpriteListBox, cbSpriteClass,
+                        cbCSSStyle};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
+}
+
+void TSpriteform::ConnectBuild()
+{
+    WindowBuildObserver& observer = build_->Observer();
+    connect(&observer, &WindowBuildObserver::ProgressReady, this, &TSpriteform::ShowBuildProgress);
+    connect(&observer, &WindowBuildObserver::MessageReady, this,
+            [this](const QString& caption, const QString& text, int icon) {
+                prompts_.Show(caption.toStdString(), text.toStdString(), PromptIcon(icon));
+            });
+    connect(&observer, &WindowBuildObserver::StatusReady, this,
+            [this](const QString& text) { statusBar()->showMessage(text); });
+    connect(&observer, &WindowBuildObserver::SheetReady, this,
+            [this, &observer](const QImage& sheet) {
+                int scale = 1;
+                std::vector<SheetImage> images = observer.TakeSheetImages(scale);
+                viewer_->ShowSheet(sheet, std::move(images), scale);
+            });
+    connect(&observer, &WindowBuildObserver::SheetPlaced, this, [this](const QString& path) {
+        viewer_->SetSheetFile(path.toStdString());
+        statusBar()->showMessage("Wrote " + QString::fromStdString(PrintableText(path.toStdString())));
+        Guarded([this] { model_->NoteRecentFolder(buildFolder_); });
+    });
+    connect(build_, &WindowBuild::Finished, this, &TSpriteform::BuildFinished);
+    connect(thumbnails_, &ThumbnailLoader::Ready, this, &TSpriteform::ShowThumbnail);
 }
 
 template <typename Work> void TSpriteform::Guarded(Work&& work)
@@ -274,20 +411,79 @@ template <typename Work> void TSpriteform::Guarded(Work&& work)
     try {
         work();
     } catch (const std::exception& error) {
-        prompts_.Show("Tessolo", PrintableText(ErrorReportText(error.what())), PromptIcon::Error);
+        prompts_.Show(kErrorReportCaption, PrintableText(ErrorReportText(error.what())),
+                      PromptIcon::Error);
     }
 }
 
-void TSpriteform::MakeSprites()
+bool TSpriteform::MakeSprites()
 {
-    building_ = true;
-    Guarded([this] {
-        BuildInputs inputs = model_->Inputs();
-        WindowBuildObserver observer(*SpriteListBox, *BuildProgress, *viewer_, prompts_,
-                                     int(inputs.GraphicFiles.size()));
-        builder_.MakeSprites(inputs, StoredBuildSettings(*settings_, prefs_->Records()), observer);
+    if (build_->Running()) {
+        statusBar()->showMessage("A build is running: wait for it, or press Cancel (Esc) to stop it.");
+        return false;
+    }
+    BuildInputs inputs = model_->Inputs();
+    buildFolder_ = inputs.Folder;
+    buildImages_ = int(inputs.GraphicFiles.size());
+    statusBar()->clearMessage();
+    build_->Start(std::move(inputs), StoredBuildSettings(*settings_, prefs_->Records()));
+    SetBuilding(true);
+    return true;
+}
+
+bool TSpriteform::Building() const { return build_->Running(); }
+
+void TSpriteform::CancelBuild()
+{
+    if (build_->Running()) {
+        build_->RequestStop();
+        statusBar()->showMessage("Stopping the build…");
+    }
+}
+
+void TSpriteform::SetBuilding(bool building)
+{
+    QWidget* focused = QApplication::focusWidget();
+    const bool focusInControls = focused && std::ranges::any_of(buildControls_, [&](QWidget* c) {
+        return c == focused || c->isAncestorOf(focused);
     });
-    building_ = false;
+    if (building && focusInControls) {
+        focusBeforeBuild_ = focused;
+        SpriteListBox->setFocus();  // the lines to read while the build runs
+    }
+    for (QWidget* control : buildControls_)
+        control->setEnabled(!building);
+    MakeSprites1->setEnabled(!building);
+    OpenFolder1->setEnabled(!building);
+    RecentFolders1->setEnabled(!building);
+    btnCancel->setVisible(building);
+    if (!building) {
+        BuildProgress->hide();
+        if (focusBeforeBuild_)
+            focusBeforeBuild_->setFocus();
+    }
+}
+
+void TSpriteform::ShowBuildProgress()
+{
+    WindowBuildObserver::Progress progress = build_->Observer().TakeProgress();
+    if (progress.listCleared) {
+        SpriteListBox->clear();
+        BuildProgress->setRange(0, buildImages_);
+        BuildProgress->show();
+    }
+    SpriteListBox->addItems(progress.lines);
+    if (!progress.lines.isEmpty())
+        SpriteListBox->scrollToBottom();
+    BuildProgress->setValue(progress.imagesDone);
+}
+
+void TSpriteform::BuildFinished(int)
+{
+    ShowBuildProgress();
+    SetBuilding(false);
+    if (closeAfterBuild_)
+        close();
 }
 
 void TSpriteform::ShowFolder(const QString& folder)
@@ -307,22 +503,59 @@ void TSpriteform::ShowFolderState()
 {
     QString folder = QString::fromStdString(model_->Folder());
     plOutputDir->setText(folder);
-    // The tree shows the folders inside the location that holds the folder.
+    // The tree shows the folders inside the location that holds the folder;
+    // the selector shows the folder's path, which may be typed over.
     QString location = LocationOf(folder, locations_);
     pdcbDirectory->setCurrentIndex(pdcbDirectory->findData(location));
+    pdcbDirectory->setEditText(folder);
     if (folders_->filePath(pDirListBox->rootIndex()) != location)
         pDirListBox->setRootIndex(folders_->index(location));
     if (folders_->filePath(pDirListBox->currentIndex()) != folder)
         pDirListBox->setCurrentIndex(folders_->index(folder));
     scrollToFolder_->start();
+    thumbnails_->DropWaiting();
     ShowLists();
     AppendNotices(model_->TakeFolderWarnings());
 }
 
 void TSpriteform::ShowLists()
 {
-    Fill(*FileListBox, model_->AvailableFiles());
-    Fill(*GraphicFiles, model_->ProcessListTexts());
+    FileListBox->ShowEntries(model_->AvailableFiles(),
+                             PathsIn(model_->Folder(), model_->AvailableFiles()));
+    GraphicFiles->ShowEntries(model_->ProcessListTexts(), PathsOf(model_->ProcessList()));
+    ShowThumbnails(*FileListBox);
+    ShowThumbnails(*GraphicFiles);
+}
+
+void TSpriteform::ShowThumbnails(FileList& list)
+{
+    if (!ShowThumbnails1->isChecked())
+        return;
+    for (const QString& path : list.Paths())
+        if (const Thumbnail* thumbnail = thumbnails_->Find(path))
+            list.SetThumbnail(path, QPixmap::fromImage(thumbnail->picture),
+                              PixelSizeCaption(*thumbnail));
+}
+
+void TSpriteform::ShowThumbnail(const QString& path)
+{
+    if (!ShowThumbnails1->isChecked())
+        return;
+    if (const Thumbnail* thumbnail = thumbnails_->Find(path))
+        for (FileList* list : {FileListBox, GraphicFiles})
+            list->SetThumbnail(path, QPixmap::fromImage(thumbnail->picture),
+                               PixelSizeCaption(*thumbnail));
+}
+
+void TSpriteform::ToggleThumbnails(bool shown)
+{
+    if (settings_)
+        settings_->ShowThumbnails = shown;
+    const QSize side = shown ? QSize(kThumbnailSide, kThumbnailSide) : QSize();
+    FileListBox->setIconSize(side);
+    GraphicFiles->setIconSize(side);
+    if (model_)
+        ShowLists();
 }
 
 void TSpriteform::ShowChoices()
@@ -332,18 +565,9 @@ void TSpriteform::ShowChoices()
     for (const std::string& name : model_->ClassItems())
         cbSpriteClass->addItem(QString::fromStdString(name));
     cbSpriteClass->setEditText(QString::fromStdString(model_->ClassText()));
-    int type = model_->OutputType();
-    if (QAbstractButton* button = outputTypes_->button(type))
-        button->setChecked(true);
-    else if (QAbstractButton* checked = outputTypes_->checkedButton()) {
-        outputTypes_->setExclusive(false);  // a stored type outside the list selects none
-        checked->setChecked(false);
-        outputTypes_->setExclusive(true);
-    }
+    outputTypes_->button(model_->OutputType())->setChecked(true);
     QSignalBlocker quietStyle(cbCSSStyle);
-    cbCSSStyle->setCurrentIndex(model_->LineStyle() == 0 || model_->LineStyle() == 1
-                                    ? model_->LineStyle()
-                                    : -1);
+    cbCSSStyle->setCurrentIndex(model_->LineStyle());
 }
 
 void TSpriteform::AppendNotices(const std::vector<std::string>& notices)
@@ -352,15 +576,83 @@ void TSpriteform::AppendNotices(const std::vector<std::string>& notices)
         SpriteListBox->addItem(QString::fromStdString(PrintableText(notice)));
 }
 
+void TSpriteform::ShowRecentFolders()
+{
+    RecentFolders1->clear();
+    const std::vector<std::string> folders = model_->RecentFolders();
+    for (const std::string& folder : folders) {
+        const QString path = QString::fromStdString(folder);
+        connect(RecentFolders1->addAction(QString::fromStdString(PrintableText(folder))),
+                &QAction::triggered, this, [this, path] {
+                    ShowFolder(path);
+                    Guarded([&] { model_->NoteRecentFolder(model_->Folder()); });
+                });
+    }
+    if (folders.empty())
+        RecentFolders1->addAction("No folder opened yet")->setEnabled(false);
+}
+
+void TSpriteform::ShowTypedFolder()
+{
+    const QString typed = pdcbDirectory->currentText();
+    if (!QFileInfo(typed).isDir()) {
+        prompts_.Show(kErrorReportCaption,
+                      "The location \"" + PrintableText(typed.toStdString()) +
+                          "\" is not a folder that can be shown.",
+                      PromptIcon::Error);
+        return;
+    }
+    ShowFolder(QFileInfo(typed).absoluteFilePath());
+    Guarded([this] { model_->NoteRecentFolder(model_->Folder()); });
+}
+
+void TSpriteform::DropEntries(FileList& target, const QString& source,
+                              const std::vector<int>& rows, int row)
+{
+    std::vector<int> placed;
+    Guarded([&] {
+        if (&target == GraphicFiles && source == FileListBox->objectName()) {
+            const int before = int(model_->ProcessList().size());
+            const int at = row >= 0 && row <= before ? row : before;
+            AppendNotices(model_->AddFiles(rows, at));
+            for (int i = 0; i < int(model_->ProcessList().size()) - before; ++i)
+                placed.push_back(at + i);
+        } else if (&target == GraphicFiles && source == GraphicFiles->objectName()) {
+            placed = model_->MoveFiles(rows, row);
+        } else if (&target == FileListBox && source == GraphicFiles->objectName()) {
+            model_->RemoveFiles(rows);
+        }
+    });
+    ShowLists();
+    GraphicFiles->SelectRows(placed);
+}
+
+void TSpriteform::DropPaths(const QStringList& paths, int row)
+{
+    std::vector<std::string> dropped;
+    for (const QString& path : paths)
+        dropped.push_back(path.toStdString());
+    Guarded([&] { AppendNotices(model_->AddPaths(dropped, row)); });
+    ShowLists();
+}
+
+void TSpriteform::ShiftEntries(int step)
+{
+    std::vector<int> placed;
+    Guarded([&] { placed = model_->ShiftFiles(GraphicFiles->SelectedRows(), step); });
+    ShowLists();
+    GraphicFiles->SelectRows(placed);
+}
+
 void TSpriteform::InBtnClick()
 {
-    Guarded([this] { AppendNotices(model_->AddFiles(SelectedRows(*FileListBox))); });
+    Guarded([this] { AppendNotices(model_->AddFiles(FileListBox->SelectedRows())); });
     ShowLists();
 }
 
 void TSpriteform::OutBtnClick()
 {
-    Guarded([this] { model_->RemoveFiles(SelectedRows(*GraphicFiles)); });
+    Guarded([this] { model_->RemoveFiles(GraphicFiles->SelectedRows()); });
     ShowLists();
 }
 
@@ -395,10 +687,25 @@ void TSpriteform::pdcbDirectoryChange() { ShowFolder(pdcbDirectory->currentData(
 void TSpriteform::FormShow()
 {
     setWindowTitle("Tessolo Sprite Generator");
+    FitOnScreen();
     // The request runs on the event loop: the window appears and responds
     // at once, and a question comes only when a newer version was found.
     updateCheck_->StartSilent();
     pdcbDirectory->setFocus();
+}
+
+void TSpriteform::FitOnScreen()
+{
+    QScreen* screen = this->screen();
+    if (screen == nullptr)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QRect frame = frameGeometry();
+    const QMargins margins(geometry().left() - frame.left(), geometry().top() - frame.top(),
+                           frame.right() - geometry().right(), frame.bottom() - geometry().bottom());
+    const WindowBox fitted = FitIntoArea({frame.left(), frame.top(), frame.width(), frame.height()},
+                                         {area.left(), area.top(), area.width(), area.height()});
+    setGeometry(QRect(fitted.left, fitted.top, fitted.width, fitted.height) - margins);
 }
 
 void TSpriteform::FormActivate()
@@ -411,9 +718,20 @@ void TSpriteform::FormActivate()
 void TSpriteform::FormClose()
 {
     Guarded([this] { model_->Close(); });
+    const QRect box = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+    settings_->MainWindowGeometry = WindowBoxText({box.left(), box.top(), box.width(), box.height()});
 }
 
 void TSpriteform::Exit1Click() { close(); }
+
+void TSpriteform::OpenFolder1Click()
+{
+    const QString folder = pickFolder_(this, QString::fromStdString(model_->Folder()));
+    if (folder.isEmpty())
+        return;
+    ShowFolder(folder);
+    Guarded([this] { model_->NoteRecentFolder(model_->Folder()); });
+}
 
 void TSpriteform::Preferences1Click() { prefs_->ShowPrefs(); }
 
@@ -458,9 +776,12 @@ void TSpriteform::changeEvent(QEvent* event)
 
 void TSpriteform::closeEvent(QCloseEvent* event)
 {
-    // A close that arrives while a build repaints the window waits for it.
-    if (building_) {
+    if (build_->Running()) {
         event->ignore();
+        if (prompts_.AskYesNo("Tessolo", "A build is running. Stop it and close the window?")) {
+            closeAfterBuild_ = true;
+            CancelBuild();
+        }
         return;
     }
     FormClose();
@@ -469,7 +790,8 @@ void TSpriteform::closeEvent(QCloseEvent* event)
 
 bool TSpriteform::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == cbSpriteClass->lineEdit() && event->type() == QEvent::KeyPress) {
+    const bool classBox = watched == cbSpriteClass || watched == cbSpriteClass->lineEdit();
+    if (classBox && event->type() == QEvent::KeyPress) {
         int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             cbSpriteClassKeyPress(key);

@@ -1,73 +1,86 @@
 #include "app/window_build_observer.h"
 
 #include "app/bitmap_image.h"
-#include "app/spriteview.h"
 #include "platform/error.h"
 #include "platform/printable_text.h"
-
-#include <QCoreApplication>
-#include <QListWidget>
-#include <QProgressBar>
+#include "platform/user_prompts.h"
 
 namespace tessolo {
 
 namespace {
 
-constexpr qint64 kRepaintIntervalMs = 50;
+QString Shown(const std::string& text) { return QString::fromStdString(PrintableText(text)); }
 
 }  // namespace
 
-WindowBuildObserver::WindowBuildObserver(QListWidget& outputList, QProgressBar& progress,
-                                         TSpriteView& viewer, UserPrompts& prompts, int imageCount)
-    : outputList_(outputList), progress_(progress), viewer_(viewer), prompts_(prompts)
+void WindowBuildObserver::Reset()
 {
-    progress_.setRange(0, imageCount);
-    progress_.setValue(0);
-    sinceRepaint_.start();
+    std::lock_guard lock(mutex_);
+    pending_ = {};
+    signalled_ = false;
+    stop_ = false;
+    placed_.clear();
+    finished_.clear();
+}
+
+std::vector<SheetImage> WindowBuildObserver::TakeSheetImages(int& scale)
+{
+    std::lock_guard lock(mutex_);
+    scale = sheetScale_;
+    return std::exchange(finished_, {});
+}
+
+WindowBuildObserver::Progress WindowBuildObserver::TakeProgress()
+{
+    std::lock_guard lock(mutex_);
+    Progress taken = std::move(pending_);
+    pending_ = {};
+    pending_.imagesDone = taken.imagesDone;
+    signalled_ = false;
+    return taken;
 }
 
 void WindowBuildObserver::ValidationFailed(const std::string& message)
 {
-    prompts_.Show(kBuildMessageCaption, PrintableText(message), PromptIcon::None);
+    emit MessageReady(kBuildMessageCaption, Shown(message), int(PromptIcon::None));
 }
 
 void WindowBuildObserver::CannotOpen(const std::string& message)
 {
-    prompts_.Show(kBuildMessageCaption, PrintableText(message), PromptIcon::None);
+    emit MessageReady(kBuildMessageCaption, Shown(message), int(PromptIcon::None));
 }
 
 void WindowBuildObserver::ErrorReport(const std::string& message)
 {
-    RepaintNow(true);
-    prompts_.Show("Tessolo", PrintableText(ErrorReportText(message)), PromptIcon::Error);
+    // A stop the user asked for is no error: the status bar says it.
+    if (stop_)
+        emit StatusReady(Shown(ErrorReportText(message)));
+    else
+        emit MessageReady(kErrorReportCaption, Shown(ErrorReportText(message)),
+                          int(PromptIcon::Error));
 }
 
 void WindowBuildObserver::ListCleared()
 {
-    outputList_.clear();
-    RepaintNow(true);
+    {
+        std::lock_guard lock(mutex_);
+        pending_ = {};
+        pending_.listCleared = true;
+    }
+    Append({}, false);
 }
 
-void WindowBuildObserver::LineWritten(const std::string& line)
-{
-    outputList_.addItem(QString::fromStdString(PrintableText(line)));
-    CountImage();
-}
+void WindowBuildObserver::LineWritten(const std::string& line) { Append(line, true); }
 
-void WindowBuildObserver::Remark(const std::string& message)
-{
-    outputList_.addItem(QString::fromStdString(PrintableText(message)));
-    RepaintNow(false);
-}
+void WindowBuildObserver::Remark(const std::string& message) { Append(message, false); }
 
-void WindowBuildObserver::SourceSkipped(const std::string&) { CountImage(); }
+void WindowBuildObserver::SourceSkipped(const std::string&) { Append({}, true); }
 
 void WindowBuildObserver::ImagePlaced(const PlacedImage& image, const std::string& rule,
                                       int scale)
 {
     const QRect box(image.x, image.y, image.width, image.height);
-    placed_.push_back({QString::fromStdString(PrintableText(image.fileName)),
-                       QString::fromStdString(PrintableText(image.className.selector)),
+    placed_.push_back({Shown(image.fileName), Shown(image.className.selector),
                        QString::fromStdString(rule), box,
                        QRect(box.topLeft() * scale, box.size() * scale)});
     sheetScale_ = scale;
@@ -75,27 +88,30 @@ void WindowBuildObserver::ImagePlaced(const PlacedImage& image, const std::strin
 
 void WindowBuildObserver::SheetFinished(const Bitmap& sheet)
 {
-    RepaintNow(true);
-    viewer_.ShowSheet(ToQImage(sheet), std::move(placed_), sheetScale_);
+    {
+        std::lock_guard lock(mutex_);
+        finished_ = std::exchange(placed_, {});
+    }
+    emit SheetReady(ToQImage(sheet));
 }
 
-void WindowBuildObserver::SheetWritten(const std::string& path) { viewer_.SetSheetFile(path); }
-
-void WindowBuildObserver::CountImage()
+void WindowBuildObserver::SheetWritten(const std::string& path)
 {
-    ++imagesDone_;
-    RepaintNow(false);
+    emit SheetPlaced(QString::fromStdString(path));
 }
 
-void WindowBuildObserver::RepaintNow(bool force)
+void WindowBuildObserver::Append(const std::string& line, bool counts)
 {
-    if (!force && sinceRepaint_.elapsed() < kRepaintIntervalMs)
-        return;
-    // The bar repaints itself at once on every new value, so it only gets one here.
-    progress_.setValue(imagesDone_);
-    outputList_.scrollToBottom();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    sinceRepaint_.restart();
+    bool signal = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (!line.empty())
+            pending_.lines << Shown(line);
+        pending_.imagesDone += counts;
+        signal = !std::exchange(signalled_, true);
+    }
+    if (signal)
+        emit ProgressReady();
 }
 
 }  // namespace tessolo

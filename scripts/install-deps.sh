@@ -10,9 +10,11 @@ libpng-dev libgif-dev libjpeg-turbo-progs sassc node-less
 qt6-base-dev
 dpkg-dev man-db"
 
-# The browser that checks the web outputs. Its tests skip with a message
-# when it cannot be installed, so its absence does not stop the rest.
-OPTIONAL_PACKAGES="chromium"
+# The browser that checks the web outputs, and the X server, window
+# manager and key presser of the desktop program's check under X (with xwd
+# and netpbm for its screenshot). Their tests skip with a message when they
+# cannot be installed, so their absence does not stop the rest.
+OPTIONAL_PACKAGES="chromium xvfb xdotool matchbox-window-manager x11-apps netpbm"
 
 missing_of() {
   for p in "$@"; do
@@ -37,5 +39,5 @@ if [ -n "$missing" ]; then
 fi
 if [ -n "$optional" ]; then
   echo "Installing:$optional"
-  install $optional || echo "Could not install$optional; the browser tests will be skipped." >&2
+  install $optional || echo "Could not install$optional; the tests that need them will be skipped." >&2
 fi

@@ -71,6 +71,10 @@ public:
     std::int32_t ViewerTop;
     std::int32_t ViewerWidth;
     std::int32_t ViewerHeight;
+    // The main window's own state.
+    std::string MainWindowGeometry;  // "left,top,width,height"; empty at first
+    std::string RecentFolders;       // delimited text, the latest first
+    std::int32_t ShowThumbnails;     // 0/1: the file lists show each image small
 
 private:
     void LoadValue(const StoredValue& row);

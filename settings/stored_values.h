@@ -182,6 +182,11 @@ inline constexpr std::array kStoredValues{
                         {0, 65535}, 0, {}),
     stored_rows::Number("ViewerHeight", StoredKind::Dword, &OrvaneRegistry::ViewerHeight,
                         {0, 65535}, 0, {}),
+    // The main window's state; no build reads it.
+    stored_rows::Text("MainWindowGeometry", &OrvaneRegistry::MainWindowGeometry, ""),
+    stored_rows::Text("RecentFolders", &OrvaneRegistry::RecentFolders, ""),
+    stored_rows::Number("ShowThumbnails", StoredKind::Switch, &OrvaneRegistry::ShowThumbnails,
+                        kOffOrOn, 1, {}),
 };
 
 // The row of a field; naming a field without a row does not compile where a

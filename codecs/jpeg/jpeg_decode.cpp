@@ -43,7 +43,7 @@ struct DecompressSession {
 void LimitScans(j_common_ptr cinfo)
 {
     if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
-        RaiseJpegError(cinfo, JERR_BAD_PROGRESSION);
+        RaiseJpegError(cinfo, JERR_BAD_PROGRESSION, "The file has more scans than a picture needs");
 }
 
 // Guarded step: creates the decompressor and reads the header.

@@ -28,15 +28,35 @@ jpeg_error_mgr* InstallErrorManager(JpegErrorManager& manager)
     return &manager.library;
 }
 
-void RaiseJpegError(j_common_ptr cinfo, int code)
+void RaiseJpegError(j_common_ptr cinfo, int code, const char* reason)
 {
+    reinterpret_cast<JpegErrorManager*>(cinfo->err)->reason = reason;
     cinfo->err->msg_code = code;
     cinfo->err->error_exit(cinfo);
 }
 
+// The library's text for the error that `library` holds, with its parameters.
+std::string FormattedMessage(jpeg_error_mgr library)
+{
+    jpeg_common_struct common{};
+    common.err = &library;
+    char text[JMSG_LENGTH_MAX] = {};
+    library.format_message(&common, text);
+    return text;
+}
+
+std::string LibraryMessage(int code)
+{
+    jpeg_error_mgr library{};
+    jpeg_std_error(&library);
+    library.msg_code = code;
+    return FormattedMessage(library);
+}
+
 void ThrowCaughtError(const JpegErrorManager& manager)
 {
-    throw JpegError(manager.library.msg_code);
+    const int code = manager.library.msg_code;
+    throw JpegError(code, manager.reason ? manager.reason : FormattedMessage(manager.library));
 }
 
 }  // namespace tessolo

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <csetjmp>
+#include <string>
 #include <cstdio>  // the library's header needs FILE and size_t first
 
 #include <jpeglib.h>
@@ -16,6 +17,7 @@ namespace tessolo {
 struct JpegErrorManager {
     jpeg_error_mgr library;  // first member: the library sees only this part
     std::jmp_buf jump;
+    const char* reason = nullptr;  // ours, for an error that RaiseJpegError gave one
 };
 
 // Fills `manager` so fatal errors jump to manager.jump and warnings and
@@ -23,8 +25,12 @@ struct JpegErrorManager {
 jpeg_error_mgr* InstallErrorManager(JpegErrorManager& manager);
 
 // Raises a fatal error with a library message code from one of our own
-// callbacks, exactly as the library's own checks do. Does not return.
-void RaiseJpegError(j_common_ptr cinfo, int code);
+// callbacks, exactly as the library's own checks do, with `reason` as its
+// text when given (the library's text for `code` otherwise). Does not return.
+void RaiseJpegError(j_common_ptr cinfo, int code, const char* reason = nullptr);
+
+// The library's text for `code`, its parameters left at zero.
+std::string LibraryMessage(int code);
 
 // Throws the JpegError for the fatal error that ended a guarded step.
 [[noreturn]] void ThrowCaughtError(const JpegErrorManager& manager);

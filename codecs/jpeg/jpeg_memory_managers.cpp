@@ -50,7 +50,8 @@ void ProvideRoom(j_compress_ptr cinfo, std::size_t used, std::size_t size)
         grown = false;
     }
     if (!grown)
-        RaiseJpegError(reinterpret_cast<j_common_ptr>(cinfo), JERR_OUT_OF_MEMORY);
+        RaiseJpegError(reinterpret_cast<j_common_ptr>(cinfo), JERR_OUT_OF_MEMORY,
+                       "Not enough memory for the compressed file");
     destination.library.next_output_byte = destination.out->data() + used;
     destination.library.free_in_buffer = size - used;
 }

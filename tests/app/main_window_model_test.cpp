@@ -3,6 +3,7 @@
 #include "codecs/bmp/bmp_codec.h"
 #include "platform/error.h"
 #include "platform/files.h"
+#include "settings/delimited_text.h"
 #include "sprite/stylesheet.h"
 #include "support/images.h"
 #include "support/testdata.h"
@@ -116,16 +117,81 @@ TEST_F(MainWindowModelTest, MovesFilesInListOrderAndBackIntoTheSortedList)
     EXPECT_EQ(model.AvailableFiles(), (Strings{"a.png", "b.png", "c.png", "d.png"}));
 }
 
-TEST_F(MainWindowModelTest, AddsAFileOnlyOnceAfterItsFolderIsShownAgain)
+struct MoveCase {
+    std::vector<int> selected;
+    int rowOrStep;
+    bool shift;  // Ctrl+Up/Down rather than a drop before `rowOrStep`
+    std::string order;
+    std::vector<int> placed;
+};
+
+class MoveFilesTest : public MainWindowModelTest, public ::testing::WithParamInterface<MoveCase> {};
+
+TEST_P(MoveFilesTest, MovesTheSelectedEntriesAsABlock)
 {
-    Show(Folder("one"), {"a.png"});
+    Show(Folder("one"), {"a.png", "b.png", "c.png", "d.png", "e.png"});
+    model.AddFiles({0, 1, 2, 3, 4});
+    const MoveCase& c = GetParam();
+    std::vector<int> placed = c.shift ? model.ShiftFiles(c.selected, c.rowOrStep)
+                                      : model.MoveFiles(c.selected, c.rowOrStep);
+    std::string order;
+    for (const ProcessEntry& entry : model.ProcessList())
+        order += entry.name[0];
+    EXPECT_EQ(order, c.order);
+    EXPECT_EQ(placed, c.placed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, MoveFilesTest, ::testing::Values(
+    MoveCase{{3}, 0, false, "dabce", {0}},
+    MoveCase{{0, 1}, 4, false, "cdabe", {2, 3}},
+    MoveCase{{0}, 5, false, "bcdea", {4}},
+    MoveCase{{4, 1}, -1, false, "acdbe", {3, 4}},  // out of range: to the end
+    MoveCase{{2, 3}, -1, true, "acdbe", {1, 2}},
+    MoveCase{{1, 3}, +1, true, "acebd", {3, 4}},   // gathered below the last
+    MoveCase{{0}, -1, true, "abcde", {0}},         // already at the top
+    MoveCase{{4}, +1, true, "abcde", {4}},
+    MoveCase{{9}, +1, true, "abcde", {}}));
+
+TEST_F(MainWindowModelTest, DroppedFilesAndFoldersJoinByTheRulesOfTheAddButton)
+{
+    Show(Folder("one"), {"a.png", "b.png", "sprite.gif"});
+    WriteImage(Folder("two") + "/c.bmp", 2, 2);
+    WriteImage(Folder("two") + "/d.png", 2, 2);
+    std::ofstream(Folder("two") + "/notes.txt") << "x";
+    model.AddFiles({0});
+    const std::string gone = Folder("two") + "/gone.png";
+    Strings notices = model.AddPaths(
+        {Folder("one") + "/b.png", Folder("two"), Folder("one") + "/a.png",
+         Folder("one") + "/sprite.gif", Folder("two") + "/notes.txt", gone},
+        0);
+    EXPECT_EQ(notices, (Strings{SameNameNotice("sprite.gif"),
+                                NotAnImageNotice(Folder("two") + "/notes.txt"),
+                                NotAnImageNotice(gone)}));
+    EXPECT_EQ(model.ProcessListTexts(),
+              (Strings{"b.png", "c.bmp  (in " + Folder("two") + ")",
+                       "d.png  (in " + Folder("two") + ")", "a.png"}));
+    EXPECT_EQ(model.AvailableFiles(), Strings{});
+}
+
+TEST_F(MainWindowModelTest, RecentFoldersKeepTheLastTenEachOnceTheLatestFirst)
+{
+    for (int i = 0; i < 12; ++i)
+        model.NoteRecentFolder("/f" + std::to_string(i));
+    model.NoteRecentFolder("/f5");
+    Strings expected{"/f5", "/f11", "/f10", "/f9", "/f8", "/f7", "/f6", "/f4", "/f3", "/f2"};
+    EXPECT_EQ(model.RecentFolders(), expected);
+    EXPECT_EQ(SplitDelimitedText(store.RecentFolders), expected);
+}
+
+TEST_F(MainWindowModelTest, APickedFileStaysOutOfTheAvailableListWhenItsFolderIsShownAgain)
+{
+    Show(Folder("one"), {"a.png", "b.png"});
     model.AddFiles({0});
     model.SetFolder(Folder("two"));
     model.SetFolder(Folder("one"));
-    ASSERT_EQ(model.AvailableFiles(), (Strings{"a.png"}));
-    model.AddFiles({0});
-    EXPECT_EQ(model.ProcessList().size(), 1u);
-    EXPECT_TRUE(model.AvailableFiles().empty());
+    EXPECT_EQ(model.AvailableFiles(), (Strings{"b.png"}));
+    model.RemoveAllFiles();
+    EXPECT_EQ(model.AvailableFiles(), (Strings{"a.png", "b.png"}));
 }
 
 TEST_F(MainWindowModelTest, ReadsEachFileFromTheFolderItWasPickedIn)
@@ -196,9 +262,10 @@ TEST_F(MainWindowModelTest, ActivationShowsWhatTheUserChoseAndCloseStoresIt)
     EXPECT_EQ(model.ClassItems(), (Strings{".a", ".b", ".c"}));
     EXPECT_EQ(model.Folder(), Folder("two"));
 
+    // A typed class stays, entered or not, whatever the window returns from.
     model.SetClassText(".typed-but-not-entered");
     model.Activate();
-    EXPECT_EQ(model.ClassText(), ".a");
+    EXPECT_EQ(model.ClassText(), ".typed-but-not-entered");
 
     store.DefaultPath = store.SpriteClass = "";
     store.TargetFileType = kOutputJpeg;
@@ -219,12 +286,17 @@ TEST_F(MainWindowModelTest, AnEmptyStoredClassListLeavesTheClassEmptyAndTheBuild
               std::string::npos);
 }
 
-TEST_F(MainWindowModelTest, AStoredLineStyleOutsideTheListSelectsNone)
+TEST_F(MainWindowModelTest, AStoredChoiceOutsideItsListIsWhatTheBuildMakesOfIt)
 {
+    // No line style (the build reports it); an output type the build writes as BMP.
     store.ListType = 7;
+    store.TargetFileType = 9;
     model.Activate();
+    EXPECT_EQ(model.LineStyle(), -1);
     EXPECT_FALSE(model.Inputs().LineStyle);
     EXPECT_EQ(model.Inputs().LineStyleText, "");
+    EXPECT_EQ(model.OutputType(), kOutputBmp);
+    EXPECT_EQ(model.Inputs().OutputFileType, kOutputBmp);
 }
 
 TEST_F(MainWindowModelTest, AFolderThatIsGoneFallsBackToItsNearestParent)

@@ -5,7 +5,10 @@
 #include "app/qt_user_prompts.h"
 #include "app/spriteview.h"
 #include "app/tessolo_app.h"
+#include "app/file_list.h"
+#include "app/thumbnails.h"
 #include "app/window_build_observer.h"
+#include "codecs/bmp/bmp_codec.h"
 #include "platform/error.h"
 #include "info/about.h"
 #include "info/change_log.h"
@@ -20,6 +23,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QStatusBar>
 #include <QFileSystemModel>
 #include <QGroupBox>
 #include <QLabel>
@@ -46,21 +54,19 @@
 namespace tessolo {
 namespace {
 
-// Counts the paint events of one widget.
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        paints += event->type() == QEvent::Paint;
-        return false;
-    }
-    int paints = 0;
-};
-
 using test::RecordingPrompts;
 
+// The entries of a file list as the list names them, without the pixel
+// size a thumbnail adds under each.
 QStringList Texts(const QListWidget& list)
+{
+    QStringList texts;
+    for (int i = 0; i < list.count(); ++i)
+        texts << list.item(i)->data(Qt::UserRole).toString();
+    return texts;
+}
+
+QStringList Lines(const QListWidget& list)
 {
     QStringList texts;
     for (int i = 0; i < list.count(); ++i)
@@ -72,10 +78,80 @@ void Select(QListWidget& list, const QStringList& texts)
 {
     list.clearSelection();
     for (const QString& text : texts) {
-        QList<QListWidgetItem*> found = list.findItems(text, Qt::MatchExactly);
-        QVERIFY2(!found.isEmpty(), qPrintable(text));
-        found.front()->setSelected(true);
+        const int row = int(Texts(list).indexOf(text));
+        QVERIFY2(row >= 0, qPrintable(text));
+        list.item(row)->setSelected(true);
     }
+}
+
+// Keys go where a real key press goes: to an open menu, else to the focused widget.
+void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QWidget* focused = QApplication::activePopupWidget();
+    if (focused == nullptr)
+        focused = QApplication::focusWidget();
+    if (focused == nullptr)
+        focused = QApplication::activeWindow();
+    QVERIFY(focused != nullptr);
+    QTest::keyClick(focused, Qt::Key(key), modifiers);
+}
+
+void Type(const QString& text)
+{
+    QWidget* focused = QApplication::focusWidget();
+    QVERIFY(focused != nullptr);
+    QTest::keyClicks(focused, text);
+}
+
+// A widget gets the press of a double click before the double click itself.
+void DoubleClick(QListWidget& list, int row)
+{
+    QPoint at = list.visualItemRect(list.item(row)).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+}
+
+// A dropped drag as a list's viewport gets it from the platform.
+void Drop(QListWidget& list, QMimeData* data, int row)
+{
+    QPoint at = row < list.count() ? list.visualItemRect(list.item(row)).topLeft() + QPoint(4, 1)
+                                   : QPoint(4, list.viewport()->height() - 2);
+    QDragEnterEvent enter(at, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list.viewport(), &enter);
+    QDropEvent drop(at, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list.viewport(), &drop);
+    QVERIFY(drop.isAccepted());
+    delete data;
+}
+
+QMimeData* FilesFromAFileManager(const QStringList& paths)
+{
+    auto* data = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    data->setUrls(urls);
+    return data;
+}
+
+QMimeData* EntriesOf(const QString& list, const QList<int>& rows)
+{
+    QStringList texts;
+    for (int row : rows)
+        texts << QString::number(row);
+    auto* data = new QMimeData;
+    data->setData(FileList::kEntriesFormat, (list + ":" + texts.join(',')).toUtf8());
+    return data;
+}
+
+// A noisy image: it compresses slowly, so a sheet of a few takes a while to write.
+void WriteNoise(const QString& path, int side, unsigned seed)
+{
+    Bitmap image(side, side);
+    for (int y = 0; y < side; ++y)
+        for (auto* p = image.ScanLine(y), *end = p + 3 * side; p != end; ++p)
+            *p = std::uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+    WriteFileReplacing(path.toStdString(), EncodeBmp(image, 6));
 }
 
 QByteArray FileBytes(const QString& path)
@@ -98,6 +174,40 @@ private:
     std::unique_ptr<TessoloApp> app_;
 
     TSpriteform& Form() { return app_->MainForm(); }
+    // A control of the main window by its design name.
+    template <typename Widget = QWidget> Widget* Control(const char* name)
+    {
+        Widget* control = Form().findChild<Widget*>(name);
+        if (control == nullptr)
+            qFatal("no control %s", name);
+        return control;
+    }
+    FileList& Available() { return *Control<FileList>("FileListBox"); }
+    FileList& ToProcess() { return *Control<FileList>("GraphicFiles"); }
+    QListWidget& CssOutput() { return *Control<QListWidget>("SpriteListBox"); }
+    QComboBox& ClassBox() { return *Control<QComboBox>("cbSpriteClass"); }
+    QComboBox& LineStyle() { return *Control<QComboBox>("cbCSSStyle"); }
+    QLineEdit& ProjectName() { return *Control<QLineEdit>("pedSpriteName"); }
+    QString Shown() { return Control<QLabel>("plOutputDir")->text(); }
+    QAction* MenuEntry(const QString& text)
+    {
+        for (QAction* menu : Form().menuBar()->actions())
+            for (QAction* entry : menu->menu()->actions())
+                if (entry->text() == text)
+                    return entry;
+        qFatal("no menu entry %s", qPrintable(text));
+    }
+    void WaitForBuild() { QTRY_VERIFY_WITH_TIMEOUT(!Form().Building(), 120000); }
+    void Build()
+    {
+        QVERIFY(Form().MakeSprites());
+        WaitForBuild();
+    }
+    void PickAll()
+    {
+        Available().selectAll();
+        Form().InBtnClick();
+    }
     QString Folder(const QString& name)
     {
         QString path = QDir(temp_->path()).filePath(name);
@@ -128,7 +238,7 @@ private:
     void Activate(QWidget& window) { QApplication::setActiveWindow(&window); }
     QAbstractButton* OutputType(int index)
     {
-        return Form().pOutputFileType->findChildren<QRadioButton*>().at(index);
+        return Control<QGroupBox>("pOutputFileType")->findChildren<QRadioButton*>().at(index);
     }
     // Clicks a radio button on its indicator.
     void Pick(QAbstractButton* button)
@@ -139,7 +249,7 @@ private:
     void Open(const QString& folder)
     {
         Form().ShowFolder(folder);
-        QCOMPARE(Form().plOutputDir->text(), folder);
+        QCOMPARE(Shown(), folder);
     }
 
 private slots:
@@ -184,15 +294,15 @@ private slots:
 
     void helpMenuEntriesOpenTheGuideTheSiteAndTheAboutWindow()
     {
-        Form().Help2->trigger();
+        MenuEntry("&Help")->trigger();
         QCOMPARE(desktop_.files.size(), std::size_t(1));
         QVERIFY(QString::fromStdString(desktop_.files[0]).endsWith("/share/tessolo/help/index.html"));
 
-        Form().VeltrandSoftwareontheWeb1->trigger();
+        MenuEntry("Veltrand Software on the &Web")->trigger();
         QCOMPARE(desktop_.urls, std::vector<std::string>{"http://" + server_->Host().toStdString() + "/"});
 
         QVERIFY(!app_->About().isVisible());
-        Form().About1->trigger();
+        MenuEntry("&About")->trigger();
         QTRY_VERIFY(app_->About().isVisible());
         QVERIFY(!app_->About().Memo->toPlainText().isEmpty());
     }
@@ -201,7 +311,7 @@ private slots:
     {
         server_->Serve("/sites/default/files/softwarerevs/revisions.txt",
                        "[revisions]\r\nTessolo.exe,1.0\r\n");
-        Form().CheckforUpdates1->trigger();
+        MenuEntry("Check for &Updates")->trigger();
         QTRY_COMPARE(prompts_.prompts.size(), std::size_t(1));
         QCOMPARE(prompts_.prompts[0].caption, std::string("Tessolo Version Check"));
         QVERIFY(!prompts_.prompts[0].question);
@@ -239,7 +349,7 @@ private slots:
                 QCOMPARE(window->windowTitle(), QString("ChangeLog"));
                 window->btnClose->click();
             });
-            Form().ChangeLog1->trigger();
+            MenuEntry("Change &Log")->trigger();
             QVERIFY(window.isNull());  // destroyed after its showing
             // This test program does not lie beside share/tessolo; the
             // window then names the file it looked for.
@@ -253,12 +363,12 @@ private slots:
     void opensWithItsCaptionAndTheFirstControlFocused()
     {
         QCOMPARE(Form().windowTitle(), QString("Tessolo Sprite Generator"));
-        QCOMPARE(QApplication::focusWidget(), Form().pdcbDirectory);
+        QCOMPARE(QApplication::focusWidget(), Control<QComboBox>("pdcbDirectory"));
         QVERIFY(Settings != nullptr);
-        QCOMPARE(Form().pedSpriteName->text(), QString("sprite"));
-        QCOMPARE(Form().cbSpriteClass->currentText(), QString(".sprite"));
+        QCOMPARE(ProjectName().text(), QString("sprite"));
+        QCOMPARE(ClassBox().currentText(), QString(".sprite"));
         QVERIFY(OutputType(0)->isChecked());
-        QCOMPARE(Form().cbCSSStyle->currentIndex(), 0);
+        QCOMPARE(LineStyle().currentIndex(), 0);
     }
 
     void aFailureDuringStartUpIsThrownWithNothingLeftBehind()
@@ -273,18 +383,18 @@ private slots:
 
     void tabFollowsTheControlTable()
     {
-        QList<QWidget*> expected{Form().pDirListBox, Form().FileListBox,   Form().GraphicFiles,
-                                 Form().OutBtn,      Form().InBtn,         Form().btnMakeSprite,
-                                 OutputType(0),      Form().pedSpriteName, Form().ClearProcs,
-                                 Form().SpriteListBox, Form().cbSpriteClass, Form().cbCSSStyle,
-                                 Form().pdcbDirectory};
+        QList<QWidget*> expected{Control<QTreeView>("pDirListBox"), &Available(),   &ToProcess(),
+                                 Control<QPushButton>("OutBtn"),      Control<QPushButton>("InBtn"),         Control<QPushButton>("btnMakeSprite"),
+                                 OutputType(0),      &ProjectName(), Control<QPushButton>("ClearProcs"),
+                                 &CssOutput(), &ClassBox(), &LineStyle(),
+                                 Control<QComboBox>("pdcbDirectory")};
         for (QWidget* next : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QWidget* focused = QApplication::focusWidget();
             if (focused && focused->focusProxy() == nullptr && next->focusProxy() == focused)
                 focused = next;
-            if (Form().cbSpriteClass->lineEdit() == focused)
-                focused = Form().cbSpriteClass;
+            if (ClassBox().lineEdit() == focused)
+                focused = &ClassBox();
             QCOMPARE(focused, next);
         }
     }
@@ -295,28 +405,32 @@ private slots:
         for (QAction* menu : Form().menuBar()->actions())
             titles << menu->text();
         QCOMPARE(titles, (QStringList{"&File", "&Options", "&Run", "&Help"}));
-        QStringList help;
-        for (QAction* entry : Form().menuBar()->actions().back()->menu()->actions())
-            help << entry->text();
-        QCOMPARE(help, (QStringList{"&Help", "Veltrand Software on the &Web", "Check for &Updates",
-                                    "Change &Log", QString(43, '-'), "&About"}));
-        QCOMPARE(Form().Exit1->text(), QString("E&xit"));
-        QCOMPARE(Form().Preferences1->text(), QString("&Preferences"));
-        QCOMPARE(Form().MakeSprites1->text(), QString("Make &Sprites"));
+        auto entries = [this](int menu) {
+            QStringList texts;
+            for (QAction* entry : Form().menuBar()->actions().at(menu)->menu()->actions())
+                texts << entry->text();
+            return texts;
+        };
+        QCOMPARE(entries(0), (QStringList{"&Open Folder…", "&Recent Folders", "", "E&xit"}));
+        QCOMPARE(entries(1), (QStringList{"&Preferences", "Show &Thumbnails"}));
+        QCOMPARE(entries(2), QStringList{"Make &Sprites"});
+        QCOMPARE(entries(3), (QStringList{"&Help", "Veltrand Software on the &Web",
+                                          "Check for &Updates", "Change &Log", QString(43, '-'),
+                                          "&About"}));
     }
 
     void theLocationSelectorMovesTheFolderTree()
     {
-        QComboBox* places = Form().pdcbDirectory;
+        QComboBox* places = Control<QComboBox>("pdcbDirectory");
         QCOMPARE(places->itemData(0).toString(), QString("/"));
         QCOMPARE(places->itemData(1).toString(), QDir::homePath());
         places->setCurrentIndex(0);
         emit places->activated(0);
-        QCOMPARE(Form().plOutputDir->text(), QString("/"));
+        QCOMPARE(Shown(), QString("/"));
         QCOMPARE(Settings->DefaultPath, std::string("/"));
         auto treeRoot = [this] {
-            auto* folders = static_cast<QFileSystemModel*>(Form().pDirListBox->model());
-            return folders->filePath(Form().pDirListBox->rootIndex());
+            auto* folders = static_cast<QFileSystemModel*>(Control<QTreeView>("pDirListBox")->model());
+            return folders->filePath(Control<QTreeView>("pDirListBox")->rootIndex());
         };
         QCOMPARE(treeRoot(), QString("/"));
         QString home = QDir(QDir::homePath()).canonicalPath();
@@ -327,11 +441,10 @@ private slots:
 
     void menuEntriesWorkByTheirMnemonics()
     {
-        auto pick = [this](Qt::Key menu, Qt::Key entry) {
-            QTest::keyClick(&Form(), menu, Qt::AltModifier);
-            QMenu* open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            QVERIFY(open != nullptr);
-            QTest::keyClick(open, entry);
+        auto pick = [](Qt::Key menu, Qt::Key entry) {
+            Press(menu, Qt::AltModifier);
+            QVERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr);
+            Press(entry);
         };
         pick(Qt::Key_O, Qt::Key_P);
         QTRY_VERIFY(app_->Prefs().isVisible());
@@ -347,20 +460,20 @@ private slots:
         QFile::copy(Folder("same") + "/star.png", Folder("same") + "/sprite.png");
         QFile::copy(Folder("same") + "/sun.png", Folder("same") + "/Sprite.gif");
         Open(Folder("same"));
-        Select(*Form().FileListBox, {"sprite.png", "Sprite.gif", "home.bmp"});
-        QTest::mouseClick(Form().InBtn, Qt::LeftButton);
-        QCOMPARE(Texts(*Form().GraphicFiles), QStringList{"home.bmp"});
-        QCOMPARE(Texts(*Form().SpriteListBox),
+        Select(Available(), {"sprite.png", "Sprite.gif", "home.bmp"});
+        QTest::mouseClick(Control<QPushButton>("InBtn"), Qt::LeftButton);
+        QCOMPARE(Texts(ToProcess()), QStringList{"home.bmp"});
+        QCOMPARE(Lines(CssOutput()),
                  (QStringList{
                      "Did not add the file'Sprite.gif' to list.  Same name as output CSS file.",
                      "Did not add the file'sprite.png' to list.  Same name as output CSS file."}));
-        QCOMPARE(Texts(*Form().FileListBox), (QStringList{"star.png", "sun.png"}));
+        QCOMPARE(Texts(Available()), (QStringList{"star.png", "sun.png"}));
 
-        Form().pedSpriteName->setText("star.small");
-        Select(*Form().FileListBox, {"star.png"});
-        QTest::mouseClick(Form().InBtn, Qt::LeftButton);
-        QCOMPARE(Texts(*Form().GraphicFiles), QStringList{"home.bmp"});
-        QCOMPARE(Form().SpriteListBox->count(), 3);
+        ProjectName().setText("star.small");
+        Select(Available(), {"star.png"});
+        QTest::mouseClick(Control<QPushButton>("InBtn"), Qt::LeftButton);
+        QCOMPARE(Texts(ToProcess()), QStringList{"home.bmp"});
+        QCOMPARE(CssOutput().count(), 3);
     }
 
     void anUnreadableEntryIsLeftOutWithAWarningInTheOutputList()
@@ -368,28 +481,32 @@ private slots:
         QString folder = SampleFolder("loop", {"star.png"});
         QFile::link("loop.png", folder + "/loop.png");
         Open(folder);
-        QCOMPARE(Texts(*Form().FileListBox), QStringList{"star.png"});
-        QCOMPARE(Texts(*Form().SpriteListBox),
+        QCOMPARE(Texts(Available()), QStringList{"star.png"});
+        QCOMPARE(Lines(CssOutput()),
                  QStringList{"warning: skipped " + folder +
                              "/loop.png: Too many levels of symbolic links"});
     }
 
-    void movesFilesByKeyboardAndRemovesThemAll()
+    void movesFilesByKeysAndDoubleClicksAndRemovesThemAll()
     {
         Open(SampleFolder("keys", {"star.png", "sun.png", "home.bmp"}));
-        Form().FileListBox->setFocus();
-        QTest::keyClick(Form().FileListBox, Qt::Key_A, Qt::ControlModifier);
-        Form().InBtn->setFocus();
-        QTest::keyClick(Form().InBtn, Qt::Key_Space);
-        QCOMPARE(Texts(*Form().GraphicFiles), (QStringList{"home.bmp", "star.png", "sun.png"}));
-        QCOMPARE(Form().FileListBox->count(), 0);
+        Available().setFocus();
+        Press(Qt::Key_A, Qt::ControlModifier);
+        Press(Qt::Key_Right, Qt::ControlModifier);  // ">>"
+        QCOMPARE(Texts(ToProcess()), (QStringList{"home.bmp", "star.png", "sun.png"}));
+        QCOMPARE(Available().count(), 0);
 
-        Select(*Form().GraphicFiles, {"star.png"});
-        QTest::mouseClick(Form().OutBtn, Qt::LeftButton);
-        QCOMPARE(Texts(*Form().FileListBox), QStringList{"star.png"});
-        QTest::keyClick(&Form(), Qt::Key_A, Qt::AltModifier);  // "Remove &All"
-        QTRY_COMPARE(Form().GraphicFiles->count(), 0);
-        QCOMPARE(Texts(*Form().FileListBox), (QStringList{"home.bmp", "star.png", "sun.png"}));
+        ToProcess().setFocus();
+        Select(ToProcess(), {"star.png"});
+        Press(Qt::Key_Left, Qt::ControlModifier);  // "<<"
+        QCOMPARE(Texts(Available()), QStringList{"star.png"});
+        DoubleClick(Available(), 0);
+        QCOMPARE(Texts(ToProcess()), (QStringList{"home.bmp", "sun.png", "star.png"}));
+        DoubleClick(ToProcess(), 0);
+        QCOMPARE(Texts(Available()), QStringList{"home.bmp"});
+        Press(Qt::Key_A, Qt::AltModifier);  // "Remove &All"
+        QTRY_COMPARE(ToProcess().count(), 0);
+        QCOMPARE(Texts(Available()), (QStringList{"home.bmp", "star.png", "sun.png"}));
     }
 
     void keepsEachFileOnceAndWithItsOwnFolder()
@@ -397,29 +514,57 @@ private slots:
         QString one = SampleFolder("one", {"star.png", "sun.png"});
         QString two = SampleFolder("two", {"home.bmp"});
         Open(one);
-        Select(*Form().FileListBox, {"star.png"});
+        Select(Available(), {"star.png"});
         Form().InBtnClick();
         Open(two);
-        QCOMPARE(Texts(*Form().GraphicFiles), QStringList{"star.png  (in " + one + ")"});
+        QCOMPARE(Texts(ToProcess()), QStringList{"star.png  (in " + one + ")"});
         Open(one);
-        Select(*Form().FileListBox, {"star.png"});
-        Form().InBtnClick();
-        QCOMPARE(Texts(*Form().GraphicFiles), QStringList{"star.png"});
-        QCOMPARE(Texts(*Form().FileListBox), QStringList{"sun.png"});
+        QCOMPARE(Texts(ToProcess()), QStringList{"star.png"});
+        QCOMPARE(Texts(Available()), QStringList{"sun.png"});
+    }
+
+    void enterInTheClassBoxAddsTheNameWithItsDot_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << int(Qt::NoModifier);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
     }
 
     void enterInTheClassBoxAddsTheNameWithItsDot()
     {
-        QComboBox* box = Form().cbSpriteClass;
-        box->setFocus();
-        box->lineEdit()->clear();
-        QTest::keyClicks(box->lineEdit(), "icons");
-        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
-        QCOMPARE(box->currentText(), QString(".icons"));
-        QTest::keyClick(box->lineEdit(), Qt::Key_Enter);
-        QCOMPARE(box->count(), 3);
-        QCOMPARE(box->itemText(2), QString(".icons"));
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        ClassBox().setFocus();
+        QCOMPARE(QApplication::focusWidget(), &ClassBox());  // where a real key press goes
+        Press(Qt::Key_A, Qt::ControlModifier);
+        Type("icons");
+        Press(key, Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(ClassBox().currentText(), QString(".icons"));
+        Press(key, Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(ClassBox().count(), 3);
+        QCOMPARE(ClassBox().itemText(2), QString(".icons"));
         QCOMPARE(Settings->SpriteClass, std::string(".sprite,.icons,.icons"));
+    }
+
+    void mnemonicsReachTheirControls_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("control");
+        QTest::newRow("project name") << int(Qt::Key_T) << "pedSpriteName";
+        QTest::newRow("class name") << int(Qt::Key_L) << "cbSpriteClass";
+        QTest::newRow("line style") << int(Qt::Key_Y) << "cbCSSStyle";
+        QTest::newRow("available files") << int(Qt::Key_E) << "FileListBox";
+        QTest::newRow("files to process") << int(Qt::Key_P) << "GraphicFiles";
+        QTest::newRow("CSS output") << int(Qt::Key_U) << "SpriteListBox";
+    }
+
+    void mnemonicsReachTheirControls()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, control);
+        Press(key, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), Control(qPrintable(control)));
     }
 
     void choicesSurviveOtherWindowsAndCloseStoresThem()
@@ -427,28 +572,31 @@ private slots:
         QString folder = SampleFolder("kept", {"star.png"});
         Open(folder);
         Pick(OutputType(1));
-        Form().cbCSSStyle->setFocus();
-        QTest::keyClick(Form().cbCSSStyle, Qt::Key_Down);
-        QCOMPARE(Form().cbCSSStyle->currentIndex(), 1);
-        QTest::keyClicks(Form().cbSpriteClass->lineEdit(), "x");
-        QTest::keyClick(Form().cbSpriteClass->lineEdit(), Qt::Key_Return);
+        LineStyle().setFocus();
+        Press(Qt::Key_Down);
+        QCOMPARE(LineStyle().currentIndex(), 1);
+        ClassBox().setFocus();
+        Press(Qt::Key_End);
+        Type("x");
+        Press(Qt::Key_Return);
+        Type("y");  // typed, not entered: kept all the same
 
         app_->Prefs().ShowPrefs();
         Activate(app_->Prefs());
         app_->Prefs().hide();
         Activate(Form());
         QVERIFY(OutputType(1)->isChecked());
-        QCOMPARE(Form().cbCSSStyle->currentIndex(), 1);
-        QCOMPARE(Form().cbSpriteClass->currentText(), QString(".spritex"));
-        QCOMPARE(Form().plOutputDir->text(), folder);
+        QCOMPARE(LineStyle().currentIndex(), 1);
+        QCOMPARE(ClassBox().currentText(), QString(".spritexy"));
+        QCOMPARE(Shown(), folder);
 
         Stop();
         Start();
         QVERIFY(OutputType(1)->isChecked());
-        QCOMPARE(Form().cbCSSStyle->currentIndex(), 1);
-        QCOMPARE(Form().cbSpriteClass->count(), 2);
-        QCOMPARE(Form().cbSpriteClass->currentText(), QString(".sprite"));
-        QCOMPARE(Form().plOutputDir->text(), folder);
+        QCOMPARE(LineStyle().currentIndex(), 1);
+        QCOMPARE(ClassBox().count(), 2);
+        QCOMPARE(ClassBox().currentText(), QString(".sprite"));
+        QCOMPARE(Shown(), folder);
     }
 
     void anEmptyStoredClassListEndsInTheMissingClassMessage()
@@ -460,21 +608,25 @@ private slots:
             store.SpriteClass = "\"\"";  // one empty name: an empty text would load the default
         }
         Start();
-        QCOMPARE(Form().cbSpriteClass->currentText(), QString());
+        QCOMPARE(ClassBox().currentText(), QString());
         Open(SampleFolder("noclass", {"star.png"}));
-        Form().FileListBox->selectAll();
+        Available().selectAll();
         Form().InBtnClick();
-        QTest::mouseClick(Form().btnMakeSprite, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>("btnMakeSprite"), Qt::LeftButton);
+        WaitForBuild();
         QCOMPARE(prompts_.prompts.size(), std::size_t(1));
         QCOMPARE(prompts_.prompts[0].caption, std::string("Can't Make Sprites"));
         QCOMPARE(prompts_.prompts[0].text, std::string("The following errors were found:\n\r\n\r"
                                                      "No sprite classname selected or entered\n\r"));
+        QVERIFY(!Control<QProgressBar>("BuildProgress")->isVisible());
     }
 
     void reportsEveryFailedCheckInOneBox()
     {
-        Form().pedSpriteName->clear();
-        QTest::keyClick(&Form(), Qt::Key_M, Qt::AltModifier);  // "&Make Sprites"
+        ProjectName().clear();
+        QVERIFY(!Control<QProgressBar>("BuildProgress")->isVisible());
+        Press(Qt::Key_M, Qt::AltModifier);  // "&Make Sprites"
+        WaitForBuild();
         QTRY_COMPARE(prompts_.prompts.size(), std::size_t(1));
         QCOMPARE(prompts_.prompts[0].caption, std::string("Can't Make Sprites"));
         QVERIFY(prompts_.prompts[0].icon == PromptIcon::None);
@@ -483,6 +635,7 @@ private slots:
                              "No images files selected\n\r"
                              "No sprite project name (output sprite filename) entered\n\r"));
         QVERIFY(!app_->Viewer().isVisible());
+        QVERIFY(!Control<QProgressBar>("BuildProgress")->isVisible());
     }
 
     void buildsTheSameFilesAsTheCommandLine()
@@ -491,17 +644,17 @@ private slots:
         QString window = SampleFolder("window", icons);
         QString cli = SampleFolder("cli", icons);
         Open(window);
-        Form().FileListBox->selectAll();
+        Available().selectAll();
         Form().InBtnClick();
         Pick(OutputType(1));
-        Form().cbCSSStyle->setCurrentIndex(1);
-        emit Form().cbCSSStyle->activated(1);
+        LineStyle().setCurrentIndex(1);
+        emit LineStyle().activated(1);
         // Run > Make Sprites by its mnemonics.
-        QTest::keyClick(&Form(), Qt::Key_R, Qt::AltModifier);
-        QMenu* run = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        QVERIFY(run != nullptr);
-        QTest::keyClick(run, Qt::Key_S);
+        Press(Qt::Key_R, Qt::AltModifier);
+        QVERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr);
+        Press(Qt::Key_S);
         QTRY_VERIFY(app_->Viewer().isVisible());
+        WaitForBuild();
 
         QProcess tool;
         tool.start(TESSOLO_CLI, QStringList{"--settings", Folder("config") + "/cli.reg", "--type",
@@ -512,8 +665,8 @@ private slots:
         QCOMPARE(FileBytes(window + "/sprite.css"), FileBytes(cli + "/sprite.css"));
         QVERIFY(!FileBytes(window + "/sprite.png").isEmpty());
 
-        QCOMPARE(Form().SpriteListBox->count(), icons.size());
-        QCOMPARE(Form().BuildProgress->value(), int(icons.size()));
+        QCOMPARE(CssOutput().count(), icons.size());
+        QCOMPARE(Form().statusBar()->currentMessage(), "Wrote " + window + "/sprite.png");
         QVERIFY(app_->Viewer().isVisible());
         QCOMPARE(app_->Viewer().Sheet().size(), QSize(6 * 32 + 5 * 5, 32));
         QCOMPARE(app_->Viewer().Sheet().pixelColor(0, 0), QColor(Qt::white));
@@ -522,37 +675,228 @@ private slots:
         // Closing the viewer only hides it; the next build shows it again.
         app_->Viewer().close();
         QVERIFY(!app_->Viewer().isVisible());
-        Form().btnMakeSpriteClick();
+        Build();
         QVERIFY(app_->Viewer().isVisible());
     }
 
-    void aLongBuildRepaintsTheWindowAsItGoes()
+    void theWindowRunsWhileABuildMakesALargeSheet()
     {
-        QListWidget& lines = *Form().SpriteListBox;
-        PaintCounter painted(*lines.viewport());
-        WindowBuildObserver observer(lines, *Form().BuildProgress, app_->Viewer(), prompts_, 3);
-        observer.ListCleared();
-        int before = painted.paints;
-        for (int i = 0; i < 3; ++i) {
-            QThread::msleep(60);
-            observer.LineWritten(".sprite-" + std::to_string(i) + " { }");
-        }
-        QVERIFY(painted.paints > before);
-        QCOMPARE(Form().BuildProgress->value(), 3);
-        QCOMPARE(lines.count(), 3);
+        QString folder = Folder("large");
+        for (int i = 0; i < 4; ++i)
+            WriteNoise(folder + QString("/noise%1.bmp").arg(i), 1000, i + 1);
+        Open(folder);
+        PickAll();
+        Pick(OutputType(1));
+        int ticksWhileBuilding = 0;
+        bool barShowedTheCount = false;
+        QTimer ticks;
+        connect(&ticks, &QTimer::timeout, this, [&] {
+            if (!Form().Building())
+                return;
+            ++ticksWhileBuilding;
+            auto* bar = Control<QProgressBar>("BuildProgress");
+            barShowedTheCount |= bar->isVisible() && bar->maximum() == 4;
+        });
+        ticks.start(5);
+        QVERIFY(Form().MakeSprites());
+        QVERIFY(!Form().MakeSprites());  // a second request is refused, not queued
+        QVERIFY(!Control("btnMakeSprite")->isEnabled());
+        QVERIFY(!Control("FileListBox")->isEnabled());
+        QVERIFY(Control("btnCancel")->isVisible());
+        WaitForBuild();
+        QVERIFY2(ticksWhileBuilding >= 2, qPrintable(QString::number(ticksWhileBuilding)));
+        QVERIFY(barShowedTheCount);
+        QCOMPARE(CssOutput().count(), 4);  // one build, not two
+        QVERIFY(!Form().Building());
+        QVERIFY(Control("btnMakeSprite")->isEnabled());
+        QVERIFY(!Control("btnCancel")->isVisible());
+        QVERIFY(!Control("BuildProgress")->isVisible());
+        QVERIFY(prompts_.prompts.empty());
+    }
+
+    void cancelLeavesThePreviousOutputsAsTheyWere()
+    {
+        // Large enough that the stop, asked for at once, comes long before the end.
+        QString folder = SampleFolder("cancel", {"star.png", "sun.png"});
+        for (int i = 0; i < 3; ++i)
+            WriteNoise(folder + QString("/noise%1.bmp").arg(i), 600, i + 1);
+        Open(folder);
+        PickAll();
+        Build();
+        const QByteArray sheet = FileBytes(folder + "/sprite.jpg");
+        const QByteArray css = FileBytes(folder + "/sprite.css");
+        QVERIFY(!sheet.isEmpty());
+
+        Activate(Form());  // back from the viewer
+        Pick(OutputType(0));
+        ToProcess().setFocus();
+        Press(Qt::Key_Down, Qt::ControlModifier);  // another order: another stylesheet
+        QVERIFY(Form().MakeSprites());
+        Press(Qt::Key_Escape);  // "Cancel"
+        WaitForBuild();
+        QCOMPARE(FileBytes(folder + "/sprite.jpg"), sheet);
+        QCOMPARE(FileBytes(folder + "/sprite.css"), css);
+        QVERIFY(prompts_.prompts.empty());  // a stop asked for is no error
+        QVERIFY2(Form().statusBar()->currentMessage().startsWith("The build was stopped"),
+                 qPrintable(Form().statusBar()->currentMessage()));
+        // Nothing left behind: the five sources and the two outputs.
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), qsizetype(7));
+    }
+
+    void closingDuringABuildAsksWhetherToStopIt()
+    {
+        Open(SampleFolder("closing", {"star.png", "sun.png"}));
+        PickAll();
+        prompts_.answers = {false, true};
+        QVERIFY(Form().MakeSprites());
+        Form().close();
+        QVERIFY(Form().isVisible());
+        QCOMPARE(prompts_.prompts.size(), std::size_t(1));
+        QVERIFY(prompts_.prompts[0].question);
+        QVERIFY(Form().Building() || !Form().isVisible());
+        WaitForBuild();
+        QVERIFY(Form().isVisible());
+
+        QVERIFY(Form().MakeSprites());
+        Form().close();  // answered Yes: stops, then closes
+        QTRY_VERIFY(!Form().isVisible());
+        QVERIFY(!Form().Building());
+    }
+
+    void dropsAndMovesDecideTheStylesheetOrder()
+    {
+        QString folder = SampleFolder("drops", {"arrow.bmp", "check.png", "heart.bmp"});
+        QString elsewhere = SampleFolder("elsewhere", {"star.png", "sun.png"});
+        QFile::copy(folder + "/arrow.bmp", elsewhere + "/sprite.bmp");  // named like the project
+        WriteFileReplacing((elsewhere + "/notes.txt").toStdString(), Bytes{'x'});
+        Open(folder);
+        // From a file manager: a file of the shown folder, then a whole folder.
+        Drop(ToProcess(), FilesFromAFileManager({folder + "/heart.bmp", elsewhere}), 0);
+        const QString in = "  (in " + elsewhere + ")";
+        QCOMPARE(Texts(ToProcess()), (QStringList{"heart.bmp", "star.png" + in, "sun.png" + in}));
+        QCOMPARE(Texts(Available()), (QStringList{"arrow.bmp", "check.png"}));
+        QCOMPARE(Lines(CssOutput()), QStringList{SameNameNotice("sprite.bmp").c_str()});
+        // Between the lists, and within the process list.
+        Drop(ToProcess(), EntriesOf("FileListBox", {1}), 1);
+        QCOMPARE(Texts(ToProcess()).at(1), QString("check.png"));
+        Drop(ToProcess(), EntriesOf("GraphicFiles", {2, 3}), 0);
+        Drop(Available(), EntriesOf("GraphicFiles", {3}), 0);
+        ToProcess().setFocus();
+        Select(ToProcess(), {"heart.bmp"});
+        Press(Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(Texts(ToProcess()), (QStringList{"star.png" + in, "heart.bmp", "sun.png" + in}));
+        QCOMPARE(Texts(Available()), (QStringList{"arrow.bmp", "check.png"}));
+
+        Build();
+        QByteArray css = FileBytes(folder + "/sprite.css");
+        QStringList classes;
+        for (const QByteArray& line : css.split('\n'))
+            if (!line.isEmpty())
+                classes << QString(line.left(line.indexOf(' ')));
+        QCOMPARE(classes, (QStringList{".sprite-star", ".sprite-heart", ".sprite-sun"}));
+    }
+
+    void foldersOpenByDialogByTypingAndFromTheRecentList()
+    {
+        QString picked = SampleFolder("picked", {"star.png"});
+        QString typed = SampleFolder("typed", {"sun.png"});
+        QString start;
+        Form().SetFolderPicker([&](QWidget*, const QString& from) {
+            start = from;
+            return picked;
+        });
+        QString before = Shown();
+        Press(Qt::Key_O, Qt::ControlModifier);  // File > Open Folder…
+        QCOMPARE(start, before);
+        QCOMPARE(Shown(), picked);
+
+        auto* places = Control<QComboBox>("pdcbDirectory");
+        places->setFocus();
+        Press(Qt::Key_A, Qt::ControlModifier);
+        Type(typed);
+        Press(Qt::Key_Return);
+        QCOMPARE(Shown(), typed);
+        QCOMPARE(Texts(Available()), QStringList{"sun.png"});
+        Press(Qt::Key_A, Qt::ControlModifier);
+        Type(typed + "/nowhere");
+        Press(Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(Shown(), typed);
+        QCOMPARE(prompts_.prompts.size(), std::size_t(1));
+        QCOMPARE(prompts_.prompts[0].text,
+                 "The location \"" + typed.toStdString() + "/nowhere\" is not a folder that can be shown.");
+
+        Stop();
+        Start();
+        QMenu* recent = Control<QMenu>("RecentFolders");
+        emit recent->aboutToShow();
+        QStringList listed;
+        for (QAction* entry : recent->actions())
+            listed << entry->text();
+        QCOMPARE(listed, (QStringList{typed, picked}));
+        recent->actions().at(1)->trigger();
+        QCOMPARE(Shown(), picked);
+    }
+
+    void thumbnailsShowEachImageWithItsSizeAndTheChoiceIsKept()
+    {
+        QString folder = SampleFolder("thumbs", {"star.png", "home.bmp"});
+        WriteFileReplacing((folder + "/broken.png").toStdString(), Bytes{0x89, 'P', 'N', 'G'});
+        Open(folder);
+        QAction* toggle = MenuEntry("Show &Thumbnails");
+        QVERIFY(toggle->isChecked());  // on at the first run
+        Form().Thumbnails().WaitForDone();
+        QCOMPARE(Lines(Available()),
+                 (QStringList{"broken.png\ncannot be read", "home.bmp\n32 × 32", "star.png\n32 × 32"}));
+        QVERIFY(Available().item(0)->icon().isNull());
+        QCOMPARE(Available().item(2)->icon().actualSize(QSize(64, 64)), QSize(32, 32));
+
+        toggle->trigger();
+        QCOMPARE(Lines(Available()), (QStringList{"broken.png", "home.bmp", "star.png"}));
+        Stop();
+        Start();
+        QVERIFY(!MenuEntry("Show &Thumbnails")->isChecked());
+    }
+
+    void theWindowOpensWholeOnTheScreenWhereverItWasLeft()
+    {
+        const QRect area = Form().screen()->availableGeometry();
+        Form().setGeometry(area.left() + 10, area.top() + 10, 700, 600);
+        Stop();
+        Start();
+        QCOMPARE(Form().geometry(), QRect(area.left() + 10, area.top() + 10, 700, 600));
+        // Left far off the screen, and larger than it.
+        Form().setGeometry(area.right() + 500, area.bottom() + 500, area.width() * 2, area.height() * 2);
+        Stop();
+        Start();
+        QVERIFY2(area.contains(Form().frameGeometry()), qPrintable(QString("%1,%2 %3x%4 in %5x%6")
+                     .arg(Form().x()).arg(Form().y()).arg(Form().width()).arg(Form().height())
+                     .arg(area.width()).arg(area.height())));
+    }
+
+    void theSmallestWindowKeepsEveryNameReadable()
+    {
+        const QString name = "a-rather-long-icon-name-for-a-toolbar-button.png";
+        QString folder = SampleFolder("names", {"star.png"});
+        QFile::copy(folder + "/star.png", folder + "/" + name);
+        Open(folder);
+        Form().resize(1, 1);
+        QApplication::processEvents();
+        const int needed = Available().fontMetrics().horizontalAdvance(name) +
+                           Available().iconSize().width();
+        QVERIFY2(Available().viewport()->width() >= needed,
+                 qPrintable(QString("%1 < %2").arg(Available().viewport()->width()).arg(needed)));
     }
 
     void buildMessagesShowControlCharactersEscaped()
     {
-        WindowBuildObserver observer(*Form().SpriteListBox, *Form().BuildProgress, app_->Viewer(),
-                                     prompts_, 1);
+        WindowBuildObserver observer;
+        QSignalSpy messages(&observer, &WindowBuildObserver::MessageReady);
         observer.ListCleared();
         observer.Remark("warning: \x1b[2J.png gets the class");
         observer.ErrorReport("Cannot open file \x1b]0;owned\x07.png");
-        QCOMPARE(Form().SpriteListBox->item(0)->text(),
-                 QString("warning: \\x1b[2J.png gets the class"));
-        QCOMPARE(prompts_.prompts.size(), std::size_t(1));
-        QCOMPARE(prompts_.prompts[0].text, std::string("Cannot open file \\x1b]0;owned\\x07.png."));
+        QCOMPARE(observer.TakeProgress().lines, QStringList{"warning: \\x1b[2J.png gets the class"});
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0][1].toString(), QString("Cannot open file \\x1b]0;owned\\x07.png."));
     }
 
     void aCodecErrorIsReportedAndTheWindowStaysUsable()
@@ -560,9 +904,8 @@ private slots:
         QString folder = SampleFolder("broken", {"star.png"});
         WriteFileReplacing((folder + "/bad.png").toStdString(), Bytes{0x89, 'P', 'N', 'G', 1, 2, 3});
         Open(folder);
-        Form().FileListBox->selectAll();
-        Form().InBtnClick();
-        Form().btnMakeSpriteClick();
+        PickAll();
+        Build();
         QCOMPARE(prompts_.prompts.size(), std::size_t(1));
         QCOMPARE(prompts_.prompts[0].caption, std::string("Tessolo"));
         QVERIFY(prompts_.prompts[0].icon == PromptIcon::Error);
@@ -571,9 +914,9 @@ private slots:
         QVERIFY(!app_->Viewer().isVisible());
         QVERIFY(!QFile::exists(folder + "/sprite.jpg"));
 
-        Select(*Form().GraphicFiles, {"bad.png"});
+        Select(ToProcess(), {"bad.png"});
         Form().OutBtnClick();
-        Form().btnMakeSpriteClick();
+        Build();
         QCOMPARE(prompts_.prompts.size(), std::size_t(1));
         QVERIFY(app_->Viewer().isVisible());
         QVERIFY(QFile::exists(folder + "/sprite.jpg"));
@@ -662,7 +1005,7 @@ private slots:
         QVERIFY(background != nullptr);
         Pick(background->findChildren<QRadioButton*>().at(1));
         app_->Prefs().hide();
-        Form().FileListBox->selectAll();
+        Available().selectAll();
         Form().InBtnClick();
         Pick(OutputType(1));
         Form().btnMakeSpriteClick();

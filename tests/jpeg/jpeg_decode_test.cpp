@@ -178,6 +178,9 @@ TEST(JpegDecode, GarbageIsAJpegError)
     }
     for (const Bytes& data : garbage)
         EXPECT_EQ(DecodeFailure(data).rfind("JPEG error #", 0), 0u) << data.size() << " bytes";
+    // The library's words follow the number, with this file's own details.
+    EXPECT_EQ(DecodeFailure(garbage[1]),
+              "JPEG error #" + std::to_string(JERR_NO_SOI) + ": Not a JPEG file: starts with 0x68 0x65");
 }
 
 TEST(JpegDecode, CorruptDataOnlyWarns)
@@ -249,7 +252,7 @@ TEST(JpegDecode, LibraryMemoryIsBounded)
     // before any scan is read.
     Bytes jpeg = WithFrameSize(LibraryJpeg(RawPattern(16, 16, 4), StoredAs::Cmyk, true), 12000, 12000);
     auto decode = [&] { DecodeBytes(jpeg); };
-    EXPECT_EQ(DecodeWithin(std::size_t(2) << 30, decode, "JPEG error #" + std::to_string(JERR_NO_BACKING_STORE)), 0);
+    EXPECT_EQ(DecodeWithin(std::size_t(2) << 30, decode, JpegError(JERR_NO_BACKING_STORE).what()), 0);
 }
 
 // A progressive file with `extra` more copies of its first scan. Repeated
@@ -269,7 +272,8 @@ Bytes WithRepeatedScans(int extra)
 TEST(JpegDecode, TooManyScansAreRefused)
 {
     EXPECT_EQ(DecodeFailure(WithRepeatedScans(90)), "");
-    EXPECT_EQ(DecodeFailure(WithRepeatedScans(120)), "JPEG error #" + std::to_string(JERR_BAD_PROGRESSION));
+    EXPECT_EQ(DecodeFailure(WithRepeatedScans(120)), "JPEG error #" + std::to_string(JERR_BAD_PROGRESSION) +
+                                                         ": The file has more scans than a picture needs");
 }
 
 TEST(JpegSource, LoadsAFileOrReportsItMissing)
@@ -313,7 +317,7 @@ TEST(JpegSource, SourcesBeyondTheRasterCapAreRefusedBeforeDecoding)
     cut.insert(cut.end(), {0xFF, 0xD9});
     WriteFileReplacing(dir / "cut.jpg", cut);
     auto loadCut = [&] { LoadJpegSource(dir / "cut.jpg"); };
-    EXPECT_EQ(DecodeWithin(64 << 20, loadCut, "JPEG error #" + std::to_string(JERR_INPUT_EOF)), 0);
+    EXPECT_EQ(DecodeWithin(64 << 20, loadCut, JpegError(JERR_INPUT_EOF).what()), 0);
     // A flat picture's first scan takes about that bit a block, and loads.
     WriteFileReplacing(dir / "flat.jpg", OurJpeg(test::Solid(2048, 2048, kWhite), true));
     EXPECT_EQ(LoadJpegSource(dir / "flat.jpg").Width(), 2048);

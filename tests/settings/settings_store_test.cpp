@@ -71,6 +71,9 @@ TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesEveryDefault)
                                          "\"ViewerTop\"=dword:00000000\n"
                                          "\"ViewerWidth\"=dword:00000000\n"
                                          "\"ViewerHeight\"=dword:00000000\n"
+                                         "\"MainWindowGeometry\"=\"\"\n"
+                                         "\"RecentFolders\"=\"\"\n"
+                                         "\"ShowThumbnails\"=hex:01\n"
                                          "\n");
 }
 
