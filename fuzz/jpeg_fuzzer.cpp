@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     Bytes sheet;
     try {
-        sheet = EncodeJpegSheet(picture, kDefaultJPGprefs);
+        sheet = EncodeJpegSheet(picture, JpegSheetOptions{});
     } catch (const SheetTooLargeError&) {
         return 0;  // a side the format can read but a sheet may not have
     }

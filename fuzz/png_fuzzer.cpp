@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (std::size_t(picture.Width()) * std::size_t(picture.Height()) > (std::size_t(1) << 20))
         return 0;
     try {
-        DecodeSource(kPngSource, EncodePngSheet(picture, kDefaultPNGprefs));
+        DecodeSource(kPngSource, EncodePngSheet(picture, PngSheetOptions{}));
     } catch (const Error&) {
         std::abort();  // a sheet the build writes must always read back
     }
