@@ -44,6 +44,7 @@ done
 contents=$(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { print $6 }')
 expected="./usr/bin/tessolo-cli
 ./usr/share/bash-completion/completions/tessolo-cli
+./usr/share/doc/tessolo/copyright
 ./usr/share/man/man1/tessolo-cli.1.gz
 ./usr/share/tessolo/ChangeLog.txt
 ./usr/share/tessolo/help/index.html"
@@ -59,7 +60,8 @@ done <<<"$expected"
 while read -r file; do
     case $file in
         ./usr/bin/tessolo | ./usr/bin/tessolo-cli | ./usr/share/applications/* | ./usr/share/icons/* | \
-            ./usr/share/tessolo/* | ./usr/share/man/man1/* | ./usr/share/bash-completion/*) ;;
+            ./usr/share/tessolo/* | ./usr/share/man/man1/* | ./usr/share/bash-completion/* | \
+            ./usr/share/doc/tessolo/copyright) ;;
         *) fail "the package holds $file, which does not belong there" ;;
     esac
 done <<<"$contents"
