@@ -8,9 +8,10 @@
 #include "sprite/sheet_background.h"
 #include "sprite/stylesheet.h"
 
+#include <CLI/CLI.hpp>
+
 #include <charconv>
 #include <functional>
-#include <map>
 
 namespace tessolo::cli {
 
@@ -115,99 +116,142 @@ void ParseResize(const std::string& text, BuildSettings& settings)
     }
 }
 
-using ValueHandler = std::function<void(const std::string&, CliRequest&)>;
-using FlagHandler = std::function<void(CliRequest&)>;
+// CLI11 reads "--name=" as "--name" followed by the next word and lets
+// "--flag=true" through. A NUL, which no argument can hold, marks the end of
+// every "--name=value" word, so an empty value stays a value and a flag sees
+// that it was given one.
+constexpr char kInlineMark = '\0';
 
-const std::map<std::string, ValueHandler>& ValueOptions()
+std::string Marked(std::string word)
 {
-    static const std::map<std::string, ValueHandler> options = {
-        {"--name", [](const std::string& v, CliRequest& r) { r.inputs.ProjectName = v; }},
-        {"--settings", [](const std::string& v, CliRequest& r) { r.storeFile = v; }},
-        {"--class", [](const std::string& v, CliRequest& r) { r.inputs.SpriteClass = v; }},
-        {"--style",
-         [](const std::string& v, CliRequest& r) {
-             r.inputs.LineStyle =
-                 LineStyleOf(ParseInt("--style", v, RangeOf(&OrvaneRegistry::ListType)));
-             r.inputs.LineStyleText = kLineStyleTexts[*r.inputs.LineStyle];
-         }},
-        {"--type",
-         [](const std::string& v, CliRequest& r) {
-             r.inputs.OutputFileType = Choose("--type", v, kOutputTypes);
-         }},
-        {"--layout",
-         [](const std::string& v, CliRequest& r) {
-             r.settings.Orientation = Choose("--layout", v, kOrientations);
-         }},
-        {"--resize", [](const std::string& v, CliRequest& r) { ParseResize(v, r.settings); }},
-        {"--background",
-         [](const std::string& v, CliRequest& r) {
-             r.settings.SheetBackground = Choose("--background", v, kSheetBackgrounds);
-         }},
-        {"--hpad",
-         [](const std::string& v, CliRequest& r) {
-             r.settings.HorizontalPadding =
-                 ParseInt("--hpad", v, RangeOf(&SheetOptions::HorizontalPadding));
-         }},
-        {"--vpad",
-         [](const std::string& v, CliRequest& r) {
-             r.settings.VerticalPadding =
-                 ParseInt("--vpad", v, RangeOf(&SheetOptions::VerticalPadding));
-         }},
-        {"--jpeg-quality",
-         [](const std::string& v, CliRequest& r) {
-             r.settings.Encoding.jpeg.quality =
-                 ParseInt("--jpeg-quality", v, QualityRange(kOutputJpeg));
-         }},
-        {"--png-level",
-         [](const std::string& v, CliRequest& r) {
-             r.settings.Encoding.png.level = ParseInt("--png-level", v, QualityRange(kOutputPng));
-         }},
-        {"--gif-compression",
-         [](const std::string& v, CliRequest& r) {
-             r.settings.Encoding.gif.compression =
-                 Choose("--gif-compression", v, kGifCompressions);
-         }},
-        {"--data",
-         [](const std::string& v, CliRequest& r) {
-             if (!r.dataFormatsGiven)
-                 r.settings.DataFormats = 0;
-             r.dataFormatsGiven = true;
-             r.settings.DataFormats |= Choose("--data", v, kDataWords);
-         }},
-        {"--bmp-bits",
-         [](const std::string& v, CliRequest& r) {
-             r.settings.Encoding.bmp.pixelFormat = Choose("--bmp-bits", v, kBmpPixelCodes);
-         }},
-    };
-    return options;
+    if (word.starts_with("--") && word.find('=') != std::string::npos)
+        word += kInlineMark;
+    return word;
 }
 
-const std::map<std::string, FlagHandler>& FlagOptions()
+std::string Unmarked(std::string text)
 {
-    static const std::map<std::string, FlagHandler> options = {
-        {"--help", [](CliRequest& r) { r.showHelp = true; }},
-        {"-h", [](CliRequest& r) { r.showHelp = true; }},
-        {"--version", [](CliRequest& r) { r.showVersion = true; }},
-        {"--show-settings", [](CliRequest& r) { r.showSettings = true; }},
-        {"--save-settings", [](CliRequest& r) { r.saveSettings = true; }},
-        {"--watch", [](CliRequest& r) { r.watch = true; }},
-        {"--jpeg-progressive", [](CliRequest& r) { r.settings.Encoding.jpeg.progressive = true; }},
-        {"--no-jpeg-progressive",
-         [](CliRequest& r) { r.settings.Encoding.jpeg.progressive = false; }},
-        {"--png-interlace", [](CliRequest& r) { r.settings.Encoding.png.interlace = true; }},
-        {"--no-png-interlace", [](CliRequest& r) { r.settings.Encoding.png.interlace = false; }},
-        {"--base-rule", [](CliRequest& r) { r.settings.BaseRule = true; }},
-        {"--no-base-rule", [](CliRequest& r) { r.settings.BaseRule = false; }},
-        {"--html", [](CliRequest& r) { r.settings.HtmlPreview = true; }},
-        {"--no-html", [](CliRequest& r) { r.settings.HtmlPreview = false; }},
-        {"--png-optimize", [](CliRequest& r) { r.settings.Encoding.png.optimize = true; }},
-        {"--no-png-optimize", [](CliRequest& r) { r.settings.Encoding.png.optimize = false; }},
-        {"--dedupe", [](CliRequest& r) { r.settings.DedupeImages = true; }},
-        {"--no-dedupe", [](CliRequest& r) { r.settings.DedupeImages = false; }},
-        {"--retina", [](CliRequest& r) { r.settings.Retina = true; }},
-        {"--no-retina", [](CliRequest& r) { r.settings.Retina = false; }},
-    };
-    return options;
+    if (!text.empty() && text.back() == kInlineMark)
+        text.pop_back();
+    return text;
+}
+
+// The words CLI11 has left so far, which name no option: FOLDER and the
+// FILEs. Before "--", any of them that starts with "-" is an unknown option,
+// refused here; so a callback that calls this first reports the unknown
+// option before it as the fault, as the first fault on the line is.
+std::vector<std::string> Operands(const CLI::App& app)
+{
+    std::vector<std::string> operands;
+    bool optionsEnded = false;
+    for (const std::string& word : app.remaining()) {
+        std::string arg = Unmarked(word);
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            throw UsageError("unknown option " + arg.substr(0, arg.find('=')) + " (see --help)");
+        } else {
+            operands.push_back(std::move(arg));
+        }
+    }
+    return operands;
+}
+
+// The options of a CLI11 app, each applied as soon as it is read, so a later
+// one wins and the first fault on the line is the one reported.
+class OptionTable {
+public:
+    explicit OptionTable(CLI::App& app) : app_(app) {}
+
+    // An option with a value, which `take` reads.
+    void Value(const std::string& name, std::function<void(const std::string&)> take)
+    {
+        app_.add_option_function<std::string>(name, [this, take](const std::string& text) {
+                Operands(app_);
+                take(Unmarked(text));
+            })->trigger_on_parse();
+    }
+    void Text(const std::string& name, std::string& target)
+    {
+        Value(name, [&target](const std::string& text) { target = text; });
+    }
+    void Number(const std::string& name, std::int32_t& target, const ValueRange& range)
+    {
+        Value(name, [&target, name, range](const std::string& text) {
+            target = ParseInt(name, text, range);
+        });
+    }
+    template <class Target, class Rows>
+    void Choice(const std::string& name, Target& target, const Rows& rows)
+    {
+        Value(name, [&target, name, &rows](const std::string& text) {
+            target = Choose(name, text, rows);
+        });
+    }
+
+    // An option without a value, which sets `target` to `value`.
+    void Flag(const std::string& name, bool& target, bool value = true)
+    {
+        app_.add_flag_callback(name, [&target, value] { target = value; })
+            ->each([this, name](const std::string& given) {
+                Operands(app_);
+                if (given != "true")
+                    throw UsageError(name + " takes no value");
+            })
+            ->trigger_on_parse();
+    }
+    // --NAME and --no-NAME.
+    void Switch(const std::string& name, bool& target)
+    {
+        Flag("--" + name, target, true);
+        Flag("--no-" + name, target, false);
+    }
+
+private:
+    CLI::App& app_;
+};
+
+void AddOptions(OptionTable& table, CliRequest& request)
+{
+    BuildInputs& inputs = request.inputs;
+    BuildSettings& settings = request.settings;
+    SheetEncoding& encoding = settings.Encoding;
+    for (const char* name : {"--help", "-h"})
+        table.Flag(name, request.showHelp);
+    table.Flag("--version", request.showVersion);
+    table.Flag("--show-settings", request.showSettings);
+    table.Flag("--save-settings", request.saveSettings);
+    table.Flag("--watch", request.watch);
+    table.Text("--name", inputs.ProjectName);
+    table.Text("--settings", request.storeFile);
+    table.Text("--class", inputs.SpriteClass);
+    table.Value("--style", [&inputs](const std::string& text) {
+        inputs.LineStyle = LineStyleOf(ParseInt("--style", text, RangeOf(&OrvaneRegistry::ListType)));
+        inputs.LineStyleText = kLineStyleTexts[*inputs.LineStyle];
+    });
+    table.Choice("--type", inputs.OutputFileType, kOutputTypes);
+    table.Choice("--layout", settings.Orientation, kOrientations);
+    table.Value("--resize", [&settings](const std::string& text) { ParseResize(text, settings); });
+    table.Choice("--background", settings.SheetBackground, kSheetBackgrounds);
+    table.Number("--hpad", settings.HorizontalPadding, RangeOf(&SheetOptions::HorizontalPadding));
+    table.Number("--vpad", settings.VerticalPadding, RangeOf(&SheetOptions::VerticalPadding));
+    table.Number("--jpeg-quality", encoding.jpeg.quality, QualityRange(kOutputJpeg));
+    table.Number("--png-level", encoding.png.level, QualityRange(kOutputPng));
+    table.Choice("--gif-compression", encoding.gif.compression, kGifCompressions);
+    table.Value("--data", [&request](const std::string& text) {
+        if (!request.dataFormatsGiven)
+            request.settings.DataFormats = 0;
+        request.dataFormatsGiven = true;
+        request.settings.DataFormats |= Choose("--data", text, kDataWords);
+    });
+    table.Choice("--bmp-bits", encoding.bmp.pixelFormat, kBmpPixelCodes);
+    table.Switch("jpeg-progressive", encoding.jpeg.progressive);
+    table.Switch("png-interlace", encoding.png.interlace);
+    table.Switch("png-optimize", encoding.png.optimize);
+    table.Switch("base-rule", settings.BaseRule);
+    table.Switch("html", settings.HtmlPreview);
+    table.Switch("dedupe", settings.DedupeImages);
+    table.Switch("retina", settings.Retina);
 }
 
 }  // namespace
@@ -215,43 +259,24 @@ const std::map<std::string, FlagHandler>& FlagOptions()
 CliRequest ParseCommandLine(const std::vector<std::string>& args, const CliRequest& defaults)
 {
     CliRequest request = defaults;
-    std::vector<std::string> positional;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            positional.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        std::string name = arg, value;
-        bool inlineValue = false;
-        if (auto eq = arg.find('='); eq != std::string::npos) {
-            name = arg.substr(0, eq);
-            value = arg.substr(eq + 1);
-            inlineValue = true;
-        }
-        if (auto flag = FlagOptions().find(name); flag != FlagOptions().end()) {
-            if (inlineValue)
-                throw UsageError(name + " takes no value");
-            flag->second(request);
-        } else if (auto option = ValueOptions().find(name); option != ValueOptions().end()) {
-            if (!inlineValue) {
-                if (i + 1 >= args.size())
-                    throw UsageError(name + " needs a value");
-                value = args[++i];
-            }
-            option->second(value, request);
-        } else {
-            throw UsageError("unknown option " + name + " (see --help)");
-        }
+    CLI::App app;
+    app.set_help_flag();  // --help is ours, and prints our text
+    app.allow_extras();   // FOLDER, FILEs and unknown options: see Operands
+    OptionTable table(app);
+    AddOptions(table, request);
+    std::vector<std::string> reversed;  // the order CLI11 reads from
+    for (auto arg = args.rbegin(); arg != args.rend(); ++arg)
+        reversed.push_back(Marked(*arg));
+    try {
+        app.parse(std::move(reversed));
+    } catch (const CLI::ArgumentMismatch&) {
+        // The line ran out: its last word is an option that needs a value.
+        Operands(app);
+        throw UsageError(args.back() + " needs a value");
     }
-    if (!positional.empty()) {
-        request.folder = positional[0];
-        request.files.assign(positional.begin() + 1, positional.end());
+    if (std::vector<std::string> operands = Operands(app); !operands.empty()) {
+        request.folder = operands[0];
+        request.files.assign(operands.begin() + 1, operands.end());
     }
     return request;
 }
