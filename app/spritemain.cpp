@@ -4,7 +4,7 @@
 #include "app/spriteview.h"
 #include "app/thumbnails.h"
 #include "app/window_build.h"
-#include "app/window_geometry.h"
+#include "app/window_placement.h"
 #include "info/about.h"
 #include "info/change_log.h"
 #include "info/help_entries.h"
@@ -124,8 +124,8 @@ void TSpriteform::Attach(const MainFormPeers& peers)
     desktop_ = &peers.desktop;
     model_ = std::make_unique<MainWindowModel>(peers.settings);
     model_->SetProjectName(pedSpriteName->text().toStdString());
-    if (std::optional<WindowBox> box = WindowBoxFromText(settings_->MainWindowGeometry))
-        setGeometry(box->left, box->top, box->width, box->height);
+    if (const QRect stored = StoredBox(settings_->MainWindowGeometry); !stored.isEmpty())
+        setGeometry(stored);
     ShowThumbnails1->setChecked(settings_->ShowThumbnails != 0);
     ToggleThumbnails(settings_->ShowThumbnails != 0);
 }
@@ -703,9 +703,7 @@ void TSpriteform::FitOnScreen()
     const QRect frame = frameGeometry();
     const QMargins margins(geometry().left() - frame.left(), geometry().top() - frame.top(),
                            frame.right() - geometry().right(), frame.bottom() - geometry().bottom());
-    const WindowBox fitted = FitIntoArea({frame.left(), frame.top(), frame.width(), frame.height()},
-                                         {area.left(), area.top(), area.width(), area.height()});
-    setGeometry(QRect(fitted.left, fitted.top, fitted.width, fitted.height) - margins);
+    setGeometry(FitIntoArea(geometry(), margins, area));
 }
 
 void TSpriteform::FormActivate()
@@ -718,8 +716,7 @@ void TSpriteform::FormActivate()
 void TSpriteform::FormClose()
 {
     Guarded([this] { model_->Close(); });
-    const QRect box = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
-    settings_->MainWindowGeometry = WindowBoxText({box.left(), box.top(), box.width(), box.height()});
+    settings_->MainWindowGeometry = StoredBoxText(*this);
 }
 
 void TSpriteform::Exit1Click() { close(); }

@@ -4,7 +4,7 @@
 #include "info/desktop_services.h"
 #include "platform/printable_text.h"
 #include "platform/text_list.h"
-#include "settings/stored_values.h"
+#include "settings/settings_store.h"
 #include "sprite/high_density.h"
 
 #include <QApplication>
@@ -78,13 +78,6 @@ QString Describe(const SheetImage& image)
         .arg(image.cssBox.x())
         .arg(image.cssBox.y())
         .arg(SizeText(image.cssBox.size()));
-}
-
-// The stored range of a field of the viewer's geometry.
-int InStoredRange(int value, std::int32_t OrvaneRegistry::*field)
-{
-    const ValueRange& range = StoredValueOf(field).range;
-    return std::clamp(value, range.min, range.max);
 }
 
 }  // namespace
@@ -238,8 +231,7 @@ void TSpriteView::Place()
         frame = windowHandle()->frameMargins();
     QRect wanted = geometry();
     if (!placed_) {
-        const QRect stored(settings_.ViewerLeft, settings_.ViewerTop, settings_.ViewerWidth,
-                           settings_.ViewerHeight);
+        const QRect stored = StoredBox(settings_.ViewerGeometry);
         if (!stored.isEmpty())
             wanted = stored;
         else if (mainWindow_ && mainWindow_->isVisible())
@@ -258,11 +250,7 @@ void TSpriteView::StoreGeometry()
 {
     if (!isVisible() || isMinimized())
         return;
-    const QRect shown = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
-    settings_.ViewerLeft = InStoredRange(shown.x(), &OrvaneRegistry::ViewerLeft);
-    settings_.ViewerTop = InStoredRange(shown.y(), &OrvaneRegistry::ViewerTop);
-    settings_.ViewerWidth = InStoredRange(shown.width(), &OrvaneRegistry::ViewerWidth);
-    settings_.ViewerHeight = InStoredRange(shown.height(), &OrvaneRegistry::ViewerHeight);
+    settings_.ViewerGeometry = StoredBoxText(*this);
 }
 
 void TSpriteView::ShowPointed(const std::vector<std::size_t>& images)

@@ -1,5 +1,9 @@
 #include "app/window_placement.h"
 
+#include "app/window_geometry.h"
+
+#include <QWidget>
+
 #include <algorithm>
 
 namespace tessolo {
@@ -7,13 +11,10 @@ namespace tessolo {
 QRect FitIntoArea(const QRect& window, const QMargins& frame, const QRect& available)
 {
     const QRect inside = available.marginsRemoved(frame);
-    const int width = std::clamp(window.width(), 1, std::max(inside.width(), 1));
-    const int height = std::clamp(window.height(), 1, std::max(inside.height(), 1));
-    const int x =
-        std::clamp(window.x(), inside.left(), std::max(inside.left(), inside.right() + 1 - width));
-    const int y =
-        std::clamp(window.y(), inside.top(), std::max(inside.top(), inside.bottom() + 1 - height));
-    return {x, y, width, height};
+    const WindowBox fitted =
+        FitIntoArea({window.x(), window.y(), window.width(), window.height()},
+                    {inside.x(), inside.y(), inside.width(), inside.height()});
+    return {fitted.left, fitted.top, fitted.width, fitted.height};
 }
 
 QRect BesideWindow(const QRect& ownerFrame, const QSize& size, const QMargins& frame,
@@ -30,6 +31,24 @@ QRect BesideWindow(const QRect& ownerFrame, const QSize& size, const QMargins& f
                         : ownerFrame.left() - frame.right() - width;
     return FitIntoArea({x, ownerFrame.top() + frame.top(), width, size.height()}, frame,
                        available);
+}
+
+std::string StoredBoxText(const QRect& clientArea)
+{
+    return WindowBoxText(
+        {clientArea.x(), clientArea.y(), clientArea.width(), clientArea.height()});
+}
+
+std::string StoredBoxText(const QWidget& window)
+{
+    const bool normal = !window.isMaximized() && !window.isFullScreen();
+    return StoredBoxText(normal ? window.geometry() : window.normalGeometry());
+}
+
+QRect StoredBox(const std::string& text)
+{
+    const std::optional<WindowBox> box = WindowBoxFromText(text);
+    return box ? QRect(box->left, box->top, box->width, box->height) : QRect();
 }
 
 }  // namespace tessolo

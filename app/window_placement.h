@@ -8,10 +8,15 @@
 #include <QMargins>
 #include <QRect>
 
+#include <string>
+
+class QWidget;
+
 namespace tessolo {
 
 // `window` moved, and shrunk where it is larger, so that it and its frame lie
-// inside `available`.
+// inside `available` (as FitIntoArea of window_geometry.h does); unchanged
+// when the frame leaves no room.
 QRect FitIntoArea(const QRect& window, const QMargins& frame, const QRect& available);
 
 // A client area of `size` beside the window whose frame is `ownerFrame`, its
@@ -23,5 +28,13 @@ QRect BesideWindow(const QRect& ownerFrame, const QSize& size, const QMargins& f
                    const QRect& available);
 
 inline constexpr int kNarrowestBeside = 240;
+
+// The text the store keeps of a client area (settings/window_box.h).
+std::string StoredBoxText(const QRect& clientArea);
+// That of where `window` was left: its client area, the normal one while it
+// is maximised or full screen.
+std::string StoredBoxText(const QWidget& window);
+// The client area a stored text holds; an empty rectangle when it holds none.
+QRect StoredBox(const std::string& text);
 
 }  // namespace tessolo

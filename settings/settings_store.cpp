@@ -4,8 +4,10 @@
 #include "settings/format_prefs_text.h"
 #include "settings/store_location.h"
 #include "settings/stored_values.h"
+#include "settings/window_box.h"
 
 #include <iostream>
+#include <utility>
 
 namespace tessolo {
 
@@ -71,6 +73,28 @@ void OrvaneRegistry::LoadSettings()
 {
     for (const StoredValue& row : kStoredValues)
         LoadValue(row);
+    LoadOldViewerBox();
+}
+
+void OrvaneRegistry::LoadOldViewerBox()
+{
+    // Earlier versions kept the viewer's box as four 32-bit integers; they
+    // are read while no text holds it.
+    if (!ViewerGeometry.empty())
+        return;
+    WindowBox box;
+    const std::pair<const char*, int*> sides[] = {{"ViewerLeft", &box.left},
+                                                  {"ViewerTop", &box.top},
+                                                  {"ViewerWidth", &box.width},
+                                                  {"ViewerHeight", &box.height}};
+    for (auto [name, side] : sides) {
+        std::optional<std::int32_t> value = ReadInteger(name);
+        if (!value)
+            return;
+        *side = *value;
+    }
+    if (WindowBoxFromText(WindowBoxText(box)))
+        ViewerGeometry = WindowBoxText(box);
 }
 
 void OrvaneRegistry::LoadValue(const StoredValue& row)

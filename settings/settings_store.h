@@ -65,20 +65,19 @@ public:
     std::int32_t TargetFileType;  // an OutputType (one stored byte)
     std::int32_t ListType;        // CSS line style 0 or 1 (one stored byte)
     std::string SpriteClass;      // class names as delimited text
-    // Where the result viewer was left: its client area in device-independent
-    // pixels. A width or height of 0 places it beside the main window.
-    std::int32_t ViewerLeft;
-    std::int32_t ViewerTop;
-    std::int32_t ViewerWidth;
-    std::int32_t ViewerHeight;
+    // Where the windows were left: "left,top,width,height" (window_box.h),
+    // empty at first. The result viewer without a box opens beside the main
+    // window.
+    std::string ViewerGeometry;
+    std::string MainWindowGeometry;
     // The main window's own state.
-    std::string MainWindowGeometry;  // "left,top,width,height"; empty at first
     std::string RecentFolders;       // delimited text, the latest first
     std::int32_t ShowThumbnails;     // 0/1: the file lists show each image small
 
 private:
     void LoadValue(const StoredValue& row);
     void LoadRecord(const StoredValue& row, const std::string& text);
+    void LoadOldViewerBox();
 
     FormatPrefsSet& records_;
     bool saveOnDestruction_;

@@ -174,16 +174,10 @@ inline constexpr std::array kStoredValues{
     stored_rows::Number("DataFormats", StoredKind::Byte, &SheetOptions::DataFormats,
                         {0, kDataScss | kDataLess | kDataJson}, 0, "--data"),
     stored_rows::Switch("HtmlPreview", &SheetOptions::HtmlPreview, "--html"),
-    stored_rows::Number("ViewerLeft", StoredKind::Dword, &OrvaneRegistry::ViewerLeft,
-                        {-65535, 65535}, 0, {}),
-    stored_rows::Number("ViewerTop", StoredKind::Dword, &OrvaneRegistry::ViewerTop,
-                        {-65535, 65535}, 0, {}),
-    stored_rows::Number("ViewerWidth", StoredKind::Dword, &OrvaneRegistry::ViewerWidth,
-                        {0, 65535}, 0, {}),
-    stored_rows::Number("ViewerHeight", StoredKind::Dword, &OrvaneRegistry::ViewerHeight,
-                        {0, 65535}, 0, {}),
-    // The main window's state; no build reads it.
+    // Where the windows were left; no build reads it.
+    stored_rows::Text("ViewerGeometry", &OrvaneRegistry::ViewerGeometry, ""),
     stored_rows::Text("MainWindowGeometry", &OrvaneRegistry::MainWindowGeometry, ""),
+    // The main window's state.
     stored_rows::Text("RecentFolders", &OrvaneRegistry::RecentFolders, ""),
     stored_rows::Number("ShowThumbnails", StoredKind::Switch, &OrvaneRegistry::ShowThumbnails,
                         kOffOrOn, 1, {}),

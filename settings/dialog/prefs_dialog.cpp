@@ -124,51 +124,15 @@ QWidget* TPrefs::MakeGeneralPage()
                                     model_.gbResize, &TPrefs::gbResizeClick),
                     0, 1);
 
-    gbResizeProportionally = new QGroupBox("Resize Proportionally");
-    gbResizeProportionally->setObjectName("gbResizeProportionally");
-    auto* proportional = new QGridLayout(gbResizeProportionally);
-    auto* percent = new QLabel("%");
-    percent->setFont(LargerFont(percent->font(), true));
-    QSpinBox* percentage = MakeNumberBox("ebProportionalResize", model_.ebProportionalResize);
-    proportional->addWidget(new QLabel("to"), 0, 0);
-    proportional->addWidget(percentage, 0, 1);
-    proportional->addWidget(percent, 0, 2);
-    proportional->addWidget(Caption("o&f source image size", percentage), 1, 0, 1, 4);
-    proportional->setColumnStretch(3, 1);
-    proportional->setRowStretch(2, 1);
-    grid->addWidget(gbResizeProportionally, 1, 0);
-
-    gbResizeExactly = new QGroupBox("Resize Exactly");
-    gbResizeExactly->setObjectName("gbResizeExactly");
-    auto* exactly = new QGridLayout(gbResizeExactly);
-    QSpinBox* width = MakeNumberBox("ebSetWidth", model_.ebSetWidth);
-    QSpinBox* height = MakeNumberBox("ebSetHeight", model_.ebSetHeight);
-    exactly->addWidget(Caption("Set source image &width to:", width), 0, 0);
-    exactly->addWidget(width, 0, 1);
-    exactly->addWidget(Caption("Set source image h&eight to:", height), 1, 0);
-    exactly->addWidget(height, 1, 1);
-    exactly->setColumnStretch(2, 1);
-    exactly->setRowStretch(2, 1);
-    grid->addWidget(gbResizeExactly, 1, 1);
-
+    grid->addWidget(MakeProportionalGroup(), 1, 0);
+    grid->addWidget(MakeExactGroup(), 1, 1);
     // The padding group stays in place whichever resize box is shown.
     for (QGroupBox* box : {gbResizeProportionally, gbResizeExactly}) {
         QSizePolicy policy = box->sizePolicy();
         policy.setRetainSizeWhenHidden(true);
         box->setSizePolicy(policy);
     }
-
-    auto* padding = new QGroupBox("Sprite Sheet Image Padding");
-    auto* paddingRow = new QHBoxLayout(padding);
-    QSpinBox* hpad = MakeNumberBox("ebHpad", model_.ebHpad);
-    QSpinBox* vpad = MakeNumberBox("ebVpad", model_.ebVpad);
-    paddingRow->addWidget(Caption("Hori&zontal Padding", hpad));
-    paddingRow->addWidget(hpad);
-    paddingRow->addSpacing(24);
-    paddingRow->addWidget(Caption("Vertica&l Padding", vpad));
-    paddingRow->addWidget(vpad);
-    paddingRow->addStretch();
-    grid->addWidget(padding, 2, 0, 1, 2);
+    grid->addWidget(MakePaddingGroup(), 2, 0, 1, 2);
 
     // Transparency needs a PNG or GIF sheet; the build tells when it is refused.
     grid->addWidget(MakeChoiceGroup("SheetBackground", "Sheet Background",
@@ -190,6 +154,54 @@ QWidget* TPrefs::MakeGeneralPage()
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(6, 1);
     return page;
+}
+
+QGroupBox* TPrefs::MakeProportionalGroup()
+{
+    gbResizeProportionally = new QGroupBox("Resize Proportionally");
+    gbResizeProportionally->setObjectName("gbResizeProportionally");
+    auto* proportional = new QGridLayout(gbResizeProportionally);
+    auto* percent = new QLabel("%");
+    percent->setFont(LargerFont(percent->font(), true));
+    QSpinBox* percentage = MakeNumberBox("ebProportionalResize", model_.ebProportionalResize);
+    proportional->addWidget(new QLabel("to"), 0, 0);
+    proportional->addWidget(percentage, 0, 1);
+    proportional->addWidget(percent, 0, 2);
+    proportional->addWidget(Caption("o&f source image size", percentage), 1, 0, 1, 4);
+    proportional->setColumnStretch(3, 1);
+    proportional->setRowStretch(2, 1);
+    return gbResizeProportionally;
+}
+
+QGroupBox* TPrefs::MakeExactGroup()
+{
+    gbResizeExactly = new QGroupBox("Resize Exactly");
+    gbResizeExactly->setObjectName("gbResizeExactly");
+    auto* exactly = new QGridLayout(gbResizeExactly);
+    QSpinBox* width = MakeNumberBox("ebSetWidth", model_.ebSetWidth);
+    QSpinBox* height = MakeNumberBox("ebSetHeight", model_.ebSetHeight);
+    exactly->addWidget(Caption("Set source image &width to:", width), 0, 0);
+    exactly->addWidget(width, 0, 1);
+    exactly->addWidget(Caption("Set source image h&eight to:", height), 1, 0);
+    exactly->addWidget(height, 1, 1);
+    exactly->setColumnStretch(2, 1);
+    exactly->setRowStretch(2, 1);
+    return gbResizeExactly;
+}
+
+QGroupBox* TPrefs::MakePaddingGroup()
+{
+    auto* padding = new QGroupBox("Sprite Sheet Image Padding");
+    auto* paddingRow = new QHBoxLayout(padding);
+    QSpinBox* hpad = MakeNumberBox("ebHpad", model_.ebHpad);
+    QSpinBox* vpad = MakeNumberBox("ebVpad", model_.ebVpad);
+    paddingRow->addWidget(Caption("Hori&zontal Padding", hpad));
+    paddingRow->addWidget(hpad);
+    paddingRow->addSpacing(24);
+    paddingRow->addWidget(Caption("Vertica&l Padding", vpad));
+    paddingRow->addWidget(vpad);
+    paddingRow->addStretch();
+    return padding;
 }
 
 QWidget* TPrefs::MakeJpegPage()

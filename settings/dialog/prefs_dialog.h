@@ -55,6 +55,10 @@ protected:
 
 private:
     QWidget* MakeGeneralPage();
+    // The general page's groups: the two ways of resizing, the padding.
+    QGroupBox* MakeProportionalGroup();
+    QGroupBox* MakeExactGroup();
+    QGroupBox* MakePaddingGroup();
     QWidget* MakeJpegPage();
     QWidget* MakePngPage();
     QWidget* MakeGifPage();

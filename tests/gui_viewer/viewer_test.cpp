@@ -4,6 +4,7 @@
 #include "app/spritemain.h"
 #include "app/spriteview.h"
 #include "app/tessolo_app.h"
+#include "app/window_placement.h"
 #include "settings/dialog/prefs_dialog.h"
 #include "settings/live_settings.h"
 #include "support/recording_seams.h"
@@ -324,10 +325,7 @@ private slots:
         QFETCH(int, side);
         ViewerWindow w;
         const QRect wanted = InShares(stored);
-        w.settings.ViewerLeft = wanted.x();
-        w.settings.ViewerTop = wanted.y();
-        w.settings.ViewerWidth = wanted.width();
-        w.settings.ViewerHeight = wanted.height();
+        w.settings.ViewerGeometry = wanted.isEmpty() ? std::string() : StoredBoxText(wanted);
         w.mainWindow.setGeometry(InShares(mainWindow));
         w.mainWindow.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w.mainWindow));
@@ -348,9 +346,7 @@ private slots:
 
         // Where the user leaves it is kept for the next run.
         w.view.move(Available().topLeft() + QPoint(3, 4));
-        QTRY_COMPARE(w.settings.ViewerLeft, w.view.geometry().x());
-        QCOMPARE(w.settings.ViewerTop, w.view.geometry().y());
-        QCOMPARE(w.settings.ViewerWidth, w.view.geometry().width());
+        QTRY_COMPARE(w.settings.ViewerGeometry, StoredBoxText(w.view.geometry()));
     }
 
     void thePreferencesStayAboveTheMainWindowAndTheViewerBesideIt()

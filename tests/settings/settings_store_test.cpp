@@ -67,10 +67,7 @@ TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesEveryDefault)
                                          "\"BaseRule\"=hex:00\n"
                                          "\"DataFormats\"=hex:00\n"
                                          "\"HtmlPreview\"=hex:00\n"
-                                         "\"ViewerLeft\"=dword:00000000\n"
-                                         "\"ViewerTop\"=dword:00000000\n"
-                                         "\"ViewerWidth\"=dword:00000000\n"
-                                         "\"ViewerHeight\"=dword:00000000\n"
+                                         "\"ViewerGeometry\"=\"\"\n"
                                          "\"MainWindowGeometry\"=\"\"\n"
                                          "\"RecentFolders\"=\"\"\n"
                                          "\"ShowThumbnails\"=hex:01\n"
@@ -155,8 +152,14 @@ TEST_F(SettingsTest, StoredTextsLoadByTheirRulesAndMistypedOrOutOfRangeNumbersAr
           "\"JPGprefs\"=\"0,1,0,80,0,0,7\"\n"
           "\"PNGprefs\"=\"1 1 0 6 9 0\"\n"
           "\"GIFprefs\"=\"2,0,0,1,9,0\"\n"
-          "\"BMPprefs\"=\"\"\n");
+          "\"BMPprefs\"=\"\"\n"
+          // The viewer's box as earlier versions kept it.
+          "\"ViewerLeft\"=dword:fffffff6\n"
+          "\"ViewerTop\"=dword:00000014\n"
+          "\"ViewerWidth\"=dword:0000012c\n"
+          "\"ViewerHeight\"=dword:000000c8\n");
     OrvaneRegistry store(records, {.saveOnDestruction = false});
+    EXPECT_EQ(store.ViewerGeometry, "-10,20,300,200");
     EXPECT_EQ(store.Orientation, 0);
     EXPECT_EQ(store.ListType, 1);
     EXPECT_EQ(store.ResizeMethod, 0);
