@@ -9,14 +9,14 @@ namespace tessolo {
 
 std::string BaseRule(const std::string& selector, const SheetFacts& sheet)
 {
-    return selector + " { background-image: url(" + CssString(UrlEncoded(sheet.fileName)) +
+    return selector + " { background-image: url(" + CssString(sheet.url) +
            "); background-repeat: no-repeat; display: inline-block; }";
 }
 
 std::string HighDensityRule(const std::string& selector, const SheetFacts& sheet)
 {
     return std::string(kHighDensityMedia) + " { " + selector + " { background-image: url(" +
-           CssString(UrlEncoded(sheet.highDensityFileName)) + "); background-size: " +
+           CssString(sheet.highDensityUrl) + "); background-size: " +
            std::to_string(sheet.width) + "px " + std::to_string(sheet.height) + "px; } }";
 }
 
