@@ -1,12 +1,14 @@
 #include "sprite/build_run.h"
 
 #include "platform/alpha.h"
+#include "platform/byte_hash.h"
 #include "platform/files.h"
 #include "platform/output_set.h"
 #include "platform/path.h"
 #include "sprite/data_names.h"
 #include "sprite/image_formats.h"
 #include "sprite/layout.h"
+#include "sprite/output_record.h"
 #include "sprite/sheet_background.h"
 
 #include <algorithm>
@@ -263,6 +265,12 @@ void BuildRun::WriteOutputs()
                      std::span<const std::uint8_t> bytes) {
         outputs.Add(InFolder(folder, fileName)).Write(bytes);
     };
+    auto writeText = [&](const std::string& fileName, const std::string& text) {
+        write(folders_.styles, fileName,
+              {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+        return WrittenFile{fileName, HashBytes({reinterpret_cast<const std::uint8_t*>(text.data()),
+                                                text.size()})};
+    };
     density_.ForEachSheet(sheet_, facts_, [&](const std::string& fileName, const Bitmap& pixels) {
         StopIfAsked(observer_);
         const Bytes bytes = encode(pixels, settings_.Encoding);
@@ -279,13 +287,20 @@ void BuildRun::WriteOutputs()
     }
     PreviewStyle style{baseClass_ ? &*baseClass_ : nullptr,
                        inputs_.LineStyle == kPositionAndSize};
+    std::vector<WrittenFile> written;
     for (const WebFile& web : WebFiles(placed_, facts_, settings_.DataFormats,
                                        settings_.HtmlPreview, style))
-        write(folders_.styles, inputs_.ProjectName + web.extension,
-              {reinterpret_cast<const std::uint8_t*>(web.text.data()), web.text.size()});
+        written.push_back(writeText(inputs_.ProjectName + web.extension, web.text));
     css_.JoinOutputs(outputs);
+    // The record of the files beside the stylesheet goes in place last, and
+    // what the previous build wrote and this one does not goes after it.
+    const RecordUpdate record =
+        PlanRecordUpdate(folders_.styles, inputs_.ProjectName, written, WebFileExtensions());
+    if (record.WritesRecord())
+        writeText(kOutputRecordName, RecordText(record.entries));
     StopIfAsked(observer_);
     outputs.PutInPlace();
+    RemoveStaleOutputs(folders_.styles, record);
     observer_.SheetWritten(InFolder(folders_.sheets, facts_.fileName));
 }
 

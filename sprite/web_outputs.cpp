@@ -20,6 +20,16 @@ std::string HighDensityRule(const std::string& selector, const SheetFacts& sheet
            std::to_string(sheet.width) + "px " + std::to_string(sheet.height) + "px; } }";
 }
 
+std::vector<std::string> WebFileExtensions()
+{
+    std::vector<std::string> extensions;
+    for (const DataFormatInfo& format : kDataFormats)
+        extensions.push_back(std::string(".") + format.word);
+    extensions.push_back(".html");
+    extensions.push_back(std::string(kDoubleSizeSuffix) + ".json");
+    return extensions;
+}
+
 std::vector<WebFile> WebFiles(const std::vector<PlacedImage>& images, const SheetFacts& sheet,
                               std::int32_t dataFormats, bool htmlPreview,
                               const PreviewStyle& style)

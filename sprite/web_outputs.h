@@ -84,6 +84,8 @@ struct WebFile {
 // kDataFormats, then the preview page when asked for, then beside a
 // half-size sheet the JSON frames of the double-size one when JSON is asked
 // for ("@2x.json").
+// Every extension that WebFiles gives a file.
+std::vector<std::string> WebFileExtensions();
 std::vector<WebFile> WebFiles(const std::vector<PlacedImage>& images, const SheetFacts& sheet,
                               std::int32_t dataFormats, bool htmlPreview,
                               const PreviewStyle& style);
