@@ -13,7 +13,7 @@
 
 namespace tessolo {
 
-inline constexpr const char* kOutputRecordName = ".tessolo-outputs";
+inline constexpr const char* kOutputRecordName = ".tessolo.outputs";
 
 struct RecordedOutput {
     std::string project;

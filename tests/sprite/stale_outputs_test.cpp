@@ -34,12 +34,12 @@ std::set<std::string> With(std::set<std::string> names)
 
 const StaleCase kStale[] = {
     {"DroppedOutputsGo", kDataScss | kDataJson, true, kDataJson, false, false,
-     With({"sprite.json", "sprite@2x.json", ".tessolo-outputs"})},
+     With({"sprite.json", "sprite@2x.json", ".tessolo.outputs"})},
     {"ADefaultBuildLeavesTodaysFolder", kDataScss | kDataLess | kDataJson, true, 0, false, false,
      kPlain},
     {"AChangedFileStays", kDataScss, true, 0, false, true, With({"sprite.scss"})},
     {"NothingDroppedNothingGoes", kDataLess, false, kDataLess, true, false,
-     With({"sprite.less", "sprite.html", ".tessolo-outputs"})},
+     With({"sprite.less", "sprite.html", ".tessolo.outputs"})},
 };
 
 class StaleOutputs : public test::Build, public ::testing::WithParamInterface<StaleCase> {
@@ -100,7 +100,7 @@ TEST_F(StaleOutputs, NeverRemovesAnotherProjectsFilesOrWhatNoBuildWrites)
     settings.DataFormats = 0;
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
     EXPECT_EQ(Entries(), With({"other.bmp", "other@2x.bmp", "other.css", "other.json",
-                               "other@2x.json", "sprite.txt", ".tessolo-outputs"}));
+                               "other@2x.json", "sprite.txt", ".tessolo.outputs"}));
 }
 
 TEST(OutputRecord, ReadsOnlyLinesAsItWritesThem)
