@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tessolo {
@@ -25,11 +26,38 @@ FolderBusyError::FolderBusyError(const std::string& folder)
 {
 }
 
-BuildLock::BuildLock(const std::string& folder)
+BuildLock::BuildLock(const std::vector<std::string>& folders)
+{
+    try {
+        for (const std::string& folder : folders)
+            Lock(folder);
+    } catch (...) {
+        Release();
+        throw;
+    }
+}
+
+BuildLock::~BuildLock() { Release(); }
+
+void BuildLock::Lock(const std::string& folder)
 {
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         CannotLock(folder, errno);
+    // A second lock on a folder this build holds would find it busy.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        int error = errno;
+        ::close(fd);
+        CannotLock(folder, error);
+    }
+    for (int held : fds_) {
+        struct stat other {};
+        if (::fstat(held, &other) == 0 && other.st_dev == st.st_dev && other.st_ino == st.st_ino) {
+            ::close(fd);
+            return;
+        }
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int error = errno;
         ::close(fd);
@@ -37,9 +65,14 @@ BuildLock::BuildLock(const std::string& folder)
             throw FolderBusyError(folder);
         CannotLock(folder, error);
     }
-    fd_ = fd;
+    fds_.push_back(fd);
 }
 
-BuildLock::~BuildLock() { ::close(fd_); }
+void BuildLock::Release()
+{
+    for (int fd : fds_)
+        ::close(fd);
+    fds_.clear();
+}
 
 }  // namespace tessolo

@@ -1,12 +1,14 @@
 #include "sprite/build_run.h"
 
 #include "platform/alpha.h"
+#include "platform/byte_hash.h"
 #include "platform/files.h"
 #include "platform/output_set.h"
 #include "platform/path.h"
 #include "sprite/data_names.h"
 #include "sprite/image_formats.h"
 #include "sprite/layout.h"
+#include "sprite/output_record.h"
 #include "sprite/sheet_background.h"
 
 #include <algorithm>
@@ -43,13 +45,28 @@ const char* WhyNothingWasPlaced(int placedImages, int placedWithPixels)
     return "the paddings leave no room for the images";
 }
 
-// The stylesheet of a build that holds its folder's lock. Holding it, the
+// The folders a build locks: the source folder and the output folders; an
+// output folder that an option names is created when missing.
+std::vector<std::string> FoldersToLock(const std::string& source, const OutputPlaces& places,
+                                       const OutputFolders& outputs)
+{
+    if (!places.sheetFolder.empty())
+        CreateFolder(outputs.sheets);
+    if (!places.stylesheetFolder.empty())
+        CreateFolder(outputs.styles);
+    return {source, outputs.sheets, outputs.styles};
+}
+
+// The stylesheet of a build that holds its folders' locks. Holding them, the
 // build is the only one there, so temporary files that no file lock holds
 // were left by a build or a save that was killed.
-StylesheetFile StartStylesheetFile(const BuildLock&, const BuildInputs& inputs)
+StylesheetFile StartStylesheetFile(const BuildLock&, const OutputFolders& folders,
+                                   const std::string& path)
 {
-    RemoveStaleTemporaryFiles(inputs.Folder);
-    return StylesheetFile(ProjectPath(inputs) + ".css");
+    RemoveStaleTemporaryFiles(folders.sheets);
+    if (folders.styles != folders.sheets)
+        RemoveStaleTemporaryFiles(folders.styles);
+    return StylesheetFile(path);
 }
 
 void Resize(Bitmap& source, const BuildSettings& settings)
@@ -75,9 +92,10 @@ void Resize(Bitmap& source, const BuildSettings& settings)
 
 }  // namespace
 
-std::string ProjectPath(const BuildInputs& inputs)
+std::string StylesheetPath(const BuildInputs& inputs, const BuildSettings& settings)
 {
-    return InFolder(inputs.Folder, inputs.ProjectName);
+    return InFolder(OutputFoldersOf(inputs.Folder, settings.Places).styles,
+                    inputs.ProjectName + ".css");
 }
 
 std::string DescribeFailure(const std::exception& error)
@@ -93,10 +111,12 @@ BuildRun::BuildRun(const BuildInputs& inputs, const BuildSettings& settings,
       observer_(observer),
       density_(settings.Retina),
       settings_(settings),
-      lock_(inputs.Folder),
-      css_(StartStylesheetFile(lock_, inputs)),
+      folders_(OutputFoldersOf(inputs.Folder, settings.Places)),
+      lock_(FoldersToLock(inputs.Folder, settings.Places, folders_)),
+      css_(StartStylesheetFile(lock_, folders_, StylesheetPath(inputs, settings))),
       sheet_(settings.SheetBackground == kBackgroundTransparent ? TransparentBitmap(0, 0)
                                                                 : Bitmap()),
+      holdRules_(settings.Places.cacheBust),
       sharedPlaces_(settings.DedupeImages)
 {
     const std::string_view extension = OutputTypeFor(inputs.OutputFileType).extension;
@@ -104,6 +124,7 @@ BuildRun::BuildRun(const BuildInputs& inputs, const BuildSettings& settings,
     facts_.stylesheetName = inputs.ProjectName + ".css";
     facts_.title = inputs.ProjectName;
     facts_.highDensityFileName = density_.DoubleSizeFileName(inputs.ProjectName, extension);
+    SetSheetUrls(facts_, folders_, settings.Places);
 }
 
 void BuildRun::Run()
@@ -136,7 +157,8 @@ void BuildRun::StartStylesheet()
                          "\" names no class");
         return;
     }
-    css_.WriteLine(BaseRule(base.selector, facts_));
+    if (!holdRules_)
+        css_.WriteLine(BaseRule(base.selector, facts_));
     baseClass_ = std::move(base);
 }
 
@@ -213,9 +235,23 @@ void BuildRun::PlacePacked()
 void BuildRun::FinishSheet()
 {
     density_.FinishSheet(sheet_, facts_);
+    if (!holdRules_)
+        CloseStylesheet();
+}
+
+void BuildRun::CloseStylesheet()
+{
     if (baseClass_ && !facts_.highDensityFileName.empty())
         css_.WriteLine(HighDensityRule(baseClass_->selector, facts_));
     css_.Finish();
+}
+
+void BuildRun::AddRule(const std::string& line)
+{
+    if (holdRules_)
+        heldRules_.push_back(line);
+    else
+        css_.WriteLine(line);
 }
 
 void BuildRun::WriteOutputs()
@@ -225,23 +261,47 @@ void BuildRun::WriteOutputs()
 
     // Every file is written in full before the first one is put in place.
     OutputSet outputs;
-    auto write = [&](const std::string& fileName, std::span<const std::uint8_t> bytes) {
-        outputs.Add(InFolder(inputs_.Folder, fileName)).Write(bytes);
+    auto write = [&](const std::string& folder, const std::string& fileName,
+                     std::span<const std::uint8_t> bytes) {
+        outputs.Add(InFolder(folder, fileName)).Write(bytes);
+    };
+    auto writeText = [&](const std::string& fileName, const std::string& text) {
+        write(folders_.styles, fileName,
+              {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+        return WrittenFile{fileName, HashBytes({reinterpret_cast<const std::uint8_t*>(text.data()),
+                                                text.size()})};
     };
     density_.ForEachSheet(sheet_, facts_, [&](const std::string& fileName, const Bitmap& pixels) {
         StopIfAsked(observer_);
-        write(fileName, encode(pixels, settings_.Encoding));
+        const Bytes bytes = encode(pixels, settings_.Encoding);
+        write(folders_.sheets, fileName, bytes);
+        if (settings_.Places.cacheBust)
+            SetSheetBytes(facts_, fileName, bytes);
     });
+    if (holdRules_) {
+        if (baseClass_)
+            css_.WriteLine(BaseRule(baseClass_->selector, facts_));
+        for (const std::string& line : heldRules_)
+            css_.WriteLine(line);
+        CloseStylesheet();
+    }
     PreviewStyle style{baseClass_ ? &*baseClass_ : nullptr,
                        inputs_.LineStyle == kPositionAndSize};
+    std::vector<WrittenFile> written;
     for (const WebFile& web : WebFiles(placed_, facts_, settings_.DataFormats,
                                        settings_.HtmlPreview, style))
-        write(inputs_.ProjectName + web.extension,
-              {reinterpret_cast<const std::uint8_t*>(web.text.data()), web.text.size()});
+        written.push_back(writeText(inputs_.ProjectName + web.extension, web.text));
     css_.JoinOutputs(outputs);
+    // The record of the files beside the stylesheet goes in place last, and
+    // what the previous build wrote and this one does not goes after it.
+    const RecordUpdate record =
+        PlanRecordUpdate(folders_.styles, inputs_.ProjectName, written, WebFileExtensions());
+    if (record.WritesRecord())
+        writeText(kOutputRecordName, RecordText(record.entries));
     StopIfAsked(observer_);
     outputs.PutInPlace();
-    observer_.SheetWritten(InFolder(inputs_.Folder, facts_.fileName));
+    RemoveStaleOutputs(folders_.styles, record);
+    observer_.SheetWritten(InFolder(folders_.sheets, facts_.fileName));
 }
 
 std::optional<BuildRun::Source> BuildRun::NextSource(const std::string& entry)
@@ -294,7 +354,7 @@ void BuildRun::WriteRule(const SourceInfo& info, PackPosition at)
                       at.X / scale, at.Y / scale, info.width / scale, info.height / scale};
     std::string line = StylesheetLine(image.className.selector, image.x, image.y, image.width,
                                       image.height, *inputs_.LineStyle);
-    css_.WriteLine(line);
+    AddRule(line);
     observer_.LineWritten(line);
     observer_.ImagePlaced(image, line, scale);
     if (std::string warning = collisions_.Add(image.fileName, image.className); !warning.empty())

@@ -10,6 +10,7 @@
 #include "sprite/duplicate_images.h"
 #include "sprite/high_density.h"
 #include "sprite/rect_packer.h"
+#include "sprite/sheet_urls.h"
 #include "sprite/sprite_build.h"
 #include "sprite/stylesheet.h"
 #include "sprite/web_outputs.h"
@@ -29,18 +30,20 @@ public:
     BuildStopped() : Error("The build was stopped; the previous outputs are unchanged") {}
 };
 
-// The path of a build's outputs without their extensions.
-std::string ProjectPath(const BuildInputs& inputs);
+// The path of a build's stylesheet.
+std::string StylesheetPath(const BuildInputs& inputs, const BuildSettings& settings);
 // The message of what ended a build: "Out of memory" for a failed
 // allocation, otherwise the exception's own.
 std::string DescribeFailure(const std::exception& error);
 
 class BuildRun {
 public:
-    // Takes the folder's build lock, removes the temporary files that killed
-    // builds left there and starts the stylesheet. Throws FolderBusyError,
-    // or FileError when the folder cannot be locked or the stylesheet not
-    // started. The inputs must have passed ValidateInputs.
+    // Creates the output folders that are missing, takes the build lock of
+    // the source and output folders, removes the temporary files that killed
+    // builds left in the output folders and starts the stylesheet. Throws
+    // FolderBusyError, or FileError when a folder cannot be made or locked
+    // or the stylesheet not started. The inputs must have passed
+    // ValidateInputs.
     BuildRun(const BuildInputs& inputs, const BuildSettings& settings, BuildObserver& observer);
 
     // Places every source, then writes the outputs and puts them in place.
@@ -72,6 +75,10 @@ private:
     void PlacePacked();  // every source decoded first, then packed
     void FinishSheet();
     void WriteOutputs();
+    // Writes the stylesheet's closing block and stores it.
+    void CloseStylesheet();
+    // Writes a rule now, or keeps it until the sheet's URL is known.
+    void AddRule(const std::string& line);
 
     // The steps of each source: listed, decoded, then placed with its rule.
     std::optional<Source> NextSource(const std::string& entry);
@@ -83,11 +90,16 @@ private:
     BuildObserver& observer_;
     const SheetDensity density_;
     BuildSettings settings_;  // as given, adjusted to the density when the run starts
+    const OutputFolders folders_;
     BuildLock lock_;                // held until every output is in place
     StylesheetFile css_;
     Bitmap sheet_;
     SheetFacts facts_;
     std::optional<ClassName> baseClass_;  // set when the stylesheet holds its base rule
+    // A cache-busted URL holds the sheet's hash, so the rules wait until the
+    // sheet is encoded.
+    const bool holdRules_;
+    std::vector<std::string> heldRules_;
     std::vector<PlacedImage> placed_;
     ClassCollisions collisions_;
     SharedPlaces sharedPlaces_;

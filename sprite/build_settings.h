@@ -8,6 +8,7 @@
 #include "sprite/layout.h"
 
 #include <cstdint>
+#include <string>
 
 namespace tessolo {
 
@@ -17,6 +18,17 @@ enum ResizeMode : std::int32_t { kResizeNone = 0, kResizeByPercentage = 1, kResi
 // What lies behind the images, as stored in SheetBackground: white, with
 // every source blended over it, or transparent, keeping the sources' alpha.
 enum SheetBackground : std::int32_t { kBackgroundWhite = 0, kBackgroundTransparent = 1 };
+
+// Where a build writes its outputs and the URL by which they name the sheet.
+// The defaults write everything into the source folder, as a plain build does.
+struct OutputPlaces {
+    std::string sheetFolder;       // the sheets; empty: the source folder
+    std::string stylesheetFolder;  // the stylesheet, data files and preview page; empty: sheetFolder
+    std::string sheetUrl;          // as written; empty: the sheet's path from stylesheetFolder
+    bool cacheBust = false;        // "?v=" and a hash of the sheet's bytes after each sheet URL
+
+    friend bool operator==(const OutputPlaces&, const OutputPlaces&) = default;
+};
 
 struct BuildSettings {
     // The first-run options, those of a store that holds none (defined with
@@ -37,6 +49,7 @@ struct BuildSettings {
     std::int32_t DataFormats = 0;  // DataFormat bits of settings/data_formats.h
     bool HtmlPreview = false;      // a preview page beside the stylesheet
     SheetEncoding Encoding;
+    OutputPlaces Places;
 };
 
 }  // namespace tessolo

@@ -1,17 +1,12 @@
 #include "sprite/duplicate_images.h"
 
+#include "platform/byte_hash.h"
+
 namespace tessolo {
 
 namespace {
 
-constexpr std::uint64_t kFnvOffsetBasis = 0xcbf29ce484222325ULL;
-constexpr std::uint64_t kFnvPrime = 0x100000001b3ULL;
 constexpr std::size_t kBytesPerDrawnPixel = 5;
-
-std::uint64_t HashByte(std::uint64_t hash, std::uint8_t byte)
-{
-    return (hash ^ byte) * kFnvPrime;
-}
 
 std::uint64_t HashWord(std::uint64_t hash, std::uint32_t word)
 {
@@ -51,12 +46,10 @@ DrawnPixels DrawnPixelsOf(const Bitmap& image)
 
 std::uint64_t HashDrawnPixels(const DrawnPixels& image)
 {
-    std::uint64_t hash = kFnvOffsetBasis;
+    std::uint64_t hash = kByteHashStart;
     hash = HashWord(hash, std::uint32_t(image.width));
     hash = HashWord(hash, std::uint32_t(image.height));
-    for (std::uint8_t byte : image.bytes)
-        hash = HashByte(hash, byte);
-    return hash;
+    return HashBytes(image.bytes, hash);
 }
 
 std::optional<std::size_t> DuplicateImages::OriginalOf(const DrawnPixels& image) const

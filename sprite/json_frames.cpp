@@ -49,7 +49,7 @@ std::string JsonFrames(const std::vector<PlacedImage>& images, const SheetFacts&
     }
     Append(text, "\n},\n\"meta\": {\"app\": ", JsonString(ProgramValue("ProductName")),
            ", \"version\": ", JsonString(ProgramFileVersion()), ", \"image\": ",
-           JsonString(sheet.fileName), ", \"format\": \"RGBA8888\", \"size\": ");
+           JsonString(sheet.jsonImage), ", \"format\": \"RGBA8888\", \"size\": ");
     AppendSize(text, sheet.width, sheet.height);
     Append(text, ", \"scale\": ", JsonString(std::to_string(sheet.scale)), "}\n}\n");
     return text;
@@ -66,7 +66,11 @@ std::string DoubleSizeFrames(const std::vector<PlacedImage>& images, const Sheet
     }
     SheetFacts big = sheet;
     big.fileName = sheet.highDensityFileName;
+    big.url = sheet.highDensityUrl;
+    big.jsonImage = sheet.highDensityJsonImage;
     big.highDensityFileName.clear();
+    big.highDensityUrl.clear();
+    big.highDensityJsonImage.clear();
     big.width *= 2;
     big.height *= 2;
     big.scale = 2;

@@ -31,7 +31,7 @@ std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& s
 {
     std::string text = kHeader;
     ReserveFor(text, images.size(), 128);
-    const std::string url = CssString(UrlEncoded(sheet.fileName));
+    const std::string url = CssString(sheet.url);
     const std::vector<std::string> names = ScssVariables(images).names;
     for (std::size_t i = 0; i < images.size(); ++i) {
         Append(text, names[i], ": (");
@@ -52,7 +52,7 @@ std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& s
         return text + "}\n";
     Append(text, "  @include sprite-retina($sprite);\n}\n",
            "@mixin sprite-retina($sprite) {\n  ", kHighDensityMedia, " {\n    background-image: url(",
-           CssString(UrlEncoded(sheet.highDensityFileName)), ");\n",
+           CssString(sheet.highDensityUrl), ");\n",
            "    background-size: nth($sprite, 7) nth($sprite, 8);\n  }\n}\n");
     return text;
 }
@@ -61,7 +61,7 @@ std::string LessData(const std::vector<PlacedImage>& images, const SheetFacts& s
 {
     std::string text = kHeader;
     ReserveFor(text, images.size(), 128);
-    const std::string url = CssString(UrlEncoded(sheet.fileName));
+    const std::string url = CssString(sheet.url);
     const std::vector<std::string> names = LessVariables(images).names;
     for (std::size_t i = 0; i < images.size(); ++i) {
         Append(text, names[i], ": ");
@@ -82,7 +82,7 @@ std::string LessData(const std::vector<PlacedImage>& images, const SheetFacts& s
         return text + "}\n";
     Append(text, "  .sprite-retina(@sprite);\n}\n",
            ".sprite-retina(@sprite) {\n  ", kHighDensityMedia, " {\n    background-image: url(",
-           CssString(UrlEncoded(sheet.highDensityFileName)), ");\n",
+           CssString(sheet.highDensityUrl), ");\n",
            "    background-size: extract(@sprite, 7) extract(@sprite, 8);\n  }\n}\n");
     return text;
 }

@@ -74,7 +74,7 @@ BuildResult SpriteBuilder::MakeSprites(const BuildInputs& inputs, const BuildSet
     try {
         run.emplace(inputs, settings, observer);
     } catch (const FileError& error) {
-        observer.CannotOpen("Cannot open " + ProjectPath(inputs) + ".css for write: " +
+        observer.CannotOpen("Cannot open " + StylesheetPath(inputs, settings) + " for write: " +
                             error.Reason());
         return dynamic_cast<const FolderBusyError*>(&error) ? BuildResult::FolderBusy
                                                              : BuildResult::CannotOpen;

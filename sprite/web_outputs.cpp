@@ -9,15 +9,25 @@ namespace tessolo {
 
 std::string BaseRule(const std::string& selector, const SheetFacts& sheet)
 {
-    return selector + " { background-image: url(" + CssString(UrlEncoded(sheet.fileName)) +
+    return selector + " { background-image: url(" + CssString(sheet.url) +
            "); background-repeat: no-repeat; display: inline-block; }";
 }
 
 std::string HighDensityRule(const std::string& selector, const SheetFacts& sheet)
 {
     return std::string(kHighDensityMedia) + " { " + selector + " { background-image: url(" +
-           CssString(UrlEncoded(sheet.highDensityFileName)) + "); background-size: " +
+           CssString(sheet.highDensityUrl) + "); background-size: " +
            std::to_string(sheet.width) + "px " + std::to_string(sheet.height) + "px; } }";
+}
+
+std::vector<std::string> WebFileExtensions()
+{
+    std::vector<std::string> extensions;
+    for (const DataFormatInfo& format : kDataFormats)
+        extensions.push_back(std::string(".") + format.word);
+    extensions.push_back(".html");
+    extensions.push_back(std::string(kDoubleSizeSuffix) + ".json");
+    return extensions;
 }
 
 std::vector<WebFile> WebFiles(const std::vector<PlacedImage>& images, const SheetFacts& sheet,

@@ -27,6 +27,13 @@ struct SheetFacts {
     std::int32_t width = 0, height = 0;
     std::int32_t scale = 1;               // device pixels per CSS pixel of this sheet
     std::string highDensityFileName;      // "sprite@2x.png" beside a half-size sheet, else empty
+    // The URLs of the sheets as the outputs write them, unquoted: "sprite.png",
+    // "../img/sprite.png?v=0123456789"; empty without the sheet.
+    std::string url, highDensityUrl;
+    // The sheets as the JSON frames name them: the URLs when an option gives
+    // or changes them, else the paths from the stylesheet's folder, not
+    // encoded ("sprite.png", "../img/my sprite.png").
+    std::string jsonImage, highDensityJsonImage;
 };
 
 // The media query of high-density screens.
@@ -77,6 +84,8 @@ struct WebFile {
 // kDataFormats, then the preview page when asked for, then beside a
 // half-size sheet the JSON frames of the double-size one when JSON is asked
 // for ("@2x.json").
+// Every extension that WebFiles gives a file.
+std::vector<std::string> WebFileExtensions();
 std::vector<WebFile> WebFiles(const std::vector<PlacedImage>& images, const SheetFacts& sheet,
                               std::int32_t dataFormats, bool htmlPreview,
                               const PreviewStyle& style);

@@ -84,10 +84,10 @@ bool FitsInt32(std::int64_t value)
            value <= std::numeric_limits<std::int32_t>::max();
 }
 
-// The file name in the first "url('...')" of `text` and the text after it;
-// the name is percent-decoded, and the caller writes it again to compare.
+// The URL in the first "url('...')" of `text`, as written, and the text
+// after it; the caller writes the rule again to compare.
 struct UrlPart {
-    std::string fileName;
+    std::string url;
     std::string_view after;
 };
 std::optional<UrlPart> UrlIn(std::string_view text)
@@ -100,19 +100,7 @@ std::optional<UrlPart> UrlIn(std::string_view text)
     std::size_t end = text.find('\'', start);
     if (end == std::string_view::npos)
         return std::nullopt;
-    UrlPart url{"", text.substr(end)};
-    for (std::size_t i = start; i < end; ++i) {
-        if (text[i] != '%') {
-            url.fileName += text[i];
-            continue;
-        }
-        std::optional<unsigned> high, low;
-        if (i + 2 >= end || !(high = HexDigit(text[i + 1])) || !(low = HexDigit(text[i + 2])))
-            return std::nullopt;
-        url.fileName += char(*high * 16 + *low);
-        i += 2;
-    }
-    return url;
+    return UrlPart{std::string(text.substr(start, end - start)), text.substr(end)};
 }
 
 enum class LineKind { Other, BaseRule, PositionRule, SizeRule, HighDensity };
@@ -127,13 +115,13 @@ LineKind SheetRuleKind(const std::string& selector, std::string_view body, std::
         return LineKind::Other;
     SheetFacts sheet;
     if (!highDensity) {
-        sheet.fileName = url->fileName;
+        sheet.url = url->url;
         return BaseRule(selector, sheet) == line ? LineKind::BaseRule : LineKind::Other;
     }
     std::optional<std::vector<std::int64_t>> size = NumbersIn(url->after);
     if (!size || size->size() != 2 || !FitsInt32((*size)[0]) || !FitsInt32((*size)[1]))
         return LineKind::Other;
-    sheet.highDensityFileName = url->fileName;
+    sheet.highDensityUrl = url->url;
     sheet.width = std::int32_t((*size)[0]);
     sheet.height = std::int32_t((*size)[1]);
     return HighDensityRule(selector, sheet) == line ? LineKind::HighDensity : LineKind::Other;

@@ -111,25 +111,32 @@ struct Look {
     Rgba shot;
 };
 
-Look LookAtPreview(const test::HeadlessBrowser& browser, const test::TempDir& dir, int width)
+// The page is read from `pageFolder`, where the stylesheet lies.
+Look LookAtPreview(const test::HeadlessBrowser& browser, const std::filesystem::path& pageFolder,
+                   int width)
 {
     // The page as written, with the probe added at its end.
-    Bytes page = ReadFileBytes(dir / "sprite.html");
+    Bytes page = ReadFileBytes((pageFolder / "sprite.html").string());
     std::string probe(page.begin(), page.end());
     probe.insert(probe.rfind("</body>"), kProbe);
-    WriteFileReplacing(dir / "probe.html", Bytes(probe.begin(), probe.end()));
-    const std::string url = "file://" + (dir / "probe.html");
+    const std::string probePath = (pageFolder / "probe.html").string();
+    WriteFileReplacing(probePath, Bytes(probe.begin(), probe.end()));
+    const std::string url = "file://" + probePath;
+    const std::string shotPath = (pageFolder / "shot.png").string();
 
     std::string dom = browser.DumpDom(url, width, 400);
     Look look{Boxes(Attribute(dom, "data-boxes")), {}};
-    browser.Screenshot(url, width, std::stoi(Attribute(dom, "data-height")), dir / "shot.png");
-    look.shot = test::ReadPng(ReadFileBytes(dir / "shot.png"));
+    browser.Screenshot(url, width, std::stoi(Attribute(dom, "data-height")), shotPath);
+    look.shot = test::ReadPng(ReadFileBytes(shotPath));
     return look;
 }
 
 struct PageCase {
     LineStyle lineStyle;
     bool baseRule;
+    // The sheet in public/img, the stylesheet and page in src/styles, and
+    // the sheet's URL cache-busted.
+    bool apart = false;
 };
 
 class PreviewInBrowser : public ::testing::TestWithParam<PageCase> {};
@@ -155,10 +162,15 @@ TEST_P(PreviewInBrowser, EveryElementShowsExactlyItsSourcesPixels)
     settings.HtmlPreview = true;
     settings.DedupeImages = true;
     settings.BaseRule = GetParam().baseRule;
+    std::filesystem::path pageFolder = dir.Path();
+    if (GetParam().apart) {
+        settings.Places = {dir / "public/img", dir / "src/styles", "", true};
+        pageFolder /= "src/styles";
+    }
     ASSERT_EQ(BuildError(PngBuildIn(dir, files, GetParam().lineStyle), settings), "");
 
     constexpr int kWidth = 640;
-    Look look = LookAtPreview(test::HeadlessBrowser(program, dir.Path().string()), dir, kWidth);
+    Look look = LookAtPreview(test::HeadlessBrowser(program, dir.Path().string()), pageFolder, kWidth);
     const std::vector<Box>& boxes = look.boxes;
     const Rgba& shot = look.shot;
     ASSERT_EQ(boxes.size(), sources.size());
@@ -186,10 +198,12 @@ TEST_P(PreviewInBrowser, EveryElementShowsExactlyItsSourcesPixels)
 INSTANTIATE_TEST_SUITE_P(
     LineStylesAndBaseRule, PreviewInBrowser,
     ::testing::Values(PageCase{kPositionOnly, false}, PageCase{kPositionOnly, true},
-                      PageCase{kPositionAndSize, false}, PageCase{kPositionAndSize, true}),
+                      PageCase{kPositionAndSize, false}, PageCase{kPositionAndSize, true},
+                      PageCase{kPositionOnly, true, true}, PageCase{kPositionAndSize, false, true}),
     [](const auto& info) {
         return std::string(info.param.lineStyle == kPositionOnly ? "PositionOnly" : "PositionAndSize") +
-               (info.param.baseRule ? "WithBaseRule" : "WithoutBaseRule");
+               (info.param.baseRule ? "WithBaseRule" : "WithoutBaseRule") +
+               (info.param.apart ? "SheetApart" : "");
     });
 
 // Sheets for high-density screens: at one device pixel per CSS pixel the
@@ -235,7 +249,8 @@ TEST_P(HighDensityInBrowser, EachScreenShowsItsOwnSheetPixelForPixel)
     ASSERT_EQ(places.size(), sources.size()) << cssText;
 
     constexpr int kWidth = 480;
-    Look look = LookAtPreview(test::HeadlessBrowser(program, dir.Path().string(), scale), dir, kWidth);
+    Look look = LookAtPreview(test::HeadlessBrowser(program, dir.Path().string(), scale), dir.Path(),
+                              kWidth);
     const std::vector<Box>& boxes = look.boxes;
     const Rgba& shot = look.shot;
     ASSERT_EQ(boxes.size(), sources.size());

@@ -1,0 +1,121 @@
+#include "sprite/sheet_urls.h"
+
+#include "platform/byte_hash.h"
+#include "platform/error.h"
+#include "sprite/high_density.h"
+#include "sprite/web_escapes.h"
+
+#include <filesystem>
+
+namespace tessolo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A path as the system resolves it, so that two names of one folder compare
+// equal.
+fs::path Resolved(const std::string& folder)
+{
+    std::error_code ignored;
+    fs::path path = fs::weakly_canonical(fs::absolute(folder), ignored);
+    return path.empty() ? fs::absolute(folder) : path;
+}
+
+// Where the path part of `url` ends: at its query or fragment.
+std::size_t PathEnd(std::string_view url)
+{
+    std::size_t end = url.find_first_of("?#");
+    return end == std::string_view::npos ? url.size() : end;
+}
+
+}  // namespace
+
+OutputFolders OutputFoldersOf(const std::string& sourceFolder, const OutputPlaces& places)
+{
+    OutputFolders folders;
+    folders.sheets = places.sheetFolder.empty() ? sourceFolder : places.sheetFolder;
+    folders.styles = places.stylesheetFolder.empty() ? folders.sheets : places.stylesheetFolder;
+    return folders;
+}
+
+void CreateFolder(const std::string& folder)
+{
+    std::error_code failed;
+    fs::create_directories(folder, failed);
+    if (failed)
+        throw FileError("Cannot create folder " + folder + ": " + failed.message(),
+                        failed.message());
+}
+
+std::string RelativeSheetPath(const std::string& sheetFolder, const std::string& stylesheetFolder,
+                              std::string_view fileName)
+{
+    if (sheetFolder == stylesheetFolder)
+        return std::string(fileName);
+    std::string path;
+    for (const fs::path& part : Resolved(sheetFolder).lexically_relative(Resolved(stylesheetFolder)))
+        if (part != "." && !part.empty())
+            path += part.string() + "/";
+    return path + std::string(fileName);
+}
+
+std::string PathUrl(std::string_view path)
+{
+    std::string url;
+    for (std::size_t start = 0;;) {
+        const std::size_t slash = path.find('/', start);
+        url += UrlEncoded(path.substr(start, slash - start));
+        if (slash == std::string_view::npos)
+            return url;
+        url += '/';
+        start = slash + 1;
+    }
+}
+
+std::string DoubleSizeUrl(std::string_view url)
+{
+    const std::size_t pathEnd = PathEnd(url);
+    const std::string_view path = url.substr(0, pathEnd);
+    const std::size_t segment = path.rfind('/') == std::string_view::npos ? 0 : path.rfind('/') + 1;
+    std::size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos || dot < segment)
+        dot = pathEnd;
+    return std::string(url.substr(0, dot)) + kDoubleSizeSuffix + std::string(url.substr(dot));
+}
+
+std::string CacheBustedUrl(std::string_view url, std::span<const std::uint8_t> sheetBytes)
+{
+    std::size_t fragment = url.find('#');
+    if (fragment == std::string_view::npos)
+        fragment = url.size();
+    const std::string_view before = url.substr(0, fragment);
+    const char* joint = before.find('?') == std::string_view::npos ? "?v=" : "&v=";
+    return std::string(before) + joint + HashDigits(HashBytes(sheetBytes)).substr(0, 10) +
+           std::string(url.substr(fragment));
+}
+
+void SetSheetUrls(SheetFacts& facts, const OutputFolders& folders, const OutputPlaces& places)
+{
+    const bool given = !places.sheetUrl.empty();
+    const std::string path = RelativeSheetPath(folders.sheets, folders.styles, facts.fileName);
+    facts.url = given ? places.sheetUrl : PathUrl(path);
+    facts.jsonImage = given || places.cacheBust ? facts.url : path;
+    if (facts.highDensityFileName.empty())
+        return;
+    const std::string bigPath =
+        RelativeSheetPath(folders.sheets, folders.styles, facts.highDensityFileName);
+    facts.highDensityUrl = given ? DoubleSizeUrl(places.sheetUrl) : PathUrl(bigPath);
+    facts.highDensityJsonImage = given || places.cacheBust ? facts.highDensityUrl : bigPath;
+}
+
+void SetSheetBytes(SheetFacts& facts, const std::string& fileName,
+                   std::span<const std::uint8_t> bytes)
+{
+    const bool big = fileName == facts.highDensityFileName;
+    std::string& url = big ? facts.highDensityUrl : facts.url;
+    url = CacheBustedUrl(url, bytes);
+    (big ? facts.highDensityJsonImage : facts.jsonImage) = url;
+}
+
+}  // namespace tessolo

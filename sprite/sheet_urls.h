@@ -1,0 +1,53 @@
+// The URLs by which the stylesheet, the data files and the preview page name
+// the sheets, and the folders that a build writes to.
+#pragma once
+
+#include "sprite/build_settings.h"
+#include "sprite/web_outputs.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tessolo {
+
+// The folders of a build's outputs, as the options give them.
+struct OutputFolders {
+    std::string sheets;
+    std::string styles;  // the stylesheet, data files and preview page
+};
+OutputFolders OutputFoldersOf(const std::string& sourceFolder, const OutputPlaces& places);
+
+// Creates `folder` and its missing parents. Throws FileError "Cannot create
+// folder <folder>: <reason>".
+void CreateFolder(const std::string& folder);
+
+// The path of `fileName` in `sheetFolder` from the existing folder
+// `stylesheetFolder`: "sprite.png" when both are one, else a relative path
+// such as "../img/sprite.png".
+std::string RelativeSheetPath(const std::string& sheetFolder, const std::string& stylesheetFolder,
+                              std::string_view fileName);
+
+// A relative path as a URL: each part between "/" percent-encoded as
+// UrlEncoded does.
+std::string PathUrl(std::string_view path);
+
+// The URL of the double-size sheet beside the sheet of `url`: "@2x" before
+// the last extension of its last path segment ("img/s.png?x" gives
+// "img/s@2x.png?x"), or at the segment's end when it has none.
+std::string DoubleSizeUrl(std::string_view url);
+
+// `url` with "?v=" (or "&v=" after a query) and the first 10 hexadecimal
+// digits of the hash of `sheetBytes`, before any fragment.
+std::string CacheBustedUrl(std::string_view url, std::span<const std::uint8_t> sheetBytes);
+
+// Gives `facts`, whose file names are set, the URLs and JSON names of its
+// sheets in `folders` as `places` asks; those of a cache-busted URL get
+// their hash from SetSheetBytes.
+void SetSheetUrls(SheetFacts& facts, const OutputFolders& folders, const OutputPlaces& places);
+// Adds the hash of the sheet `fileName`'s bytes to its URL and JSON name.
+void SetSheetBytes(SheetFacts& facts, const std::string& fileName,
+                   std::span<const std::uint8_t> bytes);
+
+}  // namespace tessolo
