@@ -13,6 +13,7 @@
 
 namespace tessolo {
 
+// Not a temporary name (".tessolo-" and six characters), so it is kept.
 inline constexpr const char* kOutputRecordName = ".tessolo.outputs";
 
 struct RecordedOutput {
