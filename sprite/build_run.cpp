@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <limits>
 #include <new>
+#include <set>
 #include <span>
 #include <utility>
 
@@ -109,6 +110,8 @@ BuildRun::BuildRun(const BuildInputs& inputs, const BuildSettings& settings,
 void BuildRun::Run()
 {
     density_.Adjust(settings_);
+    for (const std::string& path : settings_.Templates)
+        templates_.push_back(LoadOutputTemplate(path));
     StartStylesheet();
     if (settings_.Orientation == kPacked)
         PlacePacked();
@@ -225,8 +228,13 @@ void BuildRun::WriteOutputs()
 
     // Every file is written in full before the first one is put in place.
     OutputSet outputs;
+    std::set<std::string> written{facts_.stylesheetName};
     auto write = [&](const std::string& fileName, std::span<const std::uint8_t> bytes) {
+        written.insert(fileName);
         outputs.Add(InFolder(inputs_.Folder, fileName)).Write(bytes);
+    };
+    auto writeText = [&](const std::string& fileName, const std::string& text) {
+        write(fileName, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
     };
     density_.ForEachSheet(sheet_, facts_, [&](const std::string& fileName, const Bitmap& pixels) {
         StopIfAsked(observer_);
@@ -236,8 +244,15 @@ void BuildRun::WriteOutputs()
                        inputs_.LineStyle == kPositionAndSize};
     for (const WebFile& web : WebFiles(placed_, facts_, settings_.DataFormats,
                                        settings_.HtmlPreview, style))
-        write(inputs_.ProjectName + web.extension,
-              {reinterpret_cast<const std::uint8_t*>(web.text.data()), web.text.size()});
+        writeText(inputs_.ProjectName + web.extension, web.text);
+    for (const OutputTemplate& format : templates_) {
+        const std::string fileName = inputs_.ProjectName + format.extension;
+        if (written.count(fileName))
+            throw Error("The template " + format.path + " would write " + fileName +
+                        ", which the build writes already");
+        writeText(fileName, RenderOutputTemplate(format, placed_, facts_, facts_.fileName,
+                                                 facts_.highDensityFileName));
+    }
     css_.JoinOutputs(outputs);
     StopIfAsked(observer_);
     outputs.PutInPlace();

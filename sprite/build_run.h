@@ -12,6 +12,7 @@
 #include "sprite/rect_packer.h"
 #include "sprite/sprite_build.h"
 #include "sprite/stylesheet.h"
+#include "sprite/template_files.h"
 #include "sprite/web_outputs.h"
 
 #include <cstdint>
@@ -89,6 +90,7 @@ private:
     SheetFacts facts_;
     std::optional<ClassName> baseClass_;  // set when the stylesheet holds its base rule
     std::vector<PlacedImage> placed_;
+    std::vector<OutputTemplate> templates_;  // read and checked before the first source
     ClassCollisions collisions_;
     SharedPlaces sharedPlaces_;
     int sourcesRead_ = 0;
