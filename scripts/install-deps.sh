@@ -10,10 +10,11 @@ libpng-dev libgif-dev libjpeg-turbo-progs sassc node-less
 qt6-base-dev
 dpkg-dev man-db"
 
-# The browser that checks the web outputs, and the X server, window
-# manager and key presser of the desktop program's check under X (with xwd
-# and netpbm for its screenshot), and Stylus for the template example. Their tests skip with a message when they
-# cannot be installed, so their absence does not stop the rest.
+# The browser that checks the web outputs, the X server, window manager
+# and key presser of the desktop program's check under X (with xwd and
+# netpbm for its screenshot), and Stylus for the template example. Their
+# tests skip with a message when they cannot be installed, so their absence
+# does not stop the rest.
 OPTIONAL_PACKAGES="chromium xvfb xdotool matchbox-window-manager x11-apps netpbm node-stylus"
 
 missing_of() {
