@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/path.h"
+#include "sprite/web_escapes.h"
 
 #include <mstch/mstch.hpp>
 
@@ -128,23 +129,6 @@ private:
     std::vector<std::pair<std::string, std::size_t>> sections_;  // name, where it opened
 };
 
-// The escape of `{{name}}` as Mustache defines it: &, <, > and ". The
-// library's own also escapes "/", which would spoil every URL.
-std::string EscapedForMarkup(const std::string& text)
-{
-    std::string escaped;
-    for (char c : text) {
-        switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        case '"': escaped += "&quot;"; break;
-        default: escaped += c;
-        }
-    }
-    return escaped;
-}
-
 mstch::map SheetContext(const SheetFacts& sheet, const std::string& sheetUrl,
                         const std::string& highDensityUrl)
 {
@@ -221,7 +205,12 @@ std::string RenderOutputTemplate(const OutputTemplate& format,
         imageList.push_back(ImageContext(images[i], i == 0, i + 1 == images.size()));
     const mstch::map context{{"sheet", SheetContext(sheet, sheetUrl, highDensityUrl)},
                              {"images", std::move(imageList)}};
-    static const bool escapeSet = (mstch::config::escape = EscapedForMarkup, true);
+    // The library's own escape also turns "/" into an entity, which would
+    // spoil every URL; it is one global, set before the first render.
+    static const bool escapeSet = [] {
+        mstch::config::escape = [](const std::string& text) { return HtmlEscaped(text); };
+        return true;
+    }();
     (void)escapeSet;
     return mstch::render(format.text, context);
 }

@@ -6,8 +6,8 @@
 //   images: file, base_name, class, selector, x, y, offset_x, offset_y,
 //           width, height, state, first, last; in build order
 //
-// `{{name}}` is HTML-escaped as Mustache demands; `{{{name}}}` writes the
-// value as it is.
+// `{{name}}` escapes &, <, >, " and ' for HTML as Mustache demands;
+// `{{{name}}}` writes the value as it is.
 #pragma once
 
 #include "platform/error.h"
