@@ -5,16 +5,17 @@ set -e
 
 PACKAGES="cmake make g++ clang-14 libclang-rt-14-dev
 zlib1g-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
-libdeflate-dev nlohmann-json3-dev libcli11-dev
+libdeflate-dev nlohmann-json3-dev libcli11-dev libmstch-dev
 libpng-dev libgif-dev libjpeg-turbo-progs sassc node-less
 qt6-base-dev
 dpkg-dev man-db"
 
-# The browser that checks the web outputs, and the X server, window
-# manager and key presser of the desktop program's check under X (with xwd
-# and netpbm for its screenshot). Their tests skip with a message when they
-# cannot be installed, so their absence does not stop the rest.
-OPTIONAL_PACKAGES="chromium xvfb xdotool matchbox-window-manager x11-apps netpbm"
+# The browser that checks the web outputs, the X server, window manager
+# and key presser of the desktop program's check under X (with xwd and
+# netpbm for its screenshot), and Stylus for the template example. Their
+# tests skip with a message when they cannot be installed, so their absence
+# does not stop the rest.
+OPTIONAL_PACKAGES="chromium xvfb xdotool matchbox-window-manager x11-apps netpbm node-stylus"
 
 missing_of() {
   for p in "$@"; do

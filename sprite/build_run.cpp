@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <limits>
 #include <new>
+#include <set>
 #include <span>
 #include <utility>
 
@@ -130,6 +131,8 @@ BuildRun::BuildRun(const BuildInputs& inputs, const BuildSettings& settings,
 void BuildRun::Run()
 {
     density_.Adjust(settings_);
+    for (const std::string& path : settings_.Templates)
+        templates_.push_back(LoadOutputTemplate(path));
     StartStylesheet();
     if (settings_.Orientation == kPacked)
         PlacePacked();
@@ -291,6 +294,19 @@ void BuildRun::WriteOutputs()
     for (const WebFile& web : WebFiles(placed_, facts_, settings_.DataFormats,
                                        settings_.HtmlPreview, style))
         written.push_back(writeText(inputs_.ProjectName + web.extension, web.text));
+    std::set<std::string> taken{facts_.fileName, facts_.highDensityFileName,
+                                facts_.stylesheetName};
+    for (const WrittenFile& file : written)
+        taken.insert(file.fileName);
+    for (const OutputTemplate& format : templates_) {
+        const std::string fileName = inputs_.ProjectName + format.extension;
+        if (!taken.insert(fileName).second)
+            throw Error("The template " + format.path + " would write " + fileName +
+                        ", which the build writes already");
+        written.push_back(writeText(fileName, RenderOutputTemplate(format, placed_, facts_,
+                                                                   facts_.url,
+                                                                   facts_.highDensityUrl)));
+    }
     css_.JoinOutputs(outputs);
     // The record of the files beside the stylesheet goes in place last, and
     // what the previous build wrote and this one does not goes after it.

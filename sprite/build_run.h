@@ -13,6 +13,7 @@
 #include "sprite/sheet_urls.h"
 #include "sprite/sprite_build.h"
 #include "sprite/stylesheet.h"
+#include "sprite/template_files.h"
 #include "sprite/web_outputs.h"
 
 #include <cstdint>
@@ -101,6 +102,7 @@ private:
     const bool holdRules_;
     std::vector<std::string> heldRules_;
     std::vector<PlacedImage> placed_;
+    std::vector<OutputTemplate> templates_;  // read and checked before the first source
     ClassCollisions collisions_;
     SharedPlaces sharedPlaces_;
     int sourcesRead_ = 0;

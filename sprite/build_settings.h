@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tessolo {
 
@@ -48,6 +49,7 @@ struct BuildSettings {
     bool BaseRule = false;         // a rule for the class itself opens the stylesheet
     std::int32_t DataFormats = 0;  // DataFormat bits of settings/data_formats.h
     bool HtmlPreview = false;      // a preview page beside the stylesheet
+    std::vector<std::string> Templates;  // Mustache templates, each writing NAME.<its type>
     SheetEncoding Encoding;
     OutputPlaces Places;
 };
