@@ -11,6 +11,7 @@
 #include <CLI/CLI.hpp>
 
 #include <charconv>
+#include <filesystem>
 #include <functional>
 
 namespace tessolo::cli {
@@ -211,6 +212,34 @@ private:
     CLI::App& app_;
 };
 
+// A path as given on the command line, made absolute so that a build, which
+// takes relative paths from the source folder, finds what the user named
+// from the working folder. Empty stays empty.
+std::string FromWorkingFolder(const std::string& path)
+{
+    return path.empty() ? path : std::filesystem::absolute(path).lexically_normal().string();
+}
+
+void AddPlaceOptions(OptionTable& table, CliRequest& request)
+{
+    OutputPlaces& places = request.settings.Places;
+    table.Value("--out", [&places](const std::string& text) {
+        places.sheetFolder = FromWorkingFolder(text);
+    });
+    table.Value("--css-out", [&places](const std::string& text) {
+        places.stylesheetFolder = FromWorkingFolder(text);
+    });
+    table.Text("--url", places.sheetUrl);
+    table.Switch("cache-bust", places.cacheBust);
+    table.Value("--template", [&request](const std::string& text) {
+        if (!request.templatesGiven)
+            request.settings.Templates.clear();
+        request.templatesGiven = true;
+        if (!text.empty())
+            request.settings.Templates.push_back(FromWorkingFolder(text));
+    });
+}
+
 void AddOptions(OptionTable& table, CliRequest& request)
 {
     BuildInputs& inputs = request.inputs;
@@ -222,6 +251,9 @@ void AddOptions(OptionTable& table, CliRequest& request)
     table.Flag("--show-settings", request.showSettings);
     table.Flag("--save-settings", request.saveSettings);
     table.Flag("--watch", request.watch);
+    for (const char* name : {"--quiet", "-q"})
+        table.Flag(name, request.quiet);
+    table.Flag("--verbose", request.quiet, false);
     table.Text("--name", inputs.ProjectName);
     table.Text("--settings", request.storeFile);
     table.Text("--class", inputs.SpriteClass);
@@ -252,6 +284,7 @@ void AddOptions(OptionTable& table, CliRequest& request)
     table.Switch("html", settings.HtmlPreview);
     table.Switch("dedupe", settings.DedupeImages);
     table.Switch("retina", settings.Retina);
+    AddPlaceOptions(table, request);
 }
 
 }  // namespace
@@ -289,9 +322,10 @@ std::string UsageText()
 
 Packs the images of FOLDER (default: the current folder) into one sprite
 sheet and writes a stylesheet with one CSS rule per image. Both files are
-written to FOLDER, named after the project. Without FILE arguments every
-.png, .jpg, .jpeg, .gif and .bmp file of FOLDER is packed, sorted by name
-(the project's own sheet excepted); with them, those files in that order.
+written to FOLDER (or where --out and --css-out say), named after the
+project. Without FILE arguments every .png, .jpg, .jpeg, .gif and .bmp file
+of FOLDER is packed, sorted by name (the project's own sheet excepted); with
+them, those files in that order.
 
 Every option defaults to the stored settings (see --show-settings); the
 values in brackets are those of a first run.
@@ -336,6 +370,17 @@ Options:
                           "css" alone writes only the stylesheet (css)
   --[no-]html             also write NAME.html, a page that previews every
                           image by its classes (no)
+  --out DIR               write the sheets to DIR, created when missing
+                          (FOLDER)
+  --css-out DIR           write the stylesheet, data files and preview page
+                          to DIR (the --out folder)
+  --url URL               the sheet's URL in the stylesheet (its path from
+                          the --css-out folder)
+  --[no-]cache-bust       add "?v=" and a hash of the sheet's bytes to each
+                          sheet URL (no)
+  --template FILE         also write a file from the Mustache template FILE:
+                          sprite.styl.mustache writes NAME.styl; repeatable,
+                          the first replaces the stored list, "" clears it
 
   --show-settings         print the effective options and the store's path
   --save-settings         store the effective options as the new defaults,
@@ -344,6 +389,9 @@ Options:
   --watch                 after the build, watch FOLDER and build again when
                           an image file is added, changed, renamed or removed;
                           Ctrl+C ends the watch (exit status 0)
+  -q, --quiet             print nothing but warnings when the build succeeds
+  --verbose               print the CSS lines and where the files went (the
+                          default)
   --help                  show this text
   --version               show the version
 

@@ -16,12 +16,14 @@ struct CliRequest {
     bool showSettings = false;
     bool saveSettings = false;
     bool watch = false;  // rebuild after every change to the folder's images
+    bool quiet = false;  // on success, nothing but warnings
     std::string storeFile;  // empty: the user's settings store
     std::string folder = ".";
     std::vector<std::string> files;  // empty: every image file of the folder
     BuildInputs inputs;              // all but the folder and file list
     BuildSettings settings;
     bool dataFormatsGiven = false;  // the first --data replaces the stored data formats
+    bool templatesGiven = false;    // the first --template replaces the stored templates
 };
 
 // Parses argv (without the program name) over the given defaults. Throws

@@ -8,6 +8,7 @@
 #include "platform/path.h"
 #include "platform/printable_text.h"
 #include "platform/stop_signals.h"
+#include "sprite/sheet_urls.h"
 #include "sprite/source_files.h"
 #include "sprite/stylesheet.h"
 
@@ -29,11 +30,14 @@ void PrintMessage(const std::string& message)
 }
 
 // Prints what the window would show: CSS lines on standard output (unless
-// `echoLines` is off), message boxes and notices on standard error. With
-// `stop`, a stop signal ends the build.
+// `echoLines` is off), message boxes, warnings and counts (unless `quiet`)
+// on standard error. With `stop`, a stop signal ends the build.
 class ConsoleObserver : public BuildObserver {
 public:
-    ConsoleObserver(bool echoLines, StopSignals* stop) : echoLines_(echoLines), stop_(stop) {}
+    ConsoleObserver(bool echoLines, bool quiet, StopSignals* stop)
+        : echoLines_(echoLines && !quiet), quiet_(quiet), stop_(stop)
+    {
+    }
     void ValidationFailed(const std::string& message) override { Box(message); }
     void CannotOpen(const std::string& message) override { Box(message); }
     void ErrorReport(const std::string& message) override
@@ -47,6 +51,11 @@ public:
             std::cout << PrintableText(line) << std::endl;
     }
     void Remark(const std::string& message) override { PrintMessage(message); }
+    void Summary(const std::string& message) override
+    {
+        if (!quiet_)
+            PrintMessage(message);
+    }
     void SourceSkipped(const std::string& path) override
     {
         PrintMessage("skipped " + path + ": not a PNG, JPEG, GIF or BMP file");
@@ -71,6 +80,7 @@ private:
     }
 
     bool echoLines_;
+    bool quiet_;
     StopSignals* stop_;
 };
 
@@ -100,22 +110,25 @@ std::vector<std::string> ImageFilesOf(const std::string& folder, const std::stri
 
 // One build of the request, with the file list taken afresh from the folder
 // unless files were named. A first build prints the CSS lines and where the
-// results went; a rebuild of the watch prints one summary line instead. With
-// `stop`, a stop signal ends the build.
+// results went; a rebuild of the watch prints one summary line instead; a
+// quiet one prints neither. With `stop`, a stop signal ends the build.
 BuildResult BuildSprites(const CliRequest& request, bool rebuild, StopSignals* stop = nullptr)
 {
     auto start = std::chrono::steady_clock::now();
     BuildInputs inputs = request.inputs;
     inputs.Folder = request.folder;
     inputs.GraphicFiles = request.files.empty()
-                              ? ImageFilesOf(request.folder, inputs.ProjectName, !rebuild)
+                              ? ImageFilesOf(request.folder, inputs.ProjectName,
+                                             !rebuild && !request.quiet)
                               : request.files;
 
-    ConsoleObserver observer(!rebuild, stop);
+    ConsoleObserver observer(!rebuild, request.quiet, stop);
     SpriteBuilder builder;
     if (BuildResult result = builder.MakeSprites(inputs, request.settings, observer);
         result != BuildResult::Done)
         return result;
+    if (request.quiet)
+        return BuildResult::Done;
     const Bitmap& sheet = builder.SheetBitmap();
     const auto size = [](int width, int height) {
         return std::to_string(width) + " x " + std::to_string(height);
@@ -135,7 +148,8 @@ BuildResult BuildSprites(const CliRequest& request, bool rebuild, StopSignals* s
                               size(sheet.Width() / scale, sheet.Height() / scale) + ")";
         if (scale == 2)
             message += ", its double-size sheet (" + size(sheet.Width(), sheet.Height()) + ")";
-        PrintMessage(message + " and " + InFolder(inputs.Folder, inputs.ProjectName + ".css"));
+        const std::string styles = OutputFoldersOf(inputs.Folder, request.settings.Places).styles;
+        PrintMessage(message + " and " + InFolder(styles, inputs.ProjectName + ".css"));
     }
     return BuildResult::Done;
 }
@@ -179,7 +193,8 @@ int Run(const std::vector<std::string>& args)
     if (request.saveSettings) {
         RememberRequest(request, store, records);
         store.SaveSettings();
-        PrintMessage("settings stored in " + store.StoreFile());
+        if (!request.quiet)
+            PrintMessage("settings stored in " + store.StoreFile());
     }
     if (request.showSettings) {
         std::cout << DescribeSettings(request, records, store.StoreFile());

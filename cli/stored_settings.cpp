@@ -94,6 +94,8 @@ std::string ShownValue(const StoredValue& row, const CliRequest& request,
         return FormatPrefsToText(StoredRecords(request.settings.Encoding, records).*row.record);
     if (row.textField == &OrvaneRegistry::SpriteClass)
         return in.SpriteClass;
+    if (row.textField)  // every other text that is listed is a sheet option
+        return s.*static_cast<std::string SheetOptions::*>(row.textField);
     if (row.storeField == &OrvaneRegistry::TargetFileType)
         return std::string(OutputTypeFor(in.OutputFileType).commandWord);
     if (row.storeField == &OrvaneRegistry::ListType)

@@ -21,6 +21,13 @@ std::string InFolder(std::string_view folder, std::string_view name)
     return path += name;
 }
 
+std::string FromFolder(std::string_view folder, std::string_view path)
+{
+    if (path.empty() || path.front() == '/')
+        return std::string(path);
+    return InFolder(folder, path);
+}
+
 std::string_view FolderOf(std::string_view path) { return path.substr(0, FileNameStart(path)); }
 
 std::string_view FileNameOf(std::string_view path) { return path.substr(FileNameStart(path)); }

@@ -9,6 +9,10 @@ namespace tessolo {
 // The path of `name` in `folder`, with one separator between them.
 std::string InFolder(std::string_view folder, std::string_view name);
 
+// `path` as seen from `folder`: itself when absolute (or empty), else in
+// `folder`.
+std::string FromFolder(std::string_view folder, std::string_view path);
+
 // The folder part of a path with its last "/" ("/a/b.png" gives "/a/"), ""
 // when it has none.
 std::string_view FolderOf(std::string_view path);

@@ -57,6 +57,11 @@ void PrefsModel::CopyIn(const OrvaneRegistry& settings, const FormatPrefsSet& re
     cbLessData = (settings.DataFormats & kDataLess) != 0;
     cbJsonData = (settings.DataFormats & kDataJson) != 0;
     cbHtmlPreview = settings.HtmlPreview != 0;
+    edSheetFolder = settings.SheetFolder;
+    edStylesheetFolder = settings.StylesheetFolder;
+    edSheetUrl = settings.SheetUrl;
+    edTemplates = settings.Templates;
+    cbCacheBust = settings.CacheBust != 0;
 }
 
 void PrefsModel::Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const
@@ -84,6 +89,11 @@ void PrefsModel::Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const
     settings.DataFormats = (cbScssData ? kDataScss : 0) | (cbLessData ? kDataLess : 0) |
                            (cbJsonData ? kDataJson : 0);
     settings.HtmlPreview = cbHtmlPreview ? 1 : 0;
+    settings.SheetFolder = edSheetFolder;
+    settings.StylesheetFolder = edStylesheetFolder;
+    settings.SheetUrl = edSheetUrl;
+    settings.Templates = edTemplates;
+    settings.CacheBust = cbCacheBust ? 1 : 0;
 }
 
 }  // namespace tessolo

@@ -4,6 +4,8 @@
 // forwards the user's input here and paints what the model holds.
 #pragma once
 
+#include <string>
+
 #include "settings/format_prefs.h"
 #include "settings/settings_store.h"
 #include "settings/stored_values.h"
@@ -85,6 +87,13 @@ public:
     bool cbLessData = false;
     bool cbJsonData = false;
     bool cbHtmlPreview = false;
+    // Where the files go; relative folders and templates are taken from the
+    // source folder, templates are a list as delimited text.
+    std::string edSheetFolder;
+    std::string edStylesheetFolder;
+    std::string edSheetUrl;
+    std::string edTemplates;
+    bool cbCacheBust = false;
 
     PrefsModel();
 

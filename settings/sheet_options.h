@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace tessolo {
 
@@ -26,6 +27,13 @@ struct SheetOptions {
     std::int32_t BaseRule;           // non-zero: a rule for the class itself opens the stylesheet
     std::int32_t DataFormats;        // DataFormat bits of settings/data_formats.h
     std::int32_t HtmlPreview;        // non-zero: a preview page beside the stylesheet
+    // Where the outputs go; a relative folder or template is taken from the
+    // source folder, and empty texts keep everything there.
+    std::string SheetFolder;
+    std::string StylesheetFolder;  // empty: SheetFolder
+    std::string SheetUrl;          // empty: the sheet's path from the stylesheet
+    std::int32_t CacheBust;        // non-zero: a hash of the sheet's bytes in its URLs
+    std::string Templates;         // Mustache templates as delimited text
 };
 
 }  // namespace tessolo

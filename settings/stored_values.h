@@ -174,6 +174,11 @@ inline constexpr std::array kStoredValues{
     stored_rows::Number("DataFormats", StoredKind::Byte, &SheetOptions::DataFormats,
                         {0, kDataScss | kDataLess | kDataJson}, 0, "--data"),
     stored_rows::Switch("HtmlPreview", &SheetOptions::HtmlPreview, "--html"),
+    stored_rows::Text("SheetFolder", &SheetOptions::SheetFolder, "", "--out"),
+    stored_rows::Text("StylesheetFolder", &SheetOptions::StylesheetFolder, "", "--css-out"),
+    stored_rows::Text("SheetUrl", &SheetOptions::SheetUrl, "", "--url"),
+    stored_rows::Switch("CacheBust", &SheetOptions::CacheBust, "--cache-bust"),
+    stored_rows::Text("Templates", &SheetOptions::Templates, "", "--template"),
     // Where the windows were left; no build reads it.
     stored_rows::Text("ViewerGeometry", &OrvaneRegistry::ViewerGeometry, ""),
     stored_rows::Text("MainWindowGeometry", &OrvaneRegistry::MainWindowGeometry, ""),

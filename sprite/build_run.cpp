@@ -132,14 +132,14 @@ void BuildRun::Run()
 {
     density_.Adjust(settings_);
     for (const std::string& path : settings_.Templates)
-        templates_.push_back(LoadOutputTemplate(path));
+        templates_.push_back(LoadOutputTemplate(FromFolder(inputs_.Folder, path)));
     StartStylesheet();
     if (settings_.Orientation == kPacked)
         PlacePacked();
     else
         PlaceInLine();
     if (std::optional<std::string> remark = sharedPlaces_.Remark())
-        observer_.Remark(*remark);
+        observer_.Summary(*remark);
     if (sheet_.Empty())
         throw Error(std::string("No image was placed on the sheet: ") +
                     WhyNothingWasPlaced(sourcesRead_, sourcesWithPixels_));

@@ -2,6 +2,7 @@
 
 #include "platform/byte_hash.h"
 #include "platform/error.h"
+#include "platform/path.h"
 #include "sprite/high_density.h"
 #include "sprite/web_escapes.h"
 
@@ -34,8 +35,11 @@ std::size_t PathEnd(std::string_view url)
 OutputFolders OutputFoldersOf(const std::string& sourceFolder, const OutputPlaces& places)
 {
     OutputFolders folders;
-    folders.sheets = places.sheetFolder.empty() ? sourceFolder : places.sheetFolder;
-    folders.styles = places.stylesheetFolder.empty() ? folders.sheets : places.stylesheetFolder;
+    folders.sheets = places.sheetFolder.empty() ? sourceFolder
+                                                : FromFolder(sourceFolder, places.sheetFolder);
+    folders.styles = places.stylesheetFolder.empty()
+                         ? folders.sheets
+                         : FromFolder(sourceFolder, places.stylesheetFolder);
     return folders;
 }
 

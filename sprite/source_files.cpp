@@ -38,6 +38,31 @@ bool HoldsWrittenStylesheet(const std::string& folder, const std::string& projec
     return IsWrittenStylesheet(text, whole);
 }
 
+// Extensions of image types that people keep beside their icons but that no
+// codec here reads: a folder holding them gets one warning naming them.
+constexpr std::string_view kUnreadImageExtensions[] = {
+    ".avif", ".heic", ".heif", ".ico", ".jp2", ".jxl", ".psd", ".qoi",
+    ".svg",  ".svgz", ".tga",  ".tif", ".tiff", ".webp", ".xcf"};
+
+bool IsUnreadImageFileName(std::string_view name)
+{
+    const std::string extension = ExtensionOf(name);
+    return std::ranges::any_of(kUnreadImageExtensions, [&](std::string_view known) {
+        return ::strcasecmp(extension.c_str(), std::string(known).c_str()) == 0;
+    });
+}
+
+std::string UnreadImagesWarning(std::vector<std::string> names)
+{
+    std::ranges::sort(names, ComesBeforeByName);
+    std::string list;
+    for (const std::string& name : names)
+        list += (list.empty() ? "" : ", ") + name;
+    return "skipped " + std::to_string(names.size()) +
+           (names.size() == 1 ? " image of a type" : " images of types") +
+           " not read (only PNG, JPEG, GIF and BMP are): " + list;
+}
+
 }  // namespace
 
 bool IsImageFileName(std::string_view name)
@@ -74,11 +99,16 @@ bool IsWrittenSheet(const std::string& folder, std::string_view name)
 ImageFileListing ListImageFiles(const std::string& folder)
 {
     ImageFileListing listing;
+    std::vector<std::string> unread;
     try {
         for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
             const std::string name = entry.path().filename().string();
-            if (!IsImageFileName(name))
+            if (!IsImageFileName(name)) {
+                std::error_code ignored;
+                if (IsUnreadImageFileName(name) && entry.is_regular_file(ignored))
+                    unread.push_back(name);
                 continue;
+            }
             std::error_code failed;
             const fs::file_type type = fs::status(entry.path(), failed).type();
             if (failed) {
@@ -100,6 +130,8 @@ ImageFileListing ListImageFiles(const std::string& folder)
     }
     std::ranges::sort(listing.files, ComesBeforeByName);
     std::ranges::sort(listing.writtenSheets, ComesBeforeByName);
+    if (!unread.empty())
+        listing.warnings.push_back(UnreadImagesWarning(std::move(unread)));
     return listing;
 }
 

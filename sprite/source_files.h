@@ -29,7 +29,9 @@ bool IsWrittenSheet(const std::string& folder, std::string_view name);
 struct ImageFileListing {
     std::vector<std::string> files;          // the sources, in ComesBeforeByName order
     std::vector<std::string> writtenSheets;  // left out: sheets that a build wrote, in order
-    std::vector<std::string> warnings;       // "skipped <path>: <reason>", one per entry
+    // "skipped <path>: <reason>", one per entry, then one naming every image
+    // of a type that no codec reads (".svg", ".webp", ".tif", ...).
+    std::vector<std::string> warnings;
 };
 
 // The image files of `folder`: the regular files with image names, and the

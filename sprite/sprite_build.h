@@ -57,6 +57,9 @@ public:
     // A note that does not stop the build (a warning or a count); the window
     // adds it to the output list, the command line prints it on stderr.
     virtual void Remark(const std::string& message) { (void)message; }
+    // A count of what the build did ("merged 3 images ..."): a note, not a
+    // warning, so a quiet command line leaves it out.
+    virtual void Summary(const std::string& message) { Remark(message); }
     // A listed file was skipped because no codec reads its type.
     virtual void SourceSkipped(const std::string& path) { (void)path; }
     // The finished sheet, before it is written (for the result viewer).

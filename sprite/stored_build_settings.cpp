@@ -1,5 +1,7 @@
 #include "sprite/stored_build_settings.h"
 
+#include "settings/delimited_text.h"
+
 #include <algorithm>
 
 namespace tessolo {
@@ -34,6 +36,9 @@ void Convert(const SheetOptions& store, const FormatPrefsSet& records, BuildSett
     settings.BaseRule = store.BaseRule != 0;
     settings.DataFormats = store.DataFormats;
     settings.HtmlPreview = store.HtmlPreview != 0;
+    settings.Places = {store.SheetFolder, store.StylesheetFolder, store.SheetUrl,
+                       store.CacheBust != 0};
+    settings.Templates = SplitDelimitedText(store.Templates);
     settings.Encoding = EncodingOf(records);
 }
 
@@ -64,6 +69,11 @@ SheetOptions StoredSheetOptions(const BuildSettings& settings)
     store.BaseRule = settings.BaseRule;
     store.DataFormats = settings.DataFormats;
     store.HtmlPreview = settings.HtmlPreview;
+    store.SheetFolder = settings.Places.sheetFolder;
+    store.StylesheetFolder = settings.Places.stylesheetFolder;
+    store.SheetUrl = settings.Places.sheetUrl;
+    store.CacheBust = settings.Places.cacheBust;
+    store.Templates = JoinDelimitedText(settings.Templates);
     return store;
 }
 

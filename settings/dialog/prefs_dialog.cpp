@@ -5,10 +5,12 @@
 #include "settings/dialog/choice_group_box.h"
 
 #include <QCheckBox>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHideEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSignalBlocker>
@@ -306,8 +308,39 @@ QWidget* TPrefs::MakeWebPage()
     column->addWidget(MakeCheckBox("cbHtmlPreview",
                                    "HTML &preview page that shows every image by its classes",
                                    model_.cbHtmlPreview));
+    column->addWidget(MakePlacesGroup());
     column->addStretch();
     return page;
+}
+
+QGroupBox* TPrefs::MakePlacesGroup()
+{
+    auto* places = new QGroupBox("Where the files go (empty: the image folder)");
+    auto* form = new QFormLayout(places);
+    QLineEdit* sheets = MakeTextBox("edSheetFolder", model_.edSheetFolder);
+    form->addRow(Caption("S&heet folder:", sheets), sheets);
+    QLineEdit* styles = MakeTextBox("edStylesheetFolder", model_.edStylesheetFolder);
+    styles->setPlaceholderText("the sheet folder");
+    form->addRow(Caption("St&ylesheet folder:", styles), styles);
+    QLineEdit* url = MakeTextBox("edSheetUrl", model_.edSheetUrl);
+    url->setPlaceholderText("the sheet's path from the stylesheet");
+    form->addRow(Caption("Sheet &URL:", url), url);
+    QLineEdit* templates = MakeTextBox("edTemplates", model_.edTemplates);
+    templates->setPlaceholderText("none; e.g. sprite.styl.mustache");
+    form->addRow(Caption("&Templates:", templates), templates);
+    form->addRow(MakeCheckBox("cbCacheBust", "Add the sheet's &version hash to its URL",
+                              model_.cbCacheBust));
+    return places;
+}
+
+QLineEdit* TPrefs::MakeTextBox(const char* name, std::string& field)
+{
+    auto* box = new QLineEdit;
+    box->setObjectName(name);
+    connect(box, &QLineEdit::textEdited, this,
+            [&field](const QString& text) { field = text.toStdString(); });
+    textBoxes_.emplace_back(box, &field);
+    return box;
 }
 
 QCheckBox* TPrefs::MakeCheckBox(const char* name, const QString& text, bool& field)
@@ -478,6 +511,9 @@ void TPrefs::ShowModel()
         const QSignalBlocker quiet(box);
         box->setChecked(*checked);
     }
+    for (auto [box, text] : textBoxes_)
+        if (box->text().toStdString() != *text)
+            box->setText(QString::fromStdString(*text));
     JPEG_Smoothing->setChecked(model_.JPEG_Smoothing);
     JPEG_Smoothing->setEnabled(model_.JPEG_SmoothingEnabled());
     PNG_Optimize->setChecked(model_.PNG_Optimize);

@@ -19,6 +19,7 @@
 
 class QCheckBox;
 class QGroupBox;
+class QLineEdit;
 class QPushButton;
 class QSlider;
 class QSpinBox;
@@ -65,7 +66,9 @@ private:
     QWidget* MakeBmpPage();
     QWidget* MakeWebPage();
     // A check box that shows and sets `field`.
+    QGroupBox* MakePlacesGroup();
     QCheckBox* MakeCheckBox(const char* name, const QString& text, bool& field);
+    QLineEdit* MakeTextBox(const char* name, std::string& field);
     // A spin box with the range of `number` that shows and sets it.
     QSpinBox* MakeNumberBox(const char* name, NumberSetting& number);
     // A "&Quality: " row with the spin box of `quality`, added to `column`.
@@ -102,6 +105,7 @@ private:
     std::vector<std::pair<QSpinBox*, const NumberSetting*>> numberBoxes_;
     std::vector<std::pair<QSlider*, const NumberSetting*>> sliders_;
     std::vector<std::pair<QCheckBox*, const bool*>> checkBoxes_;
+    std::vector<std::pair<QLineEdit*, const std::string*>> textBoxes_;
 
     QTabWidget* pages_ = nullptr;
     QGroupBox* gbResizeProportionally = nullptr;

@@ -34,13 +34,15 @@ struct Outcome {
 };
 
 // Runs the command line tool with `args` (already shell-quoted where needed),
-// with its settings store in the scratch folder. A run that hangs is stopped
-// after a minute and ends with status 124.
-Outcome RunCli(const test::TempDir& scratch, const std::string& args)
+// with its settings store in the scratch folder, in the working folder
+// `cwd` (or this one). A run that hangs is stopped after a minute and ends
+// with status 124.
+Outcome RunCli(const test::TempDir& scratch, const std::string& args, const std::string& cwd = "")
 {
     std::string out = scratch / "stdout", err = scratch / "stderr";
-    std::string command = "XDG_CONFIG_HOME=" + (scratch / "config") + " timeout 60 " +
-                          TESSOLO_CLI + " " + args + " >" + out + " 2>" + err;
+    std::string command = (cwd.empty() ? "" : "cd '" + cwd + "' && ") + "XDG_CONFIG_HOME=" +
+                          (scratch / "config") + " timeout 60 " + TESSOLO_CLI + " " + args +
+                          " >" + out + " 2>" + err;
     int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
 }
@@ -84,7 +86,10 @@ protected:
     {
         WriteFileReplacing(images / name, EncodeBmp(Solid(w, h, color), 6));
     }
-    Outcome Run(const std::string& args) { return RunCli(scratch, args); }
+    Outcome Run(const std::string& args, const std::string& cwd = "")
+    {
+        return RunCli(scratch, args, cwd);
+    }
     std::string StoreFile() { return scratch / "config/Veltrand/Tessolo.reg"; }
 
     test::TempDir images, scratch;
@@ -524,6 +529,56 @@ TEST_F(Cli, WebOutputOptionsAreStoredAndTheFirstDataReplacesTheStoredChoice)
     Outcome bad = Run("--data xml");
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("--data: 'xml' is not one of"), std::string::npos) << bad.err;
+}
+
+// The folders are named from the working folder and stored as the build
+// finds them; the stylesheet reaches the sheet by its relative URL.
+TEST_F(Cli, OutputPlacesAndTemplatesAreTakenFromTheWorkingFolderAndStored)
+{
+    Add("a.bmp", 4, 4, kBlack);
+    const std::string list = "{{#images}}{{class}} {{x}}\n{{/images}}";
+    WriteFileReplacing(scratch / "list.txt.mustache", Bytes(list.begin(), list.end()));
+    Outcome run = Run("--save-settings --type bmp --base-rule --out public/img --css-out src/styles "
+                      "--cache-bust --template list.txt.mustache " + images.Path().string(),
+                      scratch.Path().string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(std::filesystem::exists(scratch / "public/img/sprite.bmp"));
+    EXPECT_EQ(Slurp(scratch / "src/styles/sprite.txt"), "sprite-a 0\n");
+    EXPECT_NE(Slurp(scratch / "src/styles/sprite.css").find("url('../../public/img/sprite.bmp?v="),
+              std::string::npos);
+    EXPECT_NE(run.err.find("and " + (scratch / "src/styles/sprite.css")), std::string::npos)
+        << run.err;
+
+    Outcome shown = Run("--show-settings --url /i/s.bmp");
+    EXPECT_NE(shown.out.find("--out             " + (scratch / "public/img") +
+                             "\n  --css-out         " + (scratch / "src/styles") +
+                             "\n  --url             /i/s.bmp\n  --cache-bust      yes\n"
+                             "  --template        " + (scratch / "list.txt.mustache") + "\n"),
+              std::string::npos)
+        << shown.out;
+    EXPECT_NE(Run("--show-settings --template ''").out.find("--template        \n"),
+              std::string::npos);
+}
+
+// Quiet runs print nothing on success but warnings; images of types that are
+// not read are named in one warning.
+TEST_F(Cli, QuietPrintsOnlyWarnings)
+{
+    Add("a.bmp", 4, 4, kBlack);
+    Add("b.bmp", 4, 4, kBlack);
+    for (const char* name : {"logo.svg", "photo.WEBP"})
+        WriteFileReplacing(images / name, Bytes{'x'});
+    const std::string folder = images.Path().string();
+    const std::string unread = "tessolo-cli: warning: skipped 2 images of types not read (only "
+                               "PNG, JPEG, GIF and BMP are): logo.svg, photo.WEBP\n";
+    Outcome quiet = Run("-q --type bmp --dedupe --save-settings " + folder);
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.out, "");
+    EXPECT_EQ(quiet.err, unread);
+    Outcome verbose = Run("--quiet --verbose " + folder);
+    EXPECT_NE(verbose.out.find(".sprite-b"), std::string::npos);
+    EXPECT_NE(verbose.err.find(unread), std::string::npos);
+    EXPECT_NE(verbose.err.find("merged 1 image"), std::string::npos) << verbose.err;
 }
 
 TEST_F(Cli, RetinaWritesBothSheetsIsStoredAndNeverPacksItsOwnDoubleSheet)

@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -92,6 +93,7 @@ int Committed(PrefsWindow& w, const QString& value)
         {"BaseRule", w.settings.BaseRule},
         {"DataFormats", w.settings.DataFormats},
         {"HtmlPreview", w.settings.HtmlPreview},
+        {"CacheBust", w.settings.CacheBust},
         {"JPGprefs.Progressive", records.JPGprefs.Progressive},
         {"PNGprefs.Progressive", records.PNGprefs.Progressive},
         {"PNGprefs.Smoothing", records.PNGprefs.Smoothing},
@@ -390,6 +392,11 @@ private slots:
         add(5, 0, Qt::Key_L, "cbLessData", "DataFormats", kDataLess);
         add(5, 0, Qt::Key_O, "cbJsonData", "DataFormats", kDataJson);
         add(5, 0, Qt::Key_P, "cbHtmlPreview", "HtmlPreview", 1);
+        add(5, 0, Qt::Key_V, "cbCacheBust", "CacheBust", 1);
+        add(5, 0, Qt::Key_H, "edSheetFolder");
+        add(5, 0, Qt::Key_Y, "edStylesheetFolder");
+        add(5, 0, Qt::Key_U, "edSheetUrl");
+        add(5, 0, Qt::Key_T, "edTemplates");
         // The page tabs, from another page.
         const std::pair<Qt::Key, int> tabs[] = {{Qt::Key_G, 0}, {Qt::Key_J, 1}, {Qt::Key_N, 2},
                                                 {Qt::Key_I, 3}, {Qt::Key_M, 4}, {Qt::Key_B, 5}};
@@ -433,6 +440,31 @@ private slots:
         w.Key(Qt::Key_C, Qt::AltModifier);  // "&Close"
         QTRY_VERIFY(!w.dialog.isVisible());
         QCOMPARE(Committed(w, value), stored);
+    }
+
+    // What is typed into the boxes of the Web page is stored as typed, and
+    // the next showing shows it.
+    void textBoxesAreStoredAsTyped()
+    {
+        const std::pair<Qt::Key, std::string OrvaneRegistry::*> boxes[] = {
+            {Qt::Key_H, &OrvaneRegistry::SheetFolder},
+            {Qt::Key_Y, &OrvaneRegistry::StylesheetFolder},
+            {Qt::Key_U, &OrvaneRegistry::SheetUrl},
+            {Qt::Key_T, &OrvaneRegistry::Templates}};
+        PrefsWindow w;
+        w.settings.SheetUrl = "old";
+        for (auto [key, field] : boxes) {
+            w.Open();
+            w.ShowPage(5);
+            w.Key(key, Qt::AltModifier);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(QApplication::focusWidget(), "../img x");
+            w.Key(Qt::Key_C, Qt::AltModifier);
+            QTRY_VERIFY(!w.dialog.isVisible());
+            QCOMPARE(w.settings.*field, std::string("../img x"));
+        }
+        w.Open();
+        QCOMPARE(w.Child<QLineEdit>("edSheetUrl")->text(), QString("../img x"));
     }
 
     void everyControlHasAMnemonicOfItsOwn()

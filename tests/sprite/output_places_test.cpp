@@ -96,9 +96,11 @@ TEST_P(OutputPlaces, EveryOutputNamesTheSheetByItsUrl)
 INSTANTIATE_TEST_SUITE_P(, OutputPlaces, ::testing::ValuesIn(kPlaces),
                          [](const auto& info) { return std::string(info.param.label); });
 
+// Relative folders, as the store and the project file keep them, are taken
+// from the image folder.
 TEST_F(OutputPlaces, ABuildInAnOutputFolderKeepsTheNextOneOut)
 {
-    settings.Places = {dir / "img", dir / "css", "", false};
+    settings.Places = {"img", "css", "", false};
     AddBmp("a.bmp", 2, 2, kBlack);
     for (const char* busy : {"img", "css"}) {
         fs::create_directory(dir / busy);

@@ -18,7 +18,8 @@ using Strings = std::vector<std::string>;
 TEST(SourceFiles, ListsRegularImageFilesInAnyCaseAndWarnsAboutUnreadableEntries)
 {
     test::TempDir dir;
-    for (const char* name : {"b.PNG", "A.jpg", "c.Jpeg", "d.gif", "E.BMP", "notes.txt", "f.tif"})
+    for (const char* name :
+         {"b.PNG", "A.jpg", "c.Jpeg", "d.gif", "E.BMP", "notes.txt", "f.tif", "G.SVG", "e.webp"})
         WriteFileReplacing(dir / name, Bytes{1});
     fs::create_directory(dir / "folder.png");
     ASSERT_EQ(::mkfifo((dir / "pipe.png").c_str(), 0600), 0);
@@ -32,7 +33,10 @@ TEST(SourceFiles, ListsRegularImageFilesInAnyCaseAndWarnsAboutUnreadableEntries)
     std::ranges::sort(listing.warnings);
     EXPECT_EQ(listing.warnings,
               (Strings{"skipped " + (dir / "dangling.gif") + ": No such file or directory",
-                       "skipped " + (dir / "loop.png") + ": Too many levels of symbolic links"}));
+                       "skipped " + (dir / "loop.png") + ": Too many levels of symbolic links",
+                       // one warning for every image of a type that is not read
+                       "skipped 3 images of types not read (only PNG, JPEG, GIF and BMP are): "
+                       "e.webp, f.tif, G.SVG"}));
     EXPECT_THROW(ListImageFiles(dir / "missing"), Error);
 }
 
