@@ -1,6 +1,8 @@
 #include "cli/cli_options.h"
 
+#include "cli/project_file.h"
 #include "codecs/bmp/bmp_codec.h"
+#include "platform/path.h"
 #include "platform/text_list.h"
 #include "settings/data_formats.h"
 #include "settings/stored_values.h"
@@ -13,6 +15,7 @@
 #include <charconv>
 #include <filesystem>
 #include <functional>
+#include <map>
 
 namespace tessolo::cli {
 
@@ -87,6 +90,16 @@ auto Choose(const std::string& option, const std::string& text, const Rows& rows
     throw UsageError(option + ": '" + text + "' is not one of " + JoinAlternatives(WordsOf(rows)));
 }
 
+// The word of the row whose value is `value`; its number when none is.
+template <class Rows, class Value>
+std::string WordFor(const Rows& rows, const Value& value)
+{
+    for (const auto& row : rows)
+        if (ValueOf(row) == value)
+            return WordOf(row);
+    return std::to_string(static_cast<long long>(value));
+}
+
 // The words as the help text lists them: "jpeg|png|gif|bmp".
 template <class Rows>
 std::string ChoiceList(const Rows& rows)
@@ -158,42 +171,79 @@ std::vector<std::string> Operands(const CLI::App& app)
     return operands;
 }
 
+// Where an option's value came from, by its name ("--no-x" counts as "--x").
+std::string OptionName(const std::string& name)
+{
+    return name.starts_with("--no-") ? "--" + name.substr(5) : name;
+}
+
 // The options of a CLI11 app, each applied as soon as it is read, so a later
-// one wins and the first fault on the line is the one reported.
+// one wins and the first fault on the line is the one reported. Each option
+// that given notes `origin` as where its value came from; those that a
+// project file may hold are its keys, with their values as TOML.
 class OptionTable {
 public:
-    explicit OptionTable(CLI::App& app) : app_(app) {}
+    // A key of the project file: the option without "--", and its value
+    // written as TOML, paths relative to a folder.
+    struct ProjectKey {
+        std::string key;
+        ProjectValue type;
+        std::function<std::string(const std::string& folder)> toml;
+    };
+
+    OptionTable(CLI::App& app, CliRequest& request, std::string origin)
+        : app_(app), request_(request), origin_(std::move(origin))
+    {
+        app_.set_help_flag();  // --help is ours, and prints our text
+    }
 
     // An option with a value, which `take` reads.
     void Value(const std::string& name, std::function<void(const std::string&)> take)
     {
-        app_.add_option_function<std::string>(name, [this, take](const std::string& text) {
+        app_.add_option_function<std::string>(name, [this, take, name](const std::string& text) {
                 Operands(app_);
                 take(Unmarked(text));
+                request_.origins[name] = origin_;
             })->trigger_on_parse();
+    }
+    // Likewise, and a key of the project file.
+    void Kept(const std::string& name, ProjectValue type,
+              std::function<void(const std::string&)> take,
+              std::function<std::string(const std::string& folder)> toml)
+    {
+        Value(name, std::move(take));
+        keys_.push_back({name.substr(2), type, std::move(toml)});
     }
     void Text(const std::string& name, std::string& target)
     {
-        Value(name, [&target](const std::string& text) { target = text; });
+        Kept(name, ProjectValue::Text, [&target](const std::string& text) { target = text; },
+             [&target](const std::string&) { return TomlText(target); });
     }
     void Number(const std::string& name, std::int32_t& target, const ValueRange& range)
     {
-        Value(name, [&target, name, range](const std::string& text) {
-            target = ParseInt(name, text, range);
-        });
+        Kept(name, ProjectValue::Integer,
+             [&target, name, range](const std::string& text) {
+                 target = ParseInt(name, text, range);
+             },
+             [&target](const std::string&) { return std::to_string(target); });
     }
     template <class Target, class Rows>
     void Choice(const std::string& name, Target& target, const Rows& rows)
     {
-        Value(name, [&target, name, &rows](const std::string& text) {
-            target = Choose(name, text, rows);
-        });
+        Kept(name, ProjectValue::Text,
+             [&target, name, &rows](const std::string& text) {
+                 target = Choose(name, text, rows);
+             },
+             [&target, &rows](const std::string&) { return TomlText(WordFor(rows, target)); });
     }
 
     // An option without a value, which sets `target` to `value`.
     void Flag(const std::string& name, bool& target, bool value = true)
     {
-        app_.add_flag_callback(name, [&target, value] { target = value; })
+        app_.add_flag_callback(name, [this, &target, value, name] {
+                target = value;
+                request_.origins[OptionName(name)] = origin_;
+            })
             ->each([this, name](const std::string& given) {
                 Operands(app_);
                 if (given != "true")
@@ -201,15 +251,22 @@ public:
             })
             ->trigger_on_parse();
     }
-    // --NAME and --no-NAME.
+    // --NAME and --no-NAME, and the key NAME = true or false.
     void Switch(const std::string& name, bool& target)
     {
         Flag("--" + name, target, true);
         Flag("--no-" + name, target, false);
+        keys_.push_back({name, ProjectValue::Boolean,
+                         [&target](const std::string&) { return target ? "true" : "false"; }});
     }
+
+    const std::vector<ProjectKey>& ProjectKeys() const { return keys_; }
 
 private:
     CLI::App& app_;
+    CliRequest& request_;
+    std::string origin_;
+    std::vector<ProjectKey> keys_;
 };
 
 // A path as given on the command line, made absolute so that a build, which
@@ -220,24 +277,53 @@ std::string FromWorkingFolder(const std::string& path)
     return path.empty() ? path : std::filesystem::absolute(path).lexically_normal().string();
 }
 
+// A path as a project file in `folder` keeps it: relative to the folder.
+std::string PathFrom(const std::string& folder, const std::string& path)
+{
+    if (path.empty())
+        return path;
+    const std::filesystem::path relative = std::filesystem::path(path).lexically_relative(
+        std::filesystem::absolute(folder).lexically_normal());
+    return relative.empty() ? path : relative.string();
+}
+
+std::string TomlArray(const std::vector<std::string>& texts)
+{
+    std::string array;
+    for (const std::string& text : texts)
+        array += (array.empty() ? "" : ", ") + TomlText(text);
+    return "[" + array + "]";
+}
+
 void AddPlaceOptions(OptionTable& table, CliRequest& request)
 {
     OutputPlaces& places = request.settings.Places;
-    table.Value("--out", [&places](const std::string& text) {
-        places.sheetFolder = FromWorkingFolder(text);
-    });
-    table.Value("--css-out", [&places](const std::string& text) {
-        places.stylesheetFolder = FromWorkingFolder(text);
-    });
+    auto folderOption = [&table](const char* name, std::string& target) {
+        table.Kept(name, ProjectValue::Path,
+                   [&target](const std::string& text) { target = FromWorkingFolder(text); },
+                   [&target](const std::string& folder) {
+                       return TomlText(PathFrom(folder, target));
+                   });
+    };
+    folderOption("--out", places.sheetFolder);
+    folderOption("--css-out", places.stylesheetFolder);
     table.Text("--url", places.sheetUrl);
     table.Switch("cache-bust", places.cacheBust);
-    table.Value("--template", [&request](const std::string& text) {
-        if (!request.templatesGiven)
-            request.settings.Templates.clear();
-        request.templatesGiven = true;
-        if (!text.empty())
-            request.settings.Templates.push_back(FromWorkingFolder(text));
-    });
+    std::vector<std::string>& templates = request.settings.Templates;
+    table.Kept("--template", ProjectValue::Paths,
+               [&request, &templates](const std::string& text) {
+                   if (!request.templatesGiven)
+                       templates.clear();
+                   request.templatesGiven = true;
+                   if (!text.empty())
+                       templates.push_back(FromWorkingFolder(text));
+               },
+               [&templates](const std::string& folder) {
+                   std::vector<std::string> paths;
+                   for (const std::string& path : templates)
+                       paths.push_back(PathFrom(folder, path));
+                   return TomlArray(paths);
+               });
 }
 
 void AddOptions(OptionTable& table, CliRequest& request)
@@ -254,28 +340,45 @@ void AddOptions(OptionTable& table, CliRequest& request)
     for (const char* name : {"--quiet", "-q"})
         table.Flag(name, request.quiet);
     table.Flag("--verbose", request.quiet, false);
+    table.Flag("--init", request.init);
     table.Text("--name", inputs.ProjectName);
-    table.Text("--settings", request.storeFile);
+    table.Value("--settings", [&request](const std::string& text) { request.storeFile = text; });
     table.Text("--class", inputs.SpriteClass);
-    table.Value("--style", [&inputs](const std::string& text) {
-        inputs.LineStyle = LineStyleOf(ParseInt("--style", text, RangeOf(&OrvaneRegistry::ListType)));
-        inputs.LineStyleText = kLineStyleTexts[*inputs.LineStyle];
-    });
+    table.Kept("--style", ProjectValue::Integer,
+               [&inputs](const std::string& text) {
+                   inputs.LineStyle = LineStyleOf(
+                       ParseInt("--style", text, RangeOf(&OrvaneRegistry::ListType)));
+                   inputs.LineStyleText = kLineStyleTexts[*inputs.LineStyle];
+               },
+               [&inputs](const std::string&) {
+                   return std::to_string(inputs.LineStyle ? *inputs.LineStyle : 0);
+               });
     table.Choice("--type", inputs.OutputFileType, kOutputTypes);
     table.Choice("--layout", settings.Orientation, kOrientations);
-    table.Value("--resize", [&settings](const std::string& text) { ParseResize(text, settings); });
+    table.Kept("--resize", ProjectValue::Text,
+               [&settings](const std::string& text) { ParseResize(text, settings); },
+               [&settings](const std::string&) { return TomlText(ResizeText(settings)); });
     table.Choice("--background", settings.SheetBackground, kSheetBackgrounds);
     table.Number("--hpad", settings.HorizontalPadding, RangeOf(&SheetOptions::HorizontalPadding));
     table.Number("--vpad", settings.VerticalPadding, RangeOf(&SheetOptions::VerticalPadding));
     table.Number("--jpeg-quality", encoding.jpeg.quality, QualityRange(kOutputJpeg));
     table.Number("--png-level", encoding.png.level, QualityRange(kOutputPng));
     table.Choice("--gif-compression", encoding.gif.compression, kGifCompressions);
-    table.Value("--data", [&request](const std::string& text) {
-        if (!request.dataFormatsGiven)
-            request.settings.DataFormats = 0;
-        request.dataFormatsGiven = true;
-        request.settings.DataFormats |= Choose("--data", text, kDataWords);
-    });
+    table.Kept("--data", ProjectValue::Texts,
+               [&request](const std::string& text) {
+                   if (!request.dataFormatsGiven)
+                       request.settings.DataFormats = 0;
+                   request.dataFormatsGiven = true;
+                   request.settings.DataFormats |= Choose("--data", text.empty() ? "css" : text,
+                                                          kDataWords);
+               },
+               [&settings](const std::string&) {
+                   std::vector<std::string> words;
+                   for (const DataWord& row : kDataWords)
+                       if (row.bits != 0 && (settings.DataFormats & row.bits))
+                           words.emplace_back(row.word);
+                   return TomlArray(words);
+               });
     table.Choice("--bmp-bits", encoding.bmp.pixelFormat, kBmpPixelCodes);
     table.Switch("jpeg-progressive", encoding.jpeg.progressive);
     table.Switch("png-interlace", encoding.png.interlace);
@@ -289,13 +392,22 @@ void AddOptions(OptionTable& table, CliRequest& request)
 
 }  // namespace
 
-CliRequest ParseCommandLine(const std::vector<std::string>& args, const CliRequest& defaults)
+std::string ResizeText(const BuildSettings& settings)
+{
+    if (settings.ResizeMethod == kResizeByPercentage)
+        return std::to_string(settings.ResizePercentage) + "%";
+    if (settings.ResizeMethod == kResizeToSize)
+        return std::to_string(settings.ResizeWidth) + "x" + std::to_string(settings.ResizeHeight);
+    return "none";
+}
+
+CliRequest ParseCommandLine(const std::vector<std::string>& args, const CliRequest& defaults,
+                            const std::string& origin)
 {
     CliRequest request = defaults;
     CLI::App app;
-    app.set_help_flag();  // --help is ours, and prints our text
-    app.allow_extras();   // FOLDER, FILEs and unknown options: see Operands
-    OptionTable table(app);
+    app.allow_extras();  // FOLDER, FILEs and unknown options: see Operands
+    OptionTable table(app, request, origin);
     AddOptions(table, request);
     std::vector<std::string> reversed;  // the order CLI11 reads from
     for (auto arg = args.rbegin(); arg != args.rend(); ++arg)
@@ -307,11 +419,57 @@ CliRequest ParseCommandLine(const std::vector<std::string>& args, const CliReque
         Operands(app);
         throw UsageError(args.back() + " needs a value");
     }
+    // FILEs replace the files of a project file; FOLDER alone keeps them.
     if (std::vector<std::string> operands = Operands(app); !operands.empty()) {
         request.folder = operands[0];
-        request.files.assign(operands.begin() + 1, operands.end());
+        if (operands.size() > 1)
+            request.files.assign(operands.begin() + 1, operands.end());
     }
     return request;
+}
+
+CliRequest ApplyProjectFile(const std::string& path, const CliRequest& defaults)
+{
+    CliRequest request = defaults;
+    CLI::App app;
+    OptionTable table(app, request, "");
+    AddOptions(table, request);
+    std::map<std::string, ProjectValue> keys;
+    for (const OptionTable::ProjectKey& key : table.ProjectKeys())
+        keys[key.key] = key.type;
+
+    const ProjectFileWords read = ReadProjectFile(path, keys);
+    const std::string origin(FileNameOf(path));
+    for (const ProjectFileWords::Key& key : read.keys) {
+        try {
+            request = ParseCommandLine(key.words, request, origin);
+        } catch (const UsageError& error) {
+            std::string what = error.what();
+            if (what.starts_with("--"))
+                what.erase(0, 2);
+            throw UsageError(path + ", line " + std::to_string(key.line) + ": " + what);
+        }
+    }
+    if (read.filesGiven)
+        request.files = read.files;
+    // The command line's first --data or --template replaces the file's.
+    request.dataFormatsGiven = false;
+    request.templatesGiven = false;
+    return request;
+}
+
+std::string ProjectFileOf(const CliRequest& request, const std::string& folder)
+{
+    CliRequest shown = request;
+    CLI::App app;
+    OptionTable table(app, shown, "");
+    AddOptions(table, shown);
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const OptionTable::ProjectKey& key : table.ProjectKeys())
+        values.emplace_back(key.key, key.toml(folder));
+    if (!request.files.empty())
+        values.emplace_back("files", TomlArray(request.files));
+    return ProjectFileText(values);
 }
 
 std::string UsageText()
@@ -327,7 +485,9 @@ project. Without FILE arguments every .png, .jpg, .jpeg, .gif and .bmp file
 of FOLDER is packed, sorted by name (the project's own sheet excepted); with
 them, those files in that order.
 
-Every option defaults to the stored settings (see --show-settings); the
+Every option defaults to the stored settings (see --show-settings), over
+which a project file FOLDER/tessolo.toml may set any option below by its long
+name (layout = "packed", data = ["scss"], files = [...] for the FILEs); the
 values in brackets are those of a first run.
 
 Options:
@@ -382,7 +542,10 @@ Options:
                           sprite.styl.mustache writes NAME.styl; repeatable,
                           the first replaces the stored list, "" clears it
 
-  --show-settings         print the effective options and the store's path
+  --init                  write FOLDER/tessolo.toml, the project file, from
+                          the effective options (never over an existing one)
+  --show-settings         print the effective options, the store's path and
+                          where each option came from
   --save-settings         store the effective options as the new defaults,
                           then pack (with --show-settings: store, show, stop)
   --settings FILE         use FILE as the settings store

@@ -1,6 +1,7 @@
 // tessolo-cli: packs the images of a folder into a sprite sheet and a
 // stylesheet, with the same build as the main window.
 #include "cli/cli_options.h"
+#include "cli/project_file.h"
 #include "cli/stored_settings.h"
 #include "cli/watch_mode.h"
 #include "info/version_strings.h"
@@ -154,6 +155,20 @@ BuildResult BuildSprites(const CliRequest& request, bool rebuild, StopSignals* s
     return BuildResult::Done;
 }
 
+// --init: the folder's project file from the effective options, never over
+// an existing one.
+int WriteProjectFile(const CliRequest& request, const std::string& path, bool exists)
+{
+    if (exists) {
+        PrintMessage(path + " exists already; edit it, or remove it to write it anew");
+        return 1;
+    }
+    WriteNewFile(path, ProjectFileOf(request, request.folder));
+    if (!request.quiet)
+        PrintMessage("wrote " + path);
+    return 0;
+}
+
 int Run(const std::vector<std::string>& args)
 {
     CliRequest request;
@@ -182,7 +197,19 @@ int Run(const std::vector<std::string>& args)
     OrvaneRegistry store(records, {.storeFile = request.storeFile, .saveOnDestruction = false});
     if (std::string warning = store.LoadWarning(); !warning.empty())
         PrintMessage("warning: " + warning);
-    request = ParseCommandLine(args, DefaultsFromStore(store, records));
+    // The project file's values come over the store's, the command line's
+    // over both.
+    const CliRequest stored = DefaultsFromStore(store, records);
+    const std::string projectFile = InFolder(request.folder, kProjectFileName);
+    std::error_code unknown;
+    const bool hasProject = std::filesystem::is_regular_file(projectFile, unknown);
+    try {
+        request = ParseCommandLine(
+            args, hasProject && !request.init ? ApplyProjectFile(projectFile, stored) : stored);
+    } catch (const UsageError& error) {
+        PrintMessage(error.what());
+        return 2;
+    }
 
     // A plain build ends on a stop signal with its temporary files removed
     // and the previous outputs kept; blocked from here on, the signal waits
@@ -191,13 +218,15 @@ int Run(const std::vector<std::string>& args)
     if (!request.watch)
         stop.emplace();
     if (request.saveSettings) {
-        RememberRequest(request, store, records);
+        // The store never takes the values of a project file.
+        RememberRequest(hasProject ? ParseCommandLine(args, stored) : request, store, records);
         store.SaveSettings();
         if (!request.quiet)
             PrintMessage("settings stored in " + store.StoreFile());
     }
     if (request.showSettings) {
-        std::cout << DescribeSettings(request, records, store.StoreFile());
+        std::cout << DescribeSettings(request, records, store.StoreFile(),
+                                      hasProject ? projectFile : "");
         return 0;
     }
 
@@ -205,6 +234,8 @@ int Run(const std::vector<std::string>& args)
         PrintMessage(request.folder + " is not a folder");
         return 2;
     }
+    if (request.init)
+        return WriteProjectFile(request, projectFile, hasProject);
     if (request.watch)
         return WatchFolder(request.folder, request.inputs.ProjectName,
                            [&request](bool rebuild) {

@@ -10,6 +10,7 @@
 #include "sprite/stylesheet.h"
 
 #include <algorithm>
+#include <map>
 #include <filesystem>
 
 namespace tessolo::cli {
@@ -58,15 +59,6 @@ void RememberRequest(const CliRequest& request, OrvaneRegistry& store, FormatPre
 
 namespace {
 
-std::string ResizeText(const SheetOptions& s)
-{
-    if (s.ResizeMethod == kResizeByPercentage)
-        return std::to_string(s.ResizePercentage) + "%";
-    if (s.ResizeMethod == kResizeToSize)
-        return std::to_string(s.ResizeWidth) + "x" + std::to_string(s.ResizeHeight);
-    return "none";
-}
-
 std::string DataText(std::int32_t formats)
 {
     std::string data = "css";
@@ -106,7 +98,7 @@ std::string ShownValue(const StoredValue& row, const CliRequest& request,
     if (row.sheetField == &SheetOptions::SheetBackground)
         return WordOrNumber(FindSheetBackground(value), value);
     if (row.sheetField == &SheetOptions::ResizeMethod)
-        return ResizeText(s);
+        return ResizeText(request.settings);
     if (row.sheetField == &SheetOptions::DataFormats)
         return DataText(value);
     if (row.kind == StoredKind::Switch)
@@ -114,16 +106,44 @@ std::string ShownValue(const StoredValue& row, const CliRequest& request,
     return std::to_string(value);
 }
 
+// The options that set the fields of each record.
+const std::map<std::string_view, std::vector<std::string>> kRecordOptions{
+    {"JPGprefs", {"--jpeg-quality", "--jpeg-progressive"}},
+    {"PNGprefs", {"--png-level", "--png-interlace", "--png-optimize"}},
+    {"GIFprefs", {"--gif-compression"}},
+    {"BMPprefs", {"--bmp-bits"}},
+};
+
+// Where the value of a row came from: the command line when any of its
+// options was given there, else the project file, else nothing (the store,
+// or a first run's value).
+std::string OriginOf(const std::string& option, const CliRequest& request)
+{
+    std::vector<std::string> options{option};
+    if (auto record = kRecordOptions.find(option); record != kRecordOptions.end())
+        options = record->second;
+    std::string origin;
+    for (const std::string& name : options)
+        if (auto given = request.origins.find(name); given != request.origins.end())
+            if (origin.empty() || given->second == "command line")
+                origin = given->second;
+    return origin;
+}
+
 }  // namespace
 
 std::string DescribeSettings(const CliRequest& request, const FormatPrefsSet& records,
-                             const std::string& storeFile)
+                             const std::string& storeFile, const std::string& projectFile)
 {
-    auto item = [](std::string name, const std::string& value) {
+    auto item = [&request](const std::string& option, const std::string& value) {
+        std::string name = option;
         name.resize(18, ' ');
-        return "  " + name + value + "\n";
+        const std::string origin = OriginOf(option, request);
+        return "  " + name + value + (origin.empty() ? "" : "  (" + origin + ")") + "\n";
     };
     std::string text = "Settings store: " + storeFile + "\n";
+    if (!projectFile.empty())
+        text += "Project file: " + projectFile + "\n";
     text += item("--name", request.inputs.ProjectName);
     for (const StoredValue& row : kStoredValues)
         if (!row.commandOption.empty())

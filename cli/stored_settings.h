@@ -17,8 +17,9 @@ CliRequest DefaultsFromStore(const OrvaneRegistry& store, const FormatPrefsSet& 
 void RememberRequest(const CliRequest& request, OrvaneRegistry& store, FormatPrefsSet& records);
 
 // A readable listing of the effective options over the store's `records`,
-// for --show-settings.
+// for --show-settings: the store's path, the project file's when one was
+// read, and each option with where it came from when not from the store.
 std::string DescribeSettings(const CliRequest& request, const FormatPrefsSet& records,
-                             const std::string& storeFile);
+                             const std::string& storeFile, const std::string& projectFile);
 
 }  // namespace tessolo::cli

@@ -274,10 +274,10 @@ TEST_F(Cli, TransparentBackgroundKeepsAlphaIsStoredAndRefusesJpeg)
     EXPECT_FALSE(std::filesystem::exists(images / "sprite.jpg"));
 
     Outcome saved = Run("--save-settings --show-settings --background transparent");
-    EXPECT_NE(saved.out.find("--background      transparent\n"), std::string::npos) << saved.out;
+    EXPECT_NE(saved.out.find("--background      transparent  (command line)\n"), std::string::npos) << saved.out;
     EXPECT_NE(Slurp(StoreFile()).find("\"SheetBackground\"=hex:01\n"), std::string::npos);
     Outcome shown = Run("--show-settings --background white");
-    EXPECT_NE(shown.out.find("--background      white\n"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("--background      white  (command line)\n"), std::string::npos) << shown.out;
 }
 
 TEST_F(Cli, PngOptimizeIsStoredAndKeepsThePixels)
@@ -520,11 +520,11 @@ TEST_F(Cli, WebOutputOptionsAreStoredAndTheFirstDataReplacesTheStoredChoice)
               std::string::npos)
         << shown.out;
     shown = Run("--show-settings --data less --no-html --no-base-rule");
-    EXPECT_NE(shown.out.find("--base-rule       no\n  --data            css,less\n"
-                             "  --html            no\n"),
+    EXPECT_NE(shown.out.find("--base-rule       no  (command line)\n  --data            css,less  (command line)\n"
+                             "  --html            no  (command line)\n"),
               std::string::npos)
         << shown.out;
-    EXPECT_NE(Run("--show-settings --data css").out.find("--data            css\n"),
+    EXPECT_NE(Run("--show-settings --data css").out.find("--data            css  (command line)\n"),
               std::string::npos);
     Outcome bad = Run("--data xml");
     EXPECT_EQ(bad.status, 2);
@@ -552,11 +552,11 @@ TEST_F(Cli, OutputPlacesAndTemplatesAreTakenFromTheWorkingFolderAndStored)
     Outcome shown = Run("--show-settings --url /i/s.bmp");
     EXPECT_NE(shown.out.find("--out             " + (scratch / "public/img") +
                              "\n  --css-out         " + (scratch / "src/styles") +
-                             "\n  --url             /i/s.bmp\n  --cache-bust      yes\n"
+                             "\n  --url             /i/s.bmp  (command line)\n  --cache-bust      yes\n"
                              "  --template        " + (scratch / "list.txt.mustache") + "\n"),
               std::string::npos)
         << shown.out;
-    EXPECT_NE(Run("--show-settings --template ''").out.find("--template        \n"),
+    EXPECT_NE(Run("--show-settings --template ''").out.find("--template          (command line)\n"),
               std::string::npos);
 }
 
@@ -602,7 +602,7 @@ TEST_F(Cli, RetinaWritesBothSheetsIsStoredAndNeverPacksItsOwnDoubleSheet)
     ASSERT_EQ(again.status, 0) << again.err;
     EXPECT_EQ(Slurp(images / "sprite.css"), css);
     EXPECT_NE(again.err.find("leaving out sprite@2x.png"), std::string::npos) << again.err;
-    EXPECT_NE(Run("--show-settings --no-retina").out.find("  --retina          no\n"),
+    EXPECT_NE(Run("--show-settings --no-retina").out.find("  --retina          no  (command line)\n"),
               std::string::npos);
 }
 
@@ -631,7 +631,7 @@ TEST_F(Cli, DedupePlacesCopiesOnceAndSaysHowManyItMerged)
     // Stored, it becomes the default, which --no-dedupe overrides once.
     Outcome save = Run("--save-settings --show-settings --dedupe");
     ASSERT_EQ(save.status, 0) << save.err;
-    EXPECT_NE(save.out.find("  --dedupe          yes\n"), std::string::npos) << save.out;
+    EXPECT_NE(save.out.find("  --dedupe          yes  (command line)\n"), std::string::npos) << save.out;
     EXPECT_NE(Slurp(StoreFile()).find("\"DedupeImages\"=hex:01\n"), std::string::npos);
     Outcome stored = Run("--type bmp " + folder);
     ASSERT_EQ(stored.status, 0) << stored.err;
@@ -639,7 +639,7 @@ TEST_F(Cli, DedupePlacesCopiesOnceAndSaysHowManyItMerged)
     Outcome once = Run("--type bmp --no-dedupe " + folder);
     ASSERT_EQ(once.status, 0) << once.err;
     EXPECT_EQ(LoadBmpFile(images / "sprite.bmp").Width(), 22);
-    EXPECT_NE(Run("--show-settings --no-dedupe").out.find("  --dedupe          no\n"),
+    EXPECT_NE(Run("--show-settings --no-dedupe").out.find("  --dedupe          no  (command line)\n"),
               std::string::npos);
 }
 
@@ -696,6 +696,107 @@ TEST_F(Cli, FileNamesReachTheTerminalWithTheirControlCharactersEscaped)
     EXPECT_EQ(failed.status, 1);
     EXPECT_NE(failed.err.find("Cannot open file " + (images / "\\x1b]0;owned\\x07\\x1b[2J.bmp")),
               std::string::npos) << failed.err;
+}
+
+// A project file in the folder: its values come over the store's and under
+// the command line's, its paths are taken from its folder, and the store
+// never takes its values.
+class ProjectFile : public Cli {
+protected:
+    void Write(const std::string& text)
+    {
+        WriteFileReplacing(images / "tessolo.toml", Bytes(text.begin(), text.end()));
+    }
+    std::string Folder() { return images.Path().string(); }
+};
+
+TEST_F(ProjectFile, ComesBetweenTheStoreAndTheCommandLine)
+{
+    Add("a.bmp", 4, 4, kBlack);
+    Add("b.bmp", 2, 2, kBlack);
+    ASSERT_EQ(Run("--save-settings --show-settings --type bmp --layout vertical --vpad 1").status, 0);
+    const std::string list = "{{#images}}{{file}} {{x}}\n{{/images}}";
+    std::filesystem::create_directory(images / "t");
+    WriteFileReplacing(images / "t/list.txt.mustache", Bytes(list.begin(), list.end()));
+    Write("# a project\nlayout = \"horizontal\"\nhpad = 2\nout = \"../web\"\n"
+          "template = [\"t/list.txt.mustache\"]\nfiles = [\"b.bmp\", \"a.bmp\"]\n");
+
+    Outcome shown = Run("--show-settings --hpad 3 " + Folder());
+    EXPECT_NE(shown.out.find("Project file: " + (images / "tessolo.toml")), std::string::npos);
+    for (const char* line : {"  --layout          horizontal  (tessolo.toml)\n",
+                             "  --hpad            3  (command line)\n",
+                             "  --vpad            1\n"})
+        EXPECT_NE(shown.out.find(line), std::string::npos) << line << shown.out;
+
+    // Run from elsewhere: the paths are the file's, the files in its order.
+    Outcome built = Run("-q --save-settings --vpad 4 " + Folder(), scratch.Path().string());
+    ASSERT_EQ(built.status, 0) << built.err;
+    EXPECT_EQ(built.err, "");
+    const std::filesystem::path web = images.Path().parent_path() / "web";
+    EXPECT_TRUE(std::filesystem::exists(web / "sprite.bmp"));
+    EXPECT_EQ(Slurp(web / "sprite.txt"), "b.bmp 0\na.bmp 4\n");
+    std::filesystem::remove_all(web);
+    EXPECT_NE(Run("--show-settings").out.find("  --layout          vertical\n"), std::string::npos)
+        << "the store took the project file's layout";
+}
+
+struct BadProject {
+    const char* label;
+    const char* text;
+    const char* message;  // after "<file>, line N: "
+};
+void PrintTo(const BadProject& c, std::ostream* out) { *out << c.label; }
+
+class BadProjectFile : public ProjectFile, public ::testing::WithParamInterface<BadProject> {};
+
+TEST_P(BadProjectFile, IsAnErrorNamingTheKeyAndItsLineAndNothingIsBuilt)
+{
+    Add("a.bmp", 4, 4, kBlack);
+    Write(std::string("type = \"bmp\"\n\n") + GetParam().text + "\n");
+    Outcome run = Run(Folder());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.find("tessolo-cli: " + (images / "tessolo.toml") + ", line 3: " +
+                           GetParam().message),
+              0u)
+        << run.err;
+    EXPECT_FALSE(std::filesystem::exists(images / "sprite.css"));
+}
+
+const BadProject kBadProjects[] = {
+    {"UnknownKey", "layuot = \"grid\"", "unknown key layuot"},
+    {"NotAKeyOfAFile", "watch = true", "unknown key watch"},
+    {"TextForANumber", "hpad = \"3\"", "hpad: needs a whole number"},
+    {"NumberOutOfRange", "hpad = 70000", "hpad: '70000' is not a whole number from -65535"},
+    {"WordNotAChoice", "layout = \"zigzag\"", "layout: 'zigzag' is not one of horizontal"},
+    {"NumberForASwitch", "dedupe = 1", "dedupe: needs true or false"},
+    {"ArrayOfWrongItems", "data = [true]", "data: needs a text in quotes or an array of them"},
+    {"FilesNotAnArray", "files = \"a.bmp\"", "files: needs an array of file names"},
+    {"NotToml", "hpad = = 3", ""},
+};
+INSTANTIATE_TEST_SUITE_P(, BadProjectFile, ::testing::ValuesIn(kBadProjects),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(ProjectFile, InitWritesTheEffectiveOptionsOnceAndTheyReadBack)
+{
+    Add("a.bmp", 4, 4, kBlack);
+    Outcome init = Run("--init --type bmp --layout packed --data scss --out ../img --class .i " +
+                       Folder(), images.Path().string());
+    ASSERT_EQ(init.status, 0) << init.err;
+    const std::string text = Slurp(images / "tessolo.toml");
+    for (const char* line : {"layout = 'packed'\n", "data = ['scss']\n", "out = '../img'\n",
+                             "class = '.i'\n", "dedupe = false\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << text;
+    EXPECT_FALSE(std::filesystem::exists(images / "sprite.css")) << "--init builds nothing";
+
+    Outcome again = Run("--init " + Folder());
+    EXPECT_EQ(again.status, 1);
+    EXPECT_EQ(Slurp(images / "tessolo.toml"), text);
+
+    ASSERT_EQ(Run(Folder()).status, 0);
+    const std::filesystem::path img = images.Path().parent_path() / "img";
+    EXPECT_NE(Slurp(img / "sprite.css").find(".i-a "), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(img / "sprite.scss"));
+    std::filesystem::remove_all(img);
 }
 
 // A build stopped by a signal removes its temporary files and keeps the
