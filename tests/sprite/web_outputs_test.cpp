@@ -7,12 +7,12 @@
 #include "platform/error.h"
 #include "settings/data_formats.h"
 #include "sprite/web_escapes.h"
+#include "style_compilers.h"
 #include "support/file_size_limit.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <set>
@@ -189,14 +189,6 @@ TEST_F(WebOutputs, JsonKeepsEveryFrameUnderANameOfItsOwn)
               recorder.remarks.end());
 }
 
-// Runs `command` in the scratch folder; true when it ended with status 0.
-bool RunIn(const test::TempDir& dir, const std::string& command)
-{
-    std::string line = "cd '" + dir.Path().string() + "' && timeout 60 " + command +
-                       " >compiler.out 2>&1";
-    return std::system(line.c_str()) == 0;
-}
-
 // A style preprocessor and how its data file is used.
 struct Preprocessor {
     const char* label;    // names the test case
@@ -207,14 +199,10 @@ struct Preprocessor {
     const char* call;     // includes the mixin `sprite`
     const char* member;   // before a variable of the data file
     const char* missing;  // why a test skips without it
-    bool Runs() const { return std::system((command + " --version >/dev/null 2>&1").c_str()) == 0; }
+    bool Runs() const { return test::Runs(command); }
 };
 void PrintTo(const Preprocessor& language, std::ostream* out) { *out << language.label; }
-// Dart Sass as tests/CMakeLists.txt installs it, with no source map beside
-// the CSS.
-const std::string kDartSass = std::string("'") + TESSOLO_DART_SASS + "' --no-source-map";
-constexpr const char* kNoDartSass =
-    "Dart Sass is not installed (scripts/install-sass.sh puts it into the build folder)";
+using test::kDartSass, test::kNoDartSass;
 // Through the module system: sprite.css beside sprite.scss is not in the way.
 const Preprocessor kScss{"scss", ".scss", '$', kDartSass, "@use 'sprite' as s;",
                          "@include s.sprite", "s.", kNoDartSass};
@@ -258,14 +246,10 @@ protected:
                      variables[i] + "); }\n";
         WriteFileReplacing(dir / (std::string("use") + extension),
                            Bytes(usage.begin(), usage.end()));
-        ASSERT_TRUE(RunIn(dir, language.command + " use" + extension + " use.css"))
-            << test::Text(ReadFileBytes(dir / "compiler.out"));
+        const bool ran = test::RunIn(dir, language.command + " use" + extension + " use.css");
         const std::string messages = test::Text(ReadFileBytes(dir / "compiler.out"));
-        const std::regex warning("warning", std::regex::icase);
-        EXPECT_EQ(std::distance(std::sregex_iterator(messages.begin(), messages.end(), warning),
-                                std::sregex_iterator()),
-                  0)
-            << messages;
+        ASSERT_TRUE(ran) << messages;
+        EXPECT_EQ(test::WarningCount(messages), 0) << messages;
 
         std::string compiled = test::Text(ReadFileBytes(dir / "use.css"));
         std::vector<std::string> lines = recorder.lines;
