@@ -206,8 +206,8 @@ using test::kDartSass, test::kNoDartSass;
 // Through the module system: sprite.css beside sprite.scss is not in the way.
 const Preprocessor kScss{"scss", ".scss", '$', kDartSass, "@use 'sprite' as s;",
                          "@include s.sprite", "s.", kNoDartSass};
-// @import is deprecated itself, so only the warning for that line of the
-// using file is silenced: the data file still must cause none.
+// @import is deprecated itself, so the warning about @import rules is
+// silenced; the data file holds none, and must still cause no warning.
 const Preprocessor kScssImport{"scssImport", ".scss", '$',
                                kDartSass + " --silence-deprecation=import",
                                "@import 'sprite.scss';", "@include sprite", "", kNoDartSass};
