@@ -22,8 +22,16 @@ struct NameRule {
 
 std::string ClassText(const PlacedImage& image) { return image.className.attribute; }
 
+// A member whose name starts with "-" or "_" is private to its Sass module,
+// so such a class gets "sprite" in front to stay reachable through `@use`.
+std::string ScssVariableText(const PlacedImage& image)
+{
+    const std::string& name = image.className.attribute;
+    return name.starts_with('-') || name.starts_with('_') ? "sprite" + name : name;
+}
+
 const NameRule kScssRule{
-    "SCSS variable", &ClassText,
+    "SCSS variable", &ScssVariableText,
     [](const std::string& text) { return "$" + ScssIdentifier(text); },
     // The character an identifier's escape stands for, with "_" as "-"; a NUL
     // stands for U+FFFD.

@@ -19,8 +19,10 @@ struct DataNames {
     std::vector<std::string> warnings;  // one per image that could not keep its name
 };
 
-// "$" and the class as an SCSS identifier. SCSS takes "-" and "_" for the
-// same character, and an escape for the character it stands for.
+// "$" and the class as an SCSS identifier, with "sprite" before a class that
+// starts with "-" or "_" (which would make the variable private to its
+// module). SCSS takes "-" and "_" for the same character, and an escape for
+// the character it stands for.
 DataNames ScssVariables(const std::vector<PlacedImage>& images);
 
 // "@" and the class as a LESS identifier; LESS compares names as written.

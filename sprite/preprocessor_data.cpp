@@ -1,5 +1,7 @@
 // The SCSS and LESS data files. Both hold one list per image, in the same
-// order of values, and the same five mixins.
+// order of values, and the same five mixins. The SCSS file takes the
+// functions it calls from the module system, so it can be loaded with
+// `@use` as well as `@import`.
 #include "sprite/data_names.h"
 #include "sprite/stylesheet.h"
 #include "sprite/text_append.h"
@@ -29,7 +31,7 @@ void AppendValues(std::string& text, const PlacedImage& image, const SheetFacts&
 
 std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& sheet)
 {
-    std::string text = kHeader;
+    std::string text = std::string(kHeader) + "@use 'sass:list';\n\n";
     ReserveFor(text, images.size(), 128);
     const std::string url = CssString(sheet.url);
     const std::vector<std::string> names = ScssVariables(images).names;
@@ -39,10 +41,10 @@ std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& s
         Append(text, ");\n");
     }
     text += "\n"
-            "@mixin sprite-width($sprite) { width: nth($sprite, 5); }\n"
-            "@mixin sprite-height($sprite) { height: nth($sprite, 6); }\n"
-            "@mixin sprite-position($sprite) { background-position: nth($sprite, 3) nth($sprite, 4); }\n"
-            "@mixin sprite-image($sprite) { background-image: url(nth($sprite, 9)); }\n"
+            "@mixin sprite-width($sprite) { width: list.nth($sprite, 5); }\n"
+            "@mixin sprite-height($sprite) { height: list.nth($sprite, 6); }\n"
+            "@mixin sprite-position($sprite) { background-position: list.nth($sprite, 3) list.nth($sprite, 4); }\n"
+            "@mixin sprite-image($sprite) { background-image: url(list.nth($sprite, 9)); }\n"
             "@mixin sprite($sprite) {\n"
             "  @include sprite-image($sprite);\n"
             "  @include sprite-position($sprite);\n"
@@ -53,7 +55,7 @@ std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& s
     Append(text, "  @include sprite-retina($sprite);\n}\n",
            "@mixin sprite-retina($sprite) {\n  ", kHighDensityMedia, " {\n    background-image: url(",
            CssString(sheet.highDensityUrl), ");\n",
-           "    background-size: nth($sprite, 7) nth($sprite, 8);\n  }\n}\n");
+           "    background-size: list.nth($sprite, 7) list.nth($sprite, 8);\n  }\n}\n");
     return text;
 }
 

@@ -92,9 +92,10 @@ std::string CssIdentifier(std::string_view name)
 
 std::string ScssIdentifier(std::string_view name)
 {
-    if (name.starts_with("--"))
-        return "\\-" + CssIdentifier(name.substr(1));
-    return CssIdentifier(name);
+    std::string identifier = CssIdentifier(name);
+    for (std::size_t at = 0; (at = identifier.find(kReplacement, at)) != std::string::npos;)
+        identifier.replace(at, kReplacement.size(), "\\fffd ");
+    return identifier;
 }
 
 std::string LessIdentifier(std::string_view name)

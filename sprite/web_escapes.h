@@ -24,8 +24,8 @@ std::string ByteEscapedUtf8(std::string_view text);
 std::string CssIdentifier(std::string_view name);
 
 // `name` (valid UTF-8) as an SCSS identifier that denotes `name`: as
-// CssIdentifier, and a leading "--" has its first hyphen escaped, since the
-// SCSS compiler takes no name of two hyphens followed by a digit or nothing.
+// CssIdentifier, with U+FFFD written as an escape, since Dart Sass refuses a
+// file that holds that character, taking it for bytes that were not UTF-8.
 std::string ScssIdentifier(std::string_view name);
 
 // `name` as a LESS identifier: ASCII letters, digits, "-" and "_" stay, every

@@ -26,11 +26,20 @@ TEST(CssIdentifier, EscapesWhatAnIdentifierDoesNotAllowAsItIs)
 
 TEST(PreprocessorIdentifiers, AreValidWhateverTheName)
 {
-    EXPECT_EQ(ScssIdentifier("sprite-a.b"), CssIdentifier("sprite-a.b"));
-    EXPECT_EQ(ScssIdentifier("-x"), "-x");
-    EXPECT_EQ(ScssIdentifier("--home"), "\\--home");
-    EXPECT_EQ(ScssIdentifier("--1st"), "\\--\\31 st");
-    EXPECT_EQ(ScssIdentifier("--"), "\\-\\-");
+    // A leading "-" or "_" would make the SCSS variable private to its module.
+    const auto scss = [](const char* classText, const char* base) {
+        return ScssVariables({{"f.png", ImageClassName(classText, base)}}).names.at(0);
+    };
+    EXPECT_EQ(scss(".sprite", "a.b"), "$" + CssIdentifier("sprite-a.b"));
+    EXPECT_EQ(scss(".", "x"), "$sprite-x");
+    EXPECT_EQ(scss(".-", "home"), "$sprite--home");
+    EXPECT_EQ(scss(".-", "1st"), "$sprite--1st");
+    EXPECT_EQ(scss(".-", ""), "$sprite--");
+    EXPECT_EQ(scss("._", "y"), "$sprite_-y");
+    EXPECT_EQ(scss(".1", "z"), "$\\31 -z");
+    // U+FFFD, which a NUL becomes too, is escaped: Dart Sass refuses a file
+    // that holds it.
+    EXPECT_EQ(ScssIdentifier(std::string_view("caf\xEF\xBF\xBD\0e", 8)), "caf\\fffd \\fffd e");
     EXPECT_EQ(LessIdentifier("sprite-a_b.c\xC3\xA9"), "sprite-a_b_2ec_c3_a9");
 }
 

@@ -6,6 +6,7 @@
 #include "sprite/build_settings.h"
 #include "sprite/high_density.h"
 #include "sprite/layout.h"
+#include "style_compilers.h"
 
 #include <cmath>
 #include <filesystem>
@@ -210,6 +211,25 @@ TEST_F(HighDensity, DataFilesDescribeBothSheets)
     const std::string scss = test::Text(ReadFileBytes(dir / "sprite.scss"));
     EXPECT_NE(scss.find("@include sprite-retina($sprite);"), std::string::npos);
     EXPECT_NE(scss.find("background-image: url('sprite%402x.png');"), std::string::npos);
+
+    // Compiled, the mixin switches to the big sheet as the stylesheet does.
+    if (!test::Runs(test::kDartSass))
+        GTEST_SKIP() << test::kNoDartSass;
+    const std::string use = "@use 'sprite' as s;\n.t { @include s.sprite(s.$sprite-home); }\n";
+    WriteFileReplacing(dir / "use.scss", Bytes(use.begin(), use.end()));
+    const bool ran = test::RunIn(dir, test::kDartSass + " use.scss use.css");
+    const std::string messages = test::Text(ReadFileBytes(dir / "compiler.out"));
+    ASSERT_TRUE(ran) << messages;
+    EXPECT_EQ(test::WarningCount(messages), 0) << messages;
+    const std::regex media(
+        R"(@media \(-webkit-min-device-pixel-ratio: 2\), \(min-resolution: 192dpi\) \{\s*)"
+        R"(\.\w+ \{\s*background-image: url\(["']sprite%402x\.png["']\);\s*)"
+        R"(background-size: (\d+px \d+px);)");
+    std::smatch compiled, written;
+    const std::string css = test::Text(ReadFileBytes(dir / "use.css")), sheetCss = Css();
+    ASSERT_TRUE(std::regex_search(css, compiled, media)) << css;
+    ASSERT_TRUE(std::regex_search(sheetCss, written, media)) << sheetCss;
+    EXPECT_EQ(compiled[1], written[1]);
 }
 
 TEST_F(HighDensity, OffByDefaultAndNamesKeepTheirSuffixThen)

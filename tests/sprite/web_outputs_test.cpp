@@ -7,12 +7,12 @@
 #include "platform/error.h"
 #include "settings/data_formats.h"
 #include "sprite/web_escapes.h"
+#include "style_compilers.h"
 #include "support/file_size_limit.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <set>
@@ -189,36 +189,37 @@ TEST_F(WebOutputs, JsonKeepsEveryFrameUnderANameOfItsOwn)
               recorder.remarks.end());
 }
 
-// Runs `command` in the scratch folder; true when it ended with status 0.
-bool RunIn(const test::TempDir& dir, const std::string& command)
-{
-    std::string line = "cd '" + dir.Path().string() + "' && timeout 60 " + command +
-                       " >compiler.out 2>&1";
-    return std::system(line.c_str()) == 0;
-}
-
 // A style preprocessor and how its data file is used.
 struct Preprocessor {
+    const char* label;    // names the test case
     const char* extension;
     char sigil;           // before a variable's name
     std::string command;  // compiles the file named after it into the next one
-    const char* import;
+    const char* import;   // loads the data file
     const char* call;     // includes the mixin `sprite`
+    const char* member;   // before a variable of the data file
     const char* missing;  // why a test skips without it
-    bool Runs() const { return std::system((command + " --version >/dev/null 2>&1").c_str()) == 0; }
+    bool Runs() const { return test::Runs(command); }
 };
-void PrintTo(const Preprocessor& language, std::ostream* out) { *out << language.extension; }
-// "sprite" alone would be ambiguous: sprite.css lies beside sprite.scss.
-const Preprocessor kScss{".scss", '$', "sassc", "@import 'sprite.scss';", "@include sprite",
-                         "sassc is not installed (Debian package sassc)"};
+void PrintTo(const Preprocessor& language, std::ostream* out) { *out << language.label; }
+using test::kDartSass, test::kNoDartSass;
+// Through the module system: sprite.css beside sprite.scss is not in the way.
+const Preprocessor kScss{"scss", ".scss", '$', kDartSass, "@use 'sprite' as s;",
+                         "@include s.sprite", "s.", kNoDartSass};
+// @import is deprecated itself, so the warning about @import rules is
+// silenced; the data file holds none, and must still cause no warning.
+const Preprocessor kScssImport{"scssImport", ".scss", '$',
+                               kDartSass + " --silence-deprecation=import",
+                               "@import 'sprite.scss';", "@include sprite", "", kNoDartSass};
 // Debian's LESS modules lie in /usr/share/nodejs, which a node from
 // elsewhere does not search by itself.
-const Preprocessor kLess{".less", '@', "env NODE_PATH=/usr/share/nodejs lessc",
-                         "@import 'sprite.less';", ".sprite",
+const Preprocessor kLess{"less", ".less", '@', "env NODE_PATH=/usr/share/nodejs lessc",
+                         "@import 'sprite.less';", ".sprite", "",
                          "lessc does not run (Debian package node-less)"};
 
 // Compiles a file that includes every variable of NAME.scss or NAME.less
-// into its own rule and checks the rules against the stylesheet's.
+// into its own rule, without a warning, and checks the rules against the
+// stylesheet's.
 class CompiledData : public WebOutputs {
 protected:
     void CheckCompiled(const Preprocessor& language)
@@ -241,12 +242,14 @@ protected:
 
         std::string usage = std::string(language.import) + "\n";
         for (std::size_t i = 0; i < variables.size(); ++i)
-            usage += ".t" + std::to_string(i) + " { " + language.call + "(" + variables[i] +
-                     "); }\n";
+            usage += ".t" + std::to_string(i) + " { " + language.call + "(" + language.member +
+                     variables[i] + "); }\n";
         WriteFileReplacing(dir / (std::string("use") + extension),
                            Bytes(usage.begin(), usage.end()));
-        ASSERT_TRUE(RunIn(dir, language.command + " use" + extension + " use.css"))
-            << test::Text(ReadFileBytes(dir / "compiler.out"));
+        const bool ran = test::RunIn(dir, language.command + " use" + extension + " use.css");
+        const std::string messages = test::Text(ReadFileBytes(dir / "compiler.out"));
+        ASSERT_TRUE(ran) << messages;
+        EXPECT_EQ(test::WarningCount(messages), 0) << messages;
 
         std::string compiled = test::Text(ReadFileBytes(dir / "use.css"));
         std::vector<std::string> lines = recorder.lines;
@@ -279,7 +282,10 @@ TEST_F(CompiledData, ScssGivesTheStylesheetsPositionsAndSizes)
     if (!kScss.Runs())
         GTEST_SKIP() << kScss.missing;
     AddAwkwardImages();
-    CheckCompiled(kScss);
+    for (const Preprocessor* language : {&kScss, &kScssImport}) {
+        SCOPED_TRACE(language->import);
+        CheckCompiled(*language);
+    }
 }
 
 TEST_F(CompiledData, LessGivesTheStylesheetsPositionsAndSizes)
@@ -323,9 +329,10 @@ TEST_P(CompiledVariables, AreValidAndEachHoldsItsOwnImage)
 
 INSTANTIATE_TEST_SUITE_P(
     , CompiledVariables,
-    ::testing::Combine(::testing::Values(kScss, kLess), ::testing::ValuesIn(kVariableNames)),
+    ::testing::Combine(::testing::Values(kScss, kScssImport, kLess),
+                       ::testing::ValuesIn(kVariableNames)),
     [](const auto& info) {
-        return std::string(std::get<0>(info.param).extension + 1) + std::get<1>(info.param).label;
+        return std::string(std::get<0>(info.param).label) + std::get<1>(info.param).label;
     });
 
 TEST_F(WebOutputs, PreviewPageEscapesNamesAndSizesElementsOfPositionOnlyRules)
