@@ -1,6 +1,7 @@
 #include "app/spritemain.h"
 
 #include "app/file_list.h"
+#include "app/project_settings.h"
 #include "app/spriteview.h"
 #include "app/thumbnails.h"
 #include "app/window_build.h"
@@ -343,6 +344,9 @@ void TSpriteform::CreateMenus()
     RecentFolders1 = file->addMenu("&Recent Folders");
     RecentFolders1->setObjectName("RecentFolders");
     connect(RecentFolders1, &QMenu::aboutToShow, this, [this] { ShowRecentFolders(); });
+    SaveProjectSettings1 = file->addAction("Save &Project Settings");
+    SaveProjectSettings1->setObjectName("SaveProjectSettings");
+    connect(SaveProjectSettings1, &QAction::triggered, this, [this] { SaveProjectSettings(); });
     file->addSeparator();
     QAction* exit = file->addAction("E&xit");
     connect(exit, &QAction::triggered, this, [this] { Exit1Click(); });
@@ -423,10 +427,20 @@ bool TSpriteform::MakeSprites()
         return false;
     }
     BuildInputs inputs = model_->Inputs();
+    BuildSettings settings = StoredBuildSettings(*settings_, prefs_->Records());
+    if (const std::string project = ProjectFileIn(inputs.Folder); !project.empty()) {
+        bool read = false;
+        Guarded([&] {
+            settings = WithProjectFile(project, inputs, settings);
+            read = true;
+        });
+        if (!read)
+            return false;
+    }
     buildFolder_ = inputs.Folder;
     buildImages_ = int(inputs.GraphicFiles.size());
     statusBar()->clearMessage();
-    build_->Start(std::move(inputs), StoredBuildSettings(*settings_, prefs_->Records()));
+    build_->Start(std::move(inputs), std::move(settings));
     SetBuilding(true);
     return true;
 }
@@ -516,6 +530,19 @@ void TSpriteform::ShowFolderState()
     thumbnails_->DropWaiting();
     ShowLists();
     AppendNotices(model_->TakeFolderWarnings());
+    if (!ProjectFileIn(model_->Folder()).empty())
+        statusBar()->showMessage(QString::fromStdString(ProjectFileNotice()));
+    else
+        statusBar()->clearMessage();
+}
+
+void TSpriteform::SaveProjectSettings()
+{
+    Guarded([this] {
+        const std::string path =
+            SaveProjectFile(model_->Inputs(), StoredBuildSettings(*settings_, prefs_->Records()));
+        statusBar()->showMessage("Wrote " + QString::fromStdString(PrintableText(path)));
+    });
 }
 
 void TSpriteform::ShowLists()

@@ -67,6 +67,9 @@ public:
     // Starts the build, as the "Make Sprites" button and menu entry do.
     // Refused (false, with a note in the status bar) while a build runs.
     bool MakeSprites();
+    // File > Save Project Settings: the folder's tessolo.toml from the
+    // effective options.
+    void SaveProjectSettings();
     bool Building() const;
     // Stops a running build at its next image, as "Cancel" does.
     void CancelBuild();
@@ -177,6 +180,7 @@ private:
     QProgressBar* BuildProgress;
     QPushButton* btnCancel;
     QAction* MakeSprites1;
+    QAction* SaveProjectSettings1;
     QAction* OpenFolder1;
     QMenu* RecentFolders1;
     QAction* ShowThumbnails1;

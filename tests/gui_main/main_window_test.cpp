@@ -679,6 +679,44 @@ private slots:
         QVERIFY(app_->Viewer().isVisible());
     }
 
+    // The folder's project file shapes its builds under the window's own
+    // choices, is named in the status bar, and File > Save Project Settings
+    // writes it; a bad one is reported and nothing is built.
+    void aProjectFileShapesTheBuildAndIsSavedFromTheMenu()
+    {
+        QString folder = SampleFolder("project", {"check.png", "star.png"});
+        auto write = [&](const QByteArray& text) {
+            QFile file(folder + "/tessolo.toml");
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(text);
+        };
+        write("layout = \"vertical\"\nvpad = 0\nclass = \".ignored\"\n");
+        Open(folder);
+        QCOMPARE(Form().statusBar()->currentMessage(), "Project file: tessolo.toml");
+        PickAll();
+        Build();
+        QCOMPARE(app_->Viewer().Sheet().size(), QSize(32, 64));
+        QVERIFY(FileBytes(folder + "/sprite.css").contains(".sprite-star"));
+
+        Activate(Form());
+        Press(Qt::Key_F, Qt::AltModifier);
+        QVERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr);
+        Press(Qt::Key_P);
+        const QByteArray saved = FileBytes(folder + "/tessolo.toml");
+        for (const char* line : {"layout = 'vertical'\n", "vpad = 0\n", "class = '.sprite'\n",
+                                 "files = ['check.png', 'star.png']\n"})
+            QVERIFY2(saved.contains(line), saved.constData());
+
+        write("\nvpad = \"none\"\n");
+        QFile::remove(folder + "/sprite.css");
+        QVERIFY(!Form().MakeSprites());
+        QCOMPARE(prompts_.prompts.size(), 1u);
+        QVERIFY2(prompts_.prompts[0].text.find("tessolo.toml, line 2: vpad: needs a whole number") !=
+                     std::string::npos,
+                 prompts_.prompts[0].text.c_str());
+        QVERIFY(!QFile::exists(folder + "/sprite.css"));
+    }
+
     void theWindowRunsWhileABuildMakesALargeSheet()
     {
         QString folder = Folder("large");
