@@ -125,8 +125,7 @@ TEST_F(Build, ExactResizeReportsTheNewSizeInLineStyleOne)
     settings.ResizeMethod = kResizeToSize;
     settings.ResizeWidth = 32;
     settings.ResizeHeight = 24;
-    inputs.LineStyle = kPositionAndSize;
-    inputs.LineStyleText = kLineStyleTexts[kPositionAndSize];
+    UseLineStyle(kPositionAndSize);
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
     EXPECT_EQ(Css(),
               ".sprite-a { background-position: 0px 0px; width: 32px; height: 24px; }\r\n"
