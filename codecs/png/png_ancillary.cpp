@@ -28,6 +28,16 @@ const T& CompatibleChunk(const TChunk& source)
     return *typed;
 }
 
+// Copies the type name and data bytes of `source`, a chunk of the class of
+// `target`, and the decoded `Value` the class holds.
+template <class Value, class Chunk>
+void AssignWithValue(Chunk& target, const TChunk& source)
+{
+    const Chunk& other = CompatibleChunk<Chunk>(source);
+    target.TChunk::Assign(other);
+    static_cast<Value&>(target) = other;
+}
+
 }  // namespace
 
 // --- PLTE ---
@@ -231,17 +241,7 @@ void TChunkgAMA::SetGamma(std::uint32_t value)
 
 // --- tIME ---
 
-void TChunktIME::Assign(const TChunk& source)
-{
-    const auto& other = CompatibleChunk<TChunktIME>(source);
-    TChunk::Assign(other);
-    Year = other.Year;
-    Month = other.Month;
-    Day = other.Day;
-    Hour = other.Hour;
-    Minute = other.Minute;
-    Second = other.Second;
-}
+void TChunktIME::Assign(const TChunk& source) { AssignWithValue<TPngTime>(*this, source); }
 
 bool TChunktIME::LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size)
 {
@@ -345,14 +345,7 @@ bool TChunkzTXt::SaveToStream(Bytes& stream)
 
 // --- pHYs ---
 
-void TChunkpHYs::Assign(const TChunk& source)
-{
-    const auto& other = CompatibleChunk<TChunkpHYs>(source);
-    TChunk::Assign(other);
-    PPUnitX = other.PPUnitX;
-    PPUnitY = other.PPUnitY;
-    UnitType = other.UnitType;
-}
+void TChunkpHYs::Assign(const TChunk& source) { AssignWithValue<TPngPixelSize>(*this, source); }
 
 bool TChunkpHYs::LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size)
 {

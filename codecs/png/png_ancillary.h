@@ -68,16 +68,19 @@ public:
     void SetGamma(std::uint32_t value);
 };
 
-class TChunktIME : public TChunkOf<TChunktIME, "tIME"> {
+// The time stamp of a tIME chunk.
+struct TPngTime {
+    std::uint16_t Year = 0;
+    std::uint8_t Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0;
+};
+
+class TChunktIME : public TChunkOf<TChunktIME, "tIME">, public TPngTime {
 public:
     using TChunkOf::TChunkOf;
 
     void Assign(const TChunk& source) override;
     bool LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size) override;
     bool SaveToStream(Bytes& stream) override;
-
-    std::uint16_t Year = 0;
-    std::uint8_t Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0;
 };
 
 class TChunktEXt : public TChunkOf<TChunktEXt, "tEXt"> {
@@ -100,17 +103,20 @@ public:
     bool SaveToStream(Bytes& stream) override;
 };
 
-class TChunkpHYs : public TChunkOf<TChunkpHYs, "pHYs"> {
+// The pixel size of a pHYs chunk.
+struct TPngPixelSize {
+    std::uint32_t PPUnitX = 0;
+    std::uint32_t PPUnitY = 0;
+    TUnitType UnitType = TUnitType::utUnknown;
+};
+
+class TChunkpHYs : public TChunkOf<TChunkpHYs, "pHYs">, public TPngPixelSize {
 public:
     using TChunkOf::TChunkOf;
 
     void Assign(const TChunk& source) override;
     bool LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size) override;
     bool SaveToStream(Bytes& stream) override;
-
-    std::uint32_t PPUnitX = 0;
-    std::uint32_t PPUnitY = 0;
-    TUnitType UnitType = TUnitType::utUnknown;
 };
 
 }  // namespace tessolo

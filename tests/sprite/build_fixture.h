@@ -92,6 +92,18 @@ protected:
         inputs.GraphicFiles.push_back(name);
     }
 
+    // Builds a black `a` of 50 x 50 and `b` of the size given, both resized to
+    // 1 %, so that `a` shrinks to nothing; the stylesheet written.
+    std::string CssOfImagesShrunkToNothing(int bWidth, int bHeight)
+    {
+        AddBmp("a.bmp", 50, 50, kBlack);
+        AddBmp("b.bmp", bWidth, bHeight, kBlack);
+        settings.ResizeMethod = kResizeByPercentage;
+        settings.ResizePercentage = 1;
+        EXPECT_EQ(Run(), BuildResult::Done) << recorder.error;
+        return Css();
+    }
+
     BuildResult Run() { return builder.MakeSprites(inputs, settings, recorder); }
     std::string CssPath() { return dir / (inputs.ProjectName + ".css"); }
     std::string Css() { return Text(ReadFileBytes(CssPath())); }

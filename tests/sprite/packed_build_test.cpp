@@ -158,12 +158,7 @@ TEST_F(PackedBuild, NegativePaddingsAreNotedAndImagesStillApart)
 
 TEST_F(PackedBuild, ImagesResizedToNothingKeepTheirRule)
 {
-    AddBmp("a.bmp", 50, 50, kBlack);
-    AddBmp("b.bmp", 500, 300, kBlack);
-    settings.ResizeMethod = kResizeByPercentage;
-    settings.ResizePercentage = 1;
-    ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
-    EXPECT_EQ(Css(),
+    EXPECT_EQ(CssOfImagesShrunkToNothing(500, 300),
               ".sprite-a { background-position: 0px 0px; width: 0px; height: 0px; }\r\n"
               ".sprite-b { background-position: 0px 0px; width: 4px; height: 2px; }\r\n");
     EXPECT_EQ(Sheet().Width(), 4);  // 1 % of 500 and 300 in single precision
