@@ -82,6 +82,13 @@ const Sample& GetSample(int which)
 
 const char* const kNames[] = {"rgb_2048", "rgba_2048", "icons_1000"};
 
+// The benchmark's sample, with the run labelled by its name.
+const Sample& LabelledSample(benchmark::State& state)
+{
+    state.SetLabel(kNames[state.range(0)]);
+    return GetSample(int(state.range(0)));
+}
+
 struct MemoryInput {
     const Bytes* file;
     std::size_t position;
@@ -152,8 +159,7 @@ Bytes ReferenceEncode(const Sample& sample, const std::vector<std::uint8_t>& rgb
 
 void DecodeOurs(benchmark::State& state)
 {
-    const Sample& sample = GetSample(int(state.range(0)));
-    state.SetLabel(kNames[state.range(0)]);
+    const Sample& sample = LabelledSample(state);
     for (auto _ : state) {
         TPNGObject png;
         png.LoadFromStream(sample.file);
@@ -163,8 +169,7 @@ void DecodeOurs(benchmark::State& state)
 
 void DecodeOursToBitmap(benchmark::State& state)
 {
-    const Sample& sample = GetSample(int(state.range(0)));
-    state.SetLabel(kNames[state.range(0)]);
+    const Sample& sample = LabelledSample(state);
     for (auto _ : state) {
         TPNGObject png;
         png.LoadFromStream(sample.file);
@@ -176,8 +181,7 @@ void DecodeOursToBitmap(benchmark::State& state)
 
 void DecodeReference(benchmark::State& state)
 {
-    const Sample& sample = GetSample(int(state.range(0)));
-    state.SetLabel(kNames[state.range(0)]);
+    const Sample& sample = LabelledSample(state);
     std::vector<std::uint8_t> pixels;
     for (auto _ : state) {
         ReferenceDecode(sample.file, pixels);
@@ -187,8 +191,7 @@ void DecodeReference(benchmark::State& state)
 
 void EncodeOurs(benchmark::State& state)
 {
-    const Sample& sample = GetSample(int(state.range(0)));
-    state.SetLabel(kNames[state.range(0)]);
+    const Sample& sample = LabelledSample(state);
     TPNGObject source;
     source.LoadFromStream(sample.file);
     std::size_t size = 0;
@@ -208,8 +211,7 @@ void EncodeOurs(benchmark::State& state)
 
 void EncodeReference(benchmark::State& state)
 {
-    const Sample& sample = GetSample(int(state.range(0)));
-    state.SetLabel(kNames[state.range(0)]);
+    const Sample& sample = LabelledSample(state);
     std::vector<std::uint8_t> rgba;
     if (sample.alpha) {
         TPNGObject source;

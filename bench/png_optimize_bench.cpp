@@ -127,54 +127,47 @@ const BuildInputs* SetFolder(const IconSet& set)
     return &folders.emplace(&set, std::move(inputs)).first->second;
 }
 
-BuildSettings SettingsFor(const IconSet& set, bool optimize)
+// Calls measure(inputs, settings, keep) with the folder of the benchmark's
+// set and the settings of its layout and "optimize" argument, the run
+// labelled by the set; marks the run skipped instead when the icons it is
+// made from cannot be found.
+template <class Measure>
+void OverSet(benchmark::State& state, Measure&& measure)
 {
+    const IconSet& set = kSets[state.range(0)];
+    state.SetLabel(set.name);
+    const BuildInputs* inputs = SetFolder(set);
+    if (inputs == nullptr) {
+        state.SkipWithError("the PNG conformance suite was not found (set TESSOLO_TESTDATA)");
+        return;
+    }
     BuildSettings settings;
     settings.Orientation = set.layout;
-    settings.Encoding.png.optimize = optimize;
-    return settings;
-}
-
-// The folder of the benchmark's set; nullptr, with the run marked skipped,
-// when the icons it is made from cannot be found.
-const BuildInputs* FolderOrSkip(benchmark::State& state)
-{
-    const BuildInputs* inputs = SetFolder(kSets[state.range(0)]);
-    if (inputs == nullptr)
-        state.SkipWithError("the PNG conformance suite was not found (set TESSOLO_TESTDATA)");
-    return inputs;
+    settings.Encoding.png.optimize = state.range(1) != 0;
+    Keep keep;
+    measure(*inputs, settings, keep);
 }
 
 void BM_BuildSheet(benchmark::State& state)
 {
-    const IconSet& set = kSets[state.range(0)];
-    const BuildInputs* inputs = FolderOrSkip(state);
-    if (inputs == nullptr)
-        return;
-    BuildSettings settings = SettingsFor(set, state.range(1) != 0);
-    Keep keep;
-    for (auto _ : state) {
-        SpriteBuilder builder;
-        builder.MakeSprites(*inputs, settings, keep);
-    }
-    state.SetLabel(set.name);
-    state.counters["sheet_KB"] = double(fs::file_size(fs::path(inputs->Folder) / "sheet.png")) / 1000;
+    OverSet(state, [&](const BuildInputs& inputs, const BuildSettings& settings, Keep& keep) {
+        for (auto _ : state) {
+            SpriteBuilder builder;
+            builder.MakeSprites(inputs, settings, keep);
+        }
+        state.counters["sheet_KB"] = double(fs::file_size(fs::path(inputs.Folder) / "sheet.png")) / 1000;
+    });
 }
 
 void BM_EncodeSheet(benchmark::State& state)
 {
-    const IconSet& set = kSets[state.range(0)];
-    const BuildInputs* inputs = FolderOrSkip(state);
-    if (inputs == nullptr)
-        return;
-    BuildSettings settings = SettingsFor(set, state.range(1) != 0);
-    Keep keep;
-    SpriteBuilder().MakeSprites(*inputs, settings, keep);
-    std::size_t bytes = 0;
-    for (auto _ : state)
-        bytes = EncodePngSheet(keep.sheet, settings.Encoding.png).size();
-    state.SetLabel(set.name);
-    state.counters["sheet_KB"] = double(bytes) / 1000;
+    OverSet(state, [&](const BuildInputs& inputs, const BuildSettings& settings, Keep& keep) {
+        SpriteBuilder().MakeSprites(inputs, settings, keep);
+        std::size_t bytes = 0;
+        for (auto _ : state)
+            bytes = EncodePngSheet(keep.sheet, settings.Encoding.png).size();
+        state.counters["sheet_KB"] = double(bytes) / 1000;
+    });
 }
 
 BENCHMARK(BM_BuildSheet)

@@ -23,9 +23,12 @@ namespace tessolo {
 class TGIFHeader;
 class TGIFSubImage;
 
-class TGIFGlobalColorMap : public TGIFColorMap {
+// A colour map that knows its owner: the header for the global map, a frame
+// for a local one. Each owner's specialisation says which frames use the map.
+template <class Owner>
+class TGIFOwnedColorMap : public TGIFColorMap {
 public:
-    explicit TGIFGlobalColorMap(TGIFHeader& header) : header_(header) {}
+    explicit TGIFOwnedColorMap(Owner& owner) : owner_(owner) {}
 
 protected:
     void Warning(TGIFSeverity severity, const std::string& message) override;
@@ -34,22 +37,17 @@ protected:
     void Changed() override;
 
 private:
-    TGIFHeader& header_;
+    Owner& owner_;
 };
 
-class TGIFLocalColorMap : public TGIFColorMap {
-public:
-    explicit TGIFLocalColorMap(TGIFSubImage& frame) : frame_(frame) {}
-
-protected:
-    void Warning(TGIFSeverity severity, const std::string& message) override;
-    void BuildHistogram(TUsageCountArray& histogram) override;
-    void MapImages(const std::uint8_t* translation) override;
-    void Changed() override;
-
-private:
-    TGIFSubImage& frame_;
-};
+using TGIFGlobalColorMap = TGIFOwnedColorMap<TGIFHeader>;
+using TGIFLocalColorMap = TGIFOwnedColorMap<TGIFSubImage>;
+template <> void TGIFOwnedColorMap<TGIFHeader>::BuildHistogram(TUsageCountArray& histogram);
+template <> void TGIFOwnedColorMap<TGIFHeader>::MapImages(const std::uint8_t* translation);
+template <> void TGIFOwnedColorMap<TGIFHeader>::Changed();
+template <> void TGIFOwnedColorMap<TGIFSubImage>::BuildHistogram(TUsageCountArray& histogram);
+template <> void TGIFOwnedColorMap<TGIFSubImage>::MapImages(const std::uint8_t* translation);
+template <> void TGIFOwnedColorMap<TGIFSubImage>::Changed();
 
 class TGIFHeader : public TGIFItem {
 public:
@@ -130,7 +128,7 @@ public:
     void FreeBitmap();
 
 private:
-    friend class TGIFLocalColorMap;
+    friend class TGIFOwnedColorMap<TGIFSubImage>;
     // Reads the extension at the stream (on its 0x21) through the class the
     // registries choose for it.
     std::unique_ptr<TGIFExtension> ReadExtension(GIFInputStream& stream);
@@ -255,5 +253,11 @@ private:
     bool computingPalette_ = false;
     std::size_t pixelBytes_ = 0;
 };
+
+template <class Owner>
+void TGIFOwnedColorMap<Owner>::Warning(TGIFSeverity severity, const std::string& message)
+{
+    owner_.Warning(severity, message);
+}
 
 }  // namespace tessolo

@@ -2,7 +2,6 @@
 
 #include "codecs/gif/GIFImage.h"
 #include "codecs/gif/gif_messages.h"
-#include "platform/byte_io.h"
 
 #include <algorithm>
 #include <cstring>
@@ -134,11 +133,7 @@ void TGIFGraphicControlExtension::SetTransparentColorIndex(int index)
 void TGIFGraphicControlExtension::SaveToStream(GIFOutputStream& stream) const
 {
     TGIFExtension::SaveToStream(stream);
-    stream.WriteByte(Rec.BlockSize);
-    stream.WriteByte(Rec.PackedFields);
-    stream.WriteU16(Rec.Delay);
-    stream.WriteByte(Rec.TransparentColorIndex);
-    stream.WriteByte(Rec.Terminator);
+    WriteRecord(stream, Rec);
 }
 
 void TGIFGraphicControlExtension::LoadFromStream(GIFInputStream& stream)
@@ -147,11 +142,8 @@ void TGIFGraphicControlExtension::LoadFromStream(GIFInputStream& stream)
     std::uint8_t raw[6] = {};
     std::size_t got = stream.ReadSome(raw, 6);
     // A short record keeps what arrived.
-    Rec.BlockSize = raw[0];
-    Rec.PackedFields = raw[1];
-    Rec.Delay = ReadLe16(raw + 2);
-    Rec.TransparentColorIndex = raw[4];
-    Rec.Terminator = raw[5];
+    GIFInputStream arrived(raw);
+    ReadRecord(arrived, Rec);
     if (got < 6)
         Warning(gsWarning, gifmsg::sOutOfData);
     else if (Rec.PackedFields & 0x01)
@@ -161,30 +153,14 @@ void TGIFGraphicControlExtension::LoadFromStream(GIFInputStream& stream)
 void TGIFTextExtension::SaveToStream(GIFOutputStream& stream) const
 {
     TGIFExtension::SaveToStream(stream);
-    stream.WriteByte(Rec.BlockSize);
-    stream.WriteU16(Rec.Left);
-    stream.WriteU16(Rec.Top);
-    stream.WriteU16(Rec.Width);
-    stream.WriteU16(Rec.Height);
-    stream.WriteByte(Rec.CellWidth);
-    stream.WriteByte(Rec.CellHeight);
-    stream.WriteByte(Rec.TextFGColorIndex);
-    stream.WriteByte(Rec.TextBGColorIndex);
+    WriteRecord(stream, Rec);
     WriteTextBlocks(stream, Text);
 }
 
 void TGIFTextExtension::LoadFromStream(GIFInputStream& stream)
 {
     TGIFExtension::LoadFromStream(stream);
-    Rec.BlockSize = stream.ReadU8();
-    Rec.Left = stream.ReadU16();
-    Rec.Top = stream.ReadU16();
-    Rec.Width = stream.ReadU16();
-    Rec.Height = stream.ReadU16();
-    Rec.CellWidth = stream.ReadU8();
-    Rec.CellHeight = stream.ReadU8();
-    Rec.TextFGColorIndex = stream.ReadU8();
-    Rec.TextBGColorIndex = stream.ReadU8();
+    ReadRecord(stream, Rec);
     Text = ReadTextBlocks(stream);
 }
 

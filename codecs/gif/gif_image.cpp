@@ -101,14 +101,10 @@ void TGIFHeader::SaveToStream(GIFOutputStream& stream) const
 
 // ---- Global colour map: used by every frame without a local map ----
 
-void TGIFGlobalColorMap::Warning(TGIFSeverity severity, const std::string& message)
+template <>
+void TGIFOwnedColorMap<TGIFHeader>::BuildHistogram(TUsageCountArray& histogram)
 {
-    header_.Warning(severity, message);
-}
-
-void TGIFGlobalColorMap::BuildHistogram(TUsageCountArray& histogram)
-{
-    TGIFImage& image = *header_.Image();
+    TGIFImage& image = *owner_.Image();
     for (int i = 0; i < image.Images.Count(); ++i) {
         TGIFSubImage& frame = image.Images[i];
         if (&frame.ActiveColorMap() == this)
@@ -117,9 +113,10 @@ void TGIFGlobalColorMap::BuildHistogram(TUsageCountArray& histogram)
     }
 }
 
-void TGIFGlobalColorMap::MapImages(const std::uint8_t* translation)
+template <>
+void TGIFOwnedColorMap<TGIFHeader>::MapImages(const std::uint8_t* translation)
 {
-    TGIFImage& image = *header_.Image();
+    TGIFImage& image = *owner_.Image();
     for (int i = 0; i < image.Images.Count(); ++i) {
         TGIFSubImage& frame = image.Images[i];
         if (&frame.ActiveColorMap() != this)
@@ -133,10 +130,11 @@ void TGIFGlobalColorMap::MapImages(const std::uint8_t* translation)
     }
 }
 
-void TGIFGlobalColorMap::Changed()
+template <>
+void TGIFOwnedColorMap<TGIFHeader>::Changed()
 {
-    header_.Image()->ReleasePalette();
-    header_.Image()->Changed();
+    owner_.Image()->ReleasePalette();
+    owner_.Image()->Changed();
 }
 
 // ---- Frame list and trailer ----

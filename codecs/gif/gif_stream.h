@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <tuple>
 
 namespace tessolo {
 
@@ -33,6 +34,8 @@ public:
     std::uint8_t ReadU8();
     std::uint16_t ReadU16();
     std::uint32_t ReadU32();
+    void ReadField(std::uint8_t& value) { value = ReadU8(); }
+    void ReadField(std::uint16_t& value) { value = ReadU16(); }
 
 private:
     std::span<const std::uint8_t> data_;
@@ -46,9 +49,25 @@ public:
     void WriteU16(std::uint16_t value);
     void WriteU32(std::uint32_t value);
     void Write(const void* data, std::size_t count);
+    void WriteField(std::uint8_t value) { WriteByte(value); }
+    void WriteField(std::uint16_t value) { WriteU16(value); }
 
 private:
     Bytes& out_;
 };
+
+// A record is read and written field by field in the order its static
+// Fields(record) ties them, each as one or two bytes by its type.
+template <class Record>
+void ReadRecord(GIFInputStream& stream, Record& record)
+{
+    std::apply([&](auto&... fields) { (stream.ReadField(fields), ...); }, Record::Fields(record));
+}
+
+template <class Record>
+void WriteRecord(GIFOutputStream& stream, const Record& record)
+{
+    std::apply([&](const auto&... fields) { (stream.WriteField(fields), ...); }, Record::Fields(record));
+}
 
 }  // namespace tessolo

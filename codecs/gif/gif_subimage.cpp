@@ -8,30 +8,28 @@ namespace tessolo {
 
 // ---- Local colour map: used by its own frame only ----
 
-void TGIFLocalColorMap::Warning(TGIFSeverity severity, const std::string& message)
+template <>
+void TGIFOwnedColorMap<TGIFSubImage>::BuildHistogram(TUsageCountArray& histogram)
 {
-    frame_.Warning(severity, message);
-}
-
-void TGIFLocalColorMap::BuildHistogram(TUsageCountArray& histogram)
-{
-    for (std::uint8_t index : frame_.data_)
+    for (std::uint8_t index : owner_.data_)
         ++histogram[index].Count;
 }
 
-void TGIFLocalColorMap::MapImages(const std::uint8_t* translation)
+template <>
+void TGIFOwnedColorMap<TGIFSubImage>::MapImages(const std::uint8_t* translation)
 {
-    for (std::uint8_t& index : frame_.data_)
+    for (std::uint8_t& index : owner_.data_)
         index = translation[index];
-    if (frame_.transparent_ && frame_.gce_)
-        frame_.gce_->Rec.TransparentColorIndex = translation[frame_.gce_->Rec.TransparentColorIndex];
+    if (owner_.transparent_ && owner_.gce_)
+        owner_.gce_->Rec.TransparentColorIndex = translation[owner_.gce_->Rec.TransparentColorIndex];
 }
 
-void TGIFLocalColorMap::Changed()
+template <>
+void TGIFOwnedColorMap<TGIFSubImage>::Changed()
 {
-    frame_.FreeBitmap();
-    if (frame_.Image())
-        frame_.Image()->Changed();
+    owner_.FreeBitmap();
+    if (owner_.Image())
+        owner_.Image()->Changed();
 }
 
 // ---- Frame ----
@@ -197,12 +195,7 @@ void TGIFSubImage::LoadFromStream(GIFInputStream& stream)
     stream.Skip(-1);
     if (next == 0x3B || next == 0x00)
         return;
-    Descriptor.Separator = stream.ReadU8();
-    Descriptor.Left = stream.ReadU16();
-    Descriptor.Top = stream.ReadU16();
-    Descriptor.Width = stream.ReadU16();
-    Descriptor.Height = stream.ReadU16();
-    Descriptor.PackedFields = stream.ReadU8();
+    ReadRecord(stream, Descriptor);
     if (Width() == 0 || Height() == 0) {
         const TLogicalScreenDescriptor& screen = image_->Header.Descriptor;
         Descriptor.Width = std::uint16_t(std::min(screen.ScreenWidth, 0xFFFF));
@@ -235,12 +228,7 @@ void TGIFSubImage::SaveToStream(GIFOutputStream& stream) const
         return;
     TImageDescriptor descriptor = Descriptor;
     Prepare(descriptor);
-    stream.WriteByte(descriptor.Separator);
-    stream.WriteU16(descriptor.Left);
-    stream.WriteU16(descriptor.Top);
-    stream.WriteU16(descriptor.Width);
-    stream.WriteU16(descriptor.Height);
-    stream.WriteByte(descriptor.PackedFields);
+    WriteRecord(stream, descriptor);
     ColorMap.SaveToStream(stream);
     Compress(stream);
 }

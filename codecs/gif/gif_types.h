@@ -1,5 +1,6 @@
 // Plain records, enumerations and global defaults of the GIF object model.
-// Records hold their fields exactly as the file stores them.
+// Records hold their fields exactly as the file stores them; Fields(record)
+// lists them in file order for ReadRecord and WriteRecord.
 #pragma once
 
 #include "platform/bitmap.h"
@@ -7,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <tuple>
 
 namespace tessolo {
 
@@ -61,6 +63,9 @@ struct TImageDescriptor {
     std::uint16_t Width = 0;
     std::uint16_t Height = 0;
     std::uint8_t PackedFields = 0;  // 0x80 local table, 0x40 interlaced, 0x20 sorted, 0x07 size
+    template <class Self>
+    static auto Fields(Self& r) { return std::tie(r.Separator, r.Left, r.Top, r.Width, r.Height, r.PackedFields); }
+
 };
 
 struct TGIFGCERec {
@@ -69,6 +74,9 @@ struct TGIFGCERec {
     std::uint16_t Delay = 0;        // hundredths of a second
     std::uint8_t TransparentColorIndex = 0;
     std::uint8_t Terminator = 0;
+    template <class Self>
+    static auto Fields(Self& r) { return std::tie(r.BlockSize, r.PackedFields, r.Delay, r.TransparentColorIndex, r.Terminator); }
+
 };
 
 struct TGIFPlainTextExtensionRec {
@@ -81,6 +89,10 @@ struct TGIFPlainTextExtensionRec {
     std::uint8_t CellHeight = 0;
     std::uint8_t TextFGColorIndex = 0;
     std::uint8_t TextBGColorIndex = 0;
+    template <class Self>
+    static auto Fields(Self& r) { return std::tie(r.BlockSize, r.Left, r.Top, r.Width, r.Height, r.CellWidth, r.CellHeight,
+                                     r.TextFGColorIndex, r.TextBGColorIndex); }
+
 };
 
 using TGIFIdentifierCode = char[8];

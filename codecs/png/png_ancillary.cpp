@@ -18,15 +18,6 @@ void SetData(TChunk& chunk, const Bytes& bytes)
         std::memcpy(chunk.Data(), bytes.data(), bytes.size());
 }
 
-// `source` as a T; EPngError when it is of another class.
-template <class T>
-const T& CompatibleChunk(const TChunk& source)
-{
-    const auto* typed = dynamic_cast<const T*>(&source);
-    if (!typed)
-        throw EPngError(kPngIncompatibleChunksText);
-    return *typed;
-}
 
 }  // namespace
 
@@ -80,14 +71,6 @@ ColorRef TChunkPLTE::GetPaletteItem(int index) const
 }
 
 // --- tRNS ---
-
-void TChunktRNS::Assign(const TChunk& source)
-{
-    const auto& other = CompatibleChunk<TChunktRNS>(source);
-    TChunk::Assign(other);
-    BitTransparency = other.BitTransparency;
-    PaletteValues = other.PaletteValues;
-}
 
 bool TChunktRNS::LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size)
 {
@@ -231,18 +214,6 @@ void TChunkgAMA::SetGamma(std::uint32_t value)
 
 // --- tIME ---
 
-void TChunktIME::Assign(const TChunk& source)
-{
-    const auto& other = CompatibleChunk<TChunktIME>(source);
-    TChunk::Assign(other);
-    Year = other.Year;
-    Month = other.Month;
-    Day = other.Day;
-    Hour = other.Hour;
-    Minute = other.Minute;
-    Second = other.Second;
-}
-
 bool TChunktIME::LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size)
 {
     TChunk::LoadFromStream(stream, name, size);
@@ -272,14 +243,6 @@ bool TChunktIME::SaveToStream(Bytes& stream)
 }
 
 // --- tEXt and zTXt ---
-
-void TChunktEXt::Assign(const TChunk& source)
-{
-    const auto& other = CompatibleChunk<TChunktEXt>(source);
-    TChunk::Assign(other);
-    Keyword = other.Keyword;
-    Text = other.Text;
-}
 
 namespace {
 
@@ -344,15 +307,6 @@ bool TChunkzTXt::SaveToStream(Bytes& stream)
 }
 
 // --- pHYs ---
-
-void TChunkpHYs::Assign(const TChunk& source)
-{
-    const auto& other = CompatibleChunk<TChunkpHYs>(source);
-    TChunk::Assign(other);
-    PPUnitX = other.PPUnitX;
-    PPUnitY = other.PPUnitY;
-    UnitType = other.UnitType;
-}
 
 bool TChunkpHYs::LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size)
 {

@@ -106,6 +106,29 @@ inline unsigned PaletteAlpha(const TChunktRNS* trns, int index)
     return trns && std::uint32_t(index) < trns->DataSize() ? trns->PaletteValues[std::size_t(index)] : 255;
 }
 
+// The colour and alpha of each pixel of a palette image. Made only once every
+// index of the image is found to have a palette entry.
+class PalettePixels {
+public:
+    PalettePixels(const TChunkIHDR& image, const TPNGList& chunks)
+        : image_(image), trns_(chunks.FindChunk<TChunktRNS>()), plte_(chunks.FindChunk<TChunkPLTE>())
+    {
+        CheckPaletteIndices(image, plte_ ? plte_->Count() : 0);
+    }
+
+    std::pair<ColorRef, unsigned> operator()(int x, int y) const
+    {
+        int index = int(PackedIndex(image_.Scanline(y), std::size_t(x), bits_));
+        return {plte_->GetPaletteItem(index), PaletteAlpha(trns_, index)};
+    }
+
+private:
+    const TChunkIHDR& image_;
+    const TChunktRNS* trns_;
+    const TChunkPLTE* plte_;
+    int bits_ = image_.BitsPerPixel();
+};
+
 }  // namespace
 
 void TPNGObject::Draw(Bitmap& canvas, PngRect rect) const
@@ -157,13 +180,10 @@ void TPNGObject::DrawPartialTrans(Bitmap& canvas, PngRect rect) const
         });
         break;
     case kColorPalette: {
-        const TChunktRNS* trns = Chunks.FindChunk<TChunktRNS>();
-        const TChunkPLTE* plte = Chunks.FindChunk<TChunkPLTE>();
-        int bits = image.BitsPerPixel();
-        CheckPaletteIndices(image, plte ? plte->Count() : 0);
+        PalettePixels pixel(image, Chunks);
         PaintRect(canvas, rect, image, [&](int sx, int sy, std::uint8_t* bgr) {
-            int index = int(PackedIndex(image.Scanline(sy), std::size_t(sx), bits));
-            BlendPixel(PaletteAlpha(trns, index), plte->GetPaletteItem(index), bgr);
+            auto [color, alpha] = pixel(sx, sy);
+            BlendPixel(alpha, color, bgr);
         });
         break;
     }
@@ -209,17 +229,7 @@ Bitmap TPNGObject::StraightAlphaBitmap() const
             return Straight{image.ColorTable[image.Scanline(y)[x]], image.AlphaScanline(y)[x]};
         });
         break;
-    case kColorPalette: {
-        const TChunktRNS* trns = Chunks.FindChunk<TChunktRNS>();
-        const TChunkPLTE* plte = Chunks.FindChunk<TChunkPLTE>();
-        int bits = image.BitsPerPixel();
-        CheckPaletteIndices(image, plte ? plte->Count() : 0);
-        fill([&](int x, int y) {
-            int index = int(PackedIndex(image.Scanline(y), std::size_t(x), bits));
-            return Straight{plte->GetPaletteItem(index), PaletteAlpha(trns, index)};
-        });
-        break;
-    }
+    case kColorPalette: fill(PalettePixels(image, Chunks)); break;
     default: break;
     }
     return result;

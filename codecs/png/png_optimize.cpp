@@ -8,6 +8,7 @@
 #include <libdeflate.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <memory>
 #include <new>
 #include <span>
@@ -49,31 +50,19 @@ public:
         }
         const Rgba* in = row_.data();
         const std::size_t at = std::size_t(first), stride = std::size_t(step);
+        // Eight-bit samples: the pixel's bytes from an RGBA byte order.
+        auto bytes = [&](std::initializer_list<int> samples) {
+            for (std::size_t k = 0; k < pixels; ++k) {
+                Rgba c = in[at + k * stride];
+                const std::uint8_t rgba[4] = {RedOf(c), GreenOf(c), BlueOf(c), AlphaOf(c)};
+                for (int sample : samples)
+                    *out++ = rgba[sample];
+            }
+        };
         switch (form_.colorType) {
-        case kColorRGB:
-            for (std::size_t k = 0; k < pixels; ++k, out += 3) {
-                Rgba c = in[at + k * stride];
-                out[0] = RedOf(c);
-                out[1] = GreenOf(c);
-                out[2] = BlueOf(c);
-            }
-            break;
-        case kColorRGBAlpha:
-            for (std::size_t k = 0; k < pixels; ++k, out += 4) {
-                Rgba c = in[at + k * stride];
-                out[0] = RedOf(c);
-                out[1] = GreenOf(c);
-                out[2] = BlueOf(c);
-                out[3] = AlphaOf(c);
-            }
-            break;
-        case kColorGrayscaleAlpha:
-            for (std::size_t k = 0; k < pixels; ++k, out += 2) {
-                Rgba c = in[at + k * stride];
-                out[0] = RedOf(c);
-                out[1] = AlphaOf(c);
-            }
-            break;
+        case kColorRGB: bytes({0, 1, 2}); break;
+        case kColorRGBAlpha: bytes({0, 1, 2, 3}); break;
+        case kColorGrayscaleAlpha: bytes({0, 3}); break;
         default: MakeSmallSamples(in + at, stride, pixels, out); break;
         }
     }

@@ -17,24 +17,19 @@ constexpr ColorRef kRed = MakeColor(255, 0, 0);
 constexpr ColorRef kGreen = MakeColor(0, 255, 0);
 constexpr ColorRef kBlue = MakeColor(0, 0, 255);
 
-// Colours row by row from the top.
-std::vector<ColorRef> Colors(const Bitmap& b)
+// One value per pixel, row by row from the top.
+template <class Value>
+std::vector<Value> RowByRow(const Bitmap& b, Value (Bitmap::*valueAt)(int, int) const)
 {
-    std::vector<ColorRef> out;
+    std::vector<Value> out;
     for (int y = 0; y < b.Height(); ++y)
         for (int x = 0; x < b.Width(); ++x)
-            out.push_back(b.Pixel(x, y));
+            out.push_back((b.*valueAt)(x, y));
     return out;
 }
 
-std::vector<int> Indexes(const Bitmap& b)
-{
-    std::vector<int> out;
-    for (int y = 0; y < b.Height(); ++y)
-        for (int x = 0; x < b.Width(); ++x)
-            out.push_back(b.PixelIndex(x, y));
-    return out;
-}
+std::vector<ColorRef> Colors(const Bitmap& b) { return RowByRow(b, &Bitmap::Pixel); }
+std::vector<int> Indexes(const Bitmap& b) { return RowByRow(b, &Bitmap::PixelIndex); }
 
 TEST(BmpReader, PaletteFilesKeepTheirDepthAndShortTables)
 {

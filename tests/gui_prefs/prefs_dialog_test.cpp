@@ -4,6 +4,7 @@
 #include "settings/data_formats.h"
 #include "settings/dialog/choice_group_box.h"
 #include "settings/dialog/prefs_dialog.h"
+#include "support/scratch_home.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -122,9 +123,7 @@ class PrefsDialogTest : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(config_.isValid());
-        qputenv("XDG_CONFIG_HOME", config_.filePath("config").toUtf8());
-        qputenv("HOME", config_.filePath("home").toUtf8());
+        QVERIFY(home_.Enter());
     }
 
     void firstShowingOnAFirstRun()
@@ -553,7 +552,7 @@ private slots:
     }
 
 private:
-    QTemporaryDir config_;
+    test::ScratchHome home_;
 };
 
 }  // namespace tessolo

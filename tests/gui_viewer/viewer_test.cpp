@@ -8,6 +8,7 @@
 #include "settings/dialog/prefs_dialog.h"
 #include "settings/live_settings.h"
 #include "support/recording_seams.h"
+#include "support/scratch_home.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -110,9 +111,7 @@ class ViewerTest : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(config_.isValid());
-        qputenv("XDG_CONFIG_HOME", config_.filePath("config").toUtf8());
-        qputenv("HOME", config_.filePath("home").toUtf8());
+        QVERIFY(home_.Enter());
         qputenv("TESSOLO_UPDATE_HOST", "127.0.0.1:9");
     }
 
@@ -380,7 +379,7 @@ private slots:
     }
 
 private:
-    QTemporaryDir config_;
+    test::ScratchHome home_;
 };
 
 }  // namespace tessolo

@@ -28,14 +28,6 @@ TEST(ErrorReport, FullStopUnlessTheMessageEndsInOneOrBelow)
     EXPECT_EQ(ErrorReportText(""), ".");
 }
 
-std::vector<std::string> FolderEntries(const std::filesystem::path& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir))
-        names.push_back(e.path().filename().string());
-    return names;
-}
-
 TEST(Files, ReplacingWriteIsAllOrNothing)
 {
     test::TempDir dir;
@@ -49,18 +41,18 @@ TEST(Files, ReplacingWriteIsAllOrNothing)
         EXPECT_THROW(WriteFileReplacing(path, second), Error);
     }
     EXPECT_EQ(ReadFileBytes(path), first);
-    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"sheet.bmp"});
+    EXPECT_EQ(test::FolderEntries(dir.Path()), std::vector<std::string>{"sheet.bmp"});
 
     WriteFileReplacing(path, second);
     EXPECT_EQ(ReadFileBytes(path), second);
-    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"sheet.bmp"});
+    EXPECT_EQ(test::FolderEntries(dir.Path()), std::vector<std::string>{"sheet.bmp"});
 
     // A folder in the way of the rename: refused, folder intact, no temp file.
     std::filesystem::create_directory(dir / "taken");
     std::filesystem::create_directory(dir / "taken/inner");
     EXPECT_THROW(WriteFileReplacing(dir / "taken", first), Error);
     EXPECT_TRUE(std::filesystem::is_directory(dir / "taken/inner"));
-    EXPECT_EQ(FolderEntries(dir.Path()).size(), 2u);
+    EXPECT_EQ(test::FolderEntries(dir.Path()).size(), 2u);
 }
 
 TEST(Files, TemporaryNamesAreRecognised)
@@ -68,7 +60,7 @@ TEST(Files, TemporaryNamesAreRecognised)
     test::TempDir dir;
     {
         ReplacementFile file(dir / "sheet.png");
-        std::vector<std::string> entries = FolderEntries(dir.Path());
+        std::vector<std::string> entries = test::FolderEntries(dir.Path());
         ASSERT_EQ(entries.size(), 1u);
         EXPECT_TRUE(IsTemporaryFileName(entries[0])) << entries[0];
     }
@@ -226,7 +218,7 @@ TEST(Files, NamesUpToTheLimitAreWritten)
     const std::string longest = dir / std::string(255, 'n');
     WriteFileReplacing(longest, Bytes{1, 2, 3});
     EXPECT_EQ(ReadFileBytes(longest), (Bytes{1, 2, 3}));
-    EXPECT_EQ(FolderEntries(dir.Path()).size(), 1u);
+    EXPECT_EQ(test::FolderEntries(dir.Path()).size(), 1u);
 }
 
 }  // namespace

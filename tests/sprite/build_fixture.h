@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,25 @@ struct Recorder : BuildObserver {
     std::function<void()> onSheetFinished;
 };
 
+// One rule of a stylesheet of line style 1: the image's name and its
+// rectangle on the sheet.
+struct Rule {
+    std::string name;
+    int x, y, width, height;
+};
+
+// The rules of a stylesheet of line style 1, in file order.
+inline std::vector<Rule> SizedRules(const std::string& css)
+{
+    static const std::regex line(
+        R"(\.sprite-(\S+) \{ background-position: (-?\d+)px (-?\d+)px; width: (\d+)px; height: (\d+)px; \}\r\n)");
+    std::vector<Rule> rules;
+    for (std::sregex_iterator it(css.begin(), css.end(), line), end; it != end; ++it)
+        rules.push_back({(*it)[1], -std::stoi((*it)[2]), -std::stoi((*it)[3]),
+                         std::stoi((*it)[4]), std::stoi((*it)[5])});
+    return rules;
+}
+
 class Build : public ::testing::Test {
 protected:
     void SetUp() override
@@ -55,16 +75,33 @@ protected:
         inputs.Folder = dir.Path().string();
         inputs.ProjectName = "sprite";
         inputs.SpriteClass = ".sprite";
-        inputs.LineStyle = kPositionOnly;
-        inputs.LineStyleText = kLineStyleTexts[kPositionOnly];
+        UseLineStyle(kPositionOnly);
         inputs.OutputFileType = kOutputBmp;
         settings.Encoding.bmp.pixelFormat = kBmp24Bits;  // exact colours
+    }
+
+    void UseLineStyle(LineStyle style)
+    {
+        inputs.LineStyle = style;
+        inputs.LineStyleText = kLineStyleTexts[style];
     }
 
     void AddBmp(const std::string& name, int w, int h, ColorRef color)
     {
         WriteFileReplacing(dir / name, EncodeBmp(Solid(w, h, color), 6));
         inputs.GraphicFiles.push_back(name);
+    }
+
+    // Builds a black `a` of 50 x 50 and `b` of the size given, both resized to
+    // 1 %, so that `a` shrinks to nothing; the stylesheet written.
+    std::string CssOfImagesShrunkToNothing(int bWidth, int bHeight)
+    {
+        AddBmp("a.bmp", 50, 50, kBlack);
+        AddBmp("b.bmp", bWidth, bHeight, kBlack);
+        settings.ResizeMethod = kResizeByPercentage;
+        settings.ResizePercentage = 1;
+        EXPECT_EQ(Run(), BuildResult::Done) << recorder.error;
+        return Css();
     }
 
     BuildResult Run() { return builder.MakeSprites(inputs, settings, recorder); }

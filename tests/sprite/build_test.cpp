@@ -125,8 +125,7 @@ TEST_F(Build, ExactResizeReportsTheNewSizeInLineStyleOne)
     settings.ResizeMethod = kResizeToSize;
     settings.ResizeWidth = 32;
     settings.ResizeHeight = 24;
-    inputs.LineStyle = kPositionAndSize;
-    inputs.LineStyleText = kLineStyleTexts[kPositionAndSize];
+    UseLineStyle(kPositionAndSize);
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
     EXPECT_EQ(Css(),
               ".sprite-a { background-position: 0px 0px; width: 32px; height: 24px; }\r\n"
@@ -140,12 +139,7 @@ TEST_F(Build, ExactResizeReportsTheNewSizeInLineStyleOne)
 
 TEST_F(Build, ImagesResizedToNothingStillGetALineAndPadding)
 {
-    AddBmp("a.bmp", 50, 50, kBlack);
-    AddBmp("b.bmp", 500, 500, kBlack);
-    settings.ResizeMethod = kResizeByPercentage;
-    settings.ResizePercentage = 1;
-    ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
-    EXPECT_EQ(Css(),
+    EXPECT_EQ(CssOfImagesShrunkToNothing(500, 500),
               ".sprite-a { background-position: 0px 0px }\r\n"
               ".sprite-b { background-position: -5px 0px }\r\n");
     EXPECT_EQ(Sheet().Width(), 9);  // 1 % of 500 is 4

@@ -7,21 +7,27 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace tessolo {
 namespace {
 
+// Names and their escaped forms.
+using Escapes = std::vector<std::pair<std::string, std::string>>;
+
 TEST(CssIdentifier, EscapesWhatAnIdentifierDoesNotAllowAsItIs)
 {
-    EXPECT_EQ(CssIdentifier("sprite-home_2"), "sprite-home_2");
-    EXPECT_EQ(CssIdentifier("logo.small"), "logo\\.small");
-    EXPECT_EQ(CssIdentifier("50%"), "\\35 0\\%");
-    EXPECT_EQ(CssIdentifier("a:b#c"), "a\\:b\\#c");
-    EXPECT_EQ(CssIdentifier("say\"hi'"), "say\\\"hi\\'");
-    EXPECT_EQ(CssIdentifier("-1a"), "-\\31 a");
-    EXPECT_EQ(CssIdentifier("-"), "\\-");
-    EXPECT_EQ(CssIdentifier("--x"), "--x");
-    EXPECT_EQ(CssIdentifier("a\x01\x7F"), "a\\1 \\7f ");
-    EXPECT_EQ(CssIdentifier("\xC3\xA9t\xC3\xA9"), "\xC3\xA9t\xC3\xA9");
+    const Escapes cases = {
+        {"sprite-home_2", "sprite-home_2"}, {"logo.small", "logo\\.small"},
+        {"50%", "\\35 0\\%"},               {"a:b#c", "a\\:b\\#c"},
+        {"say\"hi'", "say\\\"hi\\'"},       {"-1a", "-\\31 a"},
+        {"-", "\\-"},                       {"--x", "--x"},
+        {"a\x01\x7F", "a\\1 \\7f "},        {"\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9"},
+    };
+    for (const auto& [name, escaped] : cases)
+        EXPECT_EQ(CssIdentifier(name), escaped) << name;
 }
 
 TEST(PreprocessorIdentifiers, AreValidWhateverTheName)

@@ -49,8 +49,7 @@ protected:
     void SetUp() override
     {
         Build::SetUp();
-        inputs.LineStyle = kPositionAndSize;
-        inputs.LineStyleText = kLineStyleTexts[kPositionAndSize];
+        UseLineStyle(kPositionAndSize);
     }
 
     void AddImage(const std::string& name, const Bitmap& image)

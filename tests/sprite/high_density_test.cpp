@@ -11,10 +11,12 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
-#include <regex>
 
 namespace tessolo {
 namespace {
+
+using test::Rule;
+using test::SizedRules;
 
 namespace fs = std::filesystem;
 using test::Rgba;
@@ -55,30 +57,13 @@ Rgba Halved(const Rgba& big)
     return half;
 }
 
-struct Rule {
-    std::string name;
-    int x, y, width, height;
-};
-
-std::vector<Rule> Rules(const std::string& css)
-{
-    std::vector<Rule> rules;
-    const std::regex rule(R"(\.sprite-(\S+) \{ background-position: (-?\d+)px (-?\d+)px; )"
-                          R"(width: (\d+)px; height: (\d+)px; \})");
-    for (std::sregex_iterator it(css.begin(), css.end(), rule), end; it != end; ++it)
-        rules.push_back({(*it)[1], -std::stoi((*it)[2]), -std::stoi((*it)[3]), std::stoi((*it)[4]),
-                         std::stoi((*it)[5])});
-    return rules;
-}
-
 class HighDensity : public test::Build {
 protected:
     void SetUp() override
     {
         Build::SetUp();
         inputs.OutputFileType = kOutputPng;
-        inputs.LineStyle = kPositionAndSize;
-        inputs.LineStyleText = kLineStyleTexts[kPositionAndSize];
+        UseLineStyle(kPositionAndSize);
         settings.Retina = true;
         settings.HorizontalPadding = 3;  // odd paddings are rounded up to 4
         settings.VerticalPadding = 1;
@@ -122,7 +107,7 @@ TEST_F(HighDensity, HalfSheetIsTheExactAverageAndEveryRuleFindsItsSource)
                 std::to_string(half.width) + "px " + std::to_string(half.height) + "px; } }\r\n";
             EXPECT_TRUE(css.ends_with(media)) << css;
 
-            std::vector<Rule> rules = Rules(css);
+            std::vector<Rule> rules = SizedRules(css);
             ASSERT_EQ(rules.size(), 4u) << css;
             EXPECT_EQ(rules[0].name, "home") << "the @2x is dropped from the class";
             const int sourceWidths[] = {9, 7, 5, 4}, sourceHeights[] = {7, 7, 3, 6};

@@ -3,27 +3,12 @@
 #include "sprite/rect_packer.h"
 
 #include <random>
-#include <regex>
 
 namespace tessolo {
 namespace {
 
-struct Rule {
-    std::string name;
-    int x, y, width, height;
-};
-
-// The rules of a stylesheet of line style 1, in file order.
-std::vector<Rule> Rules(const std::string& css)
-{
-    static const std::regex line(
-        R"(\.sprite-(\S+) \{ background-position: (-?\d+)px (-?\d+)px; width: (\d+)px; height: (\d+)px; \}\r\n)");
-    std::vector<Rule> rules;
-    for (std::sregex_iterator it(css.begin(), css.end(), line), end; it != end; ++it)
-        rules.push_back({(*it)[1], -std::stoi((*it)[2]), -std::stoi((*it)[3]),
-                         std::stoi((*it)[4]), std::stoi((*it)[5])});
-    return rules;
-}
+using test::Rule;
+using test::SizedRules;
 
 class PackedBuild : public test::Build {
 protected:
@@ -31,8 +16,7 @@ protected:
     {
         Build::SetUp();
         settings.Orientation = kPacked;
-        inputs.LineStyle = kPositionAndSize;
-        inputs.LineStyleText = kLineStyleTexts[kPositionAndSize];
+        UseLineStyle(kPositionAndSize);
     }
 
     // Adds a source of a colour of its own, and remembers the colour.
@@ -81,7 +65,7 @@ TEST_F(PackedBuild, RulesFollowTheListAndNameWherePixelsWerePlaced)
     settings.VerticalPadding = 2;
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
 
-    std::vector<Rule> rules = Rules(Css());
+    std::vector<Rule> rules = SizedRules(Css());
     ASSERT_EQ(rules.size(), 5u);
     const char* const listOrder[] = {"wide", "small", "tall", "square", "tiny"};
     for (std::size_t i = 0; i < rules.size(); ++i)
@@ -117,7 +101,7 @@ TEST_F(PackedBuild, TheSameFolderGivesTheSameFiles)
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
     Bytes sheet = ReadFileBytes(dir / "sprite.bmp");
     std::string css = Css();
-    ExpectSheetMatchesRules(Sheet(), Rules(css));
+    ExpectSheetMatchesRules(Sheet(), SizedRules(css));
 
     SpriteBuilder second;
     ASSERT_EQ(second.MakeSprites(inputs, settings, recorder), BuildResult::Done) << recorder.error;
@@ -147,7 +131,7 @@ TEST_F(PackedBuild, RandomFoldersMatchThePackerAndTheirRules)
 
         PackedSheet packed =
             PackRectangles(items, settings.HorizontalPadding, settings.VerticalPadding);
-        std::vector<Rule> rules = Rules(Css());
+        std::vector<Rule> rules = SizedRules(Css());
         ASSERT_EQ(rules.size(), items.size());
         for (std::size_t i = 0; i < rules.size(); ++i) {
             EXPECT_EQ(rules[i].x, packed.Positions[i].X) << rules[i].name;
@@ -169,17 +153,12 @@ TEST_F(PackedBuild, NegativePaddingsAreNotedAndImagesStillApart)
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
     EXPECT_EQ(recorder.remarks,
               (std::vector<std::string>{"The packed layout counts a negative padding as 0"}));
-    ExpectSheetMatchesRules(Sheet(), Rules(Css()));
+    ExpectSheetMatchesRules(Sheet(), SizedRules(Css()));
 }
 
 TEST_F(PackedBuild, ImagesResizedToNothingKeepTheirRule)
 {
-    AddBmp("a.bmp", 50, 50, kBlack);
-    AddBmp("b.bmp", 500, 300, kBlack);
-    settings.ResizeMethod = kResizeByPercentage;
-    settings.ResizePercentage = 1;
-    ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
-    EXPECT_EQ(Css(),
+    EXPECT_EQ(CssOfImagesShrunkToNothing(500, 300),
               ".sprite-a { background-position: 0px 0px; width: 0px; height: 0px; }\r\n"
               ".sprite-b { background-position: 0px 0px; width: 4px; height: 2px; }\r\n");
     EXPECT_EQ(Sheet().Width(), 4);  // 1 % of 500 and 300 in single precision

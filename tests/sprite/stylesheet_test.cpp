@@ -28,14 +28,6 @@ TEST(StylesheetLine, NegatesOffsetsInBothStyles)
               ".s-a { background-position: 10px 2147483648px }");
 }
 
-std::vector<std::string> FolderEntries(const std::filesystem::path& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
-
 TEST(StylesheetFile, ReplacesTheOldFileOnlyWhenItsOutputsArePutInPlace)
 {
     test::TempDir dir;
@@ -50,7 +42,7 @@ TEST(StylesheetFile, ReplacesTheOldFileOnlyWhenItsOutputsArePutInPlace)
     EXPECT_EQ(Text(ReadFileBytes(path)), std::string(100, 'x'));
     outputs.PutInPlace();
     EXPECT_EQ(Text(ReadFileBytes(path)), "a\r\nb\r\n");
-    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"s.css"});
+    EXPECT_EQ(test::FolderEntries(dir.Path()), std::vector<std::string>{"s.css"});
 }
 
 TEST(StylesheetFile, AbandonedFileLeavesTheOldOneAndNoTrace)
@@ -63,7 +55,7 @@ TEST(StylesheetFile, AbandonedFileLeavesTheOldOneAndNoTrace)
         css.WriteLine("new");
     }
     EXPECT_EQ(Text(ReadFileBytes(path)), "old");
-    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"s.css"});
+    EXPECT_EQ(test::FolderEntries(dir.Path()), std::vector<std::string>{"s.css"});
 }
 
 TEST(StylesheetFile, OpenInAMissingFolderGivesTheReason)

@@ -23,6 +23,14 @@ std::vector<int> ExpectedSamples(const std::filesystem::path& jsonFile)
     return nlohmann::json::parse(std::ifstream(jsonFile)).get<std::vector<int>>();
 }
 
+std::vector<std::string> FolderEntries(const std::filesystem::path& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
 TempDir::TempDir()
 {
     std::random_device rd;

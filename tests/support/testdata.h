@@ -23,6 +23,9 @@ std::filesystem::path TestDataDir();
 // hold a JSON array of integers.
 std::vector<int> ExpectedSamples(const std::filesystem::path& jsonFile);
 
+// The names of a folder's entries, in the order the system lists them.
+std::vector<std::string> FolderEntries(const std::filesystem::path& dir);
+
 // A fresh empty folder below the system's temporary folder, removed when
 // the object goes out of scope.
 class TempDir {
