@@ -174,6 +174,9 @@ inline constexpr std::array kStoredValues{
     stored_rows::Number("DataFormats", StoredKind::Byte, &SheetOptions::DataFormats,
                         {0, kDataScss | kDataLess | kDataJson}, 0, "--data"),
     stored_rows::Switch("HtmlPreview", &SheetOptions::HtmlPreview, "--html"),
+    stored_rows::Switch("PseudoClasses", &SheetOptions::PseudoClasses, "--pseudo-classes"),
+    stored_rows::Number("CssUnits", StoredKind::Byte, &SheetOptions::CssUnits, {0, 1}, 0,
+                        "--units"),
     // Where the windows were left; no build reads it.
     stored_rows::Text("ViewerGeometry", &OrvaneRegistry::ViewerGeometry, ""),
     stored_rows::Text("MainWindowGeometry", &OrvaneRegistry::MainWindowGeometry, ""),

@@ -34,6 +34,8 @@ void Convert(const SheetOptions& store, const FormatPrefsSet& records, BuildSett
     settings.BaseRule = store.BaseRule != 0;
     settings.DataFormats = store.DataFormats;
     settings.HtmlPreview = store.HtmlPreview != 0;
+    settings.PseudoClasses = store.PseudoClasses != 0;
+    settings.Units = StylesheetUnits(store.CssUnits);
     settings.Encoding = EncodingOf(records);
 }
 
@@ -64,6 +66,8 @@ SheetOptions StoredSheetOptions(const BuildSettings& settings)
     store.BaseRule = settings.BaseRule;
     store.DataFormats = settings.DataFormats;
     store.HtmlPreview = settings.HtmlPreview;
+    store.PseudoClasses = settings.PseudoClasses;
+    store.CssUnits = settings.Units;
     return store;
 }
 

@@ -294,6 +294,12 @@ QWidget* TPrefs::MakeWebPage()
     stylesheetColumn->addWidget(MakeCheckBox(
         "cbBaseRule", "Begin with a base &rule that shows the sheet for the class itself",
         model_.cbBaseRule));
+    stylesheetColumn->addWidget(MakeCheckBox(
+        "cbPseudoClasses", "S&tates: NAME_hover, NAME_focus, ... also for :hover, :focus, ...",
+        model_.cbPseudoClasses));
+    stylesheetColumn->addWidget(MakeCheckBox(
+        "cbPercentUnits", "Scalable rules: places and sizes in perc&ent of the sheet",
+        model_.cbPercentUnits));
     column->addWidget(stylesheet);
 
     auto* data = new QGroupBox("Data files beside the stylesheet");

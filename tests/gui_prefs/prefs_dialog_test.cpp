@@ -92,6 +92,8 @@ int Committed(PrefsWindow& w, const QString& value)
         {"BaseRule", w.settings.BaseRule},
         {"DataFormats", w.settings.DataFormats},
         {"HtmlPreview", w.settings.HtmlPreview},
+        {"PseudoClasses", w.settings.PseudoClasses},
+        {"CssUnits", w.settings.CssUnits},
         {"JPGprefs.Progressive", records.JPGprefs.Progressive},
         {"PNGprefs.Progressive", records.PNGprefs.Progressive},
         {"PNGprefs.Smoothing", records.PNGprefs.Smoothing},
@@ -386,6 +388,8 @@ private slots:
         add(4, 0, Qt::Key_2, "BMP_PixelFormat/3", "BMPprefs.PixelFormat", 6);
         add(4, 0, Qt::Key_3, "BMP_PixelFormat/4", "BMPprefs.PixelFormat", 7);
         add(5, 0, Qt::Key_R, "cbBaseRule", "BaseRule", 1);
+        add(5, 0, Qt::Key_T, "cbPseudoClasses", "PseudoClasses", 1);
+        add(5, 0, Qt::Key_E, "cbPercentUnits", "CssUnits", 1);
         add(5, 0, Qt::Key_S, "cbScssData", "DataFormats", kDataScss);
         add(5, 0, Qt::Key_L, "cbLessData", "DataFormats", kDataLess);
         add(5, 0, Qt::Key_O, "cbJsonData", "DataFormats", kDataJson);
