@@ -57,13 +57,16 @@ std::vector<Image> Images(int sourceScale)
     return images;
 }
 
-// A page with one element per image at `scale` times its size: the width
-// alone where the rule gives the aspect ratio. A script records the boxes
-// and the selectors of every rule with a pseudo-class on <body>.
-std::string ProbePage(const std::vector<Image>& images, double scale, bool sizeInRule)
+// A page with the stylesheet `css` and one element per image at `scale`
+// times its size: the width alone where the rule gives the aspect ratio. A
+// script records the boxes and the selectors of every rule with a
+// pseudo-class on <body>. The stylesheet is in the page, as a page from a
+// file may not read the rules of a linked one.
+std::string ProbePage(const std::string& css, const std::vector<Image>& images, double scale,
+                      bool sizeInRule)
 {
-    std::string page = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
-                       "<link rel=\"stylesheet\" href=\"sprite.css\"><style>body { margin: 0 } "
+    std::string page = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><style>\n" + css +
+                       "</style><style>body { margin: 0 } "
                        ".probe { position: absolute; left: 4px; image-rendering: pixelated }"
                        "</style></head><body>\n";
     double top = 4;
@@ -134,7 +137,9 @@ TEST_P(PercentRulesInBrowser, ElementsOfAnySizeShowExactlyTheirImage)
     ASSERT_EQ(test::BuildError(test::PngBuildIn(dir, files, c.lineStyle), settings), "");
 
     const std::string pagePath = dir / "probe.html";
-    const std::string page = ProbePage(images, c.elementScale, c.lineStyle == kPositionAndSize);
+    const Bytes css = ReadFileBytes(dir / "sprite.css");
+    const std::string page = ProbePage(std::string(css.begin(), css.end()), images,
+                                       c.elementScale, c.lineStyle == kPositionAndSize);
     WriteFileReplacing(pagePath, Bytes(page.begin(), page.end()));
     const test::HeadlessBrowser browser(program, dir.Path().string(), c.screenScale);
     constexpr int kWidth = 200;
