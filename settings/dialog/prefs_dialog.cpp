@@ -295,10 +295,10 @@ QWidget* TPrefs::MakeWebPage()
         "cbBaseRule", "Begin with a base &rule that shows the sheet for the class itself",
         model_.cbBaseRule));
     stylesheetColumn->addWidget(MakeCheckBox(
-        "cbPseudoClasses", "S&tates: NAME_hover, NAME_focus, ... also for :hover, :focus, ...",
+        "cbPseudoClasses", "S&tate rules: NAME_hover also for NAME:hover, and so on",
         model_.cbPseudoClasses));
     stylesheetColumn->addWidget(MakeCheckBox(
-        "cbPercentUnits", "Scalable rules: places and sizes in perc&ent of the sheet",
+        "cbPercentUnits", "Scalable rules: places and sizes in perc&ent",
         model_.cbPercentUnits));
     column->addWidget(stylesheet);
 
