@@ -9,9 +9,10 @@ std::optional<ClassState> StateOf(const ClassName& imageClass)
     const std::string_view name = imageClass.attribute;
     for (std::string_view pseudoClass : kStatePseudoClasses) {
         const std::string suffix = "_" + std::string(pseudoClass);
-        if (name.size() > suffix.size() && name.ends_with(suffix))
-            return ClassState{BaseClassName("." + std::string(name.substr(0, name.size() - suffix.size()))),
-                              pseudoClass};
+        if (name.size() > suffix.size() && name.ends_with(suffix)) {
+            const std::string_view base = name.substr(0, name.size() - suffix.size());
+            return ClassState{BaseClassName("." + std::string(base)), pseudoClass};
+        }
     }
     return std::nullopt;
 }
@@ -21,7 +22,8 @@ std::string RuleSelector(const ClassName& imageClass, bool pseudoClasses)
     std::optional<ClassState> state = pseudoClasses ? StateOf(imageClass) : std::nullopt;
     if (!state)
         return imageClass.selector;
-    return imageClass.selector + ", " + state->base.selector + ":" + std::string(state->pseudoClass);
+    return imageClass.selector + ", " + state->base.selector + ":" +
+           std::string(state->pseudoClass);
 }
 
 std::vector<std::string> StatesWithoutBase(const std::vector<PlacedImage>& images)

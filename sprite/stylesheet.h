@@ -68,8 +68,9 @@ std::string PercentText(double percent);
 
 // The rule in percent, without its line end. The position-only style gives
 // the aspect ratio instead of the size, so the page sets only one side:
-//   .sprite-home { background-position: 25% 0%; background-size: 400% 100%; aspect-ratio: 32 / 32 }
-//   .sprite-home { background-position: 25% 0%; background-size: 400% 100%; width: 32px; height: 32px; }
+//   .sprite-home { background-position: 33.3333% 0%; background-size: 400% 100%; aspect-ratio: 32 / 32 }
+//   .sprite-home { background-position: 33.3333% 0%; background-size: 400% 100%; width: 32px;
+//   height: 32px; }
 std::string PercentStylesheetLine(std::string_view selector, const PercentPlace& place,
                                   std::int32_t width, std::int32_t height, LineStyle lineStyle);
 

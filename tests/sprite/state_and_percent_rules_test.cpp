@@ -119,9 +119,12 @@ INSTANTIATE_TEST_SUITE_P(
         PercentCase{"StripOfMixedSizes",
                     {{"a.bmp", 10, 10}, {"b.bmp", 20, 10}, {"c.bmp", 30, 20}},
                     [](BuildInputs&, BuildSettings& s) { s.HorizontalPadding = 0; },
-                    ".sprite-a { background-position: 0% 0%; background-size: 600% 200%; aspect-ratio: 10 / 10 }\r\n"
-                    ".sprite-b { background-position: 25% 0%; background-size: 300% 200%; aspect-ratio: 20 / 10 }\r\n"
-                    ".sprite-c { background-position: 100% 0%; background-size: 200% 100%; aspect-ratio: 30 / 20 }\r\n"},
+                    ".sprite-a { background-position: 0% 0%; background-size: 600% 200%; "
+                    "aspect-ratio: 10 / 10 }\r\n"
+                    ".sprite-b { background-position: 25% 0%; background-size: 300% 200%; "
+                    "aspect-ratio: 20 / 10 }\r\n"
+                    ".sprite-c { background-position: 100% 0%; background-size: 200% 100%; "
+                    "aspect-ratio: 30 / 20 }\r\n"},
         PercentCase{"ColumnInThirdsWithSizes",
                     {{"a.bmp", 10, 10}, {"b.bmp", 10, 10}, {"c.bmp", 10, 10}, {"d.bmp", 10, 10}},
                     [](BuildInputs& in, BuildSettings& s) {
@@ -130,10 +133,14 @@ INSTANTIATE_TEST_SUITE_P(
                         in.LineStyle = kPositionAndSize;
                         in.LineStyleText = kLineStyleTexts[kPositionAndSize];
                     },
-                    ".sprite-a { background-position: 0% 0%; background-size: 100% 400%; width: 10px; height: 10px; }\r\n"
-                    ".sprite-b { background-position: 0% 33.3333%; background-size: 100% 400%; width: 10px; height: 10px; }\r\n"
-                    ".sprite-c { background-position: 0% 66.6667%; background-size: 100% 400%; width: 10px; height: 10px; }\r\n"
-                    ".sprite-d { background-position: 0% 100%; background-size: 100% 400%; width: 10px; height: 10px; }\r\n"},
+                    ".sprite-a { background-position: 0% 0%; background-size: 100% 400%; "
+                    "width: 10px; height: 10px; }\r\n"
+                    ".sprite-b { background-position: 0% 33.3333%; background-size: 100% 400%; "
+                    "width: 10px; height: 10px; }\r\n"
+                    ".sprite-c { background-position: 0% 66.6667%; background-size: 100% 400%; "
+                    "width: 10px; height: 10px; }\r\n"
+                    ".sprite-d { background-position: 0% 100%; background-size: 100% 400%; "
+                    "width: 10px; height: 10px; }\r\n"},
         // The rules describe the half-size sheet, and the high-density block
         // leaves the size to them.
         PercentCase{"DoubleSizeWithStates",
@@ -143,10 +150,14 @@ INSTANTIATE_TEST_SUITE_P(
                         s.PseudoClasses = true;
                         s.HorizontalPadding = 0;
                     },
-                    ".sprite { background-image: url('sprite.bmp'); background-repeat: no-repeat; display: inline-block; }\r\n"
-                    ".sprite-a { background-position: 0% 0%; background-size: 150% 100%; aspect-ratio: 4 / 2 }\r\n"
-                    ".sprite-a_active, .sprite-a:active { background-position: 100% 0%; background-size: 300% 100%; aspect-ratio: 2 / 2 }\r\n"
-                    "@media (-webkit-min-device-pixel-ratio: 2), (min-resolution: 192dpi) { .sprite { background-image: url('sprite%402x.bmp'); } }\r\n"}),
+                    ".sprite { background-image: url('sprite.bmp'); background-repeat: "
+                    "no-repeat; display: inline-block; }\r\n"
+                    ".sprite-a { background-position: 0% 0%; background-size: 150% 100%; "
+                    "aspect-ratio: 4 / 2 }\r\n"
+                    ".sprite-a_active, .sprite-a:active { background-position: 100% 0%; "
+                    "background-size: 300% 100%; aspect-ratio: 2 / 2 }\r\n"
+                    "@media (-webkit-min-device-pixel-ratio: 2), (min-resolution: 192dpi) { "
+                    ".sprite { background-image: url('sprite%402x.bmp'); } }\r\n"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace
