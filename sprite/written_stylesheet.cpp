@@ -96,7 +96,8 @@ std::optional<std::vector<std::int64_t>> NumbersIn(std::string_view text)
     return numbers;
 }
 
-// The decimal numbers written in `text` ("-12", "33.3333"), in order.
+// The decimal numbers written in `text` ("-12", "33.3333"), in order;
+// nothing after one too large for a double, which no rule holds.
 std::vector<double> DecimalsIn(std::string_view text)
 {
     std::vector<double> numbers;
@@ -106,8 +107,10 @@ std::vector<double> DecimalsIn(std::string_view text)
         double value = 0;
         const auto [end, error] = std::from_chars(at, text.data() + text.size(), value,
                                                   std::chars_format::fixed);
-        if (error != std::errc())
+        if (error == std::errc::invalid_argument)
             continue;
+        if (error != std::errc())
+            return {};
         numbers.push_back(value);
         at = end - 1;
     }

@@ -148,6 +148,21 @@ INSTANTIATE_TEST_SUITE_P(
                        kRule + ".icons-b { background-position: 0px 0px; width: 2px; height: "
                                "2px; }\r\n",
                        false},
+        StylesheetCase{"PercentRule",
+                       ".icons-a { background-position: 50% 0%; background-size: 300% 100%; "
+                       "aspect-ratio: 5 / 5 }\r\n",
+                       true},
+        StylesheetCase{"PercentWithATrailingZero",
+                       ".icons-a { background-position: 50.0% 0%; background-size: 300% 100%; "
+                       "aspect-ratio: 5 / 5 }\r\n",
+                       false},
+        StylesheetCase{"StateOfAnotherClass",
+                       ".icons-a_hover, .icons-b:hover { background-position: 0px 0px }\r\n",
+                       false},
+        StylesheetCase{"PixelsAndPercentMixed",
+                       kRule + ".icons-b { background-position: 0% 0%; background-size: 100% "
+                               "100%; aspect-ratio: 5 / 5 }\r\n",
+                       false},
         StylesheetCase{"BaseRuleAlone", kBase, false},
         StylesheetCase{"BaseRuleAfterARule", kRule + kBase, false},
         StylesheetCase{"HighDensityWithoutBaseRule",
