@@ -63,12 +63,14 @@ std::string WordOf(const BmpPixelCodeInfo& row) { return std::to_string(BitsPerP
 std::string WordOf(const GifCompressionWord& row) { return std::string(row.word); }
 std::string WordOf(const DataWord& row) { return std::string(row.word); }
 std::string WordOf(const SheetBackgroundInfo& row) { return std::string(row.commandWord); }
+std::string WordOf(const StylesheetUnitsInfo& row) { return std::string(row.commandWord); }
 OutputType ValueOf(const OutputTypeInfo& row) { return row.type; }
 Orientation ValueOf(const OrientationInfo& row) { return row.orientation; }
 BmpPixelCode ValueOf(const BmpPixelCodeInfo& row) { return row.code; }
 TGIFCompression ValueOf(const GifCompressionWord& row) { return row.compression; }
 std::int32_t ValueOf(const DataWord& row) { return row.bits; }
 SheetBackground ValueOf(const SheetBackgroundInfo& row) { return row.background; }
+StylesheetUnits ValueOf(const StylesheetUnitsInfo& row) { return row.units; }
 
 template <class Rows>
 std::vector<std::string> WordsOf(const Rows& rows)
@@ -385,6 +387,8 @@ void AddOptions(OptionTable& table, CliRequest& request)
     table.Switch("png-optimize", encoding.png.optimize);
     table.Switch("base-rule", settings.BaseRule);
     table.Switch("html", settings.HtmlPreview);
+    table.Switch("pseudo-classes", settings.PseudoClasses);
+    table.Choice("--units", settings.Units, kStylesheetUnits);
     table.Switch("dedupe", settings.DedupeImages);
     table.Switch("retina", settings.Retina);
     AddPlaceOptions(table, request);
@@ -474,8 +478,8 @@ std::string ProjectFileOf(const CliRequest& request, const std::string& folder)
 
 std::string UsageText()
 {
-    // The choices of --type, --layout, --background, --gif-compression and --bmp-bits come
-    // from their tables.
+    // The choices of --type, --layout, --background, --gif-compression, --bmp-bits and
+    // --units come from their tables.
     return R"(Usage: tessolo-cli [options] [FOLDER [FILE...]]
 
 Packs the images of FOLDER (default: the current folder) into one sprite
@@ -523,6 +527,13 @@ Options:
            R"( BMP bits per pixel (4)
   --[no-]base-rule        open the stylesheet with a rule for the class
                           itself that shows the sheet (no)
+  --[no-]pseudo-classes   an image named NAME_hover, _active, _focus,
+                          _focus-visible, _visited, _checked or _disabled
+                          also shows for NAME:hover and so on (no)
+  --units )" + ChoiceList(kStylesheetUnits) +
+           R"(      px: places and sizes in pixels; percent: in percent
+                          of the sheet, so each image scales with its
+                          element (px)
   --data )" + ChoiceList(kDataWords) +
            R"(
                           also write NAME.scss, NAME.less or NAME.json;

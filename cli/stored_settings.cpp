@@ -97,6 +97,8 @@ std::string ShownValue(const StoredValue& row, const CliRequest& request,
         return WordOrNumber(FindOrientation(value), value);
     if (row.sheetField == &SheetOptions::SheetBackground)
         return WordOrNumber(FindSheetBackground(value), value);
+    if (row.sheetField == &SheetOptions::CssUnits)
+        return WordOrNumber(FindStylesheetUnits(value), value);
     if (row.sheetField == &SheetOptions::ResizeMethod)
         return ResizeText(request.settings);
     if (row.sheetField == &SheetOptions::DataFormats)

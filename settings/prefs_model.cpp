@@ -53,6 +53,8 @@ void PrefsModel::CopyIn(const OrvaneRegistry& settings, const FormatPrefsSet& re
         if (kBmpPixelCodes[entry].code == records.BMPprefs.PixelFormat)
             BMP_PixelFormat.SetSelection(int(entry));
     cbBaseRule = settings.BaseRule != 0;
+    cbPseudoClasses = settings.PseudoClasses != 0;
+    cbPercentUnits = settings.CssUnits == 1;
     cbScssData = (settings.DataFormats & kDataScss) != 0;
     cbLessData = (settings.DataFormats & kDataLess) != 0;
     cbJsonData = (settings.DataFormats & kDataJson) != 0;
@@ -86,6 +88,8 @@ void PrefsModel::Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const
     if (BMP_PixelFormat.Selection() >= 0)
         records.BMPprefs.PixelFormat = kBmpPixelCodes[BMP_PixelFormat.Selection()].code;
     settings.BaseRule = cbBaseRule ? 1 : 0;
+    settings.PseudoClasses = cbPseudoClasses ? 1 : 0;
+    settings.CssUnits = cbPercentUnits ? 1 : 0;
     settings.DataFormats = (cbScssData ? kDataScss : 0) | (cbLessData ? kDataLess : 0) |
                            (cbJsonData ? kDataJson : 0);
     settings.HtmlPreview = cbHtmlPreview ? 1 : 0;

@@ -83,6 +83,8 @@ public:
     ChoiceGroup BMP_PixelFormat;
     // Page "Web": the optional outputs for web pages.
     bool cbBaseRule = false;
+    bool cbPseudoClasses = false;  // state images also rule their base class's pseudo-class
+    bool cbPercentUnits = false;   // CssUnits 1, percent, rather than 0, px
     bool cbScssData = false;
     bool cbLessData = false;
     bool cbJsonData = false;

@@ -1,5 +1,6 @@
 // The stored options that every build reads: layout, resizing, paddings,
-// background, merging, density and the outputs for web pages. The settings
+// background, merging, density, the outputs for web pages and the form of
+// the rules. The settings
 // store and a build's settings both hold them, so they pass from one to the
 // other as a whole.
 #pragma once
@@ -27,6 +28,8 @@ struct SheetOptions {
     std::int32_t BaseRule;           // non-zero: a rule for the class itself opens the stylesheet
     std::int32_t DataFormats;        // DataFormat bits of settings/data_formats.h
     std::int32_t HtmlPreview;        // non-zero: a preview page beside the stylesheet
+    std::int32_t PseudoClasses;      // non-zero: NAME_hover and the other states also rule NAME:hover
+    std::int32_t CssUnits;           // a StylesheetUnits of sprite/stylesheet.h (one byte)
     // Where the outputs go; a relative folder or template is taken from the
     // source folder, and empty texts keep everything there.
     std::string SheetFolder;

@@ -10,6 +10,7 @@
 #include "sprite/layout.h"
 #include "sprite/output_record.h"
 #include "sprite/sheet_background.h"
+#include "sprite/state_classes.h"
 
 #include <algorithm>
 #include <limits>
@@ -145,6 +146,9 @@ void BuildRun::Run()
                     WhyNothingWasPlaced(sourcesRead_, sourcesWithPixels_));
     for (const std::string& warning : DataNameWarnings(placed_, settings_.DataFormats))
         observer_.Remark(warning);
+    if (settings_.PseudoClasses)
+        for (const std::string& warning : StatesWithoutBase(placed_))
+            observer_.Remark(warning);
     FinishSheet();
     observer_.SheetFinished(sheet_);
     WriteOutputs();
@@ -238,6 +242,9 @@ void BuildRun::PlacePacked()
 void BuildRun::FinishSheet()
 {
     density_.FinishSheet(sheet_, facts_);
+    if (settings_.Units == kUnitsPercent)
+        for (const PlacedImage& image : placed_)
+            EmitRule(image);
     if (!holdRules_)
         CloseStylesheet();
 }
@@ -245,7 +252,7 @@ void BuildRun::FinishSheet()
 void BuildRun::CloseStylesheet()
 {
     if (baseClass_ && !facts_.highDensityFileName.empty())
-        css_.WriteLine(HighDensityRule(baseClass_->selector, facts_));
+        css_.WriteLine(HighDensityRule(baseClass_->selector, facts_, settings_.Units));
     css_.Finish();
 }
 
@@ -368,14 +375,27 @@ void BuildRun::WriteRule(const SourceInfo& info, PackPosition at)
     PlacedImage image{std::string(FileNameOf(info.path)),
                       ImageClassName(inputs_.SpriteClass, density_.ClassBaseName(info.name)),
                       at.X / scale, at.Y / scale, info.width / scale, info.height / scale};
-    std::string line = StylesheetLine(image.className.selector, image.x, image.y, image.width,
-                                      image.height, *inputs_.LineStyle);
-    AddRule(line);
-    observer_.LineWritten(line);
-    observer_.ImagePlaced(image, line, scale);
+    if (settings_.Units == kUnitsPixels)
+        EmitRule(image);
     if (std::string warning = collisions_.Add(image.fileName, image.className); !warning.empty())
         observer_.Remark(warning);
     placed_.push_back(std::move(image));
+}
+
+void BuildRun::EmitRule(const PlacedImage& image)
+{
+    const std::string selector = RuleSelector(image.className, settings_.PseudoClasses);
+    const std::string line =
+        settings_.Units == kUnitsPercent
+            ? PercentStylesheetLine(selector,
+                                    PercentPlaceOf(image.x, image.y, image.width, image.height,
+                                                   facts_.width, facts_.height),
+                                    image.width, image.height, *inputs_.LineStyle)
+            : StylesheetLine(selector, image.x, image.y, image.width, image.height,
+                             *inputs_.LineStyle);
+    AddRule(line);
+    observer_.LineWritten(line);
+    observer_.ImagePlaced(image, line, density_.Scale());
 }
 
 }  // namespace tessolo

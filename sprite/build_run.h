@@ -85,7 +85,10 @@ private:
     std::optional<Source> NextSource(const std::string& entry);
     std::optional<ListedSource> List(const std::string& entry);
     Source Decode(const ListedSource& listed) const;
+    // Records the placed image; its rule follows at once, or with rules in
+    // percent once the sheet's size is known.
     void WriteRule(const SourceInfo& info, PackPosition at);
+    void EmitRule(const PlacedImage& image);
 
     const BuildInputs& inputs_;
     BuildObserver& observer_;

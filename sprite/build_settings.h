@@ -6,6 +6,7 @@
 
 #include "sprite/image_formats.h"
 #include "sprite/layout.h"
+#include "sprite/stylesheet.h"
 
 #include <cstdint>
 #include <string>
@@ -47,6 +48,8 @@ struct BuildSettings {
     bool DedupeImages = false;     // identical images share one place
     bool Retina = false;           // NAME@2x.<type> as drawn and NAME.<type> at half size
     bool BaseRule = false;         // a rule for the class itself opens the stylesheet
+    bool PseudoClasses = false;    // NAME_hover and the other states also rule NAME:hover
+    StylesheetUnits Units = kUnitsPixels;  // of the rules' places and sizes
     std::int32_t DataFormats = 0;  // DataFormat bits of settings/data_formats.h
     bool HtmlPreview = false;      // a preview page beside the stylesheet
     std::vector<std::string> Templates;  // Mustache templates, each writing NAME.<its type>

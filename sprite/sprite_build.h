@@ -44,8 +44,9 @@ public:
     // The output list was emptied at the start of a build.
     virtual void ListCleared() {}
     // A stylesheet line was written; called once per placed image, as it is
-    // placed. The stylesheet replaces the previous one when the build ends
-    // well.
+    // placed (with rules in percent, which need the sheet's size, once every
+    // image is placed). The stylesheet replaces the previous one when the
+    // build ends well.
     virtual void LineWritten(const std::string& line) { (void)line; }
     // Follows LineWritten: the image as its rule describes it, and `scale`,
     // the sheet's pixels per pixel of the rule (2 on a double-size sheet),

@@ -36,6 +36,8 @@ void Convert(const SheetOptions& store, const FormatPrefsSet& records, BuildSett
     settings.BaseRule = store.BaseRule != 0;
     settings.DataFormats = store.DataFormats;
     settings.HtmlPreview = store.HtmlPreview != 0;
+    settings.PseudoClasses = store.PseudoClasses != 0;
+    settings.Units = StylesheetUnits(store.CssUnits);
     settings.Places = {store.SheetFolder, store.StylesheetFolder, store.SheetUrl,
                        store.CacheBust != 0};
     settings.Templates = SplitDelimitedText(store.Templates);
@@ -69,6 +71,8 @@ SheetOptions StoredSheetOptions(const BuildSettings& settings)
     store.BaseRule = settings.BaseRule;
     store.DataFormats = settings.DataFormats;
     store.HtmlPreview = settings.HtmlPreview;
+    store.PseudoClasses = settings.PseudoClasses;
+    store.CssUnits = settings.Units;
     store.SheetFolder = settings.Places.sheetFolder;
     store.StylesheetFolder = settings.Places.stylesheetFolder;
     store.SheetUrl = settings.Places.sheetUrl;

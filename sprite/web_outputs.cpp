@@ -13,11 +13,15 @@ std::string BaseRule(const std::string& selector, const SheetFacts& sheet)
            "); background-repeat: no-repeat; display: inline-block; }";
 }
 
-std::string HighDensityRule(const std::string& selector, const SheetFacts& sheet)
+std::string HighDensityRule(const std::string& selector, const SheetFacts& sheet,
+                            StylesheetUnits units)
 {
-    return std::string(kHighDensityMedia) + " { " + selector + " { background-image: url(" +
-           CssString(sheet.highDensityUrl) + "); background-size: " +
-           std::to_string(sheet.width) + "px " + std::to_string(sheet.height) + "px; } }";
+    std::string rule = std::string(kHighDensityMedia) + " { " + selector +
+                       " { background-image: url(" + CssString(sheet.highDensityUrl) + "); ";
+    if (units == kUnitsPixels)
+        rule += "background-size: " + std::to_string(sheet.width) + "px " +
+                std::to_string(sheet.height) + "px; ";
+    return rule + "} }";
 }
 
 std::vector<std::string> WebFileExtensions()

@@ -5,6 +5,7 @@
 
 #include "settings/data_formats.h"
 #include "sprite/class_names.h"
+#include "sprite/stylesheet.h"
 
 #include <cstdint>
 #include <string>
@@ -48,7 +49,11 @@ std::string BaseRule(const std::string& selector, const SheetFacts& sheet);
 // shown at the half-size sheet's size:
 //   @media (-webkit-min-device-pixel-ratio: 2), (min-resolution: 192dpi) { .sprite {
 //   background-image: url('sprite@2x.png'); background-size: 40px 20px; } }
-std::string HighDensityRule(const std::string& selector, const SheetFacts& sheet);
+// With rules in percent, each image rule sets the size, so the block does not:
+//   @media (-webkit-min-device-pixel-ratio: 2), (min-resolution: 192dpi) { .sprite {
+//   background-image: url('sprite@2x.png'); } }
+std::string HighDensityRule(const std::string& selector, const SheetFacts& sheet,
+                            StylesheetUnits units = kUnitsPixels);
 
 // One variable per image (x, y, offset-x, offset-y, width, height, sheet
 // width, sheet height, sheet URL) and the mixins sprite-width,

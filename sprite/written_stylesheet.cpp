@@ -1,9 +1,12 @@
 #include "sprite/written_stylesheet.h"
 
 #include "sprite/class_names.h"
+#include "sprite/state_classes.h"
 #include "sprite/stylesheet.h"
 #include "sprite/web_outputs.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -26,12 +29,12 @@ std::optional<unsigned> HexDigit(char c)
     return std::nullopt;
 }
 
-// Whether `selector` is "." and a class name exactly as the build escapes
-// it: the escapes are undone and the name escaped again.
-bool IsWrittenSelector(std::string_view selector)
+// The class whose selector is `selector`, "." and a class name exactly as
+// the build escapes it: the escapes are undone and the name escaped again.
+std::optional<ClassName> WrittenClass(std::string_view selector)
 {
     if (!selector.starts_with('.'))
-        return false;
+        return std::nullopt;
     std::string name;
     for (std::size_t i = 1; i < selector.size(); ++i) {
         if (selector[i] != '\\') {
@@ -39,7 +42,7 @@ bool IsWrittenSelector(std::string_view selector)
             continue;
         }
         if (++i == selector.size())
-            return false;
+            return std::nullopt;
         // A code in one or two hexadecimal digits ended by a blank, or the
         // character itself.
         if (std::optional<unsigned> high = HexDigit(selector[i])) {
@@ -47,13 +50,28 @@ bool IsWrittenSelector(std::string_view selector)
             if (i + 1 < selector.size() && HexDigit(selector[i + 1]))
                 code = code * 16 + *HexDigit(selector[++i]);
             if (++i == selector.size() || selector[i] != ' ')
-                return false;
+                return std::nullopt;
             name += char(code);
         } else {
             name += selector[i];
         }
     }
-    return BaseClassName("." + name).selector == selector;
+    ClassName written = BaseClassName("." + name);
+    if (written.selector != selector)
+        return std::nullopt;
+    return written;
+}
+
+// Whether `selectors` are those of an image's rule: a class as the build
+// writes it, or a state image's class and its state on the base class. The
+// second holds no ", ", since the build escapes every "," and blank in a name.
+bool IsWrittenRuleSelector(std::string_view selectors)
+{
+    const std::size_t list = selectors.rfind(", ");
+    const std::optional<ClassName> own = WrittenClass(selectors.substr(0, list));
+    if (!own)
+        return false;
+    return list == std::string_view::npos || RuleSelector(*own, true) == selectors;
 }
 
 // The integers written in `text` (runs of digits, with a leading "-"), or
@@ -74,6 +92,27 @@ std::optional<std::vector<std::int64_t>> NumbersIn(std::string_view text)
         }
         numbers.push_back(negative ? -value : value);
         i = at - 1;
+    }
+    return numbers;
+}
+
+// The decimal numbers written in `text` ("-12", "33.3333"), in order;
+// nothing after one too large for a double, which no rule holds.
+std::vector<double> DecimalsIn(std::string_view text)
+{
+    std::vector<double> numbers;
+    for (const char* at = text.data(); at < text.data() + text.size(); ++at) {
+        if ((*at < '0' || *at > '9') && *at != '-')
+            continue;
+        double value = 0;
+        const auto [end, error] = std::from_chars(at, text.data() + text.size(), value,
+                                                  std::chars_format::fixed);
+        if (error == std::errc::invalid_argument)
+            continue;
+        if (error != std::errc())
+            return {};
+        numbers.push_back(value);
+        at = end - 1;
     }
     return numbers;
 }
@@ -103,7 +142,9 @@ std::optional<UrlPart> UrlIn(std::string_view text)
     return UrlPart{std::string(text.substr(start, end - start)), text.substr(end)};
 }
 
-enum class LineKind { Other, BaseRule, PositionRule, SizeRule, HighDensity };
+enum class LineKind {
+    Other, BaseRule, PositionRule, SizeRule, PercentPositionRule, PercentSizeRule, HighDensity
+};
 
 // The kind of the whole `line` whose rule "<selector><body>" names a sheet:
 // the base rule, or the high-density block around it.
@@ -118,18 +159,47 @@ LineKind SheetRuleKind(const std::string& selector, std::string_view body, std::
         sheet.url = url->url;
         return BaseRule(selector, sheet) == line ? LineKind::BaseRule : LineKind::Other;
     }
+    sheet.highDensityUrl = url->url;
+    // The block of rules in pixels gives the sheet's size; that of rules in
+    // percent does not.
     std::optional<std::vector<std::int64_t>> size = NumbersIn(url->after);
+    if (size && size->empty())
+        return HighDensityRule(selector, sheet, kUnitsPercent) == line ? LineKind::HighDensity
+                                                                       : LineKind::Other;
     if (!size || size->size() != 2 || !FitsInt32((*size)[0]) || !FitsInt32((*size)[1]))
         return LineKind::Other;
-    sheet.highDensityUrl = url->url;
     sheet.width = std::int32_t((*size)[0]);
     sheet.height = std::int32_t((*size)[1]);
     return HighDensityRule(selector, sheet) == line ? LineKind::HighDensity : LineKind::Other;
 }
 
-// The kind of an image rule "<selector><body>", in either line style.
+// The kind of an image rule in percent "<selector><body>", in either line
+// style: the percentages and the size are written again.
+LineKind PercentRuleKind(const std::string& selector, std::string_view body,
+                         std::string_view line)
+{
+    const std::vector<double> n = DecimalsIn(body);
+    if (n.size() != 6)
+        return LineKind::Other;
+    for (double side : {n[4], n[5]})
+        if (side != std::trunc(side) || side < std::numeric_limits<std::int32_t>::min() ||
+            side > std::numeric_limits<std::int32_t>::max())
+            return LineKind::Other;
+    const bool withSize = body.find("aspect-ratio") == std::string_view::npos;
+    const std::string written =
+        PercentStylesheetLine(selector, {n[0], n[1], n[2], n[3]}, std::int32_t(n[4]),
+                              std::int32_t(n[5]), withSize ? kPositionAndSize : kPositionOnly);
+    if (written != line)
+        return LineKind::Other;
+    return withSize ? LineKind::PercentSizeRule : LineKind::PercentPositionRule;
+}
+
+// The kind of an image rule "<selector><body>", in either line style and
+// either units.
 LineKind ImageRuleKind(const std::string& selector, std::string_view body, std::string_view line)
 {
+    if (body.find("background-size") != std::string_view::npos)
+        return PercentRuleKind(selector, body, line);
     // An offset is the negated place, which must be a 32-bit value.
     std::optional<std::vector<std::int64_t>> numbers = NumbersIn(body);
     if (!numbers || (numbers->size() != 2 && numbers->size() != 4))
@@ -166,12 +236,13 @@ ReadLine ReadStylesheetLine(std::string_view line)
     if (selectorEnd == std::string_view::npos)
         return {};
     ReadLine read{LineKind::Other, std::string(rule.substr(0, selectorEnd))};
-    if (!IsWrittenSelector(read.selector))
-        return {};
     const std::string_view body = rule.substr(selectorEnd);
-    read.kind = highDensity || body.find("url(") != std::string_view::npos
-                    ? SheetRuleKind(read.selector, body, line, highDensity)
-                    : ImageRuleKind(read.selector, body, line);
+    if (highDensity || body.find("url(") != std::string_view::npos)
+        read.kind = WrittenClass(read.selector)
+                        ? SheetRuleKind(read.selector, body, line, highDensity)
+                        : LineKind::Other;
+    else if (IsWrittenRuleSelector(read.selector))
+        read.kind = ImageRuleKind(read.selector, body, line);
     return read;
 }
 
@@ -196,6 +267,8 @@ bool IsWrittenStylesheet(std::string_view text, bool whole)
             break;
         case LineKind::PositionRule:
         case LineKind::SizeRule:
+        case LineKind::PercentPositionRule:
+        case LineKind::PercentSizeRule:
             if (ended || (ruleKind && *ruleKind != read.kind))
                 return false;
             ruleKind = read.kind;

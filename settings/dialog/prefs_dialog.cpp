@@ -296,6 +296,12 @@ QWidget* TPrefs::MakeWebPage()
     stylesheetColumn->addWidget(MakeCheckBox(
         "cbBaseRule", "Begin with a base &rule that shows the sheet for the class itself",
         model_.cbBaseRule));
+    stylesheetColumn->addWidget(MakeCheckBox(
+        "cbPseudoClasses", "S&tate rules: NAME_hover also for NAME:hover, and so on",
+        model_.cbPseudoClasses));
+    stylesheetColumn->addWidget(MakeCheckBox(
+        "cbPercentUnits", "Scalable rules: places and sizes in perc&ent",
+        model_.cbPercentUnits));
     column->addWidget(stylesheet);
 
     auto* data = new QGroupBox("Data files beside the stylesheet");
@@ -327,7 +333,7 @@ QGroupBox* TPrefs::MakePlacesGroup()
     form->addRow(Caption("Sheet &URL:", url), url);
     QLineEdit* templates = MakeTextBox("edTemplates", model_.edTemplates);
     templates->setPlaceholderText("none; e.g. sprite.styl.mustache");
-    form->addRow(Caption("&Templates:", templates), templates);
+    form->addRow(Caption("Templ&ates:", templates), templates);
     form->addRow(MakeCheckBox("cbCacheBust", "Add the sheet's &version hash to its URL",
                               model_.cbCacheBust));
     return places;

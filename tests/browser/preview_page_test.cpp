@@ -3,6 +3,7 @@
 // stylesheet shows the right icon, also where identical images share one
 // place. Runs for both line styles, with and without the base rule, and
 // skips when no browser is installed.
+#include "browser_build.h"
 #include "codecs/bmp/bmp_codec.h"
 #include "headless_browser.h"
 #include "platform/files.h"
@@ -24,18 +25,11 @@ const std::vector<std::string> kNames = {"home", "logo.small", "my icon", "50%",
                                          "#1",   "it's",       "1st",     "\xC3\xA9t\xC3\xA9",
                                          "x&y"};
 
+using test::Attribute;
+using test::BuildError;
+using test::Pattern;
+using test::PngBuildIn;
 using test::Rgba;
-
-// An image whose pixels all differ from their neighbours'.
-Bitmap Pattern(int width, int height, int seed)
-{
-    Bitmap image(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.SetPixel(x, y, MakeColor(std::uint8_t(x * 23 + seed * 41), std::uint8_t(y * 31 + seed * 17),
-                                           std::uint8_t((x + y) * 13 + seed * 59)));
-    return image;
-}
 
 // Records each image element's box and the page's size on <body>, where
 // the dumped document shows them, without changing the layout.
@@ -48,14 +42,6 @@ document.body.setAttribute('data-boxes', boxes.join(';'));
 document.body.setAttribute('data-height', String(document.documentElement.scrollHeight));
 </script>
 )";
-
-std::string Attribute(const std::string& dom, const std::string& name)
-{
-    std::smatch found;
-    if (!std::regex_search(dom, found, std::regex(name + "=\"([^\"]*)\"")))
-        throw std::runtime_error("the page did not report " + name + ":\n" + dom);
-    return found[1];
-}
 
 struct Box {
     double x, y, width, height;
@@ -72,36 +58,6 @@ std::vector<Box> Boxes(const std::string& text)
         boxes.push_back(box);
     }
     return boxes;
-}
-
-// Inputs for a build in `dir` of BMP files already listed, to a PNG sheet.
-BuildInputs PngBuildIn(const test::TempDir& dir, std::vector<std::string> files,
-                       LineStyle lineStyle)
-{
-    BuildInputs inputs;
-    inputs.GraphicFiles = std::move(files);
-    inputs.Folder = dir.Path().string();
-    inputs.ProjectName = "sprite";
-    inputs.SpriteClass = ".sprite";
-    inputs.LineStyle = lineStyle;
-    inputs.LineStyleText = kLineStyleTexts[lineStyle];
-    inputs.OutputFileType = kOutputPng;
-    return inputs;
-}
-
-// Builds, and returns the build's error text: empty when it is done.
-std::string BuildError(const BuildInputs& inputs, const BuildSettings& settings)
-{
-    struct : BuildObserver {
-        void ValidationFailed(const std::string& m) override { error = m; }
-        void CannotOpen(const std::string& m) override { error = m; }
-        void ErrorReport(const std::string& m) override { error = m; }
-        std::string error = "";
-    } observer;
-    if (SpriteBuilder().MakeSprites(inputs, settings, observer) != BuildResult::Done &&
-        observer.error.empty())
-        return "the build failed without a message";
-    return observer.error;
 }
 
 // What the browser shows of the written preview page: each image element's

@@ -460,6 +460,7 @@ TEST_F(Cli, BadCommandLinesAreRefused)
         {"--png-interlace=1", "--png-interlace takes no value"},
         {"--png-optimize=yes", "--png-optimize takes no value"},
         {"--dedupe=yes", "--dedupe takes no value"},
+        {"--units em", "--units: 'em' is not one of px, percent"},
         {"/no/such/folder", "/no/such/folder is not a folder"},
     };
     for (const Case& c : cases) {
@@ -580,6 +581,47 @@ TEST_F(Cli, QuietPrintsOnlyWarnings)
     EXPECT_NE(verbose.err.find(unread), std::string::npos);
     EXPECT_NE(verbose.err.find("merged 1 image"), std::string::npos) << verbose.err;
 }
+
+// The options of the rules' form reach the build, are stored and are shown.
+struct RuleFormCase {
+    const char* label;
+    const char* args;
+    const char* css;
+    const char* shown;
+};
+
+class RuleFormOptions : public Cli, public ::testing::WithParamInterface<RuleFormCase> {};
+
+TEST_P(RuleFormOptions, ReachTheBuildAndAreStored)
+{
+    Add("home.bmp", 10, 10, kBlack);
+    Add("home_hover.bmp", 10, 10, kBlack);
+    Outcome run = Run(std::string("--save-settings --type bmp --hpad 0 ") + GetParam().args + " " +
+                      images.Path().string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Slurp(images / "sprite.css"), GetParam().css);
+    Outcome shown = Run("--show-settings");
+    EXPECT_NE(shown.out.find(GetParam().shown), std::string::npos) << shown.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , RuleFormOptions,
+    ::testing::Values(
+        RuleFormCase{"PseudoClasses", "--pseudo-classes",
+                     ".sprite-home { background-position: 0px 0px }\r\n"
+                     ".sprite-home_hover, .sprite-home:hover { background-position: -10px 0px }\r\n",
+                     "--pseudo-classes  yes\n  --units           px\n"},
+        RuleFormCase{"Percent", "--units percent",
+                     ".sprite-home { background-position: 0% 0%; background-size: 200% 100%; "
+                     "aspect-ratio: 10 / 10 }\r\n"
+                     ".sprite-home_hover { background-position: 100% 0%; background-size: 200% "
+                     "100%; aspect-ratio: 10 / 10 }\r\n",
+                     "--pseudo-classes  no\n  --units           percent\n"},
+        RuleFormCase{"LastOneWins", "--pseudo-classes --units percent --no-pseudo-classes --units px",
+                     ".sprite-home { background-position: 0px 0px }\r\n"
+                     ".sprite-home_hover { background-position: -10px 0px }\r\n",
+                     "--pseudo-classes  no\n  --units           px\n"}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(Cli, RetinaWritesBothSheetsIsStoredAndNeverPacksItsOwnDoubleSheet)
 {

@@ -94,6 +94,8 @@ int Committed(PrefsWindow& w, const QString& value)
         {"BaseRule", w.settings.BaseRule},
         {"DataFormats", w.settings.DataFormats},
         {"HtmlPreview", w.settings.HtmlPreview},
+        {"PseudoClasses", w.settings.PseudoClasses},
+        {"CssUnits", w.settings.CssUnits},
         {"CacheBust", w.settings.CacheBust},
         {"JPGprefs.Progressive", records.JPGprefs.Progressive},
         {"PNGprefs.Progressive", records.PNGprefs.Progressive},
@@ -387,6 +389,8 @@ private slots:
         add(4, 0, Qt::Key_2, "BMP_PixelFormat/3", "BMPprefs.PixelFormat", 6);
         add(4, 0, Qt::Key_3, "BMP_PixelFormat/4", "BMPprefs.PixelFormat", 7);
         add(5, 0, Qt::Key_R, "cbBaseRule", "BaseRule", 1);
+        add(5, 0, Qt::Key_T, "cbPseudoClasses", "PseudoClasses", 1);
+        add(5, 0, Qt::Key_E, "cbPercentUnits", "CssUnits", 1);
         add(5, 0, Qt::Key_S, "cbScssData", "DataFormats", kDataScss);
         add(5, 0, Qt::Key_L, "cbLessData", "DataFormats", kDataLess);
         add(5, 0, Qt::Key_O, "cbJsonData", "DataFormats", kDataJson);
@@ -395,7 +399,7 @@ private slots:
         add(5, 0, Qt::Key_H, "edSheetFolder");
         add(5, 0, Qt::Key_Y, "edStylesheetFolder");
         add(5, 0, Qt::Key_U, "edSheetUrl");
-        add(5, 0, Qt::Key_T, "edTemplates");
+        add(5, 0, Qt::Key_A, "edTemplates");
         // The page tabs, from another page.
         const std::pair<Qt::Key, int> tabs[] = {{Qt::Key_G, 0}, {Qt::Key_J, 1}, {Qt::Key_N, 2},
                                                 {Qt::Key_I, 3}, {Qt::Key_M, 4}, {Qt::Key_B, 5}};
@@ -449,7 +453,7 @@ private slots:
             {Qt::Key_H, &OrvaneRegistry::SheetFolder},
             {Qt::Key_Y, &OrvaneRegistry::StylesheetFolder},
             {Qt::Key_U, &OrvaneRegistry::SheetUrl},
-            {Qt::Key_T, &OrvaneRegistry::Templates}};
+            {Qt::Key_A, &OrvaneRegistry::Templates}};
         PrefsWindow w;
         w.settings.SheetUrl = "old";
         for (auto [key, field] : boxes) {

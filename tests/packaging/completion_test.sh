@@ -39,7 +39,7 @@ expect()
 # Option names, including both forms of the --[no-] switches.
 expect "--type" --ty
 expect "--jpeg-progressive --jpeg-quality" --jpeg-
-expect "--no-png-interlace --no-png-optimize" --no-p
+expect "--no-png-interlace --no-png-optimize --no-pseudo-classes" --no-p
 expect "--png-optimize" --png-o
 expect "--help" --he
 
@@ -51,6 +51,7 @@ expect "grid horizontal packed vertical" --layout ""
 expect "transparent white" --background ""
 expect "lzw rle" --gif-compression ""
 expect "css json less scss" --data ""
+expect "percent px" --units ""
 expect "--no-base-rule" --no-b
 expect "16" --bmp-bits 1
 expect "0 1" --style ""

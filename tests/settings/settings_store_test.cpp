@@ -67,6 +67,8 @@ TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesEveryDefault)
                                          "\"BaseRule\"=hex:00\n"
                                          "\"DataFormats\"=hex:00\n"
                                          "\"HtmlPreview\"=hex:00\n"
+                                         "\"PseudoClasses\"=hex:00\n"
+                                         "\"CssUnits\"=hex:00\n"
                                          "\"SheetFolder\"=\"\"\n"
                                          "\"StylesheetFolder\"=\"\"\n"
                                          "\"SheetUrl\"=\"\"\n"

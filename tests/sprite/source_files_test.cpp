@@ -47,6 +47,8 @@ struct BuiltCase {
     bool baseRule, retina;
     std::string project, spriteClass;
     Strings sources, sheets;  // both as listed
+    bool pseudoClasses = false;
+    StylesheetUnits units = kUnitsPixels;
 };
 void PrintTo(const BuiltCase& c, std::ostream* out) { *out << c.label; }
 
@@ -64,6 +66,8 @@ TEST_P(WrittenSheets, AreLeftOutOfTheListing)
     inputs.OutputFileType = kOutputPng;
     settings.BaseRule = c.baseRule;
     settings.Retina = c.retina;
+    settings.PseudoClasses = c.pseudoClasses;
+    settings.Units = c.units;
     ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
 
     ImageFileListing listing = ListImageFiles(dir.Path().string());
@@ -83,7 +87,14 @@ INSTANTIATE_TEST_SUITE_P(
         BuiltCase{"HighDensity", kPositionOnly, false, true, "sprite", ".sprite", {"home@2x.bmp"},
                   {"sprite.png", "sprite@2x.png"}},
         BuiltCase{"EscapedNamesAndUrls", kPositionAndSize, true, true, "my sheet", ".1 x{",
-                  {"50%.bmp", "a b.bmp", "x'y.bmp"}, {"my sheet.png", "my sheet@2x.png"}}),
+                  {"50%.bmp", "a b.bmp", "x'y.bmp"}, {"my sheet.png", "my sheet@2x.png"}},
+        BuiltCase{"States", kPositionOnly, false, false, "sprite", ".1 x{",
+                  {"a,b.bmp", "a,b_hover.bmp", "c_focus-visible.bmp"}, {"sprite.png"}, true},
+        BuiltCase{"PercentPositionOnly", kPositionOnly, false, false, "sprite", ".sprite",
+                  {"a.bmp", "b.bmp", "c.bmp"}, {"sprite.png"}, false, kUnitsPercent},
+        BuiltCase{"PercentWithSizesStatesAndHighDensity", kPositionAndSize, true, true, "sprite",
+                  ".sprite", {"a@2x.bmp", "a_disabled@2x.bmp"}, {"sprite.png", "sprite@2x.png"},
+                  true, kUnitsPercent}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // A stylesheet beside "icons.png", written by hand or by a build.
@@ -140,6 +151,21 @@ INSTANTIATE_TEST_SUITE_P(
         StylesheetCase{"MixedLineStyles",
                        kRule + ".icons-b { background-position: 0px 0px; width: 2px; height: "
                                "2px; }\r\n",
+                       false},
+        StylesheetCase{"PercentRule",
+                       ".icons-a { background-position: 50% 0%; background-size: 300% 100%; "
+                       "aspect-ratio: 5 / 5 }\r\n",
+                       true},
+        StylesheetCase{"PercentWithATrailingZero",
+                       ".icons-a { background-position: 50.0% 0%; background-size: 300% 100%; "
+                       "aspect-ratio: 5 / 5 }\r\n",
+                       false},
+        StylesheetCase{"StateOfAnotherClass",
+                       ".icons-a_hover, .icons-b:hover { background-position: 0px 0px }\r\n",
+                       false},
+        StylesheetCase{"PixelsAndPercentMixed",
+                       kRule + ".icons-b { background-position: 0% 0%; background-size: 100% "
+                               "100%; aspect-ratio: 5 / 5 }\r\n",
                        false},
         StylesheetCase{"BaseRuleAlone", kBase, false},
         StylesheetCase{"BaseRuleAfterARule", kRule + kBase, false},

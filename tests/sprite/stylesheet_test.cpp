@@ -28,6 +28,16 @@ TEST(StylesheetLine, NegatesOffsetsInBothStyles)
               ".s-a { background-position: 10px 2147483648px }");
 }
 
+TEST(PercentText, KeepsFourDecimalsWithoutTrailingZerosOrMinusZero)
+{
+    EXPECT_EQ(PercentText(12.5), "12.5");
+    EXPECT_EQ(PercentText(100.0 / 3), "33.3333");
+    EXPECT_EQ(PercentText(200.0 / 3), "66.6667");
+    EXPECT_EQ(PercentText(400), "400");
+    EXPECT_EQ(PercentText(-0.00001), "0");
+    EXPECT_EQ(PercentText(-2.5), "-2.5");
+}
+
 TEST(StylesheetFile, ReplacesTheOldFileOnlyWhenItsOutputsArePutInPlace)
 {
     test::TempDir dir;

@@ -1,0 +1,28 @@
+// What the browser checks share: source images whose every pixel differs
+// from its neighbours, a build of them to a PNG sheet, and the values a page
+// reports on its <body>.
+#pragma once
+
+#include "platform/bitmap.h"
+#include "sprite/sprite_build.h"
+#include "support/testdata.h"
+
+#include <string>
+#include <vector>
+
+namespace tessolo::test {
+
+// An image whose pixels all differ from their neighbours'.
+Bitmap Pattern(int width, int height, int seed);
+
+// Inputs for a build in `dir` of BMP files already listed, to a PNG sheet.
+BuildInputs PngBuildIn(const TempDir& dir, std::vector<std::string> files, LineStyle lineStyle);
+
+// Builds, and returns the build's error text: empty when it is done.
+std::string BuildError(const BuildInputs& inputs, const BuildSettings& settings);
+
+// The value of the attribute `name` in the dumped document `dom`; throws
+// std::runtime_error when the page did not set it.
+std::string Attribute(const std::string& dom, const std::string& name);
+
+}  // namespace tessolo::test
