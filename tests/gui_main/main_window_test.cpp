@@ -411,7 +411,8 @@ private slots:
                 texts << entry->text();
             return texts;
         };
-        QCOMPARE(entries(0), (QStringList{"&Open Folder…", "&Recent Folders", "", "E&xit"}));
+        QCOMPARE(entries(0), (QStringList{"&Open Folder…", "&Recent Folders",
+                                          "Save &Project Settings", "", "E&xit"}));
         QCOMPARE(entries(1), (QStringList{"&Preferences", "Show &Thumbnails"}));
         QCOMPARE(entries(2), QStringList{"Make &Sprites"});
         QCOMPARE(entries(3), (QStringList{"&Help", "Veltrand Software on the &Web",
