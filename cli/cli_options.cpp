@@ -476,7 +476,10 @@ std::string ProjectFileOf(const CliRequest& request, const std::string& folder)
     return ProjectFileText(values);
 }
 
-std::string UsageText()
+namespace {
+
+// The part of --help that lists the options of a build.
+std::string BuildOptionsHelp()
 {
     // The choices of --type, --layout, --background, --gif-compression, --bmp-bits and
     // --units come from their tables.
@@ -553,7 +556,14 @@ Options:
                           sprite.styl.mustache writes NAME.styl; repeatable,
                           the first replaces the stored list, "" clears it
 
-  --init                  write FOLDER/tessolo.toml, the project file, from
+)";
+}
+
+}  // namespace
+
+std::string UsageText()
+{
+    return BuildOptionsHelp() + R"(  --init                  write FOLDER/tessolo.toml, the project file, from
                           the effective options (never over an existing one)
   --show-settings         print the effective options, the store's path and
                           where each option came from

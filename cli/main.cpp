@@ -169,6 +169,27 @@ int WriteProjectFile(const CliRequest& request, const std::string& path, bool ex
     return 0;
 }
 
+int Watch(const CliRequest& request)
+{
+    return WatchFolder(request.folder, request.inputs.ProjectName, [&request](bool rebuild) {
+        return BuildSprites(request, rebuild) == BuildResult::FolderBusy
+                   ? WatchBuildOutcome::FolderBusy
+                   : WatchBuildOutcome::Finished;
+    });
+}
+
+int Build(const CliRequest& request, StopSignals& stop)
+{
+    switch (BuildSprites(request, false, &stop)) {
+    case BuildResult::Done:
+        return 0;
+    case BuildResult::Stopped:
+        return 128 + stop.Arrived();  // as a shell reports a program ended by the signal
+    default:
+        return 1;
+    }
+}
+
 int Run(const std::vector<std::string>& args)
 {
     CliRequest request;
@@ -236,21 +257,7 @@ int Run(const std::vector<std::string>& args)
     }
     if (request.init)
         return WriteProjectFile(request, projectFile, hasProject);
-    if (request.watch)
-        return WatchFolder(request.folder, request.inputs.ProjectName,
-                           [&request](bool rebuild) {
-                               return BuildSprites(request, rebuild) == BuildResult::FolderBusy
-                                          ? WatchBuildOutcome::FolderBusy
-                                          : WatchBuildOutcome::Finished;
-                           });
-    switch (BuildSprites(request, false, &*stop)) {
-    case BuildResult::Done:
-        return 0;
-    case BuildResult::Stopped:
-        return 128 + stop->Arrived();  // as a shell reports a program ended by the signal
-    default:
-        return 1;
-    }
+    return request.watch ? Watch(request) : Build(request, *stop);
 }
 
 }  // namespace
