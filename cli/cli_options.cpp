@@ -385,6 +385,8 @@ void AddOptions(OptionTable& table, CliRequest& request)
     table.Switch("jpeg-progressive", encoding.jpeg.progressive);
     table.Switch("png-interlace", encoding.png.interlace);
     table.Switch("png-optimize", encoding.png.optimize);
+    table.Number("--png-colors", encoding.png.colors, RangeOf(&SheetOptions::PngColors));
+    table.Switch("png-dither", encoding.png.dither);
     table.Switch("base-rule", settings.BaseRule);
     table.Switch("html", settings.HtmlPreview);
     table.Switch("pseudo-classes", settings.PseudoClasses);
@@ -523,6 +525,9 @@ Options:
   --png-level N           PNG compression level 0-9 (9)
   --[no-]png-interlace    write an interlaced (Adam7) PNG (no)
   --[no-]png-optimize     write the smallest PNG of the same pixels (no)
+  --png-colors N          a lossy PNG of at most N colours (2-256), alpha
+                          kept, through a quantiser; 0: exact colours (0)
+  --[no-]png-dither       dither that palette (Floyd-Steinberg) (no)
   --gif-compression )" + ChoiceList(kGifCompressions) +
            R"(
                           GIF coding (lzw)

@@ -52,6 +52,8 @@ void PrefsModel::CopyIn(const OrvaneRegistry& settings, const FormatPrefsSet& re
     for (std::size_t entry = 0; entry < kBmpPixelCodes.size(); ++entry)
         if (kBmpPixelCodes[entry].code == records.BMPprefs.PixelFormat)
             BMP_PixelFormat.SetSelection(int(entry));
+    ebPngColors.Set(settings.PngColors);
+    cbPngDither = settings.PngDither != 0;
     cbBaseRule = settings.BaseRule != 0;
     cbPseudoClasses = settings.PseudoClasses != 0;
     cbPercentUnits = settings.CssUnits == 1;
@@ -87,6 +89,8 @@ void PrefsModel::Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const
     settings.Retina = cbRetina ? 1 : 0;
     if (BMP_PixelFormat.Selection() >= 0)
         records.BMPprefs.PixelFormat = kBmpPixelCodes[BMP_PixelFormat.Selection()].code;
+    settings.PngColors = ebPngColors.Value();
+    settings.PngDither = cbPngDither ? 1 : 0;
     settings.BaseRule = cbBaseRule ? 1 : 0;
     settings.PseudoClasses = cbPseudoClasses ? 1 : 0;
     settings.CssUnits = cbPercentUnits ? 1 : 0;

@@ -76,6 +76,8 @@ public:
     ChoiceGroup PNG_Progressive{2};
     NumberSetting PNG_Quality{kPngLevelRange};  // its box ebPNGQuality and its slider
     bool PNG_Optimize = false;                  // PngOptimizeOf(PNGprefs)
+    NumberSetting ebPngColors{RangeOf(&SheetOptions::PngColors)};  // 0: exact colours
+    bool cbPngDither = false;
     // Page "GIF": 0 LZW, 1 RLE.
     ChoiceGroup GIF_CompressionType{2};
     // Page "BMP": entries in the order of kBmpPixelCodes; "16 bit"

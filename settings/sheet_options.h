@@ -30,6 +30,8 @@ struct SheetOptions {
     std::int32_t HtmlPreview;        // non-zero: a preview page beside the stylesheet
     std::int32_t PseudoClasses;      // non-zero: NAME_hover and the other states also rule NAME:hover
     std::int32_t CssUnits;           // a StylesheetUnits of sprite/stylesheet.h (one byte)
+    std::int32_t PngColors;          // 2-256: a lossy palette of PNG sheets; 0: exact colours
+    std::int32_t PngDither;          // non-zero: that palette dithered
     // Where the outputs go; a relative folder or template is taken from the
     // source folder, and empty texts keep everything there.
     std::string SheetFolder;

@@ -42,6 +42,8 @@ void Convert(const SheetOptions& store, const FormatPrefsSet& records, BuildSett
                        store.CacheBust != 0};
     settings.Templates = SplitDelimitedText(store.Templates);
     settings.Encoding = EncodingOf(records);
+    settings.Encoding.png.colors = store.PngColors;
+    settings.Encoding.png.dither = store.PngDither != 0;
 }
 
 }  // namespace
@@ -72,6 +74,8 @@ SheetOptions StoredSheetOptions(const BuildSettings& settings)
     store.DataFormats = settings.DataFormats;
     store.HtmlPreview = settings.HtmlPreview;
     store.PseudoClasses = settings.PseudoClasses;
+    store.PngColors = settings.Encoding.png.colors;
+    store.PngDither = settings.Encoding.png.dither;
     store.CssUnits = settings.Units;
     store.SheetFolder = settings.Places.sheetFolder;
     store.StylesheetFolder = settings.Places.stylesheetFolder;

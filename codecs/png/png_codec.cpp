@@ -1,6 +1,7 @@
 #include "codecs/png/png_codec.h"
 
 #include "codecs/png/png_optimize.h"
+#include "codecs/png/png_quantize.h"
 #include "codecs/png/pngimage.h"
 
 namespace tessolo {
@@ -33,6 +34,9 @@ Bitmap LoadPngSource(const std::string& path) { return LoadSource(kPngSource, pa
 
 Bytes EncodePngSheet(const Bitmap& sheet, const PngSheetOptions& options)
 {
+    if (options.colors != 0)
+        return EncodeOptimizedPng(QuantizedSheet(sheet, options.colors, options.dither),
+                                  options.interlace);
     if (options.optimize)
         return EncodeOptimizedPng(sheet, options.interlace);
     if (sheet.Empty())

@@ -39,12 +39,17 @@ struct PngSheetOptions {
     int level = 9;           // zlib compression level, 0 to 9
     bool interlace = false;  // Adam7
     bool optimize = false;   // the smallest file of the same pixels; `level` is then not used
+    // 2-256: a lossy palette of at most that many colours, alpha included,
+    // written by the optimised encoder; 0: the exact colours.
+    int colors = 0;
+    bool dither = false;     // with `colors`: Floyd-Steinberg dithering
 
     friend bool operator==(const PngSheetOptions&, const PngSheetOptions&) = default;
 };
 
 // Encodes a sheet (colour type 6 when it has alpha), or with `optimize` the
-// same pixels through the optimised encoder. A sheet without pixels has no
+// same pixels through the optimised encoder, or with `colors` its lossy
+// palette through the optimised encoder. A sheet without pixels has no
 // PNG form: the result is empty.
 Bytes EncodePngSheet(const Bitmap& sheet, const PngSheetOptions& options);
 

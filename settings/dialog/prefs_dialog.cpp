@@ -258,7 +258,16 @@ QWidget* TPrefs::MakePngPage()
     PNG_Optimize->setObjectName("PNG_Optimize");
     connect(PNG_Optimize, &QCheckBox::clicked, this, &TPrefs::PNG_OptimizeClick);
     column->addWidget(PNG_Optimize);
-    column->addStretch();
+
+    auto* palette = new QHBoxLayout;
+    QSpinBox* colors = MakeNumberBox("ebPngColors", model_.ebPngColors);
+    palette->addWidget(Caption("&Lossy palette of at most (0: exact colours):", colors));
+    palette->addWidget(colors);
+    palette->addWidget(new QLabel("colours"));
+    palette->addStretch();
+    column->addLayout(palette);
+    column->addWidget(
+        MakeCheckBox("cbPngDither", "&Dither the palette (Floyd-Steinberg)", model_.cbPngDither));    column->addStretch();
     return page;
 }
 

@@ -303,6 +303,14 @@ TEST_F(Cli, PngOptimizeIsStoredAndKeepsThePixels)
     for (int y = 0; y < full.Height(); ++y)
         for (int x = 0; x < full.Width(); ++x)
             ASSERT_EQ(small.Pixel(x, y), full.Pixel(x, y)) << x << "," << y;
+
+    // A lossy palette of two colours: stored, and a palette sheet.
+    Outcome lossy = Run("--save-settings --png-colors 2 --png-dither " + images.Path().string());
+    ASSERT_EQ(lossy.status, 0) << lossy.err;
+    EXPECT_EQ(Slurp(images / "sprite.png")[25], 3);
+    EXPECT_NE(Slurp(StoreFile()).find("\"PngColors\"=dword:00000002\n\"PngDither\"=hex:01\n"),
+              std::string::npos);
+    EXPECT_EQ(Run("--png-colors 257").status, 2);
 }
 
 // Each output type and BMP code as a person meets it: the word given on the

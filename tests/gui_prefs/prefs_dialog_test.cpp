@@ -97,6 +97,7 @@ int Committed(PrefsWindow& w, const QString& value)
         {"PseudoClasses", w.settings.PseudoClasses},
         {"CssUnits", w.settings.CssUnits},
         {"CacheBust", w.settings.CacheBust},
+        {"PngDither", w.settings.PngDither},
         {"JPGprefs.Progressive", records.JPGprefs.Progressive},
         {"PNGprefs.Progressive", records.PNGprefs.Progressive},
         {"PNGprefs.Smoothing", records.PNGprefs.Smoothing},
@@ -381,6 +382,8 @@ private slots:
         add(2, 0, Qt::Key_P, "PNG_Progressive/1", "PNGprefs.Progressive", 1);
         add(2, 0, Qt::Key_Q, "ebPNGQuality");
         add(2, 0, Qt::Key_O, "PNG_Optimize", "PNGprefs.Smoothing", 1);
+        add(2, 0, Qt::Key_L, "ebPngColors");
+        add(2, 0, Qt::Key_D, "cbPngDither", "PngDither", 1);
         add(3, 0, Qt::Key_L, "GIF_CompressionType/0", "GIFprefs.Quality", 0);
         add(3, 0, Qt::Key_R, "GIF_CompressionType/1", "GIFprefs.Quality", 1);
         add(4, 0, Qt::Key_4, "BMP_PixelFormat/0", "BMPprefs.PixelFormat", 2);

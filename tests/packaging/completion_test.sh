@@ -39,7 +39,7 @@ expect()
 # Option names, including both forms of the --[no-] switches.
 expect "--type" --ty
 expect "--jpeg-progressive --jpeg-quality" --jpeg-
-expect "--no-png-interlace --no-png-optimize --no-pseudo-classes" --no-p
+expect "--no-png-dither --no-png-interlace --no-png-optimize --no-pseudo-classes" --no-p
 expect "--png-optimize" --png-o
 expect "--help" --he
 

@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <map>
+#include <set>
 #include <random>
 
 namespace tessolo {
@@ -225,6 +228,55 @@ TEST(PngOptimize, TypicalSheetsAreSmaller)
         std::size_t optimized = EncodePngSheet(strip, Prefs(true, interlaced)).size();
         EXPECT_LT(optimized, plain * 9 / 10) << optimized << " against " << plain;
     }
+}
+
+}  // namespace
+}  // namespace tessolo
+
+namespace tessolo {
+namespace {
+
+// A lossy palette keeps at most the colours asked for, fully transparent
+// and opaque pixels as they were (given room for the three alpha levels),
+// and comes close to the sheet; dithering changes how the error is spread.
+TEST(PngPalette, HoldsAtMostTheColoursAskedAndKeepsTheAlpha)
+{
+    const Bitmap sheet = Sheet(96, 24, true, [](int x, int y) -> std::uint32_t {
+        if (x < 16)
+            return 0;  // fully transparent
+        const auto r = std::uint8_t(x * 2), g = std::uint8_t(y * 10), b = std::uint8_t(255 - x);
+        return (y < 4 ? 0x80000000u : 0xFF000000u) | std::uint32_t(b) << 16 |
+               std::uint32_t(g) << 8 | r;
+    });
+    const std::vector<std::uint8_t> original = PixelsOf(sheet);
+    std::map<bool, test::Rgba> twoColours;
+    for (int colors : {2, 16, 256})
+        for (bool dither : {false, true}) {
+            SCOPED_TRACE(std::to_string(colors) + (dither ? " dithered" : ""));
+            const Bytes file = EncodePngSheet(sheet, {.colors = colors, .dither = dither});
+            const test::Rgba read = test::ReadPng(file);
+            ASSERT_EQ(read.error, "");
+            const auto chunks = ListChunks(file);
+            EXPECT_TRUE(std::ranges::any_of(chunks, [](const auto& c) { return c.type == "PLTE"; }));
+            std::set<std::uint32_t> used;
+            int worst = 0;
+            for (std::size_t i = 0; i < read.pixels.size(); i += 4) {
+                std::uint32_t rgba = 0;
+                for (int k = 0; k < 4; ++k)
+                    rgba = rgba << 8 | read.pixels[i + k];
+                used.insert(rgba);
+                if (colors >= 16 && (original[i + 3] == 0 || original[i + 3] == 255))
+                    ASSERT_EQ(read.pixels[i + 3], original[i + 3]) << "pixel " << i / 4;
+                for (int k = 0; k < 3 && original[i + 3] == 255; ++k)
+                    worst = std::max(worst, std::abs(read.pixels[i + k] - original[i + k]));
+            }
+            EXPECT_LE(used.size(), std::size_t(colors));
+            if (colors == 256)
+                EXPECT_LE(worst, 24);
+            if (colors == 2)
+                twoColours[dither] = read;
+        }
+    EXPECT_NE(twoColours[false].pixels, twoColours[true].pixels);
 }
 
 }  // namespace

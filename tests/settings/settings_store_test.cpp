@@ -69,6 +69,8 @@ TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesEveryDefault)
                                          "\"HtmlPreview\"=hex:00\n"
                                          "\"PseudoClasses\"=hex:00\n"
                                          "\"CssUnits\"=hex:00\n"
+                                         "\"PngColors\"=dword:00000000\n"
+                                         "\"PngDither\"=hex:00\n"
                                          "\"SheetFolder\"=\"\"\n"
                                          "\"StylesheetFolder\"=\"\"\n"
                                          "\"SheetUrl\"=\"\"\n"
