@@ -267,7 +267,8 @@ QWidget* TPrefs::MakePngPage()
     palette->addStretch();
     column->addLayout(palette);
     column->addWidget(
-        MakeCheckBox("cbPngDither", "&Dither the palette (Floyd-Steinberg)", model_.cbPngDither));    column->addStretch();
+        MakeCheckBox("cbPngDither", "&Dither the palette (Floyd-Steinberg)", model_.cbPngDither));
+    column->addStretch();
     return page;
 }
 
