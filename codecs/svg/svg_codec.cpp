@@ -1,7 +1,9 @@
 #include "codecs/svg/svg_codec.h"
 
 #include <librsvg/rsvg.h>
+#include <libxml/xmlerror.h>
 
+#include <cctype>
 #include <cmath>
 #include <memory>
 
@@ -24,8 +26,11 @@ using Handle = std::unique_ptr<RsvgHandle, HandleDeleter>;
 // Throws SvgError with the library's message, and frees it.
 [[noreturn]] void ThrowLibraryError(GError* error, const char* fallback)
 {
-    const std::string reason = error && error->message ? error->message : fallback;
+    std::string reason = error && error->message ? error->message : fallback;
     g_clear_error(&error);
+    // The parser's messages end in a line break.
+    while (!reason.empty() && std::isspace(static_cast<unsigned char>(reason.back())))
+        reason.pop_back();
     throw SvgError(reason);
 }
 
@@ -37,6 +42,10 @@ void CheckSvgSourceHead(std::span<const std::uint8_t> head, std::uint64_t)
     if (at == head.size() || head[at] != '<')
         throw SvgError("the file is not an SVG document");
 }
+
+// The XML parser's generic messages (of encodings it cannot convert) would
+// go to standard error; the library reports the failure itself.
+void SilentXmlMessage(void*, const char*, ...) {}
 
 // The document's size in whole pixels: its width and height, else its viewBox.
 std::pair<int, int> IntrinsicSize(RsvgHandle* handle)
@@ -80,6 +89,8 @@ SvgError::SvgError(const std::string& reason) : Error("SVG error: " + reason) {}
 Bitmap DecodeSvgSource(std::span<const std::uint8_t> data)
 {
     CheckSvgSourceHead(data.first(std::min(data.size(), kSourceHeadBytes)), data.size());
+    // The setting is the calling thread's, on which the document is parsed.
+    xmlSetGenericErrorFunc(nullptr, SilentXmlMessage);
     GError* error = nullptr;
     Handle handle(rsvg_handle_new_from_data(data.data(), data.size(), &error));
     if (!handle)

@@ -18,13 +18,14 @@ constexpr const char* kClear = "FFFFFF00";
 
 std::string Svg(const std::string& attributes, const std::string& content)
 {
-    return R"(<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" )" +
+    return R"(<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" )"
+           R"(xmlns:xi="http://www.w3.org/2001/XInclude" )" +
            attributes + ">" + content + "</svg>";
 }
 
 // A 2 x 2 document that refers to other files of `folder`, which would draw
-// it opaque red: a picture through both spellings of the link, and another
-// document's shape.
+// it opaque red: a picture through both spellings of the link, another
+// document's shape, and that document included whole.
 Bytes ReferringToOtherFiles(const std::string& folder)
 {
     const std::string png = folder + "/red.png";
@@ -36,7 +37,8 @@ Bytes ReferringToOtherFiles(const std::string& folder)
                              R"(<image href="file://)" + png + R"(" width="2" height="2"/>)"
                              R"(<image xlink:href="red.png" width="2" height="2"/>)"
                              R"(<use href="file://)" + folder + R"(/shapes.svg#r"/>)"
-                             R"(<use xlink:href="shapes.svg#r"/>)"));
+                             R"(<use xlink:href="shapes.svg#r"/>)"
+                             R"(<xi:include href="file://)" + folder + R"(/shapes.svg" parse="xml"/>)"));
 }
 
 const DecodeCase kCases[] = {
@@ -57,6 +59,13 @@ const DecodeCase kCases[] = {
      std::string(kClear) + " 0000FF99\n"},
     {"ReferringToOtherFiles", ReferringToOtherFiles,
      std::string(kClear) + " " + kClear + "\n" + kClear + " " + kClear + "\n"},
+    {"ExternalEntity",
+     [](const std::string& folder) {
+         WriteFileReplacing(folder + "/shape.xml", test::BytesOf(R"(<rect width="2" height="2" fill="red"/>)"));
+         return test::BytesOf("<!DOCTYPE svg [<!ENTITY e SYSTEM \"file://" + folder + "/shape.xml\">]>" +
+                              Svg(R"(width="2" height="2")", "&e;"));
+     },
+     "SVG error: ", true},
     {"NoMarkup", [](const std::string&) { return test::BytesOf("GIF89a"); },
      "SVG error: the file is not an SVG document"},
     {"BrokenMarkup", [](const std::string&) { return test::BytesOf("<svg xmlns=\"http://www.w3.org/2000/svg\""); },
