@@ -3,6 +3,7 @@
 #include <librsvg/rsvg.h>
 #include <libxml/xmlerror.h>
 
+#include <bit>
 #include <cctype>
 #include <cmath>
 #include <memory>
@@ -68,8 +69,9 @@ std::pair<int, int> IntrinsicSize(RsvgHandle* handle)
     return {int(std::lround(width)), int(std::lround(height))};
 }
 
-// Cairo draws premultiplied blue, green, red, alpha; the bitmap holds
-// straight alpha.
+// Cairo draws premultiplied 32-bit words, blue, green, red, alpha in memory
+// on little-endian machines; the bitmap holds straight alpha.
+static_assert(std::endian::native == std::endian::little);
 void Unpremultiply(Bitmap& bitmap)
 {
     for (int y = 0; y < bitmap.Height(); ++y) {

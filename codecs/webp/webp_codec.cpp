@@ -14,27 +14,23 @@ struct DemuxDeleter {
 };
 using Demuxer = std::unique_ptr<WebPDemuxer, DemuxDeleter>;
 
-// The canvas size of the file's header; throws when the header is damaged.
-WebPBitstreamFeatures ReadFeatures(std::span<const std::uint8_t> data)
+// Throws for what reading the file's header found wrong.
+void CheckHeaderStatus(VP8StatusCode status)
 {
-    WebPBitstreamFeatures features{};
-    VP8StatusCode status = WebPGetFeatures(data.data(), data.size(), &features);
     if (status == VP8_STATUS_NOT_ENOUGH_DATA)
         throw WebpError("the file ends before its picture");
     if (status != VP8_STATUS_OK)
         throw WebpError("the file is not a WebP picture");
-    return features;
 }
 
 void CheckWebpSourceHead(std::span<const std::uint8_t> head, std::uint64_t size)
 {
     WebPBitstreamFeatures features{};
-    VP8StatusCode status = WebPGetFeatures(head.data(), head.size(), &features);
+    const VP8StatusCode status = WebPGetFeatures(head.data(), head.size(), &features);
     // A header that lies beyond the head is checked when the file is decoded.
     if (status == VP8_STATUS_NOT_ENOUGH_DATA && head.size() < size)
         return;
-    if (status != VP8_STATUS_OK)
-        ReadFeatures(head);
+    CheckHeaderStatus(status);
     CheckBitmapSize(features.width, features.height, PixelFormat::Bits32);
 }
 
@@ -59,7 +55,8 @@ WebpError::WebpError(const std::string& reason) : Error("WebP error: " + reason)
 
 Bitmap DecodeWebpSource(std::span<const std::uint8_t> data)
 {
-    ReadFeatures(data);
+    WebPBitstreamFeatures features{};
+    CheckHeaderStatus(WebPGetFeatures(data.data(), data.size(), &features));
     const WebPData whole{data.data(), data.size()};
     Demuxer demux(WebPDemux(&whole));
     if (!demux)
