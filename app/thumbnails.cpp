@@ -24,7 +24,7 @@ constexpr qint64 kMostBytesForAThumbnail = 64 << 20;
 Thumbnail MakeThumbnail(const QString& path)
 {
     const std::string file = path.toStdString();
-    const ImageFormat* format = FormatForExtension(ExtensionOf(file));
+    const SourceCodec* format = FormatForExtension(ExtensionOf(file));
     if (format == nullptr || QFileInfo(path).size() > kMostBytesForAThumbnail)
         return {};
     try {

@@ -490,8 +490,8 @@ std::string BuildOptionsHelp()
 Packs the images of FOLDER (default: the current folder) into one sprite
 sheet and writes a stylesheet with one CSS rule per image. Both files are
 written to FOLDER (or where --out and --css-out say), named after the
-project. Without FILE arguments every .png, .jpg, .jpeg, .gif and .bmp file
-of FOLDER is packed, sorted by name (the project's own sheet excepted); with
+project. Without FILE arguments every .png, .jpg, .jpeg, .gif, .bmp, .webp
+and .svg file of FOLDER is packed, sorted by name (the project's own sheet excepted); with
 them, those files in that order.
 
 Every option defaults to the stored settings (see --show-settings), over

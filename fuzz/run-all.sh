@@ -9,6 +9,9 @@
 set -e
 build="$1"; shift
 here="$(cd "$(dirname "$0")" && pwd)"
+# The fonts library keeps caches for the life of the process, which the
+# leak check would report for the first SVG that draws text.
+export LSAN_OPTIONS="suppressions=$here/../tests/lsan-system-libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 found=0
 for fuzzer in "$build"/fuzz/*_fuzzer; do
   [ -x "$fuzzer" ] || continue

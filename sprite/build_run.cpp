@@ -342,7 +342,7 @@ std::optional<BuildRun::Source> BuildRun::NextSource(const std::string& entry)
 std::optional<BuildRun::ListedSource> BuildRun::List(const std::string& entry)
 {
     std::string path = InFolder(inputs_.Folder, entry);
-    const ImageFormat* format = FormatForExtension(ExtensionOf(path));
+    const SourceCodec* format = FormatForExtension(ExtensionOf(path));
     if (!format) {
         observer_.SourceSkipped(path);
         return std::nullopt;

@@ -23,7 +23,7 @@
 
 namespace tessolo {
 
-struct ImageFormat;
+struct SourceCodec;
 
 // Thrown when the observer asks the build to stop.
 class BuildStopped : public Error {
@@ -57,7 +57,7 @@ private:
     // A listed file whose type a codec reads.
     struct ListedSource {
         std::string path;  // full path of the file
-        const ImageFormat* format;
+        const SourceCodec* format;
     };
     // What the rule of a decoded source needs, kept while its pixels wait.
     struct SourceInfo {

@@ -1,7 +1,10 @@
 #include "sprite/image_formats.h"
 
+#include "codecs/svg/svg_codec.h"
+#include "codecs/webp/webp_codec.h"
+
 #include <algorithm>
-#include <cctype>
+#include <iterator>
 
 namespace tessolo {
 
@@ -24,44 +27,60 @@ Bytes EncodeBmpSheet(const Bitmap& sheet, const SheetEncoding& options)
     return EncodeBmp(sheet, options.bmp.pixelFormat);
 }
 
-// One row per source extension; every output type has at least one.
-constexpr ImageFormat kFormats[] = {
-    {".jpg", kOutputJpeg, LoadJpegSource, EncodeJpeg},
-    {".jpeg", kOutputJpeg, LoadJpegSource, EncodeJpeg},
-    {".bmp", kOutputBmp, LoadBmpFile, EncodeBmpSheet},
-    {".png", kOutputPng, LoadPngSource, EncodePng},
-    {".gif", kOutputGif, LoadGifSource, EncodeGif},
+// One row per source extension.
+constexpr SourceCodec kSourceCodecs[] = {
+    {".jpg", LoadJpegSource},  {".jpeg", LoadJpegSource}, {".bmp", LoadBmpFile},
+    {".png", LoadPngSource},   {".gif", LoadGifSource},   {".webp", LoadWebpSource},
+    {".svg", LoadSvgSource},
 };
 
-constexpr bool EveryOutputTypeHasAFormat()
+// One row per output type.
+constexpr SheetCodec kSheetCodecs[] = {
+    {kOutputJpeg, EncodeJpeg},
+    {kOutputBmp, EncodeBmpSheet},
+    {kOutputPng, EncodePng},
+    {kOutputGif, EncodeGif},
+};
+
+constexpr bool SameExtension(std::string_view known, std::string_view extension)
 {
-    for (const OutputTypeInfo& type : kOutputTypes)
-        if (std::ranges::none_of(kFormats, [&](const ImageFormat& f) { return f.type == type.type; }))
+    if (known.size() != extension.size())
+        return false;
+    for (std::size_t i = 0; i < known.size(); ++i) {
+        const char c = extension[i];
+        if ((c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) != known[i])
             return false;
+    }
     return true;
 }
-static_assert(EveryOutputTypeHasAFormat());
+
+// Every output type is written by a sheet codec, and its sheets are read
+// back as sources.
+constexpr bool EveryOutputTypeHasItsCodecs()
+{
+    for (const OutputTypeInfo& type : kOutputTypes) {
+        if (std::ranges::none_of(kSheetCodecs, [&](const SheetCodec& c) { return c.type == type.type; }))
+            return false;
+        if (std::ranges::none_of(kSourceCodecs,
+                                 [&](const SourceCodec& c) { return SameExtension(c.extension, type.extension); }))
+            return false;
+    }
+    return true;
+}
+static_assert(EveryOutputTypeHasItsCodecs());
 
 }  // namespace
 
-const ImageFormat* FormatForExtension(std::string_view extension)
+const SourceCodec* FormatForExtension(std::string_view extension)
 {
-    for (const ImageFormat& format : kFormats) {
-        std::string_view known = format.extension;
-        if (known.size() != extension.size())
-            continue;
-        bool same = true;
-        for (std::size_t i = 0; i < known.size() && same; ++i)
-            same = std::tolower(static_cast<unsigned char>(extension[i])) == known[i];
-        if (same)
-            return &format;
-    }
-    return nullptr;
+    const auto* found = std::ranges::find_if(
+        kSourceCodecs, [&](const SourceCodec& c) { return SameExtension(c.extension, extension); });
+    return found == std::end(kSourceCodecs) ? nullptr : found;
 }
 
-const ImageFormat& FormatForOutput(OutputType type)
+const SheetCodec& FormatForOutput(OutputType type)
 {
-    return *std::ranges::find_if(kFormats, [type](const ImageFormat& f) { return f.type == type; });
+    return *std::ranges::find_if(kSheetCodecs, [type](const SheetCodec& c) { return c.type == type; });
 }
 
 }  // namespace tessolo

@@ -1,6 +1,6 @@
-// The table that ties file types to codecs. The build picks a source decoder
+// The tables that tie file types to codecs. The build picks a source decoder
 // by the file's extension and a sheet encoder by the output type, so a codec
-// plugs in by adding its row here and nothing in the pipeline changes.
+// plugs in by adding its rows here and nothing in the pipeline changes.
 #pragma once
 
 #include "codecs/bmp/bmp_codec.h"
@@ -27,18 +27,21 @@ struct SheetEncoding {
     friend bool operator==(const SheetEncoding&, const SheetEncoding&) = default;
 };
 
-struct ImageFormat {
+struct SourceCodec {
     const char* extension;  // of source files, lower case, with the dot: ".png"
-    OutputType type;
     // Decodes a source file into a bitmap; throws the codec's error.
     Bitmap (*loadSource)(const std::string& path);
+};
+
+struct SheetCodec {
+    OutputType type;
     // Encodes a finished sheet with the format's options.
     Bytes (*encodeSheet)(const Bitmap& sheet, const SheetEncoding& options);
 };
 
-// The format for a file extension (compared without case), or nullptr.
-const ImageFormat* FormatForExtension(std::string_view extension);
-// The format that writes sheets of an output type.
-const ImageFormat& FormatForOutput(OutputType type);
+// The source codec for a file extension (compared without case), or nullptr.
+const SourceCodec* FormatForExtension(std::string_view extension);
+// The codec that writes sheets of an output type.
+const SheetCodec& FormatForOutput(OutputType type);
 
 }  // namespace tessolo

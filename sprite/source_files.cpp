@@ -41,8 +41,8 @@ bool HoldsWrittenStylesheet(const std::string& folder, const std::string& projec
 // Extensions of image types that people keep beside their icons but that no
 // codec here reads: a folder holding them gets one warning naming them.
 constexpr std::string_view kUnreadImageExtensions[] = {
-    ".avif", ".heic", ".heif", ".ico", ".jp2", ".jxl", ".psd", ".qoi",
-    ".svg",  ".svgz", ".tga",  ".tif", ".tiff", ".webp", ".xcf"};
+    ".avif", ".heic", ".heif", ".ico", ".jp2", ".jxl",
+    ".psd",  ".qoi",  ".svgz", ".tga", ".tif", ".tiff", ".xcf"};
 
 bool IsUnreadImageFileName(std::string_view name)
 {
@@ -60,7 +60,7 @@ std::string UnreadImagesWarning(std::vector<std::string> names)
         list += (list.empty() ? "" : ", ") + name;
     return "skipped " + std::to_string(names.size()) +
            (names.size() == 1 ? " image of a type" : " images of types") +
-           " not read (only PNG, JPEG, GIF and BMP are): " + list;
+           " not read (only PNG, JPEG, GIF, BMP, WebP and SVG are): " + list;
 }
 
 }  // namespace

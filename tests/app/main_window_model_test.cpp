@@ -79,8 +79,8 @@ TEST_F(MainWindowModelTest, ListsImageFilesByExtensionWithoutCaseSortedWithoutCa
     // The entry that cannot be read is warned about once, however often the
     // folder is read again.
     const Strings loop{"warning: skipped " + one + "/loop.gif: Too many levels of symbolic links",
-                       "warning: skipped 1 image of a type not read (only PNG, JPEG, GIF and BMP "
-                       "are): y.tif"};
+                       "warning: skipped 1 image of a type not read (only PNG, JPEG, GIF, BMP, WebP and "
+                       "SVG are): y.tif"};
     EXPECT_EQ(model.TakeFolderWarnings(), loop);
     model.SetFolder(one);
     EXPECT_EQ(model.TakeFolderWarnings(), Strings{});

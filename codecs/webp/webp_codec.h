@@ -1,0 +1,41 @@
+// The WebP codec as the sprite build uses it: decoding a source file to a
+// bitmap. The build writes no WebP sheets.
+#pragma once
+
+#include "platform/bitmap.h"
+#include "platform/error.h"
+#include "platform/source_file.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace tessolo {
+
+// "WebP error: <reason>", for every file the codec refuses.
+class WebpError : public Error {
+public:
+    explicit WebpError(const std::string& reason);
+};
+
+// Decodes a WebP source, still or animated; of an animation only the first
+// frame is drawn, on the animation's canvas. A picture with alpha, or a
+// first frame that leaves part of the canvas uncovered (transparent there),
+// gives a 32-bit bitmap with straight alpha; any other a 24-bit one. A
+// canvas whose 32-bit bitmap would pass the raster cap is refused before
+// anything is decoded. Throws WebpError or Error.
+Bitmap DecodeWebpSource(std::span<const std::uint8_t> data);
+
+// The largest WebP source file: twice the raster cap. Lossless data of a
+// picture within the cap rarely reaches its raster's size, and lossy data
+// stays far below; the rest is room for metadata and later frames.
+inline constexpr std::uint64_t kMaxWebpSourceFileBytes = 2 * std::uint64_t(kMaxBitmapBytes);
+
+// WebP sources as the build reads them: the container and the canvas size
+// are checked from the file's first bytes, and its size, before it is read.
+extern const SourceFormat kWebpSource;
+
+// Reads and decodes a WebP source file through kWebpSource.
+Bitmap LoadWebpSource(const std::string& path);
+
+}  // namespace tessolo

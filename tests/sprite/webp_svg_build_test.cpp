@@ -1,0 +1,80 @@
+// A folder of WebP and SVG sources builds a sheet of their pixels, alpha
+// kept, and a damaged one ends the build with a message naming it. The
+// sheet is read back with libpng.
+#include "build_fixture.h"
+#include "support/reference_decoders.h"
+
+#include <webp/encode.h>
+
+namespace tessolo {
+namespace {
+
+// The 2 x 1 lossless WebP of a half-transparent red and an opaque blue.
+Bytes TwoPixelWebp()
+{
+    const std::uint8_t bgra[] = {0, 0, 255, 128, 255, 0, 0, 255};
+    std::uint8_t* out = nullptr;
+    const std::size_t size = WebPEncodeLosslessBGRA(bgra, 2, 1, 8, &out);
+    Bytes file(out, out + size);
+    WebPFree(out);
+    return file;
+}
+
+// A 2 x 1 document: an opaque green pixel beside a transparent one.
+const char kTwoPixelSvg[] =
+    R"(<svg xmlns="http://www.w3.org/2000/svg" width="2" height="1"><rect width="1" height="1" fill="#00ff00"/></svg>)";
+
+class WebpAndSvgSources : public test::Build {
+protected:
+    void Add(const std::string& name, const Bytes& file)
+    {
+        WriteFileReplacing(dir / name, file);
+        inputs.GraphicFiles.push_back(name);
+    }
+};
+
+TEST_F(WebpAndSvgSources, BuildASheetOfTheirPixels)
+{
+    Add("a.webp", TwoPixelWebp());
+    Add("b.svg", Bytes(std::begin(kTwoPixelSvg), std::end(kTwoPixelSvg) - 1));
+    inputs.OutputFileType = kOutputPng;
+    settings.SheetBackground = kBackgroundTransparent;
+    UseLineStyle(kPositionAndSize);
+    ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
+    const test::Rgba sheet = test::ReadPng(ReadFileBytes(dir / "sprite.png"));
+    ASSERT_EQ(sheet.error, "");
+    const std::vector<test::Rule> rules = test::SizedRules(Css());
+    ASSERT_EQ(rules.size(), 2u) << Css();
+    const std::vector<std::vector<std::uint8_t>> expected[] = {
+        {{255, 0, 0, 128}, {0, 0, 255, 255}},
+        {{0, 255, 0, 255}, {0, 0, 0, 0}},
+    };
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        SCOPED_TRACE(rules[i].name);
+        ASSERT_EQ(rules[i].width, 2);
+        ASSERT_EQ(rules[i].height, 1);
+        for (int x = 0; x < 2; ++x) {
+            const std::uint8_t* pixel = sheet.At(rules[i].x + x, rules[i].y);
+            std::vector<std::uint8_t> got(pixel, pixel + 4);
+            if (got[3] == 0)
+                got = {0, 0, 0, 0};  // a transparent pixel's colour does not show
+            EXPECT_EQ(got, expected[i][std::size_t(x)]) << "pixel " << x;
+        }
+    }
+}
+
+TEST_F(WebpAndSvgSources, DamagedOnesEndTheBuildNamingTheFile)
+{
+    for (auto [name, codec] : {std::pair("bad.webp", "WebP error: "), std::pair("bad.svg", "SVG error: ")}) {
+        SCOPED_TRACE(name);
+        inputs.GraphicFiles.clear();
+        Add(name, {'R', 'I', 'F', 'F', '<', 0, 1, 2});
+        EXPECT_EQ(Run(), BuildResult::Failed);
+        EXPECT_EQ(recorder.error.rfind(codec, 0), 0u) << recorder.error;
+        EXPECT_NE(recorder.error.find(" in file " + (dir / name)), std::string::npos) << recorder.error;
+        std::filesystem::remove(dir / name);
+    }
+}
+
+}  // namespace
+}  // namespace tessolo
