@@ -28,6 +28,15 @@ BuildInputs PngBuildIn(const TempDir& dir, std::vector<std::string> files, LineS
     return inputs;
 }
 
+BuildSettings GridSettings(int horizontalPadding, int verticalPadding)
+{
+    BuildSettings settings;
+    settings.Orientation = kGrid;
+    settings.HorizontalPadding = horizontalPadding;
+    settings.VerticalPadding = verticalPadding;
+    return settings;
+}
+
 std::string BuildError(const BuildInputs& inputs, const BuildSettings& settings)
 {
     struct : BuildObserver {

@@ -18,6 +18,10 @@ Bitmap Pattern(int width, int height, int seed);
 // Inputs for a build in `dir` of BMP files already listed, to a PNG sheet.
 BuildInputs PngBuildIn(const TempDir& dir, std::vector<std::string> files, LineStyle lineStyle);
 
+// Settings of a grid layout with the given paddings, as the browser checks
+// build their sheets.
+BuildSettings GridSettings(int horizontalPadding, int verticalPadding);
+
 // Builds, and returns the build's error text: empty when it is done.
 std::string BuildError(const BuildInputs& inputs, const BuildSettings& settings);
 

@@ -27,6 +27,7 @@ const std::vector<std::string> kNames = {"home", "logo.small", "my icon", "50%",
 
 using test::Attribute;
 using test::BuildError;
+using test::GridSettings;
 using test::Pattern;
 using test::PngBuildIn;
 using test::Rgba;
@@ -188,10 +189,7 @@ TEST_P(HighDensityInBrowser, EachScreenShowsItsOwnSheetPixelForPixel)
         WriteFileReplacing(dir / (name + ".bmp"), EncodeBmp(image, 6));
         files.push_back(name + ".bmp");
     }
-    BuildSettings settings;
-    settings.Orientation = kGrid;
-    settings.HorizontalPadding = 3;
-    settings.VerticalPadding = 1;
+    BuildSettings settings = GridSettings(3, 1);
     settings.Retina = true;
     settings.HtmlPreview = true;
     ASSERT_EQ(BuildError(PngBuildIn(dir, files, GetParam().lineStyle), settings), "");

@@ -126,10 +126,7 @@ TEST_P(PercentRulesInBrowser, ElementsOfAnySizeShowExactlyTheirImage)
         files.push_back(image.className + (retina ? "@2x" : "") + ".bmp");
         WriteFileReplacing(dir / files.back(), EncodeBmp(image.pixels, 6));
     }
-    BuildSettings settings;
-    settings.Orientation = kGrid;
-    settings.HorizontalPadding = 4;
-    settings.VerticalPadding = 4;
+    BuildSettings settings = test::GridSettings(4, 4);
     settings.BaseRule = true;
     settings.Retina = retina;
     settings.PseudoClasses = true;
