@@ -3,7 +3,8 @@
 # real key presses: show a folder by typing it, add every image, type a
 # class and press Enter, build, open and close About, build again, and
 # compare the stylesheet and sheet with those of tessolo-cli --class for the
-# same folder. Skips (status 77) where Xvfb, xdotool or the window manager
+# same folder; then type a sheet folder on the preferences' Web page and
+# build into it. Skips (status 77) where Xvfb, xdotool or the window manager
 # is missing.
 #   x11_smoke_test.sh TESSOLO TESSOLO_CLI EXAMPLES_DIR [SCREENSHOT_DIR]
 set -u
@@ -110,9 +111,23 @@ cmp "$work/window/sprite.css" "$work/cli/sprite.css" ||
 cmp "$work/window/sprite.jpg" "$work/cli/sprite.jpg" || fail "the sheets differ"
 grep -q '^\.icons-' "$work/window/sprite.css" || fail "the typed class is not in the stylesheet"
 
+# The sheet folder typed on the preferences' Web page takes the next build.
+back_to_main
+key alt+o p  # Options > Preferences
+wait_for 'xdotool search --all --onlyvisible --pid "$app" --name "^Preferences$" >/dev/null 2>&1'
+key alt+b alt+h  # the Web page, its sheet folder
+type_text "out"
+key alt+c
+wait_for '! xdotool search --all --onlyvisible --pid "$app" --name "^Preferences$" >/dev/null 2>&1'
+back_to_main
+key alt+m
+wait_for '[ -f "$work/window/out/sprite.jpg" ] && [ -f "$work/window/out/sprite.css" ]'
+
 back_to_main
 key alt+f x  # File > Exit
 wait_for '! kill -0 "$app" 2>/dev/null'
 grep -q '"SpriteClass"=".sprite,.icons"' "$work/config/Veltrand/Tessolo.reg" ||
   fail "the class entered by Enter was not stored"
-echo "PASS: typed class, builds, About and the stored class under a real X server"
+grep -q '"SheetFolder"="out"' "$work/config/Veltrand/Tessolo.reg" ||
+  fail "the typed sheet folder was not stored"
+echo "PASS: typed class and sheet folder, builds, About and the stored values under a real X server"
