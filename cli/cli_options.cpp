@@ -382,6 +382,8 @@ void AddOptions(OptionTable& table, CliRequest& request)
                    return TomlArray(words);
                });
     table.Choice("--bmp-bits", encoding.bmp.pixelFormat, kBmpPixelCodes);
+    table.Number("--webp-quality", encoding.webp.quality, QualityRange(kOutputWebp));
+    table.Number("--avif-quality", encoding.avif.quality, QualityRange(kOutputAvif));
     table.Switch("jpeg-progressive", encoding.jpeg.progressive);
     table.Switch("png-interlace", encoding.png.interlace);
     table.Switch("png-optimize", encoding.png.optimize);
@@ -490,8 +492,8 @@ std::string BuildOptionsHelp()
 Packs the images of FOLDER (default: the current folder) into one sprite
 sheet and writes a stylesheet with one CSS rule per image. Both files are
 written to FOLDER (or where --out and --css-out say), named after the
-project. Without FILE arguments every .png, .jpg, .jpeg, .gif, .bmp, .webp
-and .svg file of FOLDER is packed, sorted by name (the project's own sheet excepted); with
+project. Without FILE arguments every .png, .jpg, .jpeg, .gif, .bmp, .webp,
+.avif and .svg file of FOLDER is packed, sorted by name (the project's own sheet excepted); with
 them, those files in that order.
 
 Every option defaults to the stored settings (see --show-settings), over
@@ -514,7 +516,8 @@ Options:
   --background )" + ChoiceList(kSheetBackgrounds) +
            R"(
                           behind the images; transparent keeps the images'
-                          alpha, for png and gif sheets only (white)
+                          alpha, for png, gif, webp and avif sheets only
+                          (white)
   --[no-]dedupe           place images of the same size and pixels once;
                           each keeps its own rule (no)
   --[no-]retina           the sources are double size: write them as
@@ -533,6 +536,10 @@ Options:
                           GIF coding (lzw)
   --bmp-bits )" + ChoiceList(kBmpPixelCodes) +
            R"( BMP bits per pixel (4)
+  --webp-quality N        WebP: 0 lossless, every pixel exact; 1-100 lossy
+                          of that quality, alpha kept exactly (0)
+  --avif-quality N        AVIF quality 1-100, alpha kept exactly; 100 keeps
+                          the colours exactly too (80)
   --[no-]base-rule        open the stylesheet with a rule for the class
                           itself that shows the sheet (no)
   --[no-]pseudo-classes   an image named NAME_hover, _active, _focus,

@@ -114,6 +114,8 @@ const std::map<std::string_view, std::vector<std::string>> kRecordOptions{
     {"PNGprefs", {"--png-level", "--png-interlace", "--png-optimize"}},
     {"GIFprefs", {"--gif-compression"}},
     {"BMPprefs", {"--bmp-bits"}},
+    {"WEBPprefs", {"--webp-quality"}},
+    {"AVIFprefs", {"--avif-quality"}},
 };
 
 // Where the value of a row came from: the command line when any of its

@@ -46,7 +46,7 @@ _tessolo_cli_images()
         name=${path#"$folder"/}
         [[ -f $path ]] || continue
         case ${name,,} in
-            *.png | *.jpg | *.jpeg | *.gif | *.bmp) printf '%s\n' "$name" ;;
+            *.png | *.jpg | *.jpeg | *.gif | *.bmp | *.webp | *.avif | *.svg) printf '%s\n' "$name" ;;
         esac
     done < <(compgen -f -- "$folder/$prefix")
 }

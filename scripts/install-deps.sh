@@ -7,7 +7,7 @@ PACKAGES="cmake make g++ clang-14 libclang-rt-14-dev
 zlib1g-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
 libdeflate-dev nlohmann-json3-dev libcli11-dev libmstch-dev libtomlplusplus-dev libimagequant-dev
 libpng-dev libgif-dev libjpeg-turbo-progs node-less
-libwebp-dev librsvg2-dev libxml2-dev
+libwebp-dev libavif-dev librsvg2-dev libxml2-dev
 qt6-base-dev
 dpkg-dev man-db"
 

@@ -10,24 +10,34 @@ namespace tessolo {
 
 // The sheet's file type, as stored in TargetFileType and
 // BuildInputs::OutputFileType.
-enum OutputType : std::int32_t { kOutputJpeg = 0, kOutputPng = 1, kOutputGif = 2, kOutputBmp = 3 };
+enum OutputType : std::int32_t {
+    kOutputJpeg = 0,
+    kOutputPng = 1,
+    kOutputGif = 2,
+    kOutputBmp = 3,
+    kOutputWebp = 4,
+    kOutputAvif = 5,
+};
 
 struct TFormatPrefs {
     std::int32_t Kind = 0;         // the record's OutputType; stored, read by nobody
     std::int32_t Progressive = 0;  // JPEG: progressive file; PNG: 1 = Adam7 interlace
     std::int32_t Smoothing = 0;    // JPEG smoothing flag, carried, not applied; PNG: optimise
-    std::int32_t Quality = 0;      // JPEG quality, PNG level, GIF 0 LZW / 1 RLE
+    std::int32_t Quality = 0;      // JPEG quality, PNG level, GIF 0 LZW / 1 RLE,
+                                   // WebP 0 lossless / 1-100 lossy, AVIF quality
     std::int32_t Reserved = 0;     // stored and restored unchanged
     std::int32_t PixelFormat = 0;  // BMP: a BmpPixelCode
 
     friend bool operator==(const TFormatPrefs&, const TFormatPrefs&) = default;
 };
 
-// The first-run records, in the order JPEG, PNG, GIF, BMP.
+// The first-run records, in the order JPEG, PNG, GIF, BMP, WebP, AVIF.
 constexpr TFormatPrefs kDefaultJPGprefs{kOutputJpeg, 0, 0, 100, 0, 0};
 constexpr TFormatPrefs kDefaultPNGprefs{kOutputPng, 0, 0, 9, 9, 0};
 constexpr TFormatPrefs kDefaultGIFprefs{kOutputGif, 0, 0, 0, 9, 0};
 constexpr TFormatPrefs kDefaultBMPprefs{kOutputBmp, 0, 0, 0, 0, 2};  // 4 bits per pixel
+constexpr TFormatPrefs kDefaultWEBPprefs{kOutputWebp, 0, 0, 0, 0, 0};  // lossless
+constexpr TFormatPrefs kDefaultAVIFprefs{kOutputAvif, 0, 0, 80, 0, 0};
 
 // The low byte of a record field, as the consumers read it.
 constexpr int LowByte(std::int32_t value) { return int(std::uint32_t(value) & 0xFF); }
@@ -52,7 +62,7 @@ inline constexpr std::array<FormatPrefsField, 6> kFormatPrefsFields{{
     {&TFormatPrefs::PixelFormat, "PixelFormat"},
 }};
 
-// The four records, one per output format, created with their first-run
+// The records, one per output format, created with their first-run
 // defaults. The preferences dialog edits them and the settings store loads
 // and saves them. The store keeps a reference to the set it was given, so a
 // set must outlive its store: a dialog owns one (or wraps one owned by the
@@ -62,6 +72,8 @@ struct FormatPrefsSet {
     TFormatPrefs PNGprefs = kDefaultPNGprefs;
     TFormatPrefs GIFprefs = kDefaultGIFprefs;
     TFormatPrefs BMPprefs = kDefaultBMPprefs;
+    TFormatPrefs WEBPprefs = kDefaultWEBPprefs;
+    TFormatPrefs AVIFprefs = kDefaultAVIFprefs;
 };
 
 // What each output type brings with it: the sheet's extension, its word on
@@ -75,11 +87,13 @@ struct OutputTypeInfo {
 };
 
 // One row per output type, in the order of their stored values.
-inline constexpr std::array<OutputTypeInfo, 4> kOutputTypes{{
+inline constexpr std::array<OutputTypeInfo, 6> kOutputTypes{{
     {kOutputJpeg, ".jpg", "jpeg", "JPGprefs", &FormatPrefsSet::JPGprefs},
     {kOutputPng, ".png", "png", "PNGprefs", &FormatPrefsSet::PNGprefs},
     {kOutputGif, ".gif", "gif", "GIFprefs", &FormatPrefsSet::GIFprefs},
     {kOutputBmp, ".bmp", "bmp", "BMPprefs", &FormatPrefsSet::BMPprefs},
+    {kOutputWebp, ".webp", "webp", "WEBPprefs", &FormatPrefsSet::WEBPprefs},
+    {kOutputAvif, ".avif", "avif", "AVIFprefs", &FormatPrefsSet::AVIFprefs},
 }};
 
 // The row of a stored type; a value outside the table means BMP, as it

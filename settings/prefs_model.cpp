@@ -39,6 +39,8 @@ void PrefsModel::CopyIn(const OrvaneRegistry& settings, const FormatPrefsSet& re
     PNG_Quality.Set(records.PNGprefs.Quality);
     PNG_Optimize = PngOptimizeOf(records.PNGprefs);
     GIF_CompressionType.SetSelection(records.GIFprefs.Quality);
+    ebWebpQuality.Set(records.WEBPprefs.Quality);
+    ebAvifQuality.Set(records.AVIFprefs.Quality);
     Orientation.SetSelection(settings.Orientation);
     gbResize.SetSelection(settings.ResizeMethod);
     ebProportionalResize.Set(settings.ResizePercentage);
@@ -77,6 +79,8 @@ void PrefsModel::Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const
     records.PNGprefs.Quality = PNG_Quality.Value();
     records.PNGprefs.Smoothing = PNG_Optimize ? 1 : 0;
     records.GIFprefs.Quality = GIF_CompressionType.Selection();
+    records.WEBPprefs.Quality = ebWebpQuality.Value();
+    records.AVIFprefs.Quality = ebAvifQuality.Value();
     settings.Orientation = Orientation.Selection();
     settings.ResizeMethod = gbResize.Selection();
     settings.ResizePercentage = ebProportionalResize.Value();

@@ -1,6 +1,6 @@
 // The preferences dialog without its widgets: what each control holds, the
 // rules between the controls, and the copying of values between the
-// controls, the settings object and the four per-format records. The dialog
+// controls, the settings object and the per-format records. The dialog
 // forwards the user's input here and paints what the model holds.
 #pragma once
 
@@ -41,6 +41,10 @@ inline constexpr NumberRange kJpegQualityRange =
     RangeOf(RecordFieldRange(kOutputJpeg, &TFormatPrefs::Quality));
 inline constexpr NumberRange kPngLevelRange =
     RangeOf(RecordFieldRange(kOutputPng, &TFormatPrefs::Quality));
+inline constexpr NumberRange kWebpQualityRange =
+    RangeOf(RecordFieldRange(kOutputWebp, &TFormatPrefs::Quality));
+inline constexpr NumberRange kAvifQualityRange =
+    RangeOf(RecordFieldRange(kOutputAvif, &TFormatPrefs::Quality));
 
 // A number within its range: a value outside is taken as the nearer end.
 class NumberSetting {
@@ -83,6 +87,9 @@ public:
     // Page "BMP": entries in the order of kBmpPixelCodes; "16 bit"
     // until the first showing sets it.
     ChoiceGroup BMP_PixelFormat;
+    // Page "WebP/AVIF".
+    NumberSetting ebWebpQuality{kWebpQualityRange};  // 0: lossless
+    NumberSetting ebAvifQuality{kAvifQualityRange};
     // Page "Web": the optional outputs for web pages.
     bool cbBaseRule = false;
     bool cbPseudoClasses = false;  // state images also rule their base class's pseudo-class

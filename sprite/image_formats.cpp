@@ -1,7 +1,6 @@
 #include "sprite/image_formats.h"
 
 #include "codecs/svg/svg_codec.h"
-#include "codecs/webp/webp_codec.h"
 
 #include <algorithm>
 #include <iterator>
@@ -26,12 +25,20 @@ Bytes EncodeBmpSheet(const Bitmap& sheet, const SheetEncoding& options)
 {
     return EncodeBmp(sheet, options.bmp.pixelFormat);
 }
+Bytes EncodeWebp(const Bitmap& sheet, const SheetEncoding& options)
+{
+    return EncodeWebpSheet(sheet, options.webp);
+}
+Bytes EncodeAvif(const Bitmap& sheet, const SheetEncoding& options)
+{
+    return EncodeAvifSheet(sheet, options.avif);
+}
 
 // One row per source extension.
 constexpr SourceCodec kSourceCodecs[] = {
     {".jpg", LoadJpegSource},  {".jpeg", LoadJpegSource}, {".bmp", LoadBmpFile},
     {".png", LoadPngSource},   {".gif", LoadGifSource},   {".webp", LoadWebpSource},
-    {".svg", LoadSvgSource},
+    {".svg", LoadSvgSource},   {".avif", LoadAvifSource},
 };
 
 // One row per output type.
@@ -40,6 +47,8 @@ constexpr SheetCodec kSheetCodecs[] = {
     {kOutputBmp, EncodeBmpSheet},
     {kOutputPng, EncodePng},
     {kOutputGif, EncodeGif},
+    {kOutputWebp, EncodeWebp},
+    {kOutputAvif, EncodeAvif},
 };
 
 constexpr bool SameExtension(std::string_view known, std::string_view extension)

@@ -3,10 +3,12 @@
 // plugs in by adding its rows here and nothing in the pipeline changes.
 #pragma once
 
+#include "codecs/avif/avif_codec.h"
 #include "codecs/bmp/bmp_codec.h"
 #include "codecs/gif/gif_codec.h"
 #include "codecs/jpeg/jpeg_codec.h"
 #include "codecs/png/png_codec.h"
+#include "codecs/webp/webp_codec.h"
 #include "platform/bitmap.h"
 #include "platform/bytes.h"
 #include "settings/format_prefs.h"
@@ -23,6 +25,8 @@ struct SheetEncoding {
     PngSheetOptions png;
     GifSheetOptions gif;
     BmpSheetOptions bmp;
+    WebpSheetOptions webp;
+    AvifSheetOptions avif;
 
     friend bool operator==(const SheetEncoding&, const SheetEncoding&) = default;
 };

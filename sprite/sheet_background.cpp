@@ -27,8 +27,8 @@ std::optional<std::string> BackgroundProblem(OutputType outputType, SheetBackgro
     if (background != kBackgroundTransparent)
         return std::nullopt;
     switch (OutputTypeFor(outputType).type) {
-    case kOutputJpeg: return "A transparent background needs a PNG or GIF sheet: JPEG cannot hold transparency";
-    case kOutputBmp: return "A transparent background needs a PNG or GIF sheet: BMP cannot hold transparency";
+    case kOutputJpeg: return "A transparent background needs a PNG, GIF, WebP or AVIF sheet: JPEG cannot hold transparency";
+    case kOutputBmp: return "A transparent background needs a PNG, GIF, WebP or AVIF sheet: BMP cannot hold transparency";
     default: return std::nullopt;
     }
 }

@@ -41,7 +41,7 @@ bool HoldsWrittenStylesheet(const std::string& folder, const std::string& projec
 // Extensions of image types that people keep beside their icons but that no
 // codec here reads: a folder holding them gets one warning naming them.
 constexpr std::string_view kUnreadImageExtensions[] = {
-    ".avif", ".heic", ".heif", ".ico", ".jp2", ".jxl",
+    ".heic", ".heif", ".ico", ".jp2", ".jxl",
     ".psd",  ".qoi",  ".svgz", ".tga", ".tif", ".tiff", ".xcf"};
 
 bool IsUnreadImageFileName(std::string_view name)

@@ -18,6 +18,8 @@ SheetEncoding EncodingOf(const FormatPrefsSet& records)
     encoding.png.optimize = PngOptimizeOf(records.PNGprefs);
     encoding.gif.compression = LowByte(records.GIFprefs.Quality) == 1 ? gcRLE : gcLZW;
     encoding.bmp.pixelFormat = BmpPixelCode(LowByte(records.BMPprefs.PixelFormat));
+    encoding.webp.quality = std::clamp(records.WEBPprefs.Quality, 0, 100);
+    encoding.avif.quality = std::clamp(records.AVIFprefs.Quality, 1, 100);
     return encoding;
 }
 
@@ -94,6 +96,8 @@ FormatPrefsSet StoredRecords(const SheetEncoding& encoding, FormatPrefsSet recor
     records.PNGprefs.Smoothing = encoding.png.optimize;
     records.GIFprefs.Quality = encoding.gif.compression == gcRLE ? 1 : 0;
     records.BMPprefs.PixelFormat = encoding.bmp.pixelFormat;
+    records.WEBPprefs.Quality = encoding.webp.quality;
+    records.AVIFprefs.Quality = encoding.avif.quality;
     return records;
 }
 

@@ -1,8 +1,9 @@
 // The WebP codec as the sprite build uses it: decoding a source file to a
-// bitmap. The build writes no WebP sheets.
+// bitmap and encoding a finished sheet.
 #pragma once
 
 #include "platform/bitmap.h"
+#include "platform/bytes.h"
 #include "platform/error.h"
 #include "platform/source_file.h"
 
@@ -37,5 +38,20 @@ extern const SourceFormat kWebpSource;
 
 // Reads and decodes a WebP source file through kWebpSource.
 Bitmap LoadWebpSource(const std::string& path);
+
+// How a sheet is written as WebP.
+struct WebpSheetOptions {
+    int quality = 0;  // 0: lossless, every pixel exact; 1-100: lossy of that quality
+
+    friend bool operator==(const WebpSheetOptions&, const WebpSheetOptions&) = default;
+};
+
+// The largest WebP picture: 16383 pixels a side.
+inline constexpr int kMaxWebpSide = 16383;
+
+// Encodes a sheet, with alpha when the sheet has alpha. A sheet without
+// pixels has no WebP form: the result is empty. Throws SheetTooLargeError for
+// a sheet beyond kMaxWebpSide, WebpError when the encoder fails.
+Bytes EncodeWebpSheet(const Bitmap& sheet, const WebpSheetOptions& options);
 
 }  // namespace tessolo

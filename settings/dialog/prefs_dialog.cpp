@@ -91,6 +91,7 @@ TPrefs::TPrefs(QWidget* owner)
     pages_->addTab(MakePngPage(), "P&NG");
     pages_->addTab(MakeGifPage(), "G&IF");
     pages_->addTab(MakeBmpPage(), "B&MP");
+    pages_->addTab(MakeModernFormatsPage(), "WebP/AVI&F");
     pages_->addTab(MakeWebPage(), "We&b");
 
     btnClose = new QPushButton("&Close", this);
@@ -136,9 +137,9 @@ QWidget* TPrefs::MakeGeneralPage()
     }
     grid->addWidget(MakePaddingGroup(), 2, 0, 1, 2);
 
-    // Transparency needs a PNG or GIF sheet; the build tells when it is refused.
+    // Transparency needs a PNG, GIF, WebP or AVIF sheet; the build tells when it is refused.
     grid->addWidget(MakeChoiceGroup("SheetBackground", "Sheet Background",
-                                    {"Whi&te", "Tr&ansparent (PNG and GIF)"},
+                                    {"Whi&te", "Tr&ansparent (PNG, GIF, WebP, AVIF)"},
                                     model_.SheetBackground),
                     3, 0);
     QCheckBox* dedupe = MakeCheckBox("cbDedupeImages", "Place identical images &once",
@@ -169,7 +170,8 @@ QGroupBox* TPrefs::MakeProportionalGroup()
     proportional->addWidget(new QLabel("to"), 0, 0);
     proportional->addWidget(percentage, 0, 1);
     proportional->addWidget(percent, 0, 2);
-    proportional->addWidget(Caption("o&f source image size", percentage), 1, 0, 1, 4);
+    proportional->addWidget(Caption("of source image size, aspect ratio &kept", percentage), 1, 0,
+                            1, 4);
     proportional->setColumnStretch(3, 1);
     proportional->setRowStretch(2, 1);
     return gbResizeProportionally;
@@ -291,6 +293,25 @@ QWidget* TPrefs::MakeBmpPage()
     column->addWidget(MakePageTitle("Options for Bitmap images"));
     column->addLayout(LeftAligned(MakeChoiceGroup("BMP_PixelFormat", "Pixel Format",
                                                   PixelFormatEntries(), model_.BMP_PixelFormat)));
+    column->addStretch();
+    return page;
+}
+
+QWidget* TPrefs::MakeModernFormatsPage()
+{
+    auto* page = new QWidget;
+    auto* column = new QVBoxLayout(page);
+    column->addWidget(MakePageTitle("Options for WebP and AVIF images"));
+    auto* form = new QGridLayout;
+    QSpinBox* webp = MakeNumberBox("ebWebpQuality", model_.ebWebpQuality);
+    form->addWidget(Caption("&WebP quality (0: lossless, every pixel exact):", webp), 0, 0);
+    form->addWidget(webp, 0, 1);
+    QSpinBox* avif = MakeNumberBox("ebAvifQuality", model_.ebAvifQuality);
+    form->addWidget(Caption("&AVIF quality (100: lossless colours):", avif), 1, 0);
+    form->addWidget(avif, 1, 1);
+    form->setColumnStretch(2, 1);
+    column->addLayout(form);
+    column->addWidget(new QLabel("Both keep the alpha of a transparent sheet exactly."));
     column->addStretch();
     return page;
 }
@@ -438,7 +459,7 @@ QStringList TPrefs::SavePageImages(const QString& folder, const QString& suffix)
     QStringList written;
     for (int page = 0; page < pages_->count(); ++page) {
         pages_->setCurrentIndex(page);
-        const QString name = pages_->tabText(page).remove('&').toLower();
+        const QString name = pages_->tabText(page).remove('&').replace('/', '-').toLower();
         const QString path = folder + "/prefs-" + name + suffix + ".png";
         if (!grab().save(path))
             throw FileCreateError(path.toStdString(), "the image could not be written");

@@ -64,6 +64,7 @@ private:
     QWidget* MakePngPage();
     QWidget* MakeGifPage();
     QWidget* MakeBmpPage();
+    QWidget* MakeModernFormatsPage();
     QWidget* MakeWebPage();
     // A check box that shows and sets `field`.
     QGroupBox* MakePlacesGroup();

@@ -267,7 +267,7 @@ TEST_F(Cli, TransparentBackgroundKeepsAlphaIsStoredAndRefusesJpeg)
 
     Outcome refused = Run("--type jpeg --background transparent " + images.Path().string());
     EXPECT_EQ(refused.status, 1);
-    EXPECT_NE(refused.err.find("A transparent background needs a PNG or GIF sheet: JPEG cannot hold "
+    EXPECT_NE(refused.err.find("A transparent background needs a PNG, GIF, WebP or AVIF sheet: JPEG cannot hold "
                                "transparency\n"),
               std::string::npos)
         << refused.err;

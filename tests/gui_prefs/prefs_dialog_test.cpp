@@ -139,7 +139,7 @@ private slots:
         QVERIFY(!(w.dialog.windowFlags() & Qt::WindowMinMaxButtonsHint));
         QVERIFY(w.dialog.width() >= 434 && w.dialog.height() >= 327);
         auto* pages = w.Child<QTabWidget>(nullptr);
-        const QStringList titles{"&General", "&JPEG", "P&NG", "G&IF", "B&MP", "We&b"};
+        const QStringList titles{"&General", "&JPEG", "P&NG", "G&IF", "B&MP", "WebP/AVI&F", "We&b"};
         QCOMPARE(pages->count(), titles.size());
         for (int i = 0; i < titles.size(); ++i)
             QCOMPARE(pages->tabText(i), titles[i]);
@@ -242,6 +242,8 @@ private slots:
         add("ebVpad", 0, 0, StoredValueOf(&SheetOptions::VerticalPadding).range);
         add("ebJPEGQuality", 1, 0, RecordFieldRange(kOutputJpeg, &TFormatPrefs::Quality));
         add("ebPNGQuality", 2, 0, RecordFieldRange(kOutputPng, &TFormatPrefs::Quality));
+        add("ebWebpQuality", 5, 0, RecordFieldRange(kOutputWebp, &TFormatPrefs::Quality));
+        add("ebAvifQuality", 5, 0, RecordFieldRange(kOutputAvif, &TFormatPrefs::Quality));
     }
 
     void spinBoxesRefuseTextAndKeepTheStoresRanges()
@@ -367,7 +369,7 @@ private slots:
         add(0, 1, Qt::Key_D, "gbResize/0", "ResizeMethod", 0);
         add(0, 0, Qt::Key_Y, "gbResize/1", "ResizeMethod", 1);
         add(0, 0, Qt::Key_S, "gbResize/2", "ResizeMethod", 2);
-        add(0, 1, Qt::Key_F, "ebProportionalResize");
+        add(0, 1, Qt::Key_K, "ebProportionalResize");
         add(0, 2, Qt::Key_W, "ebSetWidth");
         add(0, 2, Qt::Key_E, "ebSetHeight");
         add(0, 0, Qt::Key_Z, "ebHpad");
@@ -391,24 +393,27 @@ private slots:
         add(4, 0, Qt::Key_1, "BMP_PixelFormat/2", "BMPprefs.PixelFormat", 5);
         add(4, 0, Qt::Key_2, "BMP_PixelFormat/3", "BMPprefs.PixelFormat", 6);
         add(4, 0, Qt::Key_3, "BMP_PixelFormat/4", "BMPprefs.PixelFormat", 7);
-        add(5, 0, Qt::Key_R, "cbBaseRule", "BaseRule", 1);
-        add(5, 0, Qt::Key_T, "cbPseudoClasses", "PseudoClasses", 1);
-        add(5, 0, Qt::Key_E, "cbPercentUnits", "CssUnits", 1);
-        add(5, 0, Qt::Key_S, "cbScssData", "DataFormats", kDataScss);
-        add(5, 0, Qt::Key_L, "cbLessData", "DataFormats", kDataLess);
-        add(5, 0, Qt::Key_O, "cbJsonData", "DataFormats", kDataJson);
-        add(5, 0, Qt::Key_P, "cbHtmlPreview", "HtmlPreview", 1);
-        add(5, 0, Qt::Key_V, "cbCacheBust", "CacheBust", 1);
-        add(5, 0, Qt::Key_H, "edSheetFolder");
-        add(5, 0, Qt::Key_Y, "edStylesheetFolder");
-        add(5, 0, Qt::Key_U, "edSheetUrl");
-        add(5, 0, Qt::Key_A, "edTemplates");
+        add(5, 0, Qt::Key_W, "ebWebpQuality");
+        add(5, 0, Qt::Key_A, "ebAvifQuality");
+        add(6, 0, Qt::Key_R, "cbBaseRule", "BaseRule", 1);
+        add(6, 0, Qt::Key_T, "cbPseudoClasses", "PseudoClasses", 1);
+        add(6, 0, Qt::Key_E, "cbPercentUnits", "CssUnits", 1);
+        add(6, 0, Qt::Key_S, "cbScssData", "DataFormats", kDataScss);
+        add(6, 0, Qt::Key_L, "cbLessData", "DataFormats", kDataLess);
+        add(6, 0, Qt::Key_O, "cbJsonData", "DataFormats", kDataJson);
+        add(6, 0, Qt::Key_P, "cbHtmlPreview", "HtmlPreview", 1);
+        add(6, 0, Qt::Key_V, "cbCacheBust", "CacheBust", 1);
+        add(6, 0, Qt::Key_H, "edSheetFolder");
+        add(6, 0, Qt::Key_Y, "edStylesheetFolder");
+        add(6, 0, Qt::Key_U, "edSheetUrl");
+        add(6, 0, Qt::Key_A, "edTemplates");
         // The page tabs, from another page.
         const std::pair<Qt::Key, int> tabs[] = {{Qt::Key_G, 0}, {Qt::Key_J, 1}, {Qt::Key_N, 2},
-                                                {Qt::Key_I, 3}, {Qt::Key_M, 4}, {Qt::Key_B, 5}};
+                                                {Qt::Key_I, 3}, {Qt::Key_M, 4}, {Qt::Key_F, 5},
+                                                {Qt::Key_B, 6}};
         for (auto [key, page] : tabs)
             QTest::addRow("page %d Alt+%s", page, qPrintable(QKeySequence(key).toString()))
-                << (page + 1) % 6 << 0 << int(key) << QString("page %1").arg(page) << QString()
+                << (page + 1) % 7 << 0 << int(key) << QString("page %1").arg(page) << QString()
                 << 0;
     }
 
@@ -461,7 +466,7 @@ private slots:
         w.settings.SheetUrl = "old";
         for (auto [key, field] : boxes) {
             w.Open();
-            w.ShowPage(5);
+            w.ShowPage(6);
             w.Key(key, Qt::AltModifier);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
             QTest::keyClicks(QApplication::focusWidget(), "../img x");
@@ -549,13 +554,14 @@ private slots:
         QTemporaryDir scratch;
         QString folder = qEnvironmentVariable("TESSOLO_SCREENSHOT_DIR", scratch.path());
         const QStringList written = w.dialog.SavePageImages(folder, "-light");
-        QCOMPARE(written.size(), 6);
+        QCOMPARE(written.size(), 7);
         for (const QString& path : written) {
             QImage image(path);
             QCOMPARE(image.size(), w.dialog.size() * w.dialog.devicePixelRatio());
         }
         QVERIFY(written[0].endsWith("/prefs-general-light.png"));
-        QVERIFY(written[5].endsWith("/prefs-web-light.png"));
+        QVERIFY(written[5].endsWith("/prefs-webp-avif-light.png"));
+        QVERIFY(written[6].endsWith("/prefs-web-light.png"));
     }
 
 private:

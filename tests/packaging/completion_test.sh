@@ -45,7 +45,7 @@ expect "--help" --he
 
 # The fixed words of --help's choice lists.
 expect "png" --type p
-expect "bmp gif jpeg png" --type ""
+expect "avif bmp gif jpeg png webp" --type ""
 expect "png" --type = p
 expect "grid horizontal packed vertical" --layout ""
 expect "transparent white" --background ""

@@ -64,6 +64,8 @@ TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesEveryDefault)
                                          "\"PNGprefs\"=\"1,0,0,9,9,0\"\n"
                                          "\"GIFprefs\"=\"2,0,0,0,9,0\"\n"
                                          "\"BMPprefs\"=\"3,0,0,0,0,2\"\n"
+                                         "\"WEBPprefs\"=\"4,0,0,0,0,0\"\n"
+                                         "\"AVIFprefs\"=\"5,0,0,80,0,0\"\n"
                                          "\"BaseRule\"=hex:00\n"
                                          "\"DataFormats\"=hex:00\n"
                                          "\"HtmlPreview\"=hex:00\n"

@@ -156,7 +156,7 @@ TEST_F(TransparentSheet, SheetTypesWithoutTransparencyAreRefusedBeforeAnythingIs
         inputs.OutputFileType = type;
         EXPECT_EQ(Run(), BuildResult::InvalidInputs);
         std::string name = type == kOutputJpeg ? "JPEG" : "BMP";
-        EXPECT_NE(recorder.validation.find("A transparent background needs a PNG or GIF sheet: " + name +
+        EXPECT_NE(recorder.validation.find("A transparent background needs a PNG, GIF, WebP or AVIF sheet: " + name +
                                            " cannot hold transparency\n\r"),
                   std::string::npos)
             << recorder.validation;

@@ -1,0 +1,73 @@
+#include "codecs/webp/webp_codec.h"
+
+#include <webp/encode.h>
+
+#include <memory>
+#include <string>
+
+namespace tessolo {
+
+namespace {
+
+struct PictureDeleter {
+    void operator()(WebPPicture* picture) const { WebPPictureFree(picture); }
+};
+struct WriterDeleter {
+    void operator()(WebPMemoryWriter* writer) const { WebPMemoryWriterClear(writer); }
+};
+
+WebPConfig ConfigOf(const WebpSheetOptions& options)
+{
+    WebPConfig config;
+    if (!WebPConfigInit(&config))
+        throw WebpError("the encoder does not match its header");
+    if (options.quality <= 0) {
+        WebPConfigLosslessPreset(&config, 6);
+        config.exact = 1;  // keep the colour under transparent pixels too
+    } else {
+        config.quality = float(options.quality);
+        config.method = 4;
+        config.alpha_quality = 100;
+    }
+    config.thread_level = 1;
+    return config;
+}
+
+}  // namespace
+
+Bytes EncodeWebpSheet(const Bitmap& sheet, const WebpSheetOptions& options)
+{
+    if (sheet.Empty())
+        return {};
+    if (sheet.Width() > kMaxWebpSide || sheet.Height() > kMaxWebpSide)
+        throw SheetTooLargeError(sheet.Width(), sheet.Height(), "WebP", kMaxWebpSide);
+    const WebPConfig config = ConfigOf(options);
+    WebPPicture picture;
+    if (!WebPPictureInit(&picture))
+        throw WebpError("the encoder does not match its header");
+    std::unique_ptr<WebPPicture, PictureDeleter> owned(&picture);
+    picture.use_argb = 1;
+    picture.width = sheet.Width();
+    picture.height = sheet.Height();
+    const bool alpha = sheet.HasAlpha && sheet.Format() == PixelFormat::Bits32;
+    Bitmap converted;
+    if (!alpha && sheet.Format() != PixelFormat::Bits24)
+        converted = sheet.ConvertTo(PixelFormat::Bits24);
+    const Bitmap& pixels = converted.Empty() ? sheet : converted;
+    const int stride = int(pixels.Stride());
+    const bool imported = alpha ? WebPPictureImportBGRA(&picture, pixels.ScanLine(0), stride)
+                                : WebPPictureImportBGR(&picture, pixels.ScanLine(0), stride);
+    if (!imported)
+        throw WebpError("out of memory");
+    WebPMemoryWriter writer;
+    WebPMemoryWriterInit(&writer);
+    std::unique_ptr<WebPMemoryWriter, WriterDeleter> written(&writer);
+    picture.writer = WebPMemoryWrite;
+    picture.custom_ptr = &writer;
+    if (!WebPEncode(&config, &picture))
+        throw WebpError("the sheet cannot be encoded (error " +
+                        std::to_string(int(picture.error_code)) + ")");
+    return Bytes(writer.mem, writer.mem + writer.size);
+}
+
+}  // namespace tessolo
