@@ -132,6 +132,21 @@ void ParseResize(const std::string& text, BuildSettings& settings)
     }
 }
 
+// --max-size none | WIDTHxHEIGHT
+void ParseMaxSize(const std::string& text, BuildSettings& settings)
+{
+    if (text == "none") {
+        settings.MaxSize = {};
+        return;
+    }
+    const std::size_t x = text.find('x');
+    if (x == std::string::npos)
+        throw UsageError("--max-size: '" + text + "' is not none or WIDTHxHEIGHT");
+    const ValueRange sides{1, RangeOf(&SheetOptions::MaxSheetWidth).max};
+    settings.MaxSize = {ParseInt("--max-size", text.substr(0, x), sides),
+                        ParseInt("--max-size", text.substr(x + 1), sides)};
+}
+
 // CLI11 reads "--name=" as "--name" followed by the next word and lets
 // "--flag=true" through. A NUL, which no argument can hold, marks the end of
 // every "--name=value" word, so an empty value stays a value and a flag sees
@@ -393,6 +408,9 @@ void AddOptions(OptionTable& table, CliRequest& request)
     table.Choice("--units", settings.Units, kStylesheetUnits);
     table.Switch("dedupe", settings.DedupeImages);
     table.Switch("retina", settings.Retina);
+    table.Kept("--max-size", ProjectValue::Text,
+               [&settings](const std::string& text) { ParseMaxSize(text, settings); },
+               [&settings](const std::string&) { return TomlText(SheetLimitText(settings.MaxSize)); });
     AddPlaceOptions(table, request);
 }
 
@@ -520,6 +538,9 @@ Options:
   --[no-]retina           the sources are double size: write them as
                           NAME@2x.<type> and a half-size NAME.<type>, and
                           switch high-density screens to the big sheet (no)
+  --max-size none|WIDTHxHEIGHT
+                          the largest sheet; images beyond it go on more
+                          sheets, NAME-1.<type>, NAME-2.<type>, ... (none)
   --jpeg-quality N        JPEG quality 1-100 (100)
   --[no-]jpeg-progressive write a progressive JPEG (no)
   --png-level N           PNG compression level 0-9 (9)
