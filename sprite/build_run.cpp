@@ -307,6 +307,9 @@ void BuildRun::SplitFacts()
     }
     for (const PlacedImage& image : placed_)
         sheetSelectors_[image.sheet] += ", " + RuleSelector(image.className, settings_.PseudoClasses);
+    observer_.Summary("placed the images on " + std::to_string(sheets_.size()) + " sheets, " +
+                      facts_.split.front().fileName + " to " + facts_.split.back().fileName +
+                      ", none larger than " + SheetLimitText(settings_.MaxSize));
 }
 
 void BuildRun::FinishSheet()
@@ -511,7 +514,9 @@ void BuildRun::EmitRule(const PlacedImage& image)
         line = RuleWithSheet(line, sheet);
     AddRule(line);
     observer_.LineWritten(line);
-    observer_.ImagePlaced(image, line, density_.Scale());
+    // The result viewer shows the first sheet.
+    if (image.sheet == 0)
+        observer_.ImagePlaced(image, line, density_.Scale());
 }
 
 }  // namespace tessolo

@@ -10,7 +10,7 @@ SplitPacking PackWithin(const std::vector<PackItem>& items, std::int32_t horizon
     auto pack = [&](std::size_t count) {
         const auto first = items.begin() + std::ptrdiff_t(start);
         return PackRectangles({first, first + std::ptrdiff_t(count)}, horizontalPadding,
-                              verticalPadding);
+                              verticalPadding, limit);
     };
     do {
         std::size_t count = items.size() - start;
