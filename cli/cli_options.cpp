@@ -410,7 +410,9 @@ void AddOptions(OptionTable& table, CliRequest& request)
     table.Switch("retina", settings.Retina);
     table.Kept("--max-size", ProjectValue::Text,
                [&settings](const std::string& text) { ParseMaxSize(text, settings); },
-               [&settings](const std::string&) { return TomlText(SheetLimitText(settings.MaxSize)); });
+               [&settings](const std::string&) {
+                   return TomlText(SheetLimitText(settings.MaxSize));
+               });
     AddPlaceOptions(table, request);
 }
 

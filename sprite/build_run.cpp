@@ -298,7 +298,8 @@ void BuildRun::SplitFacts()
         sheet.highDensityFileName = density_.DoubleSizeFileName(name, extension);
         OutputPlaces places = settings_.Places;
         if (!places.sheetUrl.empty())
-            places.sheetUrl = UrlWithSuffix(places.sheetUrl, name.substr(inputs_.ProjectName.size()));
+            places.sheetUrl =
+                UrlWithSuffix(places.sheetUrl, name.substr(inputs_.ProjectName.size()));
         SetSheetUrls(sheet, folders_, places);
         facts_.split.push_back(std::move(sheet));
         // The sheet's own class, then the selectors of every rule of its images.
@@ -306,7 +307,8 @@ void BuildRun::SplitFacts()
             ImageClassName(inputs_.SpriteClass, NumberedSheetName("sheet", i + 1)).selector);
     }
     for (const PlacedImage& image : placed_)
-        sheetSelectors_[image.sheet] += ", " + RuleSelector(image.className, settings_.PseudoClasses);
+        sheetSelectors_[image.sheet] +=
+            ", " + RuleSelector(image.className, settings_.PseudoClasses);
     observer_.Summary("placed the images on " + std::to_string(sheets_.size()) + " sheets, " +
                       facts_.split.front().fileName + " to " + facts_.split.back().fileName +
                       ", none larger than " + SheetLimitText(settings_.MaxSize));
@@ -400,7 +402,8 @@ void BuildRun::WriteOutputs()
     std::vector<WrittenFile> written;
     for (const WebFile& web : WebFiles(placed_, facts_, settings_.DataFormats,
                                        settings_.HtmlPreview, style))
-        written.push_back(writeText(folders_.styles, inputs_.ProjectName + web.extension, web.text));
+        written.push_back(
+            writeText(folders_.styles, inputs_.ProjectName + web.extension, web.text));
     std::set<std::string> taken{facts_.fileName, facts_.highDensityFileName,
                                 facts_.stylesheetName};
     for (const std::vector<WrittenFile>* files : {&written, &sheets})

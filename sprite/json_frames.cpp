@@ -35,7 +35,8 @@ void AppendSheets(std::string& text, const std::vector<SheetFacts>& sheets)
 {
     Append(text, "\"sheets\": [");
     for (std::size_t i = 0; i < sheets.size(); ++i) {
-        Append(text, i ? ", " : "", "{\"image\": ", JsonString(sheets[i].jsonImage), ", \"size\": ");
+        Append(text, i ? ", " : "", "{\"image\": ", JsonString(sheets[i].jsonImage),
+               ", \"size\": ");
         AppendSize(text, sheets[i].width, sheets[i].height);
         Append(text, '}');
     }

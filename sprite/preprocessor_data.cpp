@@ -52,8 +52,8 @@ std::string DoubleSizeUrlValue(const SheetFacts& sheet, std::string_view tenthVa
 
 std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& sheet)
 {
-    std::string text = std::string(ListsDoubleSizeSheets(sheet) ? kSplitDoubleSizeHeader : kHeader) +
-                       "@use 'sass:list';\n\n";
+    std::string text = ListsDoubleSizeSheets(sheet) ? kSplitDoubleSizeHeader : kHeader;
+    text += "@use 'sass:list';\n\n";
     ReserveFor(text, images.size(), 128);
     const std::vector<std::string> names = ScssVariables(images).names;
     for (std::size_t i = 0; i < images.size(); ++i) {

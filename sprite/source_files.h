@@ -22,7 +22,8 @@ bool ComesBeforeByName(const std::string& a, const std::string& b);
 bool IsOutputOfProject(std::string_view name, std::string_view project);
 
 // Whether the file `name` of `folder` is a sheet that a build wrote: N,
-// N + "@2x", N-<number> or N-<number>@2x with a sheet's extension (".jpg", ".png", ".gif", ".bmp"), beside
+// N + "@2x", N-<number> or N-<number>@2x with a sheet's extension (".jpg",
+// ".png", ".gif", ".bmp"), beside
 // an N.css that is a stylesheet as a build writes it. Only the first bytes
 // of N.css are read.
 bool IsWrittenSheet(const std::string& folder, std::string_view name);

@@ -251,7 +251,8 @@ LineKind SheetImageRuleKind(const std::string& selector, std::string_view body,
     std::optional<UrlPart> url = UrlIn(body);
     if (!body.starts_with(kImageStart) || !url || !url->after.starts_with(kImageEnd))
         return LineKind::Other;
-    const std::string rest = std::string(kBlockStart) + std::string(url->after.substr(kImageEnd.size()));
+    const std::string rest =
+        std::string(kBlockStart) + std::string(url->after.substr(kImageEnd.size()));
     const std::string restLine = selector + rest;
     const LineKind kind = ImageRuleKind(selector, rest, restLine);
     SheetFacts sheet;
@@ -287,6 +288,11 @@ ReadLine ReadStylesheetLine(std::string_view line)
     } else if (IsWrittenRuleSelector(read.selector))
         read.kind = ImageRuleKind(read.selector, body, line);
     return read;
+}
+
+bool Holds(const std::vector<std::string>& list, const std::string& item)
+{
+    return std::ranges::find(list, item) != list.end();
 }
 
 bool IsSelectorList(std::string_view selectors)
@@ -325,8 +331,8 @@ bool IsWrittenStylesheet(std::string_view text, bool whole)
             ruleKind = read.kind;
             break;
         case LineKind::HighDensity:
-            if (!ruleKind || std::ranges::find(baseSelectors, read.selector) == baseSelectors.end() ||
-                std::ranges::find(highDensitySelectors, read.selector) != highDensitySelectors.end())
+            if (!ruleKind || !Holds(baseSelectors, read.selector) ||
+                Holds(highDensitySelectors, read.selector))
                 return false;
             highDensitySelectors.push_back(read.selector);
             ended = true;

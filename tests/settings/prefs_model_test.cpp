@@ -138,7 +138,8 @@ TEST_F(PrefsModelTest, CommitStoresTheNumbersAndChoices)
                                        {"70000x10", 0, 0}, {"300x", 0, 0}}) {
         model.edMaxSheetSize = text;
         model.Commit(settings, records);
-        EXPECT_EQ(std::pair(settings.MaxSheetWidth, settings.MaxSheetHeight), std::pair(width, height))
+        EXPECT_EQ(std::pair(settings.MaxSheetWidth, settings.MaxSheetHeight),
+                  std::pair(width, height))
             << text;
     }
     model.edMaxSheetSize = "64x32";

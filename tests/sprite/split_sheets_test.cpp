@@ -59,9 +59,11 @@ protected:
     // Each rule's image by name; a name ruled twice fails the test.
     std::map<std::string, Placed> RulesOf(const std::string& css)
     {
-        static const std::regex base(R"(\.sprite-sheet-\d+((?:, \.sprite-\w+)+) \{ background-image: url\('([^']+)'\);)");
-        static const std::regex image(
-            R"(\n\.sprite-(\w+) \{ (?:background-image: url\('([^']+)'\); )?background-position: (-?\d+)px (-?\d+)px; width: (\d+)px; height: (\d+)px; \})");
+        static const std::regex base(
+            R"(\.sprite-sheet-\d+((?:, \.sprite-\w+)+) \{ background-image: url\('([^']+)'\);)");
+        static const std::regex image(R"(\n\.sprite-(\w+) \{ (?:background-image: url\('([^']+)'\); )?)"
+                                      R"(background-position: (-?\d+)px (-?\d+)px; )"
+                                      R"(width: (\d+)px; height: (\d+)px; \})");
         std::map<std::string, std::string> sheetOf;
         for (std::sregex_iterator it(css.begin(), css.end(), base), end; it != end; ++it) {
             const std::string list = (*it)[1];
@@ -73,10 +75,9 @@ protected:
         std::map<std::string, Placed> rules;
         for (std::sregex_iterator it(lines.begin(), lines.end(), image), end; it != end; ++it) {
             const std::string sheet = (*it)[2].matched ? std::string((*it)[2]) : sheetOf[(*it)[1]];
-            EXPECT_TRUE(rules.emplace((*it)[1], Placed{sheet, -std::stoi((*it)[3]), -std::stoi((*it)[4]),
-                                                       std::stoi((*it)[5]), std::stoi((*it)[6])})
-                            .second)
-                << (*it)[1];
+            const Placed placed{sheet, -std::stoi((*it)[3]), -std::stoi((*it)[4]),
+                                std::stoi((*it)[5]), std::stoi((*it)[6])};
+            EXPECT_TRUE(rules.emplace((*it)[1], placed).second) << (*it)[1];
         }
         return rules;
     }
