@@ -500,11 +500,13 @@ std::string ProjectFileOf(const CliRequest& request, const std::string& folder)
 
 namespace {
 
+std::string WebOptionsHelp();
+
 // The part of --help that lists the options of a build.
 std::string BuildOptionsHelp()
 {
-    // The choices of --type, --layout, --background, --gif-compression, --bmp-bits and
-    // --units come from their tables.
+    // The choices of --type, --layout, --background, --gif-compression and
+    // --bmp-bits come from their tables.
     return R"(Usage: tessolo-cli [options] [FOLDER [FILE...]]
 
 Packs the images of FOLDER (default: the current folder) into one sprite
@@ -556,7 +558,14 @@ Options:
                           GIF coding (lzw)
   --bmp-bits )" + ChoiceList(kBmpPixelCodes) +
            R"( BMP bits per pixel (4)
-  --[no-]base-rule        open the stylesheet with a rule for the class
+)" + WebOptionsHelp();
+}
+
+// The part of --help that lists the options of the outputs for web pages.
+std::string WebOptionsHelp()
+{
+    // The choices of --units and --data come from their tables.
+    return R"(  --[no-]base-rule        open the stylesheet with a rule for the class
                           itself that shows the sheet (no)
   --[no-]pseudo-classes   an image named NAME_hover, _active, _focus,
                           _focus-visible, _visited, _checked or _disabled
