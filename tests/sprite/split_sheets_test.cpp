@@ -152,6 +152,27 @@ TEST_F(Build, AnImageLargerThanTheLimitFailsTheBuildNamingIt)
     }
 }
 
+// The limit holds for the double-size sheets, which split as their halves do.
+TEST_F(Build, DoubleSizeSheetsSplitTheSameWay)
+{
+    for (int i = 0; i < 3; ++i)
+        AddBmp("i" + std::to_string(i) + "@2x.bmp", 20, 20, kBlack);
+    settings.Retina = true;
+    settings.MaxSize = {45, 20};  // two images and the padding, 6 at double size, are 46 wide
+    ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
+    for (const char* number : {"1", "2", "3"}) {
+        EXPECT_EQ(LoadBmpFile(dir / ("sprite-" + std::string(number) + ".bmp")).Width(), 10);
+        EXPECT_EQ(LoadBmpFile(dir / ("sprite-" + std::string(number) + "@2x.bmp")).Width(), 20);
+    }
+    const std::string css = Css();
+    EXPECT_TRUE(IsWrittenStylesheet(css, true)) << css;
+    EXPECT_NE(css.find("{ .sprite-sheet-3, .sprite-i2 { background-image: url('sprite-3%402x.bmp'); "
+                       "background-size: 10px 10px; } }"),
+              std::string::npos)
+        << css;
+    EXPECT_EQ(ListImageFiles(dir.Path().string()).files, inputs.GraphicFiles);
+}
+
 TEST_F(Build, AFollowingBuildWithFewerSheetsRemovesTheOthers)
 {
     for (int i = 0; i < 3; ++i)
