@@ -132,6 +132,21 @@ void ParseResize(const std::string& text, BuildSettings& settings)
     }
 }
 
+// --max-size none | WIDTHxHEIGHT
+void ParseMaxSize(const std::string& text, BuildSettings& settings)
+{
+    if (text == "none") {
+        settings.MaxSize = {};
+        return;
+    }
+    const std::size_t x = text.find('x');
+    if (x == std::string::npos)
+        throw UsageError("--max-size: '" + text + "' is not none or WIDTHxHEIGHT");
+    const ValueRange sides{1, RangeOf(&SheetOptions::MaxSheetWidth).max};
+    settings.MaxSize = {ParseInt("--max-size", text.substr(0, x), sides),
+                        ParseInt("--max-size", text.substr(x + 1), sides)};
+}
+
 // CLI11 reads "--name=" as "--name" followed by the next word and lets
 // "--flag=true" through. A NUL, which no argument can hold, marks the end of
 // every "--name=value" word, so an empty value stays a value and a flag sees
@@ -395,6 +410,11 @@ void AddOptions(OptionTable& table, CliRequest& request)
     table.Choice("--units", settings.Units, kStylesheetUnits);
     table.Switch("dedupe", settings.DedupeImages);
     table.Switch("retina", settings.Retina);
+    table.Kept("--max-size", ProjectValue::Text,
+               [&settings](const std::string& text) { ParseMaxSize(text, settings); },
+               [&settings](const std::string&) {
+                   return TomlText(SheetLimitText(settings.MaxSize));
+               });
     AddPlaceOptions(table, request);
 }
 
@@ -482,11 +502,13 @@ std::string ProjectFileOf(const CliRequest& request, const std::string& folder)
 
 namespace {
 
+std::string WebOptionsHelp();
+
 // The part of --help that lists the options of a build.
 std::string BuildOptionsHelp()
 {
-    // The choices of --type, --layout, --background, --gif-compression, --bmp-bits and
-    // --units come from their tables.
+    // The choices of --type, --layout, --background, --gif-compression and
+    // --bmp-bits come from their tables.
     return R"(Usage: tessolo-cli [options] [FOLDER [FILE...]]
 
 Packs the images of FOLDER (default: the current folder) into one sprite
@@ -523,6 +545,9 @@ Options:
   --[no-]retina           the sources are double size: write them as
                           NAME@2x.<type> and a half-size NAME.<type>, and
                           switch high-density screens to the big sheet (no)
+  --max-size none|WIDTHxHEIGHT
+                          the largest sheet; images beyond it go on more
+                          sheets, NAME-1.<type>, NAME-2.<type>, ... (none)
   --jpeg-quality N        JPEG quality 1-100 (100)
   --[no-]jpeg-progressive write a progressive JPEG (no)
   --png-level N           PNG compression level 0-9 (9)
@@ -540,7 +565,14 @@ Options:
                           of that quality, alpha kept exactly (0)
   --avif-quality N        AVIF quality 1-100, alpha kept exactly; 100 keeps
                           the colours exactly too (80)
-  --[no-]base-rule        open the stylesheet with a rule for the class
+)" + WebOptionsHelp();
+}
+
+// The part of --help that lists the options of the outputs for web pages.
+std::string WebOptionsHelp()
+{
+    // The choices of --units and --data come from their tables.
+    return R"(  --[no-]base-rule        open the stylesheet with a rule for the class
                           itself that shows the sheet (no)
   --[no-]pseudo-classes   an image named NAME_hover, _active, _focus,
                           _focus-visible, _visited, _checked or _disabled

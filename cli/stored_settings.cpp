@@ -6,6 +6,7 @@
 #include "settings/stored_values.h"
 #include "sprite/layout.h"
 #include "sprite/sheet_background.h"
+#include "sprite/sheet_limit.h"
 #include "sprite/stored_build_settings.h"
 #include "sprite/stylesheet.h"
 
@@ -101,6 +102,8 @@ std::string ShownValue(const StoredValue& row, const CliRequest& request,
         return WordOrNumber(FindStylesheetUnits(value), value);
     if (row.sheetField == &SheetOptions::ResizeMethod)
         return ResizeText(request.settings);
+    if (row.sheetField == &SheetOptions::MaxSheetWidth)
+        return SheetLimitText(request.settings.MaxSize);
     if (row.sheetField == &SheetOptions::DataFormats)
         return DataText(value);
     if (row.kind == StoredKind::Switch)

@@ -2,8 +2,11 @@
 
 #include "codecs/bmp/bmp_codec.h"
 #include "settings/data_formats.h"
+#include "settings/integer_text.h"
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
 
 namespace tessolo {
 
@@ -30,6 +33,34 @@ void NumberSetting::Set(int value)
 
 PrefsModel::PrefsModel() : BMP_PixelFormat(int(kBmpPixelCodes.size()), kSixteenBitEntry) {}
 
+namespace {
+
+std::string MaxSheetSizeText(std::int32_t width, std::int32_t height)
+{
+    if (width == 0 && height == 0)
+        return "";
+    return std::to_string(width) + "x" + std::to_string(height);
+}
+
+// The sides of "WIDTHxHEIGHT", each within its stored range; 0 and 0 for
+// any other text.
+void ReadMaxSheetSize(const std::string& text, std::int32_t& width, std::int32_t& height)
+{
+    width = height = 0;
+    const std::size_t x = text.find('x');
+    if (x == std::string::npos)
+        return;
+    const std::optional<std::int32_t> w = ParseInt32(std::string_view(text).substr(0, x));
+    const std::optional<std::int32_t> h = ParseInt32(std::string_view(text).substr(x + 1));
+    if (w && h && StoredValueOf(&SheetOptions::MaxSheetWidth).range.Holds(*w) &&
+        StoredValueOf(&SheetOptions::MaxSheetHeight).range.Holds(*h)) {
+        width = *w;
+        height = *h;
+    }
+}
+
+}  // namespace
+
 void PrefsModel::CopyIn(const OrvaneRegistry& settings, const FormatPrefsSet& records)
 {
     JPEG_Progressive.SetSelection(records.JPGprefs.Progressive);
@@ -51,6 +82,7 @@ void PrefsModel::CopyIn(const OrvaneRegistry& settings, const FormatPrefsSet& re
     SheetBackground.SetSelection(settings.SheetBackground);
     cbDedupeImages = settings.DedupeImages != 0;
     cbRetina = settings.Retina != 0;
+    edMaxSheetSize = MaxSheetSizeText(settings.MaxSheetWidth, settings.MaxSheetHeight);
     for (std::size_t entry = 0; entry < kBmpPixelCodes.size(); ++entry)
         if (kBmpPixelCodes[entry].code == records.BMPprefs.PixelFormat)
             BMP_PixelFormat.SetSelection(int(entry));
@@ -91,6 +123,7 @@ void PrefsModel::Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const
     settings.SheetBackground = SheetBackground.Selection();
     settings.DedupeImages = cbDedupeImages ? 1 : 0;
     settings.Retina = cbRetina ? 1 : 0;
+    ReadMaxSheetSize(edMaxSheetSize, settings.MaxSheetWidth, settings.MaxSheetHeight);
     if (BMP_PixelFormat.Selection() >= 0)
         records.BMPprefs.PixelFormat = kBmpPixelCodes[BMP_PixelFormat.Selection()].code;
     settings.PngColors = ebPngColors.Value();

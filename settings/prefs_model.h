@@ -72,6 +72,8 @@ public:
     ChoiceGroup SheetBackground{2};  // 0 white, 1 transparent
     bool cbDedupeImages = false;  // identical images placed once
     bool cbRetina = false;        // a double-size sheet for high-density screens as well
+    // The largest sheet as "WIDTHxHEIGHT"; empty, or any other text: no limit.
+    std::string edMaxSheetSize;
     // Page "JPEG".
     ChoiceGroup JPEG_Progressive{2};
     bool JPEG_Smoothing = false;

@@ -39,6 +39,8 @@ struct SheetOptions {
     std::string SheetUrl;          // empty: the sheet's path from the stylesheet
     std::int32_t CacheBust;        // non-zero: a hash of the sheet's bytes in its URLs
     std::string Templates;         // Mustache templates as delimited text
+    std::int32_t MaxSheetWidth;    // pixels a sheet may be wide; 0: no limit
+    std::int32_t MaxSheetHeight;   // pixels a sheet may be high; 0: no limit
 };
 
 }  // namespace tessolo

@@ -196,6 +196,11 @@ inline constexpr std::array kStoredValues{
     stored_rows::Text("RecentFolders", &OrvaneRegistry::RecentFolders, ""),
     stored_rows::Number("ShowThumbnails", StoredKind::Switch, &OrvaneRegistry::ShowThumbnails,
                         kOffOrOn, 1, {}),
+    // --show-settings lists both sides under --max-size.
+    stored_rows::Number("MaxSheetWidth", StoredKind::Dword, &SheetOptions::MaxSheetWidth,
+                        {0, 65535}, 0, "--max-size"),
+    stored_rows::Number("MaxSheetHeight", StoredKind::Dword, &SheetOptions::MaxSheetHeight,
+                        {0, 65535}, 0),
 };
 
 // The row of a field; naming a field without a row does not compile where a

@@ -71,6 +71,12 @@ StylesheetFile StartStylesheetFile(const BuildLock&, const OutputFolders& folder
     return StylesheetFile(path);
 }
 
+// A sheet before the first image: without pixels, transparent or not.
+Bitmap BlankSheet(const BuildSettings& settings)
+{
+    return settings.SheetBackground == kBackgroundTransparent ? TransparentBitmap(0, 0) : Bitmap();
+}
+
 void Resize(Bitmap& source, const BuildSettings& settings)
 {
     std::int32_t width, height;
@@ -116,9 +122,8 @@ BuildRun::BuildRun(const BuildInputs& inputs, const BuildSettings& settings,
       folders_(OutputFoldersOf(inputs.Folder, settings.Places)),
       lock_(FoldersToLock(inputs.Folder, settings.Places, folders_)),
       css_(StartStylesheetFile(lock_, folders_, StylesheetPath(inputs, settings))),
-      sheet_(settings.SheetBackground == kBackgroundTransparent ? TransparentBitmap(0, 0)
-                                                                : Bitmap()),
-      holdRules_(settings.Places.cacheBust),
+      sheets_{BlankSheet(settings)},
+      holdRules_(settings.Places.cacheBust || settings.MaxSize.Limits()),
       sharedPlaces_(settings.DedupeImages)
 {
     const std::string_view extension = OutputTypeFor(inputs.OutputFileType).extension;
@@ -141,7 +146,7 @@ void BuildRun::Run()
         PlaceInLine();
     if (std::optional<std::string> remark = sharedPlaces_.Remark())
         observer_.Summary(*remark);
-    if (sheet_.Empty())
+    if (sheets_.front().Empty())
         throw Error(std::string("No image was placed on the sheet: ") +
                     WhyNothingWasPlaced(sourcesRead_, sourcesWithPixels_));
     for (const std::string& warning : DataNameWarnings(placed_, settings_.DataFormats))
@@ -149,8 +154,9 @@ void BuildRun::Run()
     if (settings_.PseudoClasses)
         for (const std::string& warning : StatesWithoutBase(placed_))
             observer_.Remark(warning);
+    SplitFacts();
     FinishSheet();
-    observer_.SheetFinished(sheet_);
+    observer_.SheetFinished(sheets_.front());
     WriteOutputs();
 }
 
@@ -174,7 +180,7 @@ void BuildRun::PlaceInLine()
     SheetLayout layout;
     layout.Reset(settings_.Orientation, settings_.HorizontalPadding, settings_.VerticalPadding,
                  inputs_.GraphicFiles.size());
-    std::vector<PackPosition> kept;  // where each image that took room went, for its copies
+    std::vector<SheetPlace> kept;  // where each image that took room went, for its copies
     for (const std::string& entry : inputs_.GraphicFiles) {
         std::optional<Source> source = NextSource(entry);
         if (!source)
@@ -187,12 +193,46 @@ void BuildRun::PlaceInLine()
             continue;
         }
         const SourceInfo& info = source->info;
-        layout.Place(sheet_, info.width, info.height);
-        sheet_.Draw(source->image, layout.CursorX, layout.CursorY);
-        kept.push_back({layout.CursorX, layout.CursorY});
+        MakeRoom(layout, info);
+        Bitmap& sheet = sheets_.back();
+        layout.Place(sheet, info.width, info.height);
+        sheet.Draw(source->image, layout.CursorX, layout.CursorY);
+        kept.push_back({sheets_.size() - 1, {layout.CursorX, layout.CursorY}});
         WriteRule(info, kept.back());
-        layout.Advance(sheet_, info.width, info.height);
+        layout.Advance(sheet, info.width, info.height);
     }
+}
+
+void BuildRun::CheckFitsLimit(const SourceInfo& info) const
+{
+    if (!settings_.MaxSize.Holds(info.width, info.height))
+        throw Error("The image " + info.path + " (" + std::to_string(info.width) + "x" +
+                    std::to_string(info.height) + " pixels as placed) is larger than the largest "
+                    "sheet, " + SheetLimitText(settings_.MaxSize));
+}
+
+void BuildRun::MakeRoom(SheetLayout& layout, const SourceInfo& info)
+{
+    const SheetLimit& limit = settings_.MaxSize;
+    auto fits = [&](const SheetLayout& at) {
+        const SheetSize size = at.SizeWith(sheets_.back(), info.width, info.height);
+        return limit.Holds(size.width, size.height);
+    };
+    if (fits(layout))
+        return;
+    CheckFitsLimit(info);
+    if (layout.CanStartRow()) {
+        SheetLayout below = layout;
+        below.StartRow(sheets_.back());
+        if (fits(below)) {
+            layout = below;
+            return;
+        }
+    }
+    // On a new sheet it fits, as it fits the limit alone.
+    sheets_.push_back(BlankSheet(settings_));
+    layout.Reset(settings_.Orientation, settings_.HorizontalPadding, settings_.VerticalPadding,
+                 inputs_.GraphicFiles.size());
 }
 
 void BuildRun::PlacePacked()
@@ -218,7 +258,8 @@ void BuildRun::PlacePacked()
             const SourceInfo& info = source->info;
             pixelsHeld += std::int64_t(info.width) * info.height;
             CheckBitmapSize(int(std::min<std::int64_t>(pixelsHeld, std::numeric_limits<int>::max())),
-                            1, sheet_.Format());
+                            1, sheets_.front().Format());
+            CheckFitsLimit(info);
             items.push_back({info.width, info.height, info.name});
             kept.push_back(std::move(source->image));
         }
@@ -227,32 +268,82 @@ void BuildRun::PlacePacked()
     if (settings_.HorizontalPadding < 0 || settings_.VerticalPadding < 0)
         observer_.Remark("The packed layout counts a negative padding as 0");
 
-    PackedSheet packed = PackRectangles(items, settings_.HorizontalPadding,
-                                        settings_.VerticalPadding);
-    sheet_.SetSize(packed.Width, packed.Height);
+    const SplitPacking packed = PackWithin(items, settings_.HorizontalPadding,
+                                           settings_.VerticalPadding, settings_.MaxSize);
+    for (std::size_t i = 0; i < packed.sheets.size(); ++i) {
+        if (i > 0)
+            sheets_.push_back(BlankSheet(settings_));
+        sheets_.back().SetSize(packed.sheets[i].width, packed.sheets[i].height);
+    }
     for (std::size_t i = 0; i < infos.size(); ++i) {
         StopIfAsked(observer_);
-        std::size_t k = keptOf[i];
-        sheet_.Draw(kept[k], packed.Positions[k].X, packed.Positions[k].Y);
-        kept[k] = Bitmap();  // a copy finds its original drawn and released
-        WriteRule(infos[i], packed.Positions[k]);
+        const SheetPlace& place = packed.places[keptOf[i]];
+        sheets_[place.sheet].Draw(kept[keptOf[i]], place.at.X, place.at.Y);
+        kept[keptOf[i]] = Bitmap();  // a copy finds its original drawn and released
+        WriteRule(infos[i], place);
     }
+}
+
+void BuildRun::SplitFacts()
+{
+    if (sheets_.size() == 1)
+        return;
+    const std::string extension(OutputTypeFor(inputs_.OutputFileType).extension);
+    for (std::size_t i = 0; i < sheets_.size(); ++i) {
+        const std::string name = NumberedSheetName(inputs_.ProjectName, i + 1);
+        SheetFacts sheet;
+        sheet.fileName = name + extension;
+        sheet.stylesheetName = facts_.stylesheetName;
+        sheet.title = facts_.title;
+        sheet.highDensityFileName = density_.DoubleSizeFileName(name, extension);
+        OutputPlaces places = settings_.Places;
+        if (!places.sheetUrl.empty())
+            places.sheetUrl =
+                UrlWithSuffix(places.sheetUrl, name.substr(inputs_.ProjectName.size()));
+        SetSheetUrls(sheet, folders_, places);
+        facts_.split.push_back(std::move(sheet));
+        // The sheet's own class, then the selectors of every rule of its images.
+        sheetSelectors_.push_back(
+            ImageClassName(inputs_.SpriteClass, NumberedSheetName("sheet", i + 1)).selector);
+    }
+    for (const PlacedImage& image : placed_)
+        sheetSelectors_[image.sheet] +=
+            ", " + RuleSelector(image.className, settings_.PseudoClasses);
+    observer_.Summary("placed the images on " + std::to_string(sheets_.size()) + " sheets, " +
+                      facts_.split.front().fileName + " to " + facts_.split.back().fileName +
+                      ", none larger than " + SheetLimitText(settings_.MaxSize));
 }
 
 void BuildRun::FinishSheet()
 {
-    density_.FinishSheet(sheet_, facts_);
-    if (settings_.Units == kUnitsPercent)
+    if (facts_.split.empty())
+        density_.FinishSheet(sheets_.front(), facts_);
+    for (std::size_t i = 0; i < facts_.split.size(); ++i)
+        density_.FinishSheet(sheets_[i], facts_.split[i]);
+    if (settings_.Units == kUnitsPercent && !settings_.MaxSize.Limits())
         for (const PlacedImage& image : placed_)
             EmitRule(image);
     if (!holdRules_)
         CloseStylesheet();
 }
 
+void BuildRun::WriteBaseRules()
+{
+    if (!baseClass_)
+        return;
+    if (facts_.split.empty())
+        css_.WriteLine(BaseRule(baseClass_->selector, facts_));
+    for (std::size_t i = 0; i < facts_.split.size(); ++i)
+        css_.WriteLine(BaseRule(sheetSelectors_[i], facts_.split[i]));
+}
+
 void BuildRun::CloseStylesheet()
 {
-    if (baseClass_ && !facts_.highDensityFileName.empty())
+    if (baseClass_ && !facts_.highDensityFileName.empty() && facts_.split.empty())
         css_.WriteLine(HighDensityRule(baseClass_->selector, facts_, settings_.Units));
+    for (std::size_t i = 0; baseClass_ && i < facts_.split.size(); ++i)
+        if (!facts_.split[i].highDensityFileName.empty())
+            css_.WriteLine(HighDensityRule(sheetSelectors_[i], facts_.split[i], settings_.Units));
     css_.Finish();
 }
 
@@ -264,33 +355,44 @@ void BuildRun::AddRule(const std::string& line)
         css_.WriteLine(line);
 }
 
+std::vector<WrittenFile> BuildRun::WriteSheets(OutputSet& outputs)
+{
+    const auto encode = FormatForOutput(OutputTypeFor(inputs_.OutputFileType).type).encodeSheet;
+    std::vector<WrittenFile> numbered;  // the record's entries of numbered sheets
+    auto writeSheet = [&](const Bitmap& sheet, SheetFacts& facts) {
+        density_.ForEachSheet(sheet, facts, [&](const std::string& fileName, const Bitmap& pixels) {
+            StopIfAsked(observer_);
+            const Bytes bytes = encode(pixels, settings_.Encoding);
+            outputs.Add(InFolder(folders_.sheets, fileName)).Write(bytes);
+            if (settings_.Places.cacheBust)
+                SetSheetBytes(facts, fileName, bytes);
+            if (!facts_.split.empty())
+                numbered.push_back({fileName, HashBytes(bytes)});
+        });
+    };
+    if (facts_.split.empty())
+        writeSheet(sheets_.front(), facts_);
+    for (std::size_t i = 0; i < facts_.split.size(); ++i)
+        writeSheet(sheets_[i], facts_.split[i]);
+    return numbered;
+}
+
 void BuildRun::WriteOutputs()
 {
-    const OutputTypeInfo& type = OutputTypeFor(inputs_.OutputFileType);
-    const auto encode = FormatForOutput(type.type).encodeSheet;
-
     // Every file is written in full before the first one is put in place.
     OutputSet outputs;
-    auto write = [&](const std::string& folder, const std::string& fileName,
-                     std::span<const std::uint8_t> bytes) {
+    auto writeText = [&](const std::string& folder, const std::string& fileName,
+                         const std::string& text) {
+        const std::span bytes{reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
         outputs.Add(InFolder(folder, fileName)).Write(bytes);
+        return WrittenFile{fileName, HashBytes(bytes)};
     };
-    auto writeText = [&](const std::string& fileName, const std::string& text) {
-        write(folders_.styles, fileName,
-              {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
-        return WrittenFile{fileName, HashBytes({reinterpret_cast<const std::uint8_t*>(text.data()),
-                                                text.size()})};
-    };
-    density_.ForEachSheet(sheet_, facts_, [&](const std::string& fileName, const Bitmap& pixels) {
-        StopIfAsked(observer_);
-        const Bytes bytes = encode(pixels, settings_.Encoding);
-        write(folders_.sheets, fileName, bytes);
-        if (settings_.Places.cacheBust)
-            SetSheetBytes(facts_, fileName, bytes);
-    });
+    std::vector<WrittenFile> sheets = WriteSheets(outputs);
     if (holdRules_) {
-        if (baseClass_)
-            css_.WriteLine(BaseRule(baseClass_->selector, facts_));
+        WriteBaseRules();
+        if (settings_.MaxSize.Limits())
+            for (const PlacedImage& image : placed_)
+                EmitRule(image);
         for (const std::string& line : heldRules_)
             css_.WriteLine(line);
         CloseStylesheet();
@@ -300,31 +402,46 @@ void BuildRun::WriteOutputs()
     std::vector<WrittenFile> written;
     for (const WebFile& web : WebFiles(placed_, facts_, settings_.DataFormats,
                                        settings_.HtmlPreview, style))
-        written.push_back(writeText(inputs_.ProjectName + web.extension, web.text));
+        written.push_back(
+            writeText(folders_.styles, inputs_.ProjectName + web.extension, web.text));
     std::set<std::string> taken{facts_.fileName, facts_.highDensityFileName,
                                 facts_.stylesheetName};
-    for (const WrittenFile& file : written)
-        taken.insert(file.fileName);
+    for (const std::vector<WrittenFile>* files : {&written, &sheets})
+        for (const WrittenFile& file : *files)
+            taken.insert(file.fileName);
     for (const OutputTemplate& format : templates_) {
         const std::string fileName = inputs_.ProjectName + format.extension;
         if (!taken.insert(fileName).second)
             throw Error("The template " + format.path + " would write " + fileName +
                         ", which the build writes already");
-        written.push_back(writeText(fileName, RenderOutputTemplate(format, placed_, facts_,
-                                                                   facts_.url,
-                                                                   facts_.highDensityUrl)));
+        written.push_back(writeText(folders_.styles, fileName,
+                                    RenderOutputTemplate(format, placed_, facts_, facts_.url,
+                                                         facts_.highDensityUrl)));
     }
     css_.JoinOutputs(outputs);
-    // The record of the files beside the stylesheet goes in place last, and
-    // what the previous build wrote and this one does not goes after it.
-    const RecordUpdate record =
-        PlanRecordUpdate(folders_.styles, inputs_.ProjectName, written, WebFileExtensions());
-    if (record.WritesRecord())
-        writeText(kOutputRecordName, RecordText(record.entries));
+    // The records of what the build wrote go in place last, and what the
+    // previous build wrote and this one does not goes after them. The
+    // numbered sheets are recorded in their own folder.
+    std::vector<std::pair<std::string, RecordUpdate>> records;
+    auto plan = [&](const std::string& folder, const std::vector<WrittenFile>& files,
+                    const std::vector<std::string>& extensions) {
+        RecordUpdate record = PlanRecordUpdate(folder, inputs_.ProjectName, files, extensions);
+        if (record.WritesRecord())
+            writeText(folder, kOutputRecordName, RecordText(record.entries));
+        records.emplace_back(folder, std::move(record));
+    };
+    if (SameFolder(folders_.sheets, folders_.styles)) {
+        written.insert(written.end(), sheets.begin(), sheets.end());
+    } else {
+        plan(folders_.sheets, sheets, {});
+    }
+    plan(folders_.styles, written, WebFileExtensions());
     StopIfAsked(observer_);
     outputs.PutInPlace();
-    RemoveStaleOutputs(folders_.styles, record);
-    observer_.SheetWritten(InFolder(folders_.sheets, facts_.fileName));
+    for (const auto& [folder, record] : records)
+        RemoveStaleOutputs(folder, record);
+    observer_.SheetWritten(
+        InFolder(folders_.sheets, (facts_.split.empty() ? facts_ : facts_.split[0]).fileName));
 }
 
 std::optional<BuildRun::Source> BuildRun::NextSource(const std::string& entry)
@@ -368,14 +485,16 @@ BuildRun::Source BuildRun::Decode(const ListedSource& listed) const
     return source;
 }
 
-void BuildRun::WriteRule(const SourceInfo& info, PackPosition at)
+void BuildRun::WriteRule(const SourceInfo& info, SheetPlace place)
 {
     // The rules describe the sheet that the stylesheet names.
     const std::int32_t scale = density_.Scale();
+    const PackPosition at = place.at;
     PlacedImage image{std::string(FileNameOf(info.path)),
                       ImageClassName(inputs_.SpriteClass, density_.ClassBaseName(info.name)),
-                      at.X / scale, at.Y / scale, info.width / scale, info.height / scale};
-    if (settings_.Units == kUnitsPixels)
+                      at.X / scale, at.Y / scale, info.width / scale, info.height / scale,
+                      place.sheet};
+    if (settings_.Units == kUnitsPixels && !settings_.MaxSize.Limits())
         EmitRule(image);
     if (std::string warning = collisions_.Add(image.fileName, image.className); !warning.empty())
         observer_.Remark(warning);
@@ -385,17 +504,22 @@ void BuildRun::WriteRule(const SourceInfo& info, PackPosition at)
 void BuildRun::EmitRule(const PlacedImage& image)
 {
     const std::string selector = RuleSelector(image.className, settings_.PseudoClasses);
-    const std::string line =
+    const SheetFacts& sheet = SheetOf(facts_, image);
+    std::string line =
         settings_.Units == kUnitsPercent
             ? PercentStylesheetLine(selector,
                                     PercentPlaceOf(image.x, image.y, image.width, image.height,
-                                                   facts_.width, facts_.height),
+                                                   sheet.width, sheet.height),
                                     image.width, image.height, *inputs_.LineStyle)
             : StylesheetLine(selector, image.x, image.y, image.width, image.height,
                              *inputs_.LineStyle);
+    if (!baseClass_ && !facts_.split.empty())
+        line = RuleWithSheet(line, sheet);
     AddRule(line);
     observer_.LineWritten(line);
-    observer_.ImagePlaced(image, line, density_.Scale());
+    // The result viewer shows the first sheet.
+    if (image.sheet == 0)
+        observer_.ImagePlaced(image, line, density_.Scale());
 }
 
 }  // namespace tessolo

@@ -5,12 +5,16 @@
 
 #include "platform/bitmap.h"
 #include "platform/error.h"
+#include "platform/output_set.h"
 #include "sprite/build_lock.h"
 #include "sprite/class_names.h"
 #include "sprite/duplicate_images.h"
 #include "sprite/high_density.h"
+#include "sprite/layout.h"
+#include "sprite/output_record.h"
 #include "sprite/rect_packer.h"
 #include "sprite/sheet_urls.h"
+#include "sprite/split_packing.h"
 #include "sprite/sprite_build.h"
 #include "sprite/stylesheet.h"
 #include "sprite/template_files.h"
@@ -50,8 +54,8 @@ public:
     // Places every source, then writes the outputs and puts them in place.
     // Throws what ends the build: BuildStopped when the observer asks.
     void Run();
-    // The sheet as drawn so far.
-    Bitmap& Sheet() { return sheet_; }
+    // The (first) sheet as drawn so far.
+    Bitmap& Sheet() { return sheets_.front(); }
 
 private:
     // A listed file whose type a codec reads.
@@ -74,8 +78,13 @@ private:
     void StartStylesheet();
     void PlaceInLine();  // a strip or a grid, one source at a time
     void PlacePacked();  // every source decoded first, then packed
+    void SplitFacts();   // the numbered sheets' facts, when there are several
     void FinishSheet();
     void WriteOutputs();
+    // Encodes every sheet into `outputs`; gives the numbered sheets' files.
+    std::vector<WrittenFile> WriteSheets(OutputSet& outputs);
+    // Writes the base rule, one per sheet when split.
+    void WriteBaseRules();
     // Writes the stylesheet's closing block and stores it.
     void CloseStylesheet();
     // Writes a rule now, or keeps it until the sheet's URL is known.
@@ -85,9 +94,14 @@ private:
     std::optional<Source> NextSource(const std::string& entry);
     std::optional<ListedSource> List(const std::string& entry);
     Source Decode(const ListedSource& listed) const;
+    // Throws Error naming the source when it alone exceeds the size limit.
+    void CheckFitsLimit(const SourceInfo& info) const;
+    // Makes room on a sheet within the size limit for the next image in
+    // line: in the row below on a grid, else on a new sheet.
+    void MakeRoom(SheetLayout& layout, const SourceInfo& info);
     // Records the placed image; its rule follows at once, or with rules in
     // percent once the sheet's size is known.
-    void WriteRule(const SourceInfo& info, PackPosition at);
+    void WriteRule(const SourceInfo& info, SheetPlace at);
     void EmitRule(const PlacedImage& image);
 
     const BuildInputs& inputs_;
@@ -97,11 +111,12 @@ private:
     const OutputFolders folders_;
     BuildLock lock_;                // held until every output is in place
     StylesheetFile css_;
-    Bitmap sheet_;
+    std::vector<Bitmap> sheets_;  // one, or the numbered sheets of a size limit
     SheetFacts facts_;
+    std::vector<std::string> sheetSelectors_;  // per numbered sheet: its base rule's selectors
     std::optional<ClassName> baseClass_;  // set when the stylesheet holds its base rule
-    // A cache-busted URL holds the sheet's hash, so the rules wait until the
-    // sheet is encoded.
+    // A cache-busted URL holds the sheet's hash, and under a size limit the
+    // rules name their sheets, so the rules wait until the sheets are encoded.
     const bool holdRules_;
     std::vector<std::string> heldRules_;
     std::vector<PlacedImage> placed_;

@@ -6,6 +6,7 @@
 
 #include "sprite/image_formats.h"
 #include "sprite/layout.h"
+#include "sprite/sheet_limit.h"
 #include "sprite/stylesheet.h"
 
 #include <cstdint>
@@ -55,6 +56,7 @@ struct BuildSettings {
     std::vector<std::string> Templates;  // Mustache templates, each writing NAME.<its type>
     SheetEncoding Encoding;
     OutputPlaces Places;
+    SheetLimit MaxSize;  // each sheet's largest size; beyond it, more sheets
 };
 
 }  // namespace tessolo

@@ -1,4 +1,5 @@
-// The JSON frame data: a hash of frames by file name, then the sheet.
+// The JSON frame data: a hash of frames by file name, then the sheet, or
+// for split sheets each frame's sheet and then every sheet.
 #include "info/version_strings.h"
 #include "sprite/data_names.h"
 #include "sprite/text_append.h"
@@ -28,6 +29,38 @@ void AppendRect(std::string& text, std::int32_t x, std::int32_t y, std::int32_t 
     Append(text, "{\"x\": ", x, ", \"y\": ", y, ", \"w\": ", width, ", \"h\": ", height, '}');
 }
 
+// The sheets of split frames, each file with its size:
+//   "sheets": [{"image": "sprite-1.png", "size": {"w": 64, "h": 32}}, ...]
+void AppendSheets(std::string& text, const std::vector<SheetFacts>& sheets)
+{
+    Append(text, "\"sheets\": [");
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+        Append(text, i ? ", " : "", "{\"image\": ", JsonString(sheets[i].jsonImage),
+               ", \"size\": ");
+        AppendSize(text, sheets[i].width, sheets[i].height);
+        Append(text, '}');
+    }
+    Append(text, ']');
+}
+
+// The same sheet at double size, for the frames of NAME@2x.json.
+SheetFacts DoubleSizeFacts(const SheetFacts& sheet)
+{
+    SheetFacts big = sheet;
+    big.fileName = sheet.highDensityFileName;
+    big.url = sheet.highDensityUrl;
+    big.jsonImage = sheet.highDensityJsonImage;
+    big.highDensityFileName.clear();
+    big.highDensityUrl.clear();
+    big.highDensityJsonImage.clear();
+    big.width *= 2;
+    big.height *= 2;
+    big.scale = 2;
+    for (SheetFacts& part : big.split)
+        part = DoubleSizeFacts(part);
+    return big;
+}
+
 }  // namespace
 
 std::string JsonFrames(const std::vector<PlacedImage>& images, const SheetFacts& sheet)
@@ -44,13 +77,21 @@ std::string JsonFrames(const std::vector<PlacedImage>& images, const SheetFacts&
         AppendRect(text, 0, 0, image.width, image.height);
         Append(text, ", \"sourceSize\": ");
         AppendSize(text, image.width, image.height);
+        if (!sheet.split.empty())
+            Append(text, ", \"image\": ", JsonString(SheetOf(sheet, image).jsonImage));
         Append(text, '}');
         separator = ",\n";
     }
     Append(text, "\n},\n\"meta\": {\"app\": ", JsonString(ProgramValue("ProductName")),
-           ", \"version\": ", JsonString(ProgramFileVersion()), ", \"image\": ",
-           JsonString(sheet.jsonImage), ", \"format\": \"RGBA8888\", \"size\": ");
-    AppendSize(text, sheet.width, sheet.height);
+           ", \"version\": ", JsonString(ProgramFileVersion()));
+    if (sheet.split.empty()) {
+        Append(text, ", \"image\": ", JsonString(sheet.jsonImage),
+               ", \"format\": \"RGBA8888\", \"size\": ");
+        AppendSize(text, sheet.width, sheet.height);
+    } else {
+        Append(text, ", \"format\": \"RGBA8888\", ");
+        AppendSheets(text, sheet.split);
+    }
     Append(text, ", \"scale\": ", JsonString(std::to_string(sheet.scale)), "}\n}\n");
     return text;
 }
@@ -64,17 +105,7 @@ std::string DoubleSizeFrames(const std::vector<PlacedImage>& images, const Sheet
         image.width *= 2;
         image.height *= 2;
     }
-    SheetFacts big = sheet;
-    big.fileName = sheet.highDensityFileName;
-    big.url = sheet.highDensityUrl;
-    big.jsonImage = sheet.highDensityJsonImage;
-    big.highDensityFileName.clear();
-    big.highDensityUrl.clear();
-    big.highDensityJsonImage.clear();
-    big.width *= 2;
-    big.height *= 2;
-    big.scale = 2;
-    return JsonFrames(doubled, big);
+    return JsonFrames(doubled, DoubleSizeFacts(sheet));
 }
 
 }  // namespace tessolo

@@ -43,26 +43,33 @@ void SheetLayout::Reset(std::int32_t orientation, std::int32_t horizontalPadding
     ColumnCount = orientation == kGrid ? std::int32_t(std::sqrt(double(entryCount))) : 0;
 }
 
-void SheetLayout::Place(Bitmap& sheet, std::int32_t width, std::int32_t height) const
+SheetSize SheetLayout::SizeWith(const Bitmap& sheet, std::int32_t width,
+                                std::int32_t height) const
 {
     switch (orientation_) {
     case kHorizontal:
-        if (sheet.Height() < height)
-            sheet.SetHeight(height);
-        sheet.SetWidth(Sum(CursorX, width));
-        break;
+        return {Sum(CursorX, width), std::max(sheet.Height(), height)};
     case kVertical:
-        if (sheet.Width() < width)
-            sheet.SetWidth(width);
-        sheet.SetHeight(Sum(CursorY, height));
-        break;
+        return {std::max(sheet.Width(), width), Sum(CursorY, height)};
     case kGrid:
-        sheet.SetHeight(std::max(sheet.Height(), Sum(CursorY, height)));
-        sheet.SetWidth(std::max(sheet.Width(), Sum(CursorX, width)));
-        break;
+        return {std::max(sheet.Width(), Sum(CursorX, width)),
+                std::max(sheet.Height(), Sum(CursorY, height))};
     default:
-        break;
+        return {sheet.Width(), sheet.Height()};
     }
+}
+
+void SheetLayout::Place(Bitmap& sheet, std::int32_t width, std::int32_t height) const
+{
+    const SheetSize size = SizeWith(sheet, width, height);
+    sheet.SetSize(size.width, size.height);
+}
+
+void SheetLayout::StartRow(const Bitmap& sheet)
+{
+    ColumnIndex = 0;
+    CursorX = 0;
+    CursorY = Sum(sheet.Height(), verticalPadding_);
 }
 
 void SheetLayout::Advance(const Bitmap& sheet, std::int32_t width, std::int32_t height)
@@ -76,9 +83,7 @@ void SheetLayout::Advance(const Bitmap& sheet, std::int32_t width, std::int32_t 
         break;
     case kGrid:
         if (++ColumnIndex == ColumnCount) {
-            ColumnIndex = 0;
-            CursorX = 0;
-            CursorY = Sum(sheet.Height(), verticalPadding_);
+            StartRow(sheet);
         } else {
             CursorX = Sum(CursorX, width, horizontalPadding_);
         }

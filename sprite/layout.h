@@ -34,13 +34,25 @@ const OrientationInfo* FindOrientation(std::int32_t storedValue);
 // Every orientation as its stored value and word: "0 horizontal, 1 vertical, 2 grid or 3 packed".
 std::string OrientationChoices();
 
+// A sheet's width and height.
+struct SheetSize {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
 class SheetLayout {
 public:
     // Starts a new sheet; `entryCount` fixes the grid's images per row.
     void Reset(std::int32_t orientation, std::int32_t horizontalPadding,
                std::int32_t verticalPadding, std::size_t entryCount);
+    // The size of `sheet` once it holds a `width` x `height` image at the cursor.
+    SheetSize SizeWith(const Bitmap& sheet, std::int32_t width, std::int32_t height) const;
     // Grows `sheet` to hold a `width` x `height` image at the cursor.
     void Place(Bitmap& sheet, std::int32_t width, std::int32_t height) const;
+    // Whether the layout can start a new row: a grid whose row holds an image.
+    bool CanStartRow() const { return orientation_ == kGrid && ColumnIndex > 0; }
+    // Moves the cursor to the start of the next row, below `sheet`.
+    void StartRow(const Bitmap& sheet);
     // Moves the cursor past the image just placed.
     void Advance(const Bitmap& sheet, std::int32_t width, std::int32_t height);
 

@@ -4,6 +4,7 @@
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/path.h"
+#include "sprite/sheet_limit.h"
 #include "sprite/web_escapes.h"
 
 #include <algorithm>
@@ -93,9 +94,10 @@ std::optional<std::uint64_t> HashOfFile(const std::string& path)
 bool IsOutputName(const std::string& name, const std::string& project,
                   const std::vector<std::string>& extensions)
 {
-    return std::ranges::any_of(extensions, [&](const std::string& extension) {
-        return name == project + extension;
-    });
+    return IsNumberedSheetName(BaseName(name), project) ||
+           std::ranges::any_of(extensions, [&](const std::string& extension) {
+               return name == project + extension;
+           });
 }
 
 }  // namespace

@@ -44,7 +44,8 @@ struct RecordUpdate {
 
 // The update for a build of `project` that writes `written` (file names with
 // their bytes) into `folder`. Only names that a build of the project writes
-// beside its stylesheet (`project` + one of `extensions`) are ever stale.
+// beside its stylesheet (`project` + one of `extensions`) or as numbered
+// sheets ("project-2.png") are ever stale.
 struct WrittenFile {
     std::string fileName;
     std::uint64_t hash;

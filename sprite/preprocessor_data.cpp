@@ -15,29 +15,50 @@ namespace {
 constexpr const char* kHeader =
     "// Sprite data: x, y, offset-x, offset-y, width, height, sheet width,\n"
     "// sheet height and sheet URL of each image.\n";
+// Split sheets of double size add each image's double-size sheet.
+constexpr const char* kSplitDoubleSizeHeader =
+    "// Sprite data: x, y, offset-x, offset-y, width, height, sheet width,\n"
+    "// sheet height, sheet URL and double-size sheet URL of each image.\n";
+
+// Whether each image's values end in its own double-size sheet's URL, which
+// the retina mixin then reads.
+bool ListsDoubleSizeSheets(const SheetFacts& sheet)
+{
+    return !sheet.split.empty() && !sheet.highDensityFileName.empty();
+}
 
 // The values of one image after its variable name, in the order the mixins
-// read them; `url` is the sheet's quoted URL.
+// read them, with its own sheet's size and quoted URL.
 void AppendValues(std::string& text, const PlacedImage& image, const SheetFacts& sheet,
-                  std::string_view url, std::string_view separator)
+                  std::string_view separator)
 {
+    const SheetFacts& own = SheetOf(sheet, image);
     Append(text, image.x, "px", separator, image.y, "px", separator);
     Append(text, CssOffset(image.x), "px", separator, CssOffset(image.y), "px", separator);
     Append(text, image.width, "px", separator, image.height, "px", separator);
-    Append(text, sheet.width, "px", separator, sheet.height, "px", separator, url);
+    Append(text, own.width, "px", separator, own.height, "px", separator, CssString(own.url));
+    if (ListsDoubleSizeSheets(sheet))
+        Append(text, separator, CssString(own.highDensityUrl));
+}
+
+// The double-size sheet's URL in the retina mixin: the one sheet's, or the
+// tenth value, the image's own.
+std::string DoubleSizeUrlValue(const SheetFacts& sheet, std::string_view tenthValue)
+{
+    return ListsDoubleSizeSheets(sheet) ? std::string(tenthValue) : CssString(sheet.highDensityUrl);
 }
 
 }  // namespace
 
 std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& sheet)
 {
-    std::string text = std::string(kHeader) + "@use 'sass:list';\n\n";
+    std::string text = ListsDoubleSizeSheets(sheet) ? kSplitDoubleSizeHeader : kHeader;
+    text += "@use 'sass:list';\n\n";
     ReserveFor(text, images.size(), 128);
-    const std::string url = CssString(sheet.url);
     const std::vector<std::string> names = ScssVariables(images).names;
     for (std::size_t i = 0; i < images.size(); ++i) {
         Append(text, names[i], ": (");
-        AppendValues(text, images[i], sheet, url, ", ");
+        AppendValues(text, images[i], sheet, ", ");
         Append(text, ");\n");
     }
     text += "\n"
@@ -54,20 +75,19 @@ std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& s
         return text + "}\n";
     Append(text, "  @include sprite-retina($sprite);\n}\n",
            "@mixin sprite-retina($sprite) {\n  ", kHighDensityMedia, " {\n    background-image: url(",
-           CssString(sheet.highDensityUrl), ");\n",
+           DoubleSizeUrlValue(sheet, "list.nth($sprite, 10)"), ");\n",
            "    background-size: list.nth($sprite, 7) list.nth($sprite, 8);\n  }\n}\n");
     return text;
 }
 
 std::string LessData(const std::vector<PlacedImage>& images, const SheetFacts& sheet)
 {
-    std::string text = kHeader;
+    std::string text = ListsDoubleSizeSheets(sheet) ? kSplitDoubleSizeHeader : kHeader;
     ReserveFor(text, images.size(), 128);
-    const std::string url = CssString(sheet.url);
     const std::vector<std::string> names = LessVariables(images).names;
     for (std::size_t i = 0; i < images.size(); ++i) {
         Append(text, names[i], ": ");
-        AppendValues(text, images[i], sheet, url, " ");
+        AppendValues(text, images[i], sheet, " ");
         Append(text, ";\n");
     }
     text += "\n"
@@ -83,8 +103,10 @@ std::string LessData(const std::vector<PlacedImage>& images, const SheetFacts& s
     if (sheet.highDensityFileName.empty())
         return text + "}\n";
     Append(text, "  .sprite-retina(@sprite);\n}\n",
-           ".sprite-retina(@sprite) {\n  ", kHighDensityMedia, " {\n    background-image: url(",
-           CssString(sheet.highDensityUrl), ");\n",
+           ".sprite-retina(@sprite) {\n  ", kHighDensityMedia, " {\n    ",
+           ListsDoubleSizeSheets(sheet)
+               ? "@sprite-url-2x: extract(@sprite, 10); background-image: url(@sprite-url-2x);\n"
+               : "background-image: url(" + CssString(sheet.highDensityUrl) + ");\n",
            "    background-size: extract(@sprite, 7) extract(@sprite, 8);\n  }\n}\n");
     return text;
 }

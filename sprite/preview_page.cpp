@@ -27,8 +27,11 @@ std::string PreviewPage(const std::vector<PlacedImage>& images, const SheetFacts
         HtmlEscaped(ValidUtf8(sheet.title)) + "</title>\n<link rel=\"stylesheet\" href=\"" +
         HtmlEscaped(UrlEncoded(sheet.stylesheetName)) + "\">\n<style>\n" + kPageStyle;
     // Raw text: the rule's URL is percent-encoded, so it cannot end the element.
-    if (!style.baseClass)
+    // Split sheets without a base rule: each rule of the stylesheet shows its own sheet.
+    if (!style.baseClass && sheet.split.empty())
         page += BaseRule(".preview-frame > span", sheet) + "\n";
+    else if (!style.baseClass)
+        page += ".preview-frame > span { background-repeat: no-repeat; display: inline-block; }\n";
     page += "</style>\n</head>\n<body>\n";
     ReserveFor(page, images.size(), 256);
     const std::string baseClass = style.baseClass ? HtmlEscaped(style.baseClass->attribute) + " " : "";

@@ -178,7 +178,7 @@ std::vector<std::int64_t> CandidateWidths(const std::vector<Box>& boxes)
 }  // namespace
 
 PackedSheet PackRectangles(const std::vector<PackItem>& items, std::int32_t horizontalPadding,
-                           std::int32_t verticalPadding)
+                           std::int32_t verticalPadding, const SheetLimit& limit)
 {
     const std::int64_t hpad = std::max(horizontalPadding, 0);
     const std::int64_t vpad = std::max(verticalPadding, 0);
@@ -208,10 +208,22 @@ PackedSheet PackRectangles(const std::vector<PackItem>& items, std::int32_t hori
     if (boxes.empty())
         return sheet;
 
+    // Under a limit, a sheet within it beats any other, and the limit's
+    // own width is tried too.
+    std::vector<std::int64_t> widths = CandidateWidths(boxes);
+    const std::int64_t widest =
+        std::ranges::max(boxes, {}, [](Box box) { return box.width; }).width;
+    if (limit.width > 0 && limit.width + hpad >= widest)
+        widths.push_back(limit.width + hpad);
+    auto within = [&](const Trial& trial) {
+        return (limit.width <= 0 || trial.width <= limit.width) &&
+               (limit.height <= 0 || trial.height <= limit.height);
+    };
     Trial best;
-    for (std::int64_t binWidth : CandidateWidths(boxes)) {
+    for (std::int64_t binWidth : widths) {
         Trial trial = PackInto(binWidth, boxes, {hpad, vpad});
-        if (best.spots.empty() || Better(trial, best))
+        if (best.spots.empty() || (within(trial) != within(best) ? within(trial)
+                                                                 : Better(trial, best)))
             best = std::move(trial);
     }
 

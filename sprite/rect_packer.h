@@ -4,6 +4,8 @@
 // same placement.
 #pragma once
 
+#include "sprite/sheet_limit.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -33,8 +35,9 @@ struct PackedSheet {
 // neighbours and `verticalPadding` between stacked ones; a negative padding
 // counts as 0. Items are placed tallest first, then widest, then by name,
 // equal ones in list order. Items without area take no room and sit at
-// (0, 0). Throws Error when the sheet would leave the 32-bit range.
+// (0, 0). Under `limit`, a sheet within it is preferred to any smaller one
+// that is not. Throws Error when the sheet would leave the 32-bit range.
 PackedSheet PackRectangles(const std::vector<PackItem>& items, std::int32_t horizontalPadding,
-                           std::int32_t verticalPadding);
+                           std::int32_t verticalPadding, const SheetLimit& limit = {});
 
 }  // namespace tessolo

@@ -77,7 +77,14 @@ std::string PathUrl(std::string_view path)
     }
 }
 
-std::string DoubleSizeUrl(std::string_view url)
+std::string DoubleSizeUrl(std::string_view url) { return UrlWithSuffix(url, kDoubleSizeSuffix); }
+
+bool SameFolder(const std::string& a, const std::string& b)
+{
+    return a == b || Resolved(a) == Resolved(b);
+}
+
+std::string UrlWithSuffix(std::string_view url, std::string_view suffix)
 {
     const std::size_t pathEnd = PathEnd(url);
     const std::string_view path = url.substr(0, pathEnd);
@@ -85,7 +92,7 @@ std::string DoubleSizeUrl(std::string_view url)
     std::size_t dot = path.rfind('.');
     if (dot == std::string_view::npos || dot < segment)
         dot = pathEnd;
-    return std::string(url.substr(0, dot)) + kDoubleSizeSuffix + std::string(url.substr(dot));
+    return std::string(url.substr(0, dot)) + std::string(suffix) + std::string(url.substr(dot));
 }
 
 std::string CacheBustedUrl(std::string_view url, std::span<const std::uint8_t> sheetBytes)

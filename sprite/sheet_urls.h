@@ -33,10 +33,15 @@ std::string RelativeSheetPath(const std::string& sheetFolder, const std::string&
 // UrlEncoded does.
 std::string PathUrl(std::string_view path);
 
-// The URL of the double-size sheet beside the sheet of `url`: "@2x" before
-// the last extension of its last path segment ("img/s.png?x" gives
-// "img/s@2x.png?x"), or at the segment's end when it has none.
+// `url` with `suffix` before the last extension of its last path segment
+// ("img/s.png?x" and "-2" give "img/s-2.png?x"), or at the segment's end
+// when it has none.
+std::string UrlWithSuffix(std::string_view url, std::string_view suffix);
+// The URL of the double-size sheet beside the sheet of `url`: with "@2x".
 std::string DoubleSizeUrl(std::string_view url);
+
+// Whether two paths name one folder.
+bool SameFolder(const std::string& a, const std::string& b);
 
 // `url` with "?v=" (or "&v=" after a query) and the first 10 hexadecimal
 // digits of the hash of `sheetBytes`, before any fragment.

@@ -17,11 +17,13 @@ bool IsImageFileName(std::string_view name);
 bool ComesBeforeByName(const std::string& a, const std::string& b);
 
 // Whether `name` is one of the outputs of the project `project`: its base
-// name is the project name, or the project name and "@2x".
+// name is the project name, or the project name and "@2x", or a numbered
+// sheet's ("project-2", "project-2@2x").
 bool IsOutputOfProject(std::string_view name, std::string_view project);
 
-// Whether the file `name` of `folder` is a sheet that a build wrote: N or
-// N + "@2x" with a sheet's extension (".jpg", ".png", ".gif", ".bmp"), beside
+// Whether the file `name` of `folder` is a sheet that a build wrote: N,
+// N + "@2x", N-<number> or N-<number>@2x with a sheet's extension (".jpg",
+// ".png", ".gif", ".bmp"), beside
 // an N.css that is a stylesheet as a build writes it. Only the first bytes
 // of N.css are read.
 bool IsWrittenSheet(const std::string& folder, std::string_view name);

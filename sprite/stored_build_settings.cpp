@@ -46,6 +46,7 @@ void Convert(const SheetOptions& store, const FormatPrefsSet& records, BuildSett
     settings.Encoding = EncodingOf(records);
     settings.Encoding.png.colors = store.PngColors;
     settings.Encoding.png.dither = store.PngDither != 0;
+    settings.MaxSize = {store.MaxSheetWidth, store.MaxSheetHeight};
 }
 
 }  // namespace
@@ -84,6 +85,8 @@ SheetOptions StoredSheetOptions(const BuildSettings& settings)
     store.SheetUrl = settings.Places.sheetUrl;
     store.CacheBust = settings.Places.cacheBust;
     store.Templates = JoinDelimitedText(settings.Templates);
+    store.MaxSheetWidth = settings.MaxSize.width;
+    store.MaxSheetHeight = settings.MaxSize.height;
     return store;
 }
 

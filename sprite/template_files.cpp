@@ -144,9 +144,11 @@ mstch::map SheetContext(const SheetFacts& sheet, const std::string& sheetUrl,
     return context;
 }
 
-mstch::map ImageContext(const PlacedImage& image, bool first, bool last)
+// An image, with the sheet that holds it (its own of split sheets).
+mstch::map ImageContext(const PlacedImage& image, const SheetFacts& sheet, bool first, bool last)
 {
-    return mstch::map{{"file", image.fileName},
+    return mstch::map{{"sheet", SheetContext(sheet, sheet.url, sheet.highDensityUrl)},
+                      {"file", image.fileName},
                       {"base_name", BaseName(image.fileName)},
                       {"class", image.className.attribute},
                       {"selector", image.className.selector},
@@ -202,9 +204,16 @@ std::string RenderOutputTemplate(const OutputTemplate& format,
 {
     mstch::array imageList;
     for (std::size_t i = 0; i < images.size(); ++i)
-        imageList.push_back(ImageContext(images[i], i == 0, i + 1 == images.size()));
-    const mstch::map context{{"sheet", SheetContext(sheet, sheetUrl, highDensityUrl)},
-                             {"images", std::move(imageList)}};
+        imageList.push_back(ImageContext(images[i], SheetOf(sheet, images[i]), i == 0,
+                                         i + 1 == images.size()));
+    mstch::array sheets;  // the split sheets
+    for (const SheetFacts& part : sheet.split)
+        sheets.push_back(SheetContext(part, part.url, part.highDensityUrl));
+    // Split sheets have no one sheet: the first stands for it.
+    const mstch::map context{
+        {"sheet", sheet.split.empty() ? SheetContext(sheet, sheetUrl, highDensityUrl) : sheets[0]},
+        {"sheets", std::move(sheets)},
+        {"images", std::move(imageList)}};
     // The library's own escape also turns "/" into an entity, which would
     // spoil every URL; it is one global, set before the first render.
     static const bool escapeSet = [] {

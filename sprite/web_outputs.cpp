@@ -13,6 +13,19 @@ std::string BaseRule(const std::string& selector, const SheetFacts& sheet)
            "); background-repeat: no-repeat; display: inline-block; }";
 }
 
+const SheetFacts& SheetOf(const SheetFacts& sheet, const PlacedImage& image)
+{
+    return sheet.split.empty() ? sheet : sheet.split.at(image.sheet);
+}
+
+std::string RuleWithSheet(std::string_view rule, const SheetFacts& sheet)
+{
+    // A selector holds no " { ": the build escapes every "{" in a name.
+    const std::size_t body = rule.find(" { ") + 3;
+    return std::string(rule.substr(0, body)) + "background-image: url(" + CssString(sheet.url) +
+           "); " + std::string(rule.substr(body));
+}
+
 std::string HighDensityRule(const std::string& selector, const SheetFacts& sheet,
                             StylesheetUnits units)
 {

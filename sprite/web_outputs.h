@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessolo {
@@ -18,6 +19,7 @@ struct PlacedImage {
     std::string fileName;  // the listed file's name, without folder
     ClassName className;
     std::int32_t x = 0, y = 0, width = 0, height = 0;
+    std::size_t sheet = 0;  // among SheetFacts::split, when the images were split
 };
 
 // What every output says about the sheet.
@@ -35,7 +37,15 @@ struct SheetFacts {
     // or changes them, else the paths from the stylesheet's folder, not
     // encoded ("sprite.png", "../img/my sprite.png").
     std::string jsonImage, highDensityJsonImage;
+    // The numbered sheets that a size limit split the images over, each
+    // with its own names, URLs and size, indexed by PlacedImage::sheet;
+    // empty when they fit one.
+    std::vector<SheetFacts> split;
 };
+
+// The sheet that holds `image`: its numbered sheet, or the one sheet.
+const SheetFacts& SheetOf(const SheetFacts& sheet, const PlacedImage& image);
+
 
 // The media query of high-density screens.
 inline constexpr const char* kHighDensityMedia =
@@ -54,6 +64,11 @@ std::string BaseRule(const std::string& selector, const SheetFacts& sheet);
 //   background-image: url('sprite@2x.png'); } }
 std::string HighDensityRule(const std::string& selector, const SheetFacts& sheet,
                             StylesheetUnits units = kUnitsPixels);
+
+// An image's rule that shows its own sheet, for split sheets without a
+// base rule: `rule` with the sheet's image first:
+//   .sprite-home { background-image: url('sprite-2.png'); background-position: -15px 0px }
+std::string RuleWithSheet(std::string_view rule, const SheetFacts& sheet);
 
 // One variable per image (x, y, offset-x, offset-y, width, height, sheet
 // width, sheet height, sheet URL) and the mixins sprite-width,

@@ -5,6 +5,7 @@
 #include "sprite/stylesheet.h"
 #include "sprite/web_outputs.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -72,6 +73,27 @@ bool IsWrittenRuleSelector(std::string_view selectors)
     if (!own)
         return false;
     return list == std::string_view::npos || RuleSelector(*own, true) == selectors;
+}
+
+// Whether `selectors` are those of a sheet's base rule: a class as the build
+// writes it, and for one of split sheets the selectors of its images' rules
+// after it, each a class or a state on a class.
+bool IsWrittenSheetSelector(std::string_view selectors)
+{
+    for (std::size_t start = 0, piece = 0;; ++piece) {
+        const std::size_t end = selectors.find(", ", start);
+        const std::string_view part = selectors.substr(start, end - start);
+        const std::size_t colon = part.rfind(':');
+        const bool state = piece > 0 && colon != std::string_view::npos &&
+                           std::ranges::find(kStatePseudoClasses, part.substr(colon + 1)) !=
+                               kStatePseudoClasses.end() &&
+                           WrittenClass(part.substr(0, colon));
+        if (!state && !WrittenClass(part))
+            return false;
+        if (end == std::string_view::npos)
+            return true;
+        start = end + 2;
+    }
 }
 
 // The integers written in `text` (runs of digits, with a leading "-"), or
@@ -219,6 +241,26 @@ LineKind ImageRuleKind(const std::string& selector, std::string_view body, std::
     return withSize ? LineKind::SizeRule : LineKind::PositionRule;
 }
 
+// The kind of an image rule that shows its own sheet (split sheets without
+// a base rule): the rule without the sheet's image, written again with it.
+LineKind SheetImageRuleKind(const std::string& selector, std::string_view body,
+                            std::string_view line)
+{
+    constexpr std::string_view kImageStart = " { background-image: url(";
+    constexpr std::string_view kImageEnd = "'); ";
+    std::optional<UrlPart> url = UrlIn(body);
+    if (!body.starts_with(kImageStart) || !url || !url->after.starts_with(kImageEnd))
+        return LineKind::Other;
+    const std::string rest =
+        std::string(kBlockStart) + std::string(url->after.substr(kImageEnd.size()));
+    const std::string restLine = selector + rest;
+    const LineKind kind = ImageRuleKind(selector, rest, restLine);
+    SheetFacts sheet;
+    sheet.url = url->url;
+    return kind != LineKind::Other && RuleWithSheet(restLine, sheet) == line ? kind
+                                                                              : LineKind::Other;
+}
+
 struct ReadLine {
     LineKind kind = LineKind::Other;
     std::string selector;
@@ -237,22 +279,36 @@ ReadLine ReadStylesheetLine(std::string_view line)
         return {};
     ReadLine read{LineKind::Other, std::string(rule.substr(0, selectorEnd))};
     const std::string_view body = rule.substr(selectorEnd);
-    if (highDensity || body.find("url(") != std::string_view::npos)
-        read.kind = WrittenClass(read.selector)
+    if (highDensity || body.find("url(") != std::string_view::npos) {
+        read.kind = IsWrittenSheetSelector(read.selector)
                         ? SheetRuleKind(read.selector, body, line, highDensity)
                         : LineKind::Other;
-    else if (IsWrittenRuleSelector(read.selector))
+        if (read.kind == LineKind::Other && !highDensity && IsWrittenRuleSelector(read.selector))
+            read.kind = SheetImageRuleKind(read.selector, body, line);
+    } else if (IsWrittenRuleSelector(read.selector))
         read.kind = ImageRuleKind(read.selector, body, line);
     return read;
+}
+
+bool Holds(const std::vector<std::string>& list, const std::string& item)
+{
+    return std::ranges::find(list, item) != list.end();
+}
+
+bool IsSelectorList(std::string_view selectors)
+{
+    return selectors.find(", ") != std::string_view::npos;
 }
 
 }  // namespace
 
 bool IsWrittenStylesheet(std::string_view text, bool whole)
 {
-    std::optional<std::string> baseSelector;
+    // The base rules: one, or one per split sheet, each a list of selectors.
+    std::vector<std::string> baseSelectors;
+    std::vector<std::string> highDensitySelectors;
     std::optional<LineKind> ruleKind;
-    bool ended = false;  // the high-density block closes the stylesheet
+    bool ended = false;  // the high-density blocks close the stylesheet
     for (std::size_t lineEnd; (lineEnd = text.find(kLineEnd)) != std::string_view::npos;) {
         const std::string_view line = text.substr(0, lineEnd);
         text.remove_prefix(lineEnd + kLineEnd.size());
@@ -261,9 +317,10 @@ bool IsWrittenStylesheet(std::string_view text, bool whole)
         case LineKind::Other:
             return false;
         case LineKind::BaseRule:
-            if (baseSelector || ruleKind)
+            if (ruleKind || (!baseSelectors.empty() &&
+                             (!IsSelectorList(read.selector) || !IsSelectorList(baseSelectors[0]))))
                 return false;
-            baseSelector = read.selector;
+            baseSelectors.push_back(read.selector);
             break;
         case LineKind::PositionRule:
         case LineKind::SizeRule:
@@ -274,8 +331,10 @@ bool IsWrittenStylesheet(std::string_view text, bool whole)
             ruleKind = read.kind;
             break;
         case LineKind::HighDensity:
-            if (ended || !ruleKind || !baseSelector || read.selector != *baseSelector)
+            if (!ruleKind || !Holds(baseSelectors, read.selector) ||
+                Holds(highDensitySelectors, read.selector))
                 return false;
+            highDensitySelectors.push_back(read.selector);
             ended = true;
             break;
         }

@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -153,9 +155,10 @@ QWidget* TPrefs::MakeGeneralPage()
     retina->setToolTip("The sources as they are become NAME@2x; the stylesheet shows the "
                        "half-size sheet and switches high-density screens to the big one.");
     grid->addWidget(retina, 5, 0, 1, 2);
+    grid->addLayout(MakeSheetLimitRow(), 6, 0, 1, 2);
 
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(6, 1);
+    grid->setRowStretch(7, 1);
     return page;
 }
 
@@ -206,6 +209,21 @@ QGroupBox* TPrefs::MakePaddingGroup()
     paddingRow->addWidget(vpad);
     paddingRow->addStretch();
     return padding;
+}
+
+QHBoxLayout* TPrefs::MakeSheetLimitRow()
+{
+    auto* row = new QHBoxLayout;
+    QLineEdit* size = MakeTextBox("edMaxSheetSize", model_.edMaxSheetSize);
+    size->setValidator(new QRegularExpressionValidator(QRegularExpression("\\d{0,5}(x\\d{0,5})?"),
+                                                       size));
+    size->setPlaceholderText("no limit; e.g. 4096x4096");
+    size->setToolTip("Images that do not fit one sheet of this size go on numbered sheets, "
+                     "NAME-1, NAME-2, ...; many phones cannot draw larger sheets.");
+    row->addWidget(Caption("Ma&x sheet size (pixels):", size));
+    row->addWidget(size);
+    row->addStretch();
+    return row;
 }
 
 QWidget* TPrefs::MakeJpegPage()

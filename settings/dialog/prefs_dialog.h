@@ -19,6 +19,7 @@
 
 class QCheckBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLineEdit;
 class QPushButton;
 class QSlider;
@@ -60,6 +61,7 @@ private:
     QGroupBox* MakeProportionalGroup();
     QGroupBox* MakeExactGroup();
     QGroupBox* MakePaddingGroup();
+    QHBoxLayout* MakeSheetLimitRow();  // the largest sheet's size
     QWidget* MakeJpegPage();
     QWidget* MakePngPage();
     QWidget* MakeGifPage();

@@ -468,6 +468,8 @@ TEST_F(Cli, BadCommandLinesAreRefused)
         {"--png-optimize=yes", "--png-optimize takes no value"},
         {"--dedupe=yes", "--dedupe takes no value"},
         {"--units em", "--units: 'em' is not one of px, percent"},
+        {"--max-size 4096", "--max-size: '4096' is not none or WIDTHxHEIGHT"},
+        {"--max-size 0x10", "--max-size: '0' is not a whole number from 1 to 65535"},
         {"/no/such/folder", "/no/such/folder is not a folder"},
     };
     for (const Case& c : cases) {
@@ -627,7 +629,13 @@ INSTANTIATE_TEST_SUITE_P(
         RuleFormCase{"LastOneWins", "--pseudo-classes --units percent --no-pseudo-classes --units px",
                      ".sprite-home { background-position: 0px 0px }\r\n"
                      ".sprite-home_hover { background-position: -10px 0px }\r\n",
-                     "--pseudo-classes  no\n  --units           px\n"}),
+                     "--pseudo-classes  no\n  --units           px\n"},
+        RuleFormCase{"MaxSize", "--max-size 10x10",
+                     ".sprite-home { background-image: url('sprite-1.bmp'); background-position: "
+                     "0px 0px }\r\n"
+                     ".sprite-home_hover { background-image: url('sprite-2.bmp'); "
+                     "background-position: 0px 0px }\r\n",
+                     "--max-size        10x10\n"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(Cli, RetinaWritesBothSheetsIsStoredAndNeverPacksItsOwnDoubleSheet)

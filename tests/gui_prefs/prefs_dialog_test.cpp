@@ -346,6 +346,7 @@ private slots:
         QCOMPARE(tab(), w.Entry("SheetBackground", 0));
         QCOMPARE(tab(), w.Child<QCheckBox>("cbDedupeImages"));
         QCOMPARE(tab(), w.Child<QCheckBox>("cbRetina"));
+        QCOMPARE(tab(), w.Child<QLineEdit>("edMaxSheetSize"));
         QCOMPARE(tab(), w.Child<QPushButton>("btnClose"));
     }
 
@@ -378,6 +379,7 @@ private slots:
         add(0, 0, Qt::Key_A, "SheetBackground/1", "SheetBackground", 1);
         add(0, 0, Qt::Key_O, "cbDedupeImages", "DedupeImages", 1);
         add(0, 0, Qt::Key_U, "cbRetina", "Retina", 1);
+        add(0, 0, Qt::Key_X, "edMaxSheetSize");
         add(1, 0, Qt::Key_R, "JPEG_Progressive/0", "JPGprefs.Progressive", 0);
         add(1, 0, Qt::Key_P, "JPEG_Progressive/1", "JPGprefs.Progressive", 1);
         add(1, 0, Qt::Key_Q, "ebJPEGQuality");

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace tessolo {
 namespace {
 
@@ -131,11 +133,23 @@ TEST_F(PrefsModelTest, CommitStoresTheNumbersAndChoices)
     EXPECT_EQ(settings.VerticalPadding, 12);
     EXPECT_EQ(settings.SheetBackground, 1);
     EXPECT_EQ(records.PNGprefs.Reserved, 9);  // fields without a control stay
+    // The largest sheet: "WxH" within the stored ranges, else no limit.
+    for (auto [text, width, height] : {std::tuple{"4096x2048", 4096, 2048}, {"", 0, 0},
+                                       {"70000x10", 0, 0}, {"300x", 0, 0}}) {
+        model.edMaxSheetSize = text;
+        model.Commit(settings, records);
+        EXPECT_EQ(std::pair(settings.MaxSheetWidth, settings.MaxSheetHeight),
+                  std::pair(width, height))
+            << text;
+    }
+    model.edMaxSheetSize = "64x32";
+    model.Commit(settings, records);
 
     model.CopyIn(settings, records);
     EXPECT_EQ(model.JPEG_Quality.Value(), 57);
     EXPECT_EQ(model.PNG_Quality.Value(), 7);
     EXPECT_EQ(model.SheetBackground.Selection(), 1);
+    EXPECT_EQ(model.edMaxSheetSize, "64x32");
 }
 
 TEST_F(PrefsModelTest, WebOptionsMapToTheirStoredValuesBothWays)

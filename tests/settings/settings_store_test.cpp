@@ -82,6 +82,8 @@ TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesEveryDefault)
                                          "\"MainWindowGeometry\"=\"\"\n"
                                          "\"RecentFolders\"=\"\"\n"
                                          "\"ShowThumbnails\"=hex:01\n"
+                                         "\"MaxSheetWidth\"=dword:00000000\n"
+                                         "\"MaxSheetHeight\"=dword:00000000\n"
                                          "\n");
 }
 
