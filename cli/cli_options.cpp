@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <sstream>
 
 namespace tessolo::cli {
 
@@ -343,6 +344,30 @@ void AddPlaceOptions(OptionTable& table, CliRequest& request)
                });
 }
 
+// --also webp,avif: the words of output types, repeatable, the first
+// replacing the stored choice; "none" (or nothing) writes no other type.
+void AddAlsoOption(OptionTable& table, CliRequest& request)
+{
+    std::int32_t& formats = request.settings.AlsoFormats;
+    table.Kept("--also", ProjectValue::Texts,
+               [&request, &formats](const std::string& text) {
+                   if (!request.alsoFormatsGiven)
+                       formats = 0;
+                   request.alsoFormatsGiven = true;
+                   std::istringstream words(text);
+                   for (std::string word; std::getline(words, word, ',');)
+                       if (word != "none")
+                           formats |= 1 << Choose("--also", word, kOutputTypes);
+               },
+               [&formats](const std::string&) {
+                   std::vector<std::string> words;
+                   for (const OutputTypeInfo& type : kOutputTypes)
+                       if (formats & (1 << type.type))
+                           words.emplace_back(type.commandWord);
+                   return TomlArray(words);
+               });
+}
+
 void AddOptions(OptionTable& table, CliRequest& request)
 {
     BuildInputs& inputs = request.inputs;
@@ -397,6 +422,7 @@ void AddOptions(OptionTable& table, CliRequest& request)
                    return TomlArray(words);
                });
     table.Choice("--bmp-bits", encoding.bmp.pixelFormat, kBmpPixelCodes);
+    AddAlsoOption(table, request);
     table.Number("--webp-quality", encoding.webp.quality, QualityRange(kOutputWebp));
     table.Number("--avif-quality", encoding.avif.quality, QualityRange(kOutputAvif));
     table.Switch("jpeg-progressive", encoding.jpeg.progressive);
@@ -482,6 +508,7 @@ CliRequest ApplyProjectFile(const std::string& path, const CliRequest& defaults)
         request.files = read.files;
     // The command line's first --data or --template replaces the file's.
     request.dataFormatsGiven = false;
+    request.alsoFormatsGiven = false;
     request.templatesGiven = false;
     return request;
 }
@@ -565,6 +592,10 @@ Options:
                           of that quality, alpha kept exactly (0)
   --avif-quality N        AVIF quality 1-100, alpha kept exactly; 100 keeps
                           the colours exactly too (80)
+  --also TYPE,...         also write the sheet as these types (of --type's);
+                          the rules offer them all through image-set(), best
+                          first, after a plain url(); repeatable, the first
+                          replaces the stored choice; none: only --type (none)
 )" + WebOptionsHelp();
 }
 

@@ -25,6 +25,7 @@ struct CliRequest {
     BuildInputs inputs;              // all but the folder and file list
     BuildSettings settings;
     bool dataFormatsGiven = false;  // the first --data replaces the stored data formats
+    bool alsoFormatsGiven = false;  // the first --also replaces the stored extra formats
     bool templatesGiven = false;    // the first --template replaces the stored templates
     // Where each option given came from ("tessolo.toml", "command line"), by
     // its name: "--layout", "--png-optimize" also for "--no-png-optimize".

@@ -69,6 +69,16 @@ std::string DataText(std::int32_t formats)
     return data;
 }
 
+// The words of the extra sheet types, "none" without any.
+std::string AlsoText(std::int32_t formats)
+{
+    std::string words;
+    for (const OutputTypeInfo& type : kOutputTypes)
+        if (formats & (1 << type.type))
+            words += (words.empty() ? "" : ",") + std::string(type.commandWord);
+    return words.empty() ? "none" : words;
+}
+
 // A choice by its word, or its number when no row of the table has it.
 template <class Info>
 std::string WordOrNumber(const Info* row, std::int32_t value)
@@ -106,6 +116,8 @@ std::string ShownValue(const StoredValue& row, const CliRequest& request,
         return SheetLimitText(request.settings.MaxSize);
     if (row.sheetField == &SheetOptions::DataFormats)
         return DataText(value);
+    if (row.sheetField == &SheetOptions::AlsoFormats)
+        return AlsoText(value);
     if (row.kind == StoredKind::Switch)
         return value ? "yes" : "no";
     return std::to_string(value);

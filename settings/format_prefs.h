@@ -84,16 +84,17 @@ struct OutputTypeInfo {
     std::string_view commandWord;
     std::string_view prefsValueName;
     TFormatPrefs FormatPrefsSet::*prefs;
+    std::string_view mimeType;  // as a stylesheet's image-set() names it
 };
 
 // One row per output type, in the order of their stored values.
 inline constexpr std::array<OutputTypeInfo, 6> kOutputTypes{{
-    {kOutputJpeg, ".jpg", "jpeg", "JPGprefs", &FormatPrefsSet::JPGprefs},
-    {kOutputPng, ".png", "png", "PNGprefs", &FormatPrefsSet::PNGprefs},
-    {kOutputGif, ".gif", "gif", "GIFprefs", &FormatPrefsSet::GIFprefs},
-    {kOutputBmp, ".bmp", "bmp", "BMPprefs", &FormatPrefsSet::BMPprefs},
-    {kOutputWebp, ".webp", "webp", "WEBPprefs", &FormatPrefsSet::WEBPprefs},
-    {kOutputAvif, ".avif", "avif", "AVIFprefs", &FormatPrefsSet::AVIFprefs},
+    {kOutputJpeg, ".jpg", "jpeg", "JPGprefs", &FormatPrefsSet::JPGprefs, "image/jpeg"},
+    {kOutputPng, ".png", "png", "PNGprefs", &FormatPrefsSet::PNGprefs, "image/png"},
+    {kOutputGif, ".gif", "gif", "GIFprefs", &FormatPrefsSet::GIFprefs, "image/gif"},
+    {kOutputBmp, ".bmp", "bmp", "BMPprefs", &FormatPrefsSet::BMPprefs, "image/bmp"},
+    {kOutputWebp, ".webp", "webp", "WEBPprefs", &FormatPrefsSet::WEBPprefs, "image/webp"},
+    {kOutputAvif, ".avif", "avif", "AVIFprefs", &FormatPrefsSet::AVIFprefs, "image/avif"},
 }};
 
 // The row of a stored type; a value outside the table means BMP, as it

@@ -41,6 +41,7 @@ struct SheetOptions {
     std::string Templates;         // Mustache templates as delimited text
     std::int32_t MaxSheetWidth;    // pixels a sheet may be wide; 0: no limit
     std::int32_t MaxSheetHeight;   // pixels a sheet may be high; 0: no limit
+    std::int32_t AlsoFormats;      // bits 1 << OutputType: the sheet written in those types too
 };
 
 }  // namespace tessolo

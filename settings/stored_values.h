@@ -201,6 +201,8 @@ inline constexpr std::array kStoredValues{
                         {0, 65535}, 0, "--max-size"),
     stored_rows::Number("MaxSheetHeight", StoredKind::Dword, &SheetOptions::MaxSheetHeight,
                         {0, 65535}, 0),
+    stored_rows::Number("AlsoFormats", StoredKind::Dword, &SheetOptions::AlsoFormats,
+                        {0, (1 << kOutputTypes.size()) - 1}, 0, "--also"),
 };
 
 // The row of a field; naming a field without a row does not compile where a

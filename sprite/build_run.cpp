@@ -98,6 +98,12 @@ void Resize(Bitmap& source, const BuildSettings& settings)
     source = std::move(scaled);
 }
 
+// The type of a sheet that the facts name by its MIME type.
+OutputType TypeOfMime(std::string_view mimeType)
+{
+    return std::ranges::find(kOutputTypes, mimeType, &OutputTypeInfo::mimeType)->type;
+}
+
 }  // namespace
 
 std::string StylesheetPath(const BuildInputs& inputs, const BuildSettings& settings)
@@ -132,6 +138,29 @@ BuildRun::BuildRun(const BuildInputs& inputs, const BuildSettings& settings,
     facts_.title = inputs.ProjectName;
     facts_.highDensityFileName = density_.DoubleSizeFileName(inputs.ProjectName, extension);
     SetSheetUrls(facts_, folders_, settings.Places);
+    AddFormats(facts_, inputs.ProjectName, settings.Places);
+}
+
+void BuildRun::AddFormats(SheetFacts& sheet, const std::string& name,
+                          const OutputPlaces& places) const
+{
+    const OutputTypeInfo& primary = OutputTypeFor(inputs_.OutputFileType);
+    for (const OutputTypeInfo& type : kOutputTypes) {
+        if (!(settings_.AlsoFormats & (1 << type.type)) || type.type == primary.type)
+            continue;
+        const std::string extension(type.extension);
+        SheetFacts format;
+        format.fileName = name + extension;
+        format.highDensityFileName = density_.DoubleSizeFileName(name, extension);
+        format.mimeType = type.mimeType;
+        OutputPlaces own = places;
+        if (!own.sheetUrl.empty())
+            own.sheetUrl = UrlWithExtension(own.sheetUrl, extension);
+        SetSheetUrls(format, folders_, own);
+        sheet.formats.push_back(std::move(format));
+    }
+    if (!sheet.formats.empty())
+        sheet.mimeType = primary.mimeType;
 }
 
 void BuildRun::Run()
@@ -301,6 +330,7 @@ void BuildRun::SplitFacts()
             places.sheetUrl =
                 UrlWithSuffix(places.sheetUrl, name.substr(inputs_.ProjectName.size()));
         SetSheetUrls(sheet, folders_, places);
+        AddFormats(sheet, name, places);
         facts_.split.push_back(std::move(sheet));
         // The sheet's own class, then the selectors of every rule of its images.
         sheetSelectors_.push_back(
@@ -357,24 +387,30 @@ void BuildRun::AddRule(const std::string& line)
 
 std::vector<WrittenFile> BuildRun::WriteSheets(OutputSet& outputs)
 {
-    const auto encode = FormatForOutput(OutputTypeFor(inputs_.OutputFileType).type).encodeSheet;
-    std::vector<WrittenFile> numbered;  // the record's entries of numbered sheets
-    auto writeSheet = [&](const Bitmap& sheet, SheetFacts& facts) {
+    // The record's entries of numbered sheets and of the other types'.
+    std::vector<WrittenFile> recorded;
+    auto writeType = [&](const Bitmap& sheet, SheetFacts& facts, OutputType type, bool record) {
+        const auto encode = FormatForOutput(type).encodeSheet;
         density_.ForEachSheet(sheet, facts, [&](const std::string& fileName, const Bitmap& pixels) {
             StopIfAsked(observer_);
             const Bytes bytes = encode(pixels, settings_.Encoding);
             outputs.Add(InFolder(folders_.sheets, fileName)).Write(bytes);
             if (settings_.Places.cacheBust)
                 SetSheetBytes(facts, fileName, bytes);
-            if (!facts_.split.empty())
-                numbered.push_back({fileName, HashBytes(bytes)});
+            if (record)
+                recorded.push_back({fileName, HashBytes(bytes)});
         });
+    };
+    auto writeSheet = [&](const Bitmap& sheet, SheetFacts& facts) {
+        writeType(sheet, facts, OutputTypeFor(inputs_.OutputFileType).type, !facts_.split.empty());
+        for (SheetFacts& format : facts.formats)
+            writeType(sheet, format, TypeOfMime(format.mimeType), true);
     };
     if (facts_.split.empty())
         writeSheet(sheets_.front(), facts_);
     for (std::size_t i = 0; i < facts_.split.size(); ++i)
         writeSheet(sheets_[i], facts_.split[i]);
-    return numbered;
+    return recorded;
 }
 
 void BuildRun::WriteOutputs()
@@ -424,8 +460,14 @@ void BuildRun::WriteOutputs()
     // numbered sheets are recorded in their own folder.
     std::vector<std::pair<std::string, RecordUpdate>> records;
     auto plan = [&](const std::string& folder, const std::vector<WrittenFile>& files,
-                    const std::vector<std::string>& extensions) {
+                    std::vector<std::string> extensions) {
+        // Sheets of other types from an earlier build are stale too, but
+        // never a file that this build writes.
+        for (const OutputTypeInfo& type : kOutputTypes)
+            for (const char* suffix : {"", kDoubleSizeSuffix})
+                extensions.push_back(suffix + std::string(type.extension));
         RecordUpdate record = PlanRecordUpdate(folder, inputs_.ProjectName, files, extensions);
+        std::erase_if(record.staleFiles, [&](const std::string& name) { return taken.contains(name); });
         if (record.WritesRecord())
             writeText(folder, kOutputRecordName, RecordText(record.entries));
         records.emplace_back(folder, std::move(record));

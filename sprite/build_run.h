@@ -79,6 +79,8 @@ private:
     void PlaceInLine();  // a strip or a grid, one source at a time
     void PlacePacked();  // every source decoded first, then packed
     void SplitFacts();   // the numbered sheets' facts, when there are several
+    // Gives the sheet `name` its facts in the other types asked for.
+    void AddFormats(SheetFacts& sheet, const std::string& name, const OutputPlaces& places) const;
     void FinishSheet();
     void WriteOutputs();
     // Encodes every sheet into `outputs`; gives the numbered sheets' files.

@@ -57,6 +57,8 @@ struct BuildSettings {
     SheetEncoding Encoding;
     OutputPlaces Places;
     SheetLimit MaxSize;  // each sheet's largest size; beyond it, more sheets
+    // Bits 1 << OutputType: the sheet also in those types, offered by image-set().
+    std::int32_t AlsoFormats = 0;
 };
 
 }  // namespace tessolo

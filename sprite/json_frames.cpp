@@ -29,6 +29,19 @@ void AppendRect(std::string& text, std::int32_t x, std::int32_t y, std::int32_t 
     Append(text, "{\"x\": ", x, ", \"y\": ", y, ", \"w\": ", width, ", \"h\": ", height, '}');
 }
 
+// The sheet in the other types asked for, when there are any:
+//   , "formats": [{"image": "sprite.avif", "type": "image/avif"}, ...]
+void AppendFormats(std::string& text, const SheetFacts& sheet)
+{
+    if (sheet.formats.empty())
+        return;
+    Append(text, ", \"formats\": [");
+    for (std::size_t i = 0; i < sheet.formats.size(); ++i)
+        Append(text, i ? ", " : "", "{\"image\": ", JsonString(sheet.formats[i].jsonImage),
+               ", \"type\": ", JsonString(sheet.formats[i].mimeType), '}');
+    Append(text, ']');
+}
+
 // The sheets of split frames, each file with its size:
 //   "sheets": [{"image": "sprite-1.png", "size": {"w": 64, "h": 32}}, ...]
 void AppendSheets(std::string& text, const std::vector<SheetFacts>& sheets)
@@ -38,6 +51,7 @@ void AppendSheets(std::string& text, const std::vector<SheetFacts>& sheets)
         Append(text, i ? ", " : "", "{\"image\": ", JsonString(sheets[i].jsonImage),
                ", \"size\": ");
         AppendSize(text, sheets[i].width, sheets[i].height);
+        AppendFormats(text, sheets[i]);
         Append(text, '}');
     }
     Append(text, ']');
@@ -58,6 +72,8 @@ SheetFacts DoubleSizeFacts(const SheetFacts& sheet)
     big.scale = 2;
     for (SheetFacts& part : big.split)
         part = DoubleSizeFacts(part);
+    for (SheetFacts& format : big.formats)
+        format = DoubleSizeFacts(format);
     return big;
 }
 
@@ -88,6 +104,7 @@ std::string JsonFrames(const std::vector<PlacedImage>& images, const SheetFacts&
         Append(text, ", \"image\": ", JsonString(sheet.jsonImage),
                ", \"format\": \"RGBA8888\", \"size\": ");
         AppendSize(text, sheet.width, sheet.height);
+        AppendFormats(text, sheet);
     } else {
         Append(text, ", \"format\": \"RGBA8888\", ");
         AppendSheets(text, sheet.split);

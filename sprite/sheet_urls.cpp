@@ -30,6 +30,17 @@ std::size_t PathEnd(std::string_view url)
     return end == std::string_view::npos ? url.size() : end;
 }
 
+// Where the last extension of the URL's last path segment starts, or the
+// segment's end when it has none.
+std::size_t ExtensionStart(std::string_view url)
+{
+    const std::size_t pathEnd = PathEnd(url);
+    const std::string_view path = url.substr(0, pathEnd);
+    const std::size_t segment = path.rfind('/') == std::string_view::npos ? 0 : path.rfind('/') + 1;
+    const std::size_t dot = path.rfind('.');
+    return dot == std::string_view::npos || dot < segment ? pathEnd : dot;
+}
+
 }  // namespace
 
 OutputFolders OutputFoldersOf(const std::string& sourceFolder, const OutputPlaces& places)
@@ -86,13 +97,14 @@ bool SameFolder(const std::string& a, const std::string& b)
 
 std::string UrlWithSuffix(std::string_view url, std::string_view suffix)
 {
-    const std::size_t pathEnd = PathEnd(url);
-    const std::string_view path = url.substr(0, pathEnd);
-    const std::size_t segment = path.rfind('/') == std::string_view::npos ? 0 : path.rfind('/') + 1;
-    std::size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos || dot < segment)
-        dot = pathEnd;
+    const std::size_t dot = ExtensionStart(url);
     return std::string(url.substr(0, dot)) + std::string(suffix) + std::string(url.substr(dot));
+}
+
+std::string UrlWithExtension(std::string_view url, std::string_view extension)
+{
+    return std::string(url.substr(0, ExtensionStart(url))) + std::string(extension) +
+           std::string(url.substr(PathEnd(url)));
 }
 
 std::string CacheBustedUrl(std::string_view url, std::span<const std::uint8_t> sheetBytes)

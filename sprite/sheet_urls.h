@@ -37,6 +37,10 @@ std::string PathUrl(std::string_view path);
 // ("img/s.png?x" and "-2" give "img/s-2.png?x"), or at the segment's end
 // when it has none.
 std::string UrlWithSuffix(std::string_view url, std::string_view suffix);
+// `url` with the last extension of its last path segment replaced by
+// `extension` ("img/s.png?x" and ".webp" give "img/s.webp?x"), or with it
+// added at the segment's end when it has none.
+std::string UrlWithExtension(std::string_view url, std::string_view extension);
 // The URL of the double-size sheet beside the sheet of `url`: with "@2x".
 std::string DoubleSizeUrl(std::string_view url);
 

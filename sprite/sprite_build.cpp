@@ -50,6 +50,12 @@ std::string ValidateInputs(const BuildInputs& inputs, const BuildSettings& setti
     if (std::optional<std::string> background =
             BackgroundProblem(inputs.OutputFileType, settings.SheetBackground))
         errors += *background + kLineEnd;
+    for (const OutputTypeInfo& type : kOutputTypes)
+        if (settings.AlsoFormats & (1 << type.type))
+            if (std::optional<std::string> background =
+                    BackgroundProblem(type.type, settings.SheetBackground);
+                background && type.type != OutputTypeFor(inputs.OutputFileType).type)
+                errors += *background + " (asked for as another type)" + kLineEnd;
     return errors;
 }
 

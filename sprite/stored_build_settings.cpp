@@ -47,6 +47,7 @@ void Convert(const SheetOptions& store, const FormatPrefsSet& records, BuildSett
     settings.Encoding.png.colors = store.PngColors;
     settings.Encoding.png.dither = store.PngDither != 0;
     settings.MaxSize = {store.MaxSheetWidth, store.MaxSheetHeight};
+    settings.AlsoFormats = store.AlsoFormats;
 }
 
 }  // namespace
@@ -87,6 +88,7 @@ SheetOptions StoredSheetOptions(const BuildSettings& settings)
     store.Templates = JoinDelimitedText(settings.Templates);
     store.MaxSheetWidth = settings.MaxSize.width;
     store.MaxSheetHeight = settings.MaxSize.height;
+    store.AlsoFormats = settings.AlsoFormats;
     return store;
 }
 

@@ -3,14 +3,47 @@
 #include "sprite/high_density.h"
 #include "sprite/web_escapes.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace tessolo {
 
+namespace {
+
+// The types image-set() offers, best first: the smallest files for the
+// same pixels come first, so a browser takes the best type it can decode.
+constexpr std::string_view kImageSetOrder[] = {"image/avif", "image/webp", "image/png",
+                                               "image/gif",  "image/jpeg", "image/bmp"};
+
+std::size_t ImageSetRank(std::string_view mimeType)
+{
+    return std::size_t(std::ranges::find(kImageSetOrder, mimeType) - std::begin(kImageSetOrder));
+}
+
+}  // namespace
+
+std::string SheetImageDeclarations(const SheetFacts& sheet, bool highDensity)
+{
+    auto urlOf = [highDensity](const SheetFacts& facts) {
+        return "url(" + CssString(highDensity ? facts.highDensityUrl : facts.url) + ")";
+    };
+    std::string text = "background-image: " + urlOf(sheet) + "; ";
+    if (sheet.formats.empty())
+        return text;
+    std::vector<const SheetFacts*> offered{&sheet};
+    for (const SheetFacts& format : sheet.formats)
+        offered.push_back(&format);
+    std::ranges::stable_sort(offered, {}, [](const SheetFacts* f) { return ImageSetRank(f->mimeType); });
+    text += "background-image: image-set(";
+    for (std::size_t i = 0; i < offered.size(); ++i)
+        text += (i ? ", " : "") + urlOf(*offered[i]) + " type(" + CssString(offered[i]->mimeType) + ")";
+    return text + "); ";
+}
+
 std::string BaseRule(const std::string& selector, const SheetFacts& sheet)
 {
-    return selector + " { background-image: url(" + CssString(sheet.url) +
-           "); background-repeat: no-repeat; display: inline-block; }";
+    return selector + " { " + SheetImageDeclarations(sheet, false) +
+           "background-repeat: no-repeat; display: inline-block; }";
 }
 
 const SheetFacts& SheetOf(const SheetFacts& sheet, const PlacedImage& image)
@@ -22,15 +55,15 @@ std::string RuleWithSheet(std::string_view rule, const SheetFacts& sheet)
 {
     // A selector holds no " { ": the build escapes every "{" in a name.
     const std::size_t body = rule.find(" { ") + 3;
-    return std::string(rule.substr(0, body)) + "background-image: url(" + CssString(sheet.url) +
-           "); " + std::string(rule.substr(body));
+    return std::string(rule.substr(0, body)) + SheetImageDeclarations(sheet, false) +
+           std::string(rule.substr(body));
 }
 
 std::string HighDensityRule(const std::string& selector, const SheetFacts& sheet,
                             StylesheetUnits units)
 {
-    std::string rule = std::string(kHighDensityMedia) + " { " + selector +
-                       " { background-image: url(" + CssString(sheet.highDensityUrl) + "); ";
+    std::string rule =
+        std::string(kHighDensityMedia) + " { " + selector + " { " + SheetImageDeclarations(sheet, true);
     if (units == kUnitsPixels)
         rule += "background-size: " + std::to_string(sheet.width) + "px " +
                 std::to_string(sheet.height) + "px; ";

@@ -41,11 +41,24 @@ struct SheetFacts {
     // with its own names, URLs and size, indexed by PlacedImage::sheet;
     // empty when they fit one.
     std::vector<SheetFacts> split;
+    // The same sheet in the other types asked for, each with its names and
+    // URLs; with them, rules offer every type through image-set(), best
+    // first, after a plain url() for browsers without it.
+    std::string mimeType;  // "image/png"; set only beside other types
+    std::vector<SheetFacts> formats;
 };
 
 // The sheet that holds `image`: its numbered sheet, or the one sheet.
 const SheetFacts& SheetOf(const SheetFacts& sheet, const PlacedImage& image);
 
+
+// The declarations that show the sheet (`highDensity`: its double-size
+// sheet), each ended by "; ":
+//   background-image: url('sprite.png');
+// and beside other types also
+//   background-image: image-set(url('sprite.avif') type('image/avif'),
+//                               url('sprite.png') type('image/png'));
+std::string SheetImageDeclarations(const SheetFacts& sheet, bool highDensity);
 
 // The media query of high-density screens.
 inline constexpr const char* kHighDensityMedia =

@@ -164,6 +164,47 @@ std::optional<UrlPart> UrlIn(std::string_view text)
     return UrlPart{std::string(text.substr(start, end - start)), text.substr(end)};
 }
 
+// Reads the image-set() declaration that may follow a rule's first URL:
+// `after` starts at the quote that closes that URL. The URLs and types go
+// into `sheet` (`highDensity`: as its double-size URLs), the first URL's
+// type into the sheet itself. Returns the text after the sheet's images'
+// declarations, or nothing when they are not as the build writes them; the
+// caller writes the rule again to compare.
+std::optional<std::string_view> ReadSheetImages(std::string_view after, bool highDensity,
+                                                SheetFacts& sheet)
+{
+    constexpr std::string_view kPlainEnd = "'); ";
+    constexpr std::string_view kSetStart = "'); background-image: image-set(";
+    constexpr std::string_view kTypeStart = " type('";
+    if (!after.starts_with(kSetStart))
+        return after.starts_with(kPlainEnd) ? std::optional(after.substr(kPlainEnd.size()))
+                                            : std::nullopt;
+    const std::string first = highDensity ? sheet.highDensityUrl : sheet.url;
+    std::string_view rest = after.substr(kSetStart.size());
+    for (;;) {
+        std::optional<UrlPart> url = UrlIn(rest);
+        if (!url || !url->after.substr(2).starts_with(kTypeStart))
+            return std::nullopt;
+        const std::string_view typed = url->after.substr(2 + kTypeStart.size());
+        const std::size_t typeEnd = typed.find('\'');
+        if (typeEnd == std::string_view::npos)
+            return std::nullopt;
+        SheetFacts format;
+        (highDensity ? format.highDensityUrl : format.url) = url->url;
+        format.mimeType = std::string(typed.substr(0, typeEnd));
+        if (url->url == first && sheet.mimeType.empty())
+            sheet.mimeType = format.mimeType;
+        else
+            sheet.formats.push_back(std::move(format));
+        rest = typed.substr(typeEnd);
+        if (rest.starts_with("')); "))
+            return rest.substr(5);
+        if (!rest.starts_with("'), "))
+            return std::nullopt;
+        rest.remove_prefix(4);
+    }
+}
+
 enum class LineKind {
     Other, BaseRule, PositionRule, SizeRule, PercentPositionRule, PercentSizeRule, HighDensity
 };
@@ -177,14 +218,15 @@ LineKind SheetRuleKind(const std::string& selector, std::string_view body, std::
     if (!url)
         return LineKind::Other;
     SheetFacts sheet;
-    if (!highDensity) {
-        sheet.url = url->url;
+    (highDensity ? sheet.highDensityUrl : sheet.url) = url->url;
+    std::optional<std::string_view> rest = ReadSheetImages(url->after, highDensity, sheet);
+    if (!rest)
+        return LineKind::Other;
+    if (!highDensity)
         return BaseRule(selector, sheet) == line ? LineKind::BaseRule : LineKind::Other;
-    }
-    sheet.highDensityUrl = url->url;
     // The block of rules in pixels gives the sheet's size; that of rules in
     // percent does not.
-    std::optional<std::vector<std::int64_t>> size = NumbersIn(url->after);
+    std::optional<std::vector<std::int64_t>> size = NumbersIn(*rest);
     if (size && size->empty())
         return HighDensityRule(selector, sheet, kUnitsPercent) == line ? LineKind::HighDensity
                                                                        : LineKind::Other;
@@ -247,16 +289,17 @@ LineKind SheetImageRuleKind(const std::string& selector, std::string_view body,
                             std::string_view line)
 {
     constexpr std::string_view kImageStart = " { background-image: url(";
-    constexpr std::string_view kImageEnd = "'); ";
     std::optional<UrlPart> url = UrlIn(body);
-    if (!body.starts_with(kImageStart) || !url || !url->after.starts_with(kImageEnd))
+    if (!body.starts_with(kImageStart) || !url)
         return LineKind::Other;
-    const std::string rest =
-        std::string(kBlockStart) + std::string(url->after.substr(kImageEnd.size()));
-    const std::string restLine = selector + rest;
-    const LineKind kind = ImageRuleKind(selector, rest, restLine);
     SheetFacts sheet;
     sheet.url = url->url;
+    std::optional<std::string_view> after = ReadSheetImages(url->after, false, sheet);
+    if (!after)
+        return LineKind::Other;
+    const std::string rest = std::string(kBlockStart) + std::string(*after);
+    const std::string restLine = selector + rest;
+    const LineKind kind = ImageRuleKind(selector, rest, restLine);
     return kind != LineKind::Other && RuleWithSheet(restLine, sheet) == line ? kind
                                                                               : LineKind::Other;
 }

@@ -1,5 +1,9 @@
 #include "browser_build.h"
 
+#include "headless_browser.h"
+#include "platform/files.h"
+
+#include <algorithm>
 #include <regex>
 #include <stdexcept>
 
@@ -35,6 +39,26 @@ BuildSettings GridSettings(int horizontalPadding, int verticalPadding)
     settings.HorizontalPadding = horizontalPadding;
     settings.VerticalPadding = verticalPadding;
     return settings;
+}
+
+Rgba ProbeShot(const std::string& program, const TempDir& dir,
+               const std::vector<std::string>& classes, int scale)
+{
+    const Bytes css = ReadFileBytes(dir / "sprite.css");
+    std::string page = "<!DOCTYPE html>\n<html><head><style>\n" + std::string(css.begin(), css.end()) +
+                       "</style><style>body { margin: 0 } .probe { position: absolute; left: 4px }"
+                       "</style></head><body>\n";
+    for (std::size_t i = 0; i < classes.size(); ++i)
+        page += "<span class=\"probe " + classes[i] + "\" style=\"top: " + std::to_string(4 + 20 * i) +
+                "px\"></span>\n";
+    page += "</body></html>\n";
+    const std::string pagePath = dir / "probe.html";
+    WriteFileReplacing(pagePath, Bytes(page.begin(), page.end()));
+    const std::string shotPath = dir / "shot.png";
+    // The window is tall enough for the whole page to be drawn.
+    HeadlessBrowser(program, dir.Path().string(), scale)
+        .Screenshot("file://" + pagePath, 200, std::max(300, 20 * int(classes.size()) + 20), shotPath);
+    return ReadPng(ReadFileBytes(shotPath));
 }
 
 std::string BuildError(const BuildInputs& inputs, const BuildSettings& settings)

@@ -5,6 +5,7 @@
 
 #include "platform/bitmap.h"
 #include "sprite/sprite_build.h"
+#include "support/reference_decoders.h"
 #include "support/testdata.h"
 
 #include <string>
@@ -24,6 +25,12 @@ BuildSettings GridSettings(int horizontalPadding, int verticalPadding);
 
 // Builds, and returns the build's error text: empty when it is done.
 std::string BuildError(const BuildInputs& inputs, const BuildSettings& settings);
+
+// A screenshot of a page of the stylesheet in `dir`'s "sprite.css" with one
+// element per class, the element of classes[i] at (4, 4 + 20 i) CSS pixels,
+// taken by `program` drawing `scale` device pixels per CSS pixel.
+Rgba ProbeShot(const std::string& program, const TempDir& dir,
+               const std::vector<std::string>& classes, int scale = 1);
 
 // The value of the attribute `name` in the dumped document `dom`; throws
 // std::runtime_error when the page did not set it.

@@ -6,7 +6,6 @@
 #include "codecs/bmp/bmp_codec.h"
 #include "headless_browser.h"
 #include "platform/files.h"
-#include "support/reference_decoders.h"
 
 #include <gtest/gtest.h>
 
@@ -42,22 +41,10 @@ TEST_P(SplitSheetsInBrowser, EachImageShowsFromItsSheet)
     ASSERT_EQ(test::BuildError(test::PngBuildIn(dir, files, kPositionAndSize), settings), "");
     ASSERT_TRUE(std::filesystem::exists(dir / "sprite-2.png"));
 
-    const Bytes css = ReadFileBytes(dir / "sprite.css");
-    std::string page = "<!DOCTYPE html>\n<html><head><style>\n" +
-                       std::string(css.begin(), css.end()) + "</style><style>body { margin: 0 } .probe { position: absolute; left: 4px }"
-                       "</style></head><body>\n";
-    for (std::size_t i = 0; i < images.size(); ++i)
-        page += "<span class=\"probe sprite-" + images[i].name + "\" style=\"top: " +
-                std::to_string(4 + 20 * i) + "px\"></span>\n";
-    page += "</body></html>\n";
-    const std::string pagePath = dir / "probe.html";
-    WriteFileReplacing(pagePath, Bytes(page.begin(), page.end()));
-    const std::string shotPath = dir / "shot.png";
-    // The window is tall enough for the whole page to be drawn.
-    test::HeadlessBrowser(program, dir.Path().string())
-        .Screenshot("file://" + pagePath, 200, 300, shotPath);
-
-    const test::Rgba shot = test::ReadPng(ReadFileBytes(shotPath));
+    std::vector<std::string> classes;
+    for (const Image& image : images)
+        classes.push_back("sprite-" + image.name);
+    const test::Rgba shot = test::ProbeShot(program, dir, classes);
     for (std::size_t i = 0; i < images.size(); ++i) {
         const Bitmap& pixels = images[i].pixels;
         for (int y = 0; y < pixels.Height(); ++y)

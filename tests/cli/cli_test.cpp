@@ -449,6 +449,40 @@ TEST_F(Cli, SheetsThatBuildsWroteAreLeftOutWhateverTheirProjectUnlessNamed)
     EXPECT_EQ(Slurp(images / "named.css"), ".sprite-sprite { background-position: 0px 0px }\r\n");
 }
 
+// --also: the same sheet in other types, offered best first, stored, left
+// out of the next build's sources, and removed once no longer asked for.
+TEST_F(Cli, OtherTypesAreOfferedStoredLeftOutAndRemovedWhenDropped)
+{
+    Add("a.bmp", 4, 4, kBlack);
+    const std::string folder = images.Path().string();
+    Outcome run = Run("--save-settings --type png --also webp,avif --base-rule --background transparent " +
+                      folder);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string css = Slurp(images / "sprite.css");
+    EXPECT_EQ(css.substr(0, css.find("\r\n")),
+              ".sprite { background-image: url('sprite.png'); background-image: "
+              "image-set(url('sprite.avif') type('image/avif'), url('sprite.webp') type('image/webp'), "
+              "url('sprite.png') type('image/png')); background-repeat: no-repeat; display: inline-block; }");
+    EXPECT_NE(Run("--show-settings").out.find("--also            webp,avif\n"), std::string::npos);
+
+    Outcome again = Run(folder);
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_NE(again.err.find("leaving out sprite.avif, a sheet written by Tessolo\n"), std::string::npos)
+        << again.err;
+    EXPECT_EQ(Slurp(images / "sprite.css"), css);
+
+    Outcome refused = Run("--also jpeg " + folder);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("JPEG cannot hold transparency (asked for as another type)"),
+              std::string::npos)
+        << refused.err;
+
+    ASSERT_EQ(Run("--also none " + folder).status, 0);
+    EXPECT_FALSE(std::filesystem::exists(images / "sprite.avif"));
+    EXPECT_FALSE(std::filesystem::exists(images / "sprite.webp"));
+    EXPECT_TRUE(std::filesystem::exists(images / "sprite.png"));
+}
+
 TEST_F(Cli, BadCommandLinesAreRefused)
 {
     struct Case {
@@ -457,7 +491,8 @@ TEST_F(Cli, BadCommandLinesAreRefused)
     } cases[] = {
         {"--frobnicate", "unknown option --frobnicate"},
         {"--style 2", "--style: '2' is not a whole number from 0 to 1"},
-        {"--type tiff", "--type: 'tiff' is not one of jpeg, png, gif, bmp"},
+        {"--type tiff", "--type: 'tiff' is not one of jpeg, png, gif, bmp, webp, avif"},
+        {"--also png,tiff", "--also: 'tiff' is not one of jpeg, png, gif, bmp, webp, avif"},
         {"--resize 50", "--resize: '50' is not none, PERCENT% or WIDTHxHEIGHT"},
         {"--resize 10xten", "--resize: 'ten' is not a whole number"},
         {"--hpad", "--hpad needs a value"},

@@ -84,6 +84,7 @@ TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesEveryDefault)
                                          "\"ShowThumbnails\"=hex:01\n"
                                          "\"MaxSheetWidth\"=dword:00000000\n"
                                          "\"MaxSheetHeight\"=dword:00000000\n"
+                                         "\"AlsoFormats\"=dword:00000000\n"
                                          "\n");
 }
 
