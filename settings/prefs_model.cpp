@@ -5,8 +5,10 @@
 #include "settings/integer_text.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace tessolo {
 
@@ -30,6 +32,19 @@ void NumberSetting::Set(int value)
 {
     value_ = std::clamp(value, range_.min, range_.max);
 }
+
+namespace {
+
+// The boxes of the other types a sheet is also written as.
+std::array<std::pair<bool PrefsModel::*, OutputType>, 4> AlsoBoxes()
+{
+    return {{{&PrefsModel::cbAlsoPng, kOutputPng},
+             {&PrefsModel::cbAlsoWebp, kOutputWebp},
+             {&PrefsModel::cbAlsoAvif, kOutputAvif},
+             {&PrefsModel::cbAlsoJpeg, kOutputJpeg}}};
+}
+
+}  // namespace
 
 PrefsModel::PrefsModel() : BMP_PixelFormat(int(kBmpPixelCodes.size()), kSixteenBitEntry) {}
 
@@ -72,6 +87,8 @@ void PrefsModel::CopyIn(const OrvaneRegistry& settings, const FormatPrefsSet& re
     GIF_CompressionType.SetSelection(records.GIFprefs.Quality);
     ebWebpQuality.Set(records.WEBPprefs.Quality);
     ebAvifQuality.Set(records.AVIFprefs.Quality);
+    for (auto [box, type] : AlsoBoxes())
+        this->*box = (settings.AlsoFormats & (1 << type)) != 0;
     Orientation.SetSelection(settings.Orientation);
     gbResize.SetSelection(settings.ResizeMethod);
     ebProportionalResize.Set(settings.ResizePercentage);
@@ -113,6 +130,9 @@ void PrefsModel::Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const
     records.GIFprefs.Quality = GIF_CompressionType.Selection();
     records.WEBPprefs.Quality = ebWebpQuality.Value();
     records.AVIFprefs.Quality = ebAvifQuality.Value();
+    settings.AlsoFormats = 0;
+    for (auto [box, type] : AlsoBoxes())
+        settings.AlsoFormats |= this->*box ? 1 << type : 0;
     settings.Orientation = Orientation.Selection();
     settings.ResizeMethod = gbResize.Selection();
     settings.ResizePercentage = ebProportionalResize.Value();

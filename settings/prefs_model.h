@@ -92,6 +92,11 @@ public:
     // Page "WebP/AVIF".
     NumberSetting ebWebpQuality{kWebpQualityRange};  // 0: lossless
     NumberSetting ebAvifQuality{kAvifQualityRange};
+    // The sheet also written as PNG, WebP, AVIF or JPEG (AlsoFormats).
+    bool cbAlsoPng = false;
+    bool cbAlsoWebp = false;
+    bool cbAlsoAvif = false;
+    bool cbAlsoJpeg = false;
     // Page "Web": the optional outputs for web pages.
     bool cbBaseRule = false;
     bool cbPseudoClasses = false;  // state images also rule their base class's pseudo-class

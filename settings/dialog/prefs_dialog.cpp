@@ -322,7 +322,7 @@ QWidget* TPrefs::MakeModernFormatsPage()
     column->addWidget(MakePageTitle("Options for WebP and AVIF images"));
     auto* form = new QGridLayout;
     QSpinBox* webp = MakeNumberBox("ebWebpQuality", model_.ebWebpQuality);
-    form->addWidget(Caption("&WebP quality (0: lossless, every pixel exact):", webp), 0, 0);
+    form->addWidget(Caption("WebP &quality (0: lossless, every pixel exact):", webp), 0, 0);
     form->addWidget(webp, 0, 1);
     QSpinBox* avif = MakeNumberBox("ebAvifQuality", model_.ebAvifQuality);
     form->addWidget(Caption("&AVIF quality (100: lossless colours):", avif), 1, 0);
@@ -330,6 +330,16 @@ QWidget* TPrefs::MakeModernFormatsPage()
     form->setColumnStretch(2, 1);
     column->addLayout(form);
     column->addWidget(new QLabel("Both keep the alpha of a transparent sheet exactly."));
+    // The rules offer every type through image-set(); browsers take the best they can decode.
+    auto* also = new QGroupBox("Also write the sheet as");
+    auto* alsoRow = new QHBoxLayout(also);
+    alsoRow->addWidget(MakeCheckBox("cbAlsoAvif", "A&VIF", model_.cbAlsoAvif));
+    alsoRow->addWidget(MakeCheckBox("cbAlsoWebp", "&WebP", model_.cbAlsoWebp));
+    alsoRow->addWidget(MakeCheckBox("cbAlsoPng", "&PNG", model_.cbAlsoPng));
+    alsoRow->addWidget(MakeCheckBox("cbAlsoJpeg", "JP&EG", model_.cbAlsoJpeg));
+    alsoRow->addStretch();
+    column->addWidget(also);
+    column->addWidget(new QLabel("The stylesheet offers every type; each browser shows the best it can read."));
     column->addStretch();
     return page;
 }

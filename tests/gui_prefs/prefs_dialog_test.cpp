@@ -98,6 +98,7 @@ int Committed(PrefsWindow& w, const QString& value)
         {"CssUnits", w.settings.CssUnits},
         {"CacheBust", w.settings.CacheBust},
         {"PngDither", w.settings.PngDither},
+        {"AlsoFormats", w.settings.AlsoFormats},
         {"JPGprefs.Progressive", records.JPGprefs.Progressive},
         {"PNGprefs.Progressive", records.PNGprefs.Progressive},
         {"PNGprefs.Smoothing", records.PNGprefs.Smoothing},
@@ -395,7 +396,11 @@ private slots:
         add(4, 0, Qt::Key_1, "BMP_PixelFormat/2", "BMPprefs.PixelFormat", 5);
         add(4, 0, Qt::Key_2, "BMP_PixelFormat/3", "BMPprefs.PixelFormat", 6);
         add(4, 0, Qt::Key_3, "BMP_PixelFormat/4", "BMPprefs.PixelFormat", 7);
-        add(5, 0, Qt::Key_W, "ebWebpQuality");
+        add(5, 0, Qt::Key_Q, "ebWebpQuality");
+        add(5, 0, Qt::Key_V, "cbAlsoAvif", "AlsoFormats", 1 << kOutputAvif);
+        add(5, 0, Qt::Key_W, "cbAlsoWebp", "AlsoFormats", 1 << kOutputWebp);
+        add(5, 0, Qt::Key_P, "cbAlsoPng", "AlsoFormats", 1 << kOutputPng);
+        add(5, 0, Qt::Key_E, "cbAlsoJpeg", "AlsoFormats", 1 << kOutputJpeg);
         add(5, 0, Qt::Key_A, "ebAvifQuality");
         add(6, 0, Qt::Key_R, "cbBaseRule", "BaseRule", 1);
         add(6, 0, Qt::Key_T, "cbPseudoClasses", "PseudoClasses", 1);
