@@ -41,6 +41,15 @@ void AppendValues(std::string& text, const PlacedImage& image, const SheetFacts&
         Append(text, separator, CssString(own.highDensityUrl));
 }
 
+// The image-set() declaration that the image mixins add after their url(),
+// with its space before: the one sheet's other types; split sheets keep the
+// url() of each image's own sheet only.
+std::string ImageSetAfter(const SheetFacts& sheet, bool highDensity)
+{
+    const std::string declaration = sheet.split.empty() ? ImageSetDeclaration(sheet, highDensity) : "";
+    return declaration.empty() ? "" : " " + declaration;
+}
+
 // The double-size sheet's URL in the retina mixin: the one sheet's, or the
 // tenth value, the image's own.
 std::string DoubleSizeUrlValue(const SheetFacts& sheet, std::string_view tenthValue)
@@ -65,7 +74,9 @@ std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& s
             "@mixin sprite-width($sprite) { width: list.nth($sprite, 5); }\n"
             "@mixin sprite-height($sprite) { height: list.nth($sprite, 6); }\n"
             "@mixin sprite-position($sprite) { background-position: list.nth($sprite, 3) list.nth($sprite, 4); }\n"
-            "@mixin sprite-image($sprite) { background-image: url(list.nth($sprite, 9)); }\n"
+            "@mixin sprite-image($sprite) { background-image: url(list.nth($sprite, 9));" +
+            ImageSetAfter(sheet, false) +
+            " }\n"
             "@mixin sprite($sprite) {\n"
             "  @include sprite-image($sprite);\n"
             "  @include sprite-position($sprite);\n"
@@ -75,7 +86,7 @@ std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& s
         return text + "}\n";
     Append(text, "  @include sprite-retina($sprite);\n}\n",
            "@mixin sprite-retina($sprite) {\n  ", kHighDensityMedia, " {\n    background-image: url(",
-           DoubleSizeUrlValue(sheet, "list.nth($sprite, 10)"), ");\n",
+           DoubleSizeUrlValue(sheet, "list.nth($sprite, 10)"), ");", ImageSetAfter(sheet, true), "\n",
            "    background-size: list.nth($sprite, 7) list.nth($sprite, 8);\n  }\n}\n");
     return text;
 }
@@ -94,7 +105,9 @@ std::string LessData(const std::vector<PlacedImage>& images, const SheetFacts& s
             ".sprite-width(@sprite) { width: extract(@sprite, 5); }\n"
             ".sprite-height(@sprite) { height: extract(@sprite, 6); }\n"
             ".sprite-position(@sprite) { background-position: extract(@sprite, 3) extract(@sprite, 4); }\n"
-            ".sprite-image(@sprite) { @sprite-url: extract(@sprite, 9); background-image: url(@sprite-url); }\n"
+            ".sprite-image(@sprite) { @sprite-url: extract(@sprite, 9); background-image: url(@sprite-url);" +
+            ImageSetAfter(sheet, false) +
+            " }\n"
             ".sprite(@sprite) {\n"
             "  .sprite-image(@sprite);\n"
             "  .sprite-position(@sprite);\n"
@@ -106,7 +119,8 @@ std::string LessData(const std::vector<PlacedImage>& images, const SheetFacts& s
            ".sprite-retina(@sprite) {\n  ", kHighDensityMedia, " {\n    ",
            ListsDoubleSizeSheets(sheet)
                ? "@sprite-url-2x: extract(@sprite, 10); background-image: url(@sprite-url-2x);\n"
-               : "background-image: url(" + CssString(sheet.highDensityUrl) + ");\n",
+               : "background-image: url(" + CssString(sheet.highDensityUrl) + ");" +
+                     ImageSetAfter(sheet, true) + "\n",
            "    background-size: extract(@sprite, 7) extract(@sprite, 8);\n  }\n}\n");
     return text;
 }

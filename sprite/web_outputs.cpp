@@ -22,22 +22,29 @@ std::size_t ImageSetRank(std::string_view mimeType)
 
 }  // namespace
 
-std::string SheetImageDeclarations(const SheetFacts& sheet, bool highDensity)
+std::string ImageSetDeclaration(const SheetFacts& sheet, bool highDensity)
 {
+    if (sheet.formats.empty())
+        return {};
     auto urlOf = [highDensity](const SheetFacts& facts) {
         return "url(" + CssString(highDensity ? facts.highDensityUrl : facts.url) + ")";
     };
-    std::string text = "background-image: " + urlOf(sheet) + "; ";
-    if (sheet.formats.empty())
-        return text;
     std::vector<const SheetFacts*> offered{&sheet};
     for (const SheetFacts& format : sheet.formats)
         offered.push_back(&format);
     std::ranges::stable_sort(offered, {}, [](const SheetFacts* f) { return ImageSetRank(f->mimeType); });
-    text += "background-image: image-set(";
+    std::string text = "background-image: image-set(";
     for (std::size_t i = 0; i < offered.size(); ++i)
         text += (i ? ", " : "") + urlOf(*offered[i]) + " type(" + CssString(offered[i]->mimeType) + ")";
-    return text + "); ";
+    return text + ");";
+}
+
+std::string SheetImageDeclarations(const SheetFacts& sheet, bool highDensity)
+{
+    const std::string& url = highDensity ? sheet.highDensityUrl : sheet.url;
+    const std::string imageSet = ImageSetDeclaration(sheet, highDensity);
+    return "background-image: url(" + CssString(url) + "); " +
+           (imageSet.empty() ? "" : imageSet + " ");
 }
 
 std::string BaseRule(const std::string& selector, const SheetFacts& sheet)

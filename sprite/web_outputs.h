@@ -59,6 +59,8 @@ const SheetFacts& SheetOf(const SheetFacts& sheet, const PlacedImage& image);
 //   background-image: image-set(url('sprite.avif') type('image/avif'),
 //                               url('sprite.png') type('image/png'));
 std::string SheetImageDeclarations(const SheetFacts& sheet, bool highDensity);
+// The second of those alone, without its space; empty without other types.
+std::string ImageSetDeclaration(const SheetFacts& sheet, bool highDensity);
 
 // The media query of high-density screens.
 inline constexpr const char* kHighDensityMedia =
