@@ -22,6 +22,8 @@ constexpr std::uint8_t AlphaOf(Rgba c) { return std::uint8_t(c >> 24); }
 
 // Reads row `y` of the sheet: 24-bit and other pixels are opaque; 32-bit
 // pixels carry their fourth byte as alpha only when the bitmap HasAlpha.
+// Fully transparent pixels read as 0 whatever their colour: it shows
+// nowhere, and one such colour makes fewer palette entries and longer runs.
 void ReadRgbaRow(const Bitmap& sheet, int y, Rgba* row);
 
 // Looks up the palette index of a colour; holds at most 256 colours.
@@ -59,5 +61,12 @@ struct PngSheetForm {
 // with more than 256 colours and some transparency; else RGB, or RGB +
 // alpha when any pixel is not opaque.
 PngSheetForm ChooseSheetForm(const Bitmap& sheet);
+
+// The forms worth compressing to find the smallest file: ChooseSheetForm's
+// first; for a palette of more than 16 colours the same palette in order of
+// how often each colour is used and in order of brightness, as these change
+// what the row filters see, and the sheet without a palette (RGB, RGB +
+// alpha, grey or grey + alpha) since filtered colours can beat indexes.
+std::vector<PngSheetForm> SheetFormCandidates(const Bitmap& sheet);
 
 }  // namespace tessolo
