@@ -34,11 +34,13 @@ Bitmap LoadPngSource(const std::string& path) { return LoadSource(kPngSource, pa
 
 Bytes EncodePngSheet(const Bitmap& sheet, const PngSheetOptions& options)
 {
+    const PngOptimizeEffort effort =
+        options.exhaustive ? PngOptimizeEffort::Exhaustive : PngOptimizeEffort::Normal;
     if (options.colors != 0)
         return EncodeOptimizedPng(QuantizedSheet(sheet, options.colors, options.dither),
-                                  options.interlace);
+                                  options.interlace, effort);
     if (options.optimize)
-        return EncodeOptimizedPng(sheet, options.interlace);
+        return EncodeOptimizedPng(sheet, options.interlace, effort);
     if (sheet.Empty())
         return {};
     TPNGObject png;
