@@ -553,8 +553,7 @@ Options:
   --[no-]jpeg-progressive write a progressive JPEG (no)
   --png-level N           PNG compression level 0-9 (9)
   --[no-]png-interlace    write an interlaced (Adam7) PNG (no)
-  --[no-]png-optimize[=max]
-                          write the smallest PNG of the same pixels; max:
+  --[no-]png-optimize     write the smallest PNG of the same pixels; =max:
                           smaller still, and far slower (no)
   --png-colors N          a lossy PNG of at most N colours (2-256), alpha
                           kept, through a quantiser; 0: exact colours (0)

@@ -34,13 +34,13 @@ Bitmap LoadPngSource(const std::string& path) { return LoadSource(kPngSource, pa
 
 Bytes EncodePngSheet(const Bitmap& sheet, const PngSheetOptions& options)
 {
-    const PngOptimizeEffort effort =
-        options.exhaustive ? PngOptimizeEffort::Exhaustive : PngOptimizeEffort::Normal;
-    if (options.colors != 0)
-        return EncodeOptimizedPng(QuantizedSheet(sheet, options.colors, options.dither),
-                                  options.interlace, effort);
+    OptimizedPngOptions optimized{.interlaced = options.interlace, .exhaustive = options.exhaustive};
+    if (options.colors != 0) {
+        optimized.keepPalette = true;
+        return EncodeOptimizedPng(QuantizedSheet(sheet, options.colors, options.dither), optimized);
+    }
     if (options.optimize)
-        return EncodeOptimizedPng(sheet, options.interlace, effort);
+        return EncodeOptimizedPng(sheet, optimized);
     if (sheet.Empty())
         return {};
     TPNGObject png;

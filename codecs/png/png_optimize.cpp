@@ -83,36 +83,38 @@ void RunInParallel(std::size_t count, const Job& job)
 }
 
 // The smallest of the candidates, compared compressed at kTrialLevel (at
-// the strongest level when `exhaustive`), and its image data compressed at
-// the strongest level, or by zopfli when `exhaustive` and that is smaller.
+// the strongest level when exhaustive), and its image data compressed at
+// the strongest level, or by zopfli when exhaustive and that is smaller.
 struct Choice {
     PngSheetForm form;
     Bytes packed;
 };
 
-Choice SmallestCandidate(const Bitmap& sheet, bool interlaced, bool exhaustive)
+Choice SmallestCandidate(const Bitmap& sheet, const OptimizedPngOptions& options)
 {
-    std::vector<PngSheetForm> forms = SheetFormCandidates(sheet);
+    const bool interlaced = options.interlaced, exhaustive = options.exhaustive;
+    std::vector<PngSheetForm> forms = SheetFormCandidates(sheet, options.keepPalette);
     std::vector<Candidate> candidates = CandidatesOf(forms);
     const int level = exhaustive ? kStrongestDeflateLevel : kTrialLevel;
     std::mutex bestLock;
     std::size_t best = candidates.size(), bestSize = 0;
-    Bytes bestPacked;
+    Bytes bestData, bestPacked;
     RunInParallel(candidates.size(), [&](std::size_t i) {
         const Candidate& c = candidates[i];
-        Bytes packed = DeflateZlib(FilteredImage(sheet, *c.form, interlaced, c.filter), level);
+        Bytes data = FilteredImage(sheet, *c.form, interlaced, c.filter);
+        Bytes packed = DeflateZlib(data, level);
         std::size_t size = packed.size() + TableBytesOf(*c.form);
         std::lock_guard lock(bestLock);
         // Ties go to the earlier candidate, so the file does not depend on timing.
         if (best == candidates.size() || std::pair(size, i) < std::pair(bestSize, best)) {
             best = i;
             bestSize = size;
+            bestData = std::move(data);
             bestPacked = std::move(packed);
         }
     });
     Choice choice{*candidates[best].form, std::move(bestPacked)};
-    Bytes data = FilteredImage(sheet, choice.form, interlaced, candidates[best].filter);
-    Bytes smaller = exhaustive ? DeflateZlibExhaustive(data) : DeflateZlib(data, kStrongestDeflateLevel);
+    Bytes smaller = exhaustive ? DeflateZlibExhaustive(bestData) : DeflateZlib(bestData, kStrongestDeflateLevel);
     if (!exhaustive || smaller.size() < choice.packed.size())
         choice.packed = std::move(smaller);
     return choice;
@@ -143,11 +145,12 @@ void WritePalette(Bytes& file, const PngSheetForm& form)
 
 }  // namespace
 
-Bytes EncodeOptimizedPng(const Bitmap& sheet, bool interlaced, PngOptimizeEffort effort)
+Bytes EncodeOptimizedPng(const Bitmap& sheet, const OptimizedPngOptions& options)
 {
     if (sheet.Empty())
         return {};
-    Choice choice = SmallestCandidate(sheet, interlaced, effort == PngOptimizeEffort::Exhaustive);
+    const bool interlaced = options.interlaced;
+    Choice choice = SmallestCandidate(sheet, options);
     const PngSheetForm& form = choice.form;
     const Bytes& packed = choice.packed;
 

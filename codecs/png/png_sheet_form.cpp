@@ -193,14 +193,15 @@ std::vector<Rgba> ColorsByBrightness(std::vector<Rgba> colors)
 
 PngSheetForm ChooseSheetForm(const Bitmap& sheet) { return BestForm(TakeCensus(sheet)); }
 
-std::vector<PngSheetForm> SheetFormCandidates(const Bitmap& sheet)
+std::vector<PngSheetForm> SheetFormCandidates(const Bitmap& sheet, bool keepPalette)
 {
     SheetCensus census = TakeCensus(sheet);
     std::vector<PngSheetForm> forms{BestForm(census)};
     if (forms[0].colorType == kColorPalette && census.colors.size() > 16) {
         forms.push_back(PaletteForm(ColorsByUse(census)));
         forms.push_back(PaletteForm(ColorsByBrightness(census.colors)));
-        forms.push_back(DirectForm(census));
+        if (!keepPalette)
+            forms.push_back(DirectForm(census));
     }
     return forms;
 }

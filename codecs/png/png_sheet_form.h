@@ -66,7 +66,8 @@ PngSheetForm ChooseSheetForm(const Bitmap& sheet);
 // first; for a palette of more than 16 colours the same palette in order of
 // how often each colour is used and in order of brightness, as these change
 // what the row filters see, and the sheet without a palette (RGB, RGB +
-// alpha, grey or grey + alpha) since filtered colours can beat indexes.
-std::vector<PngSheetForm> SheetFormCandidates(const Bitmap& sheet);
+// alpha, grey or grey + alpha) since filtered colours can beat indexes,
+// unless `keepPalette`.
+std::vector<PngSheetForm> SheetFormCandidates(const Bitmap& sheet, bool keepPalette);
 
 }  // namespace tessolo
