@@ -14,14 +14,15 @@
 
 namespace tessolo {
 
-// Encodes a Bits24 sheet, or a Bits32 one whose fourth byte is straight
-// alpha when HasAlpha is set (other formats are read as opaque colours).
-// A sheet without pixels has no PNG form: the result is empty.
 struct OptimizedPngOptions {
     bool interlaced = false;  // Adam7
     bool exhaustive = false;  // zopfli as well: some percent smaller, far slower
     bool keepPalette = false; // a sheet that a palette holds is written with one
 };
+
+// Encodes a Bits24 sheet, or a Bits32 one whose fourth byte is straight
+// alpha when HasAlpha is set (other formats are read as opaque colours).
+// A sheet without pixels has no PNG form: the result is empty.
 Bytes EncodeOptimizedPng(const Bitmap& sheet, const OptimizedPngOptions& options = {});
 
 }  // namespace tessolo

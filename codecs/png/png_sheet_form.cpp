@@ -191,8 +191,6 @@ std::vector<Rgba> ColorsByBrightness(std::vector<Rgba> colors)
 
 }  // namespace
 
-PngSheetForm ChooseSheetForm(const Bitmap& sheet) { return BestForm(TakeCensus(sheet)); }
-
 std::vector<PngSheetForm> SheetFormCandidates(const Bitmap& sheet, bool keepPalette)
 {
     SheetCensus census = TakeCensus(sheet);
