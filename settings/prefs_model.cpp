@@ -77,7 +77,8 @@ void PrefsModel::Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const
     records.PNGprefs.Quality = PNG_Quality.Value();
     // The dialog has no control for max (--png-optimize=max): a stored max
     // stays while the box is ticked.
-    records.PNGprefs.Smoothing = PNG_Optimize ? (PngOptimizeMaxOf(records.PNGprefs) ? kPngOptimizeMax : 1) : 0;
+    records.PNGprefs.Smoothing =
+        PNG_Optimize ? (PngOptimizeMaxOf(records.PNGprefs) ? kPngOptimizeMax : 1) : 0;
     records.GIFprefs.Quality = GIF_CompressionType.Selection();
     settings.Orientation = Orientation.Selection();
     settings.ResizeMethod = gbResize.Selection();

@@ -49,7 +49,8 @@ std::size_t TableBytesOf(const PngSheetForm& form)
 {
     if (form.colorType != kColorPalette)
         return 0;
-    return 12 + 3 * form.palette.size() + (form.translucentEntries > 0 ? 12 + std::size_t(form.translucentEntries) : 0);
+    const std::size_t alphas = std::size_t(form.translucentEntries);
+    return 12 + 3 * form.palette.size() + (alphas > 0 ? 12 + alphas : 0);
 }
 
 // Runs job(0) ... job(count - 1) on as many threads as there are cores;
@@ -83,8 +84,8 @@ void RunInParallel(std::size_t count, const Job& job)
 }
 
 // The smallest of the candidates, compared compressed at kTrialLevel (at
-// the strongest level when exhaustive), and its image data compressed at
-// the strongest level, or by zopfli when exhaustive and that is smaller.
+// the strongest level when exhaustive), and its image data compressed again
+// at the strongest level, or by zopfli when exhaustive, if that is smaller.
 struct Choice {
     PngSheetForm form;
     Bytes packed;
@@ -114,8 +115,9 @@ Choice SmallestCandidate(const Bitmap& sheet, const OptimizedPngOptions& options
         }
     });
     Choice choice{*candidates[best].form, std::move(bestPacked)};
-    Bytes smaller = exhaustive ? DeflateZlibExhaustive(bestData) : DeflateZlib(bestData, kStrongestDeflateLevel);
-    if (!exhaustive || smaller.size() < choice.packed.size())
+    Bytes smaller =
+        exhaustive ? DeflateZlibExhaustive(bestData) : DeflateZlib(bestData, kStrongestDeflateLevel);
+    if (smaller.size() < choice.packed.size())
         choice.packed = std::move(smaller);
     return choice;
 }

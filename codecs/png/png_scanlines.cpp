@@ -182,5 +182,4 @@ Bytes FilteredImage(const Bitmap& sheet, const PngSheetForm& form, bool interlac
     return out;
 }
 
-
 }  // namespace tessolo

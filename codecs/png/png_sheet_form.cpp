@@ -108,8 +108,10 @@ void ReadRgbaRow(const Bitmap& sheet, int y, Rgba* row)
         for (int x = 0; x < width; ++x, p += 3)
             row[x] = MakeRgba(p[2], p[1], p[0], 255);
     } else if (sheet.Format() == PixelFormat::Bits32) {
-        for (int x = 0; x < width; ++x, p += 4)
-            row[x] = sheet.HasAlpha && p[3] == 0 ? 0 : MakeRgba(p[2], p[1], p[0], sheet.HasAlpha ? p[3] : 255);
+        for (int x = 0; x < width; ++x, p += 4) {
+            const std::uint8_t alpha = sheet.HasAlpha ? p[3] : 255;
+            row[x] = alpha == 0 ? 0 : MakeRgba(p[2], p[1], p[0], alpha);
+        }
     } else {
         for (int x = 0; x < width; ++x) {
             ColorRef c = sheet.Pixel(x, y);
