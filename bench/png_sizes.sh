@@ -6,6 +6,8 @@
 # Installs nothing: a column whose tool is missing shows "–". The sets (from
 # scripts/install-deps.sh): the silk icon set (1 000 icons of 16 px), the
 # flag set (247 flags) and "large" (200 silk icons resized to 256 px).
+# SETS and LAYOUTS in the environment pick some of them, e.g. to run the
+# slow large set in another process: SETS=large LAYOUTS="grid packed".
 set -e
 build="${1:-build}"; [ $# -gt 0 ] && shift
 cli="$build/cli/tessolo-cli"
@@ -42,10 +44,10 @@ make_set large "$silk" 200
 
 echo "| sheet | --png-optimize | zopflipng -m | optipng -o7 | ImageMagick |"
 echo "|---|---|---|---|---|"
-for set in silk flags large; do
+for set in ${SETS:-silk flags large}; do
   [ -n "$(ls "$work/$set")" ] || { echo "| $set | – (set not installed) | – | – | – |"; continue; }
   resize=none; [ "$set" = large ] && resize=256x256
-  for layout in horizontal vertical grid packed; do
+  for layout in ${LAYOUTS:-horizontal vertical grid packed}; do
     for background in white transparent; do
       sheet="$work/out/$set-$layout-$background.png"
       ours=$(measure "$sheet" "$cli" --quiet --settings "$work/store" --name "$set-$layout-$background" \

@@ -21,7 +21,9 @@ namespace {
 // compressed again at the strongest (figures in bench/README.md).
 constexpr int kTrialLevel = 6;
 
-constexpr std::size_t kMaxIdatData = std::size_t(kDefaultMaxIdatSize);
+// The image data goes in one IDAT chunk (of at most 2^31 - 1 bytes, the
+// most a chunk holds): each further chunk would cost 12 bytes.
+constexpr std::size_t kMaxIdatData = 0x7FFFFFFF;
 
 constexpr TChunkName kIhdrName = {'I', 'H', 'D', 'R'};
 constexpr TChunkName kPlteName = {'P', 'L', 'T', 'E'};

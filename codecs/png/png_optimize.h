@@ -5,8 +5,8 @@
 // compressed in parallel and the smallest is kept, its image data
 // compressed by libdeflate's strongest level (and zopfli when exhaustive).
 // The chunks are those the default encoder writes: IHDR,
-// PLTE and tRNS when the form needs them, IDAT in pieces of 65 535 bytes,
-// IEND.
+// PLTE and tRNS when the form needs them, IDAT, IEND; but the image data
+// is in one IDAT chunk rather than pieces of 65 535 bytes.
 #pragma once
 
 #include "platform/bitmap.h"
