@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <sstream>
 
 namespace tessolo::cli {
@@ -278,6 +279,34 @@ public:
                          [&target](const std::string&) { return target ? "true" : "false"; }});
     }
 
+    // --NAME, --NAME=max, --no-NAME, and the key NAME = true or false:
+    // `target` says on or off, `max` whether the value was max.
+    void SwitchWithMax(const std::string& name, bool& target, bool& max)
+    {
+        auto givenMax = std::make_shared<bool>(false);
+        app_.add_flag_callback("--" + name, [this, &target, &max, givenMax, name] {
+                target = true;
+                max = *givenMax;
+                request_.origins["--" + name] = origin_;
+            })
+            // A flag's value must read as true, so max is noted and made true.
+            ->transform(CLI::Validator(
+                [this, name, givenMax](std::string& given) {
+                    Operands(app_);
+                    given = Unmarked(given);
+                    if (given != "true" && given != "max")
+                        throw UsageError("--" + name + " takes no value but max");
+                    *givenMax = given == "max";
+                    given = "true";
+                    return std::string();
+                },
+                ""))
+            ->trigger_on_parse();
+        Flag("--no-" + name, target, false);
+        keys_.push_back({name, ProjectValue::Boolean,
+                         [&target](const std::string&) { return target ? "true" : "false"; }});
+    }
+
     const std::vector<ProjectKey>& ProjectKeys() const { return keys_; }
 
 private:
@@ -427,7 +456,7 @@ void AddOptions(OptionTable& table, CliRequest& request)
     table.Number("--avif-quality", encoding.avif.quality, QualityRange(kOutputAvif));
     table.Switch("jpeg-progressive", encoding.jpeg.progressive);
     table.Switch("png-interlace", encoding.png.interlace);
-    table.Switch("png-optimize", encoding.png.optimize);
+    table.SwitchWithMax("png-optimize", encoding.png.optimize, encoding.png.exhaustive);
     table.Number("--png-colors", encoding.png.colors, RangeOf(&SheetOptions::PngColors));
     table.Switch("png-dither", encoding.png.dither);
     table.Switch("base-rule", settings.BaseRule);
@@ -579,7 +608,8 @@ Options:
   --[no-]jpeg-progressive write a progressive JPEG (no)
   --png-level N           PNG compression level 0-9 (9)
   --[no-]png-interlace    write an interlaced (Adam7) PNG (no)
-  --[no-]png-optimize     write the smallest PNG of the same pixels (no)
+  --[no-]png-optimize     write the smallest PNG of the same pixels; =max:
+                          smaller still, and far slower (no)
   --png-colors N          a lossy PNG of at most N colours (2-256), alpha
                           kept, through a quantiser; 0: exact colours (0)
   --[no-]png-dither       dither that palette (Floyd-Steinberg) (no)

@@ -5,7 +5,7 @@ set -e
 
 PACKAGES="cmake make g++ clang-14 libclang-rt-14-dev
 zlib1g-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
-libdeflate-dev nlohmann-json3-dev libcli11-dev libmstch-dev libtomlplusplus-dev libimagequant-dev
+libdeflate-dev libzopfli-dev nlohmann-json3-dev libcli11-dev libmstch-dev libtomlplusplus-dev libimagequant-dev
 libpng-dev libgif-dev libjpeg-turbo-progs node-less
 libwebp-dev libavif-dev librsvg2-dev libxml2-dev
 qt6-base-dev
@@ -15,8 +15,10 @@ dpkg-dev man-db"
 # and key presser of the desktop program's check under X (with xwd and
 # netpbm for its screenshot), and Stylus for the template example. Their
 # tests skip with a message when they cannot be installed, so their absence
-# does not stop the rest.
-OPTIONAL_PACKAGES="chromium xvfb xdotool matchbox-window-manager x11-apps netpbm node-stylus"
+# does not stop the rest. The lossless PNG optimisers, ImageMagick and the
+# two icon sets are for bench/png_sizes.sh, which skips what is missing.
+OPTIONAL_PACKAGES="chromium xvfb xdotool matchbox-window-manager x11-apps netpbm node-stylus
+zopfli optipng imagemagick famfamfam-silk famfamfam-flag-png"
 
 missing_of() {
   for p in "$@"; do

@@ -44,9 +44,12 @@ constexpr int LowByte(std::int32_t value) { return int(std::uint32_t(value) & 0x
 
 // The PNG record keeps its optimise flag in Smoothing, a field that PNG never
 // used and whose stored first-run value is 0: a non-zero low byte writes the
-// sheet with the optimised encoder, 0 with the default one. Reserved is not
+// sheet with the optimised encoder, 0 with the default one, and 2 asks it
+// for its slowest, smallest file (--png-optimize=max). Reserved is not
 // taken, as it is stored and restored unchanged.
+constexpr int kPngOptimizeMax = 2;
 constexpr bool PngOptimizeOf(const TFormatPrefs& png) { return LowByte(png.Smoothing) != 0; }
+constexpr bool PngOptimizeMaxOf(const TFormatPrefs& png) { return LowByte(png.Smoothing) == kPngOptimizeMax; }
 
 // The six fields in their stored order, with their names for messages.
 struct FormatPrefsField {

@@ -126,7 +126,10 @@ void PrefsModel::Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const
     records.JPGprefs.Quality = JPEG_Quality.Value();
     records.PNGprefs.Progressive = PNG_Progressive.Selection();
     records.PNGprefs.Quality = PNG_Quality.Value();
-    records.PNGprefs.Smoothing = PNG_Optimize ? 1 : 0;
+    // The dialog has no control for max (--png-optimize=max): a stored max
+    // stays while the box is ticked.
+    records.PNGprefs.Smoothing =
+        PNG_Optimize ? (PngOptimizeMaxOf(records.PNGprefs) ? kPngOptimizeMax : 1) : 0;
     records.GIFprefs.Quality = GIF_CompressionType.Selection();
     records.WEBPprefs.Quality = ebWebpQuality.Value();
     records.AVIFprefs.Quality = ebAvifQuality.Value();

@@ -16,6 +16,7 @@ SheetEncoding EncodingOf(const FormatPrefsSet& records)
     encoding.png.level = std::min(LowByte(records.PNGprefs.Quality), 9);
     encoding.png.interlace = LowByte(records.PNGprefs.Progressive) != 0;
     encoding.png.optimize = PngOptimizeOf(records.PNGprefs);
+    encoding.png.exhaustive = PngOptimizeMaxOf(records.PNGprefs);
     encoding.gif.compression = LowByte(records.GIFprefs.Quality) == 1 ? gcRLE : gcLZW;
     encoding.bmp.pixelFormat = BmpPixelCode(LowByte(records.BMPprefs.PixelFormat));
     encoding.webp.quality = std::clamp(records.WEBPprefs.Quality, 0, 100);
@@ -98,7 +99,8 @@ FormatPrefsSet StoredRecords(const SheetEncoding& encoding, FormatPrefsSet recor
     records.JPGprefs.Progressive = encoding.jpeg.progressive;
     records.PNGprefs.Quality = encoding.png.level;
     records.PNGprefs.Progressive = encoding.png.interlace;
-    records.PNGprefs.Smoothing = encoding.png.optimize;
+    records.PNGprefs.Smoothing =
+        encoding.png.optimize ? (encoding.png.exhaustive ? kPngOptimizeMax : 1) : 0;
     records.GIFprefs.Quality = encoding.gif.compression == gcRLE ? 1 : 0;
     records.BMPprefs.PixelFormat = encoding.bmp.pixelFormat;
     records.WEBPprefs.Quality = encoding.webp.quality;

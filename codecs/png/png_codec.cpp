@@ -34,11 +34,13 @@ Bitmap LoadPngSource(const std::string& path) { return LoadSource(kPngSource, pa
 
 Bytes EncodePngSheet(const Bitmap& sheet, const PngSheetOptions& options)
 {
-    if (options.colors != 0)
-        return EncodeOptimizedPng(QuantizedSheet(sheet, options.colors, options.dither),
-                                  options.interlace);
+    OptimizedPngOptions optimized{.interlaced = options.interlace, .exhaustive = options.exhaustive};
+    if (options.colors != 0) {
+        optimized.keepPalette = true;
+        return EncodeOptimizedPng(QuantizedSheet(sheet, options.colors, options.dither), optimized);
+    }
     if (options.optimize)
-        return EncodeOptimizedPng(sheet, options.interlace);
+        return EncodeOptimizedPng(sheet, optimized);
     if (sheet.Empty())
         return {};
     TPNGObject png;

@@ -39,6 +39,7 @@ struct PngSheetOptions {
     int level = 9;           // zlib compression level, 0 to 9
     bool interlace = false;  // Adam7
     bool optimize = false;   // the smallest file of the same pixels; `level` is then not used
+    bool exhaustive = false; // with `optimize` or `colors`: smaller still, far slower
     // 2-256: a lossy palette of at most that many colours, alpha included,
     // written by the optimised encoder; 0: the exact colours.
     int colors = 0;

@@ -1,5 +1,7 @@
 #include "codecs/png/png_filters.h"
 
+#include <array>
+#include <cmath>
 #include <cstdlib>
 
 namespace tessolo {
@@ -94,6 +96,18 @@ std::uint64_t SignedMagnitudeSum(const std::uint8_t* row, std::size_t size)
     for (std::size_t k = 0; k < size; ++k)
         sum += std::uint64_t(std::abs(int(std::int8_t(row[k]))));
     return sum;
+}
+
+std::uint64_t EntropyBits(const std::uint8_t* row, std::size_t size)
+{
+    std::array<std::size_t, 256> counts{};
+    for (std::size_t k = 0; k < size; ++k)
+        ++counts[row[k]];
+    double bits = double(size) * std::log2(double(size > 0 ? size : 1));
+    for (std::size_t count : counts)
+        if (count > 1)
+            bits -= double(count) * std::log2(double(count));
+    return std::uint64_t(bits * 16);
 }
 
 }  // namespace tessolo

@@ -28,4 +28,8 @@ int FilterScore(const std::uint8_t* row, std::size_t size);
 // sums least, as its values lie closest to 0.
 std::uint64_t SignedMagnitudeSum(const std::uint8_t* row, std::size_t size);
 
+// The bits the bytes would take coded by their own frequencies (in 1/16
+// bit): fewer when fewer values repeat more; another score of the filters.
+std::uint64_t EntropyBits(const std::uint8_t* row, std::size_t size);
+
 }  // namespace tessolo

@@ -1,29 +1,29 @@
 #include "codecs/png/png_optimize.h"
 
-#include "codecs/png/png_filters.h"
+#include "codecs/png/png_deflate.h"
+#include "codecs/png/png_scanlines.h"
 #include "codecs/png/png_sheet_form.h"
 #include "codecs/png/pngimage.h"
-#include "platform/packed_pixels.h"
-
-#include <libdeflate.h>
 
 #include <algorithm>
-#include <initializer_list>
-#include <memory>
-#include <new>
-#include <span>
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace tessolo {
 
 namespace {
 
-// libdeflate's level. 12, its highest, is 3.4 times as slow as the default
-// encoder on 1 000 icons for 3.5 % fewer bytes than 10; 10 keeps within 1.5
-// times (figures in bench/README.md).
-constexpr int kDeflateLevel = 10;
+// Candidates are compared compressed at a quick level, and the smallest
+// compressed again at the strongest (figures in bench/README.md).
+constexpr int kTrialLevel = 6;
 
-constexpr std::size_t kMaxIdatData = std::size_t(kDefaultMaxIdatSize);
+// The image data goes in one IDAT chunk (of at most 2^31 - 1 bytes, the
+// most a chunk holds): each further chunk would cost 12 bytes.
+constexpr std::size_t kMaxIdatData = 0x7FFFFFFF;
 
 constexpr TChunkName kIhdrName = {'I', 'H', 'D', 'R'};
 constexpr TChunkName kPlteName = {'P', 'L', 'T', 'E'};
@@ -31,174 +31,97 @@ constexpr TChunkName kTrnsName = {'t', 'R', 'N', 'S'};
 constexpr TChunkName kIdatName = {'I', 'D', 'A', 'T'};
 constexpr TChunkName kIendName = {'I', 'E', 'N', 'D'};
 
-// Turns rows of the sheet into unfiltered scanlines of the chosen form.
-class ScanlineMaker {
-public:
-    ScanlineMaker(const Bitmap& sheet, const PngSheetForm& form)
-        : sheet_(sheet), form_(form), row_(std::size_t(sheet.Width()))
-    {
-        for (std::size_t i = 0; i < form.palette.size(); ++i)
-            index_.Add(form.palette[i], int(i));
-    }
-
-    // Writes the samples of pixels first, first + step, ... of row `y`.
-    void Make(int y, int first, int step, std::size_t pixels, std::uint8_t* out)
-    {
-        if (y != rowRead_) {
-            ReadRgbaRow(sheet_, y, row_.data());
-            rowRead_ = y;
-        }
-        const Rgba* in = row_.data();
-        const std::size_t at = std::size_t(first), stride = std::size_t(step);
-        // Eight-bit samples: the pixel's bytes from an RGBA byte order.
-        auto bytes = [&](std::initializer_list<int> samples) {
-            for (std::size_t k = 0; k < pixels; ++k) {
-                Rgba c = in[at + k * stride];
-                const std::uint8_t rgba[4] = {RedOf(c), GreenOf(c), BlueOf(c), AlphaOf(c)};
-                for (int sample : samples)
-                    *out++ = rgba[sample];
-            }
-        };
-        switch (form_.colorType) {
-        case kColorRGB: bytes({0, 1, 2}); break;
-        case kColorRGBAlpha: bytes({0, 1, 2, 3}); break;
-        case kColorGrayscaleAlpha: bytes({0, 3}); break;
-        default: MakeSmallSamples(in + at, stride, pixels, out); break;
-        }
-    }
-
-private:
-    // Greyscale and palette samples of 1, 2, 4 or 8 bits.
-    void MakeSmallSamples(const Rgba* in, std::size_t step, std::size_t pixels, std::uint8_t* out)
-    {
-        const int depth = form_.bitDepth;
-        const bool palette = form_.colorType == kColorPalette;
-        if (depth < 8)
-            std::fill(out, out + (pixels * std::size_t(depth) + 7) / 8, 0);
-        Rgba last = 0;
-        unsigned sample = 0;
-        for (std::size_t k = 0; k < pixels; ++k) {
-            Rgba c = in[k * step];
-            if (k == 0 || c != last) {
-                last = c;
-                // Exact grey levels of depth d are multiples of 255 / (2^d - 1),
-                // whose top d bits are the sample.
-                sample = palette ? unsigned(index_.Find(c)) : unsigned(RedOf(c)) >> (8 - depth);
-            }
-            if (depth == 8)
-                out[k] = std::uint8_t(sample);
-            else
-                OrPackedIndex(out, k, depth, sample);
-        }
-    }
-
-    const Bitmap& sheet_;
-    const PngSheetForm& form_;
-    ColorIndex index_;
-    std::vector<Rgba> row_;
-    int rowRead_ = -1;
+// One way to write the image: a form and how its rows are filtered.
+struct Candidate {
+    const PngSheetForm* form;
+    RowFilterChoice filter;
 };
 
-// Filters scanlines and appends them, each after its filter-type byte.
-// Adaptive filtering takes, per row, the filter whose output has the least
-// sum of magnitudes; otherwise every row is written unfiltered.
-class RowFilter {
-public:
-    RowFilter(std::size_t maxRowBytes, int offset, bool adaptive)
-        : offset_(offset), adaptive_(adaptive), previous_(maxRowBytes), candidate_(maxRowBytes),
-          best_(maxRowBytes)
-    {
-    }
-
-    // The first row of a pass has no row above it.
-    void StartPass() { std::fill(previous_.begin(), previous_.end(), 0); }
-
-    void Append(const std::uint8_t* raw, std::size_t size, Bytes& out)
-    {
-        if (!adaptive_) {
-            out.push_back(pfNone);
-            out.insert(out.end(), raw, raw + size);
-            return;
-        }
-        TFilter bestFilter = pfNone;
-        std::uint64_t bestCost = SignedMagnitudeSum(raw, size);
-        std::copy(raw, raw + size, best_.begin());
-        for (TFilter filter : {pfSub, pfUp, pfAverage, pfPaeth}) {
-            ApplyFilter(filter, raw, previous_.data(), candidate_.data(), size, offset_);
-            std::uint64_t cost = SignedMagnitudeSum(candidate_.data(), size);
-            if (cost < bestCost) {
-                bestCost = cost;
-                bestFilter = filter;
-                best_.swap(candidate_);
-            }
-        }
-        out.push_back(bestFilter);
-        out.insert(out.end(), best_.begin(), best_.begin() + std::ptrdiff_t(size));
-        std::copy(raw, raw + size, previous_.begin());
-    }
-
-private:
-    int offset_;
-    bool adaptive_;
-    std::vector<std::uint8_t> previous_, candidate_, best_;
-};
-
-// The filtered scanlines of the whole image, in file order.
-Bytes FilteredImage(const Bitmap& sheet, const PngSheetForm& form, bool interlaced)
+std::vector<Candidate> CandidatesOf(const std::vector<PngSheetForm>& forms)
 {
-    const int width = sheet.Width();
-    const std::size_t fullRow = RowBytesFor(form.colorType, form.bitDepth, std::size_t(width));
-    // Palette and packed grey rows compress best unfiltered (see bench/README.md).
-    RowFilter filter(fullRow, PixelOffsetFor(form.colorType, form.bitDepth),
-                     form.colorType != kColorPalette && form.bitDepth == 8);
-    ScanlineMaker maker(sheet, form);
-    std::vector<std::uint8_t> raw(fullRow);
-    Bytes out;
-
-    const Adam7Pass wholeImage{0, 0, 1, 1};
-    std::span<const Adam7Pass> passes = interlaced ? std::span<const Adam7Pass>(kAdam7)
-                                                   : std::span<const Adam7Pass>(&wholeImage, 1);
-    std::size_t total = 0;
-    for (const Adam7Pass& pass : passes) {
-        int below = sheet.Height() - pass.firstRow;
-        std::size_t rows = below > 0 ? std::size_t(below + pass.rowStep - 1) / std::size_t(pass.rowStep) : 0;
-        std::size_t columns = PassColumns(pass, width);
-        if (columns > 0)
-            total += rows * (RowBytesFor(form.colorType, form.bitDepth, columns) + 1);
-    }
-    out.reserve(total);
-
-    for (const Adam7Pass& pass : passes) {
-        std::size_t columns = PassColumns(pass, width);
-        std::size_t rowBytes = RowBytesFor(form.colorType, form.bitDepth, columns);
-        if (rowBytes == 0)
-            continue;
-        filter.StartPass();
-        for (int y = pass.firstRow; y < sheet.Height(); y += pass.rowStep) {
-            maker.Make(y, pass.firstColumn, pass.columnStep, columns, raw.data());
-            filter.Append(raw.data(), rowBytes, out);
-        }
-    }
-    return out;
+    std::vector<Candidate> candidates;
+    for (const PngSheetForm& form : forms)
+        for (RowFilterChoice filter : kRowFilterChoices)
+            candidates.push_back({&form, filter});
+    return candidates;
 }
 
-// The zlib stream of `data`, made by libdeflate at kDeflateLevel.
-Bytes Compress(const Bytes& data)
+// The bytes a form adds besides the image data: its PLTE and tRNS chunks.
+std::size_t TableBytesOf(const PngSheetForm& form)
 {
-    struct FreeCompressor {
-        void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+    if (form.colorType != kColorPalette)
+        return 0;
+    const std::size_t alphas = std::size_t(form.translucentEntries);
+    return 12 + 3 * form.palette.size() + (alphas > 0 ? 12 + alphas : 0);
+}
+
+// Runs job(0) ... job(count - 1) on as many threads as there are cores;
+// rethrows the first exception a job threw.
+template <typename Job>
+void RunInParallel(std::size_t count, const Job& job)
+{
+    std::atomic<std::size_t> next{0};
+    std::exception_ptr failure;
+    std::mutex failureLock;
+    auto work = [&] {
+        for (std::size_t i; (i = next++) < count;) {
+            try {
+                job(i);
+            } catch (...) {
+                std::lock_guard lock(failureLock);
+                if (!failure)
+                    failure = std::current_exception();
+            }
+        }
     };
-    std::unique_ptr<libdeflate_compressor, FreeCompressor> compressor(
-        libdeflate_alloc_compressor(kDeflateLevel));
-    if (!compressor)
-        throw std::bad_alloc();
-    Bytes packed(libdeflate_zlib_compress_bound(compressor.get(), data.size()));
-    std::size_t size =
-        libdeflate_zlib_compress(compressor.get(), data.data(), data.size(), packed.data(), packed.size());
-    if (size == 0)
-        throw Error("Could not compress the image data");
-    packed.resize(size);
-    return packed;
+    std::size_t threads = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), count);
+    std::vector<std::thread> pool;
+    for (std::size_t t = 1; t < threads; ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread& thread : pool)
+        thread.join();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+// The smallest of the candidates, compared compressed at kTrialLevel (at
+// the strongest level when exhaustive), and its image data compressed again
+// at the strongest level, or by zopfli when exhaustive, if that is smaller.
+struct Choice {
+    PngSheetForm form;
+    Bytes packed;
+};
+
+Choice SmallestCandidate(const Bitmap& sheet, const OptimizedPngOptions& options)
+{
+    const bool interlaced = options.interlaced, exhaustive = options.exhaustive;
+    std::vector<PngSheetForm> forms = SheetFormCandidates(sheet, options.keepPalette);
+    std::vector<Candidate> candidates = CandidatesOf(forms);
+    const int level = exhaustive ? kStrongestDeflateLevel : kTrialLevel;
+    std::mutex bestLock;
+    std::size_t best = candidates.size(), bestSize = 0;
+    Bytes bestData, bestPacked;
+    RunInParallel(candidates.size(), [&](std::size_t i) {
+        const Candidate& c = candidates[i];
+        Bytes data = FilteredImage(sheet, *c.form, interlaced, c.filter);
+        Bytes packed = DeflateZlib(data, level);
+        std::size_t size = packed.size() + TableBytesOf(*c.form);
+        std::lock_guard lock(bestLock);
+        // Ties go to the earlier candidate, so the file does not depend on timing.
+        if (best == candidates.size() || std::pair(size, i) < std::pair(bestSize, best)) {
+            best = i;
+            bestSize = size;
+            bestData = std::move(data);
+            bestPacked = std::move(packed);
+        }
+    });
+    Choice choice{*candidates[best].form, std::move(bestPacked)};
+    Bytes smaller =
+        exhaustive ? DeflateZlibExhaustive(bestData) : DeflateZlib(bestData, kStrongestDeflateLevel);
+    if (smaller.size() < choice.packed.size())
+        choice.packed = std::move(smaller);
+    return choice;
 }
 
 void WriteHeader(Bytes& file, const Bitmap& sheet, const PngSheetForm& form, bool interlaced)
@@ -226,12 +149,14 @@ void WritePalette(Bytes& file, const PngSheetForm& form)
 
 }  // namespace
 
-Bytes EncodeOptimizedPng(const Bitmap& sheet, bool interlaced)
+Bytes EncodeOptimizedPng(const Bitmap& sheet, const OptimizedPngOptions& options)
 {
     if (sheet.Empty())
         return {};
-    PngSheetForm form = ChooseSheetForm(sheet);
-    Bytes packed = Compress(FilteredImage(sheet, form, interlaced));
+    const bool interlaced = options.interlaced;
+    Choice choice = SmallestCandidate(sheet, options);
+    const PngSheetForm& form = choice.form;
+    const Bytes& packed = choice.packed;
 
     Bytes file(kPngSignature, kPngSignature + 8);
     WriteHeader(file, sheet, form, interlaced);

@@ -1,10 +1,12 @@
 // The optimised sheet encoder: the pixels of the default encoder's file in
-// the smallest file we can make. The sheet is written in the smallest form
-// that holds it exactly (see ChooseSheetForm), rows of whole-byte samples
-// are filtered adaptively, and the image data is compressed by libdeflate.
+// the smallest file we can make, but for the colour of fully transparent
+// pixels, which is free. The forms that hold the sheet exactly (see
+// SheetFormCandidates), each with every way of filtering its rows, are
+// compressed in parallel and the smallest is kept, its image data
+// compressed by libdeflate's strongest level (and zopfli when exhaustive).
 // The chunks are those the default encoder writes: IHDR,
-// PLTE and tRNS when the form needs them, IDAT in pieces of 65 535 bytes,
-// IEND.
+// PLTE and tRNS when the form needs them, IDAT, IEND; but the image data
+// is in one IDAT chunk rather than pieces of 65 535 bytes.
 #pragma once
 
 #include "platform/bitmap.h"
@@ -12,9 +14,15 @@
 
 namespace tessolo {
 
+struct OptimizedPngOptions {
+    bool interlaced = false;  // Adam7
+    bool exhaustive = false;  // zopfli as well: some percent smaller, far slower
+    bool keepPalette = false; // a sheet that a palette holds is written with one
+};
+
 // Encodes a Bits24 sheet, or a Bits32 one whose fourth byte is straight
 // alpha when HasAlpha is set (other formats are read as opaque colours).
 // A sheet without pixels has no PNG form: the result is empty.
-Bytes EncodeOptimizedPng(const Bitmap& sheet, bool interlaced);
+Bytes EncodeOptimizedPng(const Bitmap& sheet, const OptimizedPngOptions& options = {});
 
 }  // namespace tessolo

@@ -38,6 +38,7 @@ struct SheetCensus {
     int greyDepth = 1;
     bool manyColors = false;   // more than 256
     std::vector<Rgba> colors;  // in order of first appearance, while not many
+    std::vector<std::size_t> uses;  // pixels of each of `colors`
 };
 
 SheetCensus TakeCensus(const Bitmap& sheet)
@@ -47,11 +48,15 @@ SheetCensus TakeCensus(const Bitmap& sheet)
     std::vector<Rgba> row(std::size_t(sheet.Width()));
     Rgba last = 0;
     bool haveLast = false;
+    int lastIndex = -1;
     for (int y = 0; y < sheet.Height(); ++y) {
         ReadRgbaRow(sheet, y, row.data());
         for (Rgba c : row) {
-            if (haveLast && c == last)
+            if (haveLast && c == last) {
+                if (lastIndex >= 0)
+                    ++census.uses[std::size_t(lastIndex)];
                 continue;
+            }
             last = c;
             haveLast = true;
             census.translucent |= AlphaOf(c) != 255;
@@ -59,13 +64,21 @@ SheetCensus TakeCensus(const Bitmap& sheet)
                 census.grey = IsGrey(c);
                 census.greyDepth = std::max(census.greyDepth, GreyDepthOf(RedOf(c)));
             }
-            if (!census.manyColors && seen.Find(c) < 0) {
-                census.manyColors = !seen.Add(c, int(census.colors.size()));
-                if (census.manyColors)
+            lastIndex = census.manyColors ? -1 : seen.Find(c);
+            if (!census.manyColors && lastIndex < 0) {
+                lastIndex = int(census.colors.size());
+                census.manyColors = !seen.Add(c, lastIndex);
+                if (census.manyColors) {
                     census.colors.clear();
-                else
+                    census.uses.clear();
+                    lastIndex = -1;
+                } else {
                     census.colors.push_back(c);
+                    census.uses.push_back(0);
+                }
             }
+            if (lastIndex >= 0)
+                ++census.uses[std::size_t(lastIndex)];
             if (census.manyColors && !census.grey && census.translucent)
                 return census;  // nothing left to learn: RGB + alpha
         }
@@ -95,8 +108,10 @@ void ReadRgbaRow(const Bitmap& sheet, int y, Rgba* row)
         for (int x = 0; x < width; ++x, p += 3)
             row[x] = MakeRgba(p[2], p[1], p[0], 255);
     } else if (sheet.Format() == PixelFormat::Bits32) {
-        for (int x = 0; x < width; ++x, p += 4)
-            row[x] = MakeRgba(p[2], p[1], p[0], sheet.HasAlpha ? p[3] : 255);
+        for (int x = 0; x < width; ++x, p += 4) {
+            const std::uint8_t alpha = sheet.HasAlpha ? p[3] : 255;
+            row[x] = alpha == 0 ? 0 : MakeRgba(p[2], p[1], p[0], alpha);
+        }
     } else {
         for (int x = 0; x < width; ++x) {
             ColorRef c = sheet.Pixel(x, y);
@@ -133,22 +148,62 @@ bool ColorIndex::Add(Rgba color, int index)
     return true;
 }
 
-PngSheetForm ChooseSheetForm(const Bitmap& sheet)
+namespace {
+
+// The form without a palette.
+PngSheetForm DirectForm(const SheetCensus& census)
+{
+    PngSheetForm form;
+    form.colorType = census.grey ? (census.translucent ? kColorGrayscaleAlpha : kColorGrayscale)
+                                 : (census.translucent ? kColorRGBAlpha : kColorRGB);
+    form.bitDepth = census.grey && !census.translucent ? census.greyDepth : 8;
+    return form;
+}
+
+PngSheetForm BestForm(const SheetCensus& census)
+{
+    if (census.grey && !census.translucent &&
+        (census.manyColors || PaletteDepthFor(census.colors.size()) >= census.greyDepth))
+        return DirectForm(census);
+    return census.manyColors ? DirectForm(census) : PaletteForm(census.colors);
+}
+
+// The census's colours, most used first or brightest first.
+std::vector<Rgba> ColorsByUse(const SheetCensus& census)
+{
+    std::vector<std::size_t> order(census.colors.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return census.uses[a] > census.uses[b]; });
+    std::vector<Rgba> colors;
+    for (std::size_t i : order)
+        colors.push_back(census.colors[i]);
+    return colors;
+}
+
+std::vector<Rgba> ColorsByBrightness(std::vector<Rgba> colors)
+{
+    auto key = [](Rgba c) {
+        return std::uint64_t(AlphaOf(c)) << 32 | (299u * RedOf(c) + 587u * GreenOf(c) + 114u * BlueOf(c));
+    };
+    std::stable_sort(colors.begin(), colors.end(), [&](Rgba a, Rgba b) { return key(a) < key(b); });
+    return colors;
+}
+
+}  // namespace
+
+std::vector<PngSheetForm> SheetFormCandidates(const Bitmap& sheet, bool keepPalette)
 {
     SheetCensus census = TakeCensus(sheet);
-    if (census.grey && !census.translucent) {
-        if (!census.manyColors && PaletteDepthFor(census.colors.size()) < census.greyDepth)
-            return PaletteForm(census.colors);
-        PngSheetForm grey;
-        grey.colorType = kColorGrayscale;
-        grey.bitDepth = census.greyDepth;
-        return grey;
+    std::vector<PngSheetForm> forms{BestForm(census)};
+    if (forms[0].colorType == kColorPalette && census.colors.size() > 16) {
+        forms.push_back(PaletteForm(ColorsByUse(census)));
+        forms.push_back(PaletteForm(ColorsByBrightness(census.colors)));
+        if (!keepPalette)
+            forms.push_back(DirectForm(census));
     }
-    if (!census.manyColors)
-        return PaletteForm(census.colors);
-    PngSheetForm form;
-    form.colorType = census.grey ? kColorGrayscaleAlpha : census.translucent ? kColorRGBAlpha : kColorRGB;
-    return form;
+    return forms;
 }
 
 }  // namespace tessolo

@@ -22,6 +22,8 @@ constexpr std::uint8_t AlphaOf(Rgba c) { return std::uint8_t(c >> 24); }
 
 // Reads row `y` of the sheet: 24-bit and other pixels are opaque; 32-bit
 // pixels carry their fourth byte as alpha only when the bitmap HasAlpha.
+// Fully transparent pixels read as 0 whatever their colour: it shows
+// nowhere, and one such colour makes fewer palette entries and longer runs.
 void ReadRgbaRow(const Bitmap& sheet, int y, Rgba* row);
 
 // Looks up the palette index of a colour; holds at most 256 colours.
@@ -52,12 +54,17 @@ struct PngSheetForm {
     int translucentEntries = 0;  // entries that the tRNS table lists
 };
 
-// Looks at every pixel once and picks the form: a palette of the smallest
+// Looks at every pixel once and lists the forms worth compressing to find
+// the smallest file. First the smallest form: a palette of the smallest
 // depth (1, 2, 4 or 8 bits) for at most 256 colours, unless the sheet is
 // opaque grey and greyscale needs no more bits; greyscale of the smallest
 // exact depth when every pixel is grey and opaque; grey + alpha for grey
 // with more than 256 colours and some transparency; else RGB, or RGB +
-// alpha when any pixel is not opaque.
-PngSheetForm ChooseSheetForm(const Bitmap& sheet);
+// alpha when any pixel is not opaque. Then, for a palette of more than 16
+// colours, the same palette in order of how often each colour is used and
+// in order of brightness, as these change what the row filters see, and
+// unless `keepPalette` the sheet without a palette (RGB, RGB + alpha, grey
+// or grey + alpha), since filtered colours can beat indexes.
+std::vector<PngSheetForm> SheetFormCandidates(const Bitmap& sheet, bool keepPalette);
 
 }  // namespace tessolo

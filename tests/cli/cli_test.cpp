@@ -304,6 +304,11 @@ TEST_F(Cli, PngOptimizeIsStoredAndKeepsThePixels)
         for (int x = 0; x < full.Width(); ++x)
             ASSERT_EQ(small.Pixel(x, y), full.Pixel(x, y)) << x << "," << y;
 
+    // max is stored as 2.
+    Outcome max = Run("--save-settings --png-optimize=max " + images.Path().string());
+    ASSERT_EQ(max.status, 0) << max.err;
+    EXPECT_NE(Slurp(StoreFile()).find("\"PNGprefs\"=\"1,0,2,9,9,0\""), std::string::npos);
+
     // A lossy palette of two colours: stored, and a palette sheet.
     Outcome lossy = Run("--save-settings --png-colors 2 --png-dither " + images.Path().string());
     ASSERT_EQ(lossy.status, 0) << lossy.err;

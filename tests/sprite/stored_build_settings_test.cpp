@@ -48,6 +48,8 @@ INSTANTIATE_TEST_SUITE_P(
                    [](auto&) {}},
         RecordCase{"PngOptimize", [](auto& r) { r.PNGprefs.Smoothing = 0x201; },
                    [](auto& e) { e.png.optimize = true; }},
+        RecordCase{"PngOptimizeMax", [](auto& r) { r.PNGprefs.Smoothing = 0x102; },
+                   [](auto& e) { e.png.optimize = e.png.exhaustive = true; }},
         RecordCase{"GifRle", [](auto& r) { r.GIFprefs.Quality = 0x101; },
                    [](auto& e) { e.gif.compression = gcRLE; }},
         RecordCase{"GifOtherThanOneIsLzw", [](auto& r) { r.GIFprefs.Quality = 2; },
