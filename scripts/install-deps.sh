@@ -18,7 +18,7 @@ dpkg-dev man-db"
 # does not stop the rest. The lossless PNG optimisers, ImageMagick and the
 # two icon sets are for bench/png_sizes.sh, which skips what is missing.
 OPTIONAL_PACKAGES="chromium xvfb xdotool matchbox-window-manager x11-apps netpbm node-stylus
-zopfli optipng imagemagick famfamfam-silk famfamfam-flag-png"
+zopfli optipng imagemagick webp pngquant famfamfam-silk famfamfam-flag-png"
 
 missing_of() {
   for p in "$@"; do
