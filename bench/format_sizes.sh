@@ -13,27 +13,9 @@ cli="$build/cli/tessolo-cli"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-now() { date +%s.%N; }
-seconds() { echo "$1 $2" | awk '{ printf "%.2f", $2 - $1 }'; }
-# Runs a command, prints "BYTES (SECONDS s)" of the file it writes, or "–".
-measure() {
-  out="$1"; shift
-  start=$(now)
-  if "$@" >/dev/null 2>&1 && [ -s "$out" ]; then
-    echo "$(stat -c %s "$out") ($(seconds "$start" "$(now)") s)"
-  else
-    echo "–"
-  fi
-}
-have() { command -v "$1" >/dev/null 2>&1; }
-copy_set() {
-  mkdir -p "$work/$1"
-  [ -d "$2" ] || return 0
-  find "$2" -maxdepth 1 -name '*.png' | sort | head -n 1000 |
-    while read -r f; do cp "$f" "$work/$1/"; done
-}
-copy_set silk /usr/share/icons/silk/16x16
-copy_set flags /usr/share/flags/countries/16x11
+. "$(dirname "$0")/size_runs.sh"
+make_set silk "$silk" 1000
+make_set flags "$flags" 1000
 
 # One build of set $1 as sheet NAME $2.EXT with the options that follow.
 build() {
