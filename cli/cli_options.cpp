@@ -435,6 +435,7 @@ void AddOptions(OptionTable& table, CliRequest& request)
     table.Number("--jpeg-quality", encoding.jpeg.quality, QualityRange(kOutputJpeg));
     table.Number("--png-level", encoding.png.level, QualityRange(kOutputPng));
     table.Choice("--gif-compression", encoding.gif.compression, kGifCompressions);
+    table.Switch("gif-quantizer", encoding.gifQuantizer);
     table.Kept("--data", ProjectValue::Texts,
                [&request](const std::string& text) {
                    if (!request.dataFormatsGiven)
@@ -616,6 +617,8 @@ Options:
   --gif-compression )" + ChoiceList(kGifCompressions) +
            R"(
                           GIF coding (lzw)
+  --[no-]gif-quantizer    colours of a GIF sheet: the 256 that a quantiser
+                          picks for it, not the fixed web palette (no)
   --bmp-bits )" + ChoiceList(kBmpPixelCodes) +
            R"( BMP bits per pixel (4)
   --webp-quality N        WebP: 0 lossless, every pixel exact; 1-100 lossy

@@ -85,6 +85,7 @@ void PrefsModel::CopyIn(const OrvaneRegistry& settings, const FormatPrefsSet& re
     PNG_Quality.Set(records.PNGprefs.Quality);
     PNG_Optimize = PngOptimizeOf(records.PNGprefs);
     GIF_CompressionType.SetSelection(records.GIFprefs.Quality);
+    cbGifQuantizer = settings.GifQuantizer != 0;
     ebWebpQuality.Set(records.WEBPprefs.Quality);
     ebAvifQuality.Set(records.AVIFprefs.Quality);
     for (auto [box, type] : AlsoBoxes())
@@ -131,6 +132,7 @@ void PrefsModel::Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const
     records.PNGprefs.Smoothing =
         PNG_Optimize ? (PngOptimizeMaxOf(records.PNGprefs) ? kPngOptimizeMax : 1) : 0;
     records.GIFprefs.Quality = GIF_CompressionType.Selection();
+    settings.GifQuantizer = cbGifQuantizer ? 1 : 0;
     records.WEBPprefs.Quality = ebWebpQuality.Value();
     records.AVIFprefs.Quality = ebAvifQuality.Value();
     settings.AlsoFormats = 0;

@@ -86,6 +86,7 @@ public:
     bool cbPngDither = false;
     // Page "GIF": 0 LZW, 1 RLE.
     ChoiceGroup GIF_CompressionType{2};
+    bool cbGifQuantizer = false;  // the quantiser's colours rather than the web palette
     // Page "BMP": entries in the order of kBmpPixelCodes; "16 bit"
     // until the first showing sets it.
     ChoiceGroup BMP_PixelFormat;

@@ -42,6 +42,7 @@ struct SheetOptions {
     std::int32_t MaxSheetWidth;    // pixels a sheet may be wide; 0: no limit
     std::int32_t MaxSheetHeight;   // pixels a sheet may be high; 0: no limit
     std::int32_t AlsoFormats;      // bits 1 << OutputType: the sheet written in those types too
+    std::int32_t GifQuantizer;     // non-zero: GIF sheets take the quantiser's colours
 };
 
 }  // namespace tessolo

@@ -203,6 +203,7 @@ inline constexpr std::array kStoredValues{
                         {0, 65535}, 0),
     stored_rows::Number("AlsoFormats", StoredKind::Dword, &SheetOptions::AlsoFormats,
                         {0, (1 << kOutputTypes.size()) - 1}, 0, "--also"),
+    stored_rows::Switch("GifQuantizer", &SheetOptions::GifQuantizer, "--gif-quantizer"),
 };
 
 // The row of a field; naming a field without a row does not compile where a

@@ -1,6 +1,7 @@
 #include "sprite/image_formats.h"
 
 #include "codecs/svg/svg_codec.h"
+#include "sprite/gif_palette.h"
 
 #include <algorithm>
 #include <iterator>
@@ -19,6 +20,8 @@ Bytes EncodePng(const Bitmap& sheet, const SheetEncoding& options)
 }
 Bytes EncodeGif(const Bitmap& sheet, const SheetEncoding& options)
 {
+    if (options.gifQuantizer && !sheet.Empty())
+        return EncodeGifSheet(QuantizedGifSheet(sheet), options.gif);
     return EncodeGifSheet(sheet, options.gif);
 }
 Bytes EncodeBmpSheet(const Bitmap& sheet, const SheetEncoding& options)

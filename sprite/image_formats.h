@@ -27,6 +27,9 @@ struct SheetEncoding {
     BmpSheetOptions bmp;
     WebpSheetOptions webp;
     AvifSheetOptions avif;
+    // GIF sheets take the 256 colours that the quantiser picks for the sheet
+    // rather than the web palette.
+    bool gifQuantizer = false;
 
     friend bool operator==(const SheetEncoding&, const SheetEncoding&) = default;
 };

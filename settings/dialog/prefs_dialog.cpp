@@ -300,6 +300,9 @@ QWidget* TPrefs::MakeGifPage()
     column->addLayout(LeftAligned(MakeChoiceGroup("GIF_CompressionType", "GIF Compression Type",
                                                   {"&LZW Compression", "&RLE Compression"},
                                                   model_.GIF_CompressionType)));
+    column->addWidget(MakeCheckBox("cbGifQuantizer",
+                                   "&Quantizer: the 256 colours that suit the sheet, not the web palette",
+                                   model_.cbGifQuantizer));
     column->addStretch();
     return page;
 }

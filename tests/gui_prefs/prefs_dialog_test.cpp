@@ -99,6 +99,7 @@ int Committed(PrefsWindow& w, const QString& value)
         {"CacheBust", w.settings.CacheBust},
         {"PngDither", w.settings.PngDither},
         {"AlsoFormats", w.settings.AlsoFormats},
+        {"GifQuantizer", w.settings.GifQuantizer},
         {"JPGprefs.Progressive", records.JPGprefs.Progressive},
         {"PNGprefs.Progressive", records.PNGprefs.Progressive},
         {"PNGprefs.Smoothing", records.PNGprefs.Smoothing},
@@ -391,6 +392,7 @@ private slots:
         add(2, 0, Qt::Key_D, "cbPngDither", "PngDither", 1);
         add(3, 0, Qt::Key_L, "GIF_CompressionType/0", "GIFprefs.Quality", 0);
         add(3, 0, Qt::Key_R, "GIF_CompressionType/1", "GIFprefs.Quality", 1);
+        add(3, 0, Qt::Key_Q, "cbGifQuantizer", "GifQuantizer", 1);
         add(4, 0, Qt::Key_4, "BMP_PixelFormat/0", "BMPprefs.PixelFormat", 2);
         add(4, 0, Qt::Key_8, "BMP_PixelFormat/1", "BMPprefs.PixelFormat", 3);
         add(4, 0, Qt::Key_1, "BMP_PixelFormat/2", "BMPprefs.PixelFormat", 5);

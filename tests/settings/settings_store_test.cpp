@@ -85,6 +85,7 @@ TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesEveryDefault)
                                          "\"MaxSheetWidth\"=dword:00000000\n"
                                          "\"MaxSheetHeight\"=dword:00000000\n"
                                          "\"AlsoFormats\"=dword:00000000\n"
+                                         "\"GifQuantizer\"=hex:00\n"
                                          "\n");
 }
 

@@ -150,6 +150,25 @@ TEST_F(TransparentSheet, GifSheetMarksClearPixelsAndBlendsPartialOnesOverWhite)
     ExpectSamePixels(sheet, want);
 }
 
+// With the quantiser, a sheet of few colours keeps every one exactly.
+TEST_F(TransparentSheet, QuantizedGifSheetKeepsFewColoursExactly)
+{
+    settings.Encoding.gifQuantizer = true;
+    Bytes file = BuildSheet(kOutputGif);
+    EXPECT_GE(test::GifTransparentIndex(file), 0);
+    Rgba sheet = test::ReadGif(file);
+    Rgba want = ExpectedSheet(sheet.width, sheet.height, 100);
+    for (std::size_t i = 0; i < want.pixels.size(); i += 4) {
+        std::uint8_t* p = &want.pixels[i];
+        if (p[3] == 0)
+            continue;
+        for (int c = 0; c < 3; ++c)
+            p[c] = BlendChannel(p[3], p[c], 255);
+        p[3] = 255;
+    }
+    ExpectSamePixels(sheet, want);
+}
+
 TEST_F(TransparentSheet, SheetTypesWithoutTransparencyAreRefusedBeforeAnythingIsWritten)
 {
     for (OutputType type : {kOutputJpeg, kOutputBmp}) {
