@@ -436,6 +436,7 @@ void AddOptions(OptionTable& table, CliRequest& request)
     table.Number("--png-level", encoding.png.level, QualityRange(kOutputPng));
     table.Choice("--gif-compression", encoding.gif.compression, kGifCompressions);
     table.Switch("gif-quantizer", encoding.gifQuantizer);
+    table.Number("--svg-size", settings.SvgSize, RangeOf(&SheetOptions::SvgSize));
     table.Kept("--data", ProjectValue::Texts,
                [&request](const std::string& text) {
                    if (!request.dataFormatsGiven)
@@ -599,6 +600,8 @@ Options:
                           (white)
   --[no-]dedupe           place images of the same size and pixels once;
                           each keeps its own rule (no)
+  --svg-size N            draw SVG sources afresh with their longer side N
+                          pixels; 0: at their own size (0)
   --[no-]retina           the sources are double size: write them as
                           NAME@2x.<type> and a half-size NAME.<type>, and
                           switch high-density screens to the big sheet (no)

@@ -28,6 +28,11 @@ Bitmap DecodeSource(const SourceFormat& format, std::span<const std::uint8_t> da
 
 Bitmap LoadSource(const SourceFormat& format, const std::string& path)
 {
+    return format.decode(ReadSourceFile(format, path));
+}
+
+Bytes ReadSourceFile(const SourceFormat& format, const std::string& path)
+{
     ReadableFile file(path);
     format.checkHead(file.Head(kSourceHeadBytes), file.Size());
     std::optional<Bytes> data = file.ReadAll(format.maxFileBytes);
@@ -36,7 +41,7 @@ Bitmap LoadSource(const SourceFormat& format, const std::string& path)
                     " source: it holds more than " + Amount(format.maxFileBytes) + ", and no " +
                     format.name + " picture within the " + Amount(kMaxBitmapBytes) +
                     " raster limit needs that much");
-    return format.decode(*data);
+    return std::move(*data);
 }
 
 }  // namespace tessolo

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/bitmap.h"
+#include "platform/bytes.h"
 
 #include <cstdint>
 #include <span>
@@ -38,5 +39,7 @@ Bitmap DecodeSource(const SourceFormat& format, std::span<const std::uint8_t> da
 // decodes it. Throws FileOpenError when it cannot be read, and Error naming
 // it when it is larger than format.maxFileBytes.
 Bitmap LoadSource(const SourceFormat& format, const std::string& path);
+// What LoadSource reads, with its checks, before it decodes.
+Bytes ReadSourceFile(const SourceFormat& format, const std::string& path);
 
 }  // namespace tessolo

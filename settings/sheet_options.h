@@ -43,6 +43,7 @@ struct SheetOptions {
     std::int32_t MaxSheetHeight;   // pixels a sheet may be high; 0: no limit
     std::int32_t AlsoFormats;      // bits 1 << OutputType: the sheet written in those types too
     std::int32_t GifQuantizer;     // non-zero: GIF sheets take the quantiser's colours
+    std::int32_t SvgSize;          // pixels of an SVG source's longer side; 0: its own size
 };
 
 }  // namespace tessolo

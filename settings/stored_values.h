@@ -204,6 +204,8 @@ inline constexpr std::array kStoredValues{
     stored_rows::Number("AlsoFormats", StoredKind::Dword, &SheetOptions::AlsoFormats,
                         {0, (1 << kOutputTypes.size()) - 1}, 0, "--also"),
     stored_rows::Switch("GifQuantizer", &SheetOptions::GifQuantizer, "--gif-quantizer"),
+    stored_rows::Number("SvgSize", StoredKind::Dword, &SheetOptions::SvgSize, {0, 32767}, 0,
+                        "--svg-size"),
 };
 
 // The row of a field; naming a field without a row does not compile where a

@@ -513,7 +513,9 @@ BuildRun::Source BuildRun::Decode(const ListedSource& listed) const
 {
     Source source{{listed.path, BaseName(listed.path)}, {}};
     try {
-        source.image = listed.format->loadSource(listed.path);
+        source.image = settings_.SvgSize > 0 && listed.format->loadSized
+                           ? listed.format->loadSized(listed.path, settings_.SvgSize)
+                           : listed.format->loadSource(listed.path);
     } catch (const std::exception& error) {
         throw Error(NamingTheFile(DescribeFailure(error), listed.path));
     }

@@ -59,6 +59,7 @@ struct BuildSettings {
     SheetLimit MaxSize;  // each sheet's largest size; beyond it, more sheets
     // Bits 1 << OutputType: the sheet also in those types, offered by image-set().
     std::int32_t AlsoFormats = 0;
+    std::int32_t SvgSize = 0;  // SVG sources drawn with their longer side this long; 0: their own size
 };
 
 }  // namespace tessolo

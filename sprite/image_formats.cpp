@@ -41,7 +41,7 @@ Bytes EncodeAvif(const Bitmap& sheet, const SheetEncoding& options)
 constexpr SourceCodec kSourceCodecs[] = {
     {".jpg", LoadJpegSource},  {".jpeg", LoadJpegSource}, {".bmp", LoadBmpFile},
     {".png", LoadPngSource},   {".gif", LoadGifSource},   {".webp", LoadWebpSource},
-    {".svg", LoadSvgSource},   {".avif", LoadAvifSource},
+    {".svg", LoadSvgSource, LoadSvgSourceAt},   {".avif", LoadAvifSource},
 };
 
 // One row per output type.

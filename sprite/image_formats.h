@@ -38,6 +38,9 @@ struct SourceCodec {
     const char* extension;  // of source files, lower case, with the dot: ".png"
     // Decodes a source file into a bitmap; throws the codec's error.
     Bitmap (*loadSource)(const std::string& path);
+    // For scalable sources: drawn at a size, its longer side that many
+    // pixels; nullptr for raster sources.
+    Bitmap (*loadSized)(const std::string& path, int longerSide) = nullptr;
 };
 
 struct SheetCodec {

@@ -49,6 +49,7 @@ void Convert(const SheetOptions& store, const FormatPrefsSet& records, BuildSett
     settings.Encoding.png.dither = store.PngDither != 0;
     settings.MaxSize = {store.MaxSheetWidth, store.MaxSheetHeight};
     settings.AlsoFormats = store.AlsoFormats;
+    settings.SvgSize = store.SvgSize;
     settings.Encoding.gifQuantizer = store.GifQuantizer != 0;
 }
 
@@ -91,6 +92,7 @@ SheetOptions StoredSheetOptions(const BuildSettings& settings)
     store.MaxSheetWidth = settings.MaxSize.width;
     store.MaxSheetHeight = settings.MaxSize.height;
     store.AlsoFormats = settings.AlsoFormats;
+    store.SvgSize = settings.SvgSize;
     store.GifQuantizer = settings.Encoding.gifQuantizer;
     return store;
 }

@@ -3,6 +3,7 @@
 #include <librsvg/rsvg.h>
 #include <libxml/xmlerror.h>
 
+#include <algorithm>
 #include <bit>
 #include <cctype>
 #include <cmath>
@@ -48,8 +49,9 @@ void CheckSvgSourceHead(std::span<const std::uint8_t> head, std::uint64_t)
 // go to standard error; the library reports the failure itself.
 void SilentXmlMessage(void*, const char*, ...) {}
 
-// The document's size in whole pixels: its width and height, else its viewBox.
-std::pair<int, int> IntrinsicSize(RsvgHandle* handle)
+// The document's size in whole pixels: its width and height, else its
+// viewBox; with `longerSide`, scaled so that its longer side is that long.
+std::pair<int, int> DrawnSize(RsvgHandle* handle, int longerSide)
 {
     double width = 0, height = 0;
     if (!rsvg_handle_get_intrinsic_size_in_pixels(handle, &width, &height)) {
@@ -61,6 +63,11 @@ std::pair<int, int> IntrinsicSize(RsvgHandle* handle)
             throw SvgError("the document has neither a width and height in absolute units nor a viewBox");
         width = viewBox.width;
         height = viewBox.height;
+    }
+    if (longerSide > 0 && width > 0 && height > 0) {
+        const double scale = longerSide / std::max(width, height);
+        width = std::max(1.0, width * scale);
+        height = std::max(1.0, height * scale);
     }
     if (!(width >= 0.5 && height >= 0.5))
         throw SvgError("the document's size is empty");
@@ -88,7 +95,9 @@ void Unpremultiply(Bitmap& bitmap)
 
 SvgError::SvgError(const std::string& reason) : Error("SVG error: " + reason) {}
 
-Bitmap DecodeSvgSource(std::span<const std::uint8_t> data)
+Bitmap DecodeSvgSource(std::span<const std::uint8_t> data) { return DecodeSvgSourceAt(data, 0); }
+
+Bitmap DecodeSvgSourceAt(std::span<const std::uint8_t> data, int longerSide)
 {
     CheckSvgSourceHead(data.first(std::min(data.size(), kSourceHeadBytes)), data.size());
     // The setting is the calling thread's, on which the document is parsed.
@@ -97,7 +106,7 @@ Bitmap DecodeSvgSource(std::span<const std::uint8_t> data)
     Handle handle(rsvg_handle_new_from_data(data.data(), data.size(), &error));
     if (!handle)
         ThrowLibraryError(error, "the document cannot be read");
-    const auto [width, height] = IntrinsicSize(handle.get());
+    const auto [width, height] = DrawnSize(handle.get(), longerSide);
     Bitmap bitmap(width, height, PixelFormat::Bits32);
     bitmap.HasAlpha = true;
     for (int y = 0; y < height; ++y)
@@ -118,5 +127,10 @@ Bitmap DecodeSvgSource(std::span<const std::uint8_t> data)
 const SourceFormat kSvgSource = {"SVG", kMaxSvgSourceFileBytes, CheckSvgSourceHead, DecodeSvgSource};
 
 Bitmap LoadSvgSource(const std::string& path) { return LoadSource(kSvgSource, path); }
+
+Bitmap LoadSvgSourceAt(const std::string& path, int longerSide)
+{
+    return DecodeSvgSourceAt(ReadSourceFile(kSvgSource, path), longerSide);
+}
 
 }  // namespace tessolo

@@ -86,6 +86,7 @@ TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesEveryDefault)
                                          "\"MaxSheetHeight\"=dword:00000000\n"
                                          "\"AlsoFormats\"=dword:00000000\n"
                                          "\"GifQuantizer\"=hex:00\n"
+                                         "\"SvgSize\"=dword:00000000\n"
                                          "\n");
 }
 

@@ -63,6 +63,33 @@ TEST_F(WebpAndSvgSources, BuildASheetOfTheirPixels)
     }
 }
 
+// --svg-size draws an SVG afresh at that size, crisp: the green half of the
+// 2 x 1 document is 16 x 16 opaque green pixels, the other half clear. A
+// raster source keeps its size.
+TEST_F(WebpAndSvgSources, SvgSizeDrawsTheDocumentAfreshAtThatSize)
+{
+    Add("a.webp", TwoPixelWebp());
+    Add("b.svg", Bytes(std::begin(kTwoPixelSvg), std::end(kTwoPixelSvg) - 1));
+    inputs.OutputFileType = kOutputPng;
+    settings.SheetBackground = kBackgroundTransparent;
+    settings.SvgSize = 32;
+    UseLineStyle(kPositionAndSize);
+    ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
+    const test::Rgba sheet = test::ReadPng(ReadFileBytes(dir / "sprite.png"));
+    const std::vector<test::Rule> rules = test::SizedRules(Css());
+    ASSERT_EQ(rules.size(), 2u) << Css();
+    EXPECT_EQ(std::pair(rules[0].width, rules[0].height), std::pair(2, 1));
+    ASSERT_EQ(std::pair(rules[1].width, rules[1].height), std::pair(32, 16));
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const std::uint8_t* pixel = sheet.At(rules[1].x + x, rules[1].y + y);
+            if (x < 16)
+                ASSERT_EQ(std::vector(pixel, pixel + 4), (std::vector<std::uint8_t>{0, 255, 0, 255})) << x << "," << y;
+            else
+                ASSERT_EQ(pixel[3], 0) << x << "," << y;
+        }
+}
+
 TEST_F(WebpAndSvgSources, DamagedOnesEndTheBuildNamingTheFile)
 {
     for (auto [name, codec] : {std::pair("bad.webp", "WebP error: "), std::pair("bad.svg", "SVG error: ")}) {
