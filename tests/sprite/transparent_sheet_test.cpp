@@ -132,42 +132,34 @@ TEST_F(TransparentSheet, PngSheetKeepsEverySourcesAlphaExactlyAndPaddingIsTransp
     ExpectSamePixels(sheet, ExpectedSheet(sheet.width, sheet.height, 250));
 }
 
-TEST_F(TransparentSheet, GifSheetMarksClearPixelsAndBlendsPartialOnesOverWhite)
+// A GIF sheet marks its clear pixels and blends partial ones over white;
+// its colours are reduced to the web palette (steps of 51), or with the
+// quantiser, for a sheet of few colours, kept exactly.
+class GifSheet : public TransparentSheet, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(GifSheet, MarksClearPixelsAndBlendsPartialOnesOverWhite)
 {
+    const bool quantizer = GetParam();
+    settings.Encoding.gifQuantizer = quantizer;
     Bytes file = BuildSheet(kOutputGif);
     EXPECT_GE(test::GifTransparentIndex(file), 0);
     Rgba sheet = test::ReadGif(file);
     Rgba want = ExpectedSheet(sheet.width, sheet.height, 100);
-    // The sheet's colours are reduced to the web palette (steps of 51).
     for (std::size_t i = 0; i < want.pixels.size(); i += 4) {
         std::uint8_t* p = &want.pixels[i];
         if (p[3] == 0)
             continue;
-        for (int c = 0; c < 3; ++c)
-            p[c] = std::uint8_t((BlendChannel(p[3], p[c], 255) + 3) / 51 * 51);
+        for (int c = 0; c < 3; ++c) {
+            const std::uint8_t blended = BlendChannel(p[3], p[c], 255);
+            p[c] = quantizer ? blended : std::uint8_t((blended + 3) / 51 * 51);
+        }
         p[3] = 255;
     }
     ExpectSamePixels(sheet, want);
 }
 
-// With the quantiser, a sheet of few colours keeps every one exactly.
-TEST_F(TransparentSheet, QuantizedGifSheetKeepsFewColoursExactly)
-{
-    settings.Encoding.gifQuantizer = true;
-    Bytes file = BuildSheet(kOutputGif);
-    EXPECT_GE(test::GifTransparentIndex(file), 0);
-    Rgba sheet = test::ReadGif(file);
-    Rgba want = ExpectedSheet(sheet.width, sheet.height, 100);
-    for (std::size_t i = 0; i < want.pixels.size(); i += 4) {
-        std::uint8_t* p = &want.pixels[i];
-        if (p[3] == 0)
-            continue;
-        for (int c = 0; c < 3; ++c)
-            p[c] = BlendChannel(p[3], p[c], 255);
-        p[3] = 255;
-    }
-    ExpectSamePixels(sheet, want);
-}
+INSTANTIATE_TEST_SUITE_P(Palettes, GifSheet, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Quantizer" : "WebPalette"; });
 
 TEST_F(TransparentSheet, SheetTypesWithoutTransparencyAreRefusedBeforeAnythingIsWritten)
 {
