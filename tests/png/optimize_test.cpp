@@ -275,14 +275,16 @@ TEST(PngPalette, HoldsAtMostTheColoursAskedAndKeepsTheAlpha)
                 for (int k = 0; k < 4; ++k)
                     rgba = rgba << 8 | read.pixels[i + k];
                 used.insert(rgba);
-                if (colors >= 16 && (original[i + 3] == 0 || original[i + 3] == 255))
+                if (colors >= 16 && (original[i + 3] == 0 || original[i + 3] == 255)) {
                     ASSERT_EQ(read.pixels[i + 3], original[i + 3]) << "pixel " << i / 4;
+                }
                 for (int k = 0; k < 3 && original[i + 3] == 255; ++k)
                     worst = std::max(worst, std::abs(read.pixels[i + k] - original[i + k]));
             }
             EXPECT_LE(used.size(), std::size_t(colors));
-            if (colors == 256)
+            if (colors == 256) {
                 EXPECT_LE(worst, 24);
+            }
             if (colors == 2)
                 twoColours[dither] = read;
         }
