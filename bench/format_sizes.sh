@@ -8,11 +8,6 @@
 # those of bench/png_sizes.sh (from scripts/install-deps.sh).
 set -e
 build="${1:-build}"
-cli="$build/cli/tessolo-cli"
-[ -x "$cli" ] || { echo "no $cli: build the project first" >&2; exit 1; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
 . "$(dirname "$0")/size_runs.sh"
 make_set silk "$silk" 1000
 make_set flags "$flags" 1000

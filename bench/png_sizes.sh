@@ -10,11 +10,6 @@
 # slow large set in another process: SETS=large LAYOUTS="grid packed".
 set -e
 build="${1:-build}"; [ $# -gt 0 ] && shift
-cli="$build/cli/tessolo-cli"
-[ -x "$cli" ] || { echo "no $cli: build the project first" >&2; exit 1; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
 . "$(dirname "$0")/size_runs.sh"
 make_set silk "$silk" 1000
 make_set flags "$flags" 1000

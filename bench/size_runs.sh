@@ -1,5 +1,11 @@
-# What the size benchmarks share, sourced once `work` is set: timing a
-# tool's run and copying an icon set.
+# What the size benchmarks share, sourced once `build` names the build
+# folder: the command line in it, a scratch folder `work` removed on exit,
+# timing a tool's run and copying an icon set.
+cli="$build/cli/tessolo-cli"
+[ -x "$cli" ] || { echo "no $cli: build the project first" >&2; exit 1; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
 silk=/usr/share/icons/silk/16x16
 flags=/usr/share/flags/countries/16x11
 
