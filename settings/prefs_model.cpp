@@ -147,6 +147,10 @@ void PrefsModel::Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const
     settings.VerticalPadding = ebVpad.Value();
     settings.SheetBackground = SheetBackground.Selection();
     settings.DedupeImages = cbDedupeImages ? 1 : 0;
+    // The box names the scales 1 and 2: turned on or off, it replaces any
+    // other scales asked for.
+    if (cbRetina != (settings.Retina != 0))
+        settings.Scales = 0;
     settings.Retina = cbRetina ? 1 : 0;
     ReadMaxSheetSize(edMaxSheetSize, settings.MaxSheetWidth, settings.MaxSheetHeight);
     if (BMP_PixelFormat.Selection() >= 0)
