@@ -13,6 +13,7 @@
 #include "platform/error.h"
 #include "platform/printable_text.h"
 #include "settings/dialog/prefs_dialog.h"
+#include "sprite/sheet_urls.h"
 #include "sprite/stored_build_settings.h"
 #include "sprite/stylesheet.h"
 
@@ -122,6 +123,7 @@ void TSpriteform::Attach(const MainFormPeers& peers)
 {
     settings_ = &peers.settings;
     prefs_ = &peers.prefs;
+    prefs_->installEventFilter(this);
     about_ = &peers.about;
     viewer_ = &peers.viewer;
     updateCheck_ = &peers.updateCheck;
@@ -516,10 +518,22 @@ void TSpriteform::ShowFolder(const QString& folder)
     pDirListBox->setCurrentIndex(index);
 }
 
+void TSpriteform::ShowDestination()
+{
+    // Where the outputs of a build from this folder go, with the options as
+    // they are now (a project file in the folder may move them again).
+    const OutputFolders outputs =
+        OutputFoldersOf(model_->Folder(), StoredBuildSettings(*settings_, prefs_->Records()).Places);
+    QString text = QString::fromStdString(outputs.styles);
+    if (outputs.sheets != outputs.styles)
+        text += " (sheets in " + QString::fromStdString(outputs.sheets) + ")";
+    plOutputDir->setText(text);
+}
+
 void TSpriteform::ShowFolderState()
 {
     QString folder = QString::fromStdString(model_->Folder());
-    plOutputDir->setText(folder);
+    ShowDestination();
     // The tree shows the folders inside the location that holds the folder;
     // the selector shows the folder's path, which may be typed over.
     QString location = LocationOf(folder, locations_);
@@ -817,6 +831,10 @@ void TSpriteform::closeEvent(QCloseEvent* event)
 
 bool TSpriteform::eventFilter(QObject* watched, QEvent* event)
 {
+    // The output folders may have changed; the dialog keeps its choices once
+    // it has hidden.
+    if (watched == prefs_ && event->type() == QEvent::Hide)
+        QTimer::singleShot(0, this, [this] { ShowDestination(); });
     const bool classBox = watched == cbSpriteClass || watched == cbSpriteClass->lineEdit();
     if (classBox && event->type() == QEvent::KeyPress) {
         int key = static_cast<QKeyEvent*>(event)->key();

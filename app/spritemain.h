@@ -125,6 +125,8 @@ private:
 
     // Shows the model's state in the controls.
     void ShowFolderState();
+    // The output folders of a build, in the destination line.
+    void ShowDestination();
     void ShowLists();
     void ShowChoices();
     void ShowThumbnails(FileList& list);

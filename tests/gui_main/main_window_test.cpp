@@ -582,14 +582,25 @@ private slots:
         Press(Qt::Key_Return);
         Type("y");  // typed, not entered: kept all the same
 
+        // A sheet folder set in the preferences shows in the destination
+        // line once they close.
         app_->Prefs().ShowPrefs();
         Activate(app_->Prefs());
+        app_->Prefs().findChild<QLineEdit*>("edSheetFolder")->setFocus();
+        Type("img");
         app_->Prefs().hide();
         Activate(Form());
         QVERIFY(OutputType(1)->isChecked());
         QCOMPARE(LineStyle().currentIndex(), 1);
         QCOMPARE(ClassBox().currentText(), QString(".spritexy"));
-        QCOMPARE(Shown(), folder);
+        QTRY_COMPARE(Shown(), folder + "/img");  // the stylesheet goes with the sheet
+        app_->Prefs().ShowPrefs();
+        Activate(app_->Prefs());
+        app_->Prefs().findChild<QLineEdit*>("edSheetFolder")->setFocus();
+        Press(Qt::Key_A, Qt::ControlModifier);
+        Press(Qt::Key_Backspace);
+        app_->Prefs().hide();
+        QTRY_COMPARE(Shown(), folder);
 
         Stop();
         Start();
