@@ -21,7 +21,7 @@ namespace {
 // compressed again at the strongest (figures in bench/README.md).
 constexpr int kTrialLevel = 6;
 
-// The bytes of image data from the middle on which the final compressors
+// The bytes of image data, from the middle, on which the final compressors
 // are compared first (see StrongestDeflate).
 constexpr std::size_t kSampleBytes = std::size_t(1) << 20;
 
@@ -90,32 +90,39 @@ void RunInParallel(std::size_t count, const Job& job)
 }
 
 // The smallest of libdeflate's level 12 and zlib's level 9 with either
-// strategy on `data`, all run at once. Level 12 is far slower, and loses on
-// the rows of large icons on one background (bench/README.md), so on data
-// of more than a few samples it runs only when it is more than 1 % smaller
-// on the sample in the middle, which foretold the winner on every benchmark
-// sheet; where it wins by less it costs several times the rest of the build.
+// strategy on `data`, run at once. Level 12 is far smaller on some sheets,
+// slower, and larger on the rows of large icons on one background (bench/
+// README.md); which wins showed on the middle MiB on every benchmark sheet.
+// So on data of more than a few MiB both compress that sample first: level
+// 12 runs on the whole when it won there, and alone when it won by more
+// than 1 %.
 Bytes StrongestDeflate(const Bytes& data)
 {
-    bool tryLevel12 = true;
+    enum Job { kLevel12, kLazy, kLazyFiltered };
+    std::vector<Job> jobs = {kLevel12, kLazy, kLazyFiltered};  // the slowest first
+    auto compress = [](Job job, const Bytes& bytes) {
+        return job == kLevel12 ? DeflateZlib(bytes, kStrongestDeflateLevel)
+                               : DeflateZlibLazy(bytes, job == kLazyFiltered);
+    };
     if (data.size() > 4 * kSampleBytes) {
         const auto middle = data.begin() + std::ptrdiff_t((data.size() - kSampleBytes) / 2);
         const Bytes sample(middle, middle + std::ptrdiff_t(kSampleBytes));
-        const std::size_t level12 = DeflateZlib(sample, kStrongestDeflateLevel).size();
-        tryLevel12 = level12 * 101 < DeflateZlibLazy(sample, true).size() * 100;
+        std::size_t sizes[2] = {};
+        RunInParallel(2, [&](std::size_t i) {
+            sizes[i] = compress(i == 0 ? kLevel12 : kLazyFiltered, sample).size();
+        });
+        jobs.clear();
+        if (sizes[0] < sizes[1])
+            jobs.push_back(kLevel12);
+        if (sizes[0] * 101 >= sizes[1] * 100)
+            jobs.insert(jobs.end(), {kLazy, kLazyFiltered});
     }
-    // The slowest first, so that the other threads take the rest.
-    Bytes packed[3];
-    const std::size_t first = tryLevel12 ? 0 : 1;
-    RunInParallel(3 - first, [&](std::size_t i) {
-        const std::size_t job = first + i;
-        packed[job] = job == 0 ? DeflateZlib(data, kStrongestDeflateLevel) : DeflateZlibLazy(data, job == 2);
-    });
-    std::size_t best = first;
-    for (std::size_t job = first + 1; job < 3; ++job)
-        if (packed[job].size() < packed[best].size())
-            best = job;
-    return std::move(packed[best]);
+    std::vector<Bytes> packed(jobs.size());
+    RunInParallel(jobs.size(), [&](std::size_t i) { packed[i] = compress(jobs[i], data); });
+    // The first of equal sizes, so that the file does not depend on timing.
+    return std::move(*std::min_element(packed.begin(), packed.end(), [](const Bytes& a, const Bytes& b) {
+        return a.size() < b.size();
+    }));
 }
 
 // The smallest of the candidates, compared compressed at kTrialLevel (at
