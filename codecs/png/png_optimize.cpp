@@ -90,9 +90,10 @@ void RunInParallel(std::size_t count, const Job& job)
 }
 
 // The smallest of libdeflate's level 12 and zlib's level 9 with either
-// strategy on `data`, run at once. Level 12 is far smaller on some sheets,
-// slower, and larger on the rows of large icons on one background (bench/
-// README.md); which wins showed on the middle MiB on every benchmark sheet.
+// strategy on `data`, run at once. Level 12 is smaller on most sheets but
+// far slower, and larger on the rows of large icons on one background
+// (bench/README.md); the middle MiB showed which wins on every benchmark
+// sheet.
 // So on data of more than a few MiB both compress that sample first, and
 // level 12 runs alone on the whole when it won there by more than 2 %, else
 // zlib with both strategies: where level 12 wins by less, as on the
