@@ -13,8 +13,8 @@ Bytes DeflateZlib(const Bytes& data, int level);
 
 // `data` compressed by zlib's level 9 (lazy matching along hash chains):
 // larger than libdeflate's level 12 on most data, but on the rows of large
-// icons on one background, which shrink some 200 times, up to 7 % smaller
-// and ten times faster (bench/README.md). `filtered` is zlib's strategy for
+// icons on one background, which shrink some 200 times, up to 6 % smaller
+// and many times faster (bench/README.md). `filtered` is zlib's strategy for
 // filtered rows, which takes fewer short matches: often some bytes smaller.
 Bytes DeflateZlibLazy(const Bytes& data, bool filtered);
 
