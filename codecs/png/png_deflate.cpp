@@ -3,8 +3,10 @@
 #include "platform/error.h"
 
 #include <libdeflate.h>
+#include <zlib.h>
 #include <zopfli/zopfli.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -25,6 +27,35 @@ Bytes DeflateZlib(const Bytes& data, int level)
     if (size == 0)
         throw Error("Could not compress the image data");
     packed.resize(size);
+    return packed;
+}
+
+Bytes DeflateZlibLazy(const Bytes& data, bool filtered)
+{
+    // The largest window and hash table, for the smallest output.
+    z_stream stream{};
+    const int strategy = filtered ? Z_FILTERED : Z_DEFAULT_STRATEGY;
+    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15, 9, strategy) != Z_OK)
+        throw std::bad_alloc();
+    std::unique_ptr<z_stream, decltype(&deflateEnd)> owned(&stream, &deflateEnd);
+    Bytes packed(deflateBound(&stream, uLong(data.size())));
+    // zlib counts in 32 bits: the data goes in steps of at most 1 GiB.
+    constexpr std::size_t kStep = std::size_t(1) << 30;
+    std::size_t read = 0;
+    int result = Z_OK;
+    while (result == Z_OK) {
+        if (stream.avail_in == 0) {
+            stream.next_in = const_cast<Bytef*>(data.data() + read);
+            stream.avail_in = uInt(std::min(kStep, data.size() - read));
+            read += stream.avail_in;
+        }
+        stream.next_out = packed.data() + stream.total_out;
+        stream.avail_out = uInt(std::min(kStep, packed.size() - stream.total_out));
+        result = deflate(&stream, read == data.size() ? Z_FINISH : Z_NO_FLUSH);
+    }
+    if (result != Z_STREAM_END)
+        throw Error("Could not compress the image data");
+    packed.resize(stream.total_out);
     return packed;
 }
 

@@ -98,15 +98,20 @@ std::uint64_t SignedMagnitudeSum(const std::uint8_t* row, std::size_t size)
     return sum;
 }
 
-std::uint64_t EntropyBits(const std::uint8_t* row, std::size_t size)
+EntropyBits::EntropyBits(std::size_t maxSize) : countBits_(maxSize + 1)
+{
+    for (std::size_t n = 2; n <= maxSize; ++n)
+        countBits_[n] = double(n) * std::log2(double(n));
+}
+
+std::uint64_t EntropyBits::operator()(const std::uint8_t* row, std::size_t size) const
 {
     std::array<std::size_t, 256> counts{};
     for (std::size_t k = 0; k < size; ++k)
         ++counts[row[k]];
-    double bits = double(size) * std::log2(double(size > 0 ? size : 1));
+    double bits = countBits_[size];
     for (std::size_t count : counts)
-        if (count > 1)
-            bits -= double(count) * std::log2(double(count));
+        bits -= countBits_[count];
     return std::uint64_t(bits * 16);
 }
 

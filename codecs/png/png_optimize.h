@@ -3,10 +3,10 @@
 // pixels, which is free. The forms that hold the sheet exactly (see
 // SheetFormCandidates), each with every way of filtering its rows, are
 // compressed in parallel and the smallest is kept, its image data
-// compressed by libdeflate's strongest level (and zopfli when exhaustive).
-// The chunks are those the default encoder writes: IHDR,
-// PLTE and tRNS when the form needs them, IDAT, IEND; but the image data
-// is in one IDAT chunk rather than pieces of 65 535 bytes.
+// compressed again by the smaller of zlib's and libdeflate's strongest
+// levels (by zopfli when exhaustive). The chunks are those the default
+// encoder writes: IHDR, PLTE and tRNS when the form needs them, IDAT, IEND;
+// but the image data is in one IDAT chunk rather than pieces of 65 535 bytes.
 #pragma once
 
 #include "platform/bitmap.h"

@@ -86,7 +86,7 @@ class RowFilter {
 public:
     RowFilter(std::size_t maxRowBytes, int offset, RowFilterChoice choice)
         : offset_(offset), choice_(choice), previous_(maxRowBytes), candidate_(maxRowBytes),
-          best_(maxRowBytes)
+          best_(maxRowBytes), entropy_(choice == RowFilterChoice::LeastEntropy ? maxRowBytes : 0)
     {
     }
 
@@ -135,12 +135,13 @@ private:
 
     std::uint64_t Cost(const std::uint8_t* row, std::size_t size) const
     {
-        return choice_ == RowFilterChoice::LeastSum ? SignedMagnitudeSum(row, size) : EntropyBits(row, size);
+        return choice_ == RowFilterChoice::LeastSum ? SignedMagnitudeSum(row, size) : entropy_(row, size);
     }
 
     int offset_;
     RowFilterChoice choice_;
     std::vector<std::uint8_t> previous_, candidate_, best_;
+    EntropyBits entropy_;
 };
 
 // The filtered scanlines of the whole image, in file order.

@@ -1,12 +1,15 @@
 // The optimised sheet encoder: each form it picks decodes, with libpng, to
 // exactly the pixels of the default encoder's file (or of the alpha sheet),
 // interlaced or not; the form is the smallest that holds the sheet; the
-// chunks are those of the default encoder; the flag is off by default.
+// chunks are those of the default encoder; the flag is off by default; each
+// compressor of the image data writes a stream that inflates to the data.
 #include "codecs/png/png_codec.h"
+#include "codecs/png/png_deflate.h"
 #include "codecs/png/png_optimize.h"
 #include "png_test_files.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <functional>
@@ -237,6 +240,32 @@ TEST(PngOptimize, TypicalSheetsAreSmaller)
         std::size_t plain = EncodePngSheet(strip, Prefs(false, interlaced)).size();
         std::size_t optimized = EncodePngSheet(strip, Prefs(true, interlaced)).size();
         EXPECT_LT(optimized, plain * 9 / 10) << optimized << " against " << plain;
+    }
+}
+
+// Each compressor of the image data writes a zlib stream of exactly the data:
+// rows of runs, of a repeating ramp and of noise, as filtered rows hold.
+TEST(PngOptimize, EveryCompressorInflatesToItsData)
+{
+    std::mt19937 random(7);
+    Bytes data;
+    for (int row = 0; row < 120; ++row)
+        for (int k = 0; k < 600; ++k)
+            data.push_back(std::uint8_t(row % 3 == 0 ? 0 : row % 3 == 1 ? k % 37 : random()));
+    const std::pair<const char*, std::function<Bytes()>> compressors[] = {
+        {"libdeflate", [&] { return DeflateZlib(data, kStrongestDeflateLevel); }},
+        {"zlib", [&] { return DeflateZlibLazy(data, false); }},
+        {"zlib, filtered", [&] { return DeflateZlibLazy(data, true); }},
+        {"zopfli", [&] { return DeflateZlibExhaustive(data); }},
+    };
+    for (const auto& [name, compress] : compressors) {
+        SCOPED_TRACE(name);
+        Bytes packed = compress();
+        Bytes inflated(data.size() + 1);
+        uLongf size = uLongf(inflated.size());
+        ASSERT_EQ(uncompress(inflated.data(), &size, packed.data(), uLong(packed.size())), Z_OK);
+        inflated.resize(size);
+        EXPECT_EQ(inflated, data);
     }
 }
 
