@@ -70,6 +70,7 @@ private:
         std::int32_t width = 0, height = 0;  // as placed
     };
     struct Source {
+        ListedSource listed;
         SourceInfo info;
         Bitmap image;  // as the sheet takes it: flattened, resized, fitted
     };
@@ -96,6 +97,9 @@ private:
     std::optional<Source> NextSource(const std::string& entry);
     std::optional<ListedSource> List(const std::string& entry);
     Source Decode(const ListedSource& listed) const;
+    // The image that took place `number` of its own, decoded again; throws
+    // Error when its file no longer gives the size it had.
+    Bitmap DecodeAgain(std::size_t number, std::int32_t width, std::int32_t height) const;
     // Throws Error naming the source when it alone exceeds the size limit.
     void CheckFitsLimit(const SourceInfo& info) const;
     // Makes room on a sheet within the size limit for the next image in
@@ -124,6 +128,9 @@ private:
     std::vector<PlacedImage> placed_;
     std::vector<OutputTemplate> templates_;  // read and checked before the first source
     ClassCollisions collisions_;
+    // Per image that took a place of its own: its file, to decode it again
+    // when it is drawn or when a copy of it must be compared.
+    std::vector<ListedSource> placedSources_;
     SharedPlaces sharedPlaces_;
     int sourcesRead_ = 0;
     int sourcesWithPixels_ = 0;
