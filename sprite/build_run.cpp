@@ -408,15 +408,20 @@ std::vector<WrittenFile> BuildRun::WriteSheets(OutputSet& outputs)
     // The record's entries of numbered sheets and of the other types'.
     std::vector<WrittenFile> recorded;
     auto writeType = [&](const Bitmap& sheet, SheetFacts& facts, OutputType type, bool record) {
-        const auto encode = FormatForOutput(type).encodeSheet;
+        const SheetCodec& codec = FormatForOutput(type);
         density_.ForEachSheet(sheet, facts, [&](const std::string& fileName, const Bitmap& pixels) {
             StopIfAsked(observer_);
-            const Bytes bytes = encode(pixels, settings_.Encoding);
-            outputs.Add(InFolder(folders_.sheets, fileName)).Write(bytes);
+            // The file goes to disk as it is encoded, hashed on the way.
+            ReplacementFile& file = outputs.Add(InFolder(folders_.sheets, fileName));
+            std::uint64_t hash = kByteHashStart;
+            WriteSheetFile(codec, pixels, settings_.Encoding, [&](std::span<const std::uint8_t> bytes) {
+                file.Write(bytes);
+                hash = HashBytes(bytes, hash);
+            });
             if (settings_.Places.cacheBust)
-                SetSheetBytes(facts, fileName, bytes);
+                SetSheetHash(facts, fileName, hash);
             if (record)
-                recorded.push_back({fileName, HashBytes(bytes)});
+                recorded.push_back({fileName, hash});
         });
     };
     auto writeSheet = [&](const Bitmap& sheet, SheetFacts& facts) {
