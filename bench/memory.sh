@@ -1,7 +1,8 @@
 #!/bin/sh
 # Peak memory of whole builds: runs the command line under /usr/bin/time -v
 # on generated folders and prints one markdown table of peak resident memory,
-# wall-clock time and the bytes of the sheets the build holds (width x height
+# wall-clock time, processor time (user + system, steadier than wall-clock
+# time on a shared machine) and the bytes of the sheets the build holds (width x height
 # x 4 on a transparent background, x 3 on white; with --retina the
 # double-size sheet and its half).
 #   bench/memory.sh [BUILD_DIR]
@@ -40,8 +41,8 @@ PY
 
 all_options="--background transparent --dedupe --data scss --data less --data json --html --retina"
 large_options="--background transparent --dedupe"
-echo "| case | peak RSS (MB) | wall time (s) | sheets held (MB) |"
-echo "|---|---|---|---|"
+echo "| case | peak RSS (MB) | wall time (s) | CPU time (s) | sheets held (MB) |"
+echo "|---|---|---|---|---|"
 n=0
 run() {  # run TITLE FOLDER OPTIONS...
   title="$1"; from="$2"; shift 2
@@ -53,10 +54,11 @@ run() {  # run TITLE FOLDER OPTIONS...
       --type png --layout packed --out "$out" --css-out "$out" "$@" "$from" >"$work/log" 2>&1; then
     rss=$(awk '/Maximum resident/ { printf "%.0f", $NF / 1024 }' "$work/time")
     wall=$(awk '/Elapsed/ { n = split($NF, t, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + t[i]; printf "%.1f", s }' "$work/time")
+    cpu=$(awk '/User time|System time/ { s += $NF } END { printf "%.1f", s }' "$work/time")
     channels=3; case " $* " in *" transparent "*) channels=4 ;; esac
-    echo "| $title | $rss | $wall | $(sheet_bytes "$out" $channels) |"
+    echo "| $title | $rss | $wall | $cpu | $(sheet_bytes "$out" $channels) |"
   else
-    echo "| $title | failed: $(tail -n 1 "$work/log") | – | – |"
+    echo "| $title | failed: $(tail -n 1 "$work/log") | – | – | – |"
   fi
 }
 small=$(folder small 2000)
