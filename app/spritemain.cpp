@@ -63,9 +63,12 @@ template <typename Widget> Widget* Named(Widget* widget, const char* name)
     return widget;
 }
 
-// "JPEG", "PNG", ...: an output type as its button shows it.
+// "JPEG", "PNG", "WebP", ...: an output type as its button shows it, as
+// each format writes its own name.
 QString OutputTypeLabel(const OutputTypeInfo& type)
 {
+    if (type.type == kOutputWebp)
+        return "WebP";
     return QString::fromUtf8(type.commandWord.data(), qsizetype(type.commandWord.size())).toUpper();
 }
 

@@ -59,11 +59,11 @@ std::string FolderOf(const std::string& path)
     return path.substr(0, std::max<std::size_t>(slash, 1));
 }
 
-// "sprite.png" of a double-size build is drawn as "sprite@2x.png".
-std::string DoubleSizePath(const std::string& path)
+// "sprite.png" of a build at scale 2 is drawn as "sprite@2x.png".
+std::string DenseSheetPath(const std::string& path, int scale)
 {
     const std::size_t dot = path.rfind('.');
-    return path.substr(0, dot) + kDoubleSizeSuffix + path.substr(dot);
+    return path.substr(0, dot) + ScaleSuffix(scale) + path.substr(dot);
 }
 
 QString SizeText(const QSize& size)
@@ -292,8 +292,10 @@ void TSpriteView::ShowFacts()
     QString text = SizeText(Sheet().size()) + " pixels";
     if (scale_ == 2)
         text += ", double size";
+    else if (scale_ > 2)
+        text += QString(", %1 times the size").arg(scale_);
     if (!sheetPath_.empty()) {
-        const std::string shown = scale_ == 2 ? DoubleSizePath(sheetPath_) : sheetPath_;
+        const std::string shown = DenseSheetPath(sheetPath_, scale_);
         std::error_code error;
         const std::uintmax_t bytes = std::filesystem::file_size(shown, error);
         text += " \u00b7 " + Printable(FileNameOf(shown));

@@ -6,6 +6,7 @@
 #include "platform/text_list.h"
 #include "settings/data_formats.h"
 #include "settings/stored_values.h"
+#include "sprite/high_density.h"
 #include "sprite/layout.h"
 #include "sprite/sheet_background.h"
 #include "sprite/stylesheet.h"
@@ -149,6 +150,18 @@ void ParseMaxSize(const std::string& text, BuildSettings& settings)
                         ParseInt("--max-size", text.substr(x + 1), sides)};
 }
 
+// --scales 1,2,3: the bits of the scales, each 1 to the largest, 1 among them.
+std::int32_t ParseScales(const std::string& text)
+{
+    std::int32_t bits = 0;
+    std::istringstream words(text);
+    for (std::string word; std::getline(words, word, ',');)
+        bits |= 1 << ParseInt("--scales", word, {1, kMaxScale});
+    if (!(bits & 2))
+        throw UsageError("--scales: '" + text + "' leaves out 1, the sheet that the stylesheet describes");
+    return bits;
+}
+
 // CLI11 reads "--name=" as "--name" followed by the next word and lets
 // "--flag=true" through. A NUL, which no argument can hold, marks the end of
 // every "--name=value" word, so an empty value stays a value and a flag sees
@@ -256,11 +269,15 @@ public:
              [&target, &rows](const std::string&) { return TomlText(WordFor(rows, target)); });
     }
 
-    // An option without a value, which sets `target` to `value`.
-    void Flag(const std::string& name, bool& target, bool value = true)
+    // An option without a value, which sets `target` to `value`, then does
+    // what `then` does.
+    void Flag(const std::string& name, bool& target, bool value = true,
+              std::function<void()> then = {})
     {
-        app_.add_flag_callback(name, [this, &target, value, name] {
+        app_.add_flag_callback(name, [this, &target, value, name, then] {
                 target = value;
+                if (then)
+                    then();
                 request_.origins[OptionName(name)] = origin_;
             })
             ->each([this, name](const std::string& given) {
@@ -271,10 +288,10 @@ public:
             ->trigger_on_parse();
     }
     // --NAME and --no-NAME, and the key NAME = true or false.
-    void Switch(const std::string& name, bool& target)
+    void Switch(const std::string& name, bool& target, const std::function<void()>& then = {})
     {
-        Flag("--" + name, target, true);
-        Flag("--no-" + name, target, false);
+        Flag("--" + name, target, true, then);
+        Flag("--no-" + name, target, false, then);
         keys_.push_back({name, ProjectValue::Boolean,
                          [&target](const std::string&) { return target ? "true" : "false"; }});
     }
@@ -466,7 +483,14 @@ void AddOptions(OptionTable& table, CliRequest& request)
     table.Switch("pseudo-classes", settings.PseudoClasses);
     table.Choice("--units", settings.Units, kStylesheetUnits);
     table.Switch("dedupe", settings.DedupeImages);
-    table.Switch("retina", settings.Retina);
+    // --retina is --scales 1,2; the last of the two given wins.
+    table.Switch("retina", settings.Retina, [&settings] { settings.Scales = 0; });
+    table.Kept("--scales", ProjectValue::Text,
+               [&settings](const std::string& text) {
+                   settings.Scales = ParseScales(text);
+                   settings.Retina = settings.Scales == 0b110;
+               },
+               [&settings](const std::string&) { return TomlText(ScalesText(settings)); });
     table.Kept("--max-size", ProjectValue::Text,
                [&settings](const std::string& text) { ParseMaxSize(text, settings); },
                [&settings](const std::string&) {
@@ -604,7 +628,13 @@ Options:
                           pixels; 0: at their own size (0)
   --[no-]retina           the sources are double size: write them as
                           NAME@2x.<type> and a half-size NAME.<type>, and
-                          switch high-density screens to the big sheet (no)
+                          switch high-density screens to the big sheet;
+                          the same as --scales 1,2 (no)
+  --scales 1,2,3          write a sheet for each of these screen densities
+                          (1-4), NAME.<type>, NAME@2x.<type>, ...: raster
+                          sources are taken at the largest (home@3x.png
+                          before home.png), SVG sources drawn afresh at
+                          each (1)
   --max-size none|WIDTHxHEIGHT
                           the largest sheet; images beyond it go on more
                           sheets, NAME-1.<type>, NAME-2.<type>, ... (none)

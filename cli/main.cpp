@@ -9,6 +9,7 @@
 #include "platform/path.h"
 #include "platform/printable_text.h"
 #include "platform/stop_signals.h"
+#include "sprite/high_density.h"
 #include "sprite/sheet_urls.h"
 #include "sprite/source_files.h"
 #include "sprite/stylesheet.h"
@@ -143,12 +144,17 @@ BuildResult BuildSprites(const CliRequest& request, bool rebuild, StopSignals* s
                      (observer.linesWritten == 1 ? " image, " : " images, ") +
                      size(sheet.Width(), sheet.Height()) + ") in " + seconds + " s");
     } else {
-        // A double-size sheet was drawn; the named sheet is its half.
-        const int scale = request.settings.Retina ? 2 : 1;
+        // Dense sheets were drawn at the largest scale; the named sheet is
+        // its reduction to one.
+        const std::vector<std::int32_t> scales = SheetScales(request.settings);
+        const int drawn = scales.back();
         std::string message = "wrote " + observer.sheetPath + " (" +
-                              size(sheet.Width() / scale, sheet.Height() / scale) + ")";
-        if (scale == 2)
-            message += ", its double-size sheet (" + size(sheet.Width(), sheet.Height()) + ")";
+                              size(sheet.Width() / drawn, sheet.Height() / drawn) + ")";
+        for (std::size_t i = 1; i < scales.size(); ++i)
+            message += std::string(i == 1 ? ", its " : ", ") +
+                       (scales[i] == 2 ? "double-size" : std::to_string(scales[i]) + "x") +
+                       " sheet (" +
+                       size(sheet.Width() / drawn * scales[i], sheet.Height() / drawn * scales[i]) + ")";
         const std::string styles = OutputFoldersOf(inputs.Folder, request.settings.Places).styles;
         PrintMessage(message + " and " + InFolder(styles, inputs.ProjectName + ".css"));
     }

@@ -4,6 +4,7 @@
 #include "settings/delimited_text.h"
 #include "settings/format_prefs_text.h"
 #include "settings/stored_values.h"
+#include "sprite/high_density.h"
 #include "sprite/layout.h"
 #include "sprite/sheet_background.h"
 #include "sprite/sheet_limit.h"
@@ -118,6 +119,8 @@ std::string ShownValue(const StoredValue& row, const CliRequest& request,
         return DataText(value);
     if (row.sheetField == &SheetOptions::AlsoFormats)
         return AlsoText(value);
+    if (row.sheetField == &SheetOptions::Scales)
+        return ScalesText(request.settings);
     if (row.kind == StoredKind::Switch)
         return value ? "yes" : "no";
     return std::to_string(value);

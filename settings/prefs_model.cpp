@@ -14,6 +14,13 @@ namespace tessolo {
 
 namespace {
 
+// Whether the options ask for sheets beyond the plain one: --retina, or
+// --scales with more than 1 (bits 1 << N, N from 2).
+bool DenseSheetsAsked(const SheetOptions& settings)
+{
+    return settings.Scales ? (settings.Scales & ~3) != 0 : settings.Retina != 0;
+}
+
 constexpr int kSixteenBitEntry = 2;
 
 }  // namespace
@@ -99,7 +106,7 @@ void PrefsModel::CopyIn(const OrvaneRegistry& settings, const FormatPrefsSet& re
     ebVpad.Set(settings.VerticalPadding);
     SheetBackground.SetSelection(settings.SheetBackground);
     cbDedupeImages = settings.DedupeImages != 0;
-    cbRetina = settings.Retina != 0;
+    cbRetina = DenseSheetsAsked(settings);
     edMaxSheetSize = MaxSheetSizeText(settings.MaxSheetWidth, settings.MaxSheetHeight);
     for (std::size_t entry = 0; entry < kBmpPixelCodes.size(); ++entry)
         if (kBmpPixelCodes[entry].code == records.BMPprefs.PixelFormat)
@@ -147,6 +154,10 @@ void PrefsModel::Commit(OrvaneRegistry& settings, FormatPrefsSet& records) const
     settings.VerticalPadding = ebVpad.Value();
     settings.SheetBackground = SheetBackground.Selection();
     settings.DedupeImages = cbDedupeImages ? 1 : 0;
+    // The box shows whether dense sheets are asked for; turned on it asks
+    // for the scales 1 and 2, turned off for none, replacing other scales.
+    if (cbRetina != DenseSheetsAsked(settings))
+        settings.Scales = 0;
     settings.Retina = cbRetina ? 1 : 0;
     ReadMaxSheetSize(edMaxSheetSize, settings.MaxSheetWidth, settings.MaxSheetHeight);
     if (BMP_PixelFormat.Selection() >= 0)

@@ -44,6 +44,7 @@ struct SheetOptions {
     std::int32_t AlsoFormats;      // bits 1 << OutputType: the sheet written in those types too
     std::int32_t GifQuantizer;     // non-zero: GIF sheets take the quantiser's colours
     std::int32_t SvgSize;          // pixels of an SVG source's longer side; 0: its own size
+    std::int32_t Scales;           // bits 1 << N: a sheet at N device pixels per CSS pixel; 0: by Retina
 };
 
 }  // namespace tessolo

@@ -206,6 +206,8 @@ inline constexpr std::array kStoredValues{
     stored_rows::Switch("GifQuantizer", &SheetOptions::GifQuantizer, "--gif-quantizer"),
     stored_rows::Number("SvgSize", StoredKind::Dword, &SheetOptions::SvgSize, {0, 32767}, 0,
                         "--svg-size"),
+    // Bits 1 << N of the scales, 1 <= N <= 4.
+    stored_rows::Number("Scales", StoredKind::Dword, &SheetOptions::Scales, {0, 30}, 0, "--scales"),
 };
 
 // The row of a field; naming a field without a row does not compile where a

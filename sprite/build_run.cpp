@@ -98,6 +98,15 @@ void Resize(Bitmap& source, const BuildSettings& settings)
     source = std::move(scaled);
 }
 
+// "a.png, b.png, c.png".
+std::string JoinedNames(const std::vector<std::string>& names)
+{
+    std::string text;
+    for (const std::string& name : names)
+        text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
+
 // The type of a sheet that the facts name by its MIME type.
 OutputType TypeOfMime(std::string_view mimeType)
 {
@@ -123,7 +132,7 @@ BuildRun::BuildRun(const BuildInputs& inputs, const BuildSettings& settings,
                    BuildObserver& observer)
     : inputs_(inputs),
       observer_(observer),
-      density_(settings.Retina),
+      density_(SheetScales(settings)),
       settings_(settings),
       folders_(OutputFoldersOf(inputs.Folder, settings.Places)),
       lock_(FoldersToLock(inputs.Folder, settings.Places, folders_)),
@@ -137,7 +146,7 @@ BuildRun::BuildRun(const BuildInputs& inputs, const BuildSettings& settings,
     facts_.fileName = inputs.ProjectName + std::string(extension);
     facts_.stylesheetName = inputs.ProjectName + ".css";
     facts_.title = inputs.ProjectName;
-    facts_.highDensityFileName = density_.DoubleSizeFileName(inputs.ProjectName, extension);
+    facts_.densities = density_.DenseSheets(inputs.ProjectName, extension);
     SetSheetUrls(facts_, folders_, settings.Places);
     AddFormats(facts_, inputs.ProjectName, settings.Places);
 }
@@ -152,7 +161,7 @@ void BuildRun::AddFormats(SheetFacts& sheet, const std::string& name,
         const std::string extension(type.extension);
         SheetFacts format;
         format.fileName = name + extension;
-        format.highDensityFileName = density_.DoubleSizeFileName(name, extension);
+        format.densities = density_.DenseSheets(name, extension);
         format.mimeType = type.mimeType;
         OutputPlaces own = places;
         if (!own.sheetUrl.empty())
@@ -167,6 +176,15 @@ void BuildRun::AddFormats(SheetFacts& sheet, const std::string& name,
 void BuildRun::Run()
 {
     density_.Adjust(settings_);
+    files_ = inputs_.GraphicFiles;
+    if (density_.Scale() > 1) {
+        std::vector<std::string> left;
+        files_ = LargestScaleFiles(inputs_.GraphicFiles, density_.Scale(), left);
+        if (!left.empty())
+            observer_.Summary("left out " + std::to_string(left.size()) +
+                              (left.size() == 1 ? " image" : " images") +
+                              " with a file of a larger scale beside it: " + JoinedNames(left));
+    }
     for (const std::string& path : settings_.Templates)
         templates_.push_back(LoadOutputTemplate(FromFolder(inputs_.Folder, path)));
     StartStylesheet();
@@ -201,7 +219,7 @@ void BuildRun::StartStylesheet()
         return;
     }
     if (!holdRules_)
-        css_.WriteLine(BaseRule(base.selector, facts_));
+        css_.WriteLine(BaseRule(base.selector, RuleImageOf(facts_, 1)));
     baseClass_ = std::move(base);
 }
 
@@ -209,9 +227,9 @@ void BuildRun::PlaceInLine()
 {
     SheetLayout layout;
     layout.Reset(settings_.Orientation, settings_.HorizontalPadding, settings_.VerticalPadding,
-                 inputs_.GraphicFiles.size());
+                 files_.size());
     std::vector<SheetPlace> kept;  // where each image that took room went, for its copies
-    for (const std::string& entry : inputs_.GraphicFiles) {
+    for (const std::string& entry : files_) {
         std::optional<Source> source = NextSource(entry);
         if (!source)
             continue;
@@ -222,13 +240,14 @@ void BuildRun::PlaceInLine()
             WriteRule(source->info, kept[*original]);
             continue;
         }
-        placedSources_.push_back(source->listed);
+        placedSources_.push_back({source->info.path, source->info.format});
         const SourceInfo& info = source->info;
         MakeRoom(layout, info);
         Bitmap& sheet = sheets_.back();
         layout.Place(sheet, info.width, info.height);
         sheet.Draw(source->image, layout.CursorX, layout.CursorY);
         kept.push_back({sheets_.size() - 1, {layout.CursorX, layout.CursorY}});
+        NoteRedrawn(*source, kept.back());
         WriteRule(info, kept.back());
         layout.Advance(sheet, info.width, info.height);
     }
@@ -263,7 +282,7 @@ void BuildRun::MakeRoom(SheetLayout& layout, const SourceInfo& info)
     // On a new sheet it fits, as it fits the limit alone.
     sheets_.push_back(BlankSheet(settings_));
     layout.Reset(settings_.Orientation, settings_.HorizontalPadding, settings_.VerticalPadding,
-                 inputs_.GraphicFiles.size());
+                 files_.size());
 }
 
 void BuildRun::PlacePacked()
@@ -276,7 +295,7 @@ void BuildRun::PlacePacked()
     std::vector<std::size_t> placeOf;  // per info: the number of the place it takes
     std::vector<PackItem> items;
     std::int64_t pixelsHeld = 0;
-    for (const std::string& entry : inputs_.GraphicFiles) {
+    for (const std::string& entry : files_) {
         std::optional<Source> source = NextSource(entry);
         if (!source)
             continue;
@@ -293,7 +312,7 @@ void BuildRun::PlacePacked()
                             1, sheets_.front().Format());
             CheckFitsLimit(info);
             items.push_back({info.width, info.height, info.name});
-            placedSources_.push_back(std::move(source->listed));
+            placedSources_.push_back({info.path, info.format});
         }
         infos.push_back(std::move(source->info));
     }
@@ -324,6 +343,8 @@ void BuildRun::PlacePacked()
         const SheetPlace& place = packed.places[number];
         if (!drawn[number]) {
             const Bitmap image = number == largest ? std::move(largestImage) : decode(number);
+            if (!image.Empty() && infos[i].redrawn)
+                redrawn_.push_back({infos[i], place});
             sheets_[place.sheet].Draw(image, place.at.X, place.at.Y);
             drawn[number] = true;
         }
@@ -342,7 +363,7 @@ void BuildRun::SplitFacts()
         sheet.fileName = name + extension;
         sheet.stylesheetName = facts_.stylesheetName;
         sheet.title = facts_.title;
-        sheet.highDensityFileName = density_.DoubleSizeFileName(name, extension);
+        sheet.densities = density_.DenseSheets(name, extension);
         OutputPlaces places = settings_.Places;
         if (!places.sheetUrl.empty())
             places.sheetUrl =
@@ -380,18 +401,22 @@ void BuildRun::WriteBaseRules()
     if (!baseClass_)
         return;
     if (facts_.split.empty())
-        css_.WriteLine(BaseRule(baseClass_->selector, facts_));
+        css_.WriteLine(BaseRule(baseClass_->selector, RuleImageOf(facts_, 1)));
     for (std::size_t i = 0; i < facts_.split.size(); ++i)
-        css_.WriteLine(BaseRule(sheetSelectors_[i], facts_.split[i]));
+        css_.WriteLine(BaseRule(sheetSelectors_[i], RuleImageOf(facts_.split[i], 1)));
 }
 
 void BuildRun::CloseStylesheet()
 {
-    if (baseClass_ && !facts_.highDensityFileName.empty() && facts_.split.empty())
-        css_.WriteLine(HighDensityRule(baseClass_->selector, facts_, settings_.Units));
+    auto writeSwitches = [&](const std::string& selector, const SheetFacts& sheet) {
+        for (const DenseSheet& dense : sheet.densities)
+            css_.WriteLine(DensityRule(selector, dense.scale, RuleImageOf(sheet, dense.scale),
+                                       sheet.width, sheet.height, settings_.Units));
+    };
+    if (baseClass_ && facts_.split.empty())
+        writeSwitches(baseClass_->selector, facts_);
     for (std::size_t i = 0; baseClass_ && i < facts_.split.size(); ++i)
-        if (!facts_.split[i].highDensityFileName.empty())
-            css_.WriteLine(HighDensityRule(sheetSelectors_[i], facts_.split[i], settings_.Units));
+        writeSwitches(sheetSelectors_[i], facts_.split[i]);
     css_.Finish();
 }
 
@@ -407,33 +432,62 @@ std::vector<WrittenFile> BuildRun::WriteSheets(OutputSet& outputs)
 {
     // The record's entries of numbered sheets and of the other types'.
     std::vector<WrittenFile> recorded;
-    auto writeType = [&](const Bitmap& sheet, SheetFacts& facts, OutputType type, bool record) {
-        const SheetCodec& codec = FormatForOutput(type);
-        density_.ForEachSheet(sheet, facts, [&](const std::string& fileName, const Bitmap& pixels) {
-            StopIfAsked(observer_);
-            // The file goes to disk as it is encoded, hashed on the way.
-            ReplacementFile& file = outputs.Add(InFolder(folders_.sheets, fileName));
-            std::uint64_t hash = kByteHashStart;
-            WriteSheetFile(codec, pixels, settings_.Encoding, [&](std::span<const std::uint8_t> bytes) {
-                file.Write(bytes);
-                hash = HashBytes(bytes, hash);
-            });
-            if (settings_.Places.cacheBust)
-                SetSheetHash(facts, fileName, hash);
-            if (record)
-                recorded.push_back({fileName, hash});
-        });
+    auto writeType = [&](const Bitmap& pixels, std::int32_t scale, SheetFacts& facts,
+                         OutputType type, bool record) {
+        StopIfAsked(observer_);
+        const std::string& fileName =
+            scale == 1 ? facts.fileName
+                       : std::ranges::find(facts.densities, scale, &DenseSheet::scale)->fileName;
+        // The file goes to disk as it is encoded, hashed on the way.
+        ReplacementFile& file = outputs.Add(InFolder(folders_.sheets, fileName));
+        std::uint64_t hash = kByteHashStart;
+        WriteSheetFile(FormatForOutput(type), pixels, settings_.Encoding,
+                       [&](std::span<const std::uint8_t> bytes) {
+                           file.Write(bytes);
+                           hash = HashBytes(bytes, hash);
+                       });
+        if (settings_.Places.cacheBust)
+            SetSheetHash(facts, fileName, hash);
+        if (record)
+            recorded.push_back({fileName, hash});
     };
-    auto writeSheet = [&](const Bitmap& sheet, SheetFacts& facts) {
-        writeType(sheet, facts, OutputTypeFor(inputs_.OutputFileType).type, !facts_.split.empty());
-        for (SheetFacts& format : facts.formats)
-            writeType(sheet, format, TypeOfMime(format.mimeType), true);
+    auto writeSheet = [&](std::size_t index, SheetFacts& facts) {
+        density_.ForEachScale(
+            sheets_[index],
+            [&](std::int32_t scale, Bitmap& pixels) { RedrawAtScale(index, scale, pixels); },
+            [&](std::int32_t scale, const Bitmap& pixels) {
+                writeType(pixels, scale, facts, OutputTypeFor(inputs_.OutputFileType).type,
+                          !facts_.split.empty());
+                for (SheetFacts& format : facts.formats)
+                    writeType(pixels, scale, format, TypeOfMime(format.mimeType), true);
+            });
     };
     if (facts_.split.empty())
-        writeSheet(sheets_.front(), facts_);
+        writeSheet(0, facts_);
     for (std::size_t i = 0; i < facts_.split.size(); ++i)
-        writeSheet(sheets_[i], facts_.split[i]);
+        writeSheet(i, facts_.split[i]);
     return recorded;
+}
+
+void BuildRun::NoteRedrawn(const Source& source, SheetPlace place)
+{
+    if (source.info.redrawn)
+        redrawn_.push_back({source.info, place});
+}
+
+void BuildRun::RedrawAtScale(std::size_t sheet, std::int32_t scale, Bitmap& pixels) const
+{
+    const std::int32_t drawn = density_.Scale();
+    for (const auto& [info, place] : redrawn_) {
+        if (place.sheet != sheet)
+            continue;
+        StopIfAsked(observer_);
+        // The place is cleared, then the image drawn afresh at this scale.
+        Bitmap box = BlankSheet(settings_);
+        box.SetSize(info.width / drawn * scale, info.height / drawn * scale);
+        box.Draw(Render({info.path, info.format}, scale), 0, 0);
+        pixels.Draw(box, place.at.X / drawn * scale, place.at.Y / drawn * scale);
+    }
 }
 
 void BuildRun::WriteOutputs()
@@ -463,8 +517,9 @@ void BuildRun::WriteOutputs()
                                        settings_.HtmlPreview, style))
         written.push_back(
             writeText(folders_.styles, inputs_.ProjectName + web.extension, web.text));
-    std::set<std::string> taken{facts_.fileName, facts_.highDensityFileName,
-                                facts_.stylesheetName};
+    std::set<std::string> taken{facts_.fileName, facts_.stylesheetName};
+    for (const DenseSheet& dense : facts_.densities)
+        taken.insert(dense.fileName);
     for (const std::vector<WrittenFile>* files : {&written, &sheets})
         for (const WrittenFile& file : *files)
             taken.insert(file.fileName);
@@ -474,8 +529,7 @@ void BuildRun::WriteOutputs()
             throw Error("The template " + format.path + " would write " + fileName +
                         ", which the build writes already");
         written.push_back(writeText(folders_.styles, fileName,
-                                    RenderOutputTemplate(format, placed_, facts_, facts_.url,
-                                                         facts_.highDensityUrl)));
+                                    RenderOutputTemplate(format, placed_, facts_)));
     }
     css_.JoinOutputs(outputs);
     // The records of what the build wrote go in place last, and what the
@@ -487,8 +541,8 @@ void BuildRun::WriteOutputs()
         // Sheets of other types from an earlier build are stale too, but
         // never a file that this build writes.
         for (const OutputTypeInfo& type : kOutputTypes)
-            for (const char* suffix : {"", kDoubleSizeSuffix})
-                extensions.push_back(suffix + std::string(type.extension));
+            for (std::int32_t scale = 1; scale <= kMaxScale; ++scale)
+                extensions.push_back(ScaleSuffix(scale) + std::string(type.extension));
         RecordUpdate record = PlanRecordUpdate(folder, inputs_.ProjectName, files, extensions);
         std::erase_if(record.staleFiles, [&](const std::string& name) { return taken.contains(name); });
         if (record.WritesRecord())
@@ -532,21 +586,33 @@ std::optional<BuildRun::ListedSource> BuildRun::List(const std::string& entry)
     return ListedSource{std::move(path), format};
 }
 
-BuildRun::Source BuildRun::Decode(const ListedSource& listed) const
+Bitmap BuildRun::Render(const ListedSource& listed, std::int32_t scale) const
 {
-    Source source{listed, {listed.path, BaseName(listed.path)}, {}};
+    Bitmap image;
     try {
-        source.image = settings_.SvgSize > 0 && listed.format->loadSized
-                           ? listed.format->loadSized(listed.path, settings_.SvgSize)
-                           : listed.format->loadSource(listed.path);
+        image = listed.format->loadSized && (settings_.SvgSize > 0 || scale > 1)
+                    ? listed.format->loadSized(listed.path, settings_.SvgSize, scale)
+                    : listed.format->loadSource(listed.path);
     } catch (const std::exception& error) {
         throw Error(NamingTheFile(DescribeFailure(error), listed.path));
     }
-    const bool transparent = settings_.SheetBackground == kBackgroundTransparent;
-    if (!transparent)
-        FlattenOverWhite(source.image);
+    if (settings_.SheetBackground != kBackgroundTransparent)
+        FlattenOverWhite(image);
+    return image;
+}
+
+BuildRun::Source BuildRun::Decode(const ListedSource& listed) const
+{
+    // Scalable sources are drawn at the sheet's scale, and afresh at each
+    // smaller one unless they are resized.
+    const bool redrawn = listed.format->loadSized && density_.Scale() > 1 &&
+                         settings_.ResizeMethod == kResizeNone;
+    // Rendered first: an aggregate whose later member throws is not
+    // destroyed soundly by every compiler.
+    Bitmap image = Render(listed, density_.Scale());
+    Source source{{listed.path, BaseName(listed.path), 0, 0, listed.format, redrawn}, std::move(image)};
     Resize(source.image, settings_);
-    density_.FitSource(source.image, transparent);
+    density_.FitSource(source.image, settings_.SheetBackground == kBackgroundTransparent);
     source.info.width = source.image.Width();
     source.info.height = source.image.Height();
     return source;
@@ -589,7 +655,7 @@ void BuildRun::EmitRule(const PlacedImage& image)
             : StylesheetLine(selector, image.x, image.y, image.width, image.height,
                              *inputs_.LineStyle);
     if (!baseClass_ && !facts_.split.empty())
-        line = RuleWithSheet(line, sheet);
+        line = RuleWithSheet(line, RuleImageOf(sheet, 1));
     AddRule(line);
     observer_.LineWritten(line);
     // The result viewer shows the first sheet.

@@ -68,9 +68,10 @@ private:
         std::string path;
         std::string name;  // file name without folder and last extension
         std::int32_t width = 0, height = 0;  // as placed
+        const SourceCodec* format = nullptr;
+        bool redrawn = false;  // drawn afresh on each smaller dense sheet
     };
     struct Source {
-        ListedSource listed;
         SourceInfo info;
         Bitmap image;  // as the sheet takes it: flattened, resized, fitted
     };
@@ -100,6 +101,13 @@ private:
     // The image that took place `number` of its own, decoded again; throws
     // Error when its file no longer gives the size it had.
     Bitmap DecodeAgain(std::size_t number, std::int32_t width, std::int32_t height) const;
+    // The source's pixels at `scale` (scalable sources only; others as
+    // stored), flattened onto white unless the sheet is transparent.
+    Bitmap Render(const ListedSource& listed, std::int32_t scale) const;
+    // Remembers where a scalable source went, to draw it afresh at each
+    // smaller scale; then does so on the reduction of sheet `sheet`.
+    void NoteRedrawn(const Source& source, SheetPlace place);
+    void RedrawAtScale(std::size_t sheet, std::int32_t scale, Bitmap& pixels) const;
     // Throws Error naming the source when it alone exceeds the size limit.
     void CheckFitsLimit(const SourceInfo& info) const;
     // Makes room on a sheet within the size limit for the next image in
@@ -117,6 +125,7 @@ private:
     const OutputFolders folders_;
     BuildLock lock_;                // held until every output is in place
     StylesheetFile css_;
+    std::vector<std::string> files_;  // the listed files that are drawn
     std::vector<Bitmap> sheets_;  // one, or the numbered sheets of a size limit
     SheetFacts facts_;
     std::vector<std::string> sheetSelectors_;  // per numbered sheet: its base rule's selectors
@@ -126,6 +135,7 @@ private:
     const bool holdRules_;
     std::vector<std::string> heldRules_;
     std::vector<PlacedImage> placed_;
+    std::vector<std::pair<SourceInfo, SheetPlace>> redrawn_;  // as NoteRedrawn keeps them
     std::vector<OutputTemplate> templates_;  // read and checked before the first source
     ClassCollisions collisions_;
     // Per image that took a place of its own: its file, to decode it again

@@ -48,6 +48,9 @@ struct BuildSettings {
     tessolo::SheetBackground SheetBackground = kBackgroundWhite;
     bool DedupeImages = false;     // identical images share one place
     bool Retina = false;           // NAME@2x.<type> as drawn and NAME.<type> at half size
+    // Bit 1 << N: a sheet NAME@Nx.<type> at N device pixels per CSS pixel,
+    // 1 <= N <= 4, drawn at the largest; 0: the sheets that Retina asks for.
+    std::int32_t Scales = 0;
     bool BaseRule = false;         // a rule for the class itself opens the stylesheet
     bool PseudoClasses = false;    // NAME_hover and the other states also rule NAME:hover
     StylesheetUnits Units = kUnitsPixels;  // of the rules' places and sizes

@@ -1,25 +1,81 @@
 #include "sprite/high_density.h"
 
 #include "platform/alpha.h"
-#include "sprite/half_size.h"
+#include "sprite/sheet_reduction.h"
 
-#include <string_view>
+#include <algorithm>
+#include <map>
 #include <utility>
 
 namespace tessolo {
 
-std::string WithoutDoubleSizeSuffix(const std::string& name)
+std::string ScaleSuffix(std::int32_t scale)
 {
-    std::string_view suffix = kDoubleSizeSuffix;
-    if (name.size() > suffix.size() && name.ends_with(suffix))
-        return name.substr(0, name.size() - suffix.size());
+    return scale == 1 ? "" : "@" + std::to_string(scale) + "x";
+}
+
+std::vector<std::int32_t> SheetScales(const BuildSettings& settings)
+{
+    std::vector<std::int32_t> scales{1};
+    for (std::int32_t scale = 2; scale <= kMaxScale; ++scale)
+        if (settings.Scales ? (settings.Scales >> scale) & 1 : settings.Retina && scale == 2)
+            scales.push_back(scale);
+    return scales;
+}
+
+std::string ScalesText(const BuildSettings& settings)
+{
+    std::string text;
+    for (std::int32_t scale : SheetScales(settings))
+        text += (text.empty() ? "" : ",") + std::to_string(scale);
+    return text;
+}
+
+std::string WithoutScaleSuffix(const std::string& name, std::int32_t* scale)
+{
+    for (std::int32_t n = 2; n <= kMaxScale; ++n) {
+        const std::string suffix = ScaleSuffix(n);
+        if (name.size() > suffix.size() && name.ends_with(suffix)) {
+            if (scale)
+                *scale = n;
+            return name.substr(0, name.size() - suffix.size());
+        }
+    }
+    if (scale)
+        *scale = 1;
     return name;
 }
 
-void PadToEvenSize(Bitmap& source, bool transparentBackground)
+std::vector<std::string> LargestScaleFiles(const std::vector<std::string>& files,
+                                           std::int32_t largest, std::vector<std::string>& left)
 {
-    const int width = EvenUp(source.Width());
-    const int height = EvenUp(source.Height());
+    // The scale of each file and the best one of its name (without suffix
+    // and extension): the largest up to `largest`, else the smallest above.
+    auto better = [largest](std::int32_t scale, std::int32_t than) {
+        if ((scale <= largest) != (than <= largest))
+            return scale <= largest;
+        return scale <= largest ? scale > than : scale < than;
+    };
+    std::vector<std::pair<std::string, std::int32_t>> named;
+    std::map<std::string, std::int32_t> best;
+    for (const std::string& file : files) {
+        std::int32_t scale = 1;
+        std::string name = WithoutScaleSuffix(file.substr(0, file.rfind('.')), &scale);
+        auto [at, added] = best.try_emplace(name, scale);
+        if (!added && better(scale, at->second))
+            at->second = scale;
+        named.emplace_back(std::move(name), scale);
+    }
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i < files.size(); ++i)
+        (named[i].second == best[named[i].first] ? kept : left).push_back(files[i]);
+    return kept;
+}
+
+void PadToMultipleSize(Bitmap& source, std::int32_t step, bool transparentBackground)
+{
+    const int width = UpToMultiple(source.Width(), step);
+    const int height = UpToMultiple(source.Height(), step);
     if (width == source.Width() && height == source.Height())
         return;
     if (transparentBackground && !source.HasAlpha) {
@@ -34,51 +90,55 @@ void PadToEvenSize(Bitmap& source, bool transparentBackground)
 
 void SheetDensity::Adjust(BuildSettings& settings) const
 {
-    if (scale_ == 1)
+    if (Scale() == 1)
         return;
     settings.BaseRule = true;
-    settings.HorizontalPadding = EvenUp(settings.HorizontalPadding);
-    settings.VerticalPadding = EvenUp(settings.VerticalPadding);
+    settings.HorizontalPadding = UpToMultiple(settings.HorizontalPadding, Scale());
+    settings.VerticalPadding = UpToMultiple(settings.VerticalPadding, Scale());
 }
 
-std::string SheetDensity::DoubleSizeFileName(const std::string& project,
-                                             std::string_view extension) const
+std::vector<DenseSheet> SheetDensity::DenseSheets(const std::string& project,
+                                                  std::string_view extension) const
 {
-    if (scale_ == 1)
-        return "";
-    return project + kDoubleSizeSuffix + std::string(extension);
+    std::vector<DenseSheet> sheets;
+    for (std::int32_t scale : scales_)
+        if (scale > 1)
+            sheets.push_back({scale, project + ScaleSuffix(scale) + std::string(extension), {}, {}});
+    return sheets;
 }
 
 void SheetDensity::FitSource(Bitmap& source, bool transparentBackground) const
 {
-    if (scale_ == 2)
-        PadToEvenSize(source, transparentBackground);
+    if (Scale() > 1)
+        PadToMultipleSize(source, Scale(), transparentBackground);
 }
 
 std::string SheetDensity::ClassBaseName(const std::string& sourceName) const
 {
-    return scale_ == 2 ? WithoutDoubleSizeSuffix(sourceName) : sourceName;
+    return Scale() > 1 ? WithoutScaleSuffix(sourceName) : sourceName;
 }
 
 void SheetDensity::FinishSheet(Bitmap& sheet, SheetFacts& facts) const
 {
-    // Every place and size is even already on a double-size sheet.
-    if (scale_ == 2)
-        sheet.SetSize(EvenUp(sheet.Width()), EvenUp(sheet.Height()));
-    facts.width = sheet.Width() / scale_;
-    facts.height = sheet.Height() / scale_;
+    if (Scale() > 1)
+        sheet.SetSize(UpToMultiple(sheet.Width(), Scale()), UpToMultiple(sheet.Height(), Scale()));
+    facts.width = sheet.Width() / Scale();
+    facts.height = sheet.Height() / Scale();
 }
 
-void SheetDensity::ForEachSheet(
-    const Bitmap& sheet, const SheetFacts& facts,
-    const std::function<void(const std::string& fileName, const Bitmap& pixels)>& write) const
+void SheetDensity::ForEachScale(
+    const Bitmap& sheet, const std::function<void(std::int32_t scale, Bitmap& pixels)>& touchUp,
+    const std::function<void(std::int32_t scale, const Bitmap& pixels)>& write) const
 {
-    if (scale_ == 1) {
-        write(facts.fileName, sheet);
-        return;
+    for (std::int32_t scale : scales_) {
+        if (scale == Scale()) {
+            write(scale, sheet);
+            continue;
+        }
+        Bitmap reduced = ReducedSheet(sheet, Scale(), scale);
+        touchUp(scale, reduced);
+        write(scale, reduced);
     }
-    write(facts.fileName, HalfSize(sheet));
-    write(facts.highDensityFileName, sheet);
 }
 
 }  // namespace tessolo

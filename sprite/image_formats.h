@@ -39,8 +39,9 @@ struct SourceCodec {
     // Decodes a source file into a bitmap; throws the codec's error.
     Bitmap (*loadSource)(const std::string& path);
     // For scalable sources: drawn at a size, its longer side that many
-    // pixels; nullptr for raster sources.
-    Bitmap (*loadSized)(const std::string& path, int longerSide) = nullptr;
+    // pixels (0: its own size), at `scale` times that for dense screens;
+    // nullptr for raster sources.
+    Bitmap (*loadSized)(const std::string& path, int longerSide, int scale) = nullptr;
 };
 
 struct SheetCodec {

@@ -6,6 +6,8 @@
 #include "sprite/web_escapes.h"
 #include "sprite/web_outputs.h"
 
+#include <algorithm>
+
 namespace tessolo {
 
 namespace {
@@ -57,24 +59,23 @@ void AppendSheets(std::string& text, const std::vector<SheetFacts>& sheets)
     Append(text, ']');
 }
 
-// The same sheet at double size, for the frames of NAME@2x.json.
-SheetFacts DoubleSizeFacts(const SheetFacts& sheet)
+// The same sheet at `scale`, for the frames of NAME@2x.json.
+SheetFacts DenseFacts(const SheetFacts& sheet, std::int32_t scale)
 {
-    SheetFacts big = sheet;
-    big.fileName = sheet.highDensityFileName;
-    big.url = sheet.highDensityUrl;
-    big.jsonImage = sheet.highDensityJsonImage;
-    big.highDensityFileName.clear();
-    big.highDensityUrl.clear();
-    big.highDensityJsonImage.clear();
-    big.width *= 2;
-    big.height *= 2;
-    big.scale = 2;
-    for (SheetFacts& part : big.split)
-        part = DoubleSizeFacts(part);
-    for (SheetFacts& format : big.formats)
-        format = DoubleSizeFacts(format);
-    return big;
+    SheetFacts dense = sheet;
+    const DenseSheet& at = *std::ranges::find(sheet.densities, scale, &DenseSheet::scale);
+    dense.fileName = at.fileName;
+    dense.url = at.url;
+    dense.jsonImage = at.jsonImage;
+    dense.densities.clear();
+    dense.width *= scale;
+    dense.height *= scale;
+    dense.scale = scale;
+    for (SheetFacts& part : dense.split)
+        part = DenseFacts(part, scale);
+    for (SheetFacts& format : dense.formats)
+        format = DenseFacts(format, scale);
+    return dense;
 }
 
 }  // namespace
@@ -113,16 +114,17 @@ std::string JsonFrames(const std::vector<PlacedImage>& images, const SheetFacts&
     return text;
 }
 
-std::string DoubleSizeFrames(const std::vector<PlacedImage>& images, const SheetFacts& sheet)
+std::string DenseFrames(const std::vector<PlacedImage>& images, const SheetFacts& sheet,
+                        std::int32_t scale)
 {
-    std::vector<PlacedImage> doubled = images;
-    for (PlacedImage& image : doubled) {
-        image.x *= 2;
-        image.y *= 2;
-        image.width *= 2;
-        image.height *= 2;
+    std::vector<PlacedImage> scaled = images;
+    for (PlacedImage& image : scaled) {
+        image.x *= scale;
+        image.y *= scale;
+        image.width *= scale;
+        image.height *= scale;
     }
-    return JsonFrames(doubled, DoubleSizeFacts(sheet));
+    return JsonFrames(scaled, DenseFacts(sheet, scale));
 }
 
 }  // namespace tessolo

@@ -15,16 +15,24 @@ namespace {
 constexpr const char* kHeader =
     "// Sprite data: x, y, offset-x, offset-y, width, height, sheet width,\n"
     "// sheet height and sheet URL of each image.\n";
-// Split sheets of double size add each image's double-size sheet.
-constexpr const char* kSplitDoubleSizeHeader =
-    "// Sprite data: x, y, offset-x, offset-y, width, height, sheet width,\n"
-    "// sheet height, sheet URL and double-size sheet URL of each image.\n";
 
-// Whether each image's values end in its own double-size sheet's URL, which
-// the retina mixin then reads.
-bool ListsDoubleSizeSheets(const SheetFacts& sheet)
+// Whether each image's values end in the URLs of its own dense sheets,
+// which the retina mixin then reads.
+bool ListsDenseSheets(const SheetFacts& sheet)
 {
-    return !sheet.split.empty() && !sheet.highDensityFileName.empty();
+    return !sheet.split.empty() && !sheet.densities.empty();
+}
+
+// The values listed of each image; split dense sheets add their URLs.
+std::string Header(const SheetFacts& sheet)
+{
+    if (!ListsDenseSheets(sheet))
+        return kHeader;
+    std::string dense;
+    for (const DenseSheet& at : sheet.densities)
+        dense += ", " + std::to_string(at.scale) + "x sheet URL";
+    return "// Sprite data: x, y, offset-x, offset-y, width, height, sheet width,\n"
+           "// sheet height, sheet URL" + dense + " of each image.\n";
 }
 
 // The values of one image after its variable name, in the order the mixins
@@ -37,31 +45,34 @@ void AppendValues(std::string& text, const PlacedImage& image, const SheetFacts&
     Append(text, CssOffset(image.x), "px", separator, CssOffset(image.y), "px", separator);
     Append(text, image.width, "px", separator, image.height, "px", separator);
     Append(text, own.width, "px", separator, own.height, "px", separator, CssString(own.url));
-    if (ListsDoubleSizeSheets(sheet))
-        Append(text, separator, CssString(own.highDensityUrl));
+    if (ListsDenseSheets(sheet))
+        for (const DenseSheet& dense : own.densities)
+            Append(text, separator, CssString(dense.url));
 }
 
 // The image-set() declaration that the image mixins add after their url(),
-// with its space before: the one sheet's other types; split sheets keep the
-// url() of each image's own sheet only.
-std::string ImageSetAfter(const SheetFacts& sheet, bool highDensity)
+// with its space before: the one sheet's other types and scales; split
+// sheets keep the url() of each image's own sheet only.
+std::string ImageSetAfter(const SheetFacts& sheet)
 {
-    const std::string declaration = sheet.split.empty() ? ImageSetDeclaration(sheet, highDensity) : "";
+    const std::string declaration = sheet.split.empty() ? ImageSetDeclaration(RuleImageOf(sheet, 1)) : "";
     return declaration.empty() ? "" : " " + declaration;
 }
 
-// The double-size sheet's URL in the retina mixin: the one sheet's, or the
-// tenth value, the image's own.
-std::string DoubleSizeUrlValue(const SheetFacts& sheet, std::string_view tenthValue)
+// The dense sheet's URL in the retina mixin: the one sheet's, or the
+// image's own, the value at `place` (10 for the first dense sheet).
+std::string DenseUrlValue(const SheetFacts& sheet, std::size_t dense, std::string_view valueAt,
+                          std::size_t place)
 {
-    return ListsDoubleSizeSheets(sheet) ? std::string(tenthValue) : CssString(sheet.highDensityUrl);
+    return ListsDenseSheets(sheet) ? std::string(valueAt) + std::to_string(place) + ")"
+                                   : CssString(sheet.densities[dense].url);
 }
 
 }  // namespace
 
 std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& sheet)
 {
-    std::string text = ListsDoubleSizeSheets(sheet) ? kSplitDoubleSizeHeader : kHeader;
+    std::string text = Header(sheet);
     text += "@use 'sass:list';\n\n";
     ReserveFor(text, images.size(), 128);
     const std::vector<std::string> names = ScssVariables(images).names;
@@ -75,25 +86,26 @@ std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& s
             "@mixin sprite-height($sprite) { height: list.nth($sprite, 6); }\n"
             "@mixin sprite-position($sprite) { background-position: list.nth($sprite, 3) list.nth($sprite, 4); }\n"
             "@mixin sprite-image($sprite) { background-image: url(list.nth($sprite, 9));" +
-            ImageSetAfter(sheet, false) +
+            ImageSetAfter(sheet) +
             " }\n"
             "@mixin sprite($sprite) {\n"
             "  @include sprite-image($sprite);\n"
             "  @include sprite-position($sprite);\n"
             "  @include sprite-width($sprite);\n"
             "  @include sprite-height($sprite);\n";
-    if (sheet.highDensityFileName.empty())
+    if (sheet.densities.empty())
         return text + "}\n";
-    Append(text, "  @include sprite-retina($sprite);\n}\n",
-           "@mixin sprite-retina($sprite) {\n  ", kHighDensityMedia, " {\n    background-image: url(",
-           DoubleSizeUrlValue(sheet, "list.nth($sprite, 10)"), ");", ImageSetAfter(sheet, true), "\n",
-           "    background-size: list.nth($sprite, 7) list.nth($sprite, 8);\n  }\n}\n");
-    return text;
+    Append(text, "  @include sprite-retina($sprite);\n}\n@mixin sprite-retina($sprite) {\n");
+    for (std::size_t i = 0; i < sheet.densities.size(); ++i)
+        Append(text, "  ", DensityMedia(sheet.densities[i].scale), " {\n    background-image: url(",
+               DenseUrlValue(sheet, i, "list.nth($sprite, ", 10 + i), ");", ImageSetAfter(sheet), "\n",
+               "    background-size: list.nth($sprite, 7) list.nth($sprite, 8);\n  }\n");
+    return text + "}\n";
 }
 
 std::string LessData(const std::vector<PlacedImage>& images, const SheetFacts& sheet)
 {
-    std::string text = ListsDoubleSizeSheets(sheet) ? kSplitDoubleSizeHeader : kHeader;
+    std::string text = Header(sheet);
     ReserveFor(text, images.size(), 128);
     const std::vector<std::string> names = LessVariables(images).names;
     for (std::size_t i = 0; i < images.size(); ++i) {
@@ -106,23 +118,27 @@ std::string LessData(const std::vector<PlacedImage>& images, const SheetFacts& s
             ".sprite-height(@sprite) { height: extract(@sprite, 6); }\n"
             ".sprite-position(@sprite) { background-position: extract(@sprite, 3) extract(@sprite, 4); }\n"
             ".sprite-image(@sprite) { @sprite-url: extract(@sprite, 9); background-image: url(@sprite-url);" +
-            ImageSetAfter(sheet, false) +
+            ImageSetAfter(sheet) +
             " }\n"
             ".sprite(@sprite) {\n"
             "  .sprite-image(@sprite);\n"
             "  .sprite-position(@sprite);\n"
             "  .sprite-width(@sprite);\n"
             "  .sprite-height(@sprite);\n";
-    if (sheet.highDensityFileName.empty())
+    if (sheet.densities.empty())
         return text + "}\n";
-    Append(text, "  .sprite-retina(@sprite);\n}\n",
-           ".sprite-retina(@sprite) {\n  ", kHighDensityMedia, " {\n    ",
-           ListsDoubleSizeSheets(sheet)
-               ? "@sprite-url-2x: extract(@sprite, 10); background-image: url(@sprite-url-2x);\n"
-               : "background-image: url(" + CssString(sheet.highDensityUrl) + ");" +
-                     ImageSetAfter(sheet, true) + "\n",
-           "    background-size: extract(@sprite, 7) extract(@sprite, 8);\n  }\n}\n");
-    return text;
+    Append(text, "  .sprite-retina(@sprite);\n}\n.sprite-retina(@sprite) {\n");
+    for (std::size_t i = 0; i < sheet.densities.size(); ++i) {
+        const std::string scale = std::to_string(sheet.densities[i].scale);
+        Append(text, "  ", DensityMedia(sheet.densities[i].scale), " {\n    ",
+               ListsDenseSheets(sheet)
+                   ? "@sprite-url-" + scale + "x: extract(@sprite, " + std::to_string(10 + i) +
+                         "); background-image: url(@sprite-url-" + scale + "x);\n"
+                   : "background-image: url(" + CssString(sheet.densities[i].url) + ");" +
+                         ImageSetAfter(sheet) + "\n",
+               "    background-size: extract(@sprite, 7) extract(@sprite, 8);\n  }\n");
+    }
+    return text + "}\n";
 }
 
 }  // namespace tessolo

@@ -29,7 +29,7 @@ std::string PreviewPage(const std::vector<PlacedImage>& images, const SheetFacts
     // Raw text: the rule's URL is percent-encoded, so it cannot end the element.
     // Split sheets without a base rule: each rule of the stylesheet shows its own sheet.
     if (!style.baseClass && sheet.split.empty())
-        page += BaseRule(".preview-frame > span", sheet) + "\n";
+        page += BaseRule(".preview-frame > span", RuleImageOf(sheet, 1)) + "\n";
     else if (!style.baseClass)
         page += ".preview-frame > span { background-repeat: no-repeat; display: inline-block; }\n";
     page += "</style>\n</head>\n<body>\n";

@@ -20,9 +20,8 @@ std::string NumberedSheetName(std::string_view project, std::size_t number)
 
 bool IsNumberedSheetName(std::string_view baseName, std::string_view project)
 {
-    std::string_view name = baseName;
-    if (name.ends_with(kDoubleSizeSuffix))
-        name.remove_suffix(std::string_view(kDoubleSizeSuffix).size());
+    const std::string unscaled = WithoutScaleSuffix(std::string(baseName));
+    std::string_view name = unscaled;
     if (name.size() <= project.size() + 1 || !name.starts_with(project) ||
         name[project.size()] != '-')
         return false;

@@ -6,6 +6,7 @@
 #include "sprite/high_density.h"
 #include "sprite/web_escapes.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace tessolo {
@@ -88,8 +89,6 @@ std::string PathUrl(std::string_view path)
     }
 }
 
-std::string DoubleSizeUrl(std::string_view url) { return UrlWithSuffix(url, kDoubleSizeSuffix); }
-
 bool SameFolder(const std::string& a, const std::string& b)
 {
     return a == b || Resolved(a) == Resolved(b);
@@ -124,20 +123,19 @@ void SetSheetUrls(SheetFacts& facts, const OutputFolders& folders, const OutputP
     const std::string path = RelativeSheetPath(folders.sheets, folders.styles, facts.fileName);
     facts.url = given ? places.sheetUrl : PathUrl(path);
     facts.jsonImage = given || places.cacheBust ? facts.url : path;
-    if (facts.highDensityFileName.empty())
-        return;
-    const std::string bigPath =
-        RelativeSheetPath(folders.sheets, folders.styles, facts.highDensityFileName);
-    facts.highDensityUrl = given ? DoubleSizeUrl(places.sheetUrl) : PathUrl(bigPath);
-    facts.highDensityJsonImage = given || places.cacheBust ? facts.highDensityUrl : bigPath;
+    for (DenseSheet& dense : facts.densities) {
+        const std::string densePath = RelativeSheetPath(folders.sheets, folders.styles, dense.fileName);
+        dense.url = given ? UrlWithSuffix(places.sheetUrl, ScaleSuffix(dense.scale)) : PathUrl(densePath);
+        dense.jsonImage = given || places.cacheBust ? dense.url : densePath;
+    }
 }
 
 void SetSheetHash(SheetFacts& facts, const std::string& fileName, std::uint64_t sheetHash)
 {
-    const bool big = fileName == facts.highDensityFileName;
-    std::string& url = big ? facts.highDensityUrl : facts.url;
+    auto dense = std::ranges::find(facts.densities, fileName, &DenseSheet::fileName);
+    std::string& url = dense != facts.densities.end() ? dense->url : facts.url;
     url = CacheBustedUrl(url, sheetHash);
-    (big ? facts.highDensityJsonImage : facts.jsonImage) = url;
+    (dense != facts.densities.end() ? dense->jsonImage : facts.jsonImage) = url;
 }
 
 }  // namespace tessolo

@@ -41,8 +41,6 @@ std::string UrlWithSuffix(std::string_view url, std::string_view suffix);
 // `extension` ("img/s.png?x" and ".webp" give "img/s.webp?x"), or with it
 // added at the segment's end when it has none.
 std::string UrlWithExtension(std::string_view url, std::string_view extension);
-// The URL of the double-size sheet beside the sheet of `url`: with "@2x".
-std::string DoubleSizeUrl(std::string_view url);
 
 // Whether two paths name one folder.
 bool SameFolder(const std::string& a, const std::string& b);

@@ -80,7 +80,7 @@ bool ComesBeforeByName(const std::string& a, const std::string& b)
 bool IsOutputOfProject(std::string_view name, std::string_view project)
 {
     const std::string base = BaseName(name);
-    return base == project || base == std::string(project) + kDoubleSizeSuffix ||
+    return base == project || WithoutScaleSuffix(base) == project ||
            IsNumberedSheetName(base, project);
 }
 
@@ -91,10 +91,10 @@ bool IsWrittenSheet(const std::string& folder, std::string_view name)
             return type.extension == extension;
         }))
         return false;
-    // "a@2x.png" is the double-size sheet of "a", or the sheet of "a@2x";
+    // "a@2x.png" is the dense sheet of "a", or the sheet of "a@2x";
     // "a-2.png" and "a-2@2x.png" are numbered sheets of "a", or sheets of "a-2".
     const std::string base = BaseName(name);
-    const std::string halved = WithoutDoubleSizeSuffix(base);
+    const std::string halved = WithoutScaleSuffix(base);
     const std::string numbered = halved.substr(0, halved.rfind('-'));
     return HoldsWrittenStylesheet(folder, base) ||
            (halved != base && HoldsWrittenStylesheet(folder, halved)) ||

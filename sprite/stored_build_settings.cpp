@@ -50,6 +50,7 @@ void Convert(const SheetOptions& store, const FormatPrefsSet& records, BuildSett
     settings.MaxSize = {store.MaxSheetWidth, store.MaxSheetHeight};
     settings.AlsoFormats = store.AlsoFormats;
     settings.SvgSize = store.SvgSize;
+    settings.Scales = store.Scales;
     settings.Encoding.gifQuantizer = store.GifQuantizer != 0;
 }
 
@@ -93,6 +94,7 @@ SheetOptions StoredSheetOptions(const BuildSettings& settings)
     store.MaxSheetHeight = settings.MaxSize.height;
     store.AlsoFormats = settings.AlsoFormats;
     store.SvgSize = settings.SvgSize;
+    store.Scales = settings.Scales;
     store.GifQuantizer = settings.Encoding.gifQuantizer;
     return store;
 }

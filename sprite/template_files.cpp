@@ -129,25 +129,28 @@ private:
     std::vector<std::pair<std::string, std::size_t>> sections_;  // name, where it opened
 };
 
-mstch::map SheetContext(const SheetFacts& sheet, const std::string& sheetUrl,
-                        const std::string& highDensityUrl)
+mstch::map SheetContext(const SheetFacts& sheet)
 {
     mstch::map context{{"name", sheet.title},
-                       {"url", sheetUrl},
+                       {"url", sheet.url},
                        {"width", int(sheet.width)},
                        {"height", int(sheet.height)}};
-    if (!sheet.highDensityFileName.empty())
-        context.emplace("high_density", mstch::map{{"url", highDensityUrl},
-                                                   {"width", int(sheet.width) * 2},
-                                                   {"height", int(sheet.height) * 2},
-                                                   {"scale", 2}});
+    mstch::array densities;
+    for (const DenseSheet& dense : sheet.densities)
+        densities.push_back(mstch::map{{"url", dense.url},
+                                       {"width", int(sheet.width) * dense.scale},
+                                       {"height", int(sheet.height) * dense.scale},
+                                       {"scale", int(dense.scale)}});
+    if (!densities.empty())
+        context.emplace("high_density", densities.front());
+    context.emplace("densities", std::move(densities));
     return context;
 }
 
 // An image, with the sheet that holds it (its own of split sheets).
 mstch::map ImageContext(const PlacedImage& image, const SheetFacts& sheet, bool first, bool last)
 {
-    return mstch::map{{"sheet", SheetContext(sheet, sheet.url, sheet.highDensityUrl)},
+    return mstch::map{{"sheet", SheetContext(sheet)},
                       {"file", image.fileName},
                       {"base_name", BaseName(image.fileName)},
                       {"class", image.className.attribute},
@@ -199,8 +202,7 @@ OutputTemplate LoadOutputTemplate(const std::string& path)
 }
 
 std::string RenderOutputTemplate(const OutputTemplate& format,
-                                 const std::vector<PlacedImage>& images, const SheetFacts& sheet,
-                                 const std::string& sheetUrl, const std::string& highDensityUrl)
+                                 const std::vector<PlacedImage>& images, const SheetFacts& sheet)
 {
     mstch::array imageList;
     for (std::size_t i = 0; i < images.size(); ++i)
@@ -208,10 +210,10 @@ std::string RenderOutputTemplate(const OutputTemplate& format,
                                          i + 1 == images.size()));
     mstch::array sheets;  // the split sheets
     for (const SheetFacts& part : sheet.split)
-        sheets.push_back(SheetContext(part, part.url, part.highDensityUrl));
+        sheets.push_back(SheetContext(part));
     // Split sheets have no one sheet: the first stands for it.
     const mstch::map context{
-        {"sheet", sheet.split.empty() ? SheetContext(sheet, sheetUrl, highDensityUrl) : sheets[0]},
+        {"sheet", sheet.split.empty() ? SheetContext(sheet) : sheets[0]},
         {"sheets", std::move(sheets)},
         {"images", std::move(imageList)}};
     // The library's own escape also turns "/" into an entity, which would

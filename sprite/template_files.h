@@ -46,10 +46,9 @@ OutputTemplate LoadOutputTemplate(const std::string& path);
 // delimiters well formed. Throws TemplateSyntaxError naming `path`.
 void CheckTemplateSyntax(const std::string& text, const std::string& path);
 
-// The text a template writes for the placed images of a sheet.
-// `sheetUrl` and `highDensityUrl` are the URLs the stylesheet uses.
+// The text a template writes for the placed images of a sheet, with the
+// URLs the stylesheet uses.
 std::string RenderOutputTemplate(const OutputTemplate& format,
-                                 const std::vector<PlacedImage>& images, const SheetFacts& sheet,
-                                 const std::string& sheetUrl, const std::string& highDensityUrl);
+                                 const std::vector<PlacedImage>& images, const SheetFacts& sheet);
 
 }  // namespace tessolo

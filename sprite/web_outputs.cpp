@@ -22,34 +22,62 @@ std::size_t ImageSetRank(std::string_view mimeType)
 
 }  // namespace
 
-std::string ImageSetDeclaration(const SheetFacts& sheet, bool highDensity)
+RuleImage RuleImageOf(const SheetFacts& sheet, std::int32_t scale)
 {
-    if (sheet.formats.empty())
-        return {};
-    auto urlOf = [highDensity](const SheetFacts& facts) {
-        return "url(" + CssString(highDensity ? facts.highDensityUrl : facts.url) + ")";
+    auto urlAt = [](const SheetFacts& facts, std::int32_t at) -> const std::string& {
+        if (at == 1)
+            return facts.url;
+        return std::ranges::find(facts.densities, at, &DenseSheet::scale)->url;
     };
+    RuleImage image{urlAt(sheet, scale), {}};
     std::vector<const SheetFacts*> offered{&sheet};
     for (const SheetFacts& format : sheet.formats)
         offered.push_back(&format);
     std::ranges::stable_sort(offered, {}, [](const SheetFacts* f) { return ImageSetRank(f->mimeType); });
+    std::vector<std::int32_t> scales{1};
+    for (const DenseSheet& dense : sheet.densities)
+        scales.push_back(dense.scale);
+    const bool typed = !sheet.formats.empty(), dense = !sheet.densities.empty();
+    if (typed || dense)
+        for (std::int32_t at : scales)
+            for (const SheetFacts* facts : offered)
+                image.options.push_back(
+                    {urlAt(*facts, at), dense ? at : 0, typed ? facts->mimeType : ""});
+    return image;
+}
+
+std::string ImageSetDeclaration(const RuleImage& image)
+{
+    if (image.options.empty())
+        return {};
     std::string text = "background-image: image-set(";
-    for (std::size_t i = 0; i < offered.size(); ++i)
-        text += (i ? ", " : "") + urlOf(*offered[i]) + " type(" + CssString(offered[i]->mimeType) + ")";
+    for (std::size_t i = 0; i < image.options.size(); ++i) {
+        const ImageOption& option = image.options[i];
+        text += (i ? ", url(" : "url(") + CssString(option.url) + ")";
+        if (option.scale)
+            text += " " + std::to_string(option.scale) + "x";
+        if (!option.mimeType.empty())
+            text += " type(" + CssString(option.mimeType) + ")";
+    }
     return text + ");";
 }
 
-std::string SheetImageDeclarations(const SheetFacts& sheet, bool highDensity)
+std::string SheetImageDeclarations(const RuleImage& image)
 {
-    const std::string& url = highDensity ? sheet.highDensityUrl : sheet.url;
-    const std::string imageSet = ImageSetDeclaration(sheet, highDensity);
-    return "background-image: url(" + CssString(url) + "); " +
+    const std::string imageSet = ImageSetDeclaration(image);
+    return "background-image: url(" + CssString(image.url) + "); " +
            (imageSet.empty() ? "" : imageSet + " ");
 }
 
-std::string BaseRule(const std::string& selector, const SheetFacts& sheet)
+std::string DensityMedia(std::int32_t scale)
 {
-    return selector + " { " + SheetImageDeclarations(sheet, false) +
+    return "@media (-webkit-min-device-pixel-ratio: " + std::to_string(scale) +
+           "), (min-resolution: " + std::to_string(96 * scale) + "dpi)";
+}
+
+std::string BaseRule(const std::string& selector, const RuleImage& image)
+{
+    return selector + " { " + SheetImageDeclarations(image) +
            "background-repeat: no-repeat; display: inline-block; }";
 }
 
@@ -58,22 +86,20 @@ const SheetFacts& SheetOf(const SheetFacts& sheet, const PlacedImage& image)
     return sheet.split.empty() ? sheet : sheet.split.at(image.sheet);
 }
 
-std::string RuleWithSheet(std::string_view rule, const SheetFacts& sheet)
+std::string RuleWithSheet(std::string_view rule, const RuleImage& image)
 {
     // A selector holds no " { ": the build escapes every "{" in a name.
     const std::size_t body = rule.find(" { ") + 3;
-    return std::string(rule.substr(0, body)) + SheetImageDeclarations(sheet, false) +
+    return std::string(rule.substr(0, body)) + SheetImageDeclarations(image) +
            std::string(rule.substr(body));
 }
 
-std::string HighDensityRule(const std::string& selector, const SheetFacts& sheet,
-                            StylesheetUnits units)
+std::string DensityRule(const std::string& selector, std::int32_t scale, const RuleImage& image,
+                        std::int32_t width, std::int32_t height, StylesheetUnits units)
 {
-    std::string rule =
-        std::string(kHighDensityMedia) + " { " + selector + " { " + SheetImageDeclarations(sheet, true);
+    std::string rule = DensityMedia(scale) + " { " + selector + " { " + SheetImageDeclarations(image);
     if (units == kUnitsPixels)
-        rule += "background-size: " + std::to_string(sheet.width) + "px " +
-                std::to_string(sheet.height) + "px; ";
+        rule += "background-size: " + std::to_string(width) + "px " + std::to_string(height) + "px; ";
     return rule + "} }";
 }
 
@@ -83,7 +109,8 @@ std::vector<std::string> WebFileExtensions()
     for (const DataFormatInfo& format : kDataFormats)
         extensions.push_back(std::string(".") + format.word);
     extensions.push_back(".html");
-    extensions.push_back(std::string(kDoubleSizeSuffix) + ".json");
+    for (std::int32_t scale = 2; scale <= kMaxScale; ++scale)
+        extensions.push_back(ScaleSuffix(scale) + ".json");
     return extensions;
 }
 
@@ -100,8 +127,9 @@ std::vector<WebFile> WebFiles(const std::vector<PlacedImage>& images, const Shee
             files.push_back({std::string(".") + kDataFormats[i].word, kWriters[i](images, sheet)});
     if (htmlPreview)
         files.push_back({".html", PreviewPage(images, sheet, style)});
-    if (!sheet.highDensityFileName.empty() && (dataFormats & kDataJson))
-        files.push_back({std::string(kDoubleSizeSuffix) + ".json", DoubleSizeFrames(images, sheet)});
+    if (dataFormats & kDataJson)
+        for (const DenseSheet& dense : sheet.densities)
+            files.push_back({ScaleSuffix(dense.scale) + ".json", DenseFrames(images, sheet, dense.scale)});
     return files;
 }
 

@@ -22,21 +22,30 @@ struct PlacedImage {
     std::size_t sheet = 0;  // among SheetFacts::split, when the images were split
 };
 
+// The sheet for denser screens: "sprite@2x.png" at scale 2.
+struct DenseSheet {
+    std::int32_t scale = 2;  // device pixels per CSS pixel
+    std::string fileName;
+    std::string url, jsonImage;  // as SheetFacts' own
+};
+
 // What every output says about the sheet.
 struct SheetFacts {
     std::string fileName;         // "sprite.png"
     std::string stylesheetName;   // "sprite.css"
     std::string title;            // the project name
     std::int32_t width = 0, height = 0;
-    std::int32_t scale = 1;               // device pixels per CSS pixel of this sheet
-    std::string highDensityFileName;      // "sprite@2x.png" beside a half-size sheet, else empty
-    // The URLs of the sheets as the outputs write them, unquoted: "sprite.png",
+    std::int32_t scale = 1;  // device pixels per CSS pixel of this sheet
+    // The URL of the sheet as the outputs write it, unquoted: "sprite.png",
     // "../img/sprite.png?v=0123456789"; empty without the sheet.
-    std::string url, highDensityUrl;
-    // The sheets as the JSON frames name them: the URLs when an option gives
-    // or changes them, else the paths from the stylesheet's folder, not
-    // encoded ("sprite.png", "../img/my sprite.png").
-    std::string jsonImage, highDensityJsonImage;
+    std::string url;
+    // The sheet as the JSON frames name it: the URL when an option gives or
+    // changes it, else the path from the stylesheet's folder, not encoded
+    // ("sprite.png", "../img/my sprite.png").
+    std::string jsonImage;
+    // The same sheet for denser screens, by scale ascending; empty at one
+    // density.
+    std::vector<DenseSheet> densities;
     // The numbered sheets that a size limit split the images over, each
     // with its own names, URLs and size, indexed by PlacedImage::sheet;
     // empty when they fit one.
@@ -52,52 +61,70 @@ struct SheetFacts {
 const SheetFacts& SheetOf(const SheetFacts& sheet, const PlacedImage& image);
 
 
-// The declarations that show the sheet (`highDensity`: its double-size
-// sheet), each ended by "; ":
-//   background-image: url('sprite.png');
-// and beside other types also
-//   background-image: image-set(url('sprite.avif') type('image/avif'),
-//                               url('sprite.png') type('image/png'));
-std::string SheetImageDeclarations(const SheetFacts& sheet, bool highDensity);
-// The second of those alone, without its space; empty without other types.
-std::string ImageSetDeclaration(const SheetFacts& sheet, bool highDensity);
+// One choice that image-set() offers the browser.
+struct ImageOption {
+    std::string url;
+    std::int32_t scale = 0;  // its "2x"; 0: none written
+    std::string mimeType;    // its type("image/avif"); empty: none written
+};
+// What a rule shows: url() for every browser, then for those that read it
+// image-set() of the options (none: no image-set() is written).
+struct RuleImage {
+    std::string url;
+    std::vector<ImageOption> options;
+};
 
-// The media query of high-density screens.
-inline constexpr const char* kHighDensityMedia =
-    "@media (-webkit-min-device-pixel-ratio: 2), (min-resolution: 192dpi)";
+// What the rules of `sheet` at `scale` show: that sheet's URL, and beside
+// other types or dense sheets every type at every scale, each scale's
+// types best first; without dense sheets no scale is written.
+RuleImage RuleImageOf(const SheetFacts& sheet, std::int32_t scale);
+
+// The declarations that show `image`, each ended by "; ":
+//   background-image: url('sprite.png');
+// and with options also
+//   background-image: image-set(url('sprite.avif') 1x type('image/avif'),
+//                               url('sprite.png') 1x type('image/png'), ...);
+std::string SheetImageDeclarations(const RuleImage& image);
+// The second of those alone, without its space; empty without options.
+std::string ImageSetDeclaration(const RuleImage& image);
+
+// The media query of screens of at least `scale` device pixels per CSS pixel:
+//   @media (-webkit-min-device-pixel-ratio: 2), (min-resolution: 192dpi)
+std::string DensityMedia(std::int32_t scale);
 
 // The rule for the class itself that shows the sheet, without its line end:
 //   .sprite { background-image: url('sprite.png'); background-repeat: no-repeat; display: inline-block; }
-std::string BaseRule(const std::string& selector, const SheetFacts& sheet);
+std::string BaseRule(const std::string& selector, const RuleImage& image);
 
-// The block that switches high-density screens to the double-size sheet,
-// shown at the half-size sheet's size:
+// The block that switches screens of `scale` to that sheet, shown at the
+// described sheet's size `width` x `height`:
 //   @media (-webkit-min-device-pixel-ratio: 2), (min-resolution: 192dpi) { .sprite {
 //   background-image: url('sprite@2x.png'); background-size: 40px 20px; } }
 // With rules in percent, each image rule sets the size, so the block does not:
 //   @media (-webkit-min-device-pixel-ratio: 2), (min-resolution: 192dpi) { .sprite {
 //   background-image: url('sprite@2x.png'); } }
-std::string HighDensityRule(const std::string& selector, const SheetFacts& sheet,
-                            StylesheetUnits units = kUnitsPixels);
+std::string DensityRule(const std::string& selector, std::int32_t scale, const RuleImage& image,
+                        std::int32_t width, std::int32_t height, StylesheetUnits units = kUnitsPixels);
 
 // An image's rule that shows its own sheet, for split sheets without a
 // base rule: `rule` with the sheet's image first:
 //   .sprite-home { background-image: url('sprite-2.png'); background-position: -15px 0px }
-std::string RuleWithSheet(std::string_view rule, const SheetFacts& sheet);
+std::string RuleWithSheet(std::string_view rule, const RuleImage& image);
 
 // One variable per image (x, y, offset-x, offset-y, width, height, sheet
 // width, sheet height, sheet URL) and the mixins sprite-width,
 // sprite-height, sprite-position, sprite-image and sprite; beside a
-// double-size sheet also sprite-retina, which sprite includes.
+// dense sheets also sprite-retina, which sprite includes.
 std::string ScssData(const std::vector<PlacedImage>& images, const SheetFacts& sheet);
 std::string LessData(const std::vector<PlacedImage>& images, const SheetFacts& sheet);
 
 // The frames of the sheet by file name, in build order, with the sheet's
 // file name and size.
 std::string JsonFrames(const std::vector<PlacedImage>& images, const SheetFacts& sheet);
-// The same frames on the double-size sheet beside a half-size `sheet`
-// (NAME@2x.json): every place and size doubled, scale 2.
-std::string DoubleSizeFrames(const std::vector<PlacedImage>& images, const SheetFacts& sheet);
+// The same frames on the dense sheet of `scale` beside `sheet`
+// (NAME@2x.json): every place and size times the scale.
+std::string DenseFrames(const std::vector<PlacedImage>& images, const SheetFacts& sheet,
+                        std::int32_t scale);
 
 // A page that links the stylesheet and shows every image by its classes on
 // a checkerboard, with its class name beside it. Without a base rule in the
@@ -116,9 +143,8 @@ struct WebFile {
     std::string text;
 };
 // The data files that the bits of `dataFormats` ask for, in the order of
-// kDataFormats, then the preview page when asked for, then beside a
-// half-size sheet the JSON frames of the double-size one when JSON is asked
-// for ("@2x.json").
+// kDataFormats, then the preview page when asked for, then beside dense
+// sheets the JSON frames of each when JSON is asked for ("@2x.json").
 // Every extension that WebFiles gives a file.
 std::vector<std::string> WebFileExtensions();
 std::vector<WebFile> WebFiles(const std::vector<PlacedImage>& images, const SheetFacts& sheet,

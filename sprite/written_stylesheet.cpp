@@ -1,6 +1,7 @@
 #include "sprite/written_stylesheet.h"
 
 #include "sprite/class_names.h"
+#include "sprite/high_density.h"
 #include "sprite/state_classes.h"
 #include "sprite/stylesheet.h"
 #include "sprite/web_outputs.h"
@@ -165,13 +166,11 @@ std::optional<UrlPart> UrlIn(std::string_view text)
 }
 
 // Reads the image-set() declaration that may follow a rule's first URL:
-// `after` starts at the quote that closes that URL. The URLs and types go
-// into `sheet` (`highDensity`: as its double-size URLs), the first URL's
-// type into the sheet itself. Returns the text after the sheet's images'
-// declarations, or nothing when they are not as the build writes them; the
-// caller writes the rule again to compare.
-std::optional<std::string_view> ReadSheetImages(std::string_view after, bool highDensity,
-                                                SheetFacts& sheet)
+// `after` starts at the quote that closes that URL. Its options go into
+// `image`. Returns the text after the sheet's images' declarations, or
+// nothing when they are not as the build writes them; the caller writes the
+// rule again to compare.
+std::optional<std::string_view> ReadSheetImages(std::string_view after, RuleImage& image)
 {
     constexpr std::string_view kPlainEnd = "'); ";
     constexpr std::string_view kSetStart = "'); background-image: image-set(";
@@ -179,62 +178,66 @@ std::optional<std::string_view> ReadSheetImages(std::string_view after, bool hig
     if (!after.starts_with(kSetStart))
         return after.starts_with(kPlainEnd) ? std::optional(after.substr(kPlainEnd.size()))
                                             : std::nullopt;
-    const std::string first = highDensity ? sheet.highDensityUrl : sheet.url;
     std::string_view rest = after.substr(kSetStart.size());
     for (;;) {
         std::optional<UrlPart> url = UrlIn(rest);
-        if (!url || !url->after.substr(2).starts_with(kTypeStart))
+        if (!url || !url->after.starts_with("')"))
             return std::nullopt;
-        const std::string_view typed = url->after.substr(2 + kTypeStart.size());
-        const std::size_t typeEnd = typed.find('\'');
-        if (typeEnd == std::string_view::npos)
+        ImageOption option{url->url, 0, {}};
+        std::string_view tail = url->after.substr(2);
+        if (tail.size() >= 3 && tail[0] == ' ' && tail[1] >= '1' && tail[1] <= '9' && tail[2] == 'x') {
+            option.scale = tail[1] - '0';
+            tail.remove_prefix(3);
+        }
+        if (tail.starts_with(kTypeStart)) {
+            tail.remove_prefix(kTypeStart.size());
+            const std::size_t typeEnd = tail.find("')");
+            if (typeEnd == std::string_view::npos)
+                return std::nullopt;
+            option.mimeType = std::string(tail.substr(0, typeEnd));
+            tail.remove_prefix(typeEnd + 2);
+        }
+        image.options.push_back(std::move(option));
+        if (tail.starts_with("); "))
+            return tail.substr(3);
+        if (!tail.starts_with(", "))
             return std::nullopt;
-        SheetFacts format;
-        (highDensity ? format.highDensityUrl : format.url) = url->url;
-        format.mimeType = std::string(typed.substr(0, typeEnd));
-        if (url->url == first && sheet.mimeType.empty())
-            sheet.mimeType = format.mimeType;
-        else
-            sheet.formats.push_back(std::move(format));
-        rest = typed.substr(typeEnd);
-        if (rest.starts_with("')); "))
-            return rest.substr(5);
-        if (!rest.starts_with("'), "))
-            return std::nullopt;
-        rest.remove_prefix(4);
+        rest = tail.substr(2);
     }
 }
 
 enum class LineKind {
-    Other, BaseRule, PositionRule, SizeRule, PercentPositionRule, PercentSizeRule, HighDensity
+    Other, BaseRule, PositionRule, SizeRule, PercentPositionRule, PercentSizeRule, DensitySwitch
 };
 
 // The kind of the whole `line` whose rule "<selector><body>" names a sheet:
-// the base rule, or the high-density block around it.
+// the base rule (`scale` 0), or the block around it that switches screens
+// of `scale` to their sheet.
 LineKind SheetRuleKind(const std::string& selector, std::string_view body, std::string_view line,
-                       bool highDensity)
+                       std::int32_t scale)
 {
     std::optional<UrlPart> url = UrlIn(body);
     if (!url)
         return LineKind::Other;
-    SheetFacts sheet;
-    (highDensity ? sheet.highDensityUrl : sheet.url) = url->url;
-    std::optional<std::string_view> rest = ReadSheetImages(url->after, highDensity, sheet);
+    RuleImage image{url->url, {}};
+    std::optional<std::string_view> rest = ReadSheetImages(url->after, image);
     if (!rest)
         return LineKind::Other;
-    if (!highDensity)
-        return BaseRule(selector, sheet) == line ? LineKind::BaseRule : LineKind::Other;
+    if (scale == 0)
+        return BaseRule(selector, image) == line ? LineKind::BaseRule : LineKind::Other;
     // The block of rules in pixels gives the sheet's size; that of rules in
     // percent does not.
     std::optional<std::vector<std::int64_t>> size = NumbersIn(*rest);
     if (size && size->empty())
-        return HighDensityRule(selector, sheet, kUnitsPercent) == line ? LineKind::HighDensity
-                                                                       : LineKind::Other;
+        return DensityRule(selector, scale, image, 0, 0, kUnitsPercent) == line
+                   ? LineKind::DensitySwitch
+                   : LineKind::Other;
     if (!size || size->size() != 2 || !FitsInt32((*size)[0]) || !FitsInt32((*size)[1]))
         return LineKind::Other;
-    sheet.width = std::int32_t((*size)[0]);
-    sheet.height = std::int32_t((*size)[1]);
-    return HighDensityRule(selector, sheet) == line ? LineKind::HighDensity : LineKind::Other;
+    return DensityRule(selector, scale, image, std::int32_t((*size)[0]), std::int32_t((*size)[1])) ==
+                   line
+               ? LineKind::DensitySwitch
+               : LineKind::Other;
 }
 
 // The kind of an image rule in percent "<selector><body>", in either line
@@ -292,41 +295,45 @@ LineKind SheetImageRuleKind(const std::string& selector, std::string_view body,
     std::optional<UrlPart> url = UrlIn(body);
     if (!body.starts_with(kImageStart) || !url)
         return LineKind::Other;
-    SheetFacts sheet;
-    sheet.url = url->url;
-    std::optional<std::string_view> after = ReadSheetImages(url->after, false, sheet);
+    RuleImage image{url->url, {}};
+    std::optional<std::string_view> after = ReadSheetImages(url->after, image);
     if (!after)
         return LineKind::Other;
     const std::string rest = std::string(kBlockStart) + std::string(*after);
     const std::string restLine = selector + rest;
     const LineKind kind = ImageRuleKind(selector, rest, restLine);
-    return kind != LineKind::Other && RuleWithSheet(restLine, sheet) == line ? kind
+    return kind != LineKind::Other && RuleWithSheet(restLine, image) == line ? kind
                                                                               : LineKind::Other;
 }
 
 struct ReadLine {
     LineKind kind = LineKind::Other;
     std::string selector;
+    std::int32_t scale = 0;  // of a density switch
 };
 
 // What `line` is: each kind is written again from the parts read, so only a
 // line exactly as the build writes it is recognised.
 ReadLine ReadStylesheetLine(std::string_view line)
 {
-    const std::string media = std::string(kHighDensityMedia) + std::string(kBlockStart);
-    const bool highDensity = line.starts_with(media);
-    const std::string_view rule = highDensity ? line.substr(media.size()) : line;
+    std::int32_t scale = 0;
+    std::string_view rule = line;
+    for (std::int32_t n = 2; n <= kMaxScale && !scale; ++n)
+        if (const std::string media = DensityMedia(n) + std::string(kBlockStart); line.starts_with(media)) {
+            scale = n;
+            rule = line.substr(media.size());
+        }
     // A selector holds no " { ": the build escapes every "{" in a name.
     const std::size_t selectorEnd = rule.find(kBlockStart);
     if (selectorEnd == std::string_view::npos)
         return {};
-    ReadLine read{LineKind::Other, std::string(rule.substr(0, selectorEnd))};
+    ReadLine read{LineKind::Other, std::string(rule.substr(0, selectorEnd)), scale};
     const std::string_view body = rule.substr(selectorEnd);
-    if (highDensity || body.find("url(") != std::string_view::npos) {
+    if (scale || body.find("url(") != std::string_view::npos) {
         read.kind = IsWrittenSheetSelector(read.selector)
-                        ? SheetRuleKind(read.selector, body, line, highDensity)
+                        ? SheetRuleKind(read.selector, body, line, scale)
                         : LineKind::Other;
-        if (read.kind == LineKind::Other && !highDensity && IsWrittenRuleSelector(read.selector))
+        if (read.kind == LineKind::Other && !scale && IsWrittenRuleSelector(read.selector))
             read.kind = SheetImageRuleKind(read.selector, body, line);
     } else if (IsWrittenRuleSelector(read.selector))
         read.kind = ImageRuleKind(read.selector, body, line);
@@ -349,9 +356,9 @@ bool IsWrittenStylesheet(std::string_view text, bool whole)
 {
     // The base rules: one, or one per split sheet, each a list of selectors.
     std::vector<std::string> baseSelectors;
-    std::vector<std::string> highDensitySelectors;
+    std::vector<std::string> switched;  // the selector and scale of each density switch
     std::optional<LineKind> ruleKind;
-    bool ended = false;  // the high-density blocks close the stylesheet
+    bool ended = false;  // the density switches close the stylesheet
     for (std::size_t lineEnd; (lineEnd = text.find(kLineEnd)) != std::string_view::npos;) {
         const std::string_view line = text.substr(0, lineEnd);
         text.remove_prefix(lineEnd + kLineEnd.size());
@@ -373,13 +380,14 @@ bool IsWrittenStylesheet(std::string_view text, bool whole)
                 return false;
             ruleKind = read.kind;
             break;
-        case LineKind::HighDensity:
-            if (!ruleKind || !Holds(baseSelectors, read.selector) ||
-                Holds(highDensitySelectors, read.selector))
+        case LineKind::DensitySwitch: {
+            const std::string key = std::to_string(read.scale) + " " + read.selector;
+            if (!ruleKind || !Holds(baseSelectors, read.selector) || Holds(switched, key))
                 return false;
-            highDensitySelectors.push_back(read.selector);
+            switched.push_back(key);
             ended = true;
             break;
+        }
         }
     }
     return ruleKind.has_value() && (!whole || text.empty());

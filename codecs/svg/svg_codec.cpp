@@ -50,8 +50,9 @@ void CheckSvgSourceHead(std::span<const std::uint8_t> head, std::uint64_t)
 void SilentXmlMessage(void*, const char*, ...) {}
 
 // The document's size in whole pixels: its width and height, else its
-// viewBox; with `longerSide`, scaled so that its longer side is that long.
-std::pair<int, int> DrawnSize(RsvgHandle* handle, int longerSide)
+// viewBox; with `longerSide`, scaled so that its longer side is that long;
+// then both times `scale`.
+std::pair<int, int> DrawnSize(RsvgHandle* handle, int longerSide, int scale)
 {
     double width = 0, height = 0;
     if (!rsvg_handle_get_intrinsic_size_in_pixels(handle, &width, &height)) {
@@ -71,9 +72,11 @@ std::pair<int, int> DrawnSize(RsvgHandle* handle, int longerSide)
     }
     if (!(width >= 0.5 && height >= 0.5))
         throw SvgError("the document's size is empty");
-    if (!(width <= kMaxSide && height <= kMaxSide))
+    const double drawnWidth = double(std::lround(width)) * scale;
+    const double drawnHeight = double(std::lround(height)) * scale;
+    if (!(drawnWidth <= kMaxSide && drawnHeight <= kMaxSide))
         throw SvgError("the document is larger than 32767 pixels a side");
-    return {int(std::lround(width)), int(std::lround(height))};
+    return {int(drawnWidth), int(drawnHeight)};
 }
 
 // Cairo draws premultiplied 32-bit words, blue, green, red, alpha in memory
@@ -95,9 +98,9 @@ void Unpremultiply(Bitmap& bitmap)
 
 SvgError::SvgError(const std::string& reason) : Error("SVG error: " + reason) {}
 
-Bitmap DecodeSvgSource(std::span<const std::uint8_t> data) { return DecodeSvgSourceAt(data, 0); }
+Bitmap DecodeSvgSource(std::span<const std::uint8_t> data) { return DecodeSvgSourceAt(data, 0, 1); }
 
-Bitmap DecodeSvgSourceAt(std::span<const std::uint8_t> data, int longerSide)
+Bitmap DecodeSvgSourceAt(std::span<const std::uint8_t> data, int longerSide, int scale)
 {
     CheckSvgSourceHead(data.first(std::min(data.size(), kSourceHeadBytes)), data.size());
     // The setting is the calling thread's, on which the document is parsed.
@@ -106,7 +109,7 @@ Bitmap DecodeSvgSourceAt(std::span<const std::uint8_t> data, int longerSide)
     Handle handle(rsvg_handle_new_from_data(data.data(), data.size(), &error));
     if (!handle)
         ThrowLibraryError(error, "the document cannot be read");
-    const auto [width, height] = DrawnSize(handle.get(), longerSide);
+    const auto [width, height] = DrawnSize(handle.get(), longerSide, scale);
     Bitmap bitmap(width, height, PixelFormat::Bits32);
     bitmap.HasAlpha = true;
     for (int y = 0; y < height; ++y)
@@ -128,9 +131,9 @@ const SourceFormat kSvgSource = {"SVG", kMaxSvgSourceFileBytes, CheckSvgSourceHe
 
 Bitmap LoadSvgSource(const std::string& path) { return LoadSource(kSvgSource, path); }
 
-Bitmap LoadSvgSourceAt(const std::string& path, int longerSide)
+Bitmap LoadSvgSourceAt(const std::string& path, int longerSide, int scale)
 {
-    return DecodeSvgSourceAt(ReadSourceFile(kSvgSource, path), longerSide);
+    return DecodeSvgSourceAt(ReadSourceFile(kSvgSource, path), longerSide, scale);
 }
 
 }  // namespace tessolo

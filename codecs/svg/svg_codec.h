@@ -27,8 +27,9 @@ public:
 // drawn. Throws SvgError or Error.
 Bitmap DecodeSvgSource(std::span<const std::uint8_t> data);
 // The same drawn afresh at `longerSide` pixels for its longer side (0: its
-// intrinsic size), the other side in proportion, rounded, at least 1.
-Bitmap DecodeSvgSourceAt(std::span<const std::uint8_t> data, int longerSide);
+// intrinsic size), the other side in proportion, rounded, at least 1; then
+// at `scale` times that whole size, for dense screens.
+Bitmap DecodeSvgSourceAt(std::span<const std::uint8_t> data, int longerSide, int scale = 1);
 
 // The largest SVG source file: a sixteenth of the raster cap. Icons take
 // kilobytes, and the document's tree takes many times its text.
@@ -40,6 +41,6 @@ extern const SourceFormat kSvgSource;
 
 // Reads and rasterises an SVG source file through kSvgSource.
 Bitmap LoadSvgSource(const std::string& path);
-Bitmap LoadSvgSourceAt(const std::string& path, int longerSide);
+Bitmap LoadSvgSourceAt(const std::string& path, int longerSide, int scale);
 
 }  // namespace tessolo

@@ -163,12 +163,13 @@ INSTANTIATE_TEST_SUITE_P(
                (info.param.apart ? "SheetApart" : "");
     });
 
-// Sheets for high-density screens: at one device pixel per CSS pixel the
-// page shows the half-size sheet, at two it shows the double-size sheet,
-// each pixel for pixel at the place its rule names.
+// Sheets for dense screens: at one device pixel per CSS pixel the page
+// shows the plain sheet, at two the @2x sheet, at three the @3x sheet, each
+// pixel for pixel at the place its rule names.
 struct DensityCase {
     LineStyle lineStyle;
-    int scale;
+    int scale;        // the screen's
+    int largest = 2;  // of the sheets: 2 for --retina, 3 for --scales 1,2,3
 };
 
 class HighDensityInBrowser : public ::testing::TestWithParam<DensityCase> {};
@@ -190,7 +191,9 @@ TEST_P(HighDensityInBrowser, EachScreenShowsItsOwnSheetPixelForPixel)
         files.push_back(name + ".bmp");
     }
     BuildSettings settings = GridSettings(3, 1);
-    settings.Retina = true;
+    const int largest = GetParam().largest;
+    settings.Retina = largest == 2;
+    settings.Scales = largest == 3 ? 0b1110 : 0;
     settings.HtmlPreview = true;
     ASSERT_EQ(BuildError(PngBuildIn(dir, files, GetParam().lineStyle), settings), "");
 
@@ -209,13 +212,14 @@ TEST_P(HighDensityInBrowser, EachScreenShowsItsOwnSheetPixelForPixel)
     const Rgba& shot = look.shot;
     ASSERT_EQ(boxes.size(), sources.size());
     ASSERT_EQ(shot.width, kWidth * scale);
-    Rgba sheet = test::ReadPng(ReadFileBytes(dir / (scale == 2 ? "sprite@2x.png" : "sprite.png")));
+    Rgba sheet = test::ReadPng(
+        ReadFileBytes(dir / (scale == 1 ? "sprite.png" : "sprite@" + std::to_string(scale) + "x.png")));
 
     for (std::size_t i = 0; i < sources.size(); ++i) {
         const Box& box = boxes[i];
         const auto [sheetX, sheetY] = places[i];
-        const int width = (sources[i].second.Width() + 1) / 2;
-        const int height = (sources[i].second.Height() + 1) / 2;
+        const int width = (sources[i].second.Width() + largest - 1) / largest;
+        const int height = (sources[i].second.Height() + largest - 1) / largest;
         ASSERT_EQ(box.width, width) << sources[i].first;
         ASSERT_EQ(box.height, height) << sources[i].first;
         for (int y = 0; y < height * scale; ++y)
@@ -234,10 +238,12 @@ TEST_P(HighDensityInBrowser, EachScreenShowsItsOwnSheetPixelForPixel)
 INSTANTIATE_TEST_SUITE_P(
     LineStylesAndScreens, HighDensityInBrowser,
     ::testing::Values(DensityCase{kPositionOnly, 1}, DensityCase{kPositionOnly, 2},
-                      DensityCase{kPositionAndSize, 1}, DensityCase{kPositionAndSize, 2}),
+                      DensityCase{kPositionAndSize, 1}, DensityCase{kPositionAndSize, 2},
+                      DensityCase{kPositionAndSize, 1, 3}, DensityCase{kPositionAndSize, 2, 3},
+                      DensityCase{kPositionAndSize, 3, 3}),
     [](const auto& info) {
         return std::string(info.param.lineStyle == kPositionOnly ? "PositionOnly" : "PositionAndSize") +
-               "AtScale" + std::to_string(info.param.scale);
+               "AtScale" + std::to_string(info.param.scale) + "Of" + std::to_string(info.param.largest);
     });
 
 }  // namespace

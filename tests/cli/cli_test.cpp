@@ -703,6 +703,33 @@ TEST_F(Cli, RetinaWritesBothSheetsIsStoredAndNeverPacksItsOwnDoubleSheet)
               std::string::npos);
 }
 
+TEST_F(Cli, ScalesWriteASheetPerDensityAreStoredAndRetinaNamesTwoOfThem)
+{
+    Add("home@3x.bmp", 6, 3, MakeColor(10, 20, 30));
+    Add("home.bmp", 2, 1, MakeColor(10, 20, 30));
+    const std::string folder = images.Path().string();
+    Outcome first = Run("--save-settings --type png --scales 1,2,3 " + folder);
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_NE(first.err.find("sprite.png (2 x 1), its double-size sheet (4 x 2), 3x sheet (6 x 3)"),
+              std::string::npos)
+        << first.err;
+    EXPECT_NE(first.err.find("left out 1 image with a file of a larger scale beside it: home.bmp"),
+              std::string::npos)
+        << first.err;
+    for (const char* sheet : {"sprite.png", "sprite@2x.png", "sprite@3x.png"})
+        EXPECT_TRUE(std::filesystem::exists(images / sheet)) << sheet;
+    EXPECT_NE(Slurp(StoreFile()).find("\"Scales\"=dword:0000000e\n"), std::string::npos);
+
+    Outcome again = Run(folder);
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_NE(again.err.find("sprite@3x.png"), std::string::npos) << "left out as a sheet: " << again.err;
+    EXPECT_NE(Run("--show-settings").out.find("  --scales          1,2,3\n"), std::string::npos);
+    EXPECT_NE(Run("--show-settings --retina").out.find("  --scales          1,2\n"), std::string::npos);
+    Outcome bad = Run("--scales 2,3 " + folder);
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("--scales: '2,3' leaves out 1"), std::string::npos) << bad.err;
+}
+
 TEST_F(Cli, DedupePlacesCopiesOnceAndSaysHowManyItMerged)
 {
     Add("a.bmp", 4, 4, MakeColor(1, 2, 3));

@@ -203,6 +203,18 @@ TEST_F(PrefsModelTest, DedupeAndRetinaBoxesShowAnyNonZeroValueAndCommitOne)
     model.Commit(settings, records);
     EXPECT_EQ(settings.DedupeImages, 1);
     EXPECT_EQ(settings.Retina, 1);
+
+    // Scales 1, 2 and 3 show as dense sheets too; kept while the box is,
+    // and gone with it.
+    settings.Retina = 0;
+    settings.Scales = 0b1110;
+    model.CopyIn(settings, records);
+    EXPECT_TRUE(model.cbRetina);
+    model.Commit(settings, records);
+    EXPECT_EQ(settings.Scales, 0b1110);
+    model.cbRetina = false;
+    model.Commit(settings, records);
+    EXPECT_EQ(std::pair(settings.Scales, settings.Retina), std::pair(0, 0));
 }
 
 }  // namespace

@@ -87,6 +87,7 @@ TEST_F(SettingsTest, FirstRunStartsWithoutAStoreAndSavesEveryDefault)
                                          "\"AlsoFormats\"=dword:00000000\n"
                                          "\"GifQuantizer\"=hex:00\n"
                                          "\"SvgSize\"=dword:00000000\n"
+                                         "\"Scales\"=dword:00000000\n"
                                          "\n");
 }
 

@@ -6,8 +6,12 @@
 #include "sprite/build_settings.h"
 #include "sprite/high_density.h"
 #include "sprite/layout.h"
+#include "sprite/sheet_reduction.h"
+#include "sprite/source_files.h"
+#include "sprite/written_stylesheet.h"
 #include "style_compilers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -103,7 +107,8 @@ TEST_F(HighDensity, HalfSheetIsTheExactAverageAndEveryRuleFindsItsSource)
             EXPECT_EQ(css.rfind(".sprite { background-image: url('sprite.png');", 0), 0u) << css;
             const std::string media =
                 "@media (-webkit-min-device-pixel-ratio: 2), (min-resolution: 192dpi) { .sprite { "
-                "background-image: url('sprite%402x.png'); background-size: " +
+                "background-image: url('sprite%402x.png'); background-image: image-set(url('sprite.png') "
+                "1x, url('sprite%402x.png') 2x); background-size: " +
                 std::to_string(half.width) + "px " + std::to_string(half.height) + "px; } }\r\n";
             EXPECT_TRUE(css.ends_with(media)) << css;
 
@@ -150,6 +155,65 @@ TEST_F(HighDensity, HalfSheetIsTheExactAverageAndEveryRuleFindsItsSource)
                             << x << "," << y;
             }
         }
+}
+
+// The sheet read back as a bitmap, with alpha on a transparent sheet.
+Bitmap AsBitmap(const Rgba& sheet, bool alpha)
+{
+    Bitmap bitmap(sheet.width, sheet.height, alpha ? PixelFormat::Bits32 : PixelFormat::Bits24);
+    bitmap.HasAlpha = alpha;
+    for (int y = 0; y < sheet.height; ++y)
+        for (int x = 0; x < sheet.width; ++x) {
+            const std::uint8_t* p = sheet.At(x, y);
+            std::uint8_t* out = bitmap.ScanLine(y) + x * (alpha ? 4 : 3);
+            const std::uint8_t bgra[] = {p[2], p[1], p[0], p[3]};
+            std::copy_n(bgra, alpha ? 4 : 3, out);
+        }
+    return bitmap;
+}
+
+// At scales 1, 2 and 3 the sheet is drawn at 3 times the size, from the
+// largest file of each image; the others are its area averages, and the
+// stylesheet offers all three and is known again as one a build wrote.
+TEST_F(HighDensity, ThreeScalesReduceTheLargestSheetAndTakeTheLargestSources)
+{
+    settings.Retina = false;
+    settings.Scales = 0b1110;
+    Add("odd@3x.bmp", EncodeBmp(Pattern(15, 9, 4), 6));  // chosen over odd.bmp
+    for (SheetBackground background : {kBackgroundWhite, kBackgroundTransparent}) {
+        SCOPED_TRACE("background " + std::to_string(background));
+        settings.SheetBackground = background;
+        ASSERT_EQ(Run(), BuildResult::Done) << recorder.error << recorder.validation;
+        const bool alpha = background == kBackgroundTransparent;
+        const Bitmap big = AsBitmap(Read("sprite@3x.png"), alpha);
+        for (int scale : {1, 2}) {
+            const Rgba sheet = Read(scale == 1 ? "sprite.png" : "sprite@2x.png");
+            ASSERT_EQ(sheet.width * 3, big.Width() * scale);
+            const Bitmap expected = ReducedSheet(big, 3, scale);
+            const Bitmap got = AsBitmap(sheet, alpha);
+            for (int y = 0; y < got.Height(); ++y)
+                ASSERT_TRUE(std::equal(got.ScanLine(y), got.ScanLine(y) + got.Width() * (alpha ? 4 : 3),
+                                       expected.ScanLine(y)))
+                    << "scale " << scale << ", row " << y;
+        }
+        const std::string css = Css();
+        std::vector<Rule> rules = SizedRules(css);
+        ASSERT_EQ(rules.size(), 4u) << css;
+        EXPECT_EQ(rules[3].name, "odd");
+        EXPECT_EQ(rules[3].width, 5) << "odd@3x.bmp, 15 pixels wide, is 5 wide, odd.bmp left out";
+        EXPECT_NE(css.find("image-set(url('sprite.png') 1x, url('sprite%402x.png') 2x, "
+                           "url('sprite%403x.png') 3x)"),
+                  std::string::npos)
+            << css;
+        EXPECT_NE(css.find("@media (-webkit-min-device-pixel-ratio: 3), (min-resolution: 288dpi) "
+                           "{ .sprite { background-image: url('sprite%403x.png');"),
+                  std::string::npos)
+            << css;
+        EXPECT_TRUE(IsWrittenStylesheet(css, true)) << css;
+        std::vector<std::string> sources = inputs.GraphicFiles;
+        std::ranges::sort(sources, ComesBeforeByName);
+        EXPECT_EQ(ListImageFiles(dir.Path().string()).files, sources);
+    }
 }
 
 // Numbers far outside the stored ranges can still reach a build through the
@@ -209,7 +273,7 @@ TEST_F(HighDensity, DataFilesDescribeBothSheets)
     const std::regex media(
         R"(@media \(-webkit-min-device-pixel-ratio: 2\), \(min-resolution: 192dpi\) \{\s*)"
         R"(\.\w+ \{\s*background-image: url\(["']sprite%402x\.png["']\);\s*)"
-        R"(background-size: (\d+px \d+px);)");
+        R"(background-image: image-set\([^;]*\);\s*background-size: (\d+px \d+px);)");
     std::smatch compiled, written;
     const std::string css = test::Text(ReadFileBytes(dir / "use.css")), sheetCss = Css();
     ASSERT_TRUE(std::regex_search(css, compiled, media)) << css;

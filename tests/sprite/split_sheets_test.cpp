@@ -167,6 +167,7 @@ TEST_F(Build, DoubleSizeSheetsSplitTheSameWay)
     const std::string css = Css();
     EXPECT_TRUE(IsWrittenStylesheet(css, true)) << css;
     EXPECT_NE(css.find("{ .sprite-sheet-3, .sprite-i2 { background-image: url('sprite-3%402x.bmp'); "
+                       "background-image: image-set(url('sprite-3.bmp') 1x, url('sprite-3%402x.bmp') 2x); "
                        "background-size: 10px 10px; } }"),
               std::string::npos)
         << css;

@@ -150,14 +150,16 @@ INSTANTIATE_TEST_SUITE_P(
                         s.PseudoClasses = true;
                         s.HorizontalPadding = 0;
                     },
-                    ".sprite { background-image: url('sprite.bmp'); background-repeat: "
+                    ".sprite { background-image: url('sprite.bmp'); background-image: "
+                    "image-set(url('sprite.bmp') 1x, url('sprite%402x.bmp') 2x); background-repeat: "
                     "no-repeat; display: inline-block; }\r\n"
                     ".sprite-a { background-position: 0% 0%; background-size: 150% 100%; "
                     "aspect-ratio: 4 / 2 }\r\n"
                     ".sprite-a_active, .sprite-a:active { background-position: 100% 0%; "
                     "background-size: 300% 100%; aspect-ratio: 2 / 2 }\r\n"
                     "@media (-webkit-min-device-pixel-ratio: 2), (min-resolution: 192dpi) { "
-                    ".sprite { background-image: url('sprite%402x.bmp'); } }\r\n"}),
+                    ".sprite { background-image: url('sprite%402x.bmp'); background-image: "
+                    "image-set(url('sprite.bmp') 1x, url('sprite%402x.bmp') 2x); } }\r\n"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace

@@ -18,22 +18,24 @@ std::vector<PlacedImage> TwoImages()
             {"a&b.png", {"sprite-a-b", ".sprite-a\\&b"}, 21, 0, 8, 4}};
 }
 
-SheetFacts SheetOf(std::string highDensity = {})
+SheetFacts SheetOf(bool dense = false)
 {
     SheetFacts sheet;
     sheet.fileName = "icons.png";
+    sheet.url = "../img/icons.png";
     sheet.title = "icons";
     sheet.width = 29;
     sheet.height = 16;
-    sheet.highDensityFileName = std::move(highDensity);
+    if (dense)
+        sheet.densities = {{2, "icons@2x.png", "../img/icons@2x.png", {}},
+                           {3, "icons@3x.png", "../img/icons@3x.png", {}}};
     return sheet;
 }
 
 std::string Render(const std::string& text, const SheetFacts& sheet = SheetOf())
 {
     OutputTemplate format{"t.txt.mustache", ".txt", text};
-    return RenderOutputTemplate(format, TwoImages(), sheet, "../img/icons.png",
-                                sheet.highDensityFileName.empty() ? "" : "../img/icons@2x.png");
+    return RenderOutputTemplate(format, TwoImages(), sheet);
 }
 
 struct Rendered {
@@ -44,7 +46,7 @@ class TemplateContext : public ::testing::TestWithParam<Rendered> {};
 
 TEST_P(TemplateContext, RendersTheSheetAndEachImageInBuildOrder)
 {
-    EXPECT_EQ(Render(GetParam().text, SheetOf("icons@2x.png")), GetParam().expected);
+    EXPECT_EQ(Render(GetParam().text, SheetOf(true)), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -54,6 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "icons ../img/icons.png 29x16"},
         Rendered{"{{#sheet.high_density}}{{url}} {{width}}x{{height}} {{scale}}{{/sheet.high_density}}",
                  "../img/icons@2x.png 58x32 2"},
+        Rendered{"{{#sheet.densities}}{{scale}}:{{url}} {{/sheet.densities}}",
+                 "2:../img/icons@2x.png 3:../img/icons@3x.png "},
         Rendered{"{{#images}}{{base_name}}:{{x}},{{y}},{{offset_x}},{{width}}x{{height}}"
                  "{{^last}};{{/last}}{{/images}}",
                  "home:0,0,0,16x16;a&amp;b:21,0,-21,8x4"},

@@ -2,6 +2,7 @@
 // kept, and a damaged one ends the build with a message naming it. The
 // sheet is read back with libpng.
 #include "build_fixture.h"
+#include "codecs/svg/svg_codec.h"
 #include "support/reference_decoders.h"
 
 #include <webp/encode.h>
@@ -88,6 +89,42 @@ TEST_F(WebpAndSvgSources, SvgSizeDrawsTheDocumentAfreshAtThatSize)
             else
                 ASSERT_EQ(pixel[3], 0) << x << "," << y;
         }
+}
+
+// At scales 1, 2 and 3 an SVG is drawn afresh on every sheet: each sheet's
+// place holds the document rendered at that scale, not a reduction of the
+// largest, whose soft edges would differ.
+TEST_F(WebpAndSvgSources, ScalesDrawTheDocumentAfreshOnEverySheet)
+{
+    const std::string circle =
+        R"(<svg xmlns="http://www.w3.org/2000/svg" width="5" height="4"><circle cx="2.5" cy="2" r="1.7" fill="#3366ff"/></svg>)";
+    const Bytes document(circle.begin(), circle.end());
+    Add("a.webp", TwoPixelWebp());
+    Add("dot.svg", document);
+    inputs.OutputFileType = kOutputPng;
+    settings.SheetBackground = kBackgroundTransparent;
+    settings.Scales = 0b1110;
+    UseLineStyle(kPositionAndSize);
+    ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
+    const std::vector<test::Rule> rules = test::SizedRules(Css());
+    ASSERT_EQ(rules.size(), 2u) << Css();
+    ASSERT_EQ(std::pair(rules[1].width, rules[1].height), std::pair(5, 4)) << "the document's own size";
+    for (int scale : {1, 2, 3}) {
+        SCOPED_TRACE("scale " + std::to_string(scale));
+        const test::Rgba sheet =
+            test::ReadPng(ReadFileBytes(dir / (scale == 1 ? "sprite.png" : "sprite@" + std::to_string(scale) + "x.png")));
+        const Bitmap fresh = DecodeSvgSourceAt(document, 0, scale);
+        ASSERT_EQ(std::pair(fresh.Width(), fresh.Height()), std::pair(5 * scale, 4 * scale));
+        for (int y = 0; y < fresh.Height(); ++y)
+            for (int x = 0; x < fresh.Width(); ++x) {
+                const std::uint8_t* want = fresh.ScanLine(y) + 4 * x;  // blue, green, red, alpha
+                const std::uint8_t* got = sheet.At(rules[1].x * scale + x, rules[1].y * scale + y);
+                ASSERT_EQ(got[3], want[3]) << x << "," << y;
+                if (want[3] != 0)
+                    ASSERT_EQ(std::vector(got, got + 3), (std::vector<std::uint8_t>{want[2], want[1], want[0]}))
+                        << x << "," << y;
+            }
+    }
 }
 
 TEST_F(WebpAndSvgSources, DamagedOnesEndTheBuildNamingTheFile)
