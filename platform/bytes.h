@@ -2,10 +2,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <vector>
 
 namespace tessolo {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// Takes a file's bytes piece by piece, in order, as they are made.
+using ByteSink = std::function<void(std::span<const std::uint8_t>)>;
 
 }  // namespace tessolo

@@ -139,7 +139,8 @@ BuildRun::BuildRun(const BuildInputs& inputs, const BuildSettings& settings,
       css_(StartStylesheetFile(lock_, folders_, StylesheetPath(inputs, settings))),
       sheets_{BlankSheet(settings)},
       holdRules_(settings.Places.cacheBust || settings.MaxSize.Limits()),
-      sharedPlaces_(settings.DedupeImages)
+      sharedPlaces_(settings.DedupeImages,
+                    [this](std::size_t number) { return Decode(placedSources_[number]).image; })
 {
     const std::string_view extension = OutputTypeFor(inputs.OutputFileType).extension;
     facts_.fileName = inputs.ProjectName + std::string(extension);
@@ -239,6 +240,7 @@ void BuildRun::PlaceInLine()
             WriteRule(source->info, kept[*original]);
             continue;
         }
+        placedSources_.push_back({source->info.path, source->info.format});
         const SourceInfo& info = source->info;
         MakeRoom(layout, info);
         Bitmap& sheet = sheets_.back();
@@ -285,31 +287,32 @@ void BuildRun::MakeRoom(SheetLayout& layout, const SourceInfo& info)
 
 void BuildRun::PlacePacked()
 {
-    // Every size must be known before the first image is placed, so the
-    // decoded sources are kept until the sheet is drawn. A copy of an image
-    // read before is not kept: it shares the place of its original.
+    // Every size must be known before the first image is placed, so every
+    // source is decoded for its size, then decoded again when it is drawn:
+    // no more than one is held beside the sheet. A copy of an image read
+    // before is not drawn: it shares the place of its original.
     std::vector<SourceInfo> infos;
-    std::vector<std::size_t> keptOf;  // per info: its image among those kept
-    std::vector<Bitmap> kept;
+    std::vector<std::size_t> placeOf;  // per info: the number of the place it takes
     std::vector<PackItem> items;
     std::int64_t pixelsHeld = 0;
     for (const std::string& entry : files_) {
         std::optional<Source> source = NextSource(entry);
         if (!source)
             continue;
-        std::optional<std::size_t> original = sharedPlaces_.OriginalOf(source->image, kept.size());
-        keptOf.push_back(original.value_or(kept.size()));
+        const std::size_t number = placedSources_.size();
+        std::optional<std::size_t> original = sharedPlaces_.OriginalOf(source->image, number);
+        placeOf.push_back(original.value_or(number));
         if (!original) {
-            // The sheet will hold every source's pixels: once those held
-            // could not fit in the largest bitmap there is, stop before
-            // decoding more.
+            // The sheet will hold every source's pixels: once those could
+            // not fit in the largest bitmap there is, stop before decoding
+            // more.
             const SourceInfo& info = source->info;
             pixelsHeld += std::int64_t(info.width) * info.height;
             CheckBitmapSize(int(std::min<std::int64_t>(pixelsHeld, std::numeric_limits<int>::max())),
                             1, sheets_.front().Format());
             CheckFitsLimit(info);
             items.push_back({info.width, info.height, info.name});
-            kept.push_back(std::move(source->image));
+            placedSources_.push_back({info.path, info.format});
         }
         infos.push_back(std::move(source->info));
     }
@@ -318,18 +321,33 @@ void BuildRun::PlacePacked()
 
     const SplitPacking packed = PackWithin(items, settings_.HorizontalPadding,
                                            settings_.VerticalPadding, settings_.MaxSize);
+    auto decode = [&](std::size_t number) {
+        return DecodeAgain(number, items[number].Width, items[number].Height);
+    };
+    // Decoding holds an image twice for a moment: the largest is decoded
+    // before the sheets are made, so that only its decoded pixels are held
+    // beside them.
+    auto area = [](const PackItem& item) { return std::int64_t(item.Width) * item.Height; };
+    const std::size_t largest = std::size_t(
+        std::ranges::max_element(items, {}, area) - items.begin());
+    Bitmap largestImage = items.empty() ? Bitmap() : decode(largest);
     for (std::size_t i = 0; i < packed.sheets.size(); ++i) {
         if (i > 0)
             sheets_.push_back(BlankSheet(settings_));
         sheets_.back().SetSize(packed.sheets[i].width, packed.sheets[i].height);
     }
+    std::vector<bool> drawn(items.size(), false);
     for (std::size_t i = 0; i < infos.size(); ++i) {
         StopIfAsked(observer_);
-        const SheetPlace& place = packed.places[keptOf[i]];
-        if (!kept[keptOf[i]].Empty() && infos[i].redrawn)
-            redrawn_.push_back({infos[i], place});
-        sheets_[place.sheet].Draw(kept[keptOf[i]], place.at.X, place.at.Y);
-        kept[keptOf[i]] = Bitmap();  // a copy finds its original drawn and released
+        const std::size_t number = placeOf[i];
+        const SheetPlace& place = packed.places[number];
+        if (!drawn[number]) {
+            const Bitmap image = number == largest ? std::move(largestImage) : decode(number);
+            if (!image.Empty() && infos[i].redrawn)
+                redrawn_.push_back({infos[i], place});
+            sheets_[place.sheet].Draw(image, place.at.X, place.at.Y);
+            drawn[number] = true;
+        }
         WriteRule(infos[i], place);
     }
 }
@@ -420,12 +438,18 @@ std::vector<WrittenFile> BuildRun::WriteSheets(OutputSet& outputs)
         const std::string& fileName =
             scale == 1 ? facts.fileName
                        : std::ranges::find(facts.densities, scale, &DenseSheet::scale)->fileName;
-        const Bytes bytes = FormatForOutput(type).encodeSheet(pixels, settings_.Encoding);
-        outputs.Add(InFolder(folders_.sheets, fileName)).Write(bytes);
+        // The file goes to disk as it is encoded, hashed on the way.
+        ReplacementFile& file = outputs.Add(InFolder(folders_.sheets, fileName));
+        std::uint64_t hash = kByteHashStart;
+        WriteSheetFile(FormatForOutput(type), pixels, settings_.Encoding,
+                       [&](std::span<const std::uint8_t> bytes) {
+                           file.Write(bytes);
+                           hash = HashBytes(bytes, hash);
+                       });
         if (settings_.Places.cacheBust)
-            SetSheetBytes(facts, fileName, bytes);
+            SetSheetHash(facts, fileName, hash);
         if (record)
-            recorded.push_back({fileName, HashBytes(bytes)});
+            recorded.push_back({fileName, hash});
     };
     auto writeSheet = [&](std::size_t index, SheetFacts& facts) {
         density_.ForEachScale(
@@ -592,6 +616,14 @@ BuildRun::Source BuildRun::Decode(const ListedSource& listed) const
     source.info.width = source.image.Width();
     source.info.height = source.image.Height();
     return source;
+}
+
+Bitmap BuildRun::DecodeAgain(std::size_t number, std::int32_t width, std::int32_t height) const
+{
+    Source source = Decode(placedSources_[number]);
+    if (source.info.width != width || source.info.height != height)
+        throw Error("The image " + source.info.path + " changed while the build read it");
+    return std::move(source.image);
 }
 
 void BuildRun::WriteRule(const SourceInfo& info, SheetPlace place)

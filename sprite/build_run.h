@@ -98,6 +98,9 @@ private:
     std::optional<Source> NextSource(const std::string& entry);
     std::optional<ListedSource> List(const std::string& entry);
     Source Decode(const ListedSource& listed) const;
+    // The image that took place `number` of its own, decoded again; throws
+    // Error when its file no longer gives the size it had.
+    Bitmap DecodeAgain(std::size_t number, std::int32_t width, std::int32_t height) const;
     // The source's pixels at `scale` (scalable sources only; others as
     // stored), flattened onto white unless the sheet is transparent.
     Bitmap Render(const ListedSource& listed, std::int32_t scale) const;
@@ -135,6 +138,9 @@ private:
     std::vector<std::pair<SourceInfo, SheetPlace>> redrawn_;  // as NoteRedrawn keeps them
     std::vector<OutputTemplate> templates_;  // read and checked before the first source
     ClassCollisions collisions_;
+    // Per image that took a place of its own: its file, to decode it again
+    // when it is drawn or when a copy of it must be compared.
+    std::vector<ListedSource> placedSources_;
     SharedPlaces sharedPlaces_;
     int sourcesRead_ = 0;
     int sourcesWithPixels_ = 0;

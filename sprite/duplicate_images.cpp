@@ -2,6 +2,8 @@
 
 #include "platform/byte_hash.h"
 
+#include <vector>
+
 namespace tessolo {
 
 namespace {
@@ -15,72 +17,83 @@ std::uint64_t HashWord(std::uint64_t hash, std::uint32_t word)
     return hash;
 }
 
-bool HasPixels(const DrawnPixels& image) { return image.width > 0 && image.height > 0; }
+// Row `y` of an image with pixels as the sheet receives it, five bytes a
+// pixel (see HashDrawnPixels), into `bytes`.
+void DrawnRow(const Bitmap& image, int y, std::vector<std::uint8_t>& bytes)
+{
+    const bool alpha = image.HasAlpha && image.Format() == PixelFormat::Bits32;
+    const std::uint8_t* row = image.ScanLine(y);
+    bytes.clear();
+    for (int x = 0; x < image.Width(); ++x) {
+        ColorRef color = image.Pixel(x, y);
+        if (image.Transparent && color == image.TransparentColor) {
+            bytes.insert(bytes.end(), kBytesPerDrawnPixel, 0);
+            continue;
+        }
+        std::uint8_t opacity = alpha ? row[4 * x + 3] : 255;
+        bytes.insert(bytes.end(), {RedOf(color), GreenOf(color), BlueOf(color), opacity, 1});
+    }
+}
 
 }  // namespace
 
-DrawnPixels DrawnPixelsOf(const Bitmap& image)
+bool DrawnAlike(const Bitmap& a, const Bitmap& b)
 {
-    DrawnPixels drawn;
-    drawn.width = image.Width();
-    drawn.height = image.Height();
-    if (image.Empty())
-        return drawn;
-    const bool alpha = image.HasAlpha && image.Format() == PixelFormat::Bits32;
-    drawn.bytes.reserve(std::size_t(drawn.width) * std::size_t(drawn.height) * kBytesPerDrawnPixel);
-    for (int y = 0; y < drawn.height; ++y) {
-        const std::uint8_t* row = image.ScanLine(y);
-        for (int x = 0; x < drawn.width; ++x) {
-            ColorRef color = image.Pixel(x, y);
-            if (image.Transparent && color == image.TransparentColor) {
-                drawn.bytes.insert(drawn.bytes.end(), kBytesPerDrawnPixel, 0);
-                continue;
-            }
-            std::uint8_t opacity = alpha ? row[4 * x + 3] : 255;
-            drawn.bytes.insert(drawn.bytes.end(),
-                               {RedOf(color), GreenOf(color), BlueOf(color), opacity, 1});
-        }
+    if (a.Width() != b.Width() || a.Height() != b.Height())
+        return false;
+    if (a.Empty())
+        return true;
+    std::vector<std::uint8_t> rowOfA, rowOfB;
+    for (int y = 0; y < a.Height(); ++y) {
+        DrawnRow(a, y, rowOfA);
+        DrawnRow(b, y, rowOfB);
+        if (rowOfA != rowOfB)
+            return false;
     }
-    return drawn;
+    return true;
 }
 
-std::uint64_t HashDrawnPixels(const DrawnPixels& image)
+std::uint64_t HashDrawnPixels(const Bitmap& image)
 {
     std::uint64_t hash = kByteHashStart;
-    hash = HashWord(hash, std::uint32_t(image.width));
-    hash = HashWord(hash, std::uint32_t(image.height));
-    return HashBytes(image.bytes, hash);
+    hash = HashWord(hash, std::uint32_t(image.Width()));
+    hash = HashWord(hash, std::uint32_t(image.Height()));
+    if (image.Empty())
+        return hash;
+    std::vector<std::uint8_t> row;
+    for (int y = 0; y < image.Height(); ++y) {
+        DrawnRow(image, y, row);
+        hash = HashBytes(row, hash);
+    }
+    return hash;
 }
 
-std::optional<std::size_t> DuplicateImages::OriginalOf(const DrawnPixels& image) const
+std::optional<std::size_t> DuplicateImages::OriginalOf(const Bitmap& image) const
 {
-    if (!HasPixels(image))
+    if (image.Empty())
         return std::nullopt;
     auto [first, last] = kept_.equal_range(hash_(image));
     for (auto candidate = first; candidate != last; ++candidate)
-        if (candidate->second.first == image)
-            return candidate->second.second;
+        if (DrawnAlike(earlier_(candidate->second), image))
+            return candidate->second;
     return std::nullopt;
 }
 
-void DuplicateImages::Remember(DrawnPixels image, std::size_t number)
+void DuplicateImages::Remember(const Bitmap& image, std::size_t number)
 {
-    if (!HasPixels(image))
-        return;
-    const std::uint64_t hash = hash_(image);
-    kept_.emplace(hash, std::pair(std::move(image), number));
+    if (!image.Empty())
+        kept_.emplace(hash_(image), number);
 }
 
 std::optional<std::size_t> SharedPlaces::OriginalOf(const Bitmap& image, std::size_t number)
 {
     if (!merge_)
         return std::nullopt;
-    DrawnPixels drawn = DrawnPixelsOf(image);
-    std::optional<std::size_t> original = kept_.OriginalOf(drawn);
+    std::optional<std::size_t> original = kept_.OriginalOf(image);
     if (original)
         ++merged_;
     else
-        kept_.Remember(std::move(drawn), number);
+        kept_.Remember(image, number);
     return original;
 }
 

@@ -1,62 +1,61 @@
 // Finds images that are already on the sheet, so that copies of one image
 // under several names can share a single place. Images are compared as they
 // are drawn: their size, each pixel's colour, its alpha when the image has
-// alpha, and whether the pixel is skipped as the transparent colour. A hash
-// picks the candidates; only a byte-for-byte match counts.
+// alpha, and whether the pixel is skipped as the transparent colour. Only a
+// hash of each image is kept; an image whose hash matches is compared with
+// the earlier one, which the caller reads again, and only a pixel-for-pixel
+// match counts.
 //
-//     DuplicateImages kept;
-//     DrawnPixels drawn = DrawnPixelsOf(image);
-//     if (std::optional<std::size_t> original = kept.OriginalOf(drawn))
+//     DuplicateImages kept([&](std::size_t n) { return ReadAgain(n); });
+//     if (std::optional<std::size_t> original = kept.OriginalOf(image))
 //         ...  // share the place of image *original, draw nothing
 //     else
-//         ...  // place it as image n, then kept.Remember(std::move(drawn), n)
+//         ...  // place it as image n, then kept.Remember(image, n)
 #pragma once
 
 #include "platform/bitmap.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
-#include <utility>
-#include <vector>
 
 namespace tessolo {
 
-// An image's pixels as the sheet receives them, in a form that compares
-// byte for byte whatever the image's pixel format.
-struct DrawnPixels {
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    // Five bytes a pixel, rows top-down: red, green, blue, alpha (255 without
-    // alpha) and 1; a pixel that drawing skips is five zero bytes.
-    std::vector<std::uint8_t> bytes;
-    bool operator==(const DrawnPixels&) const = default;
-};
+// Whether the sheet receives the same pixels from both images, whatever
+// their pixel formats.
+bool DrawnAlike(const Bitmap& a, const Bitmap& b);
 
-DrawnPixels DrawnPixelsOf(const Bitmap& image);
-
-// A 64-bit hash (FNV-1a) of the size and the bytes.
-std::uint64_t HashDrawnPixels(const DrawnPixels& image);
+// A 64-bit hash (FNV-1a) of the size and of each pixel as drawn: red, green,
+// blue, alpha (255 without alpha) and 1, or five zero bytes for a pixel that
+// drawing skips.
+std::uint64_t HashDrawnPixels(const Bitmap& image);
 
 class DuplicateImages {
 public:
-    using HashFunction = std::uint64_t (*)(const DrawnPixels&);
+    using HashFunction = std::uint64_t (*)(const Bitmap&);
+    // The image remembered under a number, read again.
+    using EarlierImage = std::function<Bitmap(std::size_t number)>;
     // `hash` can be replaced to make distinct images collide in tests.
-    explicit DuplicateImages(HashFunction hash = HashDrawnPixels) : hash_(hash) {}
+    explicit DuplicateImages(EarlierImage earlier, HashFunction hash = HashDrawnPixels)
+        : earlier_(std::move(earlier)), hash_(hash)
+    {
+    }
 
     // The number under which an image identical to `image` was remembered;
     // nothing when none was, or when `image` has no pixels (it takes no room
     // to share).
-    std::optional<std::size_t> OriginalOf(const DrawnPixels& image) const;
+    std::optional<std::size_t> OriginalOf(const Bitmap& image) const;
     // Remembers `image` as the one placed under `number`. An image without
     // pixels is not remembered.
-    void Remember(DrawnPixels image, std::size_t number);
+    void Remember(const Bitmap& image, std::size_t number);
 
 private:
+    EarlierImage earlier_;
     HashFunction hash_;
-    std::unordered_multimap<std::uint64_t, std::pair<DrawnPixels, std::size_t>> kept_;
+    std::unordered_multimap<std::uint64_t, std::size_t> kept_;  // hash to number
 };
 
 // The merging of identical images in one build: with it on, a copy of an
@@ -64,7 +63,10 @@ private:
 // its own; with it off, every image takes its own.
 class SharedPlaces {
 public:
-    explicit SharedPlaces(bool merge) : merge_(merge) {}
+    SharedPlaces(bool merge, DuplicateImages::EarlierImage earlier)
+        : merge_(merge), kept_(std::move(earlier))
+    {
+    }
 
     // The number of the earlier image that `image` is a copy of. Otherwise
     // nothing, and `image` counts as the one placed under `number`.

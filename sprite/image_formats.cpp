@@ -18,6 +18,10 @@ Bytes EncodePng(const Bitmap& sheet, const SheetEncoding& options)
 {
     return EncodePngSheet(sheet, options.png);
 }
+void WritePng(const Bitmap& sheet, const SheetEncoding& options, const ByteSink& write)
+{
+    WritePngSheet(sheet, options.png, write);
+}
 Bytes EncodeGif(const Bitmap& sheet, const SheetEncoding& options)
 {
     if (options.gifQuantizer && !sheet.Empty())
@@ -48,7 +52,7 @@ constexpr SourceCodec kSourceCodecs[] = {
 constexpr SheetCodec kSheetCodecs[] = {
     {kOutputJpeg, EncodeJpeg},
     {kOutputBmp, EncodeBmpSheet},
-    {kOutputPng, EncodePng},
+    {kOutputPng, EncodePng, WritePng},
     {kOutputGif, EncodeGif},
     {kOutputWebp, EncodeWebp},
     {kOutputAvif, EncodeAvif},
@@ -88,6 +92,15 @@ const SourceCodec* FormatForExtension(std::string_view extension)
     const auto* found = std::ranges::find_if(
         kSourceCodecs, [&](const SourceCodec& c) { return SameExtension(c.extension, extension); });
     return found == std::end(kSourceCodecs) ? nullptr : found;
+}
+
+void WriteSheetFile(const SheetCodec& codec, const Bitmap& sheet, const SheetEncoding& options,
+                    const ByteSink& write)
+{
+    if (codec.writeSheet)
+        codec.writeSheet(sheet, options, write);
+    else
+        write(codec.encodeSheet(sheet, options));
 }
 
 const SheetCodec& FormatForOutput(OutputType type)

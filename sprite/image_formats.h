@@ -48,7 +48,16 @@ struct SheetCodec {
     OutputType type;
     // Encodes a finished sheet with the format's options.
     Bytes (*encodeSheet)(const Bitmap& sheet, const SheetEncoding& options);
+    // For formats that can: hands `write` the same file piece by piece as
+    // it is encoded, so that it is never held whole; nullptr for the others.
+    void (*writeSheet)(const Bitmap& sheet, const SheetEncoding& options,
+                       const ByteSink& write) = nullptr;
 };
+
+// Hands `write` the file of a finished sheet: piece by piece when the codec
+// writes that way, otherwise whole.
+void WriteSheetFile(const SheetCodec& codec, const Bitmap& sheet, const SheetEncoding& options,
+                    const ByteSink& write);
 
 // The source codec for a file extension (compared without case), or nullptr.
 const SourceCodec* FormatForExtension(std::string_view extension);

@@ -106,14 +106,14 @@ std::string UrlWithExtension(std::string_view url, std::string_view extension)
            std::string(url.substr(PathEnd(url)));
 }
 
-std::string CacheBustedUrl(std::string_view url, std::span<const std::uint8_t> sheetBytes)
+std::string CacheBustedUrl(std::string_view url, std::uint64_t sheetHash)
 {
     std::size_t fragment = url.find('#');
     if (fragment == std::string_view::npos)
         fragment = url.size();
     const std::string_view before = url.substr(0, fragment);
     const char* joint = before.find('?') == std::string_view::npos ? "?v=" : "&v=";
-    return std::string(before) + joint + HashDigits(HashBytes(sheetBytes)).substr(0, 10) +
+    return std::string(before) + joint + HashDigits(sheetHash).substr(0, 10) +
            std::string(url.substr(fragment));
 }
 
@@ -130,12 +130,11 @@ void SetSheetUrls(SheetFacts& facts, const OutputFolders& folders, const OutputP
     }
 }
 
-void SetSheetBytes(SheetFacts& facts, const std::string& fileName,
-                   std::span<const std::uint8_t> bytes)
+void SetSheetHash(SheetFacts& facts, const std::string& fileName, std::uint64_t sheetHash)
 {
     auto dense = std::ranges::find(facts.densities, fileName, &DenseSheet::fileName);
     std::string& url = dense != facts.densities.end() ? dense->url : facts.url;
-    url = CacheBustedUrl(url, bytes);
+    url = CacheBustedUrl(url, sheetHash);
     (dense != facts.densities.end() ? dense->jsonImage : facts.jsonImage) = url;
 }
 

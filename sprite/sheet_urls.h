@@ -46,15 +46,16 @@ std::string UrlWithExtension(std::string_view url, std::string_view extension);
 bool SameFolder(const std::string& a, const std::string& b);
 
 // `url` with "?v=" (or "&v=" after a query) and the first 10 hexadecimal
-// digits of the hash of `sheetBytes`, before any fragment.
-std::string CacheBustedUrl(std::string_view url, std::span<const std::uint8_t> sheetBytes);
+// digits of `sheetHash`, the HashBytes of the sheet's file, before any
+// fragment.
+std::string CacheBustedUrl(std::string_view url, std::uint64_t sheetHash);
 
 // Gives `facts`, whose file names are set, the URLs and JSON names of its
 // sheets in `folders` as `places` asks; those of a cache-busted URL get
-// their hash from SetSheetBytes.
+// their hash from SetSheetHash.
 void SetSheetUrls(SheetFacts& facts, const OutputFolders& folders, const OutputPlaces& places);
-// Adds the hash of the sheet `fileName`'s bytes to its URL and JSON name.
-void SetSheetBytes(SheetFacts& facts, const std::string& fileName,
-                   std::span<const std::uint8_t> bytes);
+// Adds `sheetHash`, the HashBytes of the sheet `fileName`'s file, to its URL
+// and JSON name.
+void SetSheetHash(SheetFacts& facts, const std::string& fileName, std::uint64_t sheetHash);
 
 }  // namespace tessolo

@@ -2,6 +2,7 @@
 
 #include "codecs/png/png_optimize.h"
 #include "codecs/png/png_quantize.h"
+#include "codecs/png/png_true_color.h"
 #include "codecs/png/pngimage.h"
 
 namespace tessolo {
@@ -32,7 +33,10 @@ const SourceFormat kPngSource = {"PNG", kMaxPngSourceFileBytes, CheckPngSourceHe
 
 Bitmap LoadPngSource(const std::string& path) { return LoadSource(kPngSource, path); }
 
-Bytes EncodePngSheet(const Bitmap& sheet, const PngSheetOptions& options)
+namespace {
+
+// The file of a sheet that is not written as it is encoded.
+Bytes EncodeWholePngSheet(const Bitmap& sheet, const PngSheetOptions& options)
 {
     OptimizedPngOptions optimized{.interlaced = options.interlace, .exhaustive = options.exhaustive};
     if (options.colors != 0) {
@@ -49,6 +53,25 @@ Bytes EncodePngSheet(const Bitmap& sheet, const PngSheetOptions& options)
     png.InterlaceMethod = options.interlace ? TInterlaceMethod::imAdam7 : TInterlaceMethod::imNone;
     Bytes file;
     png.SaveToStream(file);
+    return file;
+}
+
+}  // namespace
+
+void WritePngSheet(const Bitmap& sheet, const PngSheetOptions& options, const ByteSink& write)
+{
+    if (options.colors == 0 && !options.optimize && !sheet.Empty() && IsTrueColorSheet(sheet))
+        WriteTrueColorPng(sheet, options.level, options.interlace, write);
+    else
+        write(EncodeWholePngSheet(sheet, options));
+}
+
+Bytes EncodePngSheet(const Bitmap& sheet, const PngSheetOptions& options)
+{
+    Bytes file;
+    WritePngSheet(sheet, options, [&file](std::span<const std::uint8_t> bytes) {
+        file.insert(file.end(), bytes.begin(), bytes.end());
+    });
     return file;
 }
 

@@ -53,5 +53,8 @@ struct PngSheetOptions {
 // palette through the optimised encoder. A sheet without pixels has no
 // PNG form: the result is empty.
 Bytes EncodePngSheet(const Bitmap& sheet, const PngSheetOptions& options);
+// The same file handed to `write` piece by piece: a true-colour sheet is
+// written as it is encoded, without the whole file held.
+void WritePngSheet(const Bitmap& sheet, const PngSheetOptions& options, const ByteSink& write);
 
 }  // namespace tessolo

@@ -4,6 +4,10 @@
 #pragma once
 
 #include "codecs/png/png_chunk.h"
+#include "codecs/png/png_ihdr.h"
+#include "codecs/png/png_types.h"
+
+#include <functional>
 
 namespace tessolo {
 
@@ -14,6 +18,22 @@ public:
     bool LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size) override;
     bool SaveToStream(Bytes& stream) override;
 };
+
+// What the image data of one image is written from: its header values, the
+// encoder's settings and its rows.
+struct IdatWriting {
+    TIHDRData header;  // width, height, colour type and depth
+    TFilters filters;
+    int compressionLevel;  // zlib level 0..9
+    int maxIdatSize;       // data bytes of each IDAT chunk but the last
+    bool interlaced;       // Adam7
+    // Writes the unfiltered samples of image row `y`, columns first,
+    // first + step, ... (`pixels` of them), to `scanline`.
+    std::function<void(std::uint8_t* scanline, int y, int first, int step, std::size_t pixels)> row;
+};
+
+// Filters and deflates the image data and hands `write` each IDAT chunk.
+void WriteIdatChunks(const IdatWriting& writing, const ByteSink& write);
 
 // Bytes of a filtered row of `pixels` pixels, without the filter-type byte.
 std::size_t RowBytesFor(int colorType, int bitDepth, std::size_t pixels);

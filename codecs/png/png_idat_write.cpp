@@ -14,29 +14,27 @@ namespace {
 
 constexpr TChunkName kIdatName = {'I', 'D', 'A', 'T'};
 
-// Deflates the image into IDAT chunks of MaxIdatSize data bytes (the last
+// Deflates the image into IDAT chunks of maxIdatSize data bytes (the last
 // one shorter), filtering each row with the filter FilterToEncode picks.
 class IdatEncoder {
 public:
-    IdatEncoder(const TPNGObject& png, Bytes& stream)
-        : png_(png), header_(png.Header()), stream_(stream), data_(header_.IHDRData),
-          output_(std::size_t(png.MaxIdatSize()))
+    IdatEncoder(const IdatWriting& writing, const ByteSink& write)
+        : writing_(writing), write_(write), data_(writing.header),
+          output_(std::size_t(writing.maxIdatSize))
     {
-        // The header is written first and turns a depth of 2 into 4; follow
-        // it here too, so rows match the raster even when it was not.
+        // A depth of 2 is held and written as 4: rows follow the raster.
         if (data_.BitDepth == 2)
             data_.BitDepth = 4;
-        format_ = RowFormatOf(data_);
         offset_ = PixelOffsetFor(data_.ColorType, data_.BitDepth);
-        std::size_t rowBytes = RowBytesFor(data_.ColorType, data_.BitDepth, std::size_t(header_.Width()));
+        std::size_t rowBytes = RowBytesFor(data_.ColorType, data_.BitDepth, std::size_t(data_.Width));
         // Every buffer keeps one leading byte for the filter type, so a
         // chosen row goes to the compressor in one piece.
         buffers_[kPrevious].assign(rowBytes + 1, 0);
         buffers_[kRaw].assign(rowBytes + 1, 0);
         for (int f = pfSub; f <= pfPaeth; ++f)
-            if (Contains(png.Filters, TFilter(f)))
+            if (Contains(writing.filters, TFilter(f)))
                 buffers_[std::size_t(f)].assign(rowBytes + 1, 0);
-        deflateInit(&z_, std::clamp(png.CompressionLevel, 0, 9));
+        deflateInit(&z_, std::clamp(writing.compressionLevel, 0, 9));
         z_.next_out = output_.data();
         z_.avail_out = uInt(output_.size());
     }
@@ -46,10 +44,9 @@ public:
 
     void EncodeNonInterlaced()
     {
-        std::size_t rowBytes = RowBytesFor(data_.ColorType, data_.BitDepth, std::size_t(header_.Width()));
-        for (int y = 0; y < header_.Height(); ++y) {
-            EncodeRowFromImage(format_, header_, png_.InverseGamma, buffers_[kRaw].data() + 1, y, 0, 1,
-                               std::size_t(header_.Width()));
+        std::size_t rowBytes = RowBytesFor(data_.ColorType, data_.BitDepth, std::size_t(data_.Width));
+        for (int y = 0; y < int(data_.Height); ++y) {
+            writing_.row(buffers_[kRaw].data() + 1, y, 0, 1, std::size_t(data_.Width));
             WriteRow(rowBytes);
         }
         FinishIDATZlib();
@@ -58,14 +55,13 @@ public:
     void EncodeInterlacedAdam7()
     {
         for (const Adam7Pass& pass : kAdam7) {
-            std::size_t columns = PassColumns(pass, header_.Width());
+            std::size_t columns = PassColumns(pass, int(data_.Width));
             std::size_t rowBytes = RowBytesFor(data_.ColorType, data_.BitDepth, columns);
             std::fill(buffers_[kPrevious].begin(), buffers_[kPrevious].end(), 0);
             if (rowBytes == 0)
                 continue;
-            for (int y = pass.firstRow; y < header_.Height(); y += pass.rowStep) {
-                EncodeRowFromImage(format_, header_, png_.InverseGamma, buffers_[kRaw].data() + 1, y,
-                                   pass.firstColumn, pass.columnStep, columns);
+            for (int y = pass.firstRow; y < int(data_.Height); y += pass.rowStep) {
+                writing_.row(buffers_[kRaw].data() + 1, y, pass.firstColumn, pass.columnStep, columns);
                 WriteRow(rowBytes);
             }
         }
@@ -88,7 +84,7 @@ private:
     {
         const std::uint8_t* raw = buffers_[kRaw].data() + 1;
         const std::uint8_t* previous = buffers_[kPrevious].data() + 1;
-        TFilters filters = png_.Filters & kAllFilters;
+        TFilters filters = writing_.filters & kAllFilters;
         for (int f = pfSub; f <= pfPaeth; ++f)
             if (Contains(filters, TFilter(f)))
                 ApplyFilter(TFilter(f), raw, previous, buffers_[std::size_t(f)].data() + 1, rowBytes, offset_);
@@ -139,17 +135,19 @@ private:
     void FlushOutput()
     {
         std::size_t produced = output_.size() - z_.avail_out;
-        if (produced > 0)
-            WriteChunk(stream_, kIdatName, output_.data(), std::uint32_t(produced));
+        if (produced > 0) {
+            chunk_.clear();
+            WriteChunk(chunk_, kIdatName, output_.data(), std::uint32_t(produced));
+            write_(chunk_);
+        }
         z_.next_out = output_.data();
         z_.avail_out = uInt(output_.size());
     }
 
-    const TPNGObject& png_;
-    const TChunkIHDR& header_;
-    Bytes& stream_;
+    const IdatWriting& writing_;
+    const ByteSink& write_;
+    Bytes chunk_;  // the chunk being written
     TIHDRData data_;
-    RowFormat format_;
     int offset_ = 1;
     std::array<std::vector<std::uint8_t>, 6> buffers_;
     std::vector<std::uint8_t> output_;
@@ -158,13 +156,34 @@ private:
 
 }  // namespace
 
-bool TChunkIDAT::SaveToStream(Bytes& stream)
+void WriteIdatChunks(const IdatWriting& writing, const ByteSink& write)
 {
-    IdatEncoder encoder(Owner(), stream);
-    if (Owner().InterlaceMethod == TInterlaceMethod::imAdam7)
+    IdatEncoder encoder(writing, write);
+    if (writing.interlaced)
         encoder.EncodeInterlacedAdam7();
     else
         encoder.EncodeNonInterlaced();
+}
+
+bool TChunkIDAT::SaveToStream(Bytes& stream)
+{
+    const TPNGObject& png = Owner();
+    const TChunkIHDR& image = png.Header();
+    TIHDRData header = image.IHDRData;
+    // The header is written first and turns a depth of 2 into 4; follow it
+    // here too, so rows match the raster even when it was not.
+    if (header.BitDepth == 2)
+        header.BitDepth = 4;
+    const RowFormat format = RowFormatOf(header);
+    const IdatWriting writing{
+        header, png.Filters, png.CompressionLevel, png.MaxIdatSize(),
+        png.InterlaceMethod == TInterlaceMethod::imAdam7,
+        [&](std::uint8_t* scanline, int y, int first, int step, std::size_t pixels) {
+            EncodeRowFromImage(format, image, png.InverseGamma, scanline, y, first, step, pixels);
+        }};
+    WriteIdatChunks(writing, [&stream](std::span<const std::uint8_t> chunk) {
+        stream.insert(stream.end(), chunk.begin(), chunk.end());
+    });
     return true;
 }
 

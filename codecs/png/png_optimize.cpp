@@ -130,6 +130,9 @@ Bytes StrongestDeflate(const Bytes& data)
 // The smallest of the candidates, compared compressed at kTrialLevel (at
 // the strongest level when exhaustive), and its image data compressed again
 // by StrongestDeflate, or by zopfli when exhaustive, if that is smaller.
+// Only the compressed data of the best so far is kept: the winner's rows are
+// filtered again for the second compression, which costs far less than
+// holding another copy of the image.
 struct Choice {
     PngSheetForm form;
     Bytes packed;
@@ -143,23 +146,23 @@ Choice SmallestCandidate(const Bitmap& sheet, const OptimizedPngOptions& options
     const int level = exhaustive ? kStrongestDeflateLevel : kTrialLevel;
     std::mutex bestLock;
     std::size_t best = candidates.size(), bestSize = 0;
-    Bytes bestData, bestPacked;
+    Bytes bestPacked;
     RunInParallel(candidates.size(), [&](std::size_t i) {
         const Candidate& c = candidates[i];
-        Bytes data = FilteredImage(sheet, *c.form, interlaced, c.filter);
-        Bytes packed = DeflateZlib(data, level);
+        Bytes packed = DeflateZlib(FilteredImage(sheet, *c.form, interlaced, c.filter), level);
         std::size_t size = packed.size() + TableBytesOf(*c.form);
         std::lock_guard lock(bestLock);
         // Ties go to the earlier candidate, so the file does not depend on timing.
         if (best == candidates.size() || std::pair(size, i) < std::pair(bestSize, best)) {
             best = i;
             bestSize = size;
-            bestData = std::move(data);
             bestPacked = std::move(packed);
         }
     });
-    Choice choice{*candidates[best].form, std::move(bestPacked)};
-    Bytes smaller = exhaustive ? DeflateZlibExhaustive(bestData) : StrongestDeflate(bestData);
+    const Candidate& winner = candidates[best];
+    Choice choice{*winner.form, std::move(bestPacked)};
+    const Bytes data = FilteredImage(sheet, *winner.form, interlaced, winner.filter);
+    Bytes smaller = exhaustive ? DeflateZlibExhaustive(data) : StrongestDeflate(data);
     if (smaller.size() < choice.packed.size())
         choice.packed = std::move(smaller);
     return choice;

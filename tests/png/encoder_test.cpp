@@ -170,6 +170,33 @@ TEST(PngEncoder, RoundTripsAtEveryLevelAndInterlace)
         }
 }
 
+// The sheet encoder reads the sheet's rows itself; its files must be those of
+// the sheet assigned to an image and saved, byte for byte: RGB, RGB + alpha,
+// 32 bits without alpha, rows of noise long enough for several IDAT chunks.
+TEST(PngEncoder, SheetFilesAreThoseOfTheAssignedImage)
+{
+    std::mt19937 random(7);
+    Bitmap noise(211, 157, PixelFormat::Bits32);
+    for (int y = 0; y < noise.Height(); ++y)
+        for (int x = 0; x < 4 * noise.Width(); ++x)
+            noise.ScanLine(y)[x] = std::uint8_t(random());
+    Bitmap translucent = noise;
+    translucent.HasAlpha = true;
+    translucent.Transparent = true;  // alpha wins over a colour key
+    for (const Bitmap& sheet : {Pattern(37, 23), noise.ConvertTo(PixelFormat::Bits24), noise, translucent})
+        for (int level : {0, 6, 9})
+            for (bool interlace : {false, true}) {
+                SCOPED_TRACE(std::to_string(BitsPerPixel(sheet.Format())) + " bits, alpha " +
+                             std::to_string(sheet.HasAlpha) + ", level " + std::to_string(level) +
+                             ", interlace " + std::to_string(interlace));
+                TPNGObject png;
+                png.Assign(sheet);
+                png.CompressionLevel = level;
+                png.InterlaceMethod = interlace ? TInterlaceMethod::imAdam7 : TInterlaceMethod::imNone;
+                EXPECT_EQ(EncodePngSheet(sheet, {.level = level, .interlace = interlace}), Save(png));
+            }
+}
+
 TEST(PngEncoder, SheetWithoutPixelsHasNoPngForm)
 {
     EXPECT_TRUE(EncodePngSheet(Bitmap(), {}).empty());

@@ -1,0 +1,72 @@
+#!/bin/sh
+# Peak memory of whole builds: runs the command line under /usr/bin/time -v
+# on generated folders and prints one markdown table of peak resident memory,
+# wall-clock time, processor time (user + system, steadier than wall-clock
+# time on a shared machine) and the bytes of the sheets the build holds (width x height
+# x 4 on a transparent background, x 3 on white; with --retina the
+# double-size sheet and its half).
+#   bench/memory.sh [BUILD_DIR]
+# The folders (bench/memory_sources.py, fixed seed): 2 000 and 20 000 PNG
+# images of random sizes 1-64 px, one in ten a copy of another, and one
+# 16 000 x 16 000 image among ten small ones. Installs nothing.
+# SOURCES=DIR keeps the generated folders there for the next run (and reuses
+# them); OUTPUTS=DIR keeps every case's sheets and stylesheets there, so two
+# builds' outputs can be compared with cmp; CASES picks cases by number.
+set -e
+build="${1:-build}"
+cli="$build/cli/tessolo-cli"
+[ -x "$cli" ] || { echo "no $cli: build the project first" >&2; exit 1; }
+here=$(dirname "$0")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+sources="${SOURCES:-$work/sources}"
+outputs="${OUTPUTS:-$work/outputs}"
+
+folder() {  # folder NAME COUNT [LARGE_SIDE]: the generated folder's path
+  [ -d "$sources/$1" ] || python3 "$here/memory_sources.py" "$sources/$1" "$2" $3
+  echo "$sources/$1"
+}
+# Bytes of the sheets in folder $1 as held: width x height x $2 each.
+sheet_bytes() {
+  python3 - "$1" "$2" <<'PY'
+import glob, struct, sys
+total = 0
+for path in glob.glob(sys.argv[1] + "/*.png"):
+    with open(path, "rb") as sheet:
+        width, height = struct.unpack(">II", sheet.read(24)[16:24])
+    total += width * height * int(sys.argv[2])
+print("%.0f" % (total / 1e6))
+PY
+}
+
+all_options="--background transparent --dedupe --data scss --data less --data json --html --retina"
+large_options="--background transparent --dedupe"
+echo "| case | peak RSS (MB) | wall time (s) | CPU time (s) | sheets held (MB) |"
+echo "|---|---|---|---|---|"
+n=0
+run() {  # run TITLE FOLDER OPTIONS...
+  title="$1"; from="$2"; shift 2
+  n=$((n + 1))
+  case " ${CASES:-1 2 3 4 5 6} " in *" $n "*) ;; *) return 0 ;; esac
+  out="$outputs/$n"
+  rm -rf "$out"; mkdir -p "$out"
+  if /usr/bin/time -v -o "$work/time" "$cli" --quiet --settings "$work/store" --name sheet \
+      --type png --layout packed --out "$out" --css-out "$out" "$@" "$from" >"$work/log" 2>&1; then
+    rss=$(awk '/Maximum resident/ { printf "%.0f", $NF / 1024 }' "$work/time")
+    wall=$(awk '/Elapsed/ { n = split($NF, t, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + t[i]; printf "%.1f", s }' "$work/time")
+    cpu=$(awk '/User time|System time/ { s += $NF } END { printf "%.1f", s }' "$work/time")
+    channels=3; case " $* " in *" transparent "*) channels=4 ;; esac
+    echo "| $title | $rss | $wall | $cpu | $(sheet_bytes "$out" $channels) |"
+  else
+    echo "| $title | failed: $(tail -n 1 "$work/log") | – | – | – |"
+  fi
+}
+small=$(folder small 2000)
+many=$(folder many 20000)
+large=$(folder large 10 16000)
+run "2 000 images, packed" "$small"
+run "20 000 images, packed" "$many"
+run "2 000 images, every option" "$small" $all_options
+run "20 000 images, every option" "$many" $all_options
+run "16 000 px image + 10, packed" "$large"
+run "16 000 px image + 10, transparent, dedupe" "$large" $large_options

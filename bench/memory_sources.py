@@ -1,0 +1,68 @@
+#!/usr/bin/env python3
+"""Writes the source folders of bench/memory.sh as PNG files.
+
+    memory_sources.py FOLDER COUNT [LARGE_SIDE]
+
+COUNT images of random sizes 1-64 px with random colours and alpha, the same
+for every run (fixed seed); one in ten is a copy of an earlier image under
+another name, so that --dedupe has copies to merge. With LARGE_SIDE, one more
+image of LARGE_SIDE x LARGE_SIDE pixels is written first.
+"""
+import os
+import random
+import struct
+import sys
+import zlib
+
+
+def chunk(kind, data):
+    body = kind + data
+    return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+
+def write_png(path, width, height, rows):
+    """Writes an 8-bit RGBA PNG; `rows` yields each row's raw bytes."""
+    packer = zlib.compressobj(1)
+    parts = [packer.compress(b"\0" + row) for row in rows]
+    parts.append(packer.flush())
+    with open(path, "wb") as out:
+        out.write(b"\x89PNG\r\n\x1a\n")
+        out.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)))
+        out.write(chunk(b"IDAT", b"".join(parts)))
+        out.write(chunk(b"IEND", b""))
+
+
+def large_rows(side):
+    # A few distinct rows of opaque colour bands: quick to write and to read.
+    bands = [bytes([(x // 64 + k) % 256 for x in range(side) for _ in range(3)]) for k in range(8)]
+    rows = []
+    for band in bands:
+        row = bytearray(side * 4)
+        row[0::4], row[1::4], row[2::4] = band[0::3], band[1::3], band[2::3]
+        row[3::4] = b"\xff" * side
+        rows.append(bytes(row))
+    return (rows[(y // 500) % 8] for y in range(side))
+
+
+def main():
+    folder, count = sys.argv[1], int(sys.argv[2])
+    os.makedirs(folder, exist_ok=True)
+    if len(sys.argv) > 3:
+        side = int(sys.argv[3])
+        write_png(os.path.join(folder, "large.png"), side, side, large_rows(side))
+    rng = random.Random(20261209)
+    written = []
+    for i in range(count):
+        path = os.path.join(folder, "img%05d.png" % i)
+        if written and i % 10 == 9:
+            with open(rng.choice(written), "rb") as earlier, open(path, "wb") as out:
+                out.write(earlier.read())
+            continue
+        width, height = rng.randint(1, 64), rng.randint(1, 64)
+        pixels = rng.randbytes(width * height * 4)
+        write_png(path, width, height,
+                  (pixels[y * width * 4:(y + 1) * width * 4] for y in range(height)))
+        written.append(path)
+
+
+main()
