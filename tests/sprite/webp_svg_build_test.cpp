@@ -120,9 +120,10 @@ TEST_F(WebpAndSvgSources, ScalesDrawTheDocumentAfreshOnEverySheet)
                 const std::uint8_t* want = fresh.ScanLine(y) + 4 * x;  // blue, green, red, alpha
                 const std::uint8_t* got = sheet.At(rules[1].x * scale + x, rules[1].y * scale + y);
                 ASSERT_EQ(got[3], want[3]) << x << "," << y;
-                if (want[3] != 0)
+                if (want[3] != 0) {
                     ASSERT_EQ(std::vector(got, got + 3), (std::vector<std::uint8_t>{want[2], want[1], want[0]}))
                         << x << "," << y;
+                }
             }
     }
 }
