@@ -296,25 +296,38 @@ void BuildRun::PlacePacked()
     std::vector<PackItem> items;
     std::int64_t pixelsHeld = 0;
     for (const std::string& entry : files_) {
-        std::optional<Source> source = NextSource(entry);
-        if (!source)
+        StopIfAsked(observer_);
+        std::optional<ListedSource> listed = List(entry);
+        if (!listed)
             continue;
         const std::size_t number = placedSources_.size();
-        std::optional<std::size_t> original = sharedPlaces_.OriginalOf(source->image, number);
+        std::optional<std::size_t> original;
+        SourceInfo info;
+        if (TakesRows(*listed)) {
+            std::uint64_t hash = 0;
+            info = Measure(*listed, hash);
+            original = sharedPlaces_.OriginalOf(
+                hash, [&] { return Decode(*listed).image; }, number);
+        } else {
+            Source source = Decode(*listed);
+            original = sharedPlaces_.OriginalOf(source.image, number);
+            info = std::move(source.info);
+        }
+        ++sourcesRead_;
+        sourcesWithPixels_ += info.width > 0 && info.height > 0;
         placeOf.push_back(original.value_or(number));
         if (!original) {
             // The sheet will hold every source's pixels: once those could
             // not fit in the largest bitmap there is, stop before decoding
             // more.
-            const SourceInfo& info = source->info;
             pixelsHeld += std::int64_t(info.width) * info.height;
             CheckBitmapSize(int(std::min<std::int64_t>(pixelsHeld, std::numeric_limits<int>::max())),
                             1, sheets_.front().Format());
             CheckFitsLimit(info);
             items.push_back({info.width, info.height, info.name});
-            placedSources_.push_back({info.path, info.format});
+            placedSources_.push_back(*listed);
         }
-        infos.push_back(std::move(source->info));
+        infos.push_back(std::move(info));
     }
     if (settings_.HorizontalPadding < 0 || settings_.VerticalPadding < 0)
         observer_.Remark("The packed layout counts a negative padding as 0");
@@ -326,11 +339,12 @@ void BuildRun::PlacePacked()
     };
     // Decoding holds an image twice for a moment: the largest is decoded
     // before the sheets are made, so that only its decoded pixels are held
-    // beside them.
+    // beside them. One read a row at a time is drawn straight in.
     auto area = [](const PackItem& item) { return std::int64_t(item.Width) * item.Height; };
     const std::size_t largest = std::size_t(
         std::ranges::max_element(items, {}, area) - items.begin());
-    Bitmap largestImage = items.empty() ? Bitmap() : decode(largest);
+    Bitmap largestImage = items.empty() || TakesRows(placedSources_[largest]) ? Bitmap()
+                                                                              : decode(largest);
     for (std::size_t i = 0; i < packed.sheets.size(); ++i) {
         if (i > 0)
             sheets_.push_back(BlankSheet(settings_));
@@ -341,7 +355,10 @@ void BuildRun::PlacePacked()
         StopIfAsked(observer_);
         const std::size_t number = placeOf[i];
         const SheetPlace& place = packed.places[number];
-        if (!drawn[number]) {
+        if (!drawn[number] && TakesRows(placedSources_[number])) {
+            DrawRows(number, items[number], sheets_[place.sheet], place.at);
+            drawn[number] = true;
+        } else if (!drawn[number]) {
             const Bitmap image = number == largest ? std::move(largestImage) : decode(number);
             if (!image.Empty() && infos[i].redrawn)
                 redrawn_.push_back({infos[i], place});
@@ -624,6 +641,66 @@ Bitmap BuildRun::DecodeAgain(std::size_t number, std::int32_t width, std::int32_
     if (source.info.width != width || source.info.height != height)
         throw Error("The image " + source.info.path + " changed while the build read it");
     return std::move(source.image);
+}
+
+bool BuildRun::TakesRows(const ListedSource& listed) const
+{
+    const bool ownSize = settings_.ResizeMethod != kResizeByPercentage &&
+                         settings_.ResizeMethod != kResizeToSize;
+    return listed.format->loadRows && ownSize && density_.Scale() == 1;
+}
+
+BuildRun::SourceInfo BuildRun::Measure(const ListedSource& listed, std::uint64_t& hash) const
+{
+    SourceInfo info{listed.path, BaseName(listed.path), 0, 0, listed.format, false};
+    std::optional<DrawnPixelHash> pixels;
+    ReadRows(
+        listed,
+        [&](int width, int height) {
+            info.width = width;
+            info.height = height;
+            pixels.emplace(width, height);
+        },
+        [&](int, const Bitmap& row) {
+            if (settings_.DedupeImages)
+                pixels->AddRows(row);
+        });
+    hash = pixels ? pixels->Value() : 0;
+    return info;
+}
+
+void BuildRun::DrawRows(std::size_t number, const PackItem& item, Bitmap& sheet,
+                        PackPosition at) const
+{
+    bool sameSize = false;
+    ReadRows(
+        placedSources_[number],
+        [&](int width, int height) { sameSize = width == item.Width && height == item.Height; },
+        [&](int y, const Bitmap& row) {
+            if (sameSize)
+                sheet.Draw(row, at.X, at.Y + y);
+        });
+    if (!sameSize)
+        throw Error("The image " + placedSources_[number].path + " changed while the build read it");
+}
+
+void BuildRun::ReadRows(const ListedSource& listed, const std::function<void(int, int)>& start,
+                        const std::function<void(int, const Bitmap&)>& take) const
+{
+    const bool flatten = settings_.SheetBackground != kBackgroundTransparent;
+    Bitmap flat;
+    const SourceRows rows{start, [&](int y, const Bitmap& row) {
+                              if (!flatten || !row.HasAlpha)
+                                  return take(y, row);
+                              flat = row;
+                              FlattenOverWhite(flat);
+                              take(y, flat);
+                          }};
+    try {
+        listed.format->loadRows(listed.path, rows);
+    } catch (const std::exception& error) {
+        throw Error(NamingTheFile(DescribeFailure(error), listed.path));
+    }
 }
 
 void BuildRun::WriteRule(const SourceInfo& info, SheetPlace place)

@@ -21,6 +21,7 @@
 #include "sprite/web_outputs.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -101,6 +102,19 @@ private:
     // The image that took place `number` of its own, decoded again; throws
     // Error when its file no longer gives the size it had.
     Bitmap DecodeAgain(std::size_t number, std::int32_t width, std::int32_t height) const;
+    // Whether a source is read a row at a time, never held whole: a raster
+    // source whose codec can, at its own size, on a sheet of one density.
+    bool TakesRows(const ListedSource& listed) const;
+    // The size of such a source and the hash of its pixels as the sheet
+    // takes them (DrawnPixelHash), read without holding them.
+    SourceInfo Measure(const ListedSource& listed, std::uint64_t& hash) const;
+    // Draws such a source, placed as number `number`, onto `sheet` at `at`,
+    // row by row; throws Error when it no longer has the size it had.
+    void DrawRows(std::size_t number, const PackItem& item, Bitmap& sheet, PackPosition at) const;
+    // Hands `take` each row of such a source, flattened onto white unless
+    // the sheet is transparent, after `start` has its size.
+    void ReadRows(const ListedSource& listed, const std::function<void(int, int)>& start,
+                  const std::function<void(int, const Bitmap&)>& take) const;
     // The source's pixels at `scale` (scalable sources only; others as
     // stored), flattened onto white unless the sheet is transparent.
     Bitmap Render(const ListedSource& listed, std::int32_t scale) const;
