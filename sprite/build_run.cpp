@@ -98,6 +98,11 @@ void Resize(Bitmap& source, const BuildSettings& settings)
     source = std::move(scaled);
 }
 
+// A source read a row at a time is kept whole for a strip or a grid up to
+// this many pixels (16 MiB at 32 bits); a larger one is read again to be
+// drawn, so that it is never held beside the sheet.
+constexpr std::int64_t kKeptSourcePixels = std::int64_t(4) << 20;
+
 // "a.png, b.png, c.png".
 std::string JoinedNames(const std::vector<std::string>& names)
 {
@@ -230,24 +235,26 @@ void BuildRun::PlaceInLine()
                  files_.size());
     std::vector<SheetPlace> kept;  // where each image that took room went, for its copies
     for (const std::string& entry : files_) {
-        std::optional<Source> source = NextSource(entry);
-        if (!source)
+        std::optional<ReadSource> read = NextSource(entry, kept.size(), kKeptSourcePixels);
+        if (!read)
             continue;
         // A copy of an image placed before shares its place: it is not drawn
         // and takes no room of its own.
-        if (std::optional<std::size_t> original = sharedPlaces_.OriginalOf(source->image,
-                                                                            kept.size())) {
-            WriteRule(source->info, kept[*original]);
+        const SourceInfo& info = read->source.info;
+        if (read->original) {
+            WriteRule(info, kept[*read->original]);
             continue;
         }
-        placedSources_.push_back({source->info.path, source->info.format});
-        const SourceInfo& info = source->info;
+        placedSources_.push_back({info.path, info.format});
         MakeRoom(layout, info);
         Bitmap& sheet = sheets_.back();
         layout.Place(sheet, info.width, info.height);
-        sheet.Draw(source->image, layout.CursorX, layout.CursorY);
+        if (read->drawnFromRows)
+            DrawRows(placedSources_.size() - 1, info, sheet, layout.CursorX, layout.CursorY);
+        else
+            sheet.Draw(read->source.image, layout.CursorX, layout.CursorY);
         kept.push_back({sheets_.size() - 1, {layout.CursorX, layout.CursorY}});
-        NoteRedrawn(*source, kept.back());
+        NoteRedrawn(read->source, kept.back());
         WriteRule(info, kept.back());
         layout.Advance(sheet, info.width, info.height);
     }
@@ -296,25 +303,12 @@ void BuildRun::PlacePacked()
     std::vector<PackItem> items;
     std::int64_t pixelsHeld = 0;
     for (const std::string& entry : files_) {
-        StopIfAsked(observer_);
-        std::optional<ListedSource> listed = List(entry);
-        if (!listed)
-            continue;
         const std::size_t number = placedSources_.size();
-        std::optional<std::size_t> original;
-        SourceInfo info;
-        if (TakesRows(*listed)) {
-            std::uint64_t hash = 0;
-            info = Measure(*listed, hash);
-            original = sharedPlaces_.OriginalOf(
-                hash, [&] { return Decode(*listed).image; }, number);
-        } else {
-            Source source = Decode(*listed);
-            original = sharedPlaces_.OriginalOf(source.image, number);
-            info = std::move(source.info);
-        }
-        ++sourcesRead_;
-        sourcesWithPixels_ += info.width > 0 && info.height > 0;
+        std::optional<ReadSource> read = NextSource(entry, number, 0);
+        if (!read)
+            continue;
+        SourceInfo& info = read->source.info;
+        const std::optional<std::size_t> original = read->original;
         placeOf.push_back(original.value_or(number));
         if (!original) {
             // The sheet will hold every source's pixels: once those could
@@ -325,7 +319,7 @@ void BuildRun::PlacePacked()
                             1, sheets_.front().Format());
             CheckFitsLimit(info);
             items.push_back({info.width, info.height, info.name});
-            placedSources_.push_back(*listed);
+            placedSources_.push_back({info.path, info.format});
         }
         infos.push_back(std::move(info));
     }
@@ -356,7 +350,7 @@ void BuildRun::PlacePacked()
         const std::size_t number = placeOf[i];
         const SheetPlace& place = packed.places[number];
         if (!drawn[number] && TakesRows(placedSources_[number])) {
-            DrawRows(number, items[number], sheets_[place.sheet], place.at);
+            DrawRows(number, infos[i], sheets_[place.sheet], place.at.X, place.at.Y);
             drawn[number] = true;
         } else if (!drawn[number]) {
             const Bitmap image = number == largest ? std::move(largestImage) : decode(number);
@@ -580,16 +574,30 @@ void BuildRun::WriteOutputs()
         InFolder(folders_.sheets, (facts_.split.empty() ? facts_ : facts_.split[0]).fileName));
 }
 
-std::optional<BuildRun::Source> BuildRun::NextSource(const std::string& entry)
+std::optional<BuildRun::ReadSource> BuildRun::NextSource(const std::string& entry,
+                                                        std::size_t number,
+                                                        std::int64_t keepPixels)
 {
     StopIfAsked(observer_);
     std::optional<ListedSource> listed = List(entry);
     if (!listed)
         return std::nullopt;
-    Source source = Decode(*listed);
+    ReadSource read;
+    Source& source = read.source;
+    if (TakesRows(*listed)) {
+        std::uint64_t hash = 0;
+        source.info = Measure(*listed, hash, keepPixels, source.image);
+        read.drawnFromRows = source.image.Empty();
+        read.original = sharedPlaces_.OriginalOf(
+            hash, [&] { return read.drawnFromRows ? Decode(*listed).image : source.image; },
+            number);
+    } else {
+        source = Decode(*listed);
+        read.original = sharedPlaces_.OriginalOf(source.image, number);
+    }
     ++sourcesRead_;
-    sourcesWithPixels_ += !source.image.Empty();
-    return source;
+    sourcesWithPixels_ += source.info.width > 0 && source.info.height > 0;
+    return read;
 }
 
 std::optional<BuildRun::ListedSource> BuildRun::List(const std::string& entry)
@@ -650,7 +658,8 @@ bool BuildRun::TakesRows(const ListedSource& listed) const
     return listed.format->loadRows && ownSize && density_.Scale() == 1;
 }
 
-BuildRun::SourceInfo BuildRun::Measure(const ListedSource& listed, std::uint64_t& hash) const
+BuildRun::SourceInfo BuildRun::Measure(const ListedSource& listed, std::uint64_t& hash,
+                                       std::int64_t keepPixels, Bitmap& kept) const
 {
     SourceInfo info{listed.path, BaseName(listed.path), 0, 0, listed.format, false};
     std::optional<DrawnPixelHash> pixels;
@@ -661,24 +670,30 @@ BuildRun::SourceInfo BuildRun::Measure(const ListedSource& listed, std::uint64_t
             info.height = height;
             pixels.emplace(width, height);
         },
-        [&](int, const Bitmap& row) {
+        [&](int y, const Bitmap& row) {
             if (settings_.DedupeImages)
                 pixels->AddRows(row);
+            if (y == 0 && std::int64_t(info.width) * info.height <= keepPixels) {
+                kept = Bitmap(info.width, info.height, row.Format());
+                kept.HasAlpha = row.HasAlpha;
+            }
+            if (!kept.Empty())
+                kept.Draw(row, 0, y);
         });
     hash = pixels ? pixels->Value() : 0;
     return info;
 }
 
-void BuildRun::DrawRows(std::size_t number, const PackItem& item, Bitmap& sheet,
-                        PackPosition at) const
+void BuildRun::DrawRows(std::size_t number, const SourceInfo& info, Bitmap& sheet,
+                        std::int32_t x, std::int32_t y) const
 {
     bool sameSize = false;
     ReadRows(
         placedSources_[number],
-        [&](int width, int height) { sameSize = width == item.Width && height == item.Height; },
-        [&](int y, const Bitmap& row) {
+        [&](int width, int height) { sameSize = width == info.width && height == info.height; },
+        [&](int row, const Bitmap& pixels) {
             if (sameSize)
-                sheet.Draw(row, at.X, at.Y + y);
+                sheet.Draw(pixels, x, y + row);
         });
     if (!sameSize)
         throw Error("The image " + placedSources_[number].path + " changed while the build read it");
