@@ -707,8 +707,7 @@ void BuildRun::ReadRows(const ListedSource& listed, const std::function<void(int
     const SourceRows rows{start, [&](int y, const Bitmap& row) {
                               if (!flatten || !row.HasAlpha)
                                   return take(y, row);
-                              flat = row;
-                              FlattenOverWhite(flat);
+                              FlattenOverWhite(row, flat);
                               take(y, flat);
                           }};
     try {
