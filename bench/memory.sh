@@ -8,7 +8,8 @@
 #   bench/memory.sh [BUILD_DIR]
 # The folders (bench/memory_sources.py, fixed seed): 2 000 and 20 000 PNG
 # images of random sizes 1-64 px, one in ten a copy of another, and one
-# 16 000 x 16 000 image among ten small ones. Installs nothing.
+# 16 000 x 16 000 image among ten small ones, packed and in a grid. Installs
+# nothing.
 # SOURCES=DIR keeps the generated folders there for the next run (and reuses
 # them); OUTPUTS=DIR keeps every case's sheets and stylesheets there, so two
 # builds' outputs can be compared with cmp; CASES picks cases by number.
@@ -47,7 +48,7 @@ n=0
 run() {  # run TITLE FOLDER OPTIONS...
   title="$1"; from="$2"; shift 2
   n=$((n + 1))
-  case " ${CASES:-1 2 3 4 5 6} " in *" $n "*) ;; *) return 0 ;; esac
+  case " ${CASES:-1 2 3 4 5 6 7} " in *" $n "*) ;; *) return 0 ;; esac
   out="$outputs/$n"
   rm -rf "$out"; mkdir -p "$out"
   if /usr/bin/time -v -o "$work/time" "$cli" --quiet --settings "$work/store" --name sheet \
@@ -70,3 +71,4 @@ run "2 000 images, every option" "$small" $all_options
 run "20 000 images, every option" "$many" $all_options
 run "16 000 px image + 10, packed" "$large"
 run "16 000 px image + 10, transparent, dedupe" "$large" $large_options
+run "16 000 px image + 10, grid" "$large" --layout grid

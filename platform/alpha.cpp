@@ -14,7 +14,16 @@ void FlattenOverWhite(Bitmap& bitmap)
 {
     if (!bitmap.HasAlpha)
         return;
-    Bitmap flat(bitmap.Width(), bitmap.Height(), PixelFormat::Bits24);
+    Bitmap flat;
+    FlattenOverWhite(bitmap, flat);
+    bitmap = std::move(flat);
+}
+
+void FlattenOverWhite(const Bitmap& bitmap, Bitmap& flat)
+{
+    if (flat.Width() != bitmap.Width() || flat.Height() != bitmap.Height() ||
+        flat.Format() != PixelFormat::Bits24 || flat.HasAlpha)
+        flat = Bitmap(bitmap.Width(), bitmap.Height(), PixelFormat::Bits24);
     for (int y = 0; y < bitmap.Height(); ++y) {
         const std::uint8_t* in = bitmap.ScanLine(y);
         std::uint8_t* out = flat.ScanLine(y);
@@ -24,7 +33,6 @@ void FlattenOverWhite(Bitmap& bitmap)
                 out[c] = BlendChannel(a, in[c], 255);
         }
     }
-    bitmap = std::move(flat);
 }
 
 }  // namespace tessolo

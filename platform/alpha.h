@@ -25,5 +25,8 @@ Bitmap TransparentBitmap(int width, int height);
 // Replaces a bitmap with alpha by a 24-bit bitmap of it blended over white;
 // a bitmap without alpha is left as it is.
 void FlattenOverWhite(Bitmap& bitmap);
+// Writes a bitmap with alpha blended over white to `flat`, a 24-bit bitmap
+// that keeps its storage when it already has that size.
+void FlattenOverWhite(const Bitmap& bitmap, Bitmap& flat);
 
 }  // namespace tessolo

@@ -7,6 +7,7 @@
 #include "platform/bytes.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -14,6 +15,14 @@ namespace tessolo {
 
 // The first bytes of a source that are checked before the rest is read.
 inline constexpr std::size_t kSourceHeadBytes = 64 * 1024;
+
+// Takes a source's pixels a row at a time, so that a large picture is never
+// held whole: `start` with its size, then `row` for each row in order, as a
+// bitmap one pixel high that holds what the whole decode gives in that row.
+struct SourceRows {
+    std::function<void(int width, int height)> start;
+    std::function<void(int y, const Bitmap& row)> row;
+};
 
 // One source format's rules and decoder.
 struct SourceFormat {

@@ -98,6 +98,11 @@ void Resize(Bitmap& source, const BuildSettings& settings)
     source = std::move(scaled);
 }
 
+// A source read a row at a time is kept whole for a strip or a grid up to
+// this many pixels (16 MiB at 32 bits); a larger one is read again to be
+// drawn, so that it is never held beside the sheet.
+constexpr std::int64_t kKeptSourcePixels = std::int64_t(4) << 20;
+
 // "a.png, b.png, c.png".
 std::string JoinedNames(const std::vector<std::string>& names)
 {
@@ -230,24 +235,26 @@ void BuildRun::PlaceInLine()
                  files_.size());
     std::vector<SheetPlace> kept;  // where each image that took room went, for its copies
     for (const std::string& entry : files_) {
-        std::optional<Source> source = NextSource(entry);
-        if (!source)
+        std::optional<ReadSource> read = NextSource(entry, kept.size(), kKeptSourcePixels);
+        if (!read)
             continue;
         // A copy of an image placed before shares its place: it is not drawn
         // and takes no room of its own.
-        if (std::optional<std::size_t> original = sharedPlaces_.OriginalOf(source->image,
-                                                                            kept.size())) {
-            WriteRule(source->info, kept[*original]);
+        const SourceInfo& info = read->source.info;
+        if (read->original) {
+            WriteRule(info, kept[*read->original]);
             continue;
         }
-        placedSources_.push_back({source->info.path, source->info.format});
-        const SourceInfo& info = source->info;
+        placedSources_.push_back({info.path, info.format});
         MakeRoom(layout, info);
         Bitmap& sheet = sheets_.back();
         layout.Place(sheet, info.width, info.height);
-        sheet.Draw(source->image, layout.CursorX, layout.CursorY);
+        if (read->drawnFromRows)
+            DrawRows(placedSources_.size() - 1, info, sheet, layout.CursorX, layout.CursorY);
+        else
+            sheet.Draw(read->source.image, layout.CursorX, layout.CursorY);
         kept.push_back({sheets_.size() - 1, {layout.CursorX, layout.CursorY}});
-        NoteRedrawn(*source, kept.back());
+        NoteRedrawn(read->source, kept.back());
         WriteRule(info, kept.back());
         layout.Advance(sheet, info.width, info.height);
     }
@@ -296,17 +303,17 @@ void BuildRun::PlacePacked()
     std::vector<PackItem> items;
     std::int64_t pixelsHeld = 0;
     for (const std::string& entry : files_) {
-        std::optional<Source> source = NextSource(entry);
-        if (!source)
-            continue;
         const std::size_t number = placedSources_.size();
-        std::optional<std::size_t> original = sharedPlaces_.OriginalOf(source->image, number);
+        std::optional<ReadSource> read = NextSource(entry, number, 0);
+        if (!read)
+            continue;
+        SourceInfo& info = read->source.info;
+        const std::optional<std::size_t> original = read->original;
         placeOf.push_back(original.value_or(number));
         if (!original) {
             // The sheet will hold every source's pixels: once those could
             // not fit in the largest bitmap there is, stop before decoding
             // more.
-            const SourceInfo& info = source->info;
             pixelsHeld += std::int64_t(info.width) * info.height;
             CheckBitmapSize(int(std::min<std::int64_t>(pixelsHeld, std::numeric_limits<int>::max())),
                             1, sheets_.front().Format());
@@ -314,7 +321,7 @@ void BuildRun::PlacePacked()
             items.push_back({info.width, info.height, info.name});
             placedSources_.push_back({info.path, info.format});
         }
-        infos.push_back(std::move(source->info));
+        infos.push_back(std::move(info));
     }
     if (settings_.HorizontalPadding < 0 || settings_.VerticalPadding < 0)
         observer_.Remark("The packed layout counts a negative padding as 0");
@@ -326,11 +333,12 @@ void BuildRun::PlacePacked()
     };
     // Decoding holds an image twice for a moment: the largest is decoded
     // before the sheets are made, so that only its decoded pixels are held
-    // beside them.
+    // beside them. One read a row at a time is drawn straight in.
     auto area = [](const PackItem& item) { return std::int64_t(item.Width) * item.Height; };
     const std::size_t largest = std::size_t(
         std::ranges::max_element(items, {}, area) - items.begin());
-    Bitmap largestImage = items.empty() ? Bitmap() : decode(largest);
+    Bitmap largestImage = items.empty() || TakesRows(placedSources_[largest]) ? Bitmap()
+                                                                              : decode(largest);
     for (std::size_t i = 0; i < packed.sheets.size(); ++i) {
         if (i > 0)
             sheets_.push_back(BlankSheet(settings_));
@@ -341,7 +349,10 @@ void BuildRun::PlacePacked()
         StopIfAsked(observer_);
         const std::size_t number = placeOf[i];
         const SheetPlace& place = packed.places[number];
-        if (!drawn[number]) {
+        if (!drawn[number] && TakesRows(placedSources_[number])) {
+            DrawRows(number, infos[i], sheets_[place.sheet], place.at.X, place.at.Y);
+            drawn[number] = true;
+        } else if (!drawn[number]) {
             const Bitmap image = number == largest ? std::move(largestImage) : decode(number);
             if (!image.Empty() && infos[i].redrawn)
                 redrawn_.push_back({infos[i], place});
@@ -563,16 +574,30 @@ void BuildRun::WriteOutputs()
         InFolder(folders_.sheets, (facts_.split.empty() ? facts_ : facts_.split[0]).fileName));
 }
 
-std::optional<BuildRun::Source> BuildRun::NextSource(const std::string& entry)
+std::optional<BuildRun::ReadSource> BuildRun::NextSource(const std::string& entry,
+                                                        std::size_t number,
+                                                        std::int64_t keepPixels)
 {
     StopIfAsked(observer_);
     std::optional<ListedSource> listed = List(entry);
     if (!listed)
         return std::nullopt;
-    Source source = Decode(*listed);
+    ReadSource read;
+    Source& source = read.source;
+    if (TakesRows(*listed)) {
+        std::uint64_t hash = 0;
+        source.info = Measure(*listed, hash, keepPixels, source.image);
+        read.drawnFromRows = source.image.Empty();
+        read.original = sharedPlaces_.OriginalOf(
+            hash, [&] { return read.drawnFromRows ? Decode(*listed).image : source.image; },
+            number);
+    } else {
+        source = Decode(*listed);
+        read.original = sharedPlaces_.OriginalOf(source.image, number);
+    }
     ++sourcesRead_;
-    sourcesWithPixels_ += !source.image.Empty();
-    return source;
+    sourcesWithPixels_ += source.info.width > 0 && source.info.height > 0;
+    return read;
 }
 
 std::optional<BuildRun::ListedSource> BuildRun::List(const std::string& entry)
@@ -624,6 +649,72 @@ Bitmap BuildRun::DecodeAgain(std::size_t number, std::int32_t width, std::int32_
     if (source.info.width != width || source.info.height != height)
         throw Error("The image " + source.info.path + " changed while the build read it");
     return std::move(source.image);
+}
+
+bool BuildRun::TakesRows(const ListedSource& listed) const
+{
+    const bool ownSize = settings_.ResizeMethod != kResizeByPercentage &&
+                         settings_.ResizeMethod != kResizeToSize;
+    return listed.format->loadRows && ownSize && density_.Scale() == 1;
+}
+
+BuildRun::SourceInfo BuildRun::Measure(const ListedSource& listed, std::uint64_t& hash,
+                                       std::int64_t keepPixels, Bitmap& kept) const
+{
+    SourceInfo info{listed.path, BaseName(listed.path), 0, 0, listed.format, false};
+    std::optional<DrawnPixelHash> pixels;
+    ReadRows(
+        listed,
+        [&](int width, int height) {
+            info.width = width;
+            info.height = height;
+            pixels.emplace(width, height);
+        },
+        [&](int y, const Bitmap& row) {
+            if (settings_.DedupeImages)
+                pixels->AddRows(row);
+            if (y == 0 && std::int64_t(info.width) * info.height <= keepPixels) {
+                kept = Bitmap(info.width, info.height, row.Format());
+                kept.HasAlpha = row.HasAlpha;
+            }
+            if (!kept.Empty())
+                kept.Draw(row, 0, y);
+        });
+    hash = pixels ? pixels->Value() : 0;
+    return info;
+}
+
+void BuildRun::DrawRows(std::size_t number, const SourceInfo& info, Bitmap& sheet,
+                        std::int32_t x, std::int32_t y) const
+{
+    bool sameSize = false;
+    ReadRows(
+        placedSources_[number],
+        [&](int width, int height) { sameSize = width == info.width && height == info.height; },
+        [&](int row, const Bitmap& pixels) {
+            if (sameSize)
+                sheet.Draw(pixels, x, y + row);
+        });
+    if (!sameSize)
+        throw Error("The image " + placedSources_[number].path + " changed while the build read it");
+}
+
+void BuildRun::ReadRows(const ListedSource& listed, const std::function<void(int, int)>& start,
+                        const std::function<void(int, const Bitmap&)>& take) const
+{
+    const bool flatten = settings_.SheetBackground != kBackgroundTransparent;
+    Bitmap flat;
+    const SourceRows rows{start, [&](int y, const Bitmap& row) {
+                              if (!flatten || !row.HasAlpha)
+                                  return take(y, row);
+                              FlattenOverWhite(row, flat);
+                              take(y, flat);
+                          }};
+    try {
+        listed.format->loadRows(listed.path, rows);
+    } catch (const std::exception& error) {
+        throw Error(NamingTheFile(DescribeFailure(error), listed.path));
+    }
 }
 
 void BuildRun::WriteRule(const SourceInfo& info, SheetPlace place)

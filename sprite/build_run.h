@@ -21,6 +21,7 @@
 #include "sprite/web_outputs.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -75,6 +76,15 @@ private:
         SourceInfo info;
         Bitmap image;  // as the sheet takes it: flattened, resized, fitted
     };
+    // A source read for its place.
+    struct ReadSource {
+        Source source;
+        // The image placed before that it is a copy of, when copies merge.
+        std::optional<std::size_t> original;
+        // Read a row at a time and too large to keep: the image is empty and
+        // the source is drawn by DrawRows.
+        bool drawnFromRows = false;
+    };
 
     // The steps of a build, in order.
     void StartStylesheet();
@@ -95,12 +105,33 @@ private:
     void AddRule(const std::string& line);
 
     // The steps of each source: listed, decoded, then placed with its rule.
-    std::optional<Source> NextSource(const std::string& entry);
+    // Lists and reads the next source; `number` is the place it takes when
+    // it is no copy. A source read a row at a time keeps its pixels only
+    // when they are at most `keepPixels`.
+    std::optional<ReadSource> NextSource(const std::string& entry, std::size_t number,
+                                         std::int64_t keepPixels);
     std::optional<ListedSource> List(const std::string& entry);
     Source Decode(const ListedSource& listed) const;
     // The image that took place `number` of its own, decoded again; throws
     // Error when its file no longer gives the size it had.
     Bitmap DecodeAgain(std::size_t number, std::int32_t width, std::int32_t height) const;
+    // Whether a source is read a row at a time, never held whole: a raster
+    // source whose codec can, at its own size, on a sheet of one density.
+    bool TakesRows(const ListedSource& listed) const;
+    // The size of such a source and the hash of its pixels as the sheet
+    // takes them (DrawnPixelHash); its pixels go to `kept` only when they
+    // are at most `keepPixels`.
+    SourceInfo Measure(const ListedSource& listed, std::uint64_t& hash, std::int64_t keepPixels,
+                       Bitmap& kept) const;
+    // Draws such a source, placed as number `number` with the size in
+    // `info`, onto `sheet` at (x, y), row by row; throws Error when it no
+    // longer has that size.
+    void DrawRows(std::size_t number, const SourceInfo& info, Bitmap& sheet, std::int32_t x,
+                  std::int32_t y) const;
+    // Hands `take` each row of such a source, flattened onto white unless
+    // the sheet is transparent, after `start` has its size.
+    void ReadRows(const ListedSource& listed, const std::function<void(int, int)>& start,
+                  const std::function<void(int, const Bitmap&)>& take) const;
     // The source's pixels at `scale` (scalable sources only; others as
     // stored), flattened onto white unless the sheet is transparent.
     Bitmap Render(const ListedSource& listed, std::int32_t scale) const;

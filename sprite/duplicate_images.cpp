@@ -53,30 +53,55 @@ bool DrawnAlike(const Bitmap& a, const Bitmap& b)
     return true;
 }
 
+DrawnPixelHash::DrawnPixelHash(int width, int height) : hash_(kByteHashStart)
+{
+    hash_ = HashWord(hash_, std::uint32_t(width));
+    hash_ = HashWord(hash_, std::uint32_t(height));
+}
+
+void DrawnPixelHash::AddRows(const Bitmap& rows)
+{
+    if (rows.Empty())
+        return;
+    for (int y = 0; y < rows.Height(); ++y) {
+        DrawnRow(rows, y, bytes_);
+        hash_ = HashBytes(bytes_, hash_);
+    }
+}
+
 std::uint64_t HashDrawnPixels(const Bitmap& image)
 {
-    std::uint64_t hash = kByteHashStart;
-    hash = HashWord(hash, std::uint32_t(image.Width()));
-    hash = HashWord(hash, std::uint32_t(image.Height()));
-    if (image.Empty())
-        return hash;
-    std::vector<std::uint8_t> row;
-    for (int y = 0; y < image.Height(); ++y) {
-        DrawnRow(image, y, row);
-        hash = HashBytes(row, hash);
-    }
-    return hash;
+    DrawnPixelHash hash(image.Width(), image.Height());
+    hash.AddRows(image);
+    return hash.Value();
+}
+
+std::optional<std::size_t> DuplicateImages::Find(
+    std::uint64_t hash, const std::function<bool(const Bitmap&)>& alike) const
+{
+    auto [first, last] = kept_.equal_range(hash);
+    for (auto candidate = first; candidate != last; ++candidate)
+        if (alike(earlier_(candidate->second)))
+            return candidate->second;
+    return std::nullopt;
 }
 
 std::optional<std::size_t> DuplicateImages::OriginalOf(const Bitmap& image) const
 {
     if (image.Empty())
         return std::nullopt;
-    auto [first, last] = kept_.equal_range(hash_(image));
-    for (auto candidate = first; candidate != last; ++candidate)
-        if (DrawnAlike(earlier_(candidate->second), image))
-            return candidate->second;
-    return std::nullopt;
+    return Find(hash_(image), [&](const Bitmap& earlier) { return DrawnAlike(earlier, image); });
+}
+
+std::optional<std::size_t> DuplicateImages::OriginalOf(
+    std::uint64_t hash, const std::function<Bitmap()>& image) const
+{
+    std::optional<Bitmap> whole;
+    return Find(hash, [&](const Bitmap& earlier) {
+        if (!whole)
+            whole = image();
+        return DrawnAlike(earlier, *whole);
+    });
 }
 
 void DuplicateImages::Remember(const Bitmap& image, std::size_t number)
@@ -94,6 +119,20 @@ std::optional<std::size_t> SharedPlaces::OriginalOf(const Bitmap& image, std::si
         ++merged_;
     else
         kept_.Remember(image, number);
+    return original;
+}
+
+std::optional<std::size_t> SharedPlaces::OriginalOf(std::uint64_t hash,
+                                                    const std::function<Bitmap()>& image,
+                                                    std::size_t number)
+{
+    if (!merge_)
+        return std::nullopt;
+    std::optional<std::size_t> original = kept_.OriginalOf(hash, image);
+    if (original)
+        ++merged_;
+    else
+        kept_.Remember(hash, number);
     return original;
 }
 

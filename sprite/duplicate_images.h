@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace tessolo {
 
@@ -32,6 +33,19 @@ bool DrawnAlike(const Bitmap& a, const Bitmap& b);
 // blue, alpha (255 without alpha) and 1, or five zero bytes for a pixel that
 // drawing skips.
 std::uint64_t HashDrawnPixels(const Bitmap& image);
+
+// The same hash of an image taken a row at a time.
+class DrawnPixelHash {
+public:
+    DrawnPixelHash(int width, int height);
+    // Adds every row of `rows`, the next ones of the image.
+    void AddRows(const Bitmap& rows);
+    std::uint64_t Value() const { return hash_; }
+
+private:
+    std::uint64_t hash_;
+    std::vector<std::uint8_t> bytes_;  // one drawn row
+};
 
 class DuplicateImages {
 public:
@@ -48,11 +62,20 @@ public:
     // nothing when none was, or when `image` has no pixels (it takes no room
     // to share).
     std::optional<std::size_t> OriginalOf(const Bitmap& image) const;
+    // The same for an image with pixels known by its hash, which `image`
+    // reads whole only when an earlier image has that hash.
+    std::optional<std::size_t> OriginalOf(std::uint64_t hash,
+                                          const std::function<Bitmap()>& image) const;
     // Remembers `image` as the one placed under `number`. An image without
     // pixels is not remembered.
     void Remember(const Bitmap& image, std::size_t number);
+    void Remember(std::uint64_t hash, std::size_t number) { kept_.emplace(hash, number); }
 
 private:
+    // The first earlier image with `hash` that `alike` accepts.
+    std::optional<std::size_t> Find(std::uint64_t hash,
+                                    const std::function<bool(const Bitmap&)>& alike) const;
+
     EarlierImage earlier_;
     HashFunction hash_;
     std::unordered_multimap<std::uint64_t, std::size_t> kept_;  // hash to number
@@ -71,6 +94,10 @@ public:
     // The number of the earlier image that `image` is a copy of. Otherwise
     // nothing, and `image` counts as the one placed under `number`.
     std::optional<std::size_t> OriginalOf(const Bitmap& image, std::size_t number);
+    // The same for an image with pixels known by its hash (DrawnPixelHash),
+    // which `image` reads whole only to compare it with an earlier one.
+    std::optional<std::size_t> OriginalOf(std::uint64_t hash, const std::function<Bitmap()>& image,
+                                          std::size_t number);
     // The note that tells how many images shared the place of an earlier
     // copy; nothing when none did.
     std::optional<std::string> Remark() const;

@@ -44,7 +44,7 @@ Bytes EncodeAvif(const Bitmap& sheet, const SheetEncoding& options)
 // One row per source extension.
 constexpr SourceCodec kSourceCodecs[] = {
     {".jpg", LoadJpegSource},  {".jpeg", LoadJpegSource}, {".bmp", LoadBmpFile},
-    {".png", LoadPngSource},   {".gif", LoadGifSource},   {".webp", LoadWebpSource},
+    {".png", LoadPngSource, nullptr, LoadPngSourceRows}, {".gif", LoadGifSource},   {".webp", LoadWebpSource},
     {".svg", LoadSvgSource, LoadSvgSourceAt},   {".avif", LoadAvifSource},
 };
 

@@ -42,6 +42,8 @@ struct SourceCodec {
     // pixels (0: its own size), at `scale` times that for dense screens;
     // nullptr for raster sources.
     Bitmap (*loadSized)(const std::string& path, int longerSide, int scale) = nullptr;
+    // For codecs that can: the same pixels as loadSource, a row at a time.
+    void (*loadRows)(const std::string& path, const SourceRows& rows) = nullptr;
 };
 
 struct SheetCodec {

@@ -7,16 +7,57 @@
 
 namespace tessolo {
 
-Bitmap DecodePngSource(std::span<const std::uint8_t> data)
+namespace {
+
+// The bitmap of a loaded picture as a source gives it.
+Bitmap SourceBitmap(const TPNGObject& png)
 {
-    TPNGObject png;
-    png.DrawingOnly = true;
-    png.LoadFromStream(data);
     if (png.GetTransparent())
         return png.StraightAlphaBitmap();
     Bitmap picture(png.GetWidth(), png.GetHeight(), PixelFormat::Bits24);
     png.Draw(picture, {0, 0, png.GetWidth(), png.GetHeight()});
     return picture;
+}
+
+}  // namespace
+
+Bitmap DecodePngSource(std::span<const std::uint8_t> data)
+{
+    TPNGObject png;
+    png.DrawingOnly = true;
+    png.LoadFromStream(data);
+    return SourceBitmap(png);
+}
+
+void DecodePngSourceRows(std::span<const std::uint8_t> data, const SourceRows& rows)
+{
+    TPNGObject png;
+    png.DrawingOnly = true;
+    Bitmap row;
+    png.RowDecoded = [&](int y) {
+        if (y == 0) {
+            rows.start(png.GetWidth(), png.GetHeight());
+            const bool transparent = png.GetTransparent();
+            row = Bitmap(png.GetWidth(), 1, transparent ? PixelFormat::Bits32 : PixelFormat::Bits24);
+            row.HasAlpha = transparent;
+        }
+        if (row.HasAlpha)
+            png.StraightAlphaRow(y, row.ScanLine(0));
+        else
+            png.OpaqueRow(y, row.ScanLine(0));
+        rows.row(y, row);
+    };
+    png.LoadFromStream(data);
+    if (png.InterlaceMethod == TInterlaceMethod::imNone)
+        return;
+    const Bitmap whole = SourceBitmap(png);
+    rows.start(whole.Width(), whole.Height());
+    row = Bitmap(whole.Width(), 1, whole.Format());
+    row.HasAlpha = whole.HasAlpha;
+    for (int y = 0; y < whole.Height(); ++y) {
+        row.Draw(whole, 0, -y);
+        rows.row(y, row);
+    }
 }
 
 namespace {
@@ -32,6 +73,11 @@ const SourceFormat kPngSource = {"PNG", kMaxPngSourceFileBytes, CheckPngSourceHe
                                  DecodePngSource};
 
 Bitmap LoadPngSource(const std::string& path) { return LoadSource(kPngSource, path); }
+
+void LoadPngSourceRows(const std::string& path, const SourceRows& rows)
+{
+    DecodePngSourceRows(ReadSourceFile(kPngSource, path), rows);
+}
 
 namespace {
 

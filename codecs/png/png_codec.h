@@ -21,6 +21,12 @@ namespace tessolo {
 // errors.
 Bitmap DecodePngSource(std::span<const std::uint8_t> data);
 
+// The same pixels handed to `rows` as they are decoded, without the picture
+// held whole (an interlaced one is decoded whole first). The palette and
+// transparency are those that precede the image data, as the format puts
+// them. Throws what DecodePngSource throws, possibly after some rows.
+void DecodePngSourceRows(std::span<const std::uint8_t> data, const SourceRows& rows);
+
 // The largest PNG source file: twice the raster cap. A picture within the
 // cap has at most 8/7 of it in image data (16-bit RGB with alpha, whose
 // planes take 7 bytes a pixel), and deflate adds well under a percent even
@@ -33,6 +39,8 @@ extern const SourceFormat kPngSource;
 
 // Reads and decodes a PNG source file through kPngSource.
 Bitmap LoadPngSource(const std::string& path);
+// Reads a PNG source file through kPngSource and decodes it row by row.
+void LoadPngSourceRows(const std::string& path, const SourceRows& rows);
 
 // How a sheet is written as PNG.
 struct PngSheetOptions {

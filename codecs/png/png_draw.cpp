@@ -87,13 +87,13 @@ inline ColorRef SourceColor(const TChunkIHDR& image, int sx, int sy)
     return MakeColor(bgr[2], bgr[1], bgr[0]);
 }
 
-// Throws when an index of a palette image has no palette entry, so a
-// drawing fails before any pixel of its target changes.
-void CheckPaletteIndices(const TChunkIHDR& image, int entries)
+// Throws when an index of rows [first, last) of a palette image has no
+// palette entry, so a drawing fails before any pixel of its target changes.
+void CheckPaletteIndices(const TChunkIHDR& image, int entries, int first, int last)
 {
     int bits = image.BitsPerPixel();
     int highest = 0;
-    for (int y = 0; y < image.Height(); ++y)
+    for (int y = first; y < last; ++y)
         for (int x = 0; x < image.Width(); ++x)
             highest = std::max(highest, int(PackedIndex(image.Scanline(y), std::size_t(x), bits)));
     if (highest >= entries)
@@ -106,14 +106,15 @@ inline unsigned PaletteAlpha(const TChunktRNS* trns, int index)
     return trns && std::uint32_t(index) < trns->DataSize() ? trns->PaletteValues[std::size_t(index)] : 255;
 }
 
-// The colour and alpha of each pixel of a palette image. Made only once every
-// index of the image is found to have a palette entry.
+// The colour and alpha of each pixel of rows [first, last) of a palette
+// image. Made only once every index of those rows is found to have a
+// palette entry.
 class PalettePixels {
 public:
-    PalettePixels(const TChunkIHDR& image, const TPNGList& chunks)
+    PalettePixels(const TChunkIHDR& image, const TPNGList& chunks, int first, int last)
         : image_(image), trns_(chunks.FindChunk<TChunktRNS>()), plte_(chunks.FindChunk<TChunkPLTE>())
     {
-        CheckPaletteIndices(image, plte_ ? plte_->Count() : 0);
+        CheckPaletteIndices(image, plte_ ? plte_->Count() : 0, first, last);
     }
 
     std::pair<ColorRef, unsigned> operator()(int x, int y) const
@@ -180,7 +181,7 @@ void TPNGObject::DrawPartialTrans(Bitmap& canvas, PngRect rect) const
         });
         break;
     case kColorPalette: {
-        PalettePixels pixel(image, Chunks);
+        PalettePixels pixel(image, Chunks, 0, image.Height());
         PaintRect(canvas, rect, image, [&](int sx, int sy, std::uint8_t* bgr) {
             auto [color, alpha] = pixel(sx, sy);
             BlendPixel(alpha, color, bgr);
@@ -191,15 +192,17 @@ void TPNGObject::DrawPartialTrans(Bitmap& canvas, PngRect rect) const
     }
 }
 
-Bitmap TPNGObject::StraightAlphaBitmap() const
+namespace {
+
+// Writes rows [first, last) of the image, straight alpha, as blue, green,
+// red and alpha bytes to the row `target(y)` points at.
+template <class Target>
+void WriteStraightAlpha(const TPNGObject& png, int first, int last, Target&& target)
 {
-    const TChunkIHDR& image = Header();
-    Bitmap result(image.Width(), image.Height(), PixelFormat::Bits32);
-    result.HasAlpha = true;
-    // Calls put(x, y, colour, alpha) for every pixel of the image.
+    const TChunkIHDR& image = png.Header();
     auto fill = [&](auto&& pixel) {
-        for (int y = 0; y < image.Height(); ++y) {
-            std::uint8_t* out = result.ScanLine(y);
+        for (int y = first; y < last; ++y) {
+            std::uint8_t* out = target(y);
             for (int x = 0; x < image.Width(); ++x, out += 4) {
                 auto [color, alpha] = pixel(x, y);
                 out[0] = BlueOf(color);
@@ -210,15 +213,15 @@ Bitmap TPNGObject::StraightAlphaBitmap() const
         }
     };
     using Straight = std::pair<ColorRef, unsigned>;
-    TPNGTransparencyMode mode = GetTransparencyMode();
+    TPNGTransparencyMode mode = png.GetTransparencyMode();
     if (mode != TPNGTransparencyMode::ptmPartial) {
         bool keyed = mode == TPNGTransparencyMode::ptmBit;
-        ColorRef clear = GetTransparentColor();
+        ColorRef clear = png.GetTransparentColor();
         fill([&](int x, int y) {
             ColorRef c = SourceColor(image, x, y);
             return Straight{c, keyed && c == clear ? 0u : 255u};
         });
-        return result;
+        return;
     }
     switch (image.IHDRData.ColorType) {
     case kColorRGBAlpha:
@@ -229,10 +232,32 @@ Bitmap TPNGObject::StraightAlphaBitmap() const
             return Straight{image.ColorTable[image.Scanline(y)[x]], image.AlphaScanline(y)[x]};
         });
         break;
-    case kColorPalette: fill(PalettePixels(image, Chunks)); break;
+    case kColorPalette: fill(PalettePixels(image, png.Chunks, first, last)); break;
     default: break;
     }
+}
+
+}  // namespace
+
+Bitmap TPNGObject::StraightAlphaBitmap() const
+{
+    const TChunkIHDR& image = Header();
+    Bitmap result(image.Width(), image.Height(), PixelFormat::Bits32);
+    result.HasAlpha = true;
+    WriteStraightAlpha(*this, 0, image.Height(), [&](int y) { return result.ScanLine(y); });
     return result;
+}
+
+void TPNGObject::StraightAlphaRow(int y, std::uint8_t* out) const
+{
+    WriteStraightAlpha(*this, y, y + 1, [out](int) { return out; });
+}
+
+void TPNGObject::OpaqueRow(int y, std::uint8_t* out) const
+{
+    const TChunkIHDR& image = Header();
+    for (int x = 0; x < image.Width(); ++x, out += 3)
+        PutPixel(SourceColor(image, x, y), out);
 }
 
 void TPNGObject::AssignTo(Bitmap& destination) const

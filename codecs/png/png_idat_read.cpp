@@ -64,10 +64,20 @@ public:
     {
         std::size_t rowBytes = RowBytesFor(header_.IHDRData.ColorType, header_.IHDRData.BitDepth,
                                            std::size_t(header_.Width()));
+        const std::function<void(int)>& taken = header_.Owner().RowDecoded;
+        bool reading = true;
         for (int y = 0; y < header_.Height(); ++y) {
-            if (!ReadRow(rowBytes))
+            if (taken)
+                header_.ClearSharedRow();
+            reading = reading && ReadRow(rowBytes);
+            // Rows the data falls short of stay zero, as in a whole image.
+            if (reading)
+                CopyRowToImage(format_, header_, gamma_, current_.data() + 1, y, 0, 1,
+                               std::size_t(header_.Width()));
+            else if (!taken)
                 return;
-            CopyRowToImage(format_, header_, gamma_, current_.data() + 1, y, 0, 1, std::size_t(header_.Width()));
+            if (taken)
+                taken(y);
             std::swap(current_, previous_);
         }
     }

@@ -109,7 +109,7 @@ bool TChunkIHDR::LoadFromStream(PngReader& stream, const TChunkName& name, std::
     IHDRData = ReadIHDRData(Data());
     CheckIHDRData(IHDRData, Owner().DrawingOnly, stream.Remaining());
     Owner().InterlaceMethod = TInterlaceMethod(IHDRData.InterlaceMethod);
-    PrepareImageData();
+    PrepareImageData(Owner().RowDecoded && Owner().InterlaceMethod == TInterlaceMethod::imNone);
     return true;
 }
 
@@ -144,20 +144,22 @@ void TChunkIHDR::FreeImageData()
     ColorTableUsed = 0;
 }
 
-void TChunkIHDR::PrepareImageData()
+void TChunkIHDR::PrepareImageData(bool oneRow)
 {
     FreeImageData();
     CheckStorable(IHDRData);
+    oneRow_ = oneRow;
     int type = IHDRData.ColorType;
     hasPalette_ = type == kColorGrayscale || type == kColorPalette || type == kColorGrayscaleAlpha;
     bitsPerPixel_ = RasterBitsPerPixel(type, IHDRData.BitDepth);
     stride_ = RowStride(IHDRData.Width, bitsPerPixel_);
-    std::size_t pixels = std::size_t(IHDRData.Width) * IHDRData.Height;
+    const std::size_t rows = oneRow ? 1 : IHDRData.Height;
+    const std::size_t pixels = std::size_t(IHDRData.Width) * rows;
     if (type == kColorGrayscaleAlpha || type == kColorRGBAlpha)
         alpha_ = ZeroedBuffer(pixels);
     if (IHDRData.BitDepth == 16)
-        extra_ = ZeroedBuffer(stride_ * IHDRData.Height);
-    raster_ = ZeroedBuffer(stride_ * IHDRData.Height);
+        extra_ = ZeroedBuffer(stride_ * rows);
+    raster_ = ZeroedBuffer(stride_ * rows);
     if (hasPalette_) {
         std::vector<ColorRef> initial;
         if (type == kColorPalette)
@@ -167,6 +169,13 @@ void TChunkIHDR::PrepareImageData()
         ImagePalette = initial;
         PaletteToDIB(initial);
     }
+}
+
+void TChunkIHDR::ClearSharedRow()
+{
+    for (ZeroedBuffer* plane : {&raster_, &extra_, &alpha_})
+        if (!plane->Empty())
+            std::memset(plane->Data(), 0, plane->Size());
 }
 
 std::vector<ColorRef> TChunkIHDR::CreateGrayscalePalette(int bits) const

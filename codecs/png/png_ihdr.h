@@ -76,8 +76,12 @@ public:
     bool LoadFromStream(PngReader& stream, const TChunkName& name, std::uint32_t size) override;
     bool SaveToStream(Bytes& stream) override;
 
-    // Allocates a zeroed image for IHDRData, with its initial palette.
-    void PrepareImageData();
+    // Allocates a zeroed image for IHDRData, with its initial palette. With
+    // `oneRow`, room for a single row that every row number then shares, for
+    // images taken a row at a time as they are decoded.
+    void PrepareImageData(bool oneRow = false);
+    // Zeroes the shared row of an image prepared with `oneRow`.
+    void ClearSharedRow();
     void FreeImageData();
     // A gray ramp of 2^bits entries through the owner's gamma table.
     std::vector<ColorRef> CreateGrayscalePalette(int bits) const;
@@ -123,10 +127,11 @@ private:
     void WidenGrayToEightBits();
 
     bool hasPalette_ = false;
+    bool oneRow_ = false;
     int bitsPerPixel_ = 0;
     std::size_t stride_ = 0;
-    std::size_t RowOffset(int y) const { return std::size_t(Height() - 1 - y) * stride_; }
-    std::size_t AlphaOffset(int y) const { return std::size_t(y) * std::size_t(Width()); }
+    std::size_t RowOffset(int y) const { return oneRow_ ? 0 : std::size_t(Height() - 1 - y) * stride_; }
+    std::size_t AlphaOffset(int y) const { return oneRow_ ? 0 : std::size_t(y) * std::size_t(Width()); }
 
     ZeroedBuffer raster_;
     ZeroedBuffer extra_;

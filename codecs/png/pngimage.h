@@ -12,6 +12,7 @@
 #include "platform/bitmap.h"
 #include "platform/bytes.h"
 
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -91,6 +92,10 @@ public:
     // The image at its own size as a 32-bit bitmap with straight alpha:
     // alpha planes, tRNS alpha and tRNS colour keys (alpha 0) are kept.
     Bitmap StraightAlphaBitmap() const;
+    // Row `y` of that bitmap, blue, green, red and alpha, into `out`.
+    void StraightAlphaRow(int y, std::uint8_t* out) const;
+    // Row `y` as drawn onto a bitmap without transparency: blue, green, red.
+    void OpaqueRow(int y, std::uint8_t* out) const;
 
     // A fresh bitmap holding the image over white: 24 bits for partial
     // transparency, otherwise a format that fits the header.
@@ -116,6 +121,14 @@ public:
     // chunks, their text never inflated, and a header whose drawing would
     // exceed kMaxBitmapBytes is refused before the image is allocated.
     bool DrawingOnly = false;
+
+    // Set by callers that take the image a row at a time as it is decoded:
+    // the header then holds one row, handed over in place once it is
+    // complete, row 0 first. Draw and the bitmaps see only that row, and
+    // only what precedes the image data in the file (the palette and the
+    // transparency, where the format puts them). An interlaced image is held
+    // whole and this is not called.
+    std::function<void(int y)> RowDecoded;
 
     // What zTXt chunks of the file being loaded may still inflate; all of
     // them share kMaxInflatedText.

@@ -3,11 +3,13 @@
 #include "codecs/png/png_codec.h"
 #include "codecs/png/pngimage.h"
 #include "platform/alpha.h"
+#include "platform/files.h"
 #include "support/testdata.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <map>
 
 namespace tessolo {
@@ -157,6 +159,51 @@ TEST(PngSuite, DamagedFilesAreRefusedWithTheirError)
         }
     }
     EXPECT_EQ(refused, int(kExpected.size()));
+}
+
+// The text of what `decode` throws; empty when it throws nothing.
+template <class Decode>
+std::string ErrorOf(Decode&& decode)
+{
+    try {
+        decode();
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+    return {};
+}
+
+// Every file, damaged or not, decodes a row at a time to exactly the rows of
+// the whole decode, or fails with the same error.
+TEST(PngSuite, RowsGiveTheWholeDecode)
+{
+    TESSOLO_REQUIRE_TESTDATA(data);
+    for (const auto& entry : fs::directory_iterator(data / "pngsuite" / "png")) {
+        SCOPED_TRACE(entry.path().filename().string());
+        const Bytes file = ReadFileBytes(entry.path().string());
+        Bitmap whole;
+        const std::string wholeError = ErrorOf([&] { whole = DecodePngSource(file); });
+        int rowsSeen = 0;
+        bool alike = true;
+        const std::string rowsError = ErrorOf([&] {
+            DecodePngSourceRows(file, {[&](int width, int height) {
+                                           alike = alike && width == whole.Width() &&
+                                                   height == whole.Height();
+                                       },
+                                       [&](int y, const Bitmap& row) {
+                                           alike = alike && y == rowsSeen++ &&
+                                                   row.Format() == whole.Format() &&
+                                                   row.HasAlpha == whole.HasAlpha &&
+                                                   std::memcmp(row.ScanLine(0), whole.ScanLine(y),
+                                                               RowBytes(row.Width(), row.Format())) == 0;
+                                       }});
+        });
+        ASSERT_EQ(rowsError, wholeError);
+        if (wholeError.empty()) {
+            EXPECT_TRUE(alike);
+            EXPECT_EQ(rowsSeen, whole.Height());
+        }
+    }
 }
 
 }  // namespace

@@ -138,6 +138,25 @@ TEST_F(Dedupe, CopiesShareAPlaceInEveryLayoutAndEveryRuleShowsItsImage)
     }
 }
 
+// A PNG source too large to be held beside the sheet is read for its size
+// and hash, then again row by row onto the sheet; its copy still merges.
+TEST_F(Dedupe, ALargePngIsDrawnRowByRowInEveryLayout)
+{
+    const Bitmap large = Pattern(2048, 2049, 90);
+    AddImage("large.png", large);
+    AddImage("small.bmp", Pattern(8, 6, 50));
+    AddImage("large-copy.png", large);
+    settings.DedupeImages = true;
+    for (Orientation layout : {kHorizontal, kGrid, kPacked}) {
+        SCOPED_TRACE(layout);
+        settings.Orientation = layout;
+        ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
+        EXPECT_EQ(recorder.remarks,
+                  std::vector<std::string>{"merged 1 image identical to one placed before"});
+        ExpectEveryRuleShowsItsOwnImage(recorder.lines);
+    }
+}
+
 TEST_F(Dedupe, HorizontalStripLeavesNoRoomForCopies)
 {
     AddIconFolderWithCopies();

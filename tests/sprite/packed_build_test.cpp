@@ -1,5 +1,6 @@
 // Builds with the packed layout, checked on the written sheet and stylesheet.
 #include "build_fixture.h"
+#include "codecs/png/png_codec.h"
 #include "sprite/rect_packer.h"
 
 #include <random>
@@ -178,6 +179,37 @@ TEST_F(PackedBuild, SkippedFilesAndNothingToPlaceAreReportedAsInStrips)
     inputs.GraphicFiles = {"broken.bmp"};
     EXPECT_EQ(Run(), BuildResult::Failed);
     EXPECT_NE(recorder.error.find(dir / "broken.bmp"), std::string::npos) << recorder.error;
+}
+
+// Every source is read for its size, then again to be drawn, whole or a row
+// at a time by its type: one that has changed between the two fails the
+// build rather than spill over its neighbours.
+TEST_F(PackedBuild, ASourceChangedBeforeItIsDrawnFailsTheBuild)
+{
+    for (const std::string extension : {".bmp", ".png"}) {
+        SCOPED_TRACE(extension);
+        const auto write = [&](const std::string& name, int side) {
+            const Bitmap image = test::Solid(side, side, kBlack);
+            WriteFileReplacing(dir / name, extension == ".png" ? EncodePngSheet(image, {})
+                                                               : EncodeBmp(image, 6));
+        };
+        write("a" + extension, 8);
+        write("b" + extension, 4);
+        inputs.GraphicFiles = {"a" + extension, "b" + extension};
+        struct Rewriter : test::Recorder {
+            std::function<void()> firstRule;
+            void LineWritten(const std::string&) override
+            {
+                if (std::function<void()> rewrite = std::exchange(firstRule, nullptr))
+                    rewrite();
+            }
+        } observer;
+        observer.firstRule = [&] { write("b" + extension, 6); };
+        EXPECT_EQ(builder.MakeSprites(inputs, settings, observer), BuildResult::Failed);
+        EXPECT_EQ(observer.error,
+                  "The image " + (dir / ("b" + extension)) + " changed while the build read it");
+        EXPECT_FALSE(std::filesystem::exists(dir / "sprite.bmp"));
+    }
 }
 
 }  // namespace
