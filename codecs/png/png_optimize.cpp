@@ -1,6 +1,7 @@
 #include "codecs/png/png_optimize.h"
 
 #include "codecs/png/png_deflate.h"
+#include "codecs/png/png_deflate_blocks.h"
 #include "codecs/png/png_scanlines.h"
 #include "codecs/png/png_sheet_form.h"
 #include "codecs/png/pngimage.h"
@@ -20,10 +21,6 @@ namespace {
 // Candidates are compared compressed at a quick level, and the smallest
 // compressed again at the strongest (figures in bench/README.md).
 constexpr int kTrialLevel = 6;
-
-// The bytes of image data, from the middle, on which the final compressors
-// are compared first (see StrongestDeflate).
-constexpr std::size_t kSampleBytes = std::size_t(1) << 20;
 
 // The image data goes in one IDAT chunk (of at most 2^31 - 1 bytes, the
 // most a chunk holds): each further chunk would cost 12 bytes.
@@ -90,37 +87,22 @@ void RunInParallel(std::size_t count, const Job& job)
 }
 
 // The smallest of libdeflate's level 12 and zlib's level 9 with either
-// strategy on `data`, run at once. Level 12 is smaller on most sheets but
-// far slower, and larger on the rows of large icons on one background
-// (bench/README.md); the middle MiB showed which wins on every benchmark
-// sheet.
-// So on data of more than a few MiB both compress that sample first, and
-// level 12 runs alone on the whole when it won there by more than 2 %, else
-// zlib with both strategies: where level 12 wins by less, as on the
-// vertical strip of large icons on transparency (0.3 % on the whole), it
-// takes several times as long as the rest of the build.
+// strategy on `data`, run at once, each with its blocks merged. Level 12
+// finds the better matches but ends a block every few hundred KB; on the
+// rows of large icons on one background, which shrink some 200 times, its
+// code tables made it 3 to 6 % larger than zlib's until they were merged
+// (bench/README.md).
 Bytes StrongestDeflate(const Bytes& data)
 {
     enum Job { kLevel12, kLazy, kLazyFiltered };
-    std::vector<Job> jobs = {kLevel12, kLazy, kLazyFiltered};  // the slowest first
+    const std::vector<Job> jobs = {kLevel12, kLazy, kLazyFiltered};  // the slowest first
     auto compress = [](Job job, const Bytes& bytes) {
         return job == kLevel12 ? DeflateZlib(bytes, kStrongestDeflateLevel)
                                : DeflateZlibLazy(bytes, job == kLazyFiltered);
     };
-    if (data.size() > 4 * kSampleBytes) {
-        const auto middle = data.begin() + std::ptrdiff_t((data.size() - kSampleBytes) / 2);
-        const Bytes sample(middle, middle + std::ptrdiff_t(kSampleBytes));
-        std::size_t sizes[2] = {};
-        RunInParallel(2, [&](std::size_t i) {
-            sizes[i] = compress(i == 0 ? kLevel12 : kLazyFiltered, sample).size();
-        });
-        if (sizes[0] * 50 < sizes[1] * 49)
-            jobs = {kLevel12};
-        else
-            jobs = {kLazy, kLazyFiltered};
-    }
     std::vector<Bytes> packed(jobs.size());
-    RunInParallel(jobs.size(), [&](std::size_t i) { packed[i] = compress(jobs[i], data); });
+    RunInParallel(jobs.size(),
+                  [&](std::size_t i) { packed[i] = MergeDeflateBlocks(compress(jobs[i], data), data); });
     // The first of equal sizes, so that the file does not depend on timing.
     return std::move(*std::min_element(packed.begin(), packed.end(), [](const Bytes& a, const Bytes& b) {
         return a.size() < b.size();
