@@ -29,8 +29,6 @@ constexpr std::uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,
 constexpr std::uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
 constexpr std::size_t kLitLenCodes = 286, kDistanceCodes = 30, kEndOfBlock = 256;
 constexpr int kMaxCodeBits = 15, kMaxCodeLengthBits = 7;
-// Streams at most this many times smaller than their data are left as they are.
-constexpr std::size_t kMinRatio = 32;
 
 // A literal (distance 0) or a match of `litLen` bytes `distance` back.
 struct Symbol {
@@ -140,9 +138,9 @@ void ReadCodes(BitReader& in, unsigned* litLen, unsigned* distance)
     std::copy_n(lengths.begin() + litLenCount, distanceCount, distance);
 }
 
-Blocks ReadBlocks(BitReader& in)
+// Appends the blocks of a raw deflate stream to `blocks`.
+void ReadBlocks(BitReader& in, Blocks& blocks)
 {
-    Blocks blocks;
     for (bool last = false; !last;) {
         last = in.Bits(1) != 0;
         const unsigned type = in.Bits(2);
@@ -188,7 +186,6 @@ Blocks ReadBlocks(BitReader& in)
         }
         blocks.ends.push_back(blocks.symbols.size());
     }
-    return blocks;
 }
 
 unsigned LengthCode(unsigned length)
@@ -474,39 +471,67 @@ bool InflatesTo(const Bytes& stream, const Bytes& data)
     return same && result == Z_STREAM_END && compared == data.size();
 }
 
-}  // namespace
-
-Bytes MergeDeflateBlocks(const Bytes& stream, const Bytes& data)
+// Appends the blocks of the zlib stream `stream`; false when it cannot read
+// them to the stream's end.
+bool ReadZlibBlocks(const Bytes& stream, Blocks& blocks)
 {
-    // Tables weigh only in streams that shrink their data many times; the
-    // limit also bounds the symbols held (at most 8 a byte of stream, 4
-    // bytes each) by the data's own size. Two bytes of zlib header, the
-    // deflate stream, four of checksum.
-    if (stream.size() < 6 || stream.size() > data.size() / kMinRatio)
-        return stream;
-    Blocks blocks;
+    // Two bytes of zlib header, the deflate stream, four of checksum.
+    if (stream.size() < 6)
+        return false;
     try {
         BitReader in(std::span<const std::uint8_t>(stream).subspan(2, stream.size() - 6));
-        blocks = ReadBlocks(in);
-        if (in.BytesRead() != stream.size() - 6)
-            return stream;
+        ReadBlocks(in, blocks);
+        return in.BytesRead() == stream.size() - 6;
     } catch (const Unreadable&) {
-        return stream;
+        return false;
     }
-    if (blocks.ends.size() < 2)
-        return stream;
+}
+
+// A zlib stream of `header`, the blocks merged, and `checksum`.
+Bytes WriteMerged(const Blocks& blocks, std::span<const std::uint8_t> header,
+                  std::span<const std::uint8_t> checksum)
+{
     const std::vector<Run> runs = MergedRuns(blocks);
-    Bytes merged(stream.begin(), stream.begin() + 2);
-    merged.reserve(stream.size());
+    Bytes merged(header.begin(), header.end());
     BitWriter out(merged);
     for (std::size_t i = 0; i < runs.size(); ++i)
         WriteBlock(out, CodeOf(runs[i].histogram), blocks.symbols.data() + runs[i].begin,
                    blocks.symbols.data() + runs[i].end, i + 1 == runs.size());
     out.Finish();
-    merged.insert(merged.end(), stream.end() - 4, stream.end());
+    merged.insert(merged.end(), checksum.begin(), checksum.end());
+    return merged;
+}
+
+}  // namespace
+
+Bytes MergeDeflateBlocks(const Bytes& stream, const Bytes& data)
+{
+    Blocks blocks;
+    if (stream.size() > data.size() / kMergeMinRatio || !ReadZlibBlocks(stream, blocks) ||
+        blocks.ends.size() < 2)
+        return stream;
+    const std::span<const std::uint8_t> all(stream);
+    Bytes merged = WriteMerged(blocks, all.first(2), all.last(4));
     if (merged.size() >= stream.size() || !InflatesTo(merged, data))
         return stream;
     return merged;
+}
+
+std::optional<Bytes> JoinDeflateParts(const std::vector<Bytes>& parts, const Bytes& data)
+{
+    Blocks blocks;
+    for (const Bytes& part : parts)
+        if (!ReadZlibBlocks(part, blocks))
+            return std::nullopt;
+    uLong adler = adler32(0, nullptr, 0);
+    for (std::size_t at = 0; at < data.size(); at += std::size_t(1) << 30)
+        adler = adler32(adler, data.data() + at, uInt(std::min(data.size() - at, std::size_t(1) << 30)));
+    const std::uint8_t checksum[4] = {std::uint8_t(adler >> 24), std::uint8_t(adler >> 16),
+                                      std::uint8_t(adler >> 8), std::uint8_t(adler)};
+    Bytes joined = WriteMerged(blocks, std::span<const std::uint8_t>(parts.front()).first(2), checksum);
+    if (!InflatesTo(joined, data))
+        return std::nullopt;
+    return joined;
 }
 
 }  // namespace tessolo

@@ -8,14 +8,28 @@
 
 #include "platform/bytes.h"
 
+#include <optional>
+#include <vector>
+
 namespace tessolo {
+
+// Streams at most this many times smaller than their data are not merged:
+// their tables weigh little, and the literals and matches held while they
+// are rewritten (at most 8 a byte of stream, 4 bytes each) stay within the
+// data's own size.
+inline constexpr std::size_t kMergeMinRatio = 32;
 
 // The zlib stream `stream` of `data`, its literals and matches unchanged,
 // with adjacent blocks merged while one code for both, tables included,
 // takes fewer bits than their two. Gives `stream` itself when that is not
-// smaller, when the stream is not over 32 times smaller than `data` (its
-// tables then weigh little), or when it is not one it can read back to
-// `data`.
+// smaller, when the stream is not over kMergeMinRatio times smaller than
+// `data`, or when it is not one it can read back to `data`.
 Bytes MergeDeflateBlocks(const Bytes& stream, const Bytes& data);
+
+// One zlib stream of `data` from the zlib streams of its consecutive parts,
+// each compressed on its own (so at once): their literals and matches in one
+// stream, its blocks merged as above. Nothing when a part cannot be read or
+// the result does not inflate to `data`.
+std::optional<Bytes> JoinDeflateParts(const std::vector<Bytes>& parts, const Bytes& data);
 
 }  // namespace tessolo
