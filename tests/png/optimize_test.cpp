@@ -16,6 +16,8 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <optional>
+#include <span>
 #include <random>
 
 namespace tessolo {
@@ -302,7 +304,8 @@ Bytes ZlibInPieces(const Bytes& data, int strategy, std::size_t piece)
 
 // Merging the blocks of a stream that ends them often keeps every byte of
 // the data and makes the stream smaller, whatever kinds of blocks it holds;
-// a stream that its data barely shrinks is left as it is.
+// a stream that its data barely shrinks is left as it is. Streams of parts
+// join into one.
 TEST(PngOptimize, MergedBlocksAreSmallerAndInflateToTheData)
 {
     const Bytes rows = IconLikeRows(1200, 1400);
@@ -321,6 +324,20 @@ TEST(PngOptimize, MergedBlocksAreSmallerAndInflateToTheData)
         inflated.resize(size);
         EXPECT_EQ(inflated, rows);
     }
+    // Halves compressed on their own join into one stream of the whole;
+    // a half that is no stream joins into nothing.
+    const std::span<const std::uint8_t> all(rows);
+    std::vector<Bytes> halves = {DeflateZlib(all.first(rows.size() / 2), kStrongestDeflateLevel),
+                                 DeflateZlib(all.subspan(rows.size() / 2), kStrongestDeflateLevel)};
+    const std::optional<Bytes> joined = JoinDeflateParts(halves, rows);
+    ASSERT_TRUE(joined);
+    Bytes inflated(rows.size() + 1);
+    uLongf size = uLongf(inflated.size());
+    ASSERT_EQ(uncompress(inflated.data(), &size, joined->data(), uLong(joined->size())), Z_OK);
+    EXPECT_TRUE(size == rows.size() && std::equal(rows.begin(), rows.end(), inflated.begin()));
+    halves[1].resize(halves[1].size() / 2);
+    EXPECT_FALSE(JoinDeflateParts(halves, rows));
+
     std::mt19937 random(3);
     Bytes noise(1 << 16);
     for (std::uint8_t& byte : noise)
