@@ -13,7 +13,7 @@
 
 namespace tessolo {
 
-Bytes DeflateZlib(const Bytes& data, int level)
+Bytes DeflateZlib(std::span<const std::uint8_t> data, int level)
 {
     struct FreeCompressor {
         void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }

@@ -3,13 +3,16 @@
 
 #include "platform/bytes.h"
 
+#include <cstdint>
+#include <span>
+
 namespace tessolo {
 
 // libdeflate's strongest level, and a quick one for comparing candidates.
 inline constexpr int kStrongestDeflateLevel = 12;
 
 // `data` compressed by libdeflate at `level` (1 to 12).
-Bytes DeflateZlib(const Bytes& data, int level);
+Bytes DeflateZlib(std::span<const std::uint8_t> data, int level);
 
 // `data` compressed by zlib's level 9 (lazy matching along hash chains):
 // larger than libdeflate's level 12 on most data, but on the rows of large

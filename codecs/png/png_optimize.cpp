@@ -1,6 +1,7 @@
 #include "codecs/png/png_optimize.h"
 
 #include "codecs/png/png_deflate.h"
+#include "codecs/png/png_deflate_blocks.h"
 #include "codecs/png/png_scanlines.h"
 #include "codecs/png/png_sheet_form.h"
 #include "codecs/png/pngimage.h"
@@ -9,6 +10,8 @@
 #include <atomic>
 #include <exception>
 #include <mutex>
+#include <optional>
+#include <span>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -89,23 +92,40 @@ void RunInParallel(std::size_t count, const Job& job)
         std::rethrow_exception(failure);
 }
 
+// libdeflate's level 12 on `data` in two halves compressed at once, joined
+// into one stream: a half loses only the matches its first bytes would have
+// found in the other. Always two, so the file does not depend on the cores.
+Bytes Level12InHalves(const Bytes& data)
+{
+    const std::span<const std::uint8_t> all(data);
+    const std::size_t half = data.size() / 2;
+    std::vector<Bytes> halves(2);
+    RunInParallel(2, [&](std::size_t i) {
+        halves[i] = DeflateZlib(i == 0 ? all.first(half) : all.subspan(half), kStrongestDeflateLevel);
+    });
+    if (std::optional<Bytes> joined = JoinDeflateParts(halves, data))
+        return std::move(*joined);
+    return MergeDeflateBlocks(DeflateZlib(data, kStrongestDeflateLevel), data);
+}
+
 // The smallest of libdeflate's level 12 and zlib's level 9 with either
-// strategy on `data`, run at once. Level 12 is smaller on most sheets but
-// far slower, and larger on the rows of large icons on one background
-// (bench/README.md); the middle MiB showed which wins on every benchmark
-// sheet.
-// So on data of more than a few MiB both compress that sample first, and
-// level 12 runs alone on the whole when it won there by more than 2 %, else
-// zlib with both strategies: where level 12 wins by less, as on the
-// vertical strip of large icons on transparency (0.3 % on the whole), it
-// takes several times as long as the rest of the build.
+// strategy on `data`, each with its blocks merged. Level 12 finds the better
+// matches but ends a block every few hundred KB; on the rows of large icons
+// on one background, which shrink some 200 times, its code tables made it 3
+// to 6 % larger than zlib's until they were merged, and it takes several
+// times as long (bench/README.md).
+// So on data of more than a few MiB both compress the middle MiB first, and
+// level 12 runs alone, in two halves at once when the data shrinks enough
+// for its blocks to be merged, when it won there by more than 2 %; else zlib
+// with both strategies.
 Bytes StrongestDeflate(const Bytes& data)
 {
     enum Job { kLevel12, kLazy, kLazyFiltered };
     std::vector<Job> jobs = {kLevel12, kLazy, kLazyFiltered};  // the slowest first
     auto compress = [](Job job, const Bytes& bytes) {
-        return job == kLevel12 ? DeflateZlib(bytes, kStrongestDeflateLevel)
-                               : DeflateZlibLazy(bytes, job == kLazyFiltered);
+        Bytes packed = job == kLevel12 ? DeflateZlib(bytes, kStrongestDeflateLevel)
+                                       : DeflateZlibLazy(bytes, job == kLazyFiltered);
+        return MergeDeflateBlocks(packed, bytes);
     };
     if (data.size() > 4 * kSampleBytes) {
         const auto middle = data.begin() + std::ptrdiff_t((data.size() - kSampleBytes) / 2);
@@ -115,9 +135,9 @@ Bytes StrongestDeflate(const Bytes& data)
             sizes[i] = compress(i == 0 ? kLevel12 : kLazyFiltered, sample).size();
         });
         if (sizes[0] * 50 < sizes[1] * 49)
-            jobs = {kLevel12};
-        else
-            jobs = {kLazy, kLazyFiltered};
+            return sizes[0] * kMergeMinRatio < kSampleBytes ? Level12InHalves(data)
+                                                            : compress(kLevel12, data);
+        jobs = {kLazy, kLazyFiltered};
     }
     std::vector<Bytes> packed(jobs.size());
     RunInParallel(jobs.size(), [&](std::size_t i) { packed[i] = compress(jobs[i], data); });

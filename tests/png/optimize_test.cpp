@@ -5,6 +5,7 @@
 // compressor of the image data writes a stream that inflates to the data.
 #include "codecs/png/png_codec.h"
 #include "codecs/png/png_deflate.h"
+#include "codecs/png/png_deflate_blocks.h"
 #include "codecs/png/png_optimize.h"
 #include "png_test_files.h"
 
@@ -15,6 +16,8 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <optional>
+#include <span>
 #include <random>
 
 namespace tessolo {
@@ -267,6 +270,80 @@ TEST(PngOptimize, EveryCompressorInflatesToItsData)
         inflated.resize(size);
         EXPECT_EQ(inflated, data);
     }
+}
+
+// Rows of icons on one background: runs of one value and a few short
+// ramps, each row like the one above but for a band that moves.
+Bytes IconLikeRows(std::size_t rows, std::size_t width)
+{
+    Bytes data;
+    for (std::size_t y = 0; y < rows; ++y)
+        for (std::size_t x = 0; x < width; ++x)
+            data.push_back(std::uint8_t((x + y) % 512 < 40 ? (x * 7 + y / 64) % 251 : 0));
+    return data;
+}
+
+// `data` deflated by zlib with `strategy`, flushed every `piece` bytes:
+// each flush ends a block and adds an empty stored one.
+Bytes ZlibInPieces(const Bytes& data, int strategy, std::size_t piece)
+{
+    z_stream z{};
+    EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, 15, 9, strategy), Z_OK);
+    Bytes packed(deflateBound(&z, uLong(data.size())) + data.size() / piece * 16 + 64);
+    z.next_out = packed.data();
+    z.avail_out = uInt(packed.size());
+    for (std::size_t at = 0; at < data.size(); at += piece) {
+        z.next_in = const_cast<Bytef*>(data.data() + at);
+        z.avail_in = uInt(std::min(piece, data.size() - at));
+        EXPECT_NE(deflate(&z, at + piece >= data.size() ? Z_FINISH : Z_SYNC_FLUSH), Z_STREAM_ERROR);
+    }
+    packed.resize(z.total_out);
+    deflateEnd(&z);
+    return packed;
+}
+
+// Merging the blocks of a stream that ends them often keeps every byte of
+// the data and makes the stream smaller, whatever kinds of blocks it holds;
+// a stream that its data barely shrinks is left as it is. Streams of parts
+// join into one.
+TEST(PngOptimize, MergedBlocksAreSmallerAndInflateToTheData)
+{
+    const Bytes rows = IconLikeRows(1200, 1400);
+    const std::pair<const char*, Bytes> streams[] = {
+        {"libdeflate", DeflateZlib(rows, kStrongestDeflateLevel)},
+        {"dynamic and stored", ZlibInPieces(rows, Z_DEFAULT_STRATEGY, 32 * 1024)},
+        {"fixed and stored", ZlibInPieces(rows, Z_FIXED, 32 * 1024)},
+    };
+    for (const auto& [name, stream] : streams) {
+        SCOPED_TRACE(name);
+        const Bytes merged = MergeDeflateBlocks(stream, rows);
+        EXPECT_LT(merged.size(), stream.size());
+        Bytes inflated(rows.size() + 1);
+        uLongf size = uLongf(inflated.size());
+        ASSERT_EQ(uncompress(inflated.data(), &size, merged.data(), uLong(merged.size())), Z_OK);
+        inflated.resize(size);
+        EXPECT_EQ(inflated, rows);
+    }
+    // Halves compressed on their own join into one stream of the whole;
+    // a half that is no stream joins into nothing.
+    const std::span<const std::uint8_t> all(rows);
+    std::vector<Bytes> halves = {DeflateZlib(all.first(rows.size() / 2), kStrongestDeflateLevel),
+                                 DeflateZlib(all.subspan(rows.size() / 2), kStrongestDeflateLevel)};
+    const std::optional<Bytes> joined = JoinDeflateParts(halves, rows);
+    ASSERT_TRUE(joined);
+    Bytes inflated(rows.size() + 1);
+    uLongf size = uLongf(inflated.size());
+    ASSERT_EQ(uncompress(inflated.data(), &size, joined->data(), uLong(joined->size())), Z_OK);
+    EXPECT_TRUE(size == rows.size() && std::equal(rows.begin(), rows.end(), inflated.begin()));
+    halves[1].resize(halves[1].size() / 2);
+    EXPECT_FALSE(JoinDeflateParts(halves, rows));
+
+    std::mt19937 random(3);
+    Bytes noise(1 << 16);
+    for (std::uint8_t& byte : noise)
+        byte = std::uint8_t(random());
+    const Bytes stream = ZlibInPieces(noise, Z_DEFAULT_STRATEGY, 4096);
+    EXPECT_EQ(MergeDeflateBlocks(stream, noise), stream);
 }
 
 }  // namespace

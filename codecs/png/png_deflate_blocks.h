@@ -1,0 +1,35 @@
+// Deflate blocks merged after compression. libdeflate's strongest level ends
+// a block every few hundred KB of input, and each block carries its own
+// code tables: on rows that shrink a hundred times or more, as those of
+// large icons on one background do, the tables are several percent of the
+// stream. Merging neighbours that share their statistics well enough keeps
+// every literal and match and drops most of the tables.
+#pragma once
+
+#include "platform/bytes.h"
+
+#include <optional>
+#include <vector>
+
+namespace tessolo {
+
+// Streams at most this many times smaller than their data are not merged:
+// their tables weigh little, and the literals and matches held while they
+// are rewritten (at most 8 a byte of stream, 4 bytes each) stay within the
+// data's own size.
+inline constexpr std::size_t kMergeMinRatio = 32;
+
+// The zlib stream `stream` of `data`, its literals and matches unchanged,
+// with adjacent blocks merged while one code for both, tables included,
+// takes fewer bits than their two. Gives `stream` itself when that is not
+// smaller, when the stream is not over kMergeMinRatio times smaller than
+// `data`, or when it is not one it can read back to `data`.
+Bytes MergeDeflateBlocks(const Bytes& stream, const Bytes& data);
+
+// One zlib stream of `data` from the zlib streams of its consecutive parts,
+// each compressed on its own (so at once): their literals and matches in one
+// stream, its blocks merged as above. Nothing when a part cannot be read or
+// the result does not inflate to `data`.
+std::optional<Bytes> JoinDeflateParts(const std::vector<Bytes>& parts, const Bytes& data);
+
+}  // namespace tessolo
