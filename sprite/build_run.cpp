@@ -103,6 +103,12 @@ void Resize(Bitmap& source, const BuildSettings& settings)
 // drawn, so that it is never held beside the sheet.
 constexpr std::int64_t kKeptSourcePixels = std::int64_t(4) << 20;
 
+// What a source that no longer has the size it was read with ends.
+Error SourceChanged(const std::string& path)
+{
+    return Error("The image " + path + " changed while the build read it");
+}
+
 // "a.png, b.png, c.png".
 std::string JoinedNames(const std::vector<std::string>& names)
 {
@@ -647,7 +653,7 @@ Bitmap BuildRun::DecodeAgain(std::size_t number, std::int32_t width, std::int32_
 {
     Source source = Decode(placedSources_[number]);
     if (source.info.width != width || source.info.height != height)
-        throw Error("The image " + source.info.path + " changed while the build read it");
+        throw SourceChanged(source.info.path);
     return std::move(source.image);
 }
 
@@ -696,7 +702,7 @@ void BuildRun::DrawRows(std::size_t number, const SourceInfo& info, Bitmap& shee
                 sheet.Draw(pixels, x, y + row);
         });
     if (!sameSize)
-        throw Error("The image " + placedSources_[number].path + " changed while the build read it");
+        throw SourceChanged(placedSources_[number].path);
 }
 
 void BuildRun::ReadRows(const ListedSource& listed, const std::function<void(int, int)>& start,
