@@ -43,9 +43,14 @@ Bytes EncodeAvif(const Bitmap& sheet, const SheetEncoding& options)
 
 // One row per source extension.
 constexpr SourceCodec kSourceCodecs[] = {
-    {".jpg", LoadJpegSource},  {".jpeg", LoadJpegSource}, {".bmp", LoadBmpFile},
-    {".png", LoadPngSource, nullptr, LoadPngSourceRows}, {".gif", LoadGifSource},   {".webp", LoadWebpSource},
-    {".svg", LoadSvgSource, LoadSvgSourceAt},   {".avif", LoadAvifSource},
+    {".jpg", LoadJpegSource, nullptr, LoadJpegSourceRows},
+    {".jpeg", LoadJpegSource, nullptr, LoadJpegSourceRows},
+    {".bmp", LoadBmpFile},
+    {".png", LoadPngSource, nullptr, LoadPngSourceRows},
+    {".gif", LoadGifSource},
+    {".webp", LoadWebpSource},
+    {".svg", LoadSvgSource, LoadSvgSourceAt},
+    {".avif", LoadAvifSource},
 };
 
 // One row per output type.
