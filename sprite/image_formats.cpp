@@ -32,6 +32,10 @@ Bytes EncodeBmpSheet(const Bitmap& sheet, const SheetEncoding& options)
 {
     return EncodeBmp(sheet, options.bmp.pixelFormat);
 }
+void WriteBmpSheet(const Bitmap& sheet, const SheetEncoding& options, const ByteSink& write)
+{
+    WriteBmp(sheet, options.bmp.pixelFormat, write);
+}
 Bytes EncodeWebp(const Bitmap& sheet, const SheetEncoding& options)
 {
     return EncodeWebpSheet(sheet, options.webp);
@@ -56,7 +60,7 @@ constexpr SourceCodec kSourceCodecs[] = {
 // One row per output type.
 constexpr SheetCodec kSheetCodecs[] = {
     {kOutputJpeg, EncodeJpeg},
-    {kOutputBmp, EncodeBmpSheet},
+    {kOutputBmp, EncodeBmpSheet, WriteBmpSheet},
     {kOutputPng, EncodePng, WritePng},
     {kOutputGif, EncodeGif},
     {kOutputWebp, EncodeWebp},
