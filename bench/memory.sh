@@ -8,8 +8,9 @@
 #   bench/memory.sh [BUILD_DIR]
 # The folders (bench/memory_sources.py, fixed seed): 2 000 and 20 000 PNG
 # images of random sizes 1-64 px, one in ten a copy of another, and one
-# 16 000 x 16 000 image among ten small ones, packed and in a grid. Installs
-# nothing.
+# 16 000 x 16 000 image among ten small ones, packed, in a grid, with every
+# option, resized, as a JPEG (written with cjpeg) and into a BMP sheet.
+# Installs nothing.
 # SOURCES=DIR keeps the generated folders there for the next run (and reuses
 # them); OUTPUTS=DIR keeps every case's sheets and stylesheets there, so two
 # builds' outputs can be compared with cmp; CASES picks cases by number.
@@ -23,8 +24,8 @@ trap 'rm -rf "$work"' EXIT
 sources="${SOURCES:-$work/sources}"
 outputs="${OUTPUTS:-$work/outputs}"
 
-folder() {  # folder NAME COUNT [LARGE_SIDE]: the generated folder's path
-  [ -d "$sources/$1" ] || python3 "$here/memory_sources.py" "$sources/$1" "$2" $3
+folder() {  # folder NAME COUNT [LARGE_SIDE [png|jpeg]]: the generated folder's path
+  [ -d "$sources/$1" ] || python3 "$here/memory_sources.py" "$sources/$1" "$2" $3 $4
   echo "$sources/$1"
 }
 # Bytes of the sheets in folder $1 as held: width x height x $2 each.
@@ -32,10 +33,12 @@ sheet_bytes() {
   python3 - "$1" "$2" <<'PY'
 import glob, struct, sys
 total = 0
-for path in glob.glob(sys.argv[1] + "/*.png"):
+for path in glob.glob(sys.argv[1] + "/*.png") + glob.glob(sys.argv[1] + "/*.bmp"):
     with open(path, "rb") as sheet:
-        width, height = struct.unpack(">II", sheet.read(24)[16:24])
-    total += width * height * int(sys.argv[2])
+        head = sheet.read(26)
+    png = path.endswith(".png")
+    width, height = struct.unpack(">II" if png else "<ii", head[16:24] if png else head[18:26])
+    total += width * abs(height) * int(sys.argv[2])
 print("%.0f" % (total / 1e6))
 PY
 }
@@ -48,7 +51,7 @@ n=0
 run() {  # run TITLE FOLDER OPTIONS...
   title="$1"; from="$2"; shift 2
   n=$((n + 1))
-  case " ${CASES:-1 2 3 4 5 6 7} " in *" $n "*) ;; *) return 0 ;; esac
+  case " ${CASES:-1 2 3 4 5 6 7 8 9 10 11} " in *" $n "*) ;; *) return 0 ;; esac
   out="$outputs/$n"
   rm -rf "$out"; mkdir -p "$out"
   if /usr/bin/time -v -o "$work/time" "$cli" --quiet --settings "$work/store" --name sheet \
@@ -72,3 +75,8 @@ run "20 000 images, every option" "$many" $all_options
 run "16 000 px image + 10, packed" "$large"
 run "16 000 px image + 10, transparent, dedupe" "$large" $large_options
 run "16 000 px image + 10, grid" "$large" --layout grid
+run "16 000 px image + 10, every option" "$large" $all_options
+run "16 000 px image + 10, resized to 50 %" "$large" --resize 50%
+large_jpeg=$(folder large-jpeg 10 16000 jpeg)
+run "16 000 px JPEG + 10, packed" "$large_jpeg"
+run "16 000 px image + 10, BMP sheet" "$large" --type bmp

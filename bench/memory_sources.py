@@ -1,16 +1,18 @@
 #!/usr/bin/env python3
 """Writes the source folders of bench/memory.sh as PNG files.
 
-    memory_sources.py FOLDER COUNT [LARGE_SIDE]
+    memory_sources.py FOLDER COUNT [LARGE_SIDE [png|jpeg]]
 
 COUNT images of random sizes 1-64 px with random colours and alpha, the same
 for every run (fixed seed); one in ten is a copy of an earlier image under
 another name, so that --dedupe has copies to merge. With LARGE_SIDE, one more
-image of LARGE_SIDE x LARGE_SIDE pixels is written first.
+image of LARGE_SIDE x LARGE_SIDE pixels is written first, as PNG or (through
+cjpeg, from libjpeg-turbo-progs) as JPEG.
 """
 import os
 import random
 import struct
+import subprocess
 import sys
 import zlib
 
@@ -32,16 +34,29 @@ def write_png(path, width, height, rows):
         out.write(chunk(b"IEND", b""))
 
 
-def large_rows(side):
+def large_rows(side, channels):
     # A few distinct rows of opaque colour bands: quick to write and to read.
     bands = [bytes([(x // 64 + k) % 256 for x in range(side) for _ in range(3)]) for k in range(8)]
     rows = []
     for band in bands:
-        row = bytearray(side * 4)
-        row[0::4], row[1::4], row[2::4] = band[0::3], band[1::3], band[2::3]
-        row[3::4] = b"\xff" * side
+        row = bytearray(side * channels)
+        for c in range(3):
+            row[c::channels] = band[c::3]
+        if channels == 4:
+            row[3::4] = b"\xff" * side
         rows.append(bytes(row))
     return (rows[(y // 500) % 8] for y in range(side))
+
+
+def write_jpeg(path, side):
+    with open(path, "wb") as out:
+        cjpeg = subprocess.Popen(["cjpeg", "-quality", "90"], stdin=subprocess.PIPE, stdout=out)
+        cjpeg.stdin.write(b"P6\n%d %d\n255\n" % (side, side))
+        for row in large_rows(side, 3):
+            cjpeg.stdin.write(row)
+        cjpeg.stdin.close()
+        if cjpeg.wait() != 0:
+            sys.exit("cjpeg failed")
 
 
 def main():
@@ -49,7 +64,10 @@ def main():
     os.makedirs(folder, exist_ok=True)
     if len(sys.argv) > 3:
         side = int(sys.argv[3])
-        write_png(os.path.join(folder, "large.png"), side, side, large_rows(side))
+        if sys.argv[4:] == ["jpeg"]:
+            write_jpeg(os.path.join(folder, "large.jpg"), side)
+        else:
+            write_png(os.path.join(folder, "large.png"), side, side, large_rows(side, 4))
     rng = random.Random(20261209)
     written = []
     for i in range(count):

@@ -3,6 +3,7 @@
 // sheet, which must read back, and reading a row at a time must give the
 // same rows or fail as the whole reading does.
 #include "codecs/png/png_codec.h"
+#include "../tests/support/row_reading.h"
 #include "write_back.h"
 
 #include <algorithm>
@@ -42,30 +43,13 @@ void CompareRowByRow(std::span<const std::uint8_t> data)
         return;
     if (BigEndian32(data.data() + 16) * BigEndian32(data.data() + 20) > (std::uint64_t(1) << 20))
         return;
-    Bitmap whole;
-    bool wholeFailed = false;
-    try {
-        whole = DecodeSource(kPngSource, data);
-    } catch (const Error&) {
-        wholeFailed = true;
-    }
-    bool rowsFailed = false, alike = true;
-    int seen = 0;
-    try {
-        kPngSource.checkHead(data.first(std::min(data.size(), kSourceHeadBytes)), data.size());
-        DecodePngSourceRows(data, {[&](int width, int height) {
-                                       alike = alike && width == whole.Width() && height == whole.Height();
-                                   },
-                                   [&](int y, const Bitmap& row) {
-                                       alike = alike && y == seen++ && y < whole.Height() &&
-                                               row.Format() == whole.Format() &&
-                                               std::memcmp(row.ScanLine(0), whole.ScanLine(y),
-                                                           RowBytes(row.Width(), row.Format())) == 0;
-                                   }});
-    } catch (const Error&) {
-        rowsFailed = true;
-    }
-    if (rowsFailed != wholeFailed || (!wholeFailed && (!alike || seen != whole.Height())))
+    const test::RowReading reading = test::CompareRowReading(
+        [&] { return DecodeSource(kPngSource, data); },
+        [&](const SourceRows& rows) {
+            kPngSource.checkHead(data.first(std::min(data.size(), kSourceHeadBytes)), data.size());
+            DecodePngSourceRows(data, rows);
+        });
+    if (reading.rowsError != reading.wholeError || (reading.wholeError.empty() && !reading.sameRows))
         std::abort();
 }
 

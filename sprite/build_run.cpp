@@ -10,9 +10,11 @@
 #include "sprite/layout.h"
 #include "sprite/output_record.h"
 #include "sprite/sheet_background.h"
+#include "sprite/source_shaping.h"
 #include "sprite/state_classes.h"
 
 #include <algorithm>
+#include <exception>
 #include <limits>
 #include <new>
 #include <set>
@@ -75,27 +77,6 @@ StylesheetFile StartStylesheetFile(const BuildLock&, const OutputFolders& folder
 Bitmap BlankSheet(const BuildSettings& settings)
 {
     return settings.SheetBackground == kBackgroundTransparent ? TransparentBitmap(0, 0) : Bitmap();
-}
-
-void Resize(Bitmap& source, const BuildSettings& settings)
-{
-    std::int32_t width, height;
-    switch (settings.ResizeMethod) {
-    case kResizeByPercentage:
-        height = ScaledSide(source.Height(), settings.ResizePercentage);
-        width = ScaledSide(source.Width(), settings.ResizePercentage);
-        break;
-    case kResizeToSize:
-        height = std::max(settings.ResizeHeight, 0);
-        width = std::max(settings.ResizeWidth, 0);
-        break;
-    default:
-        return;
-    }
-    Bitmap scaled(width, height, source.HasAlpha ? PixelFormat::Bits32 : PixelFormat::Bits24);
-    scaled.HasAlpha = source.HasAlpha;
-    scaled.StretchDraw(source, 0, 0, width, height);
-    source = std::move(scaled);
 }
 
 // A source read a row at a time is kept whole for a strip or a grid up to
@@ -657,11 +638,9 @@ Bitmap BuildRun::DecodeAgain(std::size_t number, std::int32_t width, std::int32_
     return std::move(source.image);
 }
 
-bool BuildRun::TakesRows(const ListedSource& listed) const
+bool BuildRun::TakesRows(const ListedSource& listed)
 {
-    const bool ownSize = settings_.ResizeMethod != kResizeByPercentage &&
-                         settings_.ResizeMethod != kResizeToSize;
-    return listed.format->loadRows && ownSize && density_.Scale() == 1;
+    return listed.format->loadRows != nullptr;
 }
 
 BuildRun::SourceInfo BuildRun::Measure(const ListedSource& listed, std::uint64_t& hash,
@@ -708,17 +687,26 @@ void BuildRun::DrawRows(std::size_t number, const SourceInfo& info, Bitmap& shee
 void BuildRun::ReadRows(const ListedSource& listed, const std::function<void(int, int)>& start,
                         const std::function<void(int, const Bitmap&)>& take) const
 {
-    const bool flatten = settings_.SheetBackground != kBackgroundTransparent;
-    Bitmap flat;
-    const SourceRows rows{start, [&](int y, const Bitmap& row) {
-                              if (!flatten || !row.HasAlpha)
-                                  return take(y, row);
-                              FlattenOverWhite(row, flat);
-                              take(y, flat);
-                          }};
+    ShapedRows shaped(settings_, density_.Scale(), {start, take});
+    const SourceRows rows = shaped.Input();
+    // What shaping and taking the rows throws is the build's, as when a
+    // source is decoded whole: it passes without the file's name.
+    std::exception_ptr ours;
+    auto guarded = [&ours](const auto& step) {
+        return [&ours, &step](const auto&... values) {
+            try {
+                step(values...);
+            } catch (...) {
+                ours = std::current_exception();
+                throw;
+            }
+        };
+    };
     try {
-        listed.format->loadRows(listed.path, rows);
+        listed.format->loadRows(listed.path, {guarded(rows.start), guarded(rows.row)});
     } catch (const std::exception& error) {
+        if (ours)
+            std::rethrow_exception(ours);
         throw Error(NamingTheFile(DescribeFailure(error), listed.path));
     }
 }

@@ -115,9 +115,9 @@ private:
     // The image that took place `number` of its own, decoded again; throws
     // Error when its file no longer gives the size it had.
     Bitmap DecodeAgain(std::size_t number, std::int32_t width, std::int32_t height) const;
-    // Whether a source is read a row at a time, never held whole: a raster
-    // source whose codec can, at its own size, on a sheet of one density.
-    bool TakesRows(const ListedSource& listed) const;
+    // Whether a source is read a row at a time, never held whole: one whose
+    // codec can.
+    static bool TakesRows(const ListedSource& listed);
     // The size of such a source and the hash of its pixels as the sheet
     // takes them (DrawnPixelHash); its pixels go to `kept` only when they
     // are at most `keepPixels`.
@@ -128,8 +128,8 @@ private:
     // longer has that size.
     void DrawRows(std::size_t number, const SourceInfo& info, Bitmap& sheet, std::int32_t x,
                   std::int32_t y) const;
-    // Hands `take` each row of such a source, flattened onto white unless
-    // the sheet is transparent, after `start` has its size.
+    // Hands `take` each row of such a source as Decode shapes it (ShapedRows),
+    // after `start` has its shaped size.
     void ReadRows(const ListedSource& listed, const std::function<void(int, int)>& start,
                   const std::function<void(int, const Bitmap&)>& take) const;
     // The source's pixels at `scale` (scalable sources only; others as

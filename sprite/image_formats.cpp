@@ -32,6 +32,10 @@ Bytes EncodeBmpSheet(const Bitmap& sheet, const SheetEncoding& options)
 {
     return EncodeBmp(sheet, options.bmp.pixelFormat);
 }
+void WriteBmpSheet(const Bitmap& sheet, const SheetEncoding& options, const ByteSink& write)
+{
+    WriteBmp(sheet, options.bmp.pixelFormat, write);
+}
 Bytes EncodeWebp(const Bitmap& sheet, const SheetEncoding& options)
 {
     return EncodeWebpSheet(sheet, options.webp);
@@ -43,15 +47,20 @@ Bytes EncodeAvif(const Bitmap& sheet, const SheetEncoding& options)
 
 // One row per source extension.
 constexpr SourceCodec kSourceCodecs[] = {
-    {".jpg", LoadJpegSource},  {".jpeg", LoadJpegSource}, {".bmp", LoadBmpFile},
-    {".png", LoadPngSource, nullptr, LoadPngSourceRows}, {".gif", LoadGifSource},   {".webp", LoadWebpSource},
-    {".svg", LoadSvgSource, LoadSvgSourceAt},   {".avif", LoadAvifSource},
+    {".jpg", LoadJpegSource, nullptr, LoadJpegSourceRows},
+    {".jpeg", LoadJpegSource, nullptr, LoadJpegSourceRows},
+    {".bmp", LoadBmpFile},
+    {".png", LoadPngSource, nullptr, LoadPngSourceRows},
+    {".gif", LoadGifSource},
+    {".webp", LoadWebpSource},
+    {".svg", LoadSvgSource, LoadSvgSourceAt},
+    {".avif", LoadAvifSource},
 };
 
 // One row per output type.
 constexpr SheetCodec kSheetCodecs[] = {
     {kOutputJpeg, EncodeJpeg},
-    {kOutputBmp, EncodeBmpSheet},
+    {kOutputBmp, EncodeBmpSheet, WriteBmpSheet},
     {kOutputPng, EncodePng, WritePng},
     {kOutputGif, EncodeGif},
     {kOutputWebp, EncodeWebp},

@@ -58,6 +58,9 @@ Bitmap LoadBmpFile(const std::string& path);
 // Encodes `bitmap` as a BMP file with the 40-byte info header in the format
 // of a BmpPixelCode. Other codes throw Error.
 Bytes EncodeBmp(const Bitmap& bitmap, int pixelFormatCode);
+// The same file handed to `write` in pieces as it is made, so that neither
+// it nor a converted copy of the bitmap is ever held whole.
+void WriteBmp(const Bitmap& bitmap, int pixelFormatCode, const ByteSink& write);
 
 // How a sheet is written as BMP.
 struct BmpSheetOptions {

@@ -7,7 +7,8 @@
 #include "platform/error.h"
 #include "platform/text_list.h"
 
-#include <optional>
+#include <algorithm>
+#include <cstring>
 
 namespace tessolo {
 
@@ -45,21 +46,22 @@ void AppendRow(Bytes& out, const std::uint8_t* row, int width, PixelFormat forma
             out[start + 4 * x + 3] = 0;
 }
 
+// Rows are handed to the sink in pieces of about this size.
+constexpr std::size_t kPieceBytes = std::size_t(1) << 20;
+
 }  // namespace
 
-Bytes EncodeBmp(const Bitmap& bitmap, int pixelFormatCode)
+void WriteBmp(const Bitmap& bitmap, int pixelFormatCode, const ByteSink& write)
 {
     const PixelFormat format = FormatForCode(pixelFormatCode);
-    // True-colour bitmaps already in the target format are written as they are,
-    // sparing a copy of a large sheet; palette targets always map to the fixed table.
-    std::optional<Bitmap> converted;
-    const Bitmap& image = bitmap.Format() == format && !HasPalette(format)
-                              ? bitmap
-                              : converted.emplace(bitmap.ConvertTo(format));
-
-    const int width = image.Width(), height = image.Height();
-    const std::vector<ColorRef> noTable;
-    const std::vector<ColorRef>& table = HasPalette(format) ? image.Palette() : noTable;
+    // True-colour rows already in the target format are written as they
+    // are; others are converted a row at a time (palette targets always map
+    // to the fixed table), so a large sheet is never copied whole.
+    const bool asIs = bitmap.Format() == format && !HasPalette(format);
+    const int width = bitmap.Width(), height = bitmap.Height();
+    const std::vector<ColorRef> table =
+        HasPalette(format) ? Bitmap(0, 0, bitmap.Format()).ConvertTo(format).Palette()
+                           : std::vector<ColorRef>();
     const bool bitFields = format == PixelFormat::Bits16;
     // The raster is capped at kMaxBitmapBytes, so every size fits in 32 bits.
     const auto imageSize = std::uint32_t(RowBytes(width, format) * std::size_t(height));
@@ -68,7 +70,7 @@ Bytes EncodeBmp(const Bitmap& bitmap, int pixelFormatCode)
     const std::uint32_t fileSize = pixelOffset + imageSize;
 
     Bytes out;
-    out.reserve(fileSize);
+    out.reserve(std::max<std::size_t>(pixelOffset, kPieceBytes + RowBytes(width, format)));
     out.push_back('B');
     out.push_back('M');
     AppendLe32(out, fileSize);
@@ -96,9 +98,33 @@ Bytes EncodeBmp(const Bitmap& bitmap, int pixelFormatCode)
         out.push_back(RedOf(color));
         out.push_back(0);
     }
-    for (int y = height - 1; y >= 0; --y)
-        AppendRow(out, image.ScanLine(y), width, format);
-    return out;
+    // One row of the bitmap, as it is, for converting.
+    Bitmap row(width, 1, bitmap.Format());
+    row.HasAlpha = bitmap.HasAlpha;
+    if (HasPalette(bitmap.Format()))
+        row.SetPalette(bitmap.Palette());
+    for (int y = height - 1; y >= 0; --y) {
+        if (asIs) {
+            AppendRow(out, bitmap.ScanLine(y), width, format);
+        } else {
+            std::memcpy(row.ScanLine(0), bitmap.ScanLine(y), RowBytes(width, bitmap.Format()));
+            AppendRow(out, row.ConvertTo(format).ScanLine(0), width, format);
+        }
+        if (out.size() >= kPieceBytes) {
+            write(out);
+            out.clear();
+        }
+    }
+    if (!out.empty())
+        write(out);
+}
+
+Bytes EncodeBmp(const Bitmap& bitmap, int pixelFormatCode)
+{
+    Bytes file;
+    WriteBmp(bitmap, pixelFormatCode,
+             [&file](std::span<const std::uint8_t> piece) { file.insert(file.end(), piece.begin(), piece.end()); });
+    return file;
 }
 
 }  // namespace tessolo

@@ -41,10 +41,21 @@ Bitmap DecodeJpegSource(std::span<const std::uint8_t> data)
     return DecodeJpeg(data);
 }
 
+void DecodeJpegSourceRows(std::span<const std::uint8_t> data, const SourceRows& rows)
+{
+    CheckSourceClaim(ReadJpegHeader(data), data.size());
+    DecodeJpegRows(data, rows);
+}
+
 const SourceFormat kJpegSource = {"JPEG", kMaxJpegSourceFileBytes, CheckJpegSourceHead,
                                   DecodeJpegSource};
 
 Bitmap LoadJpegSource(const std::string& path) { return LoadSource(kJpegSource, path); }
+
+void LoadJpegSourceRows(const std::string& path, const SourceRows& rows)
+{
+    DecodeJpegSourceRows(ReadSourceFile(kJpegSource, path), rows);
+}
 
 Bytes EncodeJpegSheet(const Bitmap& sheet, const JpegSheetOptions& options)
 {

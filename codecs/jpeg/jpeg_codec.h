@@ -19,6 +19,10 @@ namespace tessolo {
 // JpegError.
 Bitmap DecodeJpegSource(std::span<const std::uint8_t> data);
 
+// The same as DecodeJpegSource, a row at a time (SourceRows), with the same
+// checks and errors.
+void DecodeJpegSourceRows(std::span<const std::uint8_t> data, const SourceRows& rows);
+
 // The largest JPEG source file: twice the raster cap. Even at quality 100 a
 // photograph's coded data rarely reaches the size of its 24-bit raster (a
 // CMYK one's, with four samples a pixel, a third more); the rest is room for
@@ -34,6 +38,8 @@ extern const SourceFormat kJpegSource;
 
 // Reads and decodes a JPEG source file through kJpegSource.
 Bitmap LoadJpegSource(const std::string& path);
+// Reads a JPEG source file through kJpegSource and decodes it a row at a time.
+void LoadJpegSourceRows(const std::string& path, const SourceRows& rows);
 
 // How a sheet is written as JPEG.
 struct JpegSheetOptions {

@@ -3,6 +3,7 @@
 #include "codecs/jpeg/jpeg_error_manager.h"
 #include "codecs/jpeg/jpeg_memory_managers.h"
 
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -75,8 +76,10 @@ void ConvertCmykRow(const std::uint8_t* cmyk, std::uint8_t* bgr, int width, bool
 }
 
 // Guarded step: decodes every row into `bitmap`, through `cmykRow` (room
-// for one row of four-byte pixels) when the output is CMYK.
-bool DecompressRows(DecompressSession& session, Bitmap& bitmap, std::uint8_t* cmykRow)
+// for one row of four-byte pixels) when the output is CMYK. A bitmap one
+// pixel high takes each row in turn, and `rowDone` hands it on.
+bool DecompressRows(DecompressSession& session, Bitmap& bitmap, std::uint8_t* cmykRow,
+                    const std::function<void(int y)>& rowDone)
 {
     if (setjmp(session.errors.jump))
         return false;
@@ -84,10 +87,13 @@ bool DecompressRows(DecompressSession& session, Bitmap& bitmap, std::uint8_t* cm
     jpeg_start_decompress(&cinfo);
     while (cinfo.output_scanline < cinfo.output_height) {
         int y = int(cinfo.output_scanline);
-        JSAMPROW row = cmykRow ? cmykRow : bitmap.ScanLine(y);
+        std::uint8_t* out = bitmap.ScanLine(bitmap.Height() == 1 ? 0 : y);
+        JSAMPROW row = cmykRow ? cmykRow : out;
         jpeg_read_scanlines(&cinfo, &row, 1);
         if (cmykRow)
-            ConvertCmykRow(cmykRow, bitmap.ScanLine(y), bitmap.Width(), cinfo.saw_Adobe_marker);
+            ConvertCmykRow(cmykRow, out, bitmap.Width(), cinfo.saw_Adobe_marker);
+        if (rowDone)
+            rowDone(y);
     }
     jpeg_finish_decompress(&cinfo);
     return true;
@@ -132,7 +138,11 @@ void TJPEGImage::LoadFromBytes(Bytes data)
     data_ = std::move(data);
 }
 
-Bitmap DecodeJpeg(std::span<const std::uint8_t> data)
+namespace {
+
+// Decodes `data` into `bitmap`, the whole picture, or with `rows` one row
+// at a time that `rows` is handed.
+void Decode(std::span<const std::uint8_t> data, const SourceRows* rows, Bitmap& bitmap)
 {
     DecompressSession session;
     if (!ReadHeader(session, data))
@@ -153,17 +163,37 @@ Bitmap DecodeJpeg(std::span<const std::uint8_t> data)
     // allocates its buffers in jpeg_start_decompress. That also bounds those
     // buffers: a progressive file's coefficients take two bytes per sample,
     // a few times the raster at most.
+    const int width = int(cinfo.image_width), height = int(cinfo.image_height);
     bool grey = cinfo.out_color_space == JCS_GRAYSCALE;
-    Bitmap bitmap(int(cinfo.image_width), int(cinfo.image_height),
-                  grey ? PixelFormat::Bits8 : PixelFormat::Bits24);
+    CheckBitmapSize(width, height, grey ? PixelFormat::Bits8 : PixelFormat::Bits24);
+    bitmap = Bitmap(width, rows ? 1 : height, grey ? PixelFormat::Bits8 : PixelFormat::Bits24);
     if (grey)
         bitmap.SetPalette(GreyPalette());
     std::vector<std::uint8_t> cmykRow;
     if (cinfo.out_color_space == JCS_CMYK)
         cmykRow.resize(std::size_t(cinfo.image_width) * 4);
-    if (!DecompressRows(session, bitmap, cmykRow.empty() ? nullptr : cmykRow.data()))
+    std::function<void(int)> done;
+    if (rows) {
+        rows->start(width, height);
+        done = [rows, &bitmap](int y) { rows->row(y, bitmap); };
+    }
+    if (!DecompressRows(session, bitmap, cmykRow.empty() ? nullptr : cmykRow.data(), done))
         ThrowCaughtError(session.errors);
+}
+
+}  // namespace
+
+Bitmap DecodeJpeg(std::span<const std::uint8_t> data)
+{
+    Bitmap bitmap;
+    Decode(data, nullptr, bitmap);
     return bitmap;
+}
+
+void DecodeJpegRows(std::span<const std::uint8_t> data, const SourceRows& rows)
+{
+    Bitmap row;
+    Decode(data, &rows, row);
 }
 
 }  // namespace tessolo

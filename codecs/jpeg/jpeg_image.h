@@ -4,6 +4,7 @@
 
 #include "platform/bitmap.h"
 #include "platform/bytes.h"
+#include "platform/source_file.h"
 
 #include <cstdint>
 #include <span>
@@ -32,6 +33,9 @@ JpegHeader ReadJpegHeader(std::span<const std::uint8_t> data);
 // allocated; so is a file whose decoding needs more than about as much
 // again inside the library (JpegError).
 Bitmap DecodeJpeg(std::span<const std::uint8_t> data);
+// The same pixels a row at a time, each a bitmap one pixel high, with the
+// same errors: rows decoded before an error have been handed over.
+void DecodeJpegRows(std::span<const std::uint8_t> data, const SourceRows& rows);
 
 class TJPEGImage {
 public:

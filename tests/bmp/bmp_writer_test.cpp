@@ -150,6 +150,38 @@ TEST(BmpWriter, EmptyBitmapsGetHeadersOnly)
               Concat({Headers(118, 118, 0, 3, 4, 0, 0, 16), TableBytes(Palette16())}));
 }
 
+// A large bitmap goes to the sink in bounded pieces, converted a row at a
+// time, and the pieces make the file of the whole converted bitmap.
+TEST(BmpWriter, LargeBitmapsAreWrittenInPieces)
+{
+    Bitmap image(1100, 1000);  // 1.1 MB even at 8 bits
+    std::mt19937 random(3);
+    ColorRef color = 0;
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x) {
+            if (x % 16 == 0)
+                color = ColorRef(random() & 0xFFFFFF);
+            image.SetPixel(x, y, color);
+        }
+    for (int code : {3, 6, 7}) {
+        SCOPED_TRACE(code);
+        Bytes joined;
+        std::size_t pieces = 0, largest = 0;
+        WriteBmp(image, code, [&](std::span<const std::uint8_t> piece) {
+            ++pieces;
+            largest = std::max(largest, piece.size());
+            joined.insert(joined.end(), piece.begin(), piece.end());
+        });
+        EXPECT_GE(pieces, 2u);
+        EXPECT_LE(largest, (std::size_t(1) << 20) + 4 * 1100);
+        const Bitmap read = DecodeBmp(joined);
+        const Bitmap expected = code == 3 ? image.ConvertTo(PixelFormat::Bits8) : image;
+        for (int y : {0, 499, 999})
+            for (int x : {0, 550, 1099})
+                ASSERT_EQ(read.Pixel(x, y), expected.Pixel(x, y)) << x << ", " << y;
+    }
+}
+
 TEST(BmpWriter, RefusesOtherFormatCodes)
 {
     for (int code : {-1, 0, 1, 4, 8, 9, 256}) {

@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "support/images.h"
 #include "support/memory_limit.h"
+#include "support/row_reading.h"
 #include "support/testdata.h"
 
 #include <gtest/gtest.h>
@@ -103,6 +104,33 @@ TEST(JpegDecode, MatchesReferenceDecoderForEveryKindOfFile)
     {
         SCOPED_TRACE("Adobe YCCK, progressive");
         ExpectSameAsDjpeg(LibraryJpeg(RawPattern(45, 29, 4), StoredAs::Ycck, true));
+    }
+}
+
+// Every kind of file, whole, damaged or cut short, decodes a row at a time
+// to exactly the rows of the whole decode, or fails with the same error.
+TEST(JpegDecode, RowsGiveTheWholeDecode)
+{
+    const Bitmap picture = test::TestPattern(77, 53);
+    std::vector<Bytes> files = {OurJpeg(picture, false), OurJpeg(picture, true),
+                                LibraryJpeg(RawPattern(61, 37, 1), StoredAs::Grey, true),
+                                LibraryJpeg(RawPattern(45, 29, 4), StoredAs::Cmyk, false),
+                                LibraryJpeg(RawPattern(45, 29, 4), StoredAs::Ycck, true)};
+    for (std::size_t i = 0, kinds = files.size(); i < kinds; ++i) {
+        Bytes damaged = files[i];
+        for (std::size_t at = damaged.size() / 2; at < damaged.size() - 8; at += 13)
+            if (damaged[at - 1] != 0xFF && damaged[at] != 0xFF)
+                damaged[at] = 0x5A;
+        files.push_back(damaged);
+        files.emplace_back(files[i].begin(), files[i].begin() + std::ptrdiff_t(files[i].size() * 2 / 3));
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE("file " + std::to_string(i));
+        const test::RowReading reading = test::CompareRowReading(
+            [&] { return DecodeJpegSource(files[i]); },
+            [&](const SourceRows& rows) { DecodeJpegSourceRows(files[i], rows); });
+        ASSERT_EQ(reading.rowsError, reading.wholeError);
+        EXPECT_TRUE(reading.sameRows || !reading.wholeError.empty());
     }
 }
 
