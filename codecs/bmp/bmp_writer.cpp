@@ -57,8 +57,9 @@ void WriteBmp(const Bitmap& bitmap, int pixelFormatCode, const ByteSink& write)
     // True-colour rows already in the target format are written as they
     // are; others are converted a row at a time (palette targets always map
     // to the fixed table), so a large sheet is never copied whole.
-    const bool asIs = bitmap.Format() == format && !HasPalette(format);
     const int width = bitmap.Width(), height = bitmap.Height();
+    // Rows without pixels have nothing to convert.
+    const bool asIs = (bitmap.Format() == format && !HasPalette(format)) || width == 0;
     const std::vector<ColorRef> table =
         HasPalette(format) ? Bitmap(0, 0, bitmap.Format()).ConvertTo(format).Palette()
                            : std::vector<ColorRef>();
