@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <exception>
 #include <mutex>
 #include <optional>
@@ -23,6 +24,15 @@ namespace {
 // Candidates are compared compressed at a quick level, and the smallest
 // compressed again at the strongest (figures in bench/README.md).
 constexpr int kTrialLevel = 6;
+
+// Sheets of more 32-bit pixel bytes than this compare their candidates on
+// kTrialBands bands of rows spread evenly over the sheet, together a
+// quarter of its rows: the same winner on every large benchmark sheet in
+// about a quarter of the time (bench/README.md). Thinner bands, of a few
+// rows each, misled: the candidates differ by 1 % or less on such sheets.
+constexpr std::size_t kBandedTrialsAbove = std::size_t(16) << 20;
+constexpr int kTrialBands = 12;
+constexpr int kTrialShareOfRows = 4;  // one in four
 
 // The bytes of image data, from the middle, on which the final compressors
 // are compared first (see StrongestDeflate).
@@ -92,6 +102,60 @@ void RunInParallel(std::size_t count, const Job& job)
         std::rethrow_exception(failure);
 }
 
+// Rows [first, end) of the sheet.
+struct RowBand {
+    int first, end;
+};
+
+// The bands of rows a large sheet without interlacing compares its
+// candidates on; none (the whole sheet) for a smaller one.
+std::vector<RowBand> TrialBands(const Bitmap& sheet, bool interlaced)
+{
+    const std::size_t rowBytes = std::size_t(sheet.Width()) * 4;
+    const int rows = sheet.Height() / (kTrialBands * kTrialShareOfRows);
+    if (interlaced || rows == 0 || rowBytes * std::size_t(sheet.Height()) <= kBandedTrialsAbove)
+        return {};
+    std::vector<RowBand> bands;
+    for (int i = 0; i < kTrialBands; ++i) {
+        const int first = int(std::int64_t(sheet.Height() - rows) * i / (kTrialBands - 1));
+        bands.push_back({first, first + rows});
+    }
+    return bands;
+}
+
+// The filtered rows of the bands, one after another.
+Bytes FilteredBands(const Bitmap& sheet, const Candidate& candidate, const std::vector<RowBand>& bands)
+{
+    const std::size_t rowBytes = FilteredRowBytes(sheet, *candidate.form);
+    std::size_t rows = 0;
+    for (const RowBand& band : bands)
+        rows += std::size_t(band.end - band.first);
+    Bytes out(rows * rowBytes);
+    std::uint8_t* at = out.data();
+    for (const RowBand& band : bands) {
+        FilterRows(sheet, *candidate.form, candidate.filter, band.first, band.end, at);
+        at += std::size_t(band.end - band.first) * rowBytes;
+    }
+    return out;
+}
+
+// FilteredImage, the two halves of the rows filtered at once when not
+// interlaced: the same bytes.
+Bytes FilteredInHalves(const Bitmap& sheet, const Candidate& candidate, bool interlaced)
+{
+    if (interlaced)
+        return FilteredImage(sheet, *candidate.form, true, candidate.filter);
+    const std::size_t rowBytes = FilteredRowBytes(sheet, *candidate.form);
+    const int height = sheet.Height(), half = height / 2;
+    Bytes out(rowBytes * std::size_t(height));
+    RunInParallel(2, [&](std::size_t i) {
+        const int first = i == 0 ? 0 : half;
+        FilterRows(sheet, *candidate.form, candidate.filter, first, i == 0 ? half : height,
+                   out.data() + std::size_t(first) * rowBytes);
+    });
+    return out;
+}
+
 // libdeflate's level 12 on `data` in two halves compressed at once, joined
 // into one stream: a half loses only the matches its first bytes would have
 // found in the other. Always two, so the file does not depend on the cores.
@@ -148,11 +212,13 @@ Bytes StrongestDeflate(const Bytes& data)
 }
 
 // The smallest of the candidates, compared compressed at kTrialLevel (at
-// the strongest level when exhaustive), and its image data compressed again
-// by StrongestDeflate, or by zopfli when exhaustive, if that is smaller.
-// Only the compressed data of the best so far is kept: the winner's rows are
-// filtered again for the second compression, which costs far less than
-// holding another copy of the image.
+// the strongest level when exhaustive) on the whole image data or on bands
+// of a large sheet's rows, and its image data compressed again by
+// StrongestDeflate, or by zopfli when exhaustive: that result, or the
+// candidate's own compressed data if it is smaller. Only the compressed data
+// of the best so far is kept: the winner's rows are filtered again for the
+// second compression, which costs far less than holding another copy of the
+// image.
 struct Choice {
     PngSheetForm form;
     Bytes packed;
@@ -163,13 +229,16 @@ Choice SmallestCandidate(const Bitmap& sheet, const OptimizedPngOptions& options
     const bool interlaced = options.interlaced, exhaustive = options.exhaustive;
     std::vector<PngSheetForm> forms = SheetFormCandidates(sheet, options.keepPalette);
     std::vector<Candidate> candidates = CandidatesOf(forms);
+    const std::vector<RowBand> bands = TrialBands(sheet, interlaced);
     const int level = exhaustive ? kStrongestDeflateLevel : kTrialLevel;
     std::mutex bestLock;
     std::size_t best = candidates.size(), bestSize = 0;
     Bytes bestPacked;
     RunInParallel(candidates.size(), [&](std::size_t i) {
         const Candidate& c = candidates[i];
-        Bytes packed = DeflateZlib(FilteredImage(sheet, *c.form, interlaced, c.filter), level);
+        Bytes packed = DeflateZlib(bands.empty() ? FilteredImage(sheet, *c.form, interlaced, c.filter)
+                                                 : FilteredBands(sheet, c, bands),
+                                   level);
         std::size_t size = packed.size() + TableBytesOf(*c.form);
         std::lock_guard lock(bestLock);
         // Ties go to the earlier candidate, so the file does not depend on timing.
@@ -181,9 +250,10 @@ Choice SmallestCandidate(const Bitmap& sheet, const OptimizedPngOptions& options
     });
     const Candidate& winner = candidates[best];
     Choice choice{*winner.form, std::move(bestPacked)};
-    const Bytes data = FilteredImage(sheet, *winner.form, interlaced, winner.filter);
+    const Bytes data = FilteredInHalves(sheet, winner, interlaced);
     Bytes smaller = exhaustive ? DeflateZlibExhaustive(data) : StrongestDeflate(data);
-    if (smaller.size() < choice.packed.size())
+    // A trial on bands compressed only part of the data.
+    if (!bands.empty() || smaller.size() < choice.packed.size())
         choice.packed = std::move(smaller);
     return choice;
 }

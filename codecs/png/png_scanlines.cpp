@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <initializer_list>
-#include <span>
 #include <vector>
 
 namespace tessolo {
@@ -93,11 +92,12 @@ public:
     // The first row of a pass has no row above it.
     void StartPass() { std::fill(previous_.begin(), previous_.end(), 0); }
 
-    void Append(const std::uint8_t* raw, std::size_t size, Bytes& out)
+    // Writes the filter-type byte and the filtered row at `out`; returns
+    // the end of what it wrote.
+    std::uint8_t* Append(const std::uint8_t* raw, std::size_t size, std::uint8_t* out)
     {
         TFilter chosen = FixedFilterOf(choice_);
         if (chosen != kPerRow) {
-            out.push_back(chosen);
             ApplyFilter(chosen, raw, previous_.data(), best_.data(), size, offset_);
         } else {
             chosen = pfNone;
@@ -112,11 +112,15 @@ public:
                     best_.swap(candidate_);
                 }
             }
-            out.push_back(chosen);
         }
-        out.insert(out.end(), best_.begin(), best_.begin() + std::ptrdiff_t(size));
-        std::copy(raw, raw + size, previous_.begin());
+        *out++ = chosen;
+        out = std::copy(best_.begin(), best_.begin() + std::ptrdiff_t(size), out);
+        SetPrevious(raw, size);
+        return out;
     }
+
+    // The unfiltered row above the next one.
+    void SetPrevious(const std::uint8_t* raw, std::size_t size) { std::copy(raw, raw + size, previous_.begin()); }
 
 private:
     static constexpr TFilter kPerRow = TFilter(255);
@@ -144,32 +148,55 @@ private:
     EntropyBits entropy_;
 };
 
-// The filtered scanlines of the whole image, in file order.
 }  // namespace
+
+std::size_t FilteredRowBytes(const Bitmap& sheet, const PngSheetForm& form)
+{
+    return RowBytesFor(form.colorType, form.bitDepth, std::size_t(sheet.Width())) + 1;
+}
+
+void FilterRows(const Bitmap& sheet, const PngSheetForm& form, RowFilterChoice choice, int first, int end,
+                std::uint8_t* out)
+{
+    const std::size_t rowBytes = FilteredRowBytes(sheet, form) - 1;
+    const std::size_t width = std::size_t(sheet.Width());
+    RowFilter filter(rowBytes, PixelOffsetFor(form.colorType, form.bitDepth), choice);
+    ScanlineMaker maker(sheet, form);
+    std::vector<std::uint8_t> raw(rowBytes);
+    filter.StartPass();
+    if (first > 0) {
+        maker.Make(first - 1, 0, 1, width, raw.data());
+        filter.SetPrevious(raw.data(), rowBytes);
+    }
+    for (int y = first; y < end; ++y) {
+        maker.Make(y, 0, 1, width, raw.data());
+        out = filter.Append(raw.data(), rowBytes, out);
+    }
+}
 
 Bytes FilteredImage(const Bitmap& sheet, const PngSheetForm& form, bool interlaced, RowFilterChoice choice)
 {
+    if (!interlaced) {
+        Bytes out(FilteredRowBytes(sheet, form) * std::size_t(sheet.Height()));
+        FilterRows(sheet, form, choice, 0, sheet.Height(), out.data());
+        return out;
+    }
     const int width = sheet.Width();
-    const std::size_t fullRow = RowBytesFor(form.colorType, form.bitDepth, std::size_t(width));
+    const std::size_t fullRow = FilteredRowBytes(sheet, form) - 1;
     RowFilter filter(fullRow, PixelOffsetFor(form.colorType, form.bitDepth), choice);
     ScanlineMaker maker(sheet, form);
     std::vector<std::uint8_t> raw(fullRow);
-    Bytes out;
-
-    const Adam7Pass wholeImage{0, 0, 1, 1};
-    std::span<const Adam7Pass> passes = interlaced ? std::span<const Adam7Pass>(kAdam7)
-                                                   : std::span<const Adam7Pass>(&wholeImage, 1);
     std::size_t total = 0;
-    for (const Adam7Pass& pass : passes) {
+    for (const Adam7Pass& pass : kAdam7) {
         int below = sheet.Height() - pass.firstRow;
         std::size_t rows = below > 0 ? std::size_t(below + pass.rowStep - 1) / std::size_t(pass.rowStep) : 0;
         std::size_t columns = PassColumns(pass, width);
         if (columns > 0)
             total += rows * (RowBytesFor(form.colorType, form.bitDepth, columns) + 1);
     }
-    out.reserve(total);
-
-    for (const Adam7Pass& pass : passes) {
+    Bytes out(total);
+    std::uint8_t* at = out.data();
+    for (const Adam7Pass& pass : kAdam7) {
         std::size_t columns = PassColumns(pass, width);
         std::size_t rowBytes = RowBytesFor(form.colorType, form.bitDepth, columns);
         if (rowBytes == 0)
@@ -177,7 +204,7 @@ Bytes FilteredImage(const Bitmap& sheet, const PngSheetForm& form, bool interlac
         filter.StartPass();
         for (int y = pass.firstRow; y < sheet.Height(); y += pass.rowStep) {
             maker.Make(y, pass.firstColumn, pass.columnStep, columns, raw.data());
-            filter.Append(raw.data(), rowBytes, out);
+            at = filter.Append(raw.data(), rowBytes, at);
         }
     }
     return out;

@@ -7,6 +7,9 @@
 #include "platform/bitmap.h"
 #include "platform/bytes.h"
 
+#include <cstddef>
+#include <cstdint>
+
 namespace tessolo {
 
 // How the filter of each row is chosen: one filter for every row, or per row
@@ -22,5 +25,16 @@ inline constexpr RowFilterChoice kRowFilterChoices[] = {
 };
 
 Bytes FilteredImage(const Bitmap& sheet, const PngSheetForm& form, bool interlaced, RowFilterChoice choice);
+
+// The bytes of one filtered row of the sheet without interlacing, its
+// filter-type byte included.
+std::size_t FilteredRowBytes(const Bitmap& sheet, const PngSheetForm& form);
+
+// Writes the filtered scanlines of rows [first, end) of the sheet without
+// interlacing at `out`, exactly as FilteredImage gives them within the whole
+// image: (end - first) × FilteredRowBytes bytes. Ranges of rows can so be
+// filtered apart, at once.
+void FilterRows(const Bitmap& sheet, const PngSheetForm& form, RowFilterChoice choice, int first, int end,
+                std::uint8_t* out);
 
 }  // namespace tessolo

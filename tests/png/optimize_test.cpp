@@ -7,6 +7,8 @@
 #include "codecs/png/png_deflate.h"
 #include "codecs/png/png_deflate_blocks.h"
 #include "codecs/png/png_optimize.h"
+#include "codecs/png/png_scanlines.h"
+#include "codecs/png/png_sheet_form.h"
 #include "png_test_files.h"
 
 #include <gtest/gtest.h>
@@ -177,6 +179,38 @@ TEST(PngOptimize, EveryFormDecodesToTheDefaultEncodersPixels)
                                      : test::ReadPng(EncodePngSheet(c.sheet, Prefs(false, interlaced))).pixels;
                 EXPECT_EQ(Visible(ours.pixels), Visible(expected));
             }
+}
+
+// Rows filtered in ranges, each seeded with the row above it, are the bytes
+// of the whole image, for every form and filter choice.
+TEST(PngOptimize, RowRangesFilterAsWithinTheWholeImage)
+{
+    for (Case& c : Cases())
+        for (const PngSheetForm& form : SheetFormCandidates(c.sheet, false))
+            for (RowFilterChoice choice : kRowFilterChoices) {
+                SCOPED_TRACE(c.name);
+                const Bytes whole = FilteredImage(c.sheet, form, false, choice);
+                const std::size_t rowBytes = FilteredRowBytes(c.sheet, form);
+                const int height = c.sheet.Height();
+                Bytes pieces(whole.size());
+                int first = 0;
+                for (int end : {1, std::max(1, height / 2), height}) {
+                    FilterRows(c.sheet, form, choice, first, end, pieces.data() + std::size_t(first) * rowBytes);
+                    first = end;
+                }
+                EXPECT_EQ(pieces, whole);
+            }
+}
+
+// A sheet large enough that its candidates are compared on bands of rows
+// still writes all of its rows.
+TEST(PngOptimize, LargeSheetsDecodeToTheirPixels)
+{
+    Bitmap sheet = Sheet(2048, 2080, true, [](int x, int y) {
+        return (x / 64 + y / 64) % 3 ? WithAlpha(std::uint32_t(x / 64 * 977 ^ y / 64 * 131), x % 64) : 0u;
+    });
+    test::Rgba ours = test::ReadPng(EncodePngSheet(sheet, Prefs(true, false)));
+    EXPECT_EQ(Visible(ours.pixels), Visible(PixelsOf(sheet)));
 }
 
 TEST(PngOptimize, PaletteAndGreyChoices)
