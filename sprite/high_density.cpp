@@ -72,20 +72,23 @@ std::vector<std::string> LargestScaleFiles(const std::vector<std::string>& files
     return kept;
 }
 
-void PadToMultipleSize(Bitmap& source, std::int32_t step, bool transparentBackground)
+void PadTo(Bitmap& source, int width, int height, bool transparentBackground)
 {
-    const int width = UpToMultiple(source.Width(), step);
-    const int height = UpToMultiple(source.Height(), step);
-    if (width == source.Width() && height == source.Height())
-        return;
     if (transparentBackground && !source.HasAlpha) {
         Bitmap padded = TransparentBitmap(width, height);
         padded.Draw(source, 0, 0);
         source = std::move(padded);
         return;
     }
-    // New area is white, or transparent white on a bitmap with alpha.
     source.SetSize(width, height);
+}
+
+void PadToMultipleSize(Bitmap& source, std::int32_t step, bool transparentBackground)
+{
+    const int width = UpToMultiple(source.Width(), step);
+    const int height = UpToMultiple(source.Height(), step);
+    if (width != source.Width() || height != source.Height())
+        PadTo(source, width, height, transparentBackground);
 }
 
 void SheetDensity::Adjust(BuildSettings& settings) const

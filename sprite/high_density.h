@@ -48,8 +48,14 @@ std::string WithoutScaleSuffix(const std::string& name, std::int32_t* scale = nu
 std::vector<std::string> LargestScaleFiles(const std::vector<std::string>& files,
                                            std::int32_t largest, std::vector<std::string>& left);
 
-// Adds columns and rows to a source so that its sides are multiples of
-// `step`: transparent on a transparent background, white otherwise.
+// Enlarges a source to `width` x `height` (no smaller than it is), its
+// pixels at the top left: the new area is transparent on a transparent
+// background, white otherwise (transparent white on a bitmap with alpha). A
+// source without alpha on a transparent background becomes a transparent
+// bitmap even at its own size, as the rows of a padded source must.
+void PadTo(Bitmap& source, int width, int height, bool transparentBackground);
+
+// Pads a source so that its sides are multiples of `step`.
 void PadToMultipleSize(Bitmap& source, std::int32_t step, bool transparentBackground);
 
 // Everything that drawing the sheet at a larger scale changes in a build.

@@ -103,24 +103,16 @@ void ShapedRows::Pad(int y, const Bitmap& row)
     if (!pads_)
         return out_.row(y, row);
     const int width = UpToMultiple(width_, scale_);
-    const bool transparent = TransparentBackground(settings_) && !row.HasAlpha;
-    // The same new area as PadToMultipleSize gives a whole source.
-    if (transparent) {
-        padded_ = TransparentBitmap(width, 1);
-        padded_.Draw(row, 0, 0);
-    } else {
-        padded_ = row;
-        padded_.SetSize(width, 1);
-    }
+    const bool transparent = TransparentBackground(settings_);
+    padded_ = row;
+    PadTo(padded_, width, 1, transparent);
     out_.row(y, padded_);
     if (y != height_ - 1)
         return;
-    if (transparent) {
-        padded_ = TransparentBitmap(width, 1);
-    } else {
-        padded_.SetHeight(0);
-        padded_.SetHeight(1);
-    }
+    // The rows below the source are padding alone: a row without pixels, padded.
+    padded_ = row;
+    padded_.SetHeight(0);
+    PadTo(padded_, width, 1, transparent);
     for (int pad = height_; pad < UpToMultiple(height_, scale_); ++pad)
         out_.row(pad, padded_);
 }
