@@ -49,11 +49,11 @@ void TGIFSubImage::Assign(const Bitmap& original)
     Clear();
     if (original.Empty())
         return;
+    // A sheet with alpha is blended straight into a 24-bit copy, which goes
+    // as soon as its colours are reduced: a large sheet is not held twice.
     Bitmap flattened;
-    if (original.HasAlpha) {
-        flattened = original;
-        FlattenOverWhite(flattened);
-    }
+    if (original.HasAlpha)
+        FlattenOverWhite(original, flattened);
     const Bitmap& bitmap = original.HasAlpha ? flattened : original;
     SetBounds(0, 0, bitmap.Width(), bitmap.Height());
     Bitmap reduced;
@@ -61,6 +61,8 @@ void TGIFSubImage::Assign(const Bitmap& original)
     if (!HasPalette(bitmap.Format())) {
         reduced = ReduceColors(bitmap, image_->ColorReduction, image_->DitherMode, image_->ReductionBits);
         source = &reduced;
+        if (original.HasAlpha)
+            flattened = Bitmap();
     }
     AllocateData(0);
     GIFProgress progress(*image_, gifmsg::sProgressConverting);
