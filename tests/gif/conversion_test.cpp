@@ -267,9 +267,10 @@ TEST(GifConversion, FramesTakeTheColoursOfTheWholeReduction)
                 const Bitmap* frame = image.Images[0].GetBitmap();
                 ASSERT_NE(frame, nullptr);
                 for (int y = 0; y < flat.Height(); ++y)
-                    for (int x = 0; x < flat.Width(); ++x)
+                    for (int x = 0; x < flat.Width(); ++x) {
                         if (!source->HasAlpha || source->ScanLine(y)[4 * x + 3] != 0)
                             ASSERT_EQ(frame->Pixel(x, y), reduced.Pixel(x, y)) << x << ", " << y;
+                    }
             }
 }
 
