@@ -116,8 +116,7 @@ void WriteBmp(const Bitmap& bitmap, int pixelFormatCode, const ByteSink& write)
 Bytes EncodeBmp(const Bitmap& bitmap, int pixelFormatCode)
 {
     Bytes file;
-    WriteBmp(bitmap, pixelFormatCode,
-             [&file](std::span<const std::uint8_t> piece) { file.insert(file.end(), piece.begin(), piece.end()); });
+    WriteBmp(bitmap, pixelFormatCode, AppendingTo(file));
     return file;
 }
 
