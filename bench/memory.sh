@@ -9,7 +9,8 @@
 # The folders (bench/memory_sources.py, fixed seed): 2 000 and 20 000 PNG
 # images of random sizes 1-64 px, one in ten a copy of another, and one
 # 16 000 x 16 000 image among ten small ones, packed, in a grid, with every
-# option, resized, as a JPEG (written with cjpeg) and into a BMP sheet.
+# option, resized, as a JPEG (written with cjpeg), into a BMP sheet and into
+# a transparent GIF sheet.
 # Installs nothing.
 # SOURCES=DIR keeps the generated folders there for the next run (and reuses
 # them); OUTPUTS=DIR keeps every case's sheets and stylesheets there, so two
@@ -33,11 +34,15 @@ sheet_bytes() {
   python3 - "$1" "$2" <<'PY'
 import glob, struct, sys
 total = 0
-for path in glob.glob(sys.argv[1] + "/*.png") + glob.glob(sys.argv[1] + "/*.bmp"):
+for path in glob.glob(sys.argv[1] + "/*.png") + glob.glob(sys.argv[1] + "/*.bmp") + glob.glob(sys.argv[1] + "/*.gif"):
     with open(path, "rb") as sheet:
         head = sheet.read(26)
-    png = path.endswith(".png")
-    width, height = struct.unpack(">II" if png else "<ii", head[16:24] if png else head[18:26])
+    if path.endswith(".png"):
+        width, height = struct.unpack(">II", head[16:24])
+    elif path.endswith(".gif"):
+        width, height = struct.unpack("<HH", head[6:10])
+    else:
+        width, height = struct.unpack("<ii", head[18:26])
     total += width * abs(height) * int(sys.argv[2])
 print("%.0f" % (total / 1e6))
 PY
@@ -51,7 +56,7 @@ n=0
 run() {  # run TITLE FOLDER OPTIONS...
   title="$1"; from="$2"; shift 2
   n=$((n + 1))
-  case " ${CASES:-1 2 3 4 5 6 7 8 9 10 11} " in *" $n "*) ;; *) return 0 ;; esac
+  case " ${CASES:-1 2 3 4 5 6 7 8 9 10 11 12} " in *" $n "*) ;; *) return 0 ;; esac
   out="$outputs/$n"
   rm -rf "$out"; mkdir -p "$out"
   if /usr/bin/time -v -o "$work/time" "$cli" --quiet --settings "$work/store" --name sheet \
@@ -80,3 +85,4 @@ run "16 000 px image + 10, resized to 50 %" "$large" --resize 50%
 large_jpeg=$(folder large-jpeg 10 16000 jpeg)
 run "16 000 px JPEG + 10, packed" "$large_jpeg"
 run "16 000 px image + 10, BMP sheet" "$large" --type bmp
+run "16 000 px image + 10, transparent GIF sheet" "$large" --type gif --background transparent

@@ -41,6 +41,19 @@ Bitmap::Bitmap(int width, int height, PixelFormat format) : format_(format)
     data_.assign(stride * std::size_t(height), HasPalette(format) ? 0x00 : 0xFF);
 }
 
+BitmapRow::BitmapRow(const Bitmap& bitmap) : bitmap_(bitmap), row_(bitmap.Width(), 1, bitmap.Format())
+{
+    row_.HasAlpha = bitmap.HasAlpha;
+    if (HasPalette(bitmap.Format()))
+        row_.SetPalette(bitmap.Palette());
+}
+
+const Bitmap& BitmapRow::Of(int y)
+{
+    std::memcpy(row_.ScanLine(0), bitmap_.ScanLine(y), RowBytes(bitmap_.Width(), bitmap_.Format()));
+    return row_;
+}
+
 void Bitmap::SetPalette(std::vector<ColorRef> palette)
 {
     if (!HasPalette(format_) || palette.size() > (std::size_t(1) << BitsPerPixel(format_)))

@@ -125,6 +125,19 @@ private:
     std::vector<ColorRef> palette_;
 };
 
+// One row at a time of a bitmap as a bitmap of its own, of the same format,
+// alpha and palette: for converting a large bitmap a row at a time.
+class BitmapRow {
+public:
+    explicit BitmapRow(const Bitmap& bitmap);
+    // Row `y` of the bitmap; valid until the next call.
+    const Bitmap& Of(int y);
+
+private:
+    const Bitmap& bitmap_;
+    Bitmap row_;
+};
+
 // The fixed 16-colour table used for 4-bit output.
 const std::vector<ColorRef>& Palette16();
 // The fixed 256-colour table used for 8-bit output: a 6 x 6 x 6 colour cube

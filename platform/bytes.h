@@ -13,4 +13,11 @@ using Bytes = std::vector<std::uint8_t>;
 // Takes a file's bytes piece by piece, in order, as they are made.
 using ByteSink = std::function<void(std::span<const std::uint8_t>)>;
 
+// A sink that appends every piece to `bytes`: a whole file from a writer
+// that hands it on in pieces.
+inline ByteSink AppendingTo(Bytes& bytes)
+{
+    return [&bytes](std::span<const std::uint8_t> piece) { bytes.insert(bytes.end(), piece.begin(), piece.end()); };
+}
+
 }  // namespace tessolo

@@ -28,6 +28,12 @@ Bytes EncodeGif(const Bitmap& sheet, const SheetEncoding& options)
         return EncodeGifSheet(QuantizedGifSheet(sheet), options.gif);
     return EncodeGifSheet(sheet, options.gif);
 }
+void WriteGif(const Bitmap& sheet, const SheetEncoding& options, const ByteSink& write)
+{
+    if (options.gifQuantizer && !sheet.Empty())
+        return WriteGifSheet(QuantizedGifSheet(sheet), options.gif, write);
+    WriteGifSheet(sheet, options.gif, write);
+}
 Bytes EncodeBmpSheet(const Bitmap& sheet, const SheetEncoding& options)
 {
     return EncodeBmp(sheet, options.bmp.pixelFormat);
@@ -62,7 +68,7 @@ constexpr SheetCodec kSheetCodecs[] = {
     {kOutputJpeg, EncodeJpeg},
     {kOutputBmp, EncodeBmpSheet, WriteBmpSheet},
     {kOutputPng, EncodePng, WritePng},
-    {kOutputGif, EncodeGif},
+    {kOutputGif, EncodeGif, WriteGif},
     {kOutputWebp, EncodeWebp},
     {kOutputAvif, EncodeAvif},
 };

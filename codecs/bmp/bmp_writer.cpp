@@ -8,7 +8,6 @@
 #include "platform/text_list.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace tessolo {
 
@@ -99,18 +98,12 @@ void WriteBmp(const Bitmap& bitmap, int pixelFormatCode, const ByteSink& write)
         out.push_back(RedOf(color));
         out.push_back(0);
     }
-    // One row of the bitmap, as it is, for converting.
-    Bitmap row(width, 1, bitmap.Format());
-    row.HasAlpha = bitmap.HasAlpha;
-    if (HasPalette(bitmap.Format()))
-        row.SetPalette(bitmap.Palette());
+    BitmapRow row(bitmap);
     for (int y = height - 1; y >= 0; --y) {
-        if (asIs) {
+        if (asIs)
             AppendRow(out, bitmap.ScanLine(y), width, format);
-        } else {
-            std::memcpy(row.ScanLine(0), bitmap.ScanLine(y), RowBytes(width, bitmap.Format()));
-            AppendRow(out, row.ConvertTo(format).ScanLine(0), width, format);
-        }
+        else
+            AppendRow(out, row.Of(y).ConvertTo(format).ScanLine(0), width, format);
         if (out.size() >= kPieceBytes) {
             write(out);
             out.clear();
@@ -123,8 +116,7 @@ void WriteBmp(const Bitmap& bitmap, int pixelFormatCode, const ByteSink& write)
 Bytes EncodeBmp(const Bitmap& bitmap, int pixelFormatCode)
 {
     Bytes file;
-    WriteBmp(bitmap, pixelFormatCode,
-             [&file](std::span<const std::uint8_t> piece) { file.insert(file.end(), piece.begin(), piece.end()); });
+    WriteBmp(bitmap, pixelFormatCode, AppendingTo(file));
     return file;
 }
 

@@ -98,7 +98,7 @@ std::vector<ColorRef> FramedQuantizedPalette(const Bitmap& source)
     return palette;
 }
 
-std::unique_ptr<TColorLookup> MakeLookup(TColorReduction method, const Bitmap& source, int reductionBits,
+std::unique_ptr<TColorLookup> MakeLookup(TColorReduction method, const Bitmap* source, int reductionBits,
                                          const std::vector<ColorRef>* given, std::vector<ColorRef>& palette)
 {
     switch (method) {
@@ -115,8 +115,8 @@ std::unique_ptr<TColorLookup> MakeLookup(TColorReduction method, const Bitmap& s
     case rmNetscape:
         palette = WebPalette();
         return std::make_unique<TNetscapeColorLookup>();
-    case rmQuantize: palette = QuantizeColors(source, 1 << std::clamp(reductionBits, 1, 8)); break;
-    case rmQuantizeWindows: palette = FramedQuantizedPalette(source); break;
+    case rmQuantize: palette = QuantizeColors(*source, 1 << std::clamp(reductionBits, 1, 8)); break;
+    case rmQuantizeWindows: palette = FramedQuantizedPalette(*source); break;
     case rmPalette:
         if (given)
             palette.assign(given->begin(), given->begin() + std::min<std::size_t>(given->size(), 256));
@@ -128,6 +128,28 @@ std::unique_ptr<TColorLookup> MakeLookup(TColorReduction method, const Bitmap& s
 
 }  // namespace
 
+TRowReducer::TRowReducer(TColorReduction method, TDitherMode mode, int reductionBits, int width,
+                         const Bitmap* whole, const std::vector<ColorRef>* palette)
+    : width_(width)
+{
+    if (method == rmNone)
+        return;
+    lookup_ = MakeLookup(method, whole, reductionBits, palette, palette_);
+    if (!lookup_ || lookup_->Colors() == 0)
+        return;
+    engine_ = MakeDitherEngine(mode, width, *lookup_);
+    palette_.resize(256, kBlack);
+}
+
+void TRowReducer::Reduce(const std::uint8_t* row, std::uint8_t* out)
+{
+    for (int x = engine_->Column(); x >= 0 && x < width_; x = engine_->Column()) {
+        const std::uint8_t* p = row + 3 * x;
+        out[x] = std::uint8_t(engine_->Dither(p[2], p[1], p[0]));
+    }
+    engine_->NextLine();
+}
+
 Bitmap ReduceColors(const Bitmap& source, TColorReduction method, TDitherMode mode, int reductionBits,
                     const std::vector<ColorRef>* palette)
 {
@@ -137,23 +159,12 @@ Bitmap ReduceColors(const Bitmap& source, TColorReduction method, TDitherMode mo
     if (source.Empty())
         return result;
     TDIBReader reader(source, PixelFormat::Bits24);
-    std::vector<ColorRef> colors;
-    std::unique_ptr<TColorLookup> lookup = MakeLookup(method, reader.Source(), reductionBits, palette, colors);
-    if (!lookup || lookup->Colors() == 0)
+    TRowReducer reducer(method, mode, reductionBits, source.Width(), &reader.Source(), palette);
+    if (!reducer.Valid())
         return result;
-    std::unique_ptr<TDitherEngine> engine = MakeDitherEngine(mode, source.Width(), *lookup);
-    if (!engine)
-        return result;
-    TDIBWriter writer(result, colors, source.Height(), source.Width(), PixelFormat::Bits8);
-    for (int y = 0; y < source.Height(); ++y) {
-        const std::uint8_t* in = reader.ScanLine(y);
-        std::uint8_t* out = writer.ScanLine(y);
-        for (int x = engine->Column(); x >= 0 && x < source.Width(); x = engine->Column()) {
-            const std::uint8_t* p = in + 3 * x;
-            out[x] = std::uint8_t(engine->Dither(p[2], p[1], p[0]));
-        }
-        engine->NextLine();
-    }
+    TDIBWriter writer(result, reducer.Palette(), source.Height(), source.Width(), PixelFormat::Bits8);
+    for (int y = 0; y < source.Height(); ++y)
+        reducer.Reduce(reader.ScanLine(y), writer.ScanLine(y));
     writer.Finish();
     return result;
 }

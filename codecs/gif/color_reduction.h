@@ -5,6 +5,9 @@
 #pragma once
 
 #include "codecs/gif/gif_types.h"
+#include "platform/bitmap.h"
+
+#include <cstdint>
 
 #include <memory>
 #include <vector>
@@ -81,6 +84,34 @@ protected:
 
 // The engine for a dither mode; null for an unknown mode.
 std::unique_ptr<TDitherEngine> MakeDitherEngine(TDitherMode mode, int width, TColorLookup& lookup);
+
+// Reduces the 24-bit rows of a bitmap one after another, from the top, as
+// ReduceColors reduces the whole: the same indices and palette. The
+// quantising methods make their palette from the whole 24-bit bitmap
+// (`whole`); the others need none (null). `palette` is used by rmPalette.
+class TRowReducer {
+public:
+    TRowReducer(TColorReduction method, TDitherMode mode, int reductionBits, int width, const Bitmap* whole,
+                const std::vector<ColorRef>* palette = nullptr);
+    TRowReducer(const TRowReducer&) = delete;
+    TRowReducer& operator=(const TRowReducer&) = delete;
+
+    static bool NeedsWholeBitmap(TColorReduction method) { return method == rmQuantize || method == rmQuantizeWindows; }
+    // False for rmNone, an unknown method or mode, or a palette without colours.
+    bool Valid() const { return engine_ != nullptr; }
+    // The method's palette padded with black to 256 entries, as the 8-bit
+    // bitmap of ReduceColors holds it.
+    const std::vector<ColorRef>& Palette() const { return palette_; }
+    // Writes the palette index of each pixel of a 24-bit row (blue, green,
+    // red) to `out`.
+    void Reduce(const std::uint8_t* row, std::uint8_t* out);
+
+private:
+    int width_;
+    std::vector<ColorRef> palette_;
+    std::unique_ptr<TColorLookup> lookup_;
+    std::unique_ptr<TDitherEngine> engine_;
+};
 
 // A new bitmap of `source` reduced by `method`: 8 bits with the method's
 // palette, or for rmNone a 24-bit copy. `palette` is used by rmPalette.

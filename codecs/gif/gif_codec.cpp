@@ -80,7 +80,7 @@ const SourceFormat kGifSource = {"GIF", kMaxGifSourceFileBytes, CheckGifSourceHe
 
 Bitmap LoadGifSource(const std::string& path) { return LoadSource(kGifSource, path); }
 
-Bytes EncodeGifSheet(const Bitmap& sheet, const GifSheetOptions& options)
+void WriteGifSheet(const Bitmap& sheet, const GifSheetOptions& options, const ByteSink& write)
 {
     constexpr int kMaxGifSide = 0xFFFF;
     if (sheet.Width() > kMaxGifSide || sheet.Height() > kMaxGifSide)
@@ -88,10 +88,17 @@ Bytes EncodeGifSheet(const Bitmap& sheet, const GifSheetOptions& options)
     TGIFImage image;
     image.Compression = options.compression;
     image.Assign(sheet);
-    Bytes out;
-    GIFOutputStream stream(out);
+    Bytes piece;
+    GIFOutputStream stream(piece, write);
     image.SaveToStream(stream);
-    return out;
+    stream.Finish();
+}
+
+Bytes EncodeGifSheet(const Bitmap& sheet, const GifSheetOptions& options)
+{
+    Bytes file;
+    WriteGifSheet(sheet, options, AppendingTo(file));
+    return file;
 }
 
 }  // namespace tessolo

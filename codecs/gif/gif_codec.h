@@ -50,5 +50,7 @@ struct GifSheetOptions {
 // pixels; partly transparent ones are blended over white. A 0 x 0 sheet
 // gives a valid GIF without frames: header, 0 x 0 screen and trailer.
 Bytes EncodeGifSheet(const Bitmap& sheet, const GifSheetOptions& options);
+// The same file handed to `write` in pieces, so that it is never held whole.
+void WriteGifSheet(const Bitmap& sheet, const GifSheetOptions& options, const ByteSink& write);
 
 }  // namespace tessolo

@@ -43,6 +43,7 @@ inline constexpr const char* sInvalidPixelFormat = "Unsupported PixelFormat";
 inline constexpr const char* sBadDimension = "Invalid image dimensions";
 inline constexpr const char* sOutOfMemDIB = "Failed to allocate memory for GIF DIB";
 inline constexpr const char* sNoDIB = "Image has no DIB";
+inline constexpr const char* sInvalidColorReduction = "Unknown colour reduction or dither mode";
 // Resource limits of our own: refused before anything is allocated.
 inline constexpr const char* sFrameTooLarge = "GIF frames too large: their pixels would exceed the memory limit";
 inline constexpr const char* sScreenTooLarge = "GIF logical screen too large: its bitmap would need more than 1 GiB";

@@ -62,17 +62,28 @@ std::uint32_t GIFInputStream::ReadU32()
 void GIFOutputStream::WriteU16(std::uint16_t value)
 {
     AppendLe16(out_, value);
+    HandOnFullPiece();
 }
 
 void GIFOutputStream::WriteU32(std::uint32_t value)
 {
     AppendLe32(out_, value);
+    HandOnFullPiece();
 }
 
 void GIFOutputStream::Write(const void* data, std::size_t count)
 {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     out_.insert(out_.end(), bytes, bytes + count);
+    HandOnFullPiece();
+}
+
+void GIFOutputStream::Finish()
+{
+    if (sink_ && !out_.empty()) {
+        sink_(out_);
+        out_.clear();
+    }
 }
 
 }  // namespace tessolo

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 #include <tuple>
+#include <utility>
 
 namespace tessolo {
 
@@ -45,15 +46,31 @@ private:
 class GIFOutputStream {
 public:
     explicit GIFOutputStream(Bytes& target) : out_(target) {}
-    void WriteByte(std::uint8_t value) { out_.push_back(value); }
+    // Hands what is written to `sink` in pieces of about 1 MiB, collected in
+    // `buffer`; Finish hands on the rest.
+    GIFOutputStream(Bytes& buffer, ByteSink sink) : out_(buffer), sink_(std::move(sink)) {}
+    void WriteByte(std::uint8_t value)
+    {
+        out_.push_back(value);
+        HandOnFullPiece();
+    }
     void WriteU16(std::uint16_t value);
     void WriteU32(std::uint32_t value);
     void Write(const void* data, std::size_t count);
     void WriteField(std::uint8_t value) { WriteByte(value); }
     void WriteField(std::uint16_t value) { WriteU16(value); }
+    void Finish();
 
 private:
+    static constexpr std::size_t kPieceBytes = std::size_t(1) << 20;
+    void HandOnFullPiece()
+    {
+        if (sink_ && out_.size() >= kPieceBytes)
+            Finish();
+    }
+
     Bytes& out_;
+    ByteSink sink_;
 };
 
 // A record is read and written field by field in the order its static

@@ -115,9 +115,7 @@ void WritePngSheet(const Bitmap& sheet, const PngSheetOptions& options, const By
 Bytes EncodePngSheet(const Bitmap& sheet, const PngSheetOptions& options)
 {
     Bytes file;
-    WritePngSheet(sheet, options, [&file](std::span<const std::uint8_t> bytes) {
-        file.insert(file.end(), bytes.begin(), bytes.end());
-    });
+    WritePngSheet(sheet, options, AppendingTo(file));
     return file;
 }
 

@@ -9,6 +9,7 @@
 #include "codecs/gif/octree_quantizer.h"
 #include "codecs/gif/system_palettes.h"
 
+#include "platform/alpha.h"
 #include "platform/error.h"
 
 #include <gtest/gtest.h>
@@ -93,19 +94,33 @@ TEST(GifConversion, SheetsBeyondSixteenBitSizesAreRefusedNotCutShort)
     EXPECT_THROW(image.Add(Bitmap(1, 70000)), GIFException);
 }
 
+// Both codings, of a sheet whose file is handed on in several pieces.
 TEST(GifConversion, BothSheetCodingsGiveTheSamePixels)
 {
-    Bitmap sheet = Gradient(90, 40);
+    Bitmap sheet(1100, 1000);
+    std::uint32_t noise = 1;
+    for (int y = 0; y < sheet.Height(); ++y)
+        for (int x = 0; x < sheet.Width(); ++x) {
+            noise = noise * 1664525u + 1013904223u;
+            sheet.SetPixel(x, y, MakeColor(std::uint8_t(noise >> 24), std::uint8_t(noise >> 16),
+                                           std::uint8_t(noise >> 8)));
+        }
     TGIFImage reference;
     reference.Assign(sheet);
     const std::vector<std::uint8_t> indices = reference.Images[0].Data();
     for (TGIFCompression compression : {gcLZW, gcRLE}) {
-        std::vector<std::uint8_t> file = EncodeGifSheet(sheet, {compression});
+        std::vector<std::uint8_t> file;
+        int pieces = 0;
+        WriteGifSheet(sheet, {compression}, [&](std::span<const std::uint8_t> piece) {
+            file.insert(file.end(), piece.begin(), piece.end());
+            ++pieces;
+        });
+        EXPECT_GT(pieces, 1);
         test::OracleFrame oracle = test::DecodeWithGiflib(file);
         ASSERT_TRUE(oracle.ok) << oracle.error;
         EXPECT_EQ(oracle.indices, indices) << compression;
     }
-    EXPECT_NE(EncodeGifSheet(sheet, {gcLZW}), EncodeGifSheet(sheet, {gcRLE}));
+    EXPECT_NE(EncodeGifSheet(Gradient(90, 40), {gcLZW}), EncodeGifSheet(Gradient(90, 40), {gcRLE}));
 }
 
 TEST(GifConversion, PaletteSourcesKeepIndicesAndColors)
@@ -236,6 +251,42 @@ TEST(GifConversion, ReductionMethodsUseTheirPalettes)
     EXPECT_EQ(mapped.Pixel(0, 0), kBlack);
     EXPECT_EQ(ReduceColors(source, rmNone, dmNearest, 8).Format(), PixelFormat::Bits24);
     EXPECT_TRUE(ReduceColors(source, TColorReduction(99), dmNearest, 8).Empty());
+}
+
+// Frames are reduced a row at a time, to the colours ReduceColors gives the
+// whole bitmap blended over white: 24-bit, 32-bit with and without alpha,
+// with error carried from row to row.
+TEST(GifConversion, FramesTakeTheColoursOfTheWholeReduction)
+{
+    Bitmap opaque = Gradient(40, 24);
+    Bitmap withAlpha = opaque.ConvertTo(PixelFormat::Bits32);
+    withAlpha.HasAlpha = true;
+    for (int y = 0; y < withAlpha.Height(); ++y)
+        for (int x = 0; x < withAlpha.Width(); ++x)
+            withAlpha.ScanLine(y)[4 * x + 3] = std::uint8_t(x * 6 + y % 3);  // 0 only at the left
+    Bitmap noAlpha = withAlpha;
+    noAlpha.HasAlpha = false;
+    for (const Bitmap* source : {&opaque, &withAlpha, &noAlpha})
+        for (TColorReduction method : {rmNetscape, rmQuantize, rmGrayScale, rmWindows256})
+            for (TDitherMode mode : {dmNearest, dmFloydSteinberg}) {
+                SCOPED_TRACE(testing::Message() << "method " << method << ", mode " << mode << ", alpha "
+                                                << source->HasAlpha << ", bits " << BitsPerPixel(source->Format()));
+                TGIFImage image;
+                image.ColorReduction = method;
+                image.DitherMode = mode;
+                image.Assign(*source);
+                Bitmap flat = *source;
+                FlattenOverWhite(flat);
+                const Bitmap reduced = ReduceColors(flat, method, mode, 8);
+                const Bitmap* frame = image.Images[0].GetBitmap();
+                ASSERT_NE(frame, nullptr);
+                for (int y = 0; y < flat.Height(); ++y)
+                    for (int x = 0; x < flat.Width(); ++x) {
+                        if (!source->HasAlpha || source->ScanLine(y)[4 * x + 3] != 0) {
+                            ASSERT_EQ(frame->Pixel(x, y), reduced.Pixel(x, y)) << x << ", " << y;
+                        }
+                    }
+            }
 }
 
 TEST(GifConversion, OctreeKeepsFewColorsExactlyAndMergesMany)
