@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
 """Writes the source folders of bench/memory.sh as PNG files.
 
-    memory_sources.py FOLDER COUNT [LARGE_SIDE [png|jpeg]]
+    memory_sources.py FOLDER COUNT [LARGE_SIDE [png|jpeg|bmp]]
 
 COUNT images of random sizes 1-64 px with random colours and alpha, the same
 for every run (fixed seed); one in ten is a copy of an earlier image under
 another name, so that --dedupe has copies to merge. With LARGE_SIDE, one more
-image of LARGE_SIDE x LARGE_SIDE pixels is written first, as PNG or (through
-cjpeg, from libjpeg-turbo-progs) as JPEG.
+image of LARGE_SIDE x LARGE_SIDE pixels is written first, as PNG, as JPEG
+(through cjpeg, from libjpeg-turbo-progs) or as a 24-bit BMP.
 """
 import os
 import random
@@ -59,6 +59,22 @@ def write_jpeg(path, side):
             sys.exit("cjpeg failed")
 
 
+def write_bmp(path, side):
+    """Writes a 24-bit bottom-up BMP (rows padded to 4 bytes)."""
+    rows = list(large_rows(side, 3))
+    stride = (side * 3 + 3) // 4 * 4
+    size = 54 + stride * side
+    with open(path, "wb") as out:
+        out.write(b"BM" + struct.pack("<IHHI", size, 0, 0, 54))
+        out.write(struct.pack("<IiiHHIIiiII", 40, side, side, 1, 24, 0, stride * side, 0, 0, 0, 0))
+        padding = bytes(stride - side * 3)
+        for row in reversed(rows):
+            # Stored blue, green, red.
+            bgr = bytearray(row)
+            bgr[0::3], bgr[2::3] = row[2::3], row[0::3]
+            out.write(bytes(bgr) + padding)
+
+
 def main():
     folder, count = sys.argv[1], int(sys.argv[2])
     os.makedirs(folder, exist_ok=True)
@@ -66,6 +82,8 @@ def main():
         side = int(sys.argv[3])
         if sys.argv[4:] == ["jpeg"]:
             write_jpeg(os.path.join(folder, "large.jpg"), side)
+        elif sys.argv[4:] == ["bmp"]:
+            write_bmp(os.path.join(folder, "large.bmp"), side)
         else:
             write_png(os.path.join(folder, "large.png"), side, side, large_rows(side, 4))
     rng = random.Random(20261209)

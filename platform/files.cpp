@@ -91,23 +91,32 @@ ReadableFile::ReadableFile(const std::string& path) : path_(path)
 
 ReadableFile::~ReadableFile() { ::close(fd_); }
 
-Bytes ReadableFile::Head(std::uint64_t count) const
+std::size_t ReadableFile::ReadUpTo(std::uint64_t offset, std::uint8_t* into, std::size_t count) const
 {
-    Bytes data;
-    data.reserve(std::size_t(std::min(count, size_)));
-    std::uint8_t chunk[65536];
-    while (data.size() < count) {
-        auto wanted = std::size_t(std::min<std::uint64_t>(sizeof chunk, count - data.size()));
-        ssize_t got = ::pread(fd_, chunk, wanted, off_t(data.size()));
+    std::size_t done = 0;
+    while (done < count) {
+        ssize_t got = ::pread(fd_, into + done, count - done, off_t(offset + done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
             throw FileOpenError(path_, std::strerror(errno));
         if (got == 0)
             break;
-        data.insert(data.end(), chunk, chunk + got);
+        done += std::size_t(got);
     }
+    return done;
+}
+
+Bytes ReadableFile::Head(std::uint64_t count) const
+{
+    Bytes data(std::size_t(std::min(count, size_)));
+    data.resize(ReadUpTo(0, data.data(), data.size()));
     return data;
+}
+
+bool ReadableFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const
+{
+    return ReadUpTo(offset, into.data(), into.size()) == into.size();
 }
 
 std::optional<Bytes> ReadableFile::ReadAll(std::uint64_t limit) const

@@ -26,11 +26,16 @@ public:
     std::uint64_t Size() const { return size_; }
     // The first `count` bytes, or all of them when the file is shorter.
     Bytes Head(std::uint64_t count) const;
+    // Fills `into` with the bytes at `offset`; false when the file ends first.
+    bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const;
     // The whole file; nothing when it holds more than `limit` bytes: then
     // none are read, or reading stops once the file grows past them.
     std::optional<Bytes> ReadAll(std::uint64_t limit) const;
 
 private:
+    // Reads up to `count` bytes at `offset`; fewer only at the end of the file.
+    std::size_t ReadUpTo(std::uint64_t offset, std::uint8_t* into, std::size_t count) const;
+
     std::string path_;
     int fd_ = -1;
     std::uint64_t size_ = 0;

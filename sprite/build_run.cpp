@@ -575,9 +575,11 @@ std::optional<BuildRun::ReadSource> BuildRun::NextSource(const std::string& entr
         std::uint64_t hash = 0;
         source.info = Measure(*listed, hash, keepPixels, source.image);
         read.drawnFromRows = source.image.Empty();
-        read.original = sharedPlaces_.OriginalOf(
-            hash, [&] { return read.drawnFromRows ? Decode(*listed).image : source.image; },
-            number);
+        // A source without pixels is never merged, as a whole one is not.
+        if (source.info.width > 0 && source.info.height > 0)
+            read.original = sharedPlaces_.OriginalOf(
+                hash, [&] { return read.drawnFromRows ? Decode(*listed).image : source.image; },
+                number);
     } else {
         source = Decode(*listed);
         read.original = sharedPlaces_.OriginalOf(source.image, number);

@@ -55,7 +55,7 @@ Bytes EncodeAvif(const Bitmap& sheet, const SheetEncoding& options)
 constexpr SourceCodec kSourceCodecs[] = {
     {".jpg", LoadJpegSource, nullptr, LoadJpegSourceRows},
     {".jpeg", LoadJpegSource, nullptr, LoadJpegSourceRows},
-    {".bmp", LoadBmpFile},
+    {".bmp", LoadBmpFile, nullptr, LoadBmpSourceRows},
     {".png", LoadPngSource, nullptr, LoadPngSourceRows},
     {".gif", LoadGifSource},
     {".webp", LoadWebpSource},

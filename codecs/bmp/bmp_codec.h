@@ -55,6 +55,13 @@ extern const SourceFormat kBmpSource;
 // cannot be read.
 Bitmap LoadBmpFile(const std::string& path);
 
+// Hands the rows of a BMP source on one at a time (see SourceRows): the
+// pixels DecodeBmp gives, with its errors. Plain pixel data is read in
+// blocks of rows, so that a large file is never held whole; run-length data
+// is decoded whole first.
+void DecodeBmpRows(std::span<const std::uint8_t> data, const SourceRows& rows);
+void LoadBmpSourceRows(const std::string& path, const SourceRows& rows);
+
 // Encodes `bitmap` as a BMP file with the 40-byte info header in the format
 // of a BmpPixelCode. Other codes throw Error.
 Bytes EncodeBmp(const Bitmap& bitmap, int pixelFormatCode);

@@ -9,6 +9,7 @@
 
 #include "platform/byte_io.h"
 #include "platform/error.h"
+#include "platform/files.h"
 #include "platform/source_file.h"
 
 #include <algorithm>
@@ -222,34 +223,101 @@ private:
     std::array<std::uint8_t, 128> scale_{};
 };
 
-Bitmap DecodeUncompressed(const BmpLayout& layout, std::span<const std::uint8_t> pixels)
+// The bitmap format of plain pixel data: 16 and 32-bit pixels become 24-bit.
+PixelFormat FormatOf(const BmpLayout& layout)
 {
-    const PixelFormat format = layout.bits == 16 || layout.bits == 32
-                                   ? PixelFormat::Bits24
-                                   : static_cast<PixelFormat>(layout.bits);
-    // ReadLayout made sure that every row is there.
-    const std::size_t rowBytes = RowBytes(layout.width, static_cast<PixelFormat>(layout.bits));
+    return layout.bits == 16 || layout.bits == 32 ? PixelFormat::Bits24 : static_cast<PixelFormat>(layout.bits);
+}
 
-    Bitmap bitmap(layout.width, layout.height, format);
-    if (HasPalette(format))
+// The bytes of one stored row of plain pixel data.
+std::size_t StoredRowBytes(const BmpLayout& layout)
+{
+    return RowBytes(layout.width, static_cast<PixelFormat>(layout.bits));
+}
+
+// An empty bitmap of `height` rows in the layout's format, with its colours.
+Bitmap BitmapFor(const BmpLayout& layout, int height)
+{
+    Bitmap bitmap(layout.width, height, FormatOf(layout));
+    if (HasPalette(bitmap.Format()))
         bitmap.SetPalette(layout.colorTable);
-    const Channel red(layout.masks[0]), green(layout.masks[1]), blue(layout.masks[2]);
-    for (int fileRow = 0; fileRow < layout.height; ++fileRow) {
-        const std::uint8_t* src = pixels.data() + std::size_t(fileRow) * rowBytes;
-        std::uint8_t* dst = bitmap.ScanLine(TargetRow(layout, fileRow));
-        if (layout.bits != 16 && layout.bits != 32) {
-            std::memcpy(dst, src, rowBytes);
-            continue;
+    return bitmap;
+}
+
+// Turns a stored row of plain pixel data into a bitmap row: 1, 4, 8 and
+// 24-bit rows as they are, 16 and 32-bit ones through their channel masks.
+class RowConverter {
+public:
+    explicit RowConverter(const BmpLayout& layout)
+        : layout_(layout), red_(layout.masks[0]), green_(layout.masks[1]), blue_(layout.masks[2])
+    {
+    }
+
+    void operator()(const std::uint8_t* src, std::uint8_t* dst) const
+    {
+        if (layout_.bits != 16 && layout_.bits != 32) {
+            std::memcpy(dst, src, StoredRowBytes(layout_));
+            return;
         }
-        for (int x = 0; x < layout.width; ++x, dst += 3) {
-            std::uint32_t pixel = layout.bits == 16 ? ReadLe16(src + 2 * std::size_t(x))
-                                                    : ReadLe32(src + 4 * std::size_t(x));
-            dst[0] = blue(pixel);
-            dst[1] = green(pixel);
-            dst[2] = red(pixel);
+        for (int x = 0; x < layout_.width; ++x, dst += 3) {
+            std::uint32_t pixel = layout_.bits == 16 ? ReadLe16(src + 2 * std::size_t(x))
+                                                     : ReadLe32(src + 4 * std::size_t(x));
+            dst[0] = blue_(pixel);
+            dst[1] = green_(pixel);
+            dst[2] = red_(pixel);
         }
     }
+
+private:
+    const BmpLayout& layout_;
+    Channel red_, green_, blue_;
+};
+
+Bitmap DecodeUncompressed(const BmpLayout& layout, std::span<const std::uint8_t> pixels)
+{
+    // ReadLayout made sure that every row is there.
+    const std::size_t rowBytes = StoredRowBytes(layout);
+    Bitmap bitmap = BitmapFor(layout, layout.height);
+    const RowConverter convert(layout);
+    for (int fileRow = 0; fileRow < layout.height; ++fileRow)
+        convert(pixels.data() + std::size_t(fileRow) * rowBytes, bitmap.ScanLine(TargetRow(layout, fileRow)));
     return bitmap;
+}
+
+// Hands the rows of plain pixel data on from the top, read by
+// `read(offset, into)` from the pixel data in blocks of up to 1 MiB of rows:
+// from the end of the data backwards when it is stored bottom-up.
+template <typename ReadAt>
+void HandPlainRows(const BmpLayout& layout, const ReadAt& read, const SourceRows& rows)
+{
+    constexpr std::size_t kBlockBytes = std::size_t(1) << 20;
+    const std::size_t stored = StoredRowBytes(layout);
+    const int block = int(std::clamp<std::size_t>(kBlockBytes / std::max<std::size_t>(stored, 1), 1,
+                                                  std::size_t(layout.height)));
+    Bytes buffer(std::size_t(block) * stored);
+    int first = 0, end = 0;  // the stored rows in the buffer
+    Bitmap row = BitmapFor(layout, 1);
+    const RowConverter convert(layout);
+    rows.start(layout.width, layout.height);
+    for (int y = 0; y < layout.height; ++y) {
+        const int fileRow = TargetRow(layout, y);
+        if (fileRow < first || fileRow >= end) {
+            first = layout.topDown ? fileRow : std::max(0, fileRow - block + 1);
+            end = std::min(layout.height, first + block);
+            read(std::uint64_t(first) * stored, std::span(buffer).first(std::size_t(end - first) * stored));
+        }
+        convert(buffer.data() + std::size_t(fileRow - first) * stored, row.ScanLine(0));
+        rows.row(y, row);
+    }
+}
+
+// Hands the rows of a decoded bitmap on.
+void HandRowsOf(const Bitmap& bitmap, const SourceRows& rows)
+{
+    BitmapRow row(bitmap);
+    rows.start(bitmap.Width(), bitmap.Height());
+    for (int y = 0; y < bitmap.Height(); ++y)
+        rows.row(y, row.Of(y));
 }
 
 // Walks run-length coded 4 and 8-bit data, calling put(x, y, index) for
@@ -339,7 +407,39 @@ Bitmap DecodeBmp(std::span<const std::uint8_t> data)
     return DecodeUncompressed(layout, pixels);
 }
 
+void DecodeBmpRows(std::span<const std::uint8_t> data, const SourceRows& rows)
+{
+    const BmpLayout layout = ReadLayout(data, data.size());
+    const std::span<const std::uint8_t> pixels = data.subspan(layout.pixelOffset);
+    if (IsRunLength(layout))
+        return HandRowsOf(DecodeRunLength(layout, pixels), rows);
+    HandPlainRows(
+        layout,
+        [&](std::uint64_t offset, std::span<std::uint8_t> into) {
+            std::memcpy(into.data(), pixels.data() + offset, into.size());
+        },
+        rows);
+}
+
 const SourceFormat kBmpSource = {"BMP", kMaxBmpSourceFileBytes, CheckBmpHead, DecodeBmp};
+
+void LoadBmpSourceRows(const std::string& path, const SourceRows& rows)
+{
+    const ReadableFile file(path);
+    const BmpLayout layout = ReadLayout(file.Head(kSourceHeadBytes), file.Size());
+    // Run-length data has to be walked from its start, and is smaller than
+    // its picture; a file too large for any source is refused as a whole
+    // reading refuses it.
+    if (IsRunLength(layout) || file.Size() > kBmpSource.maxFileBytes)
+        return DecodeBmpRows(ReadSourceFile(kBmpSource, path), rows);
+    HandPlainRows(
+        layout,
+        [&](std::uint64_t offset, std::span<std::uint8_t> into) {
+            // A file cut short since its size was read.
+            Require(file.ReadAt(layout.pixelOffset + offset, into));
+        },
+        rows);
+}
 
 Bitmap LoadBmpFile(const std::string& path) { return LoadSource(kBmpSource, path); }
 

@@ -2,6 +2,9 @@
 
 #include "bmp_builder.h"
 #include "platform/error.h"
+#include "platform/files.h"
+#include "support/row_reading.h"
+#include "support/testdata.h"
 
 #include <gtest/gtest.h>
 
@@ -28,9 +31,10 @@ const BmpFields kRle8 = {.width = 4, .height = 3, .bits = 8, .compression = 1,
                          .table = {kWhite, kBlack},
                          .pixels = {4, 1, 0, 0, 0, 4, 1, 0, 0, 1, 0, 0, 2, 1, 0, 1}};
 
-TEST(BmpDamage, EveryTruncationIsRefused)
+// Small files of every kind of pixel data.
+std::vector<BmpFields> ValidFiles()
 {
-    const BmpFields valid[] = {
+    return {
         {.headerSize = 12, .width = 3, .height = 2, .bits = 8, .table = {kWhite, kBlack},
          .pixels = {0, 1, 0, 0, 1, 0, 1, 0}},
         {.width = 2, .height = 2, .bits = 16, .compression = 3,
@@ -40,7 +44,11 @@ TEST(BmpDamage, EveryTruncationIsRefused)
         {.width = 5, .height = 2, .bits = 4, .compression = 2, .table = {kWhite, kBlack},
          .pixels = {0, 3, 0x10, 0x10, 0, 0, 5, 0x01, 0, 1}},
     };
-    for (const BmpFields& fields : valid) {
+}
+
+TEST(BmpDamage, EveryTruncationIsRefused)
+{
+    for (const BmpFields& fields : ValidFiles()) {
         const Bytes file = BuildBmp(fields);
         ASSERT_NO_THROW(DecodeBmp(file));
         for (std::size_t length = 0; length < file.size(); ++length)
@@ -131,6 +139,41 @@ TEST(BmpDamage, RunLengthOverrunsAreRefused)
     nibbles.compression = 2;
     nibbles.pixels = {0, 5, 0x11, 0x11, 0x10, 0, 0, 1};
     ExpectInvalid(BuildBmp(nibbles), "4-bit literal past the row end");
+}
+
+// Reading a row at a time gives the rows of the whole decode, or its
+// failure: every kind of file and every truncation of it, in memory and
+// from a file, and files whose rows span several blocks either way up.
+TEST(BmpDamage, RowsAreThoseOfTheWholeDecode)
+{
+    std::vector<BmpFields> files = ValidFiles();
+    for (std::int32_t height : {900, -900}) {
+        BmpFields large = {.width = 1000, .height = height, .pixels = Bytes(3000 * 900)};
+        for (std::size_t i = 0; i < large.pixels.size(); ++i)
+            large.pixels[i] = std::uint8_t(i * 7 / 3000 + i % 251);
+        files.push_back(large);
+    }
+    test::TempDir dir;
+    for (const BmpFields& fields : files) {
+        const Bytes file = BuildBmp(fields);
+        const std::size_t cut = std::min<std::size_t>(60, file.size() - 2);
+        for (std::size_t length : {file.size(), file.size() - 1, cut, std::size_t(0)}) {
+            SCOPED_TRACE(std::to_string(fields.bits) + " bits, " + std::to_string(fields.height) + " rows, " +
+                         std::to_string(length) + " bytes");
+            const Bytes data(file.begin(), file.begin() + std::ptrdiff_t(length));
+            const test::RowReading inMemory = test::CompareRowReading(
+                [&] { return DecodeBmp(data); }, [&](const SourceRows& rows) { DecodeBmpRows(data, rows); });
+            WriteFileReplacing(dir / "a.bmp", data);
+            const test::RowReading fromFile =
+                test::CompareRowReading([&] { return LoadBmpFile(dir / "a.bmp"); },
+                                        [&](const SourceRows& rows) { LoadBmpSourceRows(dir / "a.bmp", rows); });
+            for (const test::RowReading& reading : {inMemory, fromFile}) {
+                EXPECT_EQ(reading.rowsError, reading.wholeError);
+                EXPECT_EQ(reading.wholeError.empty(), length == file.size());
+                EXPECT_TRUE(reading.wholeError.empty() ? reading.sameRows : true);
+            }
+        }
+    }
 }
 
 TEST(BmpDamage, MissingFileNamesThePath)

@@ -1,6 +1,7 @@
 #include "codecs/bmp/bmp_codec.h"
 
 #include "bmp_builder.h"
+#include "support/row_reading.h"
 #include "support/testdata.h"
 
 #include <gtest/gtest.h>
@@ -170,6 +171,10 @@ TEST(BmpReader, MatchesTheExpectedPixelsOfTheSuite)
                 v >>= 8;
 
         Bitmap b = LoadBmpFile(entry.path().string());
+        EXPECT_TRUE(test::CompareRowReading([&] { return b; }, [&](const SourceRows& rows) {
+                        LoadBmpSourceRows(entry.path().string(), rows);
+                    }).sameRows)
+            << stem << ": rows";
         ASSERT_EQ(expected.size(), std::size_t(b.Width()) * std::size_t(b.Height()) * 4) << stem;
         int mismatches = 0;
         for (int y = 0; y < b.Height(); ++y)
