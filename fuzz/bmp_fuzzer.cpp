@@ -7,10 +7,8 @@
 #include "platform/error.h"
 #include "../tests/support/row_reading.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
@@ -41,13 +39,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         return 0;
     }
-    const test::RowReading reading = test::CompareRowReading(
-        [&] { return DecodeSource(kBmpSource, bytes); },
-        [&](const SourceRows& rows) {
-            kBmpSource.checkHead(bytes.first(std::min(size, kSourceHeadBytes)), size);
-            DecodeBmpRows(bytes, rows);
-        });
-    if (reading.rowsError != reading.wholeError || (reading.wholeError.empty() && !reading.sameRows))
-        std::abort();
+    test::AbortUnlessRowsMatch(kBmpSource, bytes, DecodeBmpRows);
     return 0;
 }

@@ -7,9 +7,6 @@
 #include "codecs/jpeg/jpeg_image.h"
 #include "write_back.h"
 
-#include <algorithm>
-#include <cstdlib>
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace tessolo;
@@ -26,13 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (std::int64_t(header.width) * header.height > (std::int64_t(1) << 20))
         return 0;
-    const test::RowReading reading = test::CompareRowReading(
-        [&] { return DecodeSource(kJpegSource, bytes); },
-        [&](const SourceRows& rows) {
-            kJpegSource.checkHead(bytes.first(std::min(size, kSourceHeadBytes)), size);
-            DecodeJpegSourceRows(bytes, rows);
-        });
-    if (reading.rowsError != reading.wholeError || (reading.wholeError.empty() && !reading.sameRows))
-        std::abort();
+    test::AbortUnlessRowsMatch(kJpegSource, bytes, DecodeJpegSourceRows);
     return 0;
 }

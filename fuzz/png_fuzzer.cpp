@@ -6,7 +6,6 @@
 #include "../tests/support/row_reading.h"
 #include "write_back.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -43,14 +42,7 @@ void CompareRowByRow(std::span<const std::uint8_t> data)
         return;
     if (BigEndian32(data.data() + 16) * BigEndian32(data.data() + 20) > (std::uint64_t(1) << 20))
         return;
-    const test::RowReading reading = test::CompareRowReading(
-        [&] { return DecodeSource(kPngSource, data); },
-        [&](const SourceRows& rows) {
-            kPngSource.checkHead(data.first(std::min(data.size(), kSourceHeadBytes)), data.size());
-            DecodePngSourceRows(data, rows);
-        });
-    if (reading.rowsError != reading.wholeError || (reading.wholeError.empty() && !reading.sameRows))
-        std::abort();
+    test::AbortUnlessRowsMatch(kPngSource, data, DecodePngSourceRows);
 }
 
 }  // namespace

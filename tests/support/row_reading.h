@@ -6,8 +6,11 @@
 #include "platform/error.h"
 #include "platform/source_file.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <span>
 #include <string>
 
 namespace tessolo::test {
@@ -53,6 +56,23 @@ inline RowReading CompareRowReading(const std::function<Bitmap()>& whole,
     });
     reading.sameRows = alike && seen == picture.Height();
     return reading;
+}
+
+// For fuzzers: aborts unless reading `data` a row at a time by `decodeRows`,
+// after the format's check of its head, gives the rows of the whole reading
+// or fails as it does.
+inline void AbortUnlessRowsMatch(
+    const SourceFormat& format, std::span<const std::uint8_t> data,
+    const std::function<void(std::span<const std::uint8_t>, const SourceRows&)>& decodeRows)
+{
+    const std::span<const std::uint8_t> head = data.first(std::min(data.size(), kSourceHeadBytes));
+    const RowReading reading = CompareRowReading([&] { return DecodeSource(format, data); },
+                                                 [&](const SourceRows& rows) {
+                                                     format.checkHead(head, data.size());
+                                                     decodeRows(data, rows);
+                                                 });
+    if (reading.rowsError != reading.wholeError || (reading.wholeError.empty() && !reading.sameRows))
+        std::abort();
 }
 
 }  // namespace tessolo::test
