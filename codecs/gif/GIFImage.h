@@ -14,6 +14,8 @@
 #include "codecs/gif/gif_types.h"
 #include "codecs/gif/gif_unused_progress.h"
 
+#include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -115,6 +117,11 @@ public:
     // alpha is reduced as blended over white, and its fully transparent
     // pixels are marked transparent.
     void Assign(const Bitmap& bitmap);
+    // Makes this frame from a bitmap as Assign does, without holding its
+    // pixels: they are made again a row at a time whenever the frame is
+    // written, so the bitmap must outlive the frame and stay as it is. The
+    // frame has no data to read or render.
+    void AssignRowByRow(const Bitmap& bitmap);
 
     // Pixel coding (Decompress reads through the block terminator).
     void Decompress(GIFInputStream& stream);
@@ -136,16 +143,28 @@ private:
     // allocated, beyond the image's MaxPixelBytes and then beyond
     // `maxPixels`, what the data they are decoded from can code.
     void AllocateData(std::uint8_t fill, std::uint64_t maxPixels = UINT64_MAX);
+    void FreeData();
+    // SetBounds without touching the pixels.
+    void SetBoundsWithoutData(int left, int top, int width, int height);
     void Prepare(TImageDescriptor& descriptor) const;
     // Marks the pixels for which isClear(x, y) holds with an added map
     // entry and a transparent graphic control extension.
     template <class IsClear>
     void ApplyTransparency(IsClear&& isClear);
+    // Sorts the map by use and adds the transparent entry when a pixel is
+    // clear and the map has room: its index, else -1.
+    int AddTransparentEntry(bool anyClear);
     Bitmap RenderPlain(const GIFProgress& progress);
     Bitmap RenderDithered(const GIFProgress& progress);
 
     std::vector<std::uint8_t> data_;
     bool hasData_ = false;
+    // A frame assigned row by row: writes row y's indices, rows in order.
+    std::function<void(int y, std::uint8_t* out)> rowSource_;
+    // Its colours' uses, counted as it was assigned, and how sorting the map
+    // by them renumbered the colours.
+    std::vector<int> counted_;
+    std::array<std::uint8_t, 256> renumbered_{};
     bool transparent_ = false;
     bool needMask_ = true;
     TGIFGraphicControlExtension* gce_ = nullptr;

@@ -87,7 +87,10 @@ void WriteGifSheet(const Bitmap& sheet, const GifSheetOptions& options, const By
         throw SheetTooLargeError(sheet.Width(), sheet.Height(), "GIF", kMaxGifSide);
     TGIFImage image;
     image.Compression = options.compression;
-    image.Assign(sheet);
+    // The frame's pixels are made again as they are written: never held.
+    auto frame = std::make_unique<TGIFSubImage>(&image);
+    frame->AssignRowByRow(sheet);
+    image.Add(std::move(frame));
     Bytes piece;
     GIFOutputStream stream(piece, write);
     image.SaveToStream(stream);

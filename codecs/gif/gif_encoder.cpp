@@ -21,9 +21,16 @@ void TGIFWriter::Flush()
 void TGIFEncoder::Encode(GIFOutputStream& stream, int bitsPerPixel, int colorLimit, const std::uint8_t* pixels,
                          bool interlace, int height, int width)
 {
+    const RowSource rows = [&](int y) { return pixels + std::size_t(y) * std::size_t(width); };
+    Encode(stream, bitsPerPixel, colorLimit, pixels ? rows : RowSource(), interlace, height, width);
+}
+
+void TGIFEncoder::Encode(GIFOutputStream& stream, int bitsPerPixel, int colorLimit, const RowSource& rows,
+                         bool interlace, int height, int width)
+{
     bitsPerPixel_ = bitsPerPixel < 2 ? 2 : bitsPerPixel;
     colorLimit_ = colorLimit;
-    pixels_ = current_ = pixels;
+    rows_ = &rows;
     interlace_ = interlace;
     height_ = height;
     width_ = width;
@@ -36,19 +43,22 @@ void TGIFEncoder::Encode(GIFOutputStream& stream, int bitsPerPixel, int colorLim
     firstFreeCode_ = clearCode_ + 2;
     bucket_ = 0;
     bucketBits_ = 0;
-    countdown_ = interlace ? width : (long long)width * height;
+    countdown_ = width;
     row_ = 0;
     pass_ = 0;
     {
         TGIFWriter writer(stream);
         writer_ = &writer;
-        if (pixels && width > 0 && height > 0)
+        if (rows && width > 0 && height > 0) {
+            current_ = rows(0);
             CompressPixels();
+        }
         EmitCode(endCode_);
         if (bucketBits_ > 0)
             writer.WriteByte(std::uint8_t(bucket_));
         writer_ = nullptr;
     }
+    rows_ = nullptr;
     stream.WriteByte(0);
 }
 
@@ -78,13 +88,11 @@ bool TGIFEncoder::NextPixel()
         ++current_;
         return true;
     }
-    if (!interlace_)
-        return false;
-    row_ = NextInterlacedRow(row_, pass_, height_);
+    row_ = interlace_ ? NextInterlacedRow(row_, pass_, height_) : row_ + 1 < height_ ? row_ + 1 : -1;
     if (row_ < 0)
         return false;
     countdown_ = width_;
-    current_ = pixels_ + std::size_t(row_) * std::size_t(width_);
+    current_ = (*rows_)(row_);
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "codecs/gif/gif_stream.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace tessolo {
@@ -37,9 +38,15 @@ private:
 class TGIFEncoder {
 public:
     virtual ~TGIFEncoder() = default;
+    // The pixels of row `y`, `width` of them; valid until the next call.
+    using RowSource = std::function<const std::uint8_t*(int y)>;
+
     // Writes the code size byte, the coded pixels and the terminator.
     // Pixels at or above colorLimit raise "Color not in color table".
     void Encode(GIFOutputStream& stream, int bitsPerPixel, int colorLimit, const std::uint8_t* pixels,
+                bool interlace, int height, int width);
+    // The same, the rows asked for one at a time in coding order.
+    void Encode(GIFOutputStream& stream, int bitsPerPixel, int colorLimit, const RowSource& rows,
                 bool interlace, int height, int width);
 
 protected:
@@ -57,7 +64,7 @@ protected:
     int width_ = 0;
     int height_ = 0;
     bool interlace_ = false;
-    const std::uint8_t* pixels_ = nullptr;
+    const RowSource* rows_ = nullptr;
     const std::uint8_t* current_ = nullptr;
     int initialBits_ = 0;
     int bits_ = 0;

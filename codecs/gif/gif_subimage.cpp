@@ -13,12 +13,16 @@ void TGIFOwnedColorMap<TGIFSubImage>::BuildHistogram(TUsageCountArray& histogram
 {
     for (std::uint8_t index : owner_.data_)
         ++histogram[index].Count;
+    for (std::size_t index = 0; index < owner_.counted_.size(); ++index)
+        histogram[index].Count += owner_.counted_[index];
 }
 
 template <>
 void TGIFOwnedColorMap<TGIFSubImage>::MapImages(const std::uint8_t* translation)
 {
     for (std::uint8_t& index : owner_.data_)
+        index = translation[index];
+    for (std::uint8_t& index : owner_.renumbered_)
         index = translation[index];
     if (owner_.transparent_ && owner_.gce_)
         owner_.gce_->Rec.TransparentColorIndex = translation[owner_.gce_->Rec.TransparentColorIndex];
@@ -100,13 +104,20 @@ void TGIFSubImage::Clear()
     Extensions.Clear();
     ColorMap.Clear();
     Descriptor = TImageDescriptor{};
+    FreeData();
+    rowSource_ = nullptr;
+    counted_.clear();
+    transparent_ = false;
+    FreeBitmap();
+}
+
+void TGIFSubImage::FreeData()
+{
     if (hasData_)
         image_->ReleasePixels(data_.size());
     data_.clear();
     data_.shrink_to_fit();
     hasData_ = false;
-    transparent_ = false;
-    FreeBitmap();
 }
 
 TGIFColorMap& TGIFSubImage::ActiveColorMap()
@@ -131,19 +142,24 @@ void TGIFSubImage::SetInterlaced(bool interlaced)
 
 void TGIFSubImage::SetBounds(int left, int top, int width, int height)
 {
-    // The descriptor holds 16-bit values; anything wider would be cut short.
-    for (int value : {left, top, width, height})
-        if (value < 0 || value > 0xFFFF)
-            throw GIFException(gifmsg::sBadDimension);
-    bool resized = width != Width() || height != Height();
-    Descriptor.Left = std::uint16_t(left);
-    Descriptor.Top = std::uint16_t(top);
-    Descriptor.Width = std::uint16_t(width);
-    Descriptor.Height = std::uint16_t(height);
+    const bool resized = width != Width() || height != Height();
+    SetBoundsWithoutData(left, top, width, height);
     if (resized) {
         FreeBitmap();
         AllocateData(0);
     }
+}
+
+void TGIFSubImage::SetBoundsWithoutData(int left, int top, int width, int height)
+{
+    // The descriptor holds 16-bit values; anything wider would be cut short.
+    for (int value : {left, top, width, height})
+        if (value < 0 || value > 0xFFFF)
+            throw GIFException(gifmsg::sBadDimension);
+    Descriptor.Left = std::uint16_t(left);
+    Descriptor.Top = std::uint16_t(top);
+    Descriptor.Width = std::uint16_t(width);
+    Descriptor.Height = std::uint16_t(height);
     TLogicalScreenDescriptor& screen = image_->Header.Descriptor;
     bool exceeded = false;
     if (Left() + Width() > screen.ScreenWidth) {
@@ -224,7 +240,7 @@ void TGIFSubImage::SaveToStream(GIFOutputStream& stream) const
 {
     for (int i = 0; i < Extensions.Count(); ++i)
         Extensions[i].SaveToStream(stream);
-    if (!hasData_)
+    if (!hasData_ && !rowSource_)
         return;
     TImageDescriptor descriptor = Descriptor;
     Prepare(descriptor);
@@ -248,7 +264,18 @@ void TGIFSubImage::Compress(GIFOutputStream& stream) const
         encoder = std::make_unique<TRLEEncoder>();
     else
         encoder = std::make_unique<TLZWEncoder>();
-    encoder->Encode(stream, bitsPerPixel, colorLimit, data_.data(), Interlaced(), Height(), Width());
+    if (!rowSource_)
+        return encoder->Encode(stream, bitsPerPixel, colorLimit, data_.data(), Interlaced(), Height(), Width());
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(Width()));
+    int next = 0;
+    const TGIFEncoder::RowSource rows = [&](int y) {
+        // Rows are made in order only: a frame assigned row by row is not interlaced.
+        if (y != next++)
+            throw GIFException(gifmsg::sInvalidData);
+        rowSource_(y, row.data());
+        return row.data();
+    };
+    encoder->Encode(stream, bitsPerPixel, colorLimit, rows, Interlaced(), Height(), Width());
 }
 
 void TGIFSubImage::Assign(const TGIFSubImage& source)

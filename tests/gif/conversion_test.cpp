@@ -123,6 +123,43 @@ TEST(GifConversion, BothSheetCodingsGiveTheSamePixels)
     EXPECT_NE(EncodeGifSheet(Gradient(90, 40), {gcLZW}), EncodeGifSheet(Gradient(90, 40), {gcRLE}));
 }
 
+// Sheets are written from frames that make their pixels again as they are
+// written: the very file of a frame assigned whole, written twice alike.
+TEST(GifConversion, SheetsWrittenRowByRowAreTheWholeFramesFile)
+{
+    Bitmap opaque = Gradient(40, 24);
+    Bitmap withAlpha = opaque.ConvertTo(PixelFormat::Bits32);
+    withAlpha.HasAlpha = true;
+    for (int y = 0; y < withAlpha.Height(); ++y)
+        for (int x = 0; x < withAlpha.Width(); ++x)
+            withAlpha.ScanLine(y)[4 * x + 3] = std::uint8_t(x * 6 + y % 3);  // 0 only at the left
+    Bitmap noneClear = withAlpha;
+    for (int y = 0; y < noneClear.Height(); ++y)
+        noneClear.ScanLine(y)[3] = 1;
+    Bitmap noAlpha = withAlpha;
+    noAlpha.HasAlpha = false;
+    Bitmap keyed = opaque.ConvertTo(PixelFormat::Bits8);
+    keyed.Transparent = true;
+    keyed.TransparentColor = keyed.Pixel(3, 2);
+    for (const Bitmap* sheet : {&opaque, &withAlpha, &noneClear, &noAlpha, &keyed})
+        for (TGIFCompression compression : {gcLZW, gcRLE}) {
+            SCOPED_TRACE(testing::Message() << "bits " << BitsPerPixel(sheet->Format()) << ", alpha "
+                                            << sheet->HasAlpha << ", coding " << compression);
+            TGIFImage whole;
+            whole.Compression = compression;
+            whole.Assign(*sheet);
+            TGIFImage byRows;
+            byRows.Compression = compression;
+            auto frame = std::make_unique<TGIFSubImage>(&byRows);
+            frame->AssignRowByRow(*sheet);
+            byRows.Add(std::move(frame));
+            const std::vector<std::uint8_t> file = test::Save(byRows);
+            EXPECT_EQ(file, test::Save(whole));
+            EXPECT_EQ(test::Save(byRows), file);
+            EXPECT_EQ(EncodeGifSheet(*sheet, {compression}), file);
+        }
+}
+
 TEST(GifConversion, PaletteSourcesKeepIndicesAndColors)
 {
     Bitmap eight(3, 2, PixelFormat::Bits8);
