@@ -39,6 +39,17 @@ Bitmap Gradient(int width, int height)
     return bitmap;
 }
 
+// The bitmap with alpha rising from the left, where some pixels are clear.
+Bitmap WithAlphaRamp(const Bitmap& opaque)
+{
+    Bitmap withAlpha = opaque.ConvertTo(PixelFormat::Bits32);
+    withAlpha.HasAlpha = true;
+    for (int y = 0; y < withAlpha.Height(); ++y)
+        for (int x = 0; x < withAlpha.Width(); ++x)
+            withAlpha.ScanLine(y)[4 * x + 3] = std::uint8_t(x * 6 + y % 3);  // 0 only at the left
+    return withAlpha;
+}
+
 TEST(GifConversion, SheetsMapOntoTheWebPalette)
 {
     Bitmap sheet(4, 1);
@@ -128,11 +139,7 @@ TEST(GifConversion, BothSheetCodingsGiveTheSamePixels)
 TEST(GifConversion, SheetsWrittenRowByRowAreTheWholeFramesFile)
 {
     Bitmap opaque = Gradient(40, 24);
-    Bitmap withAlpha = opaque.ConvertTo(PixelFormat::Bits32);
-    withAlpha.HasAlpha = true;
-    for (int y = 0; y < withAlpha.Height(); ++y)
-        for (int x = 0; x < withAlpha.Width(); ++x)
-            withAlpha.ScanLine(y)[4 * x + 3] = std::uint8_t(x * 6 + y % 3);  // 0 only at the left
+    Bitmap withAlpha = WithAlphaRamp(opaque);
     Bitmap noneClear = withAlpha;
     for (int y = 0; y < noneClear.Height(); ++y)
         noneClear.ScanLine(y)[3] = 1;
@@ -296,11 +303,7 @@ TEST(GifConversion, ReductionMethodsUseTheirPalettes)
 TEST(GifConversion, FramesTakeTheColoursOfTheWholeReduction)
 {
     Bitmap opaque = Gradient(40, 24);
-    Bitmap withAlpha = opaque.ConvertTo(PixelFormat::Bits32);
-    withAlpha.HasAlpha = true;
-    for (int y = 0; y < withAlpha.Height(); ++y)
-        for (int x = 0; x < withAlpha.Width(); ++x)
-            withAlpha.ScanLine(y)[4 * x + 3] = std::uint8_t(x * 6 + y % 3);  // 0 only at the left
+    Bitmap withAlpha = WithAlphaRamp(opaque);
     Bitmap noAlpha = withAlpha;
     noAlpha.HasAlpha = false;
     for (const Bitmap* source : {&opaque, &withAlpha, &noAlpha})
