@@ -85,6 +85,9 @@ void TPNGObject::LoadFromStream(std::span<const std::uint8_t> file)
         const std::uint8_t* type = head + 4;
         if (Chunks.Count() == 0 && !IsType(type, "IHDR"))
             throw EPNGIHDRNotFirst();
+        // A second header would change how the first one's image is read.
+        if (Chunks.Count() > 0 && IsType(type, "IHDR"))
+            throw EPngInvalidIHDR();
         // Chromaticities are not used; IDAT chunks reaching this loop are
         // leftovers of a run the image data reader already consumed.
         if (IsType(type, "cHRM") || (IsType(type, "IDAT") && hasImageData)) {

@@ -46,6 +46,8 @@ TEST(PngChunkLayer, FramingFaultsRaiseTheirErrors)
     ExpectLoadFails<EPNGNoImageData>(PngFile({Ihdr(1, 1, 8, 0), Chunk("IEND", {})}), "no IDAT");
     ExpectLoadFails<EPngInvalidIHDR>(PngFile({Chunk("IHDR", {0, 0, 0, 1, 0, 0, 0, 1, 8, 0, 0, 0}), Chunk("IEND", {})}),
                                      "12-byte IHDR");
+    ExpectLoadFails<EPngInvalidIHDR>(PngFile({Ihdr(1, 1, 8, 0), Ihdr(2, 1, 8, 0), Chunk("IEND", {})}),
+                                     "a second IHDR");
 }
 
 TEST(PngChunkLayer, CrcErrorKeepsTheChunksReadBefore)
