@@ -20,6 +20,14 @@ std::string Amount(std::uint64_t bytes)
 
 }  // namespace
 
+void HandRowsOf(const Bitmap& bitmap, const SourceRows& rows)
+{
+    BitmapRow row(bitmap);
+    rows.start(bitmap.Width(), bitmap.Height());
+    for (int y = 0; y < bitmap.Height(); ++y)
+        rows.row(y, row.Of(y));
+}
+
 Bitmap DecodeSource(const SourceFormat& format, std::span<const std::uint8_t> data)
 {
     format.checkHead(data.first(std::min(data.size(), kSourceHeadBytes)), data.size());

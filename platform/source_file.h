@@ -24,6 +24,9 @@ struct SourceRows {
     std::function<void(int y, const Bitmap& row)> row;
 };
 
+// Hands the rows of a bitmap decoded whole on, as SourceRows takes them.
+void HandRowsOf(const Bitmap& bitmap, const SourceRows& rows);
+
 // One source format's rules and decoder.
 struct SourceFormat {
     const char* name;  // as messages name the format: "PNG"

@@ -311,15 +311,6 @@ void HandPlainRows(const BmpLayout& layout, const ReadAt& read, const SourceRows
     }
 }
 
-// Hands the rows of a decoded bitmap on.
-void HandRowsOf(const Bitmap& bitmap, const SourceRows& rows)
-{
-    BitmapRow row(bitmap);
-    rows.start(bitmap.Width(), bitmap.Height());
-    for (int y = 0; y < bitmap.Height(); ++y)
-        rows.row(y, row.Of(y));
-}
-
 // Walks run-length coded 4 and 8-bit data, calling put(x, y, index) for
 // every pixel it codes. Pairs (count, value) are runs; a zero count escapes
 // to end of line (0), end of bitmap (1), a move right and up (2, dx, dy) or a

@@ -50,14 +50,7 @@ void DecodePngSourceRows(std::span<const std::uint8_t> data, const SourceRows& r
     png.LoadFromStream(data);
     if (png.InterlaceMethod == TInterlaceMethod::imNone)
         return;
-    const Bitmap whole = SourceBitmap(png);
-    rows.start(whole.Width(), whole.Height());
-    row = Bitmap(whole.Width(), 1, whole.Format());
-    row.HasAlpha = whole.HasAlpha;
-    for (int y = 0; y < whole.Height(); ++y) {
-        row.Draw(whole, 0, -y);
-        rows.row(y, row);
-    }
+    HandRowsOf(SourceBitmap(png), rows);
 }
 
 namespace {
