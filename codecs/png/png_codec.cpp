@@ -5,6 +5,8 @@
 #include "codecs/png/png_true_color.h"
 #include "codecs/png/pngimage.h"
 
+#include <exception>
+
 namespace tessolo {
 
 namespace {
@@ -34,20 +36,33 @@ void DecodePngSourceRows(std::span<const std::uint8_t> data, const SourceRows& r
     TPNGObject png;
     png.DrawingOnly = true;
     Bitmap row;
+    // A row that cannot be drawn (an index without a palette entry) stops the
+    // rows, but the rest of the file is still read: damage further on is what
+    // the whole reading reports, so it comes first here too.
+    std::exception_ptr undrawable;
     png.RowDecoded = [&](int y) {
+        if (undrawable)
+            return;
         if (y == 0) {
             rows.start(png.GetWidth(), png.GetHeight());
             const bool transparent = png.GetTransparent();
             row = Bitmap(png.GetWidth(), 1, transparent ? PixelFormat::Bits32 : PixelFormat::Bits24);
             row.HasAlpha = transparent;
         }
-        if (row.HasAlpha)
-            png.StraightAlphaRow(y, row.ScanLine(0));
-        else
-            png.OpaqueRow(y, row.ScanLine(0));
+        try {
+            if (row.HasAlpha)
+                png.StraightAlphaRow(y, row.ScanLine(0));
+            else
+                png.OpaqueRow(y, row.ScanLine(0));
+        } catch (const EPngError&) {
+            undrawable = std::current_exception();
+            return;
+        }
         rows.row(y, row);
     };
     png.LoadFromStream(data);
+    if (undrawable)
+        std::rethrow_exception(undrawable);
     if (png.InterlaceMethod == TInterlaceMethod::imNone)
         return;
     HandRowsOf(SourceBitmap(png), rows);

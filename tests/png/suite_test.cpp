@@ -4,6 +4,7 @@
 #include "codecs/png/pngimage.h"
 #include "platform/alpha.h"
 #include "platform/files.h"
+#include "png_test_files.h"
 #include "support/row_reading.h"
 #include "support/testdata.h"
 
@@ -161,20 +162,40 @@ TEST(PngSuite, DamagedFilesAreRefusedWithTheirError)
     EXPECT_EQ(refused, int(kExpected.size()));
 }
 
-// Every file, damaged or not, decodes a row at a time to exactly the rows of
-// the whole decode, or fails with the same error.
+// A file decodes a row at a time to exactly the rows of the whole decode,
+// or fails with the same error.
+void ExpectRowsGiveTheWholeDecode(const Bytes& file)
+{
+    const test::RowReading reading = test::CompareRowReading(
+        [&] { return DecodePngSource(file); }, [&](const SourceRows& rows) { DecodePngSourceRows(file, rows); });
+    ASSERT_EQ(reading.rowsError, reading.wholeError);
+    EXPECT_TRUE(reading.sameRows || !reading.wholeError.empty());
+}
+
 TEST(PngSuite, RowsGiveTheWholeDecode)
 {
     TESSOLO_REQUIRE_TESTDATA(data);
     for (const auto& entry : fs::directory_iterator(data / "pngsuite" / "png")) {
         SCOPED_TRACE(entry.path().filename().string());
-        const Bytes file = ReadFileBytes(entry.path().string());
-        const test::RowReading reading = test::CompareRowReading(
-            [&] { return DecodePngSource(file); },
-            [&](const SourceRows& rows) { DecodePngSourceRows(file, rows); });
-        ASSERT_EQ(reading.rowsError, reading.wholeError);
-        EXPECT_TRUE(reading.sameRows || !reading.wholeError.empty());
+        ExpectRowsGiveTheWholeDecode(ReadFileBytes(entry.path().string()));
     }
+}
+
+// A palette index without an entry is found in the first row, but damage to
+// the compressed data further on is what the whole decode reports first.
+TEST(PngSuite, RowsReportDamageBeforeAMissingPaletteEntry)
+{
+    const Bytes firstRow = {0, 0, 1, 2, 3};
+    // zlib header and a stored block holding the first row; the next chunk
+    // starts a block of the reserved type.
+    const Bytes start = test::Concat({{0x78, 0x01, 0x00, 0x05, 0x00, 0xFA, 0xFF}, firstRow});
+    const Bytes whole = test::Concat({firstRow, firstRow, firstRow, firstRow});
+    // Two entries, one of them translucent, for indices up to 3.
+    const Bytes plte = test::Chunk("PLTE", {1, 2, 3, 4, 5, 6}), trns = test::Chunk("tRNS", {0x80});
+    for (const Bytes& file : {test::PngFile({test::Ihdr(4, 4, 8, 3), plte, trns, test::Chunk("IDAT", start),
+                                             test::Chunk("IDAT", {0x07}), test::Chunk("IEND", {})}),
+                              test::SimplePng(4, 4, 8, 3, whole, {plte, trns})})
+        ExpectRowsGiveTheWholeDecode(file);
 }
 
 }  // namespace
