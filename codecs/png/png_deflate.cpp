@@ -15,11 +15,7 @@ namespace tessolo {
 
 std::uint32_t Adler32(std::span<const std::uint8_t> data, std::uint32_t adler)
 {
-    // zlib counts in 32 bits: the data goes in steps of at most 1 GiB.
-    constexpr std::size_t kStep = std::size_t(1) << 30;
-    for (std::size_t at = 0; at < data.size(); at += kStep)
-        adler = std::uint32_t(adler32(adler, data.data() + at, uInt(std::min(kStep, data.size() - at))));
-    return adler;
+    return libdeflate_adler32(adler, data.data(), data.size());
 }
 
 Bytes DeflateZlib(std::span<const std::uint8_t> data, int level)
