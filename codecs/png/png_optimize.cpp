@@ -342,7 +342,9 @@ void WriteImageDataInPieces(const Bitmap& sheet, const Candidate& winner, const 
                                                      Compressed(Compressor::kLazyFiltered, rows)});
             if (piece == 0)
                 header.assign(stream.begin(), stream.begin() + 2);
-            round[i].deflate = piece + 1 < pieces ? OpenEndedDeflate(stream) : Bytes(stream.begin() + 2, stream.end() - 4);
+            // The last piece ends the stream: its deflate data as it is.
+            round[i].deflate =
+                piece + 1 < pieces ? OpenEndedDeflate(stream) : Bytes(stream.begin() + 2, stream.end() - 4);
             round[i].adler = Adler32(rows);
             round[i].bytes = rows.size();
         });
@@ -351,8 +353,7 @@ void WriteImageDataInPieces(const Bitmap& sheet, const Candidate& winner, const 
             data.insert(data.end(), round[i].deflate.begin(), round[i].deflate.end());
             adler = std::uint32_t(adler32_combine(adler, round[i].adler, z_off_t(round[i].bytes)));
             if (start + i + 1 == pieces)
-                data.insert(data.end(), {std::uint8_t(adler >> 24), std::uint8_t(adler >> 16),
-                                         std::uint8_t(adler >> 8), std::uint8_t(adler)});
+                AppendBigEndian32(data, adler);
             Bytes chunk;
             WriteChunk(chunk, kIdatName, data.data(), std::uint32_t(data.size()));
             write(chunk);
