@@ -89,16 +89,9 @@ void LoadPngSourceRows(const std::string& path, const SourceRows& rows)
 
 namespace {
 
-// The file of a sheet that is not written as it is encoded.
+// The file of a sheet in the default encoder's form, made whole.
 Bytes EncodeWholePngSheet(const Bitmap& sheet, const PngSheetOptions& options)
 {
-    OptimizedPngOptions optimized{.interlaced = options.interlace, .exhaustive = options.exhaustive};
-    if (options.colors != 0) {
-        optimized.keepPalette = true;
-        return EncodeOptimizedPng(QuantizedSheet(sheet, options.colors, options.dither), optimized);
-    }
-    if (options.optimize)
-        return EncodeOptimizedPng(sheet, optimized);
     if (sheet.Empty())
         return {};
     TPNGObject png;
@@ -114,10 +107,17 @@ Bytes EncodeWholePngSheet(const Bitmap& sheet, const PngSheetOptions& options)
 
 void WritePngSheet(const Bitmap& sheet, const PngSheetOptions& options, const ByteSink& write)
 {
-    if (options.colors == 0 && !options.optimize && !sheet.Empty() && IsTrueColorSheet(sheet))
+    OptimizedPngOptions optimized{.interlaced = options.interlace, .exhaustive = options.exhaustive};
+    if (options.colors != 0) {
+        optimized.keepPalette = true;
+        WriteOptimizedPng(QuantizedSheet(sheet, options.colors, options.dither), optimized, write);
+    } else if (options.optimize) {
+        WriteOptimizedPng(sheet, optimized, write);
+    } else if (!sheet.Empty() && IsTrueColorSheet(sheet)) {
         WriteTrueColorPng(sheet, options.level, options.interlace, write);
-    else
+    } else {
         write(EncodeWholePngSheet(sheet, options));
+    }
 }
 
 Bytes EncodePngSheet(const Bitmap& sheet, const PngSheetOptions& options)

@@ -13,6 +13,11 @@
 
 namespace tessolo {
 
+std::uint32_t Adler32(std::span<const std::uint8_t> data, std::uint32_t adler)
+{
+    return libdeflate_adler32(adler, data.data(), data.size());
+}
+
 Bytes DeflateZlib(std::span<const std::uint8_t> data, int level)
 {
     struct FreeCompressor {

@@ -8,6 +8,10 @@
 
 namespace tessolo {
 
+// The Adler-32 checksum of a zlib stream's data, continuing from `adler`
+// (1 for the first bytes).
+std::uint32_t Adler32(std::span<const std::uint8_t> data, std::uint32_t adler = 1);
+
 // libdeflate's strongest level, and a quick one for comparing candidates.
 inline constexpr int kStrongestDeflateLevel = 12;
 

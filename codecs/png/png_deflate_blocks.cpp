@@ -1,5 +1,8 @@
 #include "codecs/png/png_deflate_blocks.h"
 
+#include "codecs/png/png_deflate.h"
+#include "platform/error.h"
+
 extern "C" {
 #include <zopfli/tree.h>
 }
@@ -54,6 +57,7 @@ public:
         return value;
     }
     void ToByte() { position_ = (position_ + 7) & ~std::size_t(7); }
+    std::size_t BitsRead() const { return position_; }
     std::size_t BytesRead() const { return (position_ + 7) / 8; }
 
 private:
@@ -138,52 +142,60 @@ void ReadCodes(BitReader& in, unsigned* litLen, unsigned* distance)
     std::copy_n(lengths.begin() + litLenCount, distanceCount, distance);
 }
 
+// Reads one block of a raw deflate stream, handing each literal and match
+// to `add`; whether it was the stream's last block.
+template <typename Add>
+bool ReadBlock(BitReader& in, const Add& add)
+{
+    const bool last = in.Bits(1) != 0;
+    const unsigned type = in.Bits(2);
+    if (type == 0) {
+        in.ToByte();
+        const unsigned length = in.Bits(16);
+        if (in.Bits(16) != (~length & 0xFFFF))
+            throw Unreadable{};
+        for (unsigned i = 0; i < length; ++i)
+            add(Symbol{std::uint16_t(in.Bits(8)), 0});
+        return last;
+    }
+    if (type == 3)
+        throw Unreadable{};
+    unsigned litLen[kLitLenCodes + 2] = {}, distance[kDistanceCodes] = {};
+    if (type == 1) {
+        std::fill_n(litLen, 144, 8);
+        std::fill_n(litLen + 144, 112, 9);
+        std::fill_n(litLen + 256, 24, 7);
+        std::fill_n(litLen + 280, 8, 8);
+        std::fill_n(distance, kDistanceCodes, 5);
+    } else {
+        ReadCodes(in, litLen, distance);
+    }
+    const Decoder litLens = DecoderOf(litLen, kLitLenCodes + 2);
+    const Decoder distances = DecoderOf(distance, kDistanceCodes);
+    for (;;) {
+        const unsigned symbol = Decode(in, litLens);
+        if (symbol < kEndOfBlock) {
+            add(Symbol{std::uint16_t(symbol), 0});
+            continue;
+        }
+        if (symbol == kEndOfBlock)
+            return last;
+        if (symbol >= 257 + 29)
+            throw Unreadable{};
+        const unsigned length = kLengthBase[symbol - 257] + in.Bits(kLengthExtra[symbol - 257]);
+        const unsigned code = Decode(in, distances);
+        if (code >= kDistanceCodes)
+            throw Unreadable{};
+        const unsigned back = kDistanceBase[code] + in.Bits(kDistanceExtra[code]);
+        add(Symbol{std::uint16_t(length), std::uint16_t(back)});
+    }
+}
+
 // Appends the blocks of a raw deflate stream to `blocks`.
 void ReadBlocks(BitReader& in, Blocks& blocks)
 {
     for (bool last = false; !last;) {
-        last = in.Bits(1) != 0;
-        const unsigned type = in.Bits(2);
-        if (type == 0) {
-            in.ToByte();
-            const unsigned length = in.Bits(16);
-            if (in.Bits(16) != (~length & 0xFFFF))
-                throw Unreadable{};
-            for (unsigned i = 0; i < length; ++i)
-                blocks.symbols.push_back({std::uint16_t(in.Bits(8)), 0});
-        } else if (type == 1 || type == 2) {
-            unsigned litLen[kLitLenCodes + 2] = {}, distance[kDistanceCodes] = {};
-            if (type == 1) {
-                std::fill_n(litLen, 144, 8);
-                std::fill_n(litLen + 144, 112, 9);
-                std::fill_n(litLen + 256, 24, 7);
-                std::fill_n(litLen + 280, 8, 8);
-                std::fill_n(distance, kDistanceCodes, 5);
-            } else {
-                ReadCodes(in, litLen, distance);
-            }
-            const Decoder litLens = DecoderOf(litLen, kLitLenCodes + 2);
-            const Decoder distances = DecoderOf(distance, kDistanceCodes);
-            for (;;) {
-                const unsigned symbol = Decode(in, litLens);
-                if (symbol < kEndOfBlock) {
-                    blocks.symbols.push_back({std::uint16_t(symbol), 0});
-                    continue;
-                }
-                if (symbol == kEndOfBlock)
-                    break;
-                if (symbol >= 257 + 29)
-                    throw Unreadable{};
-                const unsigned length = kLengthBase[symbol - 257] + in.Bits(kLengthExtra[symbol - 257]);
-                const unsigned code = Decode(in, distances);
-                if (code >= kDistanceCodes)
-                    throw Unreadable{};
-                const unsigned back = kDistanceBase[code] + in.Bits(kDistanceExtra[code]);
-                blocks.symbols.push_back({std::uint16_t(length), std::uint16_t(back)});
-            }
-        } else {
-            throw Unreadable{};
-        }
+        last = ReadBlock(in, [&](Symbol symbol) { blocks.symbols.push_back(symbol); });
         blocks.ends.push_back(blocks.symbols.size());
     }
 }
@@ -523,15 +535,41 @@ std::optional<Bytes> JoinDeflateParts(const std::vector<Bytes>& parts, const Byt
     for (const Bytes& part : parts)
         if (!ReadZlibBlocks(part, blocks))
             return std::nullopt;
-    uLong adler = adler32(0, nullptr, 0);
-    for (std::size_t at = 0; at < data.size(); at += std::size_t(1) << 30)
-        adler = adler32(adler, data.data() + at, uInt(std::min(data.size() - at, std::size_t(1) << 30)));
+    const std::uint32_t adler = Adler32(data);
     const std::uint8_t checksum[4] = {std::uint8_t(adler >> 24), std::uint8_t(adler >> 16),
                                       std::uint8_t(adler >> 8), std::uint8_t(adler)};
     Bytes joined = WriteMerged(blocks, std::span<const std::uint8_t>(parts.front()).first(2), checksum);
     if (!InflatesTo(joined, data))
         return std::nullopt;
     return joined;
+}
+
+Bytes OpenEndedDeflate(const Bytes& stream)
+{
+    if (stream.size() < 6)
+        throw Error("Could not compress the image data");
+    const std::span<const std::uint8_t> raw = std::span<const std::uint8_t>(stream).subspan(2, stream.size() - 6);
+    std::size_t lastStart = 0, end = 0;
+    try {
+        BitReader in(raw);
+        for (bool last = false; !last;) {
+            lastStart = in.BitsRead();
+            last = ReadBlock(in, [](Symbol) {});
+        }
+        end = in.BitsRead();
+    } catch (const Unreadable&) {
+        throw Error("Could not compress the image data");
+    }
+    Bytes open(raw.begin(), raw.begin() + std::ptrdiff_t((end + 7) / 8));
+    open[lastStart / 8] &= std::uint8_t(~(1u << (lastStart % 8)));
+    // The empty stored block: three zero bits from `end`, then to the byte.
+    const unsigned used = unsigned(end % 8);
+    if (used != 0)
+        open.back() &= std::uint8_t((1u << used) - 1);
+    if (used == 0 || used > 5)
+        open.push_back(0);
+    open.insert(open.end(), {0x00, 0x00, 0xFF, 0xFF});
+    return open;
 }
 
 }  // namespace tessolo

@@ -32,4 +32,11 @@ Bytes MergeDeflateBlocks(const Bytes& stream, const Bytes& data);
 // the result does not inflate to `data`.
 std::optional<Bytes> JoinDeflateParts(const std::vector<Bytes>& parts, const Bytes& data);
 
+// The raw deflate data of the zlib stream `stream` with its last block
+// marked as not the last and followed by an empty stored block, so that the
+// deflate data of what comes next in the same stream can follow from the
+// next byte on: parts compressed apart, joined for 4 or 5 bytes each without
+// reading their symbols back. Throws Error when `stream` cannot be read.
+Bytes OpenEndedDeflate(const Bytes& stream);
+
 }  // namespace tessolo

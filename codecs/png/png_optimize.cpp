@@ -6,6 +6,8 @@
 #include "codecs/png/png_sheet_form.h"
 #include "codecs/png/pngimage.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
@@ -34,9 +36,24 @@ constexpr std::size_t kBandedTrialsAbove = std::size_t(16) << 20;
 constexpr int kTrialBands = 12;
 constexpr int kTrialShareOfRows = 4;  // one in four
 
+// Sheets of more 32-bit pixel bytes than this, without interlacing and not
+// exhaustive, are filtered, compressed and written a piece of rows at a
+// time, kPiecesAtOnce pieces at once: beyond the sheet the encoder then
+// holds a few pieces whatever the sheet's size, for 4 or 5 bytes a piece and
+// the matches the start of a piece would have found in the one before. Their
+// candidates are compared on bands of together one piece. Smaller sheets,
+// every benchmark sheet among them, are written whole: their copies take at
+// most this.
+constexpr std::size_t kPiecewiseAbove = std::size_t(64) << 20;
+constexpr std::size_t kPieceBytes = std::size_t(4) << 20;
+constexpr std::size_t kPiecesAtOnce = 2;
+
 // The bytes of image data, from the middle, on which the final compressors
-// are compared first (see StrongestDeflate).
-constexpr std::size_t kSampleBytes = std::size_t(1) << 20;
+// are compared first when there are more than kSampledAbove (see
+// StrongestDeflate). A quarter of a MiB chose as one MiB did on every
+// benchmark sheet, in a quarter of the time.
+constexpr std::size_t kSampleBytes = std::size_t(1) << 18;
+constexpr std::size_t kSampledAbove = std::size_t(4) << 20;
 
 // The image data goes in one IDAT chunk (of at most 2^31 - 1 bytes, the
 // most a chunk holds): each further chunk would cost 12 bytes.
@@ -107,14 +124,23 @@ struct RowBand {
     int first, end;
 };
 
+// Whether the sheet is written a piece at a time (see kPiecewiseAbove).
+bool Piecewise(const Bitmap& sheet, const OptimizedPngOptions& options)
+{
+    return !options.interlaced && !options.exhaustive &&
+           std::size_t(sheet.Width()) * 4 * std::size_t(sheet.Height()) > kPiecewiseAbove;
+}
+
 // The bands of rows a large sheet without interlacing compares its
 // candidates on; none (the whole sheet) for a smaller one.
-std::vector<RowBand> TrialBands(const Bitmap& sheet, bool interlaced)
+std::vector<RowBand> TrialBands(const Bitmap& sheet, const OptimizedPngOptions& options)
 {
     const std::size_t rowBytes = std::size_t(sheet.Width()) * 4;
-    const int rows = sheet.Height() / (kTrialBands * kTrialShareOfRows);
-    if (interlaced || rows == 0 || rowBytes * std::size_t(sheet.Height()) <= kBandedTrialsAbove)
+    int rows = sheet.Height() / (kTrialBands * kTrialShareOfRows);
+    if (options.interlaced || rows == 0 || rowBytes * std::size_t(sheet.Height()) <= kBandedTrialsAbove)
         return {};
+    if (Piecewise(sheet, options))
+        rows = std::min(rows, int(std::max<std::size_t>(1, kPieceBytes / kTrialBands / rowBytes)));
     std::vector<RowBand> bands;
     for (int i = 0; i < kTrialBands; ++i) {
         const int first = int(std::int64_t(sheet.Height() - rows) * i / (kTrialBands - 1));
@@ -172,71 +198,85 @@ Bytes Level12InHalves(const Bytes& data)
     return MergeDeflateBlocks(DeflateZlib(data, kStrongestDeflateLevel), data);
 }
 
-// The smallest of libdeflate's level 12 and zlib's level 9 with either
-// strategy on `data`, each with its blocks merged. Level 12 finds the better
-// matches but ends a block every few hundred KB; on the rows of large icons
-// on one background, which shrink some 200 times, its code tables made it 3
-// to 6 % larger than zlib's until they were merged, and it takes several
-// times as long (bench/README.md).
-// So on data of more than a few MiB both compress the middle MiB first, and
-// level 12 runs alone, in two halves at once when the data shrinks enough
-// for its blocks to be merged, when it won there by more than 2 %; else zlib
-// with both strategies.
-Bytes StrongestDeflate(const Bytes& data)
+// The final compressors: libdeflate's level 12, and zlib's level 9 with
+// either strategy, each with its blocks merged.
+enum class Compressor { kLevel12, kLazy, kLazyFiltered };
+
+Bytes Compressed(Compressor compressor, const Bytes& data)
 {
-    enum Job { kLevel12, kLazy, kLazyFiltered };
-    std::vector<Job> jobs = {kLevel12, kLazy, kLazyFiltered};  // the slowest first
-    auto compress = [](Job job, const Bytes& bytes) {
-        Bytes packed = job == kLevel12 ? DeflateZlib(bytes, kStrongestDeflateLevel)
-                                       : DeflateZlibLazy(bytes, job == kLazyFiltered);
-        return MergeDeflateBlocks(packed, bytes);
-    };
-    if (data.size() > 4 * kSampleBytes) {
-        const auto middle = data.begin() + std::ptrdiff_t((data.size() - kSampleBytes) / 2);
-        const Bytes sample(middle, middle + std::ptrdiff_t(kSampleBytes));
-        std::size_t sizes[2] = {};
-        RunInParallel(2, [&](std::size_t i) {
-            sizes[i] = compress(i == 0 ? kLevel12 : kLazyFiltered, sample).size();
-        });
-        if (sizes[0] * 50 < sizes[1] * 49)
-            return sizes[0] * kMergeMinRatio < kSampleBytes ? Level12InHalves(data)
-                                                            : compress(kLevel12, data);
-        jobs = {kLazy, kLazyFiltered};
-    }
-    std::vector<Bytes> packed(jobs.size());
-    RunInParallel(jobs.size(), [&](std::size_t i) { packed[i] = compress(jobs[i], data); });
-    // The first of equal sizes, so that the file does not depend on timing.
+    Bytes packed = compressor == Compressor::kLevel12 ? DeflateZlib(data, kStrongestDeflateLevel)
+                                                      : DeflateZlibLazy(data, compressor == Compressor::kLazyFiltered);
+    return MergeDeflateBlocks(packed, data);
+}
+
+// The sizes of `sample` compressed by level 12 and by zlib's filtered
+// strategy, at once; level 12 is worth its time when it wins by over 2 %.
+std::pair<std::size_t, std::size_t> SampleSizes(const Bytes& sample)
+{
+    std::size_t sizes[2] = {};
+    RunInParallel(2, [&](std::size_t i) {
+        sizes[i] = Compressed(i == 0 ? Compressor::kLevel12 : Compressor::kLazyFiltered, sample).size();
+    });
+    return {sizes[0], sizes[1]};
+}
+
+bool Level12Wins(std::pair<std::size_t, std::size_t> sizes) { return sizes.first * 50 < sizes.second * 49; }
+
+// The first smallest of `packed`, so that the file does not depend on timing.
+Bytes Smallest(std::vector<Bytes> packed)
+{
     return std::move(*std::min_element(packed.begin(), packed.end(), [](const Bytes& a, const Bytes& b) {
         return a.size() < b.size();
     }));
 }
 
-// The smallest of the candidates, compared compressed at kTrialLevel (at
-// the strongest level when exhaustive) on the whole image data or on bands
-// of a large sheet's rows, and its image data compressed again by
-// StrongestDeflate, or by zopfli when exhaustive: that result, or the
-// candidate's own compressed data if it is smaller. Only the compressed data
-// of the best so far is kept: the winner's rows are filtered again for the
-// second compression, which costs far less than holding another copy of the
-// image.
-struct Choice {
-    PngSheetForm form;
+// The smallest of the final compressors on `data`. Level 12 finds the
+// better matches but ends a block every few hundred KB; on the rows of large
+// icons on one background, which shrink some 200 times, its code tables
+// made it 3 to 6 % larger than zlib's until they were merged, and it takes
+// several times as long (bench/README.md).
+// So on data of more than a few MiB both compress a sample first, and
+// level 12 runs alone, in two halves at once when the data shrinks enough
+// for its blocks to be merged, when it won there by more than 2 %; else zlib
+// with both strategies.
+Bytes StrongestDeflate(const Bytes& data)
+{
+    std::vector<Compressor> jobs = {Compressor::kLevel12, Compressor::kLazy,
+                                    Compressor::kLazyFiltered};  // the slowest first
+    if (data.size() > kSampledAbove) {
+        const auto middle = data.begin() + std::ptrdiff_t((data.size() - kSampleBytes) / 2);
+        const auto sizes = SampleSizes(Bytes(middle, middle + std::ptrdiff_t(kSampleBytes)));
+        if (Level12Wins(sizes))
+            return sizes.first * kMergeMinRatio < kSampleBytes ? Level12InHalves(data)
+                                                               : Compressed(Compressor::kLevel12, data);
+        jobs = {Compressor::kLazy, Compressor::kLazyFiltered};
+    }
+    std::vector<Bytes> packed(jobs.size());
+    RunInParallel(jobs.size(), [&](std::size_t i) { packed[i] = Compressed(jobs[i], data); });
+    return Smallest(std::move(packed));
+}
+
+// The candidate whose image data is smallest compressed at kTrialLevel (at
+// the strongest level when exhaustive), on the whole image data or on bands
+// of a large sheet's rows, and that compressed data. Only the compressed
+// data of the best so far is kept: the winner's rows are filtered again for
+// the final compression, which costs far less than holding another copy of
+// the image.
+struct Trial {
+    const Candidate* winner = nullptr;
     Bytes packed;
 };
 
-Choice SmallestCandidate(const Bitmap& sheet, const OptimizedPngOptions& options)
+Trial TrialWinner(const Bitmap& sheet, const std::vector<Candidate>& candidates, const std::vector<RowBand>& bands,
+                  const OptimizedPngOptions& options)
 {
-    const bool interlaced = options.interlaced, exhaustive = options.exhaustive;
-    std::vector<PngSheetForm> forms = SheetFormCandidates(sheet, options.keepPalette);
-    std::vector<Candidate> candidates = CandidatesOf(forms);
-    const std::vector<RowBand> bands = TrialBands(sheet, interlaced);
-    const int level = exhaustive ? kStrongestDeflateLevel : kTrialLevel;
+    const int level = options.exhaustive ? kStrongestDeflateLevel : kTrialLevel;
     std::mutex bestLock;
     std::size_t best = candidates.size(), bestSize = 0;
-    Bytes bestPacked;
+    Trial trial;
     RunInParallel(candidates.size(), [&](std::size_t i) {
         const Candidate& c = candidates[i];
-        Bytes packed = DeflateZlib(bands.empty() ? FilteredImage(sheet, *c.form, interlaced, c.filter)
+        Bytes packed = DeflateZlib(bands.empty() ? FilteredImage(sheet, *c.form, options.interlaced, c.filter)
                                                  : FilteredBands(sheet, c, bands),
                                    level);
         std::size_t size = packed.size() + TableBytesOf(*c.form);
@@ -245,17 +285,80 @@ Choice SmallestCandidate(const Bitmap& sheet, const OptimizedPngOptions& options
         if (best == candidates.size() || std::pair(size, i) < std::pair(bestSize, best)) {
             best = i;
             bestSize = size;
-            bestPacked = std::move(packed);
+            trial.packed = std::move(packed);
         }
     });
-    const Candidate& winner = candidates[best];
-    Choice choice{*winner.form, std::move(bestPacked)};
-    const Bytes data = FilteredInHalves(sheet, winner, interlaced);
-    Bytes smaller = exhaustive ? DeflateZlibExhaustive(data) : StrongestDeflate(data);
+    trial.winner = &candidates[best];
+    return trial;
+}
+
+// The winner's image data compressed again by StrongestDeflate, or by zopfli
+// when exhaustive: that, or the trial's own compressed data if it is smaller.
+Bytes FinalImageData(const Bitmap& sheet, Trial trial, const std::vector<RowBand>& bands,
+                     const OptimizedPngOptions& options)
+{
+    const Bytes data = FilteredInHalves(sheet, *trial.winner, options.interlaced);
+    Bytes smaller = options.exhaustive ? DeflateZlibExhaustive(data) : StrongestDeflate(data);
     // A trial on bands compressed only part of the data.
-    if (!bands.empty() || smaller.size() < choice.packed.size())
-        choice.packed = std::move(smaller);
-    return choice;
+    if (!bands.empty() || smaller.size() < trial.packed.size())
+        return smaller;
+    return std::move(trial.packed);
+}
+
+// Writes the winner's image data a piece of rows at a time (see
+// kPiecewiseAbove), in an IDAT chunk each: the compressor that a sample from
+// the middle chooses, as for a sheet written whole, compresses each piece on
+// its own, and the pieces are joined into one zlib stream.
+void WriteImageDataInPieces(const Bitmap& sheet, const Candidate& winner, const ByteSink& write)
+{
+    const std::size_t rowBytes = FilteredRowBytes(sheet, *winner.form);
+    const int height = sheet.Height();
+    auto filtered = [&](int first, int end) {
+        Bytes rows(std::size_t(end - first) * rowBytes);
+        FilterRows(sheet, *winner.form, winner.filter, first, end, rows.data());
+        return rows;
+    };
+    const int sampleRows = int(std::clamp<std::size_t>(kSampleBytes / rowBytes, 1, std::size_t(height)));
+    const int sampleFirst = (height - sampleRows) / 2;
+    const bool level12 = Level12Wins(SampleSizes(filtered(sampleFirst, sampleFirst + sampleRows)));
+
+    const int pieceRows = int(std::clamp<std::size_t>(kPieceBytes / rowBytes, 1, std::size_t(height)));
+    const std::size_t pieces = (std::size_t(height) + std::size_t(pieceRows) - 1) / std::size_t(pieceRows);
+    std::uint32_t adler = 1;
+    for (std::size_t start = 0; start < pieces; start += kPiecesAtOnce) {
+        struct Piece {
+            Bytes deflate;
+            std::uint32_t adler = 1;
+            std::size_t bytes = 0;
+        };
+        std::vector<Piece> round(std::min(kPiecesAtOnce, pieces - start));
+        Bytes header;
+        RunInParallel(round.size(), [&](std::size_t i) {
+            const std::size_t piece = start + i;
+            const int first = int(piece) * pieceRows;
+            const Bytes rows = filtered(first, std::min(height, first + pieceRows));
+            const Bytes stream = level12 ? Compressed(Compressor::kLevel12, rows)
+                                         : Smallest({Compressed(Compressor::kLazy, rows),
+                                                     Compressed(Compressor::kLazyFiltered, rows)});
+            if (piece == 0)
+                header.assign(stream.begin(), stream.begin() + 2);
+            // The last piece ends the stream: its deflate data as it is.
+            round[i].deflate =
+                piece + 1 < pieces ? OpenEndedDeflate(stream) : Bytes(stream.begin() + 2, stream.end() - 4);
+            round[i].adler = Adler32(rows);
+            round[i].bytes = rows.size();
+        });
+        for (std::size_t i = 0; i < round.size(); ++i) {
+            Bytes data = std::move(header);
+            data.insert(data.end(), round[i].deflate.begin(), round[i].deflate.end());
+            adler = std::uint32_t(adler32_combine(adler, round[i].adler, z_off_t(round[i].bytes)));
+            if (start + i + 1 == pieces)
+                AppendBigEndian32(data, adler);
+            Bytes chunk;
+            WriteChunk(chunk, kIdatName, data.data(), std::uint32_t(data.size()));
+            write(chunk);
+        }
+    }
 }
 
 void WriteHeader(Bytes& file, const Bitmap& sheet, const PngSheetForm& form, bool interlaced)
@@ -283,24 +386,39 @@ void WritePalette(Bytes& file, const PngSheetForm& form)
 
 }  // namespace
 
-Bytes EncodeOptimizedPng(const Bitmap& sheet, const OptimizedPngOptions& options)
+void WriteOptimizedPng(const Bitmap& sheet, const OptimizedPngOptions& options, const ByteSink& write)
 {
     if (sheet.Empty())
-        return {};
-    const bool interlaced = options.interlaced;
-    Choice choice = SmallestCandidate(sheet, options);
-    const PngSheetForm& form = choice.form;
-    const Bytes& packed = choice.packed;
+        return;
+    const std::vector<PngSheetForm> forms = SheetFormCandidates(sheet, options.keepPalette);
+    const std::vector<Candidate> candidates = CandidatesOf(forms);
+    const std::vector<RowBand> bands = TrialBands(sheet, options);
+    Trial trial = TrialWinner(sheet, candidates, bands, options);
+    const Candidate& winner = *trial.winner;
 
     Bytes file(kPngSignature, kPngSignature + 8);
-    WriteHeader(file, sheet, form, interlaced);
-    if (form.colorType == kColorPalette)
-        WritePalette(file, form);
-    for (std::size_t at = 0; at < packed.size(); at += kMaxIdatData) {
-        std::size_t size = std::min(kMaxIdatData, packed.size() - at);
-        WriteChunk(file, kIdatName, packed.data() + at, std::uint32_t(size));
+    WriteHeader(file, sheet, *winner.form, options.interlaced);
+    if (winner.form->colorType == kColorPalette)
+        WritePalette(file, *winner.form);
+    if (Piecewise(sheet, options)) {
+        write(file);
+        file.clear();
+        WriteImageDataInPieces(sheet, winner, write);
+    } else {
+        const Bytes packed = FinalImageData(sheet, std::move(trial), bands, options);
+        for (std::size_t at = 0; at < packed.size(); at += kMaxIdatData) {
+            std::size_t size = std::min(kMaxIdatData, packed.size() - at);
+            WriteChunk(file, kIdatName, packed.data() + at, std::uint32_t(size));
+        }
     }
     WriteChunk(file, kIendName, nullptr, 0);
+    write(file);
+}
+
+Bytes EncodeOptimizedPng(const Bitmap& sheet, const OptimizedPngOptions& options)
+{
+    Bytes file;
+    WriteOptimizedPng(sheet, options, AppendingTo(file));
     return file;
 }
 

@@ -22,7 +22,11 @@ struct OptimizedPngOptions {
 
 // Encodes a Bits24 sheet, or a Bits32 one whose fourth byte is straight
 // alpha when HasAlpha is set (other formats are read as opaque colours).
-// A sheet without pixels has no PNG form: the result is empty.
+// A sheet without pixels has no PNG form: nothing is written. Sheets of more
+// than 64 MiB of 32-bit pixels are written in pieces as they are made
+// (without interlacing, and not exhaustive), with an IDAT chunk for each
+// 4 MiB of image data.
+void WriteOptimizedPng(const Bitmap& sheet, const OptimizedPngOptions& options, const ByteSink& write);
 Bytes EncodeOptimizedPng(const Bitmap& sheet, const OptimizedPngOptions& options = {});
 
 }  // namespace tessolo

@@ -104,6 +104,10 @@ public:
             std::uint64_t bestCost = Cost(raw, size);
             std::copy(raw, raw + size, best_.begin());
             for (TFilter filter : {pfSub, pfUp, pfAverage, pfPaeth}) {
+                // No cost is below 0, and ties go to the earlier filter: a
+                // row that repeats the one above is done once Up is tried.
+                if (bestCost == 0)
+                    break;
                 ApplyFilter(filter, raw, previous_.data(), candidate_.data(), size, offset_);
                 std::uint64_t cost = Cost(candidate_.data(), size);
                 if (cost < bestCost) {

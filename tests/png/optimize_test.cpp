@@ -9,6 +9,7 @@
 #include "codecs/png/png_optimize.h"
 #include "codecs/png/png_scanlines.h"
 #include "codecs/png/png_sheet_form.h"
+#include "platform/error.h"
 #include "png_test_files.h"
 
 #include <gtest/gtest.h>
@@ -203,14 +204,20 @@ TEST(PngOptimize, RowRangesFilterAsWithinTheWholeImage)
 }
 
 // A sheet large enough that its candidates are compared on bands of rows
-// still writes all of its rows.
+// still writes all of its rows; one larger still is written in pieces, an
+// IDAT chunk each, that make one stream of every row.
 TEST(PngOptimize, LargeSheetsDecodeToTheirPixels)
 {
-    Bitmap sheet = Sheet(2048, 2080, true, [](int x, int y) {
-        return (x / 64 + y / 64) % 3 ? WithAlpha(std::uint32_t(x / 64 * 977 ^ y / 64 * 131), x % 64) : 0u;
-    });
-    test::Rgba ours = test::ReadPng(EncodePngSheet(sheet, Prefs(true, false)));
-    EXPECT_EQ(Visible(ours.pixels), Visible(PixelsOf(sheet)));
+    for (auto [side, chunks] : {std::pair(2048, 3), std::pair(4200, 2 + 17)}) {
+        SCOPED_TRACE(side);
+        Bitmap sheet = Sheet(side, side + 32, true, [](int x, int y) {
+            return (x / 64 + y / 64) % 3 ? WithAlpha(std::uint32_t(x / 64 * 977 ^ y / 64 * 131), x % 64) : 0u;
+        });
+        const Bytes file = EncodePngSheet(sheet, Prefs(true, false));
+        EXPECT_EQ(ListChunks(file).size(), std::size_t(chunks));
+        test::Rgba ours = test::ReadPng(file);
+        EXPECT_EQ(Visible(ours.pixels), Visible(PixelsOf(sheet)));
+    }
 }
 
 TEST(PngOptimize, PaletteAndGreyChoices)
@@ -371,6 +378,27 @@ TEST(PngOptimize, MergedBlocksAreSmallerAndInflateToTheData)
     EXPECT_TRUE(size == rows.size() && std::equal(rows.begin(), rows.end(), inflated.begin()));
     halves[1].resize(halves[1].size() / 2);
     EXPECT_FALSE(JoinDeflateParts(halves, rows));
+    // Parts of every size and kind of block, made open-ended, follow each
+    // other in one stream whatever bit each ends on.
+    Bytes joinedParts = {0x78, 0xDA};
+    std::size_t at = 0;
+    for (std::size_t part = 0; at < rows.size(); ++part) {
+        const std::size_t size = std::min(rows.size() - at, 997 + part * 6151 % 20011);
+        const Bytes piece(rows.begin() + std::ptrdiff_t(at), rows.begin() + std::ptrdiff_t(at + size));
+        const Bytes stream = part % 3 == 0 ? DeflateZlib(piece, int(1 + part % 12))
+                             : part % 3 == 1 ? ZlibInPieces(piece, Z_FIXED, 4096)
+                                             : DeflateZlibLazy(piece, false);
+        at += size;
+        const Bytes open = at < rows.size() ? OpenEndedDeflate(stream) : Bytes(stream.begin() + 2, stream.end() - 4);
+        joinedParts.insert(joinedParts.end(), open.begin(), open.end());
+    }
+    const std::uint32_t adler = Adler32(rows);
+    joinedParts.insert(joinedParts.end(), {std::uint8_t(adler >> 24), std::uint8_t(adler >> 16),
+                                           std::uint8_t(adler >> 8), std::uint8_t(adler)});
+    size = uLongf(inflated.size());
+    ASSERT_EQ(uncompress(inflated.data(), &size, joinedParts.data(), uLong(joinedParts.size())), Z_OK);
+    EXPECT_TRUE(size == rows.size() && std::equal(rows.begin(), rows.end(), inflated.begin()));
+    EXPECT_THROW(OpenEndedDeflate(halves[1]), Error);
 
     std::mt19937 random(3);
     Bytes noise(1 << 16);
