@@ -222,14 +222,6 @@ std::pair<std::size_t, std::size_t> SampleSizes(const Bytes& sample)
 
 bool Level12Wins(std::pair<std::size_t, std::size_t> sizes) { return sizes.first * 50 < sizes.second * 49; }
 
-// The first smallest of `packed`, so that the file does not depend on timing.
-Bytes Smallest(std::vector<Bytes> packed)
-{
-    return std::move(*std::min_element(packed.begin(), packed.end(), [](const Bytes& a, const Bytes& b) {
-        return a.size() < b.size();
-    }));
-}
-
 // The smallest of the final compressors on `data`. Level 12 finds the
 // better matches but ends a block every few hundred KB; on the rows of large
 // icons on one background, which shrink some 200 times, its code tables
@@ -253,7 +245,10 @@ Bytes StrongestDeflate(const Bytes& data)
     }
     std::vector<Bytes> packed(jobs.size());
     RunInParallel(jobs.size(), [&](std::size_t i) { packed[i] = Compressed(jobs[i], data); });
-    return Smallest(std::move(packed));
+    // The first of equal sizes, so that the file does not depend on timing.
+    return std::move(*std::min_element(packed.begin(), packed.end(), [](const Bytes& a, const Bytes& b) {
+        return a.size() < b.size();
+    }));
 }
 
 // The candidate whose image data is smallest compressed at kTrialLevel (at
@@ -336,17 +331,21 @@ void WriteImageDataInPieces(const Bitmap& sheet, const Candidate& winner, const 
         RunInParallel(round.size(), [&](std::size_t i) {
             const std::size_t piece = start + i;
             const int first = int(piece) * pieceRows;
-            const Bytes rows = filtered(first, std::min(height, first + pieceRows));
-            const Bytes stream = level12 ? Compressed(Compressor::kLevel12, rows)
-                                         : Smallest({Compressed(Compressor::kLazy, rows),
-                                                     Compressed(Compressor::kLazyFiltered, rows)});
+            Bytes rows = filtered(first, std::min(height, first + pieceRows));
+            round[i].adler = Adler32(rows);
+            round[i].bytes = rows.size();
+            Bytes stream = Compressed(level12 ? Compressor::kLevel12 : Compressor::kLazy, rows);
+            if (!level12) {
+                Bytes other = Compressed(Compressor::kLazyFiltered, rows);
+                if (other.size() < stream.size())
+                    stream = std::move(other);
+            }
+            rows = Bytes();
             if (piece == 0)
                 header.assign(stream.begin(), stream.begin() + 2);
             // The last piece ends the stream: its deflate data as it is.
             round[i].deflate =
                 piece + 1 < pieces ? OpenEndedDeflate(stream) : Bytes(stream.begin() + 2, stream.end() - 4);
-            round[i].adler = Adler32(rows);
-            round[i].bytes = rows.size();
         });
         for (std::size_t i = 0; i < round.size(); ++i) {
             Bytes data = std::move(header);

@@ -46,7 +46,8 @@ Bytes EncodeWebpSheet(const Bitmap& sheet, const WebpSheetOptions& options)
     if (!WebPPictureInit(&picture))
         throw WebpError("the encoder does not match its header");
     std::unique_ptr<WebPPicture, PictureDeleter> owned(&picture);
-    picture.use_argb = 1;
+    // Lossy sheets are imported straight into YUV: no ARGB copy of the sheet.
+    picture.use_argb = options.quality <= 0;
     picture.width = sheet.Width();
     picture.height = sheet.Height();
     const bool alpha = sheet.HasAlpha && sheet.Format() == PixelFormat::Bits32;
