@@ -13,6 +13,17 @@
 
 namespace tessolo {
 
+namespace {
+
+// A buffer for the most a compressor may write, not zeroed: of a large one,
+// only the pages the compressed data reaches take memory.
+std::unique_ptr<std::uint8_t[]> UntouchedBuffer(std::size_t size)
+{
+    return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]);
+}
+
+}  // namespace
+
 std::uint32_t Adler32(std::span<const std::uint8_t> data, std::uint32_t adler)
 {
     return libdeflate_adler32(adler, data.data(), data.size());
@@ -26,13 +37,12 @@ Bytes DeflateZlib(std::span<const std::uint8_t> data, int level)
     std::unique_ptr<libdeflate_compressor, FreeCompressor> compressor(libdeflate_alloc_compressor(level));
     if (!compressor)
         throw std::bad_alloc();
-    Bytes packed(libdeflate_zlib_compress_bound(compressor.get(), data.size()));
-    std::size_t size =
-        libdeflate_zlib_compress(compressor.get(), data.data(), data.size(), packed.data(), packed.size());
+    const std::size_t bound = libdeflate_zlib_compress_bound(compressor.get(), data.size());
+    const std::unique_ptr<std::uint8_t[]> packed = UntouchedBuffer(bound);
+    std::size_t size = libdeflate_zlib_compress(compressor.get(), data.data(), data.size(), packed.get(), bound);
     if (size == 0)
         throw Error("Could not compress the image data");
-    packed.resize(size);
-    return packed;
+    return Bytes(packed.get(), packed.get() + size);
 }
 
 Bytes DeflateZlibLazy(const Bytes& data, bool filtered)
@@ -43,7 +53,8 @@ Bytes DeflateZlibLazy(const Bytes& data, bool filtered)
     if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15, 9, strategy) != Z_OK)
         throw std::bad_alloc();
     std::unique_ptr<z_stream, decltype(&deflateEnd)> owned(&stream, &deflateEnd);
-    Bytes packed(deflateBound(&stream, uLong(data.size())));
+    const std::size_t bound = deflateBound(&stream, uLong(data.size()));
+    const std::unique_ptr<std::uint8_t[]> packed = UntouchedBuffer(bound);
     // zlib counts in 32 bits: the data goes in steps of at most 1 GiB.
     constexpr std::size_t kStep = std::size_t(1) << 30;
     std::size_t read = 0;
@@ -54,14 +65,13 @@ Bytes DeflateZlibLazy(const Bytes& data, bool filtered)
             stream.avail_in = uInt(std::min(kStep, data.size() - read));
             read += stream.avail_in;
         }
-        stream.next_out = packed.data() + stream.total_out;
-        stream.avail_out = uInt(std::min(kStep, packed.size() - stream.total_out));
+        stream.next_out = packed.get() + stream.total_out;
+        stream.avail_out = uInt(std::min(kStep, bound - stream.total_out));
         result = deflate(&stream, read == data.size() ? Z_FINISH : Z_NO_FLUSH);
     }
     if (result != Z_STREAM_END)
         throw Error("Could not compress the image data");
-    packed.resize(stream.total_out);
-    return packed;
+    return Bytes(packed.get(), packed.get() + stream.total_out);
 }
 
 Bytes DeflateZlibExhaustive(const Bytes& data)
