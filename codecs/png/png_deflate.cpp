@@ -13,16 +13,8 @@
 
 namespace tessolo {
 
-namespace {
-
-// A buffer for the most a compressor may write, not zeroed: of a large one,
-// only the pages the compressed data reaches take memory.
-std::unique_ptr<std::uint8_t[]> UntouchedBuffer(std::size_t size)
-{
-    return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]);
-}
-
-}  // namespace
+// The compressors write into buffers of the most they may write, not zeroed:
+// of a large one, only the pages the compressed data reaches take memory.
 
 std::uint32_t Adler32(std::span<const std::uint8_t> data, std::uint32_t adler)
 {
@@ -38,7 +30,7 @@ Bytes DeflateZlib(std::span<const std::uint8_t> data, int level)
     if (!compressor)
         throw std::bad_alloc();
     const std::size_t bound = libdeflate_zlib_compress_bound(compressor.get(), data.size());
-    const std::unique_ptr<std::uint8_t[]> packed = UntouchedBuffer(bound);
+    const auto packed = std::make_unique_for_overwrite<std::uint8_t[]>(bound);
     std::size_t size = libdeflate_zlib_compress(compressor.get(), data.data(), data.size(), packed.get(), bound);
     if (size == 0)
         throw Error("Could not compress the image data");
@@ -54,7 +46,7 @@ Bytes DeflateZlibLazy(const Bytes& data, bool filtered)
         throw std::bad_alloc();
     std::unique_ptr<z_stream, decltype(&deflateEnd)> owned(&stream, &deflateEnd);
     const std::size_t bound = deflateBound(&stream, uLong(data.size()));
-    const std::unique_ptr<std::uint8_t[]> packed = UntouchedBuffer(bound);
+    const auto packed = std::make_unique_for_overwrite<std::uint8_t[]>(bound);
     // zlib counts in 32 bits: the data goes in steps of at most 1 GiB.
     constexpr std::size_t kStep = std::size_t(1) << 30;
     std::size_t read = 0;
