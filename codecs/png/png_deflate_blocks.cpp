@@ -1,6 +1,7 @@
 #include "codecs/png/png_deflate_blocks.h"
 
 #include "codecs/png/png_deflate.h"
+#include "codecs/png/png_stream.h"
 #include "platform/error.h"
 
 extern "C" {
@@ -487,13 +488,13 @@ bool InflatesTo(const Bytes& stream, const Bytes& data)
 // them to the stream's end.
 bool ReadZlibBlocks(const Bytes& stream, Blocks& blocks)
 {
-    // Two bytes of zlib header, the deflate stream, four of checksum.
-    if (stream.size() < 6)
+    const std::span<const std::uint8_t> raw = DeflateDataOf(stream);
+    if (raw.empty())
         return false;
     try {
-        BitReader in(std::span<const std::uint8_t>(stream).subspan(2, stream.size() - 6));
+        BitReader in(raw);
         ReadBlocks(in, blocks);
-        return in.BytesRead() == stream.size() - 6;
+        return in.BytesRead() == raw.size();
     } catch (const Unreadable&) {
         return false;
     }
@@ -535,20 +536,26 @@ std::optional<Bytes> JoinDeflateParts(const std::vector<Bytes>& parts, const Byt
     for (const Bytes& part : parts)
         if (!ReadZlibBlocks(part, blocks))
             return std::nullopt;
-    const std::uint32_t adler = Adler32(data);
-    const std::uint8_t checksum[4] = {std::uint8_t(adler >> 24), std::uint8_t(adler >> 16),
-                                      std::uint8_t(adler >> 8), std::uint8_t(adler)};
+    std::uint8_t checksum[4];
+    PutBigEndian32(checksum, Adler32(data));
     Bytes joined = WriteMerged(blocks, std::span<const std::uint8_t>(parts.front()).first(2), checksum);
     if (!InflatesTo(joined, data))
         return std::nullopt;
     return joined;
 }
 
-Bytes OpenEndedDeflate(const Bytes& stream)
+std::span<const std::uint8_t> DeflateDataOf(const Bytes& stream)
 {
     if (stream.size() < 6)
+        return {};
+    return std::span<const std::uint8_t>(stream).subspan(2, stream.size() - 6);
+}
+
+Bytes OpenEndedDeflate(const Bytes& stream)
+{
+    const std::span<const std::uint8_t> raw = DeflateDataOf(stream);
+    if (raw.empty())
         throw Error("Could not compress the image data");
-    const std::span<const std::uint8_t> raw = std::span<const std::uint8_t>(stream).subspan(2, stream.size() - 6);
     std::size_t lastStart = 0, end = 0;
     try {
         BitReader in(raw);

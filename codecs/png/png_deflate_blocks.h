@@ -9,6 +9,7 @@
 #include "platform/bytes.h"
 
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace tessolo {
@@ -31,6 +32,10 @@ Bytes MergeDeflateBlocks(const Bytes& stream, const Bytes& data);
 // stream, its blocks merged as above. Nothing when a part cannot be read or
 // the result does not inflate to `data`.
 std::optional<Bytes> JoinDeflateParts(const std::vector<Bytes>& parts, const Bytes& data);
+
+// The deflate data of a zlib stream: all but its two bytes of header and
+// four of checksum (empty for a shorter stream).
+std::span<const std::uint8_t> DeflateDataOf(const Bytes& stream);
 
 // The raw deflate data of the zlib stream `stream` with its last block
 // marked as not the last and followed by an empty stored block, so that the

@@ -344,8 +344,8 @@ void WriteImageDataInPieces(const Bitmap& sheet, const Candidate& winner, const 
             if (piece == 0)
                 header.assign(stream.begin(), stream.begin() + 2);
             // The last piece ends the stream: its deflate data as it is.
-            round[i].deflate =
-                piece + 1 < pieces ? OpenEndedDeflate(stream) : Bytes(stream.begin() + 2, stream.end() - 4);
+            const std::span<const std::uint8_t> last = DeflateDataOf(stream);
+            round[i].deflate = piece + 1 < pieces ? OpenEndedDeflate(stream) : Bytes(last.begin(), last.end());
         });
         for (std::size_t i = 0; i < round.size(); ++i) {
             Bytes data = std::move(header);
