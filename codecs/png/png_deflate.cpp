@@ -37,7 +37,7 @@ Bytes DeflateZlib(std::span<const std::uint8_t> data, int level)
     return Bytes(packed.get(), packed.get() + size);
 }
 
-Bytes DeflateZlibLazy(const Bytes& data, bool filtered)
+Bytes DeflateZlibLazy(const DeflateInput& data, bool filtered)
 {
     // The largest window and hash table, for the smallest output.
     z_stream stream{};
@@ -45,28 +45,32 @@ Bytes DeflateZlibLazy(const Bytes& data, bool filtered)
     if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15, 9, strategy) != Z_OK)
         throw std::bad_alloc();
     std::unique_ptr<z_stream, decltype(&deflateEnd)> owned(&stream, &deflateEnd);
-    const std::size_t bound = deflateBound(&stream, uLong(data.size()));
+    const std::size_t size = data.Size();
+    const std::size_t bound = deflateBound(&stream, uLong(size));
     const auto packed = std::make_unique_for_overwrite<std::uint8_t[]>(bound);
-    // zlib counts in 32 bits: the data goes in steps of at most 1 GiB.
+    // zlib counts in 32 bits: the output goes in steps of at most 1 GiB.
     constexpr std::size_t kStep = std::size_t(1) << 30;
     std::size_t read = 0;
+    InputBytes piece(std::span<const std::uint8_t>{});
     int result = Z_OK;
     while (result == Z_OK) {
-        if (stream.avail_in == 0) {
-            stream.next_in = const_cast<Bytef*>(data.data() + read);
-            stream.avail_in = uInt(std::min(kStep, data.size() - read));
-            read += stream.avail_in;
+        if (stream.avail_in == 0 && read < size) {
+            const std::size_t end = std::min(size, read + kInputPieceBytes);
+            piece = data.Range(read, end);
+            stream.next_in = const_cast<Bytef*>(piece.View().data());
+            stream.avail_in = uInt(end - read);
+            read = end;
         }
         stream.next_out = packed.get() + stream.total_out;
         stream.avail_out = uInt(std::min(kStep, bound - stream.total_out));
-        result = deflate(&stream, read == data.size() ? Z_FINISH : Z_NO_FLUSH);
+        result = deflate(&stream, read == size ? Z_FINISH : Z_NO_FLUSH);
     }
     if (result != Z_STREAM_END)
         throw Error("Could not compress the image data");
     return Bytes(packed.get(), packed.get() + stream.total_out);
 }
 
-Bytes DeflateZlibExhaustive(const Bytes& data)
+Bytes DeflateZlibExhaustive(std::span<const std::uint8_t> data)
 {
     ZopfliOptions options;
     ZopfliInitOptions(&options);

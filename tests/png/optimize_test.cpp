@@ -298,8 +298,8 @@ TEST(PngOptimize, EveryCompressorInflatesToItsData)
             data.push_back(std::uint8_t(row % 3 == 0 ? 0 : row % 3 == 1 ? k % 37 : random()));
     const std::pair<const char*, std::function<Bytes()>> compressors[] = {
         {"libdeflate", [&] { return DeflateZlib(data, kStrongestDeflateLevel); }},
-        {"zlib", [&] { return DeflateZlibLazy(data, false); }},
-        {"zlib, filtered", [&] { return DeflateZlibLazy(data, true); }},
+        {"zlib", [&] { return DeflateZlibLazy(HeldInput(data), false); }},
+        {"zlib, filtered", [&] { return DeflateZlibLazy(HeldInput(data), true); }},
         {"zopfli", [&] { return DeflateZlibExhaustive(data); }},
     };
     for (const auto& [name, compress] : compressors) {
@@ -357,7 +357,7 @@ TEST(PngOptimize, MergedBlocksAreSmallerAndInflateToTheData)
     };
     for (const auto& [name, stream] : streams) {
         SCOPED_TRACE(name);
-        const Bytes merged = MergeDeflateBlocks(stream, rows);
+        const Bytes merged = MergeDeflateBlocks(stream, HeldInput(rows));
         EXPECT_LT(merged.size(), stream.size());
         Bytes inflated(rows.size() + 1);
         uLongf size = uLongf(inflated.size());
@@ -365,19 +365,36 @@ TEST(PngOptimize, MergedBlocksAreSmallerAndInflateToTheData)
         inflated.resize(size);
         EXPECT_EQ(inflated, rows);
     }
-    // Halves compressed on their own join into one stream of the whole;
-    // a half that is no stream joins into nothing.
-    const std::span<const std::uint8_t> all(rows);
-    std::vector<Bytes> halves = {DeflateZlib(all.first(rows.size() / 2), kStrongestDeflateLevel),
-                                 DeflateZlib(all.subspan(rows.size() / 2), kStrongestDeflateLevel)};
-    const std::optional<Bytes> joined = JoinDeflateParts(halves, rows);
+    // Parts compressed on their own, each after the window before it, join
+    // into one stream of the whole, almost as small as one compressed whole
+    // (without the windows, 90 % larger): matches that begin in the window
+    // and end in the part keep their bytes there. A part that is no stream,
+    // or a join whose checksum does not hold, gives nothing.
+    const HeldInput input(rows);
+    std::vector<DeflateBlocks> parts;
+    for (std::size_t at = 0, part = 0; at < rows.size(); ++part) {
+        const std::size_t size = std::min(rows.size() - at, 997 + part * 6151 % 20011);
+        const std::size_t lead = std::min(at, kDeflateWindow);
+        const InputBytes bytes = input.Range(at - lead, at + size);
+        std::optional<DeflateBlocks> read =
+            ReadPartBlocks(DeflateZlib(bytes.View(), kStrongestDeflateLevel), bytes.View(), lead);
+        ASSERT_TRUE(read);
+        parts.push_back(std::move(*read));
+        at += size;
+    }
+    const std::optional<Bytes> joined = JoinDeflateParts(parts);
     ASSERT_TRUE(joined);
+    const Bytes whole = MergeDeflateBlocks(DeflateZlib(rows, kStrongestDeflateLevel), input);
+    EXPECT_LT(joined->size(), whole.size() * 105 / 100) << joined->size() << " against " << whole.size();
     Bytes inflated(rows.size() + 1);
     uLongf size = uLongf(inflated.size());
     ASSERT_EQ(uncompress(inflated.data(), &size, joined->data(), uLong(joined->size())), Z_OK);
     EXPECT_TRUE(size == rows.size() && std::equal(rows.begin(), rows.end(), inflated.begin()));
-    halves[1].resize(halves[1].size() / 2);
-    EXPECT_FALSE(JoinDeflateParts(halves, rows));
+    parts[1].adler ^= 1;
+    EXPECT_FALSE(JoinDeflateParts(parts));
+    Bytes cut = DeflateZlib(rows, kStrongestDeflateLevel);
+    cut.resize(cut.size() / 2);
+    EXPECT_FALSE(ReadPartBlocks(cut, rows, 0));
     // Parts of every size and kind of block, made open-ended, follow each
     // other in one stream whatever bit each ends on.
     Bytes joinedParts = {0x78, 0xDA};
@@ -387,7 +404,7 @@ TEST(PngOptimize, MergedBlocksAreSmallerAndInflateToTheData)
         const Bytes piece(rows.begin() + std::ptrdiff_t(at), rows.begin() + std::ptrdiff_t(at + size));
         const Bytes stream = part % 3 == 0 ? DeflateZlib(piece, int(1 + part % 12))
                              : part % 3 == 1 ? ZlibInPieces(piece, Z_FIXED, 4096)
-                                             : DeflateZlibLazy(piece, false);
+                                             : DeflateZlibLazy(HeldInput(piece), false);
         at += size;
         const Bytes open = at < rows.size() ? OpenEndedDeflate(stream) : Bytes(stream.begin() + 2, stream.end() - 4);
         joinedParts.insert(joinedParts.end(), open.begin(), open.end());
@@ -398,14 +415,14 @@ TEST(PngOptimize, MergedBlocksAreSmallerAndInflateToTheData)
     size = uLongf(inflated.size());
     ASSERT_EQ(uncompress(inflated.data(), &size, joinedParts.data(), uLong(joinedParts.size())), Z_OK);
     EXPECT_TRUE(size == rows.size() && std::equal(rows.begin(), rows.end(), inflated.begin()));
-    EXPECT_THROW(OpenEndedDeflate(halves[1]), Error);
+    EXPECT_THROW(OpenEndedDeflate(cut), Error);
 
     std::mt19937 random(3);
     Bytes noise(1 << 16);
     for (std::uint8_t& byte : noise)
         byte = std::uint8_t(random());
     const Bytes stream = ZlibInPieces(noise, Z_DEFAULT_STRATEGY, 4096);
-    EXPECT_EQ(MergeDeflateBlocks(stream, noise), stream);
+    EXPECT_EQ(MergeDeflateBlocks(stream, HeldInput(noise)), stream);
 }
 
 }  // namespace
