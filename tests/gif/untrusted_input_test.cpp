@@ -62,6 +62,18 @@ TEST(GifUntrusted, OversizedRastersAreRefusedBeforeAllocation)
         EXPECT_STREQ(e.what(), "GIF frames too large: their pixels would exceed the memory limit");
     }
     EXPECT_EQ(limited.Images.Count(), 1) << "the frames read before the error stay";
+    // Read for its first frame, an image holds only that and the frame
+    // being read: later frames are checked, then dropped.
+    GifBuilder threeFrames;
+    threeFrames.Header(100, 100);
+    for (int i = 0; i < 3; ++i)
+        threeFrames.Descriptor(0, 0, 100, 100).ImageData(2, {{4, 3}, {5, 3}});
+    TGIFImage firstOnly;
+    firstOnly.MaxPixelBytes = 20000;
+    firstOnly.FirstFrameOnly = true;
+    test::Load(firstOnly, threeFrames.Trailer().Data());
+    EXPECT_EQ(firstOnly.Images.Count(), 3);
+    EXPECT_TRUE(firstOnly.Images[0].HasData() && !firstOnly.Images[2].HasData());
 
     // A frame within the limit, but larger than the rest of the file could
     // code even with every code at its best.
