@@ -1,9 +1,12 @@
 #include "codecs/png/png_deflate.h"
 
+#include "codecs/png/png_stream.h"
 #include "platform/error.h"
 
 #include <libdeflate.h>
 #include <zlib.h>
+#include <zopfli/deflate.h>
+#include <zopfli/util.h>
 #include <zopfli/zopfli.h>
 
 #include <algorithm>
@@ -70,17 +73,37 @@ Bytes DeflateZlibLazy(const DeflateInput& data, bool filtered)
     return Bytes(packed.get(), packed.get() + stream.total_out);
 }
 
-Bytes DeflateZlibExhaustive(std::span<const std::uint8_t> data)
+Bytes DeflateZlibExhaustive(const DeflateInput& data)
 {
     ZopfliOptions options;
     ZopfliInitOptions(&options);
-    unsigned char* out = nullptr;
+    // The zlib header zopfli writes, then its deflate data as ZopfliDeflate
+    // makes it, and the checksum.
+    unsigned char* out = nullptr;  // grown by zopfli
+    struct FreeOut {
+        unsigned char*& out;
+        ~FreeOut() { std::free(out); }
+    } freeOut{out};
     std::size_t size = 0;
-    ZopfliCompress(&options, ZOPFLI_FORMAT_ZLIB, data.data(), data.size(), &out, &size);
-    std::unique_ptr<unsigned char, decltype(&std::free)> owned(out, &std::free);
+    unsigned char bit = 0;
+    const std::size_t total = data.Size();
+    std::uint32_t adler = 1;
+    std::size_t at = 0;
+    do {
+        const bool last = at + ZOPFLI_MASTER_BLOCK_SIZE >= total;
+        const std::size_t end = last ? total : at + ZOPFLI_MASTER_BLOCK_SIZE;
+        const std::size_t window = std::min<std::size_t>(at, ZOPFLI_WINDOW_SIZE);
+        const InputBytes bytes = data.Range(at - window, end);
+        ZopfliDeflatePart(&options, 2, last, bytes.View().data(), window, window + end - at, &bit, &out, &size);
+        adler = Adler32(bytes.View().subspan(window), adler);
+        at = end;
+    } while (at < total);
     if (!out)
         throw std::bad_alloc();
-    return Bytes(out, out + size);
+    Bytes stream = {0x78, 0xDA};
+    stream.insert(stream.end(), out, out + size);
+    AppendBigEndian32(stream, adler);
+    return stream;
 }
 
 }  // namespace tessolo

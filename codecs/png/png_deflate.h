@@ -74,7 +74,10 @@ Bytes DeflateZlib(std::span<const std::uint8_t> data, int level);
 // whatever pieces its input comes in.
 Bytes DeflateZlibLazy(const DeflateInput& data, bool filtered);
 
-// `data` compressed by zopfli: slow, and some percent smaller.
-Bytes DeflateZlibExhaustive(std::span<const std::uint8_t> data);
+// `data` compressed by zopfli: slow, and some percent smaller. Zopfli works
+// a master block of its input at a time, each after the window before it:
+// the data is read so, a master block and its window at a time, for the
+// stream zopfli makes of the whole.
+Bytes DeflateZlibExhaustive(const DeflateInput& data);
 
 }  // namespace tessolo

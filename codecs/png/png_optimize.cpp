@@ -345,11 +345,11 @@ Bytes FinalImageData(const Bitmap& sheet, Trial trial, const std::vector<RowBand
     Bytes smaller;
     if (options.interlaced) {
         const Bytes data = FilteredImage(sheet, *winner.form, true, winner.filter);
-        smaller = options.exhaustive ? DeflateZlibExhaustive(data) : StrongestDeflate(HeldInput(data));
+        const HeldInput held(data);
+        smaller = options.exhaustive ? DeflateZlibExhaustive(held) : StrongestDeflate(held);
     } else {
         const FilteredRows data(sheet, winner);
-        smaller = options.exhaustive ? DeflateZlibExhaustive(data.Range(0, data.Size()).View())
-                                     : StrongestDeflate(data);
+        smaller = options.exhaustive ? DeflateZlibExhaustive(data) : StrongestDeflate(data);
     }
     // A trial on bands compressed only part of the data.
     if (!bands.empty() || smaller.size() < trial.packed.size())
