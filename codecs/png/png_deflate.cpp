@@ -1,5 +1,7 @@
 #include "codecs/png/png_deflate.h"
 
+#include "codecs/png/png_deflate_blocks.h"
+#include "codecs/png/png_parallel.h"
 #include "codecs/png/png_stream.h"
 #include "platform/error.h"
 
@@ -13,6 +15,8 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <optional>
+#include <vector>
 
 namespace tessolo {
 
@@ -73,37 +77,93 @@ Bytes DeflateZlibLazy(const DeflateInput& data, bool filtered)
     return Bytes(packed.get(), packed.get() + stream.total_out);
 }
 
-Bytes DeflateZlibExhaustive(const DeflateInput& data)
+namespace {
+
+// Deflate data as bits: the first `bits` of `bytes` (the rest are 0).
+struct DeflateBits {
+    Bytes bytes;
+    std::size_t bits = 0;
+};
+
+// Zopfli's deflate data of what follows the first `window` bytes of `data`
+// (at most its window, the data before), as ZopfliDeflate makes it of one
+// master block, from bit 0.
+DeflateBits ExhaustivePart(std::span<const std::uint8_t> data, std::size_t window, bool last)
 {
     ZopfliOptions options;
     ZopfliInitOptions(&options);
-    // The zlib header zopfli writes, then its deflate data as ZopfliDeflate
-    // makes it, and the checksum.
-    unsigned char* out = nullptr;  // grown by zopfli
-    struct FreeOut {
-        unsigned char*& out;
-        ~FreeOut() { std::free(out); }
-    } freeOut{out};
-    std::size_t size = 0;
     unsigned char bit = 0;
-    const std::size_t total = data.Size();
-    std::uint32_t adler = 1;
-    std::size_t at = 0;
-    do {
-        const bool last = at + ZOPFLI_MASTER_BLOCK_SIZE >= total;
-        const std::size_t end = last ? total : at + ZOPFLI_MASTER_BLOCK_SIZE;
-        const std::size_t window = std::min<std::size_t>(at, ZOPFLI_WINDOW_SIZE);
-        const InputBytes bytes = data.Range(at - window, end);
-        ZopfliDeflatePart(&options, 2, last, bytes.View().data(), window, window + end - at, &bit, &out, &size);
-        adler = Adler32(bytes.View().subspan(window), adler);
-        at = end;
-    } while (at < total);
-    if (!out)
+    std::size_t size = 0;
+    unsigned char* buffer = nullptr;  // grown by zopfli
+    struct FreeBuffer {
+        unsigned char*& buffer;
+        ~FreeBuffer() { std::free(buffer); }
+    } freeBuffer{buffer};
+    ZopfliDeflatePart(&options, 2, last, data.data(), window, data.size(), &bit, &buffer, &size);
+    if (!buffer)
         throw std::bad_alloc();
-    Bytes stream = {0x78, 0xDA};
-    stream.insert(stream.end(), out, out + size);
-    AppendBigEndian32(stream, adler);
-    return stream;
+    return {Bytes(buffer, buffer + size), size * 8 - (bit == 0 ? 0 : 8 - bit)};
+}
+
+// Appends `part` to `out` from bit `out.bits` on. Deflate data made from
+// bit 0 whose first stored block's header ends at `alignedFrom` is made the
+// same from any bit, but for the zero bits that align what follows to the
+// stream's bytes: they are set again.
+void AppendBits(DeflateBits& out, const DeflateBits& part, std::optional<std::size_t> alignedFrom)
+{
+    const std::size_t before = alignedFrom ? *alignedFrom : part.bits;
+    const unsigned shift = unsigned(out.bits % 8);
+    const std::size_t bytes = (before + 7) / 8;
+    if (shift == 0) {
+        out.bytes.insert(out.bytes.end(), part.bytes.begin(), part.bytes.begin() + std::ptrdiff_t(bytes));
+    } else {
+        for (std::size_t i = 0; i < bytes; ++i) {
+            out.bytes.back() |= std::uint8_t(part.bytes[i] << shift);
+            out.bytes.push_back(std::uint8_t(part.bytes[i] >> (8 - shift)));
+        }
+    }
+    out.bits += before;
+    out.bytes.resize((out.bits + 7) / 8);
+    if (!alignedFrom)
+        return;
+    // The bits before the alignment end within byte `bytes` of `part` (its
+    // padding zeros); from there on the part is byte for byte the stream.
+    if (out.bits % 8 != 0)
+        out.bytes.back() &= std::uint8_t((1u << (out.bits % 8)) - 1);
+    out.bytes.insert(out.bytes.end(), part.bytes.begin() + std::ptrdiff_t(bytes), part.bytes.end());
+    out.bits = out.bytes.size() * 8 - (part.bytes.size() * 8 - part.bits);
+}
+
+}  // namespace
+
+Bytes DeflateZlibExhaustive(const DeflateInput& data)
+{
+    const std::size_t size = data.Size();
+    constexpr std::size_t kPart = ZOPFLI_MASTER_BLOCK_SIZE;
+    const std::size_t parts = std::max<std::size_t>(1, (size + kPart - 1) / kPart);
+    std::vector<DeflateBits> compressed(parts);
+    std::vector<std::uint32_t> adlers(parts);
+    RunInParallel(
+        parts,
+        [&](std::size_t i) {
+            const std::size_t begin = i * kPart, end = std::min(size, begin + kPart);
+            const std::size_t window = std::min<std::size_t>(begin, ZOPFLI_WINDOW_SIZE);
+            const InputBytes bytes = data.Range(begin - window, end);
+            compressed[i] = ExhaustivePart(bytes.View(), window, i + 1 == parts);
+            adlers[i] = Adler32(bytes.View().subspan(window));
+        },
+        kPartsAtOnce);
+    // The zlib header zopfli writes, the parts' bits, and the checksum.
+    DeflateBits stream{{0x78, 0xDA}, 16};
+    std::uint32_t adler = 1;
+    for (std::size_t i = 0; i < parts; ++i) {
+        AppendBits(stream, compressed[i], FirstStoredHeaderEnd(compressed[i].bytes));
+        compressed[i] = {};
+        const std::size_t bytes = std::min(size, (i + 1) * kPart) - i * kPart;
+        adler = std::uint32_t(adler32_combine(adler, adlers[i], z_off_t(bytes)));
+    }
+    AppendBigEndian32(stream.bytes, adler);
+    return std::move(stream.bytes);
 }
 
 }  // namespace tessolo

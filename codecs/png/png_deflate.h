@@ -76,8 +76,8 @@ Bytes DeflateZlibLazy(const DeflateInput& data, bool filtered);
 
 // `data` compressed by zopfli: slow, and some percent smaller. Zopfli works
 // a master block of its input at a time, each after the window before it:
-// the data is read so, a master block and its window at a time, for the
-// stream zopfli makes of the whole.
+// the master blocks are compressed so, kPartsAtOnce at once, and their
+// deflate data joined into the stream zopfli makes of the whole.
 Bytes DeflateZlibExhaustive(const DeflateInput& data);
 
 }  // namespace tessolo

@@ -591,6 +591,22 @@ std::span<const std::uint8_t> DeflateDataOf(const Bytes& stream)
     return std::span<const std::uint8_t>(stream).subspan(2, stream.size() - 6);
 }
 
+std::optional<std::size_t> FirstStoredHeaderEnd(std::span<const std::uint8_t> raw)
+{
+    try {
+        BitReader in(raw);
+        for (bool last = false; !last;) {
+            BitReader header = in;
+            header.Bits(1);
+            if (header.Bits(2) == 0)
+                return header.BitsRead();
+            last = ReadBlock(in, [](Symbol) {});
+        }
+    } catch (const Unreadable&) {
+    }
+    return std::nullopt;
+}
+
 Bytes OpenEndedDeflate(const Bytes& stream)
 {
     const std::span<const std::uint8_t> raw = DeflateDataOf(stream);

@@ -64,6 +64,11 @@ std::optional<Bytes> JoinDeflateParts(std::vector<DeflateBlocks> parts);
 // The size of the deflate window: how far back a match reaches.
 inline constexpr std::size_t kDeflateWindow = 32768;
 
+// Where the header of the first stored block of raw deflate data ends, in
+// bits from its start: what follows is aligned to the bytes of the stream.
+// Nothing when there is none (or the data cannot be read).
+std::optional<std::size_t> FirstStoredHeaderEnd(std::span<const std::uint8_t> raw);
+
 // The deflate data of a zlib stream: all but its two bytes of header and
 // four of checksum (empty for a shorter stream).
 std::span<const std::uint8_t> DeflateDataOf(const Bytes& stream);

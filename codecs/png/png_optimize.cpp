@@ -2,6 +2,7 @@
 
 #include "codecs/png/png_deflate.h"
 #include "codecs/png/png_deflate_blocks.h"
+#include "codecs/png/png_parallel.h"
 #include "codecs/png/png_scanlines.h"
 #include "codecs/png/png_sheet_form.h"
 #include "codecs/png/pngimage.h"
@@ -11,11 +12,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
-#include <exception>
 #include <mutex>
 #include <optional>
 #include <span>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -38,17 +37,16 @@ constexpr int kTrialShareOfRows = 4;  // one in four
 
 // Sheets of more 32-bit pixel bytes than this, without interlacing and not
 // exhaustive, are filtered, compressed and written a piece of rows at a
-// time, kPiecesAtOnce pieces at once: beyond the sheet the encoder then
+// time, kPartsAtOnce pieces at once: beyond the sheet the encoder then
 // holds a few pieces whatever the sheet's size, for 4 or 5 bytes a piece and
 // the matches the start of a piece would have found in the one before. Their
 // candidates are compared on bands of together one piece. Smaller sheets,
 // every benchmark sheet among them, are written as one stream.
 constexpr std::size_t kPiecewiseAbove = std::size_t(64) << 20;
 constexpr std::size_t kPieceBytes = std::size_t(4) << 20;
-constexpr std::size_t kPiecesAtOnce = 2;
 
 // Level 12 compresses the image data of such a sheet in parts of at most
-// this, kPiecesAtOnce at once, each after the window of data before it (see
+// this, kPartsAtOnce at once, each after the window of data before it (see
 // Level12InParts). Parts of 1.5 to 16 MiB gave files within 0.3 % of each
 // other and of two halves on the large benchmark sheets; of 2 MiB, the
 // shortest builds (bench/README.md).
@@ -93,36 +91,6 @@ std::size_t TableBytesOf(const PngSheetForm& form)
         return 0;
     const std::size_t alphas = std::size_t(form.translucentEntries);
     return 12 + 3 * form.palette.size() + (alphas > 0 ? 12 + alphas : 0);
-}
-
-// Runs job(0) ... job(count - 1) on as many threads as there are cores,
-// and at most `most`; rethrows the first exception a job threw.
-template <typename Job>
-void RunInParallel(std::size_t count, const Job& job, std::size_t most = SIZE_MAX)
-{
-    std::atomic<std::size_t> next{0};
-    std::exception_ptr failure;
-    std::mutex failureLock;
-    auto work = [&] {
-        for (std::size_t i; (i = next++) < count;) {
-            try {
-                job(i);
-            } catch (...) {
-                std::lock_guard lock(failureLock);
-                if (!failure)
-                    failure = std::current_exception();
-            }
-        }
-    };
-    std::size_t threads = std::min({std::size_t(std::max(1u, std::thread::hardware_concurrency())), count, most});
-    std::vector<std::thread> pool;
-    for (std::size_t t = 1; t < threads; ++t)
-        pool.emplace_back(work);
-    work();
-    for (std::thread& thread : pool)
-        thread.join();
-    if (failure)
-        std::rethrow_exception(failure);
 }
 
 // Rows [first, end) of the sheet.
@@ -217,7 +185,7 @@ Bytes Compressed(Compressor compressor, const DeflateInput& data)
 }
 
 // libdeflate's level 12 on parts of the data of at most kPartBytes,
-// kPiecesAtOnce at once (and a multiple of it, so that no part is left to
+// kPartsAtOnce at once (and a multiple of it, so that no part is left to
 // one core at the end), each compressed after the deflate window of data
 // before it: its matches reach back as they would in one stream. Only the
 // part's own literals and matches are kept, joined into one stream and its
@@ -227,7 +195,7 @@ Bytes Level12InParts(const DeflateInput& data)
 {
     const std::size_t size = data.Size();
     std::size_t parts = std::max<std::size_t>(2, (size + kPartBytes - 1) / kPartBytes);
-    parts += (kPiecesAtOnce - parts % kPiecesAtOnce) % kPiecesAtOnce;
+    parts += (kPartsAtOnce - parts % kPartsAtOnce) % kPartsAtOnce;
     std::vector<DeflateBlocks> blocks(parts);
     std::atomic<bool> unreadable{false};
     RunInParallel(
@@ -243,7 +211,7 @@ Bytes Level12InParts(const DeflateInput& data)
             else
                 unreadable = true;
         },
-        kPiecesAtOnce);
+        kPartsAtOnce);
     if (!unreadable)
         if (std::optional<Bytes> joined = JoinDeflateParts(std::move(blocks)))
             return std::move(*joined);
@@ -377,13 +345,13 @@ void WriteImageDataInPieces(const Bitmap& sheet, const Candidate& winner, const 
     const int pieceRows = int(std::clamp<std::size_t>(kPieceBytes / rowBytes, 1, std::size_t(height)));
     const std::size_t pieces = (std::size_t(height) + std::size_t(pieceRows) - 1) / std::size_t(pieceRows);
     std::uint32_t adler = 1;
-    for (std::size_t start = 0; start < pieces; start += kPiecesAtOnce) {
+    for (std::size_t start = 0; start < pieces; start += kPartsAtOnce) {
         struct Piece {
             Bytes deflate;
             std::uint32_t adler = 1;
             std::size_t bytes = 0;
         };
-        std::vector<Piece> round(std::min(kPiecesAtOnce, pieces - start));
+        std::vector<Piece> round(std::min(kPartsAtOnce, pieces - start));
         Bytes header;
         RunInParallel(round.size(), [&](std::size_t i) {
             const std::size_t piece = start + i;
