@@ -79,12 +79,6 @@ Bytes DeflateZlibLazy(const DeflateInput& data, bool filtered)
 
 namespace {
 
-// Deflate data as bits: the first `bits` of `bytes` (the rest are 0).
-struct DeflateBits {
-    Bytes bytes;
-    std::size_t bits = 0;
-};
-
 // Zopfli's deflate data of what follows the first `window` bytes of `data`
 // (at most its window, the data before), as ZopfliDeflate makes it of one
 // master block, from bit 0.
@@ -105,10 +99,8 @@ DeflateBits ExhaustivePart(std::span<const std::uint8_t> data, std::size_t windo
     return {Bytes(buffer, buffer + size), size * 8 - (bit == 0 ? 0 : 8 - bit)};
 }
 
-// Appends `part` to `out` from bit `out.bits` on. Deflate data made from
-// bit 0 whose first stored block's header ends at `alignedFrom` is made the
-// same from any bit, but for the zero bits that align what follows to the
-// stream's bytes: they are set again.
+}  // namespace
+
 void AppendBits(DeflateBits& out, const DeflateBits& part, std::optional<std::size_t> alignedFrom)
 {
     const std::size_t before = alignedFrom ? *alignedFrom : part.bits;
@@ -134,8 +126,6 @@ void AppendBits(DeflateBits& out, const DeflateBits& part, std::optional<std::si
     out.bits = out.bytes.size() * 8 - (part.bytes.size() * 8 - part.bits);
 }
 
-}  // namespace
-
 Bytes DeflateZlibExhaustive(const DeflateInput& data)
 {
     const std::size_t size = data.Size();
@@ -157,12 +147,14 @@ Bytes DeflateZlibExhaustive(const DeflateInput& data)
     DeflateBits stream{{0x78, 0xDA}, 16};
     std::uint32_t adler = 1;
     for (std::size_t i = 0; i < parts; ++i) {
-        AppendBits(stream, compressed[i], FirstStoredHeaderEnd(compressed[i].bytes));
+        AppendBits(stream, compressed[i], FirstStoredHeaderEnd(compressed[i]));
         compressed[i] = {};
         const std::size_t bytes = std::min(size, (i + 1) * kPart) - i * kPart;
         adler = std::uint32_t(adler32_combine(adler, adlers[i], z_off_t(bytes)));
     }
     AppendBigEndian32(stream.bytes, adler);
+    if (!InflatesToItsChecksum(stream.bytes, size))
+        throw Error("Could not compress the image data");
     return std::move(stream.bytes);
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <utility>
 
@@ -79,5 +80,17 @@ Bytes DeflateZlibLazy(const DeflateInput& data, bool filtered);
 // the master blocks are compressed so, kPartsAtOnce at once, and their
 // deflate data joined into the stream zopfli makes of the whole.
 Bytes DeflateZlibExhaustive(const DeflateInput& data);
+
+// Deflate data as bits: the first `bits` of `bytes` (the rest are 0).
+struct DeflateBits {
+    Bytes bytes;
+    std::size_t bits = 0;
+};
+
+// Appends `part` to `out` from bit `out.bits` on. Deflate data made from
+// bit 0 whose first stored block's header ends at `alignedFrom` is made the
+// same from any bit, but for the zero bits that align what follows to the
+// stream's bytes: they are set again.
+void AppendBits(DeflateBits& out, const DeflateBits& part, std::optional<std::size_t> alignedFrom = {});
 
 }  // namespace tessolo

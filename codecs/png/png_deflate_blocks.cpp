@@ -549,6 +549,8 @@ Bytes MergeDeflateBlocks(const Bytes& stream, const DeflateInput& data)
     return merged;
 }
 
+bool InflatesToItsChecksum(const Bytes& stream, std::size_t size) { return InflatesTo(stream, size, nullptr); }
+
 std::optional<DeflateBlocks> ReadPartBlocks(const Bytes& stream, std::span<const std::uint8_t> data,
                                             std::size_t lead)
 {
@@ -564,6 +566,7 @@ std::optional<Bytes> JoinDeflateParts(std::vector<DeflateBlocks> parts)
 {
     if (parts.empty())
         return std::nullopt;
+    const std::array<std::uint8_t, 2> header = parts.front().header;
     Blocks blocks;
     std::uint32_t adler = 1;
     std::size_t size = 0;
@@ -578,8 +581,8 @@ std::optional<Bytes> JoinDeflateParts(std::vector<DeflateBlocks> parts)
     }
     std::uint8_t checksum[4];
     PutBigEndian32(checksum, adler);
-    Bytes joined = WriteMerged(blocks, parts.front().header, checksum);
-    if (!InflatesTo(joined, size, nullptr))
+    Bytes joined = WriteMerged(blocks, header, checksum);
+    if (!InflatesToItsChecksum(joined, size))
         return std::nullopt;
     return joined;
 }
@@ -591,11 +594,13 @@ std::span<const std::uint8_t> DeflateDataOf(const Bytes& stream)
     return std::span<const std::uint8_t>(stream).subspan(2, stream.size() - 6);
 }
 
-std::optional<std::size_t> FirstStoredHeaderEnd(std::span<const std::uint8_t> raw)
+std::optional<std::size_t> FirstStoredHeaderEnd(const DeflateBits& raw)
 {
     try {
-        BitReader in(raw);
-        for (bool last = false; !last;) {
+        BitReader in(raw.bytes);
+        // The bits after the last block (of a part that does not end the
+        // stream) are no block.
+        for (bool last = false; !last && in.BitsRead() < raw.bits;) {
             BitReader header = in;
             header.Bits(1);
             if (header.Bits(2) == 0)

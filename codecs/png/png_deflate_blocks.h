@@ -67,7 +67,11 @@ inline constexpr std::size_t kDeflateWindow = 32768;
 // Where the header of the first stored block of raw deflate data ends, in
 // bits from its start: what follows is aligned to the bytes of the stream.
 // Nothing when there is none (or the data cannot be read).
-std::optional<std::size_t> FirstStoredHeaderEnd(std::span<const std::uint8_t> raw);
+std::optional<std::size_t> FirstStoredHeaderEnd(const DeflateBits& raw);
+
+// Whether the zlib stream `stream` inflates to `size` bytes that match its
+// checksum (which zlib checks as it inflates).
+bool InflatesToItsChecksum(const Bytes& stream, std::size_t size);
 
 // The deflate data of a zlib stream: all but its two bytes of header and
 // four of checksum (empty for a shorter stream).
