@@ -392,6 +392,7 @@ public:
             reversed |= (code >> i & 1) << (bits - 1 - i);
         Put(reversed, int(bits));
     }
+    std::size_t Bits() const { return out_.size() * 8 + std::size_t(count_); }
     void Finish()
     {
         if (count_ > 0)
@@ -520,15 +521,22 @@ bool InflatesTo(const Bytes& stream, std::size_t size, const DeflateInput* data)
 }
 
 // A zlib stream of `header`, the blocks merged, and `checksum`.
+// Writes the blocks merged, the last one marked as the stream's last when
+// `last`.
+void WriteRuns(BitWriter& out, const Blocks& blocks, bool last)
+{
+    const std::vector<Run> runs = MergedRuns(blocks);
+    for (std::size_t i = 0; i < runs.size(); ++i)
+        WriteBlock(out, CodeOf(runs[i].histogram), blocks.symbols.data() + runs[i].begin,
+                   blocks.symbols.data() + runs[i].end, last && i + 1 == runs.size());
+}
+
 Bytes WriteMerged(const Blocks& blocks, std::span<const std::uint8_t> header,
                   std::span<const std::uint8_t> checksum)
 {
-    const std::vector<Run> runs = MergedRuns(blocks);
     Bytes merged(header.begin(), header.end());
     BitWriter out(merged);
-    for (std::size_t i = 0; i < runs.size(); ++i)
-        WriteBlock(out, CodeOf(runs[i].histogram), blocks.symbols.data() + runs[i].begin,
-                   blocks.symbols.data() + runs[i].end, i + 1 == runs.size());
+    WriteRuns(out, blocks, true);
     out.Finish();
     merged.insert(merged.end(), checksum.begin(), checksum.end());
     return merged;
@@ -562,26 +570,49 @@ std::optional<DeflateBlocks> ReadPartBlocks(const Bytes& stream, std::span<const
     return blocks;
 }
 
+void WriteOnItsOwn(DeflateBlocks& part, bool last)
+{
+    part.written = {};
+    BitWriter out(part.written.bytes);
+    WriteRuns(out, part, last);
+    part.written.bits = out.Bits();
+    out.Finish();
+    part.symbols = {};
+    part.ends = {};
+}
+
 std::optional<Bytes> JoinDeflateParts(std::vector<DeflateBlocks> parts)
 {
     if (parts.empty())
         return std::nullopt;
+    const bool written = parts.front().written.bits > 0;
     const std::array<std::uint8_t, 2> header = parts.front().header;
     Blocks blocks;
+    DeflateBits stream{Bytes(header.begin(), header.end()), 16};
     std::uint32_t adler = 1;
     std::size_t size = 0;
     for (Blocks& part : parts) {
+        if ((part.written.bits > 0) != written)
+            return std::nullopt;
+        if (written)
+            AppendBits(stream, part.written);
         const std::size_t before = blocks.symbols.size();
         blocks.symbols.insert(blocks.symbols.end(), part.symbols.begin(), part.symbols.end());
         for (std::size_t end : part.ends)
             blocks.ends.push_back(before + end);
         adler = std::uint32_t(adler32_combine(adler, part.adler, z_off_t(part.bytes)));
         size += part.bytes;
-        part.symbols = {};  // held once
+        part = {};  // held once
     }
     std::uint8_t checksum[4];
     PutBigEndian32(checksum, adler);
-    Bytes joined = WriteMerged(blocks, header, checksum);
+    Bytes joined;
+    if (written) {
+        joined = std::move(stream.bytes);
+        joined.insert(joined.end(), checksum, checksum + 4);
+    } else {
+        joined = WriteMerged(blocks, header, checksum);
+    }
     if (!InflatesToItsChecksum(joined, size))
         return std::nullopt;
     return joined;

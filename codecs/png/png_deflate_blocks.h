@@ -37,6 +37,7 @@ struct DeflateBlocks {
     std::array<std::uint8_t, 2> header{};
     std::uint32_t adler = 1;
     std::size_t bytes = 0;
+    DeflateBits written;  // see WriteOnItsOwn
 };
 
 // The zlib stream `stream` of `data`, its literals and matches unchanged,
@@ -55,10 +56,17 @@ Bytes MergeDeflateBlocks(const Bytes& stream, const DeflateInput& data);
 std::optional<DeflateBlocks> ReadPartBlocks(const Bytes& stream, std::span<const std::uint8_t> data,
                                             std::size_t lead);
 
+// Writes the blocks of a part on their own, merged among themselves, its
+// last block the stream's last when `last`, and drops its literals and
+// matches: for data that shrinks too little for the code tables of the
+// blocks to weigh much, and whose symbols would take much memory.
+void WriteOnItsOwn(DeflateBlocks& part, bool last);
+
 // One zlib stream of the data of consecutive parts from their blocks, with
-// the first part's header, its blocks merged as above. Nothing when it does
-// not inflate to as many bytes as the parts make with the checksum of their
-// bytes (which zlib checks as it inflates).
+// the first part's header: their blocks merged as above, or, when every part
+// was written on its own, their deflate data one after another. Nothing when
+// it does not inflate to as many bytes as the parts make with the checksum
+// of their bytes (which zlib checks as it inflates).
 std::optional<Bytes> JoinDeflateParts(std::vector<DeflateBlocks> parts);
 
 // The size of the deflate window: how far back a match reaches.

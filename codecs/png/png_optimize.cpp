@@ -186,12 +186,14 @@ Bytes Compressed(Compressor compressor, const DeflateInput& data)
 
 // libdeflate's level 12 on parts of the data of at most kPartBytes,
 // kPartsAtOnce at once (and a multiple of it, so that no part is left to
-// one core at the end), each compressed after the deflate window of data
-// before it: its matches reach back as they would in one stream. Only the
-// part's own literals and matches are kept, joined into one stream and its
-// blocks merged. Only the parts being compressed are held. How the data is
-// parted does not depend on the cores, so neither does the file.
-Bytes Level12InParts(const DeflateInput& data)
+// one core at the end), each compressed after the window of data before it:
+// its matches reach back as they would in one stream. Only the part's own
+// literals and matches are kept and joined into one stream, its blocks
+// merged across the parts when `mergeAcross`, else each part's written on
+// its own. Only the parts being compressed are held, and the literals and
+// matches of all only when merged across. How the data is parted does not
+// depend on the cores, so neither does the file.
+Bytes Level12InParts(const DeflateInput& data, bool mergeAcross)
 {
     const std::size_t size = data.Size();
     std::size_t parts = std::max<std::size_t>(2, (size + kPartBytes - 1) / kPartBytes);
@@ -206,10 +208,13 @@ Bytes Level12InParts(const DeflateInput& data)
             const InputBytes bytes = data.Range(begin - lead, end);
             std::optional<DeflateBlocks> read =
                 ReadPartBlocks(DeflateZlib(bytes.View(), kStrongestDeflateLevel), bytes.View(), lead);
-            if (read)
-                blocks[i] = std::move(*read);
-            else
+            if (!read) {
                 unreadable = true;
+                return;
+            }
+            if (!mergeAcross)
+                WriteOnItsOwn(*read, i + 1 == parts);
+            blocks[i] = std::move(*read);
         },
         kPartsAtOnce);
     if (!unreadable)
@@ -249,18 +254,18 @@ Bytes SmallestOf(const std::vector<Compressor>& jobs, const DeflateInput& data)
 // made it 3 to 6 % larger than zlib's until they were merged, and it takes
 // several times as long (bench/README.md).
 // So on data of more than a few MiB both compress a sample first, and
-// level 12 runs alone, on parts two at a time when the data shrinks enough
-// for its blocks to be merged, when it won there by more than 2 %; else zlib
-// with both strategies, reading the data a piece at a time. Smaller data is
-// held whole, as the three compressors read it at once.
+// level 12 runs alone on parts, two at a time, their blocks merged across
+// the parts when the data shrinks enough for that to matter, when it won
+// there by more than 2 %; else zlib with both strategies, reading the data
+// a piece at a time. Smaller data is held whole, as the three compressors
+// read it at once.
 Bytes StrongestDeflate(const DeflateInput& data)
 {
     if (data.Size() > kSampledAbove) {
         const std::size_t begin = (data.Size() - kSampleBytes) / 2;
         const auto sizes = SampleSizes(data.Range(begin, begin + kSampleBytes).View());
         if (Level12Wins(sizes))
-            return sizes.first * kMergeMinRatio < kSampleBytes ? Level12InParts(data)
-                                                               : Compressed(Compressor::kLevel12, data);
+            return Level12InParts(data, sizes.first * kMergeMinRatio < kSampleBytes);
         return SmallestOf({Compressor::kLazy, Compressor::kLazyFiltered}, data);
     }
     const InputBytes whole = data.Range(0, data.Size());

@@ -22,6 +22,7 @@
 #include <set>
 #include <optional>
 #include <span>
+#include <tuple>
 #include <random>
 
 namespace tessolo {
@@ -209,9 +210,15 @@ TEST(PngOptimize, RowRangesFilterAsWithinTheWholeImage)
 // IDAT chunk each, that make one stream of every row.
 TEST(PngOptimize, LargeSheetsDecodeToTheirPixels)
 {
-    for (auto [side, chunks] : {std::pair(2048, 3), std::pair(4200, 2 + 17)}) {
+    // Icons on a transparent background, whose image data shrinks enough for
+    // level 12's blocks to be merged across its parts, and an opaque picture
+    // of many colours, whose parts are written on their own.
+    for (auto [side, chunks, picture] : {std::tuple(2048, 3, false), std::tuple(4200, 2 + 17, false),
+                                         std::tuple(1300, 3, true)}) {
         SCOPED_TRACE(side);
-        Bitmap sheet = Sheet(side, side + 32, true, [](int x, int y) {
+        Bitmap sheet = Sheet(side, side + 32, true, [picture = picture](int x, int y) {
+            if (picture)
+                return WithAlpha(std::uint32_t((x * 3 + y * 5) ^ (x * y >> 4)), 255);
             return (x / 64 + y / 64) % 3 ? WithAlpha(std::uint32_t(x / 64 * 977 ^ y / 64 * 131), x % 64) : 0u;
         });
         const Bytes file = EncodePngSheet(sheet, Prefs(true, false));
@@ -288,6 +295,18 @@ TEST(PngOptimize, TypicalSheetsAreSmaller)
     }
 }
 
+// What the zlib stream `stream` inflates to, of at most `most` bytes; empty
+// when zlib cannot inflate it.
+Bytes Inflated(const Bytes& stream, std::size_t most)
+{
+    Bytes inflated(most + 1);
+    uLongf size = uLongf(inflated.size());
+    if (uncompress(inflated.data(), &size, stream.data(), uLong(stream.size())) != Z_OK)
+        return {};
+    inflated.resize(size);
+    return inflated;
+}
+
 // Each compressor of the image data writes a zlib stream of exactly the data:
 // rows of runs, of a repeating ramp and of noise, as filtered rows hold.
 TEST(PngOptimize, EveryCompressorInflatesToItsData)
@@ -305,12 +324,7 @@ TEST(PngOptimize, EveryCompressorInflatesToItsData)
     };
     for (const auto& [name, compress] : compressors) {
         SCOPED_TRACE(name);
-        Bytes packed = compress();
-        Bytes inflated(data.size() + 1);
-        uLongf size = uLongf(inflated.size());
-        ASSERT_EQ(uncompress(inflated.data(), &size, packed.data(), uLong(packed.size())), Z_OK);
-        inflated.resize(size);
-        EXPECT_EQ(inflated, data);
+        EXPECT_EQ(Inflated(compress(), data.size()), data);
     }
 }
 
@@ -383,39 +397,39 @@ TEST(PngOptimize, MergedBlocksAreSmallerAndInflateToTheData)
         SCOPED_TRACE(name);
         const Bytes merged = MergeDeflateBlocks(stream, HeldInput(rows));
         EXPECT_LT(merged.size(), stream.size());
-        Bytes inflated(rows.size() + 1);
-        uLongf size = uLongf(inflated.size());
-        ASSERT_EQ(uncompress(inflated.data(), &size, merged.data(), uLong(merged.size())), Z_OK);
-        inflated.resize(size);
-        EXPECT_EQ(inflated, rows);
+        EXPECT_EQ(Inflated(merged, rows.size()), rows);
     }
     // Parts compressed on their own, each after the window before it, join
-    // into one stream of the whole, almost as small as one compressed whole
-    // (without the windows, 90 % larger): matches that begin in the window
-    // and end in the part keep their bytes there. A part that is no stream,
-    // or a join whose checksum does not hold, gives nothing.
+    // into one stream of the whole: merged across the parts, almost as small
+    // as one compressed whole (without the windows, 90 % larger), as matches
+    // that begin in the window and end in the part keep their bytes there;
+    // or each part written on its own. A part that is no stream, or a join
+    // whose checksum does not hold, gives nothing.
     const HeldInput input(rows);
-    std::vector<DeflateBlocks> parts;
-    for (std::size_t at = 0, part = 0; at < rows.size(); ++part) {
-        const std::size_t size = std::min(rows.size() - at, 997 + part * 6151 % 20011);
-        const std::size_t lead = std::min(at, kDeflateWindow);
-        const InputBytes bytes = input.Range(at - lead, at + size);
-        std::optional<DeflateBlocks> read =
-            ReadPartBlocks(DeflateZlib(bytes.View(), kStrongestDeflateLevel), bytes.View(), lead);
-        ASSERT_TRUE(read);
-        parts.push_back(std::move(*read));
-        at += size;
-    }
-    const std::optional<Bytes> joined = JoinDeflateParts(parts);
-    ASSERT_TRUE(joined);
     const Bytes whole = MergeDeflateBlocks(DeflateZlib(rows, kStrongestDeflateLevel), input);
-    EXPECT_LT(joined->size(), whole.size() * 105 / 100) << joined->size() << " against " << whole.size();
-    Bytes inflated(rows.size() + 1);
-    uLongf size = uLongf(inflated.size());
-    ASSERT_EQ(uncompress(inflated.data(), &size, joined->data(), uLong(joined->size())), Z_OK);
-    EXPECT_TRUE(size == rows.size() && std::equal(rows.begin(), rows.end(), inflated.begin()));
-    parts[1].adler ^= 1;
-    EXPECT_FALSE(JoinDeflateParts(parts));
+    for (bool onItsOwn : {false, true}) {
+        SCOPED_TRACE(onItsOwn ? "each on its own" : "merged across");
+        std::vector<DeflateBlocks> parts;
+        for (std::size_t at = 0, part = 0; at < rows.size(); ++part) {
+            const std::size_t size = std::min(rows.size() - at, 997 + part * 6151 % 20011);
+            const std::size_t lead = std::min(at, kDeflateWindow);
+            const InputBytes bytes = input.Range(at - lead, at + size);
+            std::optional<DeflateBlocks> read =
+                ReadPartBlocks(DeflateZlib(bytes.View(), kStrongestDeflateLevel), bytes.View(), lead);
+            ASSERT_TRUE(read);
+            at += size;
+            if (onItsOwn)
+                WriteOnItsOwn(*read, at == rows.size());
+            parts.push_back(std::move(*read));
+        }
+        const std::optional<Bytes> joined = JoinDeflateParts(parts);
+        ASSERT_TRUE(joined);
+        if (!onItsOwn)
+            EXPECT_LT(joined->size(), whole.size() * 105 / 100) << joined->size() << " against " << whole.size();
+        EXPECT_EQ(Inflated(*joined, rows.size()), rows);
+        parts[1].adler ^= 1;
+        EXPECT_FALSE(JoinDeflateParts(parts));
+    }
     Bytes cut = DeflateZlib(rows, kStrongestDeflateLevel);
     cut.resize(cut.size() / 2);
     EXPECT_FALSE(ReadPartBlocks(cut, rows, 0));
@@ -436,9 +450,7 @@ TEST(PngOptimize, MergedBlocksAreSmallerAndInflateToTheData)
     const std::uint32_t adler = Adler32(rows);
     joinedParts.insert(joinedParts.end(), {std::uint8_t(adler >> 24), std::uint8_t(adler >> 16),
                                            std::uint8_t(adler >> 8), std::uint8_t(adler)});
-    size = uLongf(inflated.size());
-    ASSERT_EQ(uncompress(inflated.data(), &size, joinedParts.data(), uLong(joinedParts.size())), Z_OK);
-    EXPECT_TRUE(size == rows.size() && std::equal(rows.begin(), rows.end(), inflated.begin()));
+    EXPECT_EQ(Inflated(joinedParts, rows.size()), rows);
     EXPECT_THROW(OpenEndedDeflate(cut), Error);
 
     std::mt19937 random(3);
