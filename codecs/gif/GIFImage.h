@@ -96,6 +96,8 @@ public:
     bool HasData() const { return hasData_; }
     std::vector<std::uint8_t>& Data() { return data_; }
     const std::vector<std::uint8_t>& Data() const { return data_; }
+    // Drops the pixels, giving their bytes back to the image.
+    void FreeData();
 
     // The local map when it has entries, else the global map when that has
     // entries, else the (empty) local map.
@@ -143,7 +145,6 @@ private:
     // allocated, beyond the image's MaxPixelBytes and then beyond
     // `maxPixels`, what the data they are decoded from can code.
     void AllocateData(std::uint8_t fill, std::uint64_t maxPixels = UINT64_MAX);
-    void FreeData();
     // SetBounds without touching the pixels.
     void SetBoundsWithoutData(int left, int top, int width, int height);
     void Prepare(TImageDescriptor& descriptor) const;
@@ -216,6 +217,10 @@ public:
     // the header, or a frame that widens the screen, is read, before any
     // pixels are allocated.
     bool TrueColorScreen = false;
+    // Set by callers that use the first frame only: every later frame is
+    // read and checked as ever, and its pixels are dropped once read, so
+    // that MaxPixelBytes bounds the first frame and the one being read.
+    bool FirstFrameOnly = false;
 
     // Replaces the content with the GIF at the stream's position. On failure
     // the frames read so far stay and the stream returns to where it was.

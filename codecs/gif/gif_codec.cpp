@@ -8,16 +8,19 @@ namespace tessolo {
 
 namespace {
 
-// Frame pixels a source may hold in all its frames. With the first frame's
-// rendering and the 24-bit result (each within the raster cap) a source
-// stays below about twice the cap.
+// Frame pixels a source may hold: its first frame and the one being read
+// (later frames are dropped once read). With the first frame's rendering
+// and the 24-bit result (each within the raster cap) a source stays below
+// about twice the cap.
 constexpr std::size_t kMaxSourcePixelBytes = kMaxBitmapBytes / 2;
 
-// The limits of an image read as a source.
+// The limits of an image read as a source, of which only the first frame is
+// drawn.
 void LimitAsSource(TGIFImage& image)
 {
     image.TrueColorScreen = true;
     image.MaxPixelBytes = kMaxSourcePixelBytes;
+    image.FirstFrameOnly = true;
 }
 
 void CheckGifSourceHead(std::span<const std::uint8_t> head, std::uint64_t)

@@ -158,6 +158,8 @@ void TGIFImageList::LoadFromStream(GIFInputStream& stream, TGIFImage& parent)
         }
         auto frame = std::make_unique<TGIFSubImage>(&parent);
         frame->LoadFromStream(stream);
+        if (parent.FirstFrameOnly && Count() > 0)
+            frame->FreeData();
         Add(std::move(frame));
         parent.Progress(psRunning, stream.Size() ? int(stream.Position() * 100 / stream.Size()) : 100,
                         gifmsg::sProgressLoading);

@@ -13,6 +13,8 @@ extern "C" {
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -34,11 +36,8 @@ constexpr std::uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5,
 constexpr std::size_t kLitLenCodes = 286, kDistanceCodes = 30, kEndOfBlock = 256;
 constexpr int kMaxCodeBits = 15, kMaxCodeLengthBits = 7;
 
-// A literal (distance 0) or a match of `litLen` bytes `distance` back.
-struct Symbol {
-    std::uint16_t litLen;
-    std::uint16_t distance;
-};
+using Symbol = DeflateSymbol;
+using Blocks = DeflateBlocks;
 
 // Thrown by the reader on anything it cannot read.
 struct Unreadable {};
@@ -106,13 +105,6 @@ unsigned Decode(BitReader& in, const Decoder& decoder)
     }
     throw Unreadable{};
 }
-
-// The literals and matches of a raw deflate stream, and where each block
-// ends among them.
-struct Blocks {
-    std::vector<Symbol> symbols;
-    std::vector<std::size_t> ends;
-};
 
 void ReadCodes(BitReader& in, unsigned* litLen, unsigned* distance)
 {
@@ -192,13 +184,49 @@ bool ReadBlock(BitReader& in, const Add& add)
     }
 }
 
-// Appends the blocks of a raw deflate stream to `blocks`.
-void ReadBlocks(BitReader& in, Blocks& blocks)
+// Reads the blocks of the zlib stream `stream` of `data` into `blocks`,
+// without the literals and matches of the first `lead` bytes (see
+// ReadPartBlocks); `data` is read only for the bytes of a match that ends
+// fewer than 3 bytes after the lead. Gives the number of bytes the stream
+// makes, or nothing when it cannot be read to its end.
+std::optional<std::size_t> ReadZlibBlocks(const Bytes& stream, std::span<const std::uint8_t> data,
+                                          std::size_t lead, Blocks& blocks)
 {
-    for (bool last = false; !last;) {
-        last = ReadBlock(in, [&](Symbol symbol) { blocks.symbols.push_back(symbol); });
-        blocks.ends.push_back(blocks.symbols.size());
+    const std::span<const std::uint8_t> raw = DeflateDataOf(stream);
+    if (raw.empty())
+        return std::nullopt;
+    std::copy_n(stream.begin(), 2, blocks.header.begin());
+    std::size_t made = 0;
+    auto add = [&](Symbol symbol) {
+        const std::size_t begin = made;
+        made += symbol.distance == 0 ? 1 : symbol.litLen;
+        if (made <= lead)
+            return;
+        if (begin >= lead) {
+            blocks.symbols.push_back(symbol);
+        } else if (made - lead >= 3) {
+            blocks.symbols.push_back({std::uint16_t(made - lead), symbol.distance});
+        } else {
+            if (made > data.size())
+                throw Unreadable{};
+            for (std::size_t i = lead; i < made; ++i)
+                blocks.symbols.push_back({data[i], 0});
+        }
+    };
+    try {
+        BitReader in(raw);
+        for (bool last = false; !last;) {
+            last = ReadBlock(in, add);
+            // A block wholly within the lead leaves no block.
+            if (blocks.symbols.size() > (blocks.ends.empty() ? 0 : blocks.ends.back()))
+                blocks.ends.push_back(blocks.symbols.size());
+        }
+        if (in.BytesRead() != raw.size())
+            return std::nullopt;
+    } catch (const Unreadable&) {
+        return std::nullopt;
     }
+    return made;
 }
 
 unsigned LengthCode(unsigned length)
@@ -364,6 +392,7 @@ public:
             reversed |= (code >> i & 1) << (bits - 1 - i);
         Put(reversed, int(bits));
     }
+    std::size_t Bits() const { return out_.size() * 8 + std::size_t(count_); }
     void Finish()
     {
         if (count_ > 0)
@@ -455,19 +484,20 @@ std::vector<Run> MergedRuns(const Blocks& blocks)
     return runs;
 }
 
-// Whether the zlib stream `stream` inflates to exactly `data`.
-bool InflatesTo(const Bytes& stream, const Bytes& data)
+// Whether the zlib stream `stream` inflates to `size` bytes that match its
+// checksum (zlib checks it), and that are `data` when given.
+bool InflatesTo(const Bytes& stream, std::size_t size, const DeflateInput* data)
 {
     z_stream z{};
     if (inflateInit(&z) != Z_OK)
         return false;
-    std::vector<std::uint8_t> chunk(1 << 16);
+    std::unique_ptr<z_stream, decltype(&inflateEnd)> owned(&z, &inflateEnd);
     std::size_t compared = 0;
     z.next_in = const_cast<Bytef*>(stream.data());
-    int result = Z_OK;
     std::size_t left = stream.size();
-    bool same = true;
-    while (same && result == Z_OK) {
+    int result = Z_OK;
+    Bytes chunk(kInputPieceBytes);
+    while (result == Z_OK) {
         if (z.avail_in == 0) {
             z.avail_in = uInt(std::min<std::size_t>(left, 1u << 30));
             left -= z.avail_in;
@@ -476,40 +506,37 @@ bool InflatesTo(const Bytes& stream, const Bytes& data)
         z.avail_out = uInt(chunk.size());
         result = inflate(&z, Z_NO_FLUSH);
         const std::size_t produced = chunk.size() - z.avail_out;
-        same = compared + produced <= data.size() &&
-               (produced == 0 || std::memcmp(chunk.data(), data.data() + compared, produced) == 0);
+        if (produced == 0)
+            continue;
+        if (compared + produced > size)
+            return false;
+        if (data) {
+            const InputBytes expected = data->Range(compared, compared + produced);
+            if (std::memcmp(chunk.data(), expected.View().data(), produced) != 0)
+                return false;
+        }
         compared += produced;
     }
-    inflateEnd(&z);
-    return same && result == Z_STREAM_END && compared == data.size();
-}
-
-// Appends the blocks of the zlib stream `stream`; false when it cannot read
-// them to the stream's end.
-bool ReadZlibBlocks(const Bytes& stream, Blocks& blocks)
-{
-    const std::span<const std::uint8_t> raw = DeflateDataOf(stream);
-    if (raw.empty())
-        return false;
-    try {
-        BitReader in(raw);
-        ReadBlocks(in, blocks);
-        return in.BytesRead() == raw.size();
-    } catch (const Unreadable&) {
-        return false;
-    }
+    return result == Z_STREAM_END && compared == size;
 }
 
 // A zlib stream of `header`, the blocks merged, and `checksum`.
+// Writes the blocks merged, the last one marked as the stream's last when
+// `last`.
+void WriteRuns(BitWriter& out, const Blocks& blocks, bool last)
+{
+    const std::vector<Run> runs = MergedRuns(blocks);
+    for (std::size_t i = 0; i < runs.size(); ++i)
+        WriteBlock(out, CodeOf(runs[i].histogram), blocks.symbols.data() + runs[i].begin,
+                   blocks.symbols.data() + runs[i].end, last && i + 1 == runs.size());
+}
+
 Bytes WriteMerged(const Blocks& blocks, std::span<const std::uint8_t> header,
                   std::span<const std::uint8_t> checksum)
 {
-    const std::vector<Run> runs = MergedRuns(blocks);
     Bytes merged(header.begin(), header.end());
     BitWriter out(merged);
-    for (std::size_t i = 0; i < runs.size(); ++i)
-        WriteBlock(out, CodeOf(runs[i].histogram), blocks.symbols.data() + runs[i].begin,
-                   blocks.symbols.data() + runs[i].end, i + 1 == runs.size());
+    WriteRuns(out, blocks, true);
     out.Finish();
     merged.insert(merged.end(), checksum.begin(), checksum.end());
     return merged;
@@ -517,29 +544,76 @@ Bytes WriteMerged(const Blocks& blocks, std::span<const std::uint8_t> header,
 
 }  // namespace
 
-Bytes MergeDeflateBlocks(const Bytes& stream, const Bytes& data)
+Bytes MergeDeflateBlocks(const Bytes& stream, const DeflateInput& data)
 {
     Blocks blocks;
-    if (stream.size() > data.size() / kMergeMinRatio || !ReadZlibBlocks(stream, blocks) ||
+    if (stream.size() > data.Size() / kMergeMinRatio || ReadZlibBlocks(stream, {}, 0, blocks) != data.Size() ||
         blocks.ends.size() < 2)
         return stream;
     const std::span<const std::uint8_t> all(stream);
     Bytes merged = WriteMerged(blocks, all.first(2), all.last(4));
-    if (merged.size() >= stream.size() || !InflatesTo(merged, data))
+    if (merged.size() >= stream.size() || !InflatesTo(merged, data.Size(), &data))
         return stream;
     return merged;
 }
 
-std::optional<Bytes> JoinDeflateParts(const std::vector<Bytes>& parts, const Bytes& data)
+bool InflatesToItsChecksum(const Bytes& stream, std::size_t size) { return InflatesTo(stream, size, nullptr); }
+
+std::optional<DeflateBlocks> ReadPartBlocks(const Bytes& stream, std::span<const std::uint8_t> data,
+                                            std::size_t lead)
 {
     Blocks blocks;
-    for (const Bytes& part : parts)
-        if (!ReadZlibBlocks(part, blocks))
+    if (ReadZlibBlocks(stream, data, lead, blocks) != data.size())
+        return std::nullopt;
+    blocks.adler = Adler32(data.subspan(lead));
+    blocks.bytes = data.size() - lead;
+    return blocks;
+}
+
+void WriteOnItsOwn(DeflateBlocks& part, bool last)
+{
+    part.written = {};
+    BitWriter out(part.written.bytes);
+    WriteRuns(out, part, last);
+    part.written.bits = out.Bits();
+    out.Finish();
+    part.symbols = {};
+    part.ends = {};
+}
+
+std::optional<Bytes> JoinDeflateParts(std::vector<DeflateBlocks> parts)
+{
+    if (parts.empty())
+        return std::nullopt;
+    const bool written = parts.front().written.bits > 0;
+    const std::array<std::uint8_t, 2> header = parts.front().header;
+    Blocks blocks;
+    DeflateBits stream{Bytes(header.begin(), header.end()), 16};
+    std::uint32_t adler = 1;
+    std::size_t size = 0;
+    for (Blocks& part : parts) {
+        if ((part.written.bits > 0) != written)
             return std::nullopt;
+        if (written)
+            AppendBits(stream, part.written);
+        const std::size_t before = blocks.symbols.size();
+        blocks.symbols.insert(blocks.symbols.end(), part.symbols.begin(), part.symbols.end());
+        for (std::size_t end : part.ends)
+            blocks.ends.push_back(before + end);
+        adler = std::uint32_t(adler32_combine(adler, part.adler, z_off_t(part.bytes)));
+        size += part.bytes;
+        part = {};  // held once
+    }
     std::uint8_t checksum[4];
-    PutBigEndian32(checksum, Adler32(data));
-    Bytes joined = WriteMerged(blocks, std::span<const std::uint8_t>(parts.front()).first(2), checksum);
-    if (!InflatesTo(joined, data))
+    PutBigEndian32(checksum, adler);
+    Bytes joined;
+    if (written) {
+        joined = std::move(stream.bytes);
+        joined.insert(joined.end(), checksum, checksum + 4);
+    } else {
+        joined = WriteMerged(blocks, header, checksum);
+    }
+    if (!InflatesToItsChecksum(joined, size))
         return std::nullopt;
     return joined;
 }
@@ -549,6 +623,24 @@ std::span<const std::uint8_t> DeflateDataOf(const Bytes& stream)
     if (stream.size() < 6)
         return {};
     return std::span<const std::uint8_t>(stream).subspan(2, stream.size() - 6);
+}
+
+std::optional<std::size_t> FirstStoredHeaderEnd(const DeflateBits& raw)
+{
+    try {
+        BitReader in(raw.bytes);
+        // The bits after the last block (of a part that does not end the
+        // stream) are no block.
+        for (bool last = false; !last && in.BitsRead() < raw.bits;) {
+            BitReader header = in;
+            header.Bits(1);
+            if (header.Bits(2) == 0)
+                return header.BitsRead();
+            last = ReadBlock(in, [](Symbol) {});
+        }
+    } catch (const Unreadable&) {
+    }
+    return std::nullopt;
 }
 
 Bytes OpenEndedDeflate(const Bytes& stream)

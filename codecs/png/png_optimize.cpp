@@ -2,6 +2,7 @@
 
 #include "codecs/png/png_deflate.h"
 #include "codecs/png/png_deflate_blocks.h"
+#include "codecs/png/png_parallel.h"
 #include "codecs/png/png_scanlines.h"
 #include "codecs/png/png_sheet_form.h"
 #include "codecs/png/pngimage.h"
@@ -11,11 +12,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
-#include <exception>
 #include <mutex>
 #include <optional>
 #include <span>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -38,15 +37,20 @@ constexpr int kTrialShareOfRows = 4;  // one in four
 
 // Sheets of more 32-bit pixel bytes than this, without interlacing and not
 // exhaustive, are filtered, compressed and written a piece of rows at a
-// time, kPiecesAtOnce pieces at once: beyond the sheet the encoder then
+// time, kPartsAtOnce pieces at once: beyond the sheet the encoder then
 // holds a few pieces whatever the sheet's size, for 4 or 5 bytes a piece and
 // the matches the start of a piece would have found in the one before. Their
 // candidates are compared on bands of together one piece. Smaller sheets,
-// every benchmark sheet among them, are written whole: their copies take at
-// most this.
+// every benchmark sheet among them, are written as one stream.
 constexpr std::size_t kPiecewiseAbove = std::size_t(64) << 20;
 constexpr std::size_t kPieceBytes = std::size_t(4) << 20;
-constexpr std::size_t kPiecesAtOnce = 2;
+
+// Level 12 compresses the image data of such a sheet in parts of at most
+// this, kPartsAtOnce at once, each after the window of data before it (see
+// Level12InParts). Parts of 1.5 to 16 MiB gave files within 0.3 % of each
+// other and of two halves on the large benchmark sheets; of 2 MiB, the
+// shortest builds (bench/README.md).
+constexpr std::size_t kPartBytes = std::size_t(2) << 20;
 
 // The bytes of image data, from the middle, on which the final compressors
 // are compared first when there are more than kSampledAbove (see
@@ -87,36 +91,6 @@ std::size_t TableBytesOf(const PngSheetForm& form)
         return 0;
     const std::size_t alphas = std::size_t(form.translucentEntries);
     return 12 + 3 * form.palette.size() + (alphas > 0 ? 12 + alphas : 0);
-}
-
-// Runs job(0) ... job(count - 1) on as many threads as there are cores;
-// rethrows the first exception a job threw.
-template <typename Job>
-void RunInParallel(std::size_t count, const Job& job)
-{
-    std::atomic<std::size_t> next{0};
-    std::exception_ptr failure;
-    std::mutex failureLock;
-    auto work = [&] {
-        for (std::size_t i; (i = next++) < count;) {
-            try {
-                job(i);
-            } catch (...) {
-                std::lock_guard lock(failureLock);
-                if (!failure)
-                    failure = std::current_exception();
-            }
-        }
-    };
-    std::size_t threads = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), count);
-    std::vector<std::thread> pool;
-    for (std::size_t t = 1; t < threads; ++t)
-        pool.emplace_back(work);
-    work();
-    for (std::thread& thread : pool)
-        thread.join();
-    if (failure)
-        std::rethrow_exception(failure);
 }
 
 // Rows [first, end) of the sheet.
@@ -165,62 +139,114 @@ Bytes FilteredBands(const Bitmap& sheet, const Candidate& candidate, const std::
     return out;
 }
 
-// FilteredImage, the two halves of the rows filtered at once when not
-// interlaced: the same bytes.
-Bytes FilteredInHalves(const Bitmap& sheet, const Candidate& candidate, bool interlaced)
-{
-    if (interlaced)
-        return FilteredImage(sheet, *candidate.form, true, candidate.filter);
-    const std::size_t rowBytes = FilteredRowBytes(sheet, *candidate.form);
-    const int height = sheet.Height(), half = height / 2;
-    Bytes out(rowBytes * std::size_t(height));
-    RunInParallel(2, [&](std::size_t i) {
-        const int first = i == 0 ? 0 : half;
-        FilterRows(sheet, *candidate.form, candidate.filter, first, i == 0 ? half : height,
-                   out.data() + std::size_t(first) * rowBytes);
-    });
-    return out;
-}
+// The image data of a candidate without interlacing, its rows filtered when
+// asked for: FilterRows gives any range of rows as the whole image holds it.
+class FilteredRows final : public DeflateInput {
+public:
+    FilteredRows(const Bitmap& sheet, const Candidate& candidate)
+        : sheet_(sheet), candidate_(candidate), rowBytes_(FilteredRowBytes(sheet, *candidate.form))
+    {
+    }
+    std::size_t Size() const override { return rowBytes_ * std::size_t(sheet_.Height()); }
 
-// libdeflate's level 12 on `data` in two halves compressed at once, joined
-// into one stream: a half loses only the matches its first bytes would have
-// found in the other. Always two, so the file does not depend on the cores.
-Bytes Level12InHalves(const Bytes& data)
-{
-    const std::span<const std::uint8_t> all(data);
-    const std::size_t half = data.size() / 2;
-    std::vector<Bytes> halves(2);
-    RunInParallel(2, [&](std::size_t i) {
-        halves[i] = DeflateZlib(i == 0 ? all.first(half) : all.subspan(half), kStrongestDeflateLevel);
-    });
-    if (std::optional<Bytes> joined = JoinDeflateParts(halves, data))
-        return std::move(*joined);
-    return MergeDeflateBlocks(DeflateZlib(data, kStrongestDeflateLevel), data);
-}
+    // The rows that hold the range, cut to it; in two halves at once when
+    // they are more than two parts' worth, as the whole image data is.
+    InputBytes Range(std::size_t begin, std::size_t end) const override
+    {
+        const int first = int(begin / rowBytes_), last = int((end + rowBytes_ - 1) / rowBytes_);
+        Bytes rows(std::size_t(last - first) * rowBytes_);
+        const int middle = rows.size() > 2 * kPartBytes ? first + (last - first) / 2 : last;
+        RunInParallel(middle < last ? 2 : 1, [&](std::size_t i) {
+            const int from = i == 0 ? first : middle;
+            FilterRows(sheet_, *candidate_.form, candidate_.filter, from, i == 0 ? middle : last,
+                       rows.data() + std::size_t(from - first) * rowBytes_);
+        });
+        rows.erase(rows.begin(), rows.begin() + std::ptrdiff_t(begin - std::size_t(first) * rowBytes_));
+        rows.resize(end - begin);
+        return InputBytes(std::move(rows));
+    }
+
+private:
+    const Bitmap& sheet_;
+    const Candidate& candidate_;
+    std::size_t rowBytes_;
+};
 
 // The final compressors: libdeflate's level 12, and zlib's level 9 with
 // either strategy, each with its blocks merged.
 enum class Compressor { kLevel12, kLazy, kLazyFiltered };
 
-Bytes Compressed(Compressor compressor, const Bytes& data)
+Bytes Compressed(Compressor compressor, const DeflateInput& data)
 {
-    Bytes packed = compressor == Compressor::kLevel12 ? DeflateZlib(data, kStrongestDeflateLevel)
-                                                      : DeflateZlibLazy(data, compressor == Compressor::kLazyFiltered);
+    Bytes packed = compressor == Compressor::kLevel12
+                       ? DeflateZlib(data.Range(0, data.Size()).View(), kStrongestDeflateLevel)
+                       : DeflateZlibLazy(data, compressor == Compressor::kLazyFiltered);
     return MergeDeflateBlocks(packed, data);
+}
+
+// libdeflate's level 12 on parts of the data of at most kPartBytes,
+// kPartsAtOnce at once (and a multiple of it, so that no part is left to
+// one core at the end), each compressed after the window of data before it:
+// its matches reach back as they would in one stream. Only the part's own
+// literals and matches are kept and joined into one stream, its blocks
+// merged across the parts when `mergeAcross`, else each part's written on
+// its own. Only the parts being compressed are held, and the literals and
+// matches of all only when merged across. How the data is parted does not
+// depend on the cores, so neither does the file.
+Bytes Level12InParts(const DeflateInput& data, bool mergeAcross)
+{
+    const std::size_t size = data.Size();
+    std::size_t parts = std::max<std::size_t>(2, (size + kPartBytes - 1) / kPartBytes);
+    parts += (kPartsAtOnce - parts % kPartsAtOnce) % kPartsAtOnce;
+    std::vector<DeflateBlocks> blocks(parts);
+    std::atomic<bool> unreadable{false};
+    RunInParallel(
+        parts,
+        [&](std::size_t i) {
+            const std::size_t begin = size * i / parts, end = size * (i + 1) / parts;
+            const std::size_t lead = std::min(begin, kDeflateWindow);
+            const InputBytes bytes = data.Range(begin - lead, end);
+            std::optional<DeflateBlocks> read =
+                ReadPartBlocks(DeflateZlib(bytes.View(), kStrongestDeflateLevel), bytes.View(), lead);
+            if (!read) {
+                unreadable = true;
+                return;
+            }
+            if (!mergeAcross)
+                WriteOnItsOwn(*read, i + 1 == parts);
+            blocks[i] = std::move(*read);
+        },
+        kPartsAtOnce);
+    if (!unreadable)
+        if (std::optional<Bytes> joined = JoinDeflateParts(std::move(blocks)))
+            return std::move(*joined);
+    return Compressed(Compressor::kLevel12, data);
 }
 
 // The sizes of `sample` compressed by level 12 and by zlib's filtered
 // strategy, at once; level 12 is worth its time when it wins by over 2 %.
-std::pair<std::size_t, std::size_t> SampleSizes(const Bytes& sample)
+std::pair<std::size_t, std::size_t> SampleSizes(std::span<const std::uint8_t> sample)
 {
     std::size_t sizes[2] = {};
+    const HeldInput held(sample);
     RunInParallel(2, [&](std::size_t i) {
-        sizes[i] = Compressed(i == 0 ? Compressor::kLevel12 : Compressor::kLazyFiltered, sample).size();
+        sizes[i] = Compressed(i == 0 ? Compressor::kLevel12 : Compressor::kLazyFiltered, held).size();
     });
     return {sizes[0], sizes[1]};
 }
 
 bool Level12Wins(std::pair<std::size_t, std::size_t> sizes) { return sizes.first * 50 < sizes.second * 49; }
+
+// The smallest of `jobs` on `data`, all at once; the first of equal sizes,
+// so that the file does not depend on timing.
+Bytes SmallestOf(const std::vector<Compressor>& jobs, const DeflateInput& data)
+{
+    std::vector<Bytes> packed(jobs.size());
+    RunInParallel(jobs.size(), [&](std::size_t i) { packed[i] = Compressed(jobs[i], data); });
+    return std::move(*std::min_element(packed.begin(), packed.end(), [](const Bytes& a, const Bytes& b) {
+        return a.size() < b.size();
+    }));
+}
 
 // The smallest of the final compressors on `data`. Level 12 finds the
 // better matches but ends a block every few hundred KB; on the rows of large
@@ -228,27 +254,23 @@ bool Level12Wins(std::pair<std::size_t, std::size_t> sizes) { return sizes.first
 // made it 3 to 6 % larger than zlib's until they were merged, and it takes
 // several times as long (bench/README.md).
 // So on data of more than a few MiB both compress a sample first, and
-// level 12 runs alone, in two halves at once when the data shrinks enough
-// for its blocks to be merged, when it won there by more than 2 %; else zlib
-// with both strategies.
-Bytes StrongestDeflate(const Bytes& data)
+// level 12 runs alone on parts, two at a time, their blocks merged across
+// the parts when the data shrinks enough for that to matter, when it won
+// there by more than 2 %; else zlib with both strategies, reading the data
+// a piece at a time. Smaller data is held whole, as the three compressors
+// read it at once.
+Bytes StrongestDeflate(const DeflateInput& data)
 {
-    std::vector<Compressor> jobs = {Compressor::kLevel12, Compressor::kLazy,
-                                    Compressor::kLazyFiltered};  // the slowest first
-    if (data.size() > kSampledAbove) {
-        const auto middle = data.begin() + std::ptrdiff_t((data.size() - kSampleBytes) / 2);
-        const auto sizes = SampleSizes(Bytes(middle, middle + std::ptrdiff_t(kSampleBytes)));
+    if (data.Size() > kSampledAbove) {
+        const std::size_t begin = (data.Size() - kSampleBytes) / 2;
+        const auto sizes = SampleSizes(data.Range(begin, begin + kSampleBytes).View());
         if (Level12Wins(sizes))
-            return sizes.first * kMergeMinRatio < kSampleBytes ? Level12InHalves(data)
-                                                               : Compressed(Compressor::kLevel12, data);
-        jobs = {Compressor::kLazy, Compressor::kLazyFiltered};
+            return Level12InParts(data, sizes.first * kMergeMinRatio < kSampleBytes);
+        return SmallestOf({Compressor::kLazy, Compressor::kLazyFiltered}, data);
     }
-    std::vector<Bytes> packed(jobs.size());
-    RunInParallel(jobs.size(), [&](std::size_t i) { packed[i] = Compressed(jobs[i], data); });
-    // The first of equal sizes, so that the file does not depend on timing.
-    return std::move(*std::min_element(packed.begin(), packed.end(), [](const Bytes& a, const Bytes& b) {
-        return a.size() < b.size();
-    }));
+    const InputBytes whole = data.Range(0, data.Size());
+    return SmallestOf({Compressor::kLevel12, Compressor::kLazy, Compressor::kLazyFiltered},  // the slowest first
+                      HeldInput(whole.View()));
 }
 
 // The candidate whose image data is smallest compressed at kTrialLevel (at
@@ -292,8 +314,16 @@ Trial TrialWinner(const Bitmap& sheet, const std::vector<Candidate>& candidates,
 Bytes FinalImageData(const Bitmap& sheet, Trial trial, const std::vector<RowBand>& bands,
                      const OptimizedPngOptions& options)
 {
-    const Bytes data = FilteredInHalves(sheet, *trial.winner, options.interlaced);
-    Bytes smaller = options.exhaustive ? DeflateZlibExhaustive(data) : StrongestDeflate(data);
+    const Candidate& winner = *trial.winner;
+    Bytes smaller;
+    if (options.interlaced) {
+        const Bytes data = FilteredImage(sheet, *winner.form, true, winner.filter);
+        const HeldInput held(data);
+        smaller = options.exhaustive ? DeflateZlibExhaustive(held) : StrongestDeflate(held);
+    } else {
+        const FilteredRows data(sheet, winner);
+        smaller = options.exhaustive ? DeflateZlibExhaustive(data) : StrongestDeflate(data);
+    }
     // A trial on bands compressed only part of the data.
     if (!bands.empty() || smaller.size() < trial.packed.size())
         return smaller;
@@ -320,13 +350,13 @@ void WriteImageDataInPieces(const Bitmap& sheet, const Candidate& winner, const 
     const int pieceRows = int(std::clamp<std::size_t>(kPieceBytes / rowBytes, 1, std::size_t(height)));
     const std::size_t pieces = (std::size_t(height) + std::size_t(pieceRows) - 1) / std::size_t(pieceRows);
     std::uint32_t adler = 1;
-    for (std::size_t start = 0; start < pieces; start += kPiecesAtOnce) {
+    for (std::size_t start = 0; start < pieces; start += kPartsAtOnce) {
         struct Piece {
             Bytes deflate;
             std::uint32_t adler = 1;
             std::size_t bytes = 0;
         };
-        std::vector<Piece> round(std::min(kPiecesAtOnce, pieces - start));
+        std::vector<Piece> round(std::min(kPartsAtOnce, pieces - start));
         Bytes header;
         RunInParallel(round.size(), [&](std::size_t i) {
             const std::size_t piece = start + i;
@@ -334,9 +364,10 @@ void WriteImageDataInPieces(const Bitmap& sheet, const Candidate& winner, const 
             Bytes rows = filtered(first, std::min(height, first + pieceRows));
             round[i].adler = Adler32(rows);
             round[i].bytes = rows.size();
-            Bytes stream = Compressed(level12 ? Compressor::kLevel12 : Compressor::kLazy, rows);
+            const HeldInput held(rows);
+            Bytes stream = Compressed(level12 ? Compressor::kLevel12 : Compressor::kLazy, held);
             if (!level12) {
-                Bytes other = Compressed(Compressor::kLazyFiltered, rows);
+                Bytes other = Compressed(Compressor::kLazyFiltered, held);
                 if (other.size() < stream.size())
                     stream = std::move(other);
             }

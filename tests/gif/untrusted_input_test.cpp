@@ -48,20 +48,29 @@ TEST(GifUntrusted, OversizedRastersAreRefusedBeforeAllocation)
     hugeFrame.Header(1, 1).Descriptor(0, 0, 65535, 65535).ImageData(2, {{4, 3}, {5, 3}}).Trailer();
     EXPECT_EQ(LoadError(hugeFrame.Data()), "GIF frames too large: their pixels would exceed the memory limit");
 
-    // The limit counts all frames together.
-    GifBuilder twoFrames;
-    twoFrames.Header(100, 100);
-    for (int i = 0; i < 2; ++i)
-        twoFrames.Descriptor(0, 0, 100, 100).ImageData(2, {{4, 3}, {5, 3}});
+    // The limit counts all frames together; read for its first frame, an
+    // image holds only that and the frame being read (later frames are
+    // checked, then dropped).
+    GifBuilder threeFrames;
+    threeFrames.Header(100, 100);
+    for (int i = 0; i < 3; ++i)
+        threeFrames.Descriptor(0, 0, 100, 100).ImageData(2, {{4, 3}, {5, 3}});
+    threeFrames.Trailer();
     TGIFImage limited;
     limited.MaxPixelBytes = 15000;
     try {
-        test::Load(limited, twoFrames.Trailer().Data());
+        test::Load(limited, threeFrames.Data());
         ADD_FAILURE() << "second frame accepted";
     } catch (const GIFException& e) {
         EXPECT_STREQ(e.what(), "GIF frames too large: their pixels would exceed the memory limit");
     }
     EXPECT_EQ(limited.Images.Count(), 1) << "the frames read before the error stay";
+    TGIFImage firstOnly;
+    firstOnly.MaxPixelBytes = 20000;
+    firstOnly.FirstFrameOnly = true;
+    test::Load(firstOnly, threeFrames.Data());
+    EXPECT_EQ(firstOnly.Images.Count(), 3);
+    EXPECT_TRUE(firstOnly.Images[0].HasData() && !firstOnly.Images[2].HasData());
 
     // A frame within the limit, but larger than the rest of the file could
     // code even with every code at its best.

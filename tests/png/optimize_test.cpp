@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 #include <zlib.h>
+#include <zopfli/zopfli.h>
 
 #include <algorithm>
 #include <functional>
@@ -21,6 +22,7 @@
 #include <set>
 #include <optional>
 #include <span>
+#include <tuple>
 #include <random>
 
 namespace tessolo {
@@ -208,9 +210,15 @@ TEST(PngOptimize, RowRangesFilterAsWithinTheWholeImage)
 // IDAT chunk each, that make one stream of every row.
 TEST(PngOptimize, LargeSheetsDecodeToTheirPixels)
 {
-    for (auto [side, chunks] : {std::pair(2048, 3), std::pair(4200, 2 + 17)}) {
+    // Icons on a transparent background, whose image data shrinks enough for
+    // level 12's blocks to be merged across its parts, and an opaque picture
+    // of many colours, whose parts are written on their own.
+    for (auto [side, chunks, picture] : {std::tuple(2048, 3, false), std::tuple(4200, 2 + 17, false),
+                                         std::tuple(1300, 3, true)}) {
         SCOPED_TRACE(side);
-        Bitmap sheet = Sheet(side, side + 32, true, [](int x, int y) {
+        Bitmap sheet = Sheet(side, side + 32, true, [picture = picture](int x, int y) {
+            if (picture)
+                return WithAlpha(std::uint32_t((x * 3 + y * 5) ^ (x * y >> 4)), 255);
             return (x / 64 + y / 64) % 3 ? WithAlpha(std::uint32_t(x / 64 * 977 ^ y / 64 * 131), x % 64) : 0u;
         });
         const Bytes file = EncodePngSheet(sheet, Prefs(true, false));
@@ -287,6 +295,18 @@ TEST(PngOptimize, TypicalSheetsAreSmaller)
     }
 }
 
+// What the zlib stream `stream` inflates to, of at most `most` bytes; empty
+// when zlib cannot inflate it.
+Bytes Inflated(const Bytes& stream, std::size_t most)
+{
+    Bytes inflated(most + 1);
+    uLongf size = uLongf(inflated.size());
+    if (uncompress(inflated.data(), &size, stream.data(), uLong(stream.size())) != Z_OK)
+        return {};
+    inflated.resize(size);
+    return inflated;
+}
+
 // Each compressor of the image data writes a zlib stream of exactly the data:
 // rows of runs, of a repeating ramp and of noise, as filtered rows hold.
 TEST(PngOptimize, EveryCompressorInflatesToItsData)
@@ -298,18 +318,13 @@ TEST(PngOptimize, EveryCompressorInflatesToItsData)
             data.push_back(std::uint8_t(row % 3 == 0 ? 0 : row % 3 == 1 ? k % 37 : random()));
     const std::pair<const char*, std::function<Bytes()>> compressors[] = {
         {"libdeflate", [&] { return DeflateZlib(data, kStrongestDeflateLevel); }},
-        {"zlib", [&] { return DeflateZlibLazy(data, false); }},
-        {"zlib, filtered", [&] { return DeflateZlibLazy(data, true); }},
-        {"zopfli", [&] { return DeflateZlibExhaustive(data); }},
+        {"zlib", [&] { return DeflateZlibLazy(HeldInput(data), false); }},
+        {"zlib, filtered", [&] { return DeflateZlibLazy(HeldInput(data), true); }},
+        {"zopfli", [&] { return DeflateZlibExhaustive(HeldInput(data)); }},
     };
     for (const auto& [name, compress] : compressors) {
         SCOPED_TRACE(name);
-        Bytes packed = compress();
-        Bytes inflated(data.size() + 1);
-        uLongf size = uLongf(inflated.size());
-        ASSERT_EQ(uncompress(inflated.data(), &size, packed.data(), uLong(packed.size())), Z_OK);
-        inflated.resize(size);
-        EXPECT_EQ(inflated, data);
+        EXPECT_EQ(Inflated(compress(), data.size()), data);
     }
 }
 
@@ -322,6 +337,29 @@ Bytes IconLikeRows(std::size_t rows, std::size_t width)
         for (std::size_t x = 0; x < width; ++x)
             data.push_back(std::uint8_t((x + y) % 512 < 40 ? (x * 7 + y / 64) % 251 : 0));
     return data;
+}
+
+// Zopfli, given the data a master block and its window at a time, writes the
+// stream it makes of the whole.
+TEST(PngOptimize, ExhaustiveStreamsAreZopflisOwn)
+{
+    // Three master blocks of zero rows and a few noise rows, each repeated
+    // once (the border between the first two falls in row 714, a noise
+    // row): matches across the borders, blocks that zopfli stores and blocks
+    // that end within a byte, and quick for zopfli.
+    std::mt19937 random(5);
+    Bytes data;
+    for (int row = 0; row < 1440; ++row)
+        for (int x = 0; x < 1400; ++x)
+            data.push_back(row % 20 == 15 ? data[data.size() - 1400] : row % 20 == 14 ? std::uint8_t(random()) : 0);
+    ZopfliOptions options;
+    ZopfliInitOptions(&options);
+    unsigned char* out = nullptr;
+    std::size_t size = 0;
+    ZopfliCompress(&options, ZOPFLI_FORMAT_ZLIB, data.data(), data.size(), &out, &size);
+    const Bytes whole(out, out + size);
+    std::free(out);
+    EXPECT_EQ(DeflateZlibExhaustive(HeldInput(data)), whole);
 }
 
 // `data` deflated by zlib with `strategy`, flushed every `piece` bytes:
@@ -357,27 +395,44 @@ TEST(PngOptimize, MergedBlocksAreSmallerAndInflateToTheData)
     };
     for (const auto& [name, stream] : streams) {
         SCOPED_TRACE(name);
-        const Bytes merged = MergeDeflateBlocks(stream, rows);
+        const Bytes merged = MergeDeflateBlocks(stream, HeldInput(rows));
         EXPECT_LT(merged.size(), stream.size());
-        Bytes inflated(rows.size() + 1);
-        uLongf size = uLongf(inflated.size());
-        ASSERT_EQ(uncompress(inflated.data(), &size, merged.data(), uLong(merged.size())), Z_OK);
-        inflated.resize(size);
-        EXPECT_EQ(inflated, rows);
+        EXPECT_EQ(Inflated(merged, rows.size()), rows);
     }
-    // Halves compressed on their own join into one stream of the whole;
-    // a half that is no stream joins into nothing.
-    const std::span<const std::uint8_t> all(rows);
-    std::vector<Bytes> halves = {DeflateZlib(all.first(rows.size() / 2), kStrongestDeflateLevel),
-                                 DeflateZlib(all.subspan(rows.size() / 2), kStrongestDeflateLevel)};
-    const std::optional<Bytes> joined = JoinDeflateParts(halves, rows);
-    ASSERT_TRUE(joined);
-    Bytes inflated(rows.size() + 1);
-    uLongf size = uLongf(inflated.size());
-    ASSERT_EQ(uncompress(inflated.data(), &size, joined->data(), uLong(joined->size())), Z_OK);
-    EXPECT_TRUE(size == rows.size() && std::equal(rows.begin(), rows.end(), inflated.begin()));
-    halves[1].resize(halves[1].size() / 2);
-    EXPECT_FALSE(JoinDeflateParts(halves, rows));
+    // Parts compressed on their own, each after the window before it, join
+    // into one stream of the whole: merged across the parts, almost as small
+    // as one compressed whole (without the windows, 90 % larger), as matches
+    // that begin in the window and end in the part keep their bytes there;
+    // or each part written on its own. A part that is no stream, or a join
+    // whose checksum does not hold, gives nothing.
+    const HeldInput input(rows);
+    const Bytes whole = MergeDeflateBlocks(DeflateZlib(rows, kStrongestDeflateLevel), input);
+    for (bool onItsOwn : {false, true}) {
+        SCOPED_TRACE(onItsOwn ? "each on its own" : "merged across");
+        std::vector<DeflateBlocks> parts;
+        for (std::size_t at = 0, part = 0; at < rows.size(); ++part) {
+            const std::size_t size = std::min(rows.size() - at, 997 + part * 6151 % 20011);
+            const std::size_t lead = std::min(at, kDeflateWindow);
+            const InputBytes bytes = input.Range(at - lead, at + size);
+            std::optional<DeflateBlocks> read =
+                ReadPartBlocks(DeflateZlib(bytes.View(), kStrongestDeflateLevel), bytes.View(), lead);
+            ASSERT_TRUE(read);
+            at += size;
+            if (onItsOwn)
+                WriteOnItsOwn(*read, at == rows.size());
+            parts.push_back(std::move(*read));
+        }
+        const std::optional<Bytes> joined = JoinDeflateParts(parts);
+        ASSERT_TRUE(joined);
+        if (!onItsOwn)
+            EXPECT_LT(joined->size(), whole.size() * 105 / 100) << joined->size() << " against " << whole.size();
+        EXPECT_EQ(Inflated(*joined, rows.size()), rows);
+        parts[1].adler ^= 1;
+        EXPECT_FALSE(JoinDeflateParts(parts));
+    }
+    Bytes cut = DeflateZlib(rows, kStrongestDeflateLevel);
+    cut.resize(cut.size() / 2);
+    EXPECT_FALSE(ReadPartBlocks(cut, rows, 0));
     // Parts of every size and kind of block, made open-ended, follow each
     // other in one stream whatever bit each ends on.
     Bytes joinedParts = {0x78, 0xDA};
@@ -387,7 +442,7 @@ TEST(PngOptimize, MergedBlocksAreSmallerAndInflateToTheData)
         const Bytes piece(rows.begin() + std::ptrdiff_t(at), rows.begin() + std::ptrdiff_t(at + size));
         const Bytes stream = part % 3 == 0 ? DeflateZlib(piece, int(1 + part % 12))
                              : part % 3 == 1 ? ZlibInPieces(piece, Z_FIXED, 4096)
-                                             : DeflateZlibLazy(piece, false);
+                                             : DeflateZlibLazy(HeldInput(piece), false);
         at += size;
         const Bytes open = at < rows.size() ? OpenEndedDeflate(stream) : Bytes(stream.begin() + 2, stream.end() - 4);
         joinedParts.insert(joinedParts.end(), open.begin(), open.end());
@@ -395,17 +450,15 @@ TEST(PngOptimize, MergedBlocksAreSmallerAndInflateToTheData)
     const std::uint32_t adler = Adler32(rows);
     joinedParts.insert(joinedParts.end(), {std::uint8_t(adler >> 24), std::uint8_t(adler >> 16),
                                            std::uint8_t(adler >> 8), std::uint8_t(adler)});
-    size = uLongf(inflated.size());
-    ASSERT_EQ(uncompress(inflated.data(), &size, joinedParts.data(), uLong(joinedParts.size())), Z_OK);
-    EXPECT_TRUE(size == rows.size() && std::equal(rows.begin(), rows.end(), inflated.begin()));
-    EXPECT_THROW(OpenEndedDeflate(halves[1]), Error);
+    EXPECT_EQ(Inflated(joinedParts, rows.size()), rows);
+    EXPECT_THROW(OpenEndedDeflate(cut), Error);
 
     std::mt19937 random(3);
     Bytes noise(1 << 16);
     for (std::uint8_t& byte : noise)
         byte = std::uint8_t(random());
     const Bytes stream = ZlibInPieces(noise, Z_DEFAULT_STRATEGY, 4096);
-    EXPECT_EQ(MergeDeflateBlocks(stream, noise), stream);
+    EXPECT_EQ(MergeDeflateBlocks(stream, HeldInput(noise)), stream);
 }
 
 }  // namespace
