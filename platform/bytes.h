@@ -10,7 +10,10 @@ namespace tessolo {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Takes a file's bytes piece by piece, in order, as they are made.
+// Takes a file's bytes piece by piece, in order, as they are made. A writer
+// that works long between pieces may also pass it no bytes now and then, on
+// the thread that called it, so that the caller can stop the work by
+// throwing.
 using ByteSink = std::function<void(std::span<const std::uint8_t>)>;
 
 // A sink that appends every piece to `bytes`: a whole file from a writer

@@ -436,11 +436,13 @@ std::vector<WrittenFile> BuildRun::WriteSheets(OutputSet& outputs)
         const std::string& fileName =
             scale == 1 ? facts.fileName
                        : std::ranges::find(facts.densities, scale, &DenseSheet::scale)->fileName;
-        // The file goes to disk as it is encoded, hashed on the way.
+        // The file goes to disk as it is encoded, hashed on the way; a long
+        // encode may be stopped at any piece.
         ReplacementFile& file = outputs.Add(InFolder(folders_.sheets, fileName));
         std::uint64_t hash = kByteHashStart;
         WriteSheetFile(FormatForOutput(type), pixels, settings_.Encoding,
                        [&](std::span<const std::uint8_t> bytes) {
+                           StopIfAsked(observer_);
                            file.Write(bytes);
                            hash = HashBytes(bytes, hash);
                        });

@@ -126,7 +126,7 @@ void AppendBits(DeflateBits& out, const DeflateBits& part, std::optional<std::si
     out.bits = out.bytes.size() * 8 - (part.bytes.size() * 8 - part.bits);
 }
 
-Bytes DeflateZlibExhaustive(const DeflateInput& data)
+Bytes DeflateZlibExhaustive(const DeflateInput& data, const Checkpoint& checkpoint)
 {
     const std::size_t size = data.Size();
     constexpr std::size_t kPart = ZOPFLI_MASTER_BLOCK_SIZE;
@@ -142,7 +142,7 @@ Bytes DeflateZlibExhaustive(const DeflateInput& data)
             compressed[i] = ExhaustivePart(bytes.View(), window, i + 1 == parts);
             adlers[i] = Adler32(bytes.View().subspan(window));
         },
-        kPartsAtOnce);
+        kPartsAtOnce, checkpoint);
     // The zlib header zopfli writes, the parts' bits, and the checksum.
     DeflateBits stream{{0x78, 0xDA}, 16};
     std::uint32_t adler = 1;

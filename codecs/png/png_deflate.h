@@ -1,6 +1,7 @@
 // The zlib streams of the optimised encoder's image data.
 #pragma once
 
+#include "codecs/png/png_parallel.h"
 #include "platform/bytes.h"
 
 #include <cstddef>
@@ -79,7 +80,8 @@ Bytes DeflateZlibLazy(const DeflateInput& data, bool filtered);
 // a master block of its input at a time, each after the window before it:
 // the master blocks are compressed so, kPartsAtOnce at once, and their
 // deflate data joined into the stream zopfli makes of the whole.
-Bytes DeflateZlibExhaustive(const DeflateInput& data);
+// `checkpoint` is passed between master blocks (see RunInParallel).
+Bytes DeflateZlibExhaustive(const DeflateInput& data, const Checkpoint& checkpoint = {});
 
 // Deflate data as bits: the first `bits` of `bytes` (the rest are 0).
 struct DeflateBits {

@@ -193,7 +193,7 @@ Bytes Compressed(Compressor compressor, const DeflateInput& data)
 // its own. Only the parts being compressed are held, and the literals and
 // matches of all only when merged across. How the data is parted does not
 // depend on the cores, so neither does the file.
-Bytes Level12InParts(const DeflateInput& data, bool mergeAcross)
+Bytes Level12InParts(const DeflateInput& data, bool mergeAcross, const Checkpoint& checkpoint)
 {
     const std::size_t size = data.Size();
     std::size_t parts = std::max<std::size_t>(2, (size + kPartBytes - 1) / kPartBytes);
@@ -216,7 +216,7 @@ Bytes Level12InParts(const DeflateInput& data, bool mergeAcross)
                 WriteOnItsOwn(*read, i + 1 == parts);
             blocks[i] = std::move(*read);
         },
-        kPartsAtOnce);
+        kPartsAtOnce, checkpoint);
     if (!unreadable)
         if (std::optional<Bytes> joined = JoinDeflateParts(std::move(blocks)))
             return std::move(*joined);
@@ -239,10 +239,11 @@ bool Level12Wins(std::pair<std::size_t, std::size_t> sizes) { return sizes.first
 
 // The smallest of `jobs` on `data`, all at once; the first of equal sizes,
 // so that the file does not depend on timing.
-Bytes SmallestOf(const std::vector<Compressor>& jobs, const DeflateInput& data)
+Bytes SmallestOf(const std::vector<Compressor>& jobs, const DeflateInput& data, const Checkpoint& checkpoint)
 {
     std::vector<Bytes> packed(jobs.size());
-    RunInParallel(jobs.size(), [&](std::size_t i) { packed[i] = Compressed(jobs[i], data); });
+    RunInParallel(
+        jobs.size(), [&](std::size_t i) { packed[i] = Compressed(jobs[i], data); }, SIZE_MAX, checkpoint);
     return std::move(*std::min_element(packed.begin(), packed.end(), [](const Bytes& a, const Bytes& b) {
         return a.size() < b.size();
     }));
@@ -259,18 +260,18 @@ Bytes SmallestOf(const std::vector<Compressor>& jobs, const DeflateInput& data)
 // there by more than 2 %; else zlib with both strategies, reading the data
 // a piece at a time. Smaller data is held whole, as the three compressors
 // read it at once.
-Bytes StrongestDeflate(const DeflateInput& data)
+Bytes StrongestDeflate(const DeflateInput& data, const Checkpoint& checkpoint)
 {
     if (data.Size() > kSampledAbove) {
         const std::size_t begin = (data.Size() - kSampleBytes) / 2;
         const auto sizes = SampleSizes(data.Range(begin, begin + kSampleBytes).View());
         if (Level12Wins(sizes))
-            return Level12InParts(data, sizes.first * kMergeMinRatio < kSampleBytes);
-        return SmallestOf({Compressor::kLazy, Compressor::kLazyFiltered}, data);
+            return Level12InParts(data, sizes.first * kMergeMinRatio < kSampleBytes, checkpoint);
+        return SmallestOf({Compressor::kLazy, Compressor::kLazyFiltered}, data, checkpoint);
     }
     const InputBytes whole = data.Range(0, data.Size());
     return SmallestOf({Compressor::kLevel12, Compressor::kLazy, Compressor::kLazyFiltered},  // the slowest first
-                      HeldInput(whole.View()));
+                      HeldInput(whole.View()), checkpoint);
 }
 
 // The candidate whose image data is smallest compressed at kTrialLevel (at
@@ -285,26 +286,29 @@ struct Trial {
 };
 
 Trial TrialWinner(const Bitmap& sheet, const std::vector<Candidate>& candidates, const std::vector<RowBand>& bands,
-                  const OptimizedPngOptions& options)
+                  const OptimizedPngOptions& options, const Checkpoint& checkpoint)
 {
     const int level = options.exhaustive ? kStrongestDeflateLevel : kTrialLevel;
     std::mutex bestLock;
     std::size_t best = candidates.size(), bestSize = 0;
     Trial trial;
-    RunInParallel(candidates.size(), [&](std::size_t i) {
-        const Candidate& c = candidates[i];
-        Bytes packed = DeflateZlib(bands.empty() ? FilteredImage(sheet, *c.form, options.interlaced, c.filter)
-                                                 : FilteredBands(sheet, c, bands),
-                                   level);
-        std::size_t size = packed.size() + TableBytesOf(*c.form);
-        std::lock_guard lock(bestLock);
-        // Ties go to the earlier candidate, so the file does not depend on timing.
-        if (best == candidates.size() || std::pair(size, i) < std::pair(bestSize, best)) {
-            best = i;
-            bestSize = size;
-            trial.packed = std::move(packed);
-        }
-    });
+    RunInParallel(
+        candidates.size(),
+        [&](std::size_t i) {
+            const Candidate& c = candidates[i];
+            Bytes packed = DeflateZlib(bands.empty() ? FilteredImage(sheet, *c.form, options.interlaced, c.filter)
+                                                     : FilteredBands(sheet, c, bands),
+                                       level);
+            std::size_t size = packed.size() + TableBytesOf(*c.form);
+            std::lock_guard lock(bestLock);
+            // Ties go to the earlier candidate, so the file does not depend on timing.
+            if (best == candidates.size() || std::pair(size, i) < std::pair(bestSize, best)) {
+                best = i;
+                bestSize = size;
+                trial.packed = std::move(packed);
+            }
+        },
+        SIZE_MAX, checkpoint);
     trial.winner = &candidates[best];
     return trial;
 }
@@ -312,17 +316,17 @@ Trial TrialWinner(const Bitmap& sheet, const std::vector<Candidate>& candidates,
 // The winner's image data compressed again by StrongestDeflate, or by zopfli
 // when exhaustive: that, or the trial's own compressed data if it is smaller.
 Bytes FinalImageData(const Bitmap& sheet, Trial trial, const std::vector<RowBand>& bands,
-                     const OptimizedPngOptions& options)
+                     const OptimizedPngOptions& options, const Checkpoint& checkpoint)
 {
     const Candidate& winner = *trial.winner;
     Bytes smaller;
     if (options.interlaced) {
         const Bytes data = FilteredImage(sheet, *winner.form, true, winner.filter);
         const HeldInput held(data);
-        smaller = options.exhaustive ? DeflateZlibExhaustive(held) : StrongestDeflate(held);
+        smaller = options.exhaustive ? DeflateZlibExhaustive(held, checkpoint) : StrongestDeflate(held, checkpoint);
     } else {
         const FilteredRows data(sheet, winner);
-        smaller = options.exhaustive ? DeflateZlibExhaustive(data) : StrongestDeflate(data);
+        smaller = options.exhaustive ? DeflateZlibExhaustive(data, checkpoint) : StrongestDeflate(data, checkpoint);
     }
     // A trial on bands compressed only part of the data.
     if (!bands.empty() || smaller.size() < trial.packed.size())
@@ -423,7 +427,9 @@ void WriteOptimizedPng(const Bitmap& sheet, const OptimizedPngOptions& options, 
     const std::vector<PngSheetForm> forms = SheetFormCandidates(sheet, options.keepPalette);
     const std::vector<Candidate> candidates = CandidatesOf(forms);
     const std::vector<RowBand> bands = TrialBands(sheet, options);
-    Trial trial = TrialWinner(sheet, candidates, bands, options);
+    // The caller may stop the encode at the sink between pieces of work.
+    const Checkpoint checkpoint = [&write] { write({}); };
+    Trial trial = TrialWinner(sheet, candidates, bands, options, checkpoint);
     const Candidate& winner = *trial.winner;
 
     Bytes file(kPngSignature, kPngSignature + 8);
@@ -435,7 +441,7 @@ void WriteOptimizedPng(const Bitmap& sheet, const OptimizedPngOptions& options, 
         file.clear();
         WriteImageDataInPieces(sheet, winner, write);
     } else {
-        const Bytes packed = FinalImageData(sheet, std::move(trial), bands, options);
+        const Bytes packed = FinalImageData(sheet, std::move(trial), bands, options, checkpoint);
         for (std::size_t at = 0; at < packed.size(); at += kMaxIdatData) {
             std::size_t size = std::min(kMaxIdatData, packed.size() - at);
             WriteChunk(file, kIdatName, packed.data() + at, std::uint32_t(size));

@@ -25,7 +25,8 @@ struct OptimizedPngOptions {
 // A sheet without pixels has no PNG form: nothing is written. Sheets of more
 // than 64 MiB of 32-bit pixels are written in pieces as they are made
 // (without interlacing, and not exhaustive), with an IDAT chunk for each
-// 4 MiB of image data.
+// 4 MiB of image data. Between pieces of its work it passes `write` no
+// bytes, so that the caller can stop it by throwing.
 void WriteOptimizedPng(const Bitmap& sheet, const OptimizedPngOptions& options, const ByteSink& write);
 Bytes EncodeOptimizedPng(const Bitmap& sheet, const OptimizedPngOptions& options = {});
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -16,19 +17,28 @@ namespace tessolo {
 // they take stays bounded, and the file does not depend on the machine.
 inline constexpr std::size_t kPartsAtOnce = 2;
 
+// Called by an encoder between pieces of long work, on the thread that
+// started it: it may throw to stop the work (empty: never).
+using Checkpoint = std::function<void()>;
+
 // Runs job(0) ... job(count - 1) on as many threads as there are cores,
-// and at most `most`; rethrows the first exception a job threw.
+// and at most `most`; the calling thread passes `checkpoint` before each job
+// it takes. Once a job or the checkpoint has thrown, no further job starts,
+// and the first exception is rethrown when the running ones have ended.
 template <typename Job>
-void RunInParallel(std::size_t count, const Job& job, std::size_t most = SIZE_MAX)
+void RunInParallel(std::size_t count, const Job& job, std::size_t most = SIZE_MAX, const Checkpoint& checkpoint = {})
 {
     std::atomic<std::size_t> next{0};
     std::exception_ptr failure;
     std::mutex failureLock;
-    auto work = [&] {
+    auto work = [&](bool caller) {
         for (std::size_t i; (i = next++) < count;) {
             try {
+                if (caller && checkpoint)
+                    checkpoint();
                 job(i);
             } catch (...) {
+                next = count;
                 std::lock_guard lock(failureLock);
                 if (!failure)
                     failure = std::current_exception();
@@ -38,8 +48,8 @@ void RunInParallel(std::size_t count, const Job& job, std::size_t most = SIZE_MA
     std::size_t threads = std::min({std::size_t(std::max(1u, std::thread::hardware_concurrency())), count, most});
     std::vector<std::thread> pool;
     for (std::size_t t = 1; t < threads; ++t)
-        pool.emplace_back(work);
-    work();
+        pool.emplace_back(work, false);
+    work(true);
     for (std::thread& thread : pool)
         thread.join();
     if (failure)

@@ -22,6 +22,7 @@
 #include <set>
 #include <optional>
 #include <span>
+#include <stdexcept>
 #include <tuple>
 #include <random>
 
@@ -225,6 +226,25 @@ TEST(PngOptimize, LargeSheetsDecodeToTheirPixels)
         EXPECT_EQ(ListChunks(file).size(), std::size_t(chunks));
         test::Rgba ours = test::ReadPng(file);
         EXPECT_EQ(Visible(ours.pixels), Visible(PixelsOf(sheet)));
+    }
+}
+
+// Between pieces of its work the encoder hands its sink no bytes: a sink
+// that throws then stops it, exhaustive or not, before anything is written.
+TEST(PngOptimize, ASinkThatThrowsStopsTheEncode)
+{
+    const Bitmap sheet = Sheet(300, 300, true, [](int x, int y) { return WithAlpha(std::uint32_t(x * y), 255); });
+    for (bool exhaustive : {false, true}) {
+        SCOPED_TRACE(exhaustive);
+        int asked = 0;
+        Bytes written;
+        const ByteSink stopping = [&](std::span<const std::uint8_t> bytes) {
+            if (bytes.empty() && ++asked == 2)
+                throw std::runtime_error("stopped");
+            written.insert(written.end(), bytes.begin(), bytes.end());
+        };
+        EXPECT_THROW(WriteOptimizedPng(sheet, {.exhaustive = exhaustive}, stopping), std::runtime_error);
+        EXPECT_TRUE(written.empty());
     }
 }
 
