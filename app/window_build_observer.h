@@ -31,7 +31,8 @@ public:
 
     // Before a build starts, on the window's thread.
     void Reset();
-    // From the window's thread; the build stops at its next image or file.
+    // From the window's thread; the build stops at its next image, file
+    // or piece of a sheet's encoding.
     void RequestStop() { stop_ = true; }
     bool StopWasRequested() const { return stop_; }
     // Fetches the news and lets the next line signal again.
