@@ -189,7 +189,7 @@ Bytes Compressed(Compressor compressor, const DeflateInput& data)
 // one core at the end), each compressed after the window of data before it:
 // its matches reach back as they would in one stream. Only the part's own
 // literals and matches are kept and joined into one stream, its blocks
-// merged across the parts when `mergeAcross`, else each part's written on
+// merged across the parts when `mergeAcross`, else each part written on
 // its own. Only the parts being compressed are held, and the literals and
 // matches of all only when merged across. How the data is parted does not
 // depend on the cores, so neither does the file.
