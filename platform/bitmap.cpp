@@ -38,7 +38,9 @@ Bitmap::Bitmap(int width, int height, PixelFormat format) : format_(format)
     width_ = width;
     height_ = height;
     stride_ = stride;
-    data_.assign(stride * std::size_t(height), HasPalette(format) ? 0x00 : 0xFF);
+    data_.Resize(stride * std::size_t(height));
+    if (!HasPalette(format) && data_.size() > 0)
+        std::memset(data_.data(), 0xFF, data_.size());
 }
 
 BitmapRow::BitmapRow(const Bitmap& bitmap) : bitmap_(bitmap), row_(bitmap.Width(), 1, bitmap.Format())
@@ -61,13 +63,21 @@ void Bitmap::SetPalette(std::vector<ColorRef> palette)
     palette_ = std::move(palette);
 }
 
-void Bitmap::Reallocate(int width, int height, std::size_t stride)
+void Bitmap::Restride(int width, int height, std::size_t stride)
 {
-    std::vector<std::uint8_t> data(stride * std::size_t(height));
-    std::size_t keep = std::min(RowBytes(std::min(width, width_), format_), stride);
-    for (int y = 0; keep > 0 && y < std::min(height, height_); ++y)
-        std::memcpy(data.data() + std::size_t(y) * stride, ScanLine(y), keep);
-    data_.swap(data);
+    // The rows move within the same bytes, so a raster is never held twice:
+    // to wider rows from the last up, to narrower ones from the first down.
+    const int rows = std::min(height, height_);
+    const std::size_t keep = std::min(RowBytes(std::min(width, width_), format_), stride);
+    if (stride > stride_) {
+        data_.Resize(std::max(data_.size(), stride * std::size_t(rows)));
+        for (int y = rows - 1; keep > 0 && y > 0; --y)
+            std::memmove(data_.data() + std::size_t(y) * stride, ScanLine(y), keep);
+    } else {
+        for (int y = 1; keep > 0 && y < rows; ++y)
+            std::memmove(data_.data() + std::size_t(y) * stride, ScanLine(y), keep);
+    }
+    data_.Resize(stride * std::size_t(rows));
     stride_ = stride;
 }
 
@@ -101,13 +111,13 @@ void Bitmap::SetWidth(int width)
     std::size_t needed = RowBytes(width, format_);
     if (needed > stride_) {
         // Keep half as much again in spare room so a strip that grows image by
-        // image copies its raster only a logarithmic number of times.
+        // image moves its rows only a logarithmic number of times.
         std::size_t roomy = (stride_ + stride_ / 2 + 3) / 4 * 4;
         std::size_t stride = std::max(needed, roomy);
         if (height_ > 0 && stride > kMaxBitmapBytes / std::size_t(height_))
             stride = needed;
         CheckRasterSize(stride, height_);
-        Reallocate(width, height_, stride);
+        Restride(width, height_, stride);
     }
     int old = width_;
     width_ = width;
@@ -124,13 +134,8 @@ void Bitmap::SetHeight(int height)
     // The spare room a growing width keeps must not push a raster that fits
     // past the cap: give it up instead.
     if (height > 0 && stride_ > kMaxBitmapBytes / std::size_t(height))
-        Reallocate(width_, std::min(height, height_), exact);
-    // Capacity grows geometrically, which keeps a vertical strip's growth
-    // amortised linear, but never beyond the cap.
-    std::size_t size = stride_ * std::size_t(height);
-    if (size > data_.capacity())
-        data_.reserve(std::min(std::max(size, 2 * data_.size()), kMaxBitmapBytes));
-    data_.resize(size);
+        Restride(width_, height, exact);
+    data_.Resize(stride_ * std::size_t(height));
     int old = height_;
     height_ = height;
     FillWhite(0, old, width_, height_);

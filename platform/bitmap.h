@@ -8,6 +8,8 @@
 // straight alpha when HasAlpha is set and unused otherwise.
 #pragma once
 
+#include "platform/raster_bytes.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -84,8 +86,9 @@ public:
 
     // Size changes never scale: pixels keep their place, what lies outside a
     // smaller size is cut off, new area is white (fully transparent white
-    // when HasAlpha is set). Growth is amortised: spare
-    // capacity is kept so repeated growth does not copy the raster each time.
+    // when HasAlpha is set). Growth is amortised: spare room is kept so
+    // repeated growth moves the rows only now and then, within the same
+    // bytes, never holding the raster twice.
     void SetWidth(int width);
     void SetHeight(int height);
     void SetSize(int width, int height);
@@ -114,14 +117,16 @@ private:
     // Whether drawing `src` can copy its pixels' bytes: same true-colour
     // layout, no colour key, and alpha only where this bitmap keeps it.
     bool CopiesBytesOf(const Bitmap& src) const;
-    void Reallocate(int width, int height, std::size_t stride);
+    // Sets the row stride, keeping the pixels of the first `height` rows
+    // (at most) that both widths hold.
+    void Restride(int width, int height, std::size_t stride);
     void FillWhite(int x0, int y0, int x1, int y1);
 
     int width_ = 0;
     int height_ = 0;
     PixelFormat format_ = PixelFormat::Bits24;
     std::size_t stride_ = 0;
-    std::vector<std::uint8_t> data_;
+    RasterBytes data_;
     std::vector<ColorRef> palette_;
 };
 

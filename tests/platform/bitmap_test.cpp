@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 
 namespace tessolo {
@@ -54,6 +55,41 @@ TEST(Bitmap, SizeChangesKeepPixelsAndFillWhite)
     for (int i = 1; i <= 200; ++i)
         ASSERT_EQ(strip.Pixel(i - 1, i % 3), MakeColor(std::uint8_t(i), 0, 0)) << i;
     EXPECT_EQ(strip.Pixel(0, 0), kWhite);
+}
+
+TEST(Bitmap, RastersGrownPastTheirOwnMappingKeepTheirBytes)
+{
+    // From the heap into a mapping of its own, then grown in place: what
+    // was there stays, and bytes beyond the old size read as zero, also
+    // where a smaller size had cut earlier bytes off.
+    RasterBytes bytes;
+    bytes.Resize(1000);
+    std::memset(bytes.data(), 7, 1000);
+    bytes.Resize(10);
+    bytes.Resize(3 * kMappedRasterBytes);
+    EXPECT_EQ(bytes.data()[9], 7);
+    EXPECT_EQ(bytes.data()[10], 0);
+    EXPECT_EQ(bytes.data()[999], 0);
+    bytes.data()[3 * kMappedRasterBytes - 1] = 9;
+    bytes.Resize(kMappedRasterBytes);
+    bytes.Resize(8 * kMappedRasterBytes);
+    EXPECT_EQ(bytes.data()[3 * kMappedRasterBytes - 1], 0);
+    const RasterBytes copy = bytes;
+    bytes.data()[0] = 1;
+    EXPECT_EQ(copy.data()[0], 7);
+    EXPECT_EQ(copy.size(), 8 * kMappedRasterBytes);
+
+    // A strip of several MB that widens image by image moves its rows
+    // within its bytes each time its rows run out of room.
+    Bitmap strip(0, 64, PixelFormat::Bits32);
+    strip.HasAlpha = true;
+    for (int x = 0; x < 20000; x += 250) {
+        strip.SetWidth(x + 250);
+        strip.SetPixel(x, x % 64, MakeColor(std::uint8_t(x / 250), 1, 2));
+    }
+    for (int x = 0; x < 20000; x += 250)
+        ASSERT_EQ(strip.Pixel(x, x % 64), MakeColor(std::uint8_t(x / 250), 1, 2)) << x;
+    EXPECT_EQ(strip.ScanLine(63)[4 * 19999 + 3], 0) << "new room is transparent";
 }
 
 TEST(Bitmap, SpareRoomIsGivenUpRatherThanRefusingARasterThatFits)
