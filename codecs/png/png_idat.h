@@ -47,6 +47,8 @@ struct Adam7Pass {
 constexpr Adam7Pass kAdam7[7] = {
     {0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2, 4, 4}, {2, 0, 4, 2}, {0, 1, 2, 2}, {1, 0, 2, 1},
 };
+// An image without interlacing, as one pass of every row and column.
+constexpr Adam7Pass kWholeImage = {0, 0, 1, 1};
 inline std::size_t PassColumns(const Adam7Pass& pass, int width)
 {
     return width > pass.firstColumn

@@ -39,9 +39,10 @@ constexpr int kTrialShareOfRows = 4;  // one in four
 // exhaustive, are filtered, compressed and written a piece of rows at a
 // time, kPartsAtOnce pieces at once: beyond the sheet the encoder then
 // holds a few pieces whatever the sheet's size, for 4 or 5 bytes a piece and
-// the matches the start of a piece would have found in the one before. Their
-// candidates are compared on bands of together one piece. Smaller sheets,
-// every benchmark sheet among them, are written as one stream.
+// the matches the start of a piece would have found in the one before.
+// Every sheet above it compares its candidates on bands of together one
+// piece. Smaller sheets, every benchmark sheet among them, are written as
+// one stream.
 constexpr std::size_t kPiecewiseAbove = std::size_t(64) << 20;
 constexpr std::size_t kPieceBytes = std::size_t(4) << 20;
 
@@ -105,15 +106,15 @@ bool Piecewise(const Bitmap& sheet, const OptimizedPngOptions& options)
            std::size_t(sheet.Width()) * 4 * std::size_t(sheet.Height()) > kPiecewiseAbove;
 }
 
-// The bands of rows a large sheet without interlacing compares its
-// candidates on; none (the whole sheet) for a smaller one.
-std::vector<RowBand> TrialBands(const Bitmap& sheet, const OptimizedPngOptions& options)
+// The bands of rows a large sheet compares its candidates on; none (the
+// whole sheet) for a smaller one.
+std::vector<RowBand> TrialBands(const Bitmap& sheet)
 {
     const std::size_t rowBytes = std::size_t(sheet.Width()) * 4;
     int rows = sheet.Height() / (kTrialBands * kTrialShareOfRows);
-    if (options.interlaced || rows == 0 || rowBytes * std::size_t(sheet.Height()) <= kBandedTrialsAbove)
+    if (rows == 0 || rowBytes * std::size_t(sheet.Height()) <= kBandedTrialsAbove)
         return {};
-    if (Piecewise(sheet, options))
+    if (rowBytes * std::size_t(sheet.Height()) > kPiecewiseAbove)
         rows = std::min(rows, int(std::max<std::size_t>(1, kPieceBytes / kTrialBands / rowBytes)));
     std::vector<RowBand> bands;
     for (int i = 0; i < kTrialBands; ++i) {
@@ -123,54 +124,69 @@ std::vector<RowBand> TrialBands(const Bitmap& sheet, const OptimizedPngOptions& 
     return bands;
 }
 
-// The filtered rows of the bands, one after another.
-Bytes FilteredBands(const Bitmap& sheet, const Candidate& candidate, const std::vector<RowBand>& bands)
-{
-    const std::size_t rowBytes = FilteredRowBytes(sheet, *candidate.form);
-    std::size_t rows = 0;
-    for (const RowBand& band : bands)
-        rows += std::size_t(band.end - band.first);
-    Bytes out(rows * rowBytes);
-    std::uint8_t* at = out.data();
-    for (const RowBand& band : bands) {
-        FilterRows(sheet, *candidate.form, candidate.filter, band.first, band.end, at);
-        at += std::size_t(band.end - band.first) * rowBytes;
-    }
-    return out;
-}
-
-// The image data of a candidate without interlacing, its rows filtered when
-// asked for: FilterRows gives any range of rows as the whole image holds it.
+// The image data of a candidate, its rows filtered when asked for:
+// FilterPassRows gives any range of a pass's rows as the whole image holds it.
 class FilteredRows final : public DeflateInput {
 public:
-    FilteredRows(const Bitmap& sheet, const Candidate& candidate)
-        : sheet_(sheet), candidate_(candidate), rowBytes_(FilteredRowBytes(sheet, *candidate.form))
+    FilteredRows(const Bitmap& sheet, const Candidate& candidate, bool interlaced)
+        : sheet_(sheet), candidate_(candidate), passes_(ScanlinePasses(sheet, *candidate.form, interlaced))
     {
     }
-    std::size_t Size() const override { return rowBytes_ * std::size_t(sheet_.Height()); }
+    std::size_t Size() const override
+    {
+        return passes_.empty() ? 0 : passes_.back().offset + passes_.back().rowBytes * std::size_t(passes_.back().rows);
+    }
 
-    // The rows that hold the range, cut to it; in two halves at once when
-    // they are more than two parts' worth, as the whole image data is.
+    // The rows of each pass that hold part of the range, cut to it; in two
+    // halves at once when they are more than two parts' worth.
     InputBytes Range(std::size_t begin, std::size_t end) const override
     {
-        const int first = int(begin / rowBytes_), last = int((end + rowBytes_ - 1) / rowBytes_);
-        Bytes rows(std::size_t(last - first) * rowBytes_);
-        const int middle = rows.size() > 2 * kPartBytes ? first + (last - first) / 2 : last;
-        RunInParallel(middle < last ? 2 : 1, [&](std::size_t i) {
-            const int from = i == 0 ? first : middle;
-            FilterRows(sheet_, *candidate_.form, candidate_.filter, from, i == 0 ? middle : last,
-                       rows.data() + std::size_t(from - first) * rowBytes_);
-        });
-        rows.erase(rows.begin(), rows.begin() + std::ptrdiff_t(begin - std::size_t(first) * rowBytes_));
-        rows.resize(end - begin);
-        return InputBytes(std::move(rows));
+        Bytes range(end - begin);
+        for (const ScanlinePass& pass : passes_) {
+            const std::size_t from = std::max(begin, pass.offset);
+            const std::size_t to = std::min(end, pass.offset + pass.rowBytes * std::size_t(pass.rows));
+            if (from >= to)
+                continue;
+            const int first = int((from - pass.offset) / pass.rowBytes);
+            const int last = int((to - pass.offset + pass.rowBytes - 1) / pass.rowBytes);
+            Bytes rows(std::size_t(last - first) * pass.rowBytes);
+            const int middle = rows.size() > 2 * kPartBytes ? first + (last - first) / 2 : last;
+            RunInParallel(middle < last ? 2 : 1, [&](std::size_t i) {
+                const int from = i == 0 ? first : middle;
+                FilterPassRows(sheet_, *candidate_.form, candidate_.filter, pass, from, i == 0 ? middle : last,
+                               rows.data() + std::size_t(from - first) * pass.rowBytes);
+            });
+            const std::size_t skip = from - pass.offset - std::size_t(first) * pass.rowBytes;
+            std::copy_n(rows.begin() + std::ptrdiff_t(skip), to - from, range.begin() + std::ptrdiff_t(from - begin));
+        }
+        return InputBytes(std::move(range));
     }
 
 private:
     const Bitmap& sheet_;
     const Candidate& candidate_;
-    std::size_t rowBytes_;
+    std::vector<ScanlinePass> passes_;
 };
+
+// The image data of the bands, one after another: for each band the same
+// share of the data as of the rows (its very rows without interlacing).
+Bytes FilteredBands(const Bitmap& sheet, const Candidate& candidate, bool interlaced,
+                    const std::vector<RowBand>& bands)
+{
+    const FilteredRows data(sheet, candidate, interlaced);
+    const std::size_t size = data.Size(), height = std::size_t(sheet.Height());
+    auto at = [&](int row) { return size * std::size_t(row) / height; };
+    std::size_t total = 0;
+    for (const RowBand& band : bands)
+        total += at(band.end) - at(band.first);
+    Bytes out;
+    out.reserve(total);
+    for (const RowBand& band : bands) {
+        const InputBytes bytes = data.Range(at(band.first), at(band.end));
+        out.insert(out.end(), bytes.View().begin(), bytes.View().end());
+    }
+    return out;
+}
 
 // The final compressors: libdeflate's level 12, and zlib's level 9 with
 // either strategy, each with its blocks merged.
@@ -297,7 +313,7 @@ Trial TrialWinner(const Bitmap& sheet, const std::vector<Candidate>& candidates,
         [&](std::size_t i) {
             const Candidate& c = candidates[i];
             Bytes packed = DeflateZlib(bands.empty() ? FilteredImage(sheet, *c.form, options.interlaced, c.filter)
-                                                     : FilteredBands(sheet, c, bands),
+                                                     : FilteredBands(sheet, c, options.interlaced, bands),
                                        level);
             std::size_t size = packed.size() + TableBytesOf(*c.form);
             std::lock_guard lock(bestLock);
@@ -319,15 +335,8 @@ Bytes FinalImageData(const Bitmap& sheet, Trial trial, const std::vector<RowBand
                      const OptimizedPngOptions& options, const Checkpoint& checkpoint)
 {
     const Candidate& winner = *trial.winner;
-    Bytes smaller;
-    if (options.interlaced) {
-        const Bytes data = FilteredImage(sheet, *winner.form, true, winner.filter);
-        const HeldInput held(data);
-        smaller = options.exhaustive ? DeflateZlibExhaustive(held, checkpoint) : StrongestDeflate(held, checkpoint);
-    } else {
-        const FilteredRows data(sheet, winner);
-        smaller = options.exhaustive ? DeflateZlibExhaustive(data, checkpoint) : StrongestDeflate(data, checkpoint);
-    }
+    const FilteredRows data(sheet, winner, options.interlaced);
+    Bytes smaller = options.exhaustive ? DeflateZlibExhaustive(data, checkpoint) : StrongestDeflate(data, checkpoint);
     // A trial on bands compressed only part of the data.
     if (!bands.empty() || smaller.size() < trial.packed.size())
         return smaller;
@@ -426,7 +435,7 @@ void WriteOptimizedPng(const Bitmap& sheet, const OptimizedPngOptions& options, 
         return;
     const std::vector<PngSheetForm> forms = SheetFormCandidates(sheet, options.keepPalette);
     const std::vector<Candidate> candidates = CandidatesOf(forms);
-    const std::vector<RowBand> bands = TrialBands(sheet, options);
+    const std::vector<RowBand> bands = TrialBands(sheet);
     // The caller may stop the encode at the sink between pieces of work.
     const Checkpoint checkpoint = [&write] { write({}); };
     Trial trial = TrialWinner(sheet, candidates, bands, options, checkpoint);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <span>
 #include <vector>
 
 namespace tessolo {
@@ -159,58 +160,58 @@ std::size_t FilteredRowBytes(const Bitmap& sheet, const PngSheetForm& form)
     return RowBytesFor(form.colorType, form.bitDepth, std::size_t(sheet.Width())) + 1;
 }
 
-void FilterRows(const Bitmap& sheet, const PngSheetForm& form, RowFilterChoice choice, int first, int end,
-                std::uint8_t* out)
+std::vector<ScanlinePass> ScanlinePasses(const Bitmap& sheet, const PngSheetForm& form, bool interlaced)
 {
-    const std::size_t rowBytes = FilteredRowBytes(sheet, form) - 1;
-    const std::size_t width = std::size_t(sheet.Width());
+    std::vector<ScanlinePass> passes;
+    std::size_t offset = 0;
+    for (const Adam7Pass& pass : interlaced ? std::span<const Adam7Pass>(kAdam7) : std::span(&kWholeImage, 1)) {
+        const int below = sheet.Height() - pass.firstRow;
+        const std::size_t columns = PassColumns(pass, sheet.Width());
+        if (below <= 0 || columns == 0)
+            continue;
+        const int rows = (below + pass.rowStep - 1) / pass.rowStep;
+        const std::size_t rowBytes = RowBytesFor(form.colorType, form.bitDepth, columns) + 1;
+        passes.push_back({pass, offset, rowBytes, rows});
+        offset += rowBytes * std::size_t(rows);
+    }
+    return passes;
+}
+
+void FilterPassRows(const Bitmap& sheet, const PngSheetForm& form, RowFilterChoice choice,
+                    const ScanlinePass& pass, int first, int end, std::uint8_t* out)
+{
+    const std::size_t rowBytes = pass.rowBytes - 1, columns = PassColumns(pass.pass, sheet.Width());
     RowFilter filter(rowBytes, PixelOffsetFor(form.colorType, form.bitDepth), choice);
     ScanlineMaker maker(sheet, form);
     std::vector<std::uint8_t> raw(rowBytes);
+    auto make = [&](int row) {
+        maker.Make(pass.pass.firstRow + row * pass.pass.rowStep, pass.pass.firstColumn, pass.pass.columnStep,
+                   columns, raw.data());
+    };
     filter.StartPass();
     if (first > 0) {
-        maker.Make(first - 1, 0, 1, width, raw.data());
+        make(first - 1);
         filter.SetPrevious(raw.data(), rowBytes);
     }
-    for (int y = first; y < end; ++y) {
-        maker.Make(y, 0, 1, width, raw.data());
+    for (int row = first; row < end; ++row) {
+        make(row);
         out = filter.Append(raw.data(), rowBytes, out);
     }
 }
 
+void FilterRows(const Bitmap& sheet, const PngSheetForm& form, RowFilterChoice choice, int first, int end,
+                std::uint8_t* out)
+{
+    const ScanlinePass whole{kWholeImage, 0, FilteredRowBytes(sheet, form), sheet.Height()};
+    FilterPassRows(sheet, form, choice, whole, first, end, out);
+}
+
 Bytes FilteredImage(const Bitmap& sheet, const PngSheetForm& form, bool interlaced, RowFilterChoice choice)
 {
-    if (!interlaced) {
-        Bytes out(FilteredRowBytes(sheet, form) * std::size_t(sheet.Height()));
-        FilterRows(sheet, form, choice, 0, sheet.Height(), out.data());
-        return out;
-    }
-    const int width = sheet.Width();
-    const std::size_t fullRow = FilteredRowBytes(sheet, form) - 1;
-    RowFilter filter(fullRow, PixelOffsetFor(form.colorType, form.bitDepth), choice);
-    ScanlineMaker maker(sheet, form);
-    std::vector<std::uint8_t> raw(fullRow);
-    std::size_t total = 0;
-    for (const Adam7Pass& pass : kAdam7) {
-        int below = sheet.Height() - pass.firstRow;
-        std::size_t rows = below > 0 ? std::size_t(below + pass.rowStep - 1) / std::size_t(pass.rowStep) : 0;
-        std::size_t columns = PassColumns(pass, width);
-        if (columns > 0)
-            total += rows * (RowBytesFor(form.colorType, form.bitDepth, columns) + 1);
-    }
-    Bytes out(total);
-    std::uint8_t* at = out.data();
-    for (const Adam7Pass& pass : kAdam7) {
-        std::size_t columns = PassColumns(pass, width);
-        std::size_t rowBytes = RowBytesFor(form.colorType, form.bitDepth, columns);
-        if (rowBytes == 0)
-            continue;
-        filter.StartPass();
-        for (int y = pass.firstRow; y < sheet.Height(); y += pass.rowStep) {
-            maker.Make(y, pass.firstColumn, pass.columnStep, columns, raw.data());
-            at = filter.Append(raw.data(), rowBytes, at);
-        }
-    }
+    const std::vector<ScanlinePass> passes = ScanlinePasses(sheet, form, interlaced);
+    Bytes out(passes.empty() ? 0 : passes.back().offset + passes.back().rowBytes * std::size_t(passes.back().rows));
+    for (const ScanlinePass& pass : passes)
+        FilterPassRows(sheet, form, choice, pass, 0, pass.rows, out.data() + pass.offset);
     return out;
 }
 

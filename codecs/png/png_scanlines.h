@@ -3,12 +3,14 @@
 // order (Adam7 passes one after another when interlaced).
 #pragma once
 
+#include "codecs/png/png_idat.h"
 #include "codecs/png/png_sheet_form.h"
 #include "platform/bitmap.h"
 #include "platform/bytes.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace tessolo {
 
@@ -29,6 +31,21 @@ Bytes FilteredImage(const Bitmap& sheet, const PngSheetForm& form, bool interlac
 // The bytes of one filtered row of the sheet without interlacing, its
 // filter-type byte included.
 std::size_t FilteredRowBytes(const Bitmap& sheet, const PngSheetForm& form);
+
+// Where the filtered rows of each pass lie in the image data: one pass of
+// every row without interlacing, else the Adam7 passes that hold pixels.
+struct ScanlinePass {
+    Adam7Pass pass;
+    std::size_t offset;    // of the pass's first row in the image data
+    std::size_t rowBytes;  // of each filtered row, its filter-type byte included
+    int rows;
+};
+std::vector<ScanlinePass> ScanlinePasses(const Bitmap& sheet, const PngSheetForm& form, bool interlaced);
+
+// Writes the filtered rows [first, end) of `pass` at `out`, exactly as
+// FilteredImage gives them within the whole image data.
+void FilterPassRows(const Bitmap& sheet, const PngSheetForm& form, RowFilterChoice choice,
+                    const ScanlinePass& pass, int first, int end, std::uint8_t* out);
 
 // Writes the filtered scanlines of rows [first, end) of the sheet without
 // interlacing at `out`, exactly as FilteredImage gives them within the whole

@@ -191,38 +191,42 @@ TEST(PngOptimize, RowRangesFilterAsWithinTheWholeImage)
 {
     for (Case& c : Cases())
         for (const PngSheetForm& form : SheetFormCandidates(c.sheet, false))
-            for (RowFilterChoice choice : kRowFilterChoices) {
-                SCOPED_TRACE(c.name);
-                const Bytes whole = FilteredImage(c.sheet, form, false, choice);
-                const std::size_t rowBytes = FilteredRowBytes(c.sheet, form);
-                const int height = c.sheet.Height();
-                Bytes pieces(whole.size());
-                int first = 0;
-                for (int end : {1, std::max(1, height / 2), height}) {
-                    FilterRows(c.sheet, form, choice, first, end, pieces.data() + std::size_t(first) * rowBytes);
-                    first = end;
+            for (RowFilterChoice choice : kRowFilterChoices)
+                for (bool interlaced : {false, true}) {
+                    SCOPED_TRACE(std::string(c.name) + (interlaced ? ", interlaced" : ""));
+                    const Bytes whole = FilteredImage(c.sheet, form, interlaced, choice);
+                    Bytes pieces(whole.size());
+                    for (const ScanlinePass& pass : ScanlinePasses(c.sheet, form, interlaced)) {
+                        int first = 0;
+                        for (int end : {1, std::max(1, pass.rows / 2), pass.rows}) {
+                            FilterPassRows(c.sheet, form, choice, pass, first, end,
+                                           pieces.data() + pass.offset + std::size_t(first) * pass.rowBytes);
+                            first = end;
+                        }
+                    }
+                    EXPECT_EQ(pieces, whole);
                 }
-                EXPECT_EQ(pieces, whole);
-            }
 }
 
 // A sheet large enough that its candidates are compared on bands of rows
 // still writes all of its rows; one larger still is written in pieces, an
-// IDAT chunk each, that make one stream of every row.
+// IDAT chunk each, that make one stream of every row. Interlaced, its
+// passes' rows are filtered range by range as they are compressed.
 TEST(PngOptimize, LargeSheetsDecodeToTheirPixels)
 {
     // Icons on a transparent background, whose image data shrinks enough for
     // level 12's blocks to be merged across its parts, and an opaque picture
     // of many colours, whose parts are written on their own.
-    for (auto [side, chunks, picture] : {std::tuple(2048, 3, false), std::tuple(4200, 2 + 17, false),
-                                         std::tuple(1300, 3, true)}) {
-        SCOPED_TRACE(side);
+    for (auto [side, chunks, picture, interlaced] :
+         {std::tuple(2048, 3, false, false), std::tuple(2048, 3, false, true), std::tuple(4200, 2 + 17, false, false),
+          std::tuple(1300, 3, true, false)}) {
+        SCOPED_TRACE(std::to_string(side) + (interlaced ? ", interlaced" : ""));
         Bitmap sheet = Sheet(side, side + 32, true, [picture = picture](int x, int y) {
             if (picture)
                 return WithAlpha(std::uint32_t((x * 3 + y * 5) ^ (x * y >> 4)), 255);
             return (x / 64 + y / 64) % 3 ? WithAlpha(std::uint32_t(x / 64 * 977 ^ y / 64 * 131), x % 64) : 0u;
         });
-        const Bytes file = EncodePngSheet(sheet, Prefs(true, false));
+        const Bytes file = EncodePngSheet(sheet, Prefs(true, interlaced));
         EXPECT_EQ(ListChunks(file).size(), std::size_t(chunks));
         test::Rgba ours = test::ReadPng(file);
         EXPECT_EQ(Visible(ours.pixels), Visible(PixelsOf(sheet)));
@@ -444,8 +448,9 @@ TEST(PngOptimize, MergedBlocksAreSmallerAndInflateToTheData)
         }
         const std::optional<Bytes> joined = JoinDeflateParts(parts);
         ASSERT_TRUE(joined);
-        if (!onItsOwn)
+        if (!onItsOwn) {
             EXPECT_LT(joined->size(), whole.size() * 105 / 100) << joined->size() << " against " << whole.size();
+        }
         EXPECT_EQ(Inflated(*joined, rows.size()), rows);
         parts[1].adler ^= 1;
         EXPECT_FALSE(JoinDeflateParts(parts));
