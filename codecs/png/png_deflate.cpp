@@ -129,7 +129,7 @@ void AppendBits(DeflateBits& out, const DeflateBits& part, std::optional<std::si
 Bytes DeflateZlibExhaustive(const DeflateInput& data, const Checkpoint& checkpoint)
 {
     const std::size_t size = data.Size();
-    constexpr std::size_t kPart = ZOPFLI_MASTER_BLOCK_SIZE;
+    const std::size_t kPart = kExhaustivePartBytes;
     const std::size_t parts = std::max<std::size_t>(1, (size + kPart - 1) / kPart);
     std::vector<DeflateBits> compressed(parts);
     std::vector<std::uint32_t> adlers(parts);
@@ -155,7 +155,7 @@ Bytes DeflateZlibExhaustive(const DeflateInput& data, const Checkpoint& checkpoi
     AppendBigEndian32(stream.bytes, adler);
     if (!InflatesToItsChecksum(stream.bytes, size))
         throw Error("Could not compress the image data");
-    return std::move(stream.bytes);
+    return MergeDeflateBlocks(stream.bytes, data);
 }
 
 }  // namespace tessolo

@@ -76,11 +76,18 @@ Bytes DeflateZlib(std::span<const std::uint8_t> data, int level);
 // whatever pieces its input comes in.
 Bytes DeflateZlibLazy(const DeflateInput& data, bool filtered);
 
-// `data` compressed by zopfli: slow, and some percent smaller. Zopfli works
-// a master block of its input at a time, each after the window before it:
-// the master blocks are compressed so, kPartsAtOnce at once, and their
-// deflate data joined into the stream zopfli makes of the whole.
-// `checkpoint` is passed between master blocks (see RunInParallel).
+// Zopfli's parts of the data (see DeflateZlibExhaustive). Its own master
+// blocks, of 1 000 000 bytes, took 52 MB of working memory for every two at
+// once; parts of 400 000 bytes, their blocks merged, make the large
+// benchmark sheets smaller still (bench/README.md).
+inline constexpr std::size_t kExhaustivePartBytes = 400000;
+
+// `data` compressed by zopfli: slow, and some percent smaller. Zopfli is
+// given a part of kExhaustivePartBytes at a time, each after the window
+// before it, kPartsAtOnce at once, as it compresses its master blocks; their
+// deflate data is joined into one stream, its blocks merged as
+// MergeDeflateBlocks does. `checkpoint` is passed between parts (see
+// RunInParallel).
 Bytes DeflateZlibExhaustive(const DeflateInput& data, const Checkpoint& checkpoint = {});
 
 // Deflate data as bits: the first `bits` of `bytes` (the rest are 0).
