@@ -39,16 +39,31 @@ Bitmap LoadSource(const SourceFormat& format, const std::string& path)
     return format.decode(ReadSourceFile(format, path));
 }
 
+namespace {
+
+Error TooLargeASource(const SourceFormat& format, const std::string& path)
+{
+    return Error("The file " + path + " is too large for a " + format.name + " source: it holds more than " +
+                 Amount(format.maxFileBytes) + ", and no " + format.name + " picture within the " +
+                 Amount(kMaxBitmapBytes) + " raster limit needs that much");
+}
+
+}  // namespace
+
+void CheckSourceFile(const SourceFormat& format, const ReadableFile& file, const std::string& path)
+{
+    format.checkHead(file.Head(kSourceHeadBytes), file.Size());
+    if (file.Size() > format.maxFileBytes)
+        throw TooLargeASource(format, path);
+}
+
 Bytes ReadSourceFile(const SourceFormat& format, const std::string& path)
 {
     ReadableFile file(path);
-    format.checkHead(file.Head(kSourceHeadBytes), file.Size());
+    CheckSourceFile(format, file, path);
     std::optional<Bytes> data = file.ReadAll(format.maxFileBytes);
     if (!data)
-        throw Error("The file " + path + " is too large for a " + format.name +
-                    " source: it holds more than " + Amount(format.maxFileBytes) + ", and no " +
-                    format.name + " picture within the " + Amount(kMaxBitmapBytes) +
-                    " raster limit needs that much");
+        throw TooLargeASource(format, path);
     return std::move(*data);
 }
 

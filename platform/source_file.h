@@ -5,6 +5,7 @@
 
 #include "platform/bitmap.h"
 #include "platform/bytes.h"
+#include "platform/files.h"
 
 #include <cstdint>
 #include <functional>
@@ -51,6 +52,9 @@ Bitmap DecodeSource(const SourceFormat& format, std::span<const std::uint8_t> da
 // decodes it. Throws FileOpenError when it cannot be read, and Error naming
 // it when it is larger than format.maxFileBytes.
 Bitmap LoadSource(const SourceFormat& format, const std::string& path);
+// The checks LoadSource makes of an open file before it reads it: its head,
+// then its size.
+void CheckSourceFile(const SourceFormat& format, const ReadableFile& file, const std::string& path);
 // What LoadSource reads, with its checks, before it decodes.
 Bytes ReadSourceFile(const SourceFormat& format, const std::string& path);
 

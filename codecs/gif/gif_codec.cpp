@@ -57,13 +57,11 @@ Bitmap FrameOnScreen(TGIFImage& image, TGIFSubImage& frame)
     return screen;
 }
 
-}  // namespace
-
-Bitmap DecodeGifSource(std::span<const std::uint8_t> data)
+// The first frame of the source the stream reads, as DecodeGifSource gives it.
+Bitmap FirstFrameOf(GIFInputStream& stream)
 {
     TGIFImage image;
     LimitAsSource(image);
-    GIFInputStream stream(data);
     image.LoadFromStream(stream);
     if (image.Images.Count() == 0)
         return Bitmap();
@@ -78,10 +76,26 @@ Bitmap DecodeGifSource(std::span<const std::uint8_t> data)
     return FrameOnScreen(image, first);
 }
 
+}  // namespace
+
+Bitmap DecodeGifSource(std::span<const std::uint8_t> data)
+{
+    GIFInputStream stream(data);
+    return FirstFrameOf(stream);
+}
+
 const SourceFormat kGifSource = {"GIF", kMaxGifSourceFileBytes, CheckGifSourceHead,
                                  DecodeGifSource};
 
-Bitmap LoadGifSource(const std::string& path) { return LoadSource(kGifSource, path); }
+Bitmap LoadGifSource(const std::string& path, std::size_t windowBytes)
+{
+    const ReadableFile file(path);
+    CheckSourceFile(kGifSource, file, path);
+    GIFInputStream stream(file, windowBytes);
+    return FirstFrameOf(stream);
+}
+
+Bitmap LoadGifSource(const std::string& path) { return LoadGifSource(path, kGifFileWindowBytes); }
 
 void WriteGifSheet(const Bitmap& sheet, const GifSheetOptions& options, const ByteSink& write)
 {

@@ -35,8 +35,10 @@ inline constexpr std::uint64_t kMaxGifSourceFileBytes = kMaxBitmapBytes;
 // is read.
 extern const SourceFormat kGifSource;
 
-// Reads and decodes a GIF source file through kGifSource.
+// Reads and decodes a GIF source file with kGifSource's checks, a window of
+// the file at a time (kGifFileWindowBytes unless told), never whole.
 Bitmap LoadGifSource(const std::string& path);
+Bitmap LoadGifSource(const std::string& path, std::size_t windowBytes);
 
 // How a sheet is written as GIF.
 struct GifSheetOptions {

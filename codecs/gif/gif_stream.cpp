@@ -3,9 +3,24 @@
 #include "codecs/gif/gif_messages.h"
 #include "platform/byte_io.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tessolo {
+
+GIFInputStream::GIFInputStream(const ReadableFile& file, std::size_t windowBytes)
+    : size_(std::size_t(file.Size())), file_(&file), buffer_(windowBytes)
+{
+}
+
+void GIFInputStream::Fill()
+{
+    base_ = pos_;
+    const std::size_t length = std::min(buffer_.size(), size_ - pos_);
+    if (!file_ || !file_->ReadAt(base_, std::span(buffer_).first(length)))
+        throw GIFException(gifmsg::sOutOfData);
+    window_ = std::span(buffer_).first(length);
+}
 
 void GIFInputStream::Skip(std::ptrdiff_t delta)
 {
@@ -18,9 +33,16 @@ void GIFInputStream::Skip(std::ptrdiff_t delta)
 std::size_t GIFInputStream::ReadSome(void* target, std::size_t count)
 {
     std::size_t n = count < Remaining() ? count : Remaining();
-    if (n > 0)
-        std::memcpy(target, data_.data() + pos_, n);
-    pos_ += n;
+    auto* out = static_cast<std::uint8_t*>(target);
+    for (std::size_t left = n; left > 0;) {
+        if (!InWindow())
+            Fill();
+        const std::size_t piece = std::min(left, window_.size() - (pos_ - base_));
+        std::memcpy(out, window_.data() + (pos_ - base_), piece);
+        out += piece;
+        pos_ += piece;
+        left -= piece;
+    }
     return n;
 }
 
@@ -28,7 +50,9 @@ bool GIFInputStream::ReadByte(std::uint8_t& value)
 {
     if (AtEnd())
         return false;
-    value = data_[pos_++];
+    if (!InWindow())
+        Fill();
+    value = window_[pos_++ - base_];
     return true;
 }
 

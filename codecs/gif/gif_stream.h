@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/bytes.h"
+#include "platform/files.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,16 +14,23 @@
 
 namespace tessolo {
 
+// The bytes a file-backed stream holds at once.
+inline constexpr std::size_t kGifFileWindowBytes = std::size_t(1) << 20;
+
 class GIFInputStream {
 public:
-    explicit GIFInputStream(std::span<const std::uint8_t> data) : data_(data) {}
+    explicit GIFInputStream(std::span<const std::uint8_t> data) : window_(data), size_(data.size()) {}
+    // Reads `file` `windowBytes` at a time, from wherever the reader moves,
+    // so that a large file is never held whole. A file that has shrunk
+    // since it was opened reads as ending early.
+    explicit GIFInputStream(const ReadableFile& file, std::size_t windowBytes = kGifFileWindowBytes);
 
     std::size_t Position() const { return pos_; }
-    std::size_t Size() const { return data_.size(); }
-    std::size_t Remaining() const { return data_.size() - pos_; }
-    bool AtEnd() const { return pos_ >= data_.size(); }
+    std::size_t Size() const { return size_; }
+    std::size_t Remaining() const { return size_ - pos_; }
+    bool AtEnd() const { return pos_ >= size_; }
     // Moves to an absolute position, clamped to the end.
-    void Seek(std::size_t position) { pos_ = position < data_.size() ? position : data_.size(); }
+    void Seek(std::size_t position) { pos_ = position < size_ ? position : size_; }
     // Moves by `delta` bytes, clamped to the stream's bounds.
     void Skip(std::ptrdiff_t delta);
 
@@ -39,8 +47,16 @@ public:
     void ReadField(std::uint16_t& value) { value = ReadU16(); }
 
 private:
-    std::span<const std::uint8_t> data_;
+    // Makes the window start at the position (not at the end).
+    void Fill();
+    bool InWindow() const { return pos_ >= base_ && pos_ - base_ < window_.size(); }
+
+    std::span<const std::uint8_t> window_;  // the bytes from base_ on
+    std::size_t base_ = 0;
+    std::size_t size_ = 0;
     std::size_t pos_ = 0;
+    const ReadableFile* file_ = nullptr;
+    Bytes buffer_;
 };
 
 class GIFOutputStream {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace tessolo {
 namespace {
@@ -177,15 +178,35 @@ TEST(GifRender, AnimatedImagesGiveTheirFirstFrame)
     EXPECT_EQ(bitmap.Pixel(1, 1), kWhite);
 }
 
-TEST(GifRender, SourceFileLoads)
+// A source file is read a window at a time, from wherever the reader
+// moves, even back: whatever the window, it gives what its bytes decoded
+// in memory give, or the same error when it is cut short.
+TEST(GifRender, SourceFilesReadInWindowsAsInMemory)
 {
     test::TempDir dir;
-    std::vector<std::uint8_t> file = PlacedFrameGif(3, 2, 0, 0, 3, 2);
-    FILE* f = std::fopen((dir / "a.gif").c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(file.data(), 1, file.size(), f);
-    std::fclose(f);
-    EXPECT_EQ(LoadGifSource(dir / "a.gif").Width(), 3);
+    std::vector<std::uint8_t> large = PlacedFrameGif(300, 200, 0, 0, 300, 200);
+    std::vector<std::uint8_t> cut(large.begin(), large.begin() + std::ptrdiff_t(large.size() / 2));
+    const std::vector<std::uint8_t> files[] = {PlacedFrameGif(8, 8, 2, 3, 4, 4, true), large, cut};
+    auto outcome = [](const std::function<Bitmap()>& decode) {
+        try {
+            const Bitmap bitmap = decode();
+            std::string rows = std::to_string(bitmap.Width()) + "x" + std::to_string(bitmap.Height());
+            for (int y = 0; y < bitmap.Height(); ++y)
+                rows.append(reinterpret_cast<const char*>(bitmap.ScanLine(y)), RowBytes(bitmap.Width(), bitmap.Format()));
+            return rows;
+        } catch (const std::exception& error) {
+            return std::string("error: ") + error.what();
+        }
+    };
+    for (const std::vector<std::uint8_t>& file : files) {
+        const std::string path = dir / "a.gif";
+        WriteFileReplacing(path, file);
+        const std::string inMemory = outcome([&] { return DecodeGifSource(file); });
+        for (std::size_t window : {std::size_t(1), std::size_t(7), std::size_t(4096), kGifFileWindowBytes}) {
+            SCOPED_TRACE(std::to_string(file.size()) + " bytes, window " + std::to_string(window));
+            EXPECT_EQ(outcome([&] { return LoadGifSource(path, window); }), inMemory);
+        }
+    }
     EXPECT_THROW(LoadGifSource(dir / "missing.gif"), FileOpenError);
 }
 
