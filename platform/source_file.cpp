@@ -18,6 +18,13 @@ std::string Amount(std::uint64_t bytes)
     return std::to_string(bytes) + " bytes";
 }
 
+Error TooLargeASource(const SourceFormat& format, const std::string& path)
+{
+    return Error("The file " + path + " is too large for a " + format.name + " source: it holds more than " +
+                 Amount(format.maxFileBytes) + ", and no " + format.name + " picture within the " +
+                 Amount(kMaxBitmapBytes) + " raster limit needs that much");
+}
+
 }  // namespace
 
 void HandRowsOf(const Bitmap& bitmap, const SourceRows& rows)
@@ -38,17 +45,6 @@ Bitmap LoadSource(const SourceFormat& format, const std::string& path)
 {
     return format.decode(ReadSourceFile(format, path));
 }
-
-namespace {
-
-Error TooLargeASource(const SourceFormat& format, const std::string& path)
-{
-    return Error("The file " + path + " is too large for a " + format.name + " source: it holds more than " +
-                 Amount(format.maxFileBytes) + ", and no " + format.name + " picture within the " +
-                 Amount(kMaxBitmapBytes) + " raster limit needs that much");
-}
-
-}  // namespace
 
 void CheckSourceFile(const SourceFormat& format, const ReadableFile& file, const std::string& path)
 {
