@@ -134,7 +134,7 @@ public:
     }
     std::size_t Size() const override
     {
-        return passes_.empty() ? 0 : passes_.back().offset + passes_.back().rowBytes * std::size_t(passes_.back().rows);
+        return passes_.empty() ? 0 : passes_.back().End();
     }
 
     // The rows of each pass that hold part of the range, cut to it; in two
@@ -144,7 +144,7 @@ public:
         Bytes range(end - begin);
         for (const ScanlinePass& pass : passes_) {
             const std::size_t from = std::max(begin, pass.offset);
-            const std::size_t to = std::min(end, pass.offset + pass.rowBytes * std::size_t(pass.rows));
+            const std::size_t to = std::min(end, pass.End());
             if (from >= to)
                 continue;
             const int first = int((from - pass.offset) / pass.rowBytes);

@@ -172,7 +172,7 @@ std::vector<ScanlinePass> ScanlinePasses(const Bitmap& sheet, const PngSheetForm
         const int rows = (below + pass.rowStep - 1) / pass.rowStep;
         const std::size_t rowBytes = RowBytesFor(form.colorType, form.bitDepth, columns) + 1;
         passes.push_back({pass, offset, rowBytes, rows});
-        offset += rowBytes * std::size_t(rows);
+        offset = passes.back().End();
     }
     return passes;
 }
@@ -209,7 +209,7 @@ void FilterRows(const Bitmap& sheet, const PngSheetForm& form, RowFilterChoice c
 Bytes FilteredImage(const Bitmap& sheet, const PngSheetForm& form, bool interlaced, RowFilterChoice choice)
 {
     const std::vector<ScanlinePass> passes = ScanlinePasses(sheet, form, interlaced);
-    Bytes out(passes.empty() ? 0 : passes.back().offset + passes.back().rowBytes * std::size_t(passes.back().rows));
+    Bytes out(passes.empty() ? 0 : passes.back().End());
     for (const ScanlinePass& pass : passes)
         FilterPassRows(sheet, form, choice, pass, 0, pass.rows, out.data() + pass.offset);
     return out;

@@ -39,6 +39,8 @@ struct ScanlinePass {
     std::size_t offset;    // of the pass's first row in the image data
     std::size_t rowBytes;  // of each filtered row, its filter-type byte included
     int rows;
+    // Where the pass's data ends.
+    std::size_t End() const { return offset + rowBytes * std::size_t(rows); }
 };
 std::vector<ScanlinePass> ScanlinePasses(const Bitmap& sheet, const PngSheetForm& form, bool interlaced);
 
