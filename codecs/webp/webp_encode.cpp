@@ -2,6 +2,7 @@
 
 #include <webp/encode.h>
 
+#include <bit>
 #include <memory>
 #include <string>
 
@@ -56,10 +57,16 @@ Bytes EncodeWebpSheet(const Bitmap& sheet, const WebpSheetOptions& options)
         converted = sheet.ConvertTo(PixelFormat::Bits24);
     const Bitmap& pixels = converted.Empty() ? sheet : converted;
     const int stride = int(pixels.Stride());
-    const bool imported = alpha ? WebPPictureImportBGRA(&picture, pixels.ScanLine(0), stride)
-                                : WebPPictureImportBGR(&picture, pixels.ScanLine(0), stride);
-    if (!imported)
+    if (alpha && picture.use_argb && std::endian::native == std::endian::little) {
+        // A BGRA row read as 32-bit words is libwebp's ARGB: the lossless
+        // encoder reads the sheet where it is instead of a copy of it. It
+        // leaves the pixels as they are, since `exact` is set.
+        picture.argb = reinterpret_cast<std::uint32_t*>(const_cast<std::uint8_t*>(pixels.ScanLine(0)));
+        picture.argb_stride = stride / 4;
+    } else if (!(alpha ? WebPPictureImportBGRA(&picture, pixels.ScanLine(0), stride)
+                       : WebPPictureImportBGR(&picture, pixels.ScanLine(0), stride))) {
         throw WebpError("out of memory");
+    }
     WebPMemoryWriter writer;
     WebPMemoryWriterInit(&writer);
     std::unique_ptr<WebPMemoryWriter, WriterDeleter> written(&writer);

@@ -126,11 +126,26 @@ TEST_P(SheetWriter, ReadsBackWithItsAlphaExact)
     const Difference difference = Compare(sheet, decoded);
     EXPECT_GE(difference.psnr, writer.minPsnr);
     EXPECT_EQ(difference.alpha, 0);
+    EXPECT_EQ(Compare(Gradient(writer.alpha), sheet).psnr, INFINITY) << "the sheet was changed";
     EXPECT_TRUE(writer.encode(Bitmap()).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, SheetWriter, ::testing::ValuesIn(kWriters),
                          [](const auto& info) { return std::string(info.param.label); });
+
+// Lossless WebP reads the sheet in place: the colours under fully
+// transparent pixels are kept in the file and left alone in the sheet.
+TEST(SheetWriter, LosslessWebpKeepsColoursUnderTransparentPixels)
+{
+    Bitmap sheet = Gradient(true);
+    for (int y = 0; y < sheet.Height(); y += 2)
+        for (int x = 0; x < sheet.Width(); ++x)
+            sheet.ScanLine(y)[4 * x + 3] = 0;
+    const Bitmap before = sheet;
+    const Bitmap decoded = WebpPixels(EncodeWebpSheet(sheet, {}));
+    EXPECT_EQ(Compare(before, decoded).psnr, INFINITY);
+    EXPECT_EQ(Compare(before, sheet).psnr, INFINITY);
+}
 
 TEST(SheetWriter, RefusesAWebpSheetBeyondItsSide)
 {
