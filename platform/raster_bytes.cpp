@@ -63,6 +63,17 @@ void RasterBytes::Resize(std::size_t size)
     size_ = size;
 }
 
+std::size_t RasterBytes::Discard(std::size_t begin, std::size_t end)
+{
+    const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
+    const std::size_t first = WholePages(begin), last = std::min(end, size_) / page * page;
+    if (!mapped_ || first >= last)
+        return begin;
+    // It fails only for a range that is not mapped, which this one is.
+    madvise(data_ + first, last - first, MADV_DONTNEED);
+    return last;
+}
+
 void RasterBytes::Grow(std::size_t capacity)
 {
     if (capacity < kMappedRasterBytes) {

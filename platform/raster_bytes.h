@@ -29,6 +29,13 @@ public:
     // Throws std::bad_alloc when the memory cannot be had.
     void Resize(std::size_t size);
 
+    // Gives the whole pages of [begin, end) back to the system: until they
+    // are written again they take no memory and read as zero. Heap bytes
+    // are kept. Returns where the pages given back end (`begin` when none
+    // were), so that a caller releasing a raster front to back can pass it
+    // as the next `begin`.
+    std::size_t Discard(std::size_t begin, std::size_t end);
+
 private:
     void Grow(std::size_t capacity);
 

@@ -644,7 +644,8 @@ Bitmap BuildRun::DecodeAgain(std::size_t number, std::int32_t width, std::int32_
 
 bool BuildRun::TakesRows(const ListedSource& listed)
 {
-    return listed.format->loadRows != nullptr;
+    return listed.format->loadRows != nullptr &&
+           (listed.format->readsRows == nullptr || listed.format->readsRows(listed.path));
 }
 
 BuildRun::SourceInfo BuildRun::Measure(const ListedSource& listed, std::uint64_t& hash,

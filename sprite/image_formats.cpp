@@ -58,7 +58,7 @@ constexpr SourceCodec kSourceCodecs[] = {
     {".bmp", LoadBmpFile, nullptr, LoadBmpSourceRows},
     {".png", LoadPngSource, nullptr, LoadPngSourceRows},
     {".gif", LoadGifSource},
-    {".webp", LoadWebpSource},
+    {".webp", LoadWebpSource, nullptr, LoadWebpSourceRows, WebpSourceReadsRows},
     {".svg", LoadSvgSource, LoadSvgSourceAt},
     {".avif", LoadAvifSource},
 };

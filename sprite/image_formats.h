@@ -44,6 +44,9 @@ struct SourceCodec {
     Bitmap (*loadSized)(const std::string& path, int longerSide, int scale) = nullptr;
     // For codecs that can: the same pixels as loadSource, a row at a time.
     void (*loadRows)(const std::string& path, const SourceRows& rows) = nullptr;
+    // For codecs that read only some of their files better a row at a time:
+    // whether this one is (nullptr: every file when loadRows is set).
+    bool (*readsRows)(const std::string& path) = nullptr;
 };
 
 struct SheetCodec {

@@ -1,8 +1,14 @@
 #include "codecs/webp/webp_codec.h"
 
+#include "platform/files.h"
+#include "platform/raster_bytes.h"
+
 #include <webp/decode.h>
 #include <webp/demux.h>
 
+#include <algorithm>
+#include <cstring>
+#include <exception>
 #include <memory>
 
 namespace tessolo {
@@ -13,6 +19,9 @@ struct DemuxDeleter {
     void operator()(WebPDemuxer* demux) const { WebPDemuxDelete(demux); }
 };
 using Demuxer = std::unique_ptr<WebPDemuxer, DemuxDeleter>;
+struct IncrementalDeleter {
+    void operator()(WebPIDecoder* decoder) const { WebPIDelete(decoder); }
+};
 
 // Throws for what reading the file's header found wrong.
 void CheckHeaderStatus(VP8StatusCode status)
@@ -49,11 +58,21 @@ void DecodeFrameInto(const WebPData& frame, Bitmap& bitmap, int x, int y)
         throw WebpError("the picture's data is damaged");
 }
 
-}  // namespace
+// The bounds of the steps in which a file read a row at a time is decoded.
+constexpr std::size_t kFirstStepBytes = 4096, kLastStepBytes = std::size_t(1) << 20;
+// WebPBitstreamFeatures::format of a lossy picture.
+constexpr int kLossyFormat = 1;
 
-WebpError::WebpError(const std::string& reason) : Error("WebP error: " + reason) {}
+// The first frame of a file and the canvas it is drawn on.
+struct FirstFrame {
+    int canvasWidth, canvasHeight;
+    WebPData bits;  // within the file's bytes
+    int x, y;       // its top-left corner on the canvas
+    bool alpha;     // drawn with alpha: it has alpha or leaves part of the canvas uncovered
+    bool stillLossy;  // the file holds one lossy picture, covering its canvas
+};
 
-Bitmap DecodeWebpSource(std::span<const std::uint8_t> data)
+FirstFrame ReadFirstFrame(std::span<const std::uint8_t> data)
 {
     WebPBitstreamFeatures features{};
     CheckHeaderStatus(WebPGetFeatures(data.data(), data.size(), &features));
@@ -61,37 +80,129 @@ Bitmap DecodeWebpSource(std::span<const std::uint8_t> data)
     Demuxer demux(WebPDemux(&whole));
     if (!demux)
         throw WebpError("the file's structure is damaged");
-    const int width = int(WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_WIDTH));
-    const int height = int(WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_HEIGHT));
-    CheckBitmapSize(width, height, PixelFormat::Bits32);
+    FirstFrame first{};
+    first.canvasWidth = int(WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_WIDTH));
+    first.canvasHeight = int(WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_HEIGHT));
+    CheckBitmapSize(first.canvasWidth, first.canvasHeight, PixelFormat::Bits32);
     WebPIterator frame{};
     if (!WebPDemuxGetFrame(demux.get(), 1, &frame))
         throw WebpError("the file holds no picture");
-    const bool covers = frame.x_offset == 0 && frame.y_offset == 0 && frame.width == width &&
-                        frame.height == height;
-    const bool alpha = frame.has_alpha || !covers;
+    const bool covers = frame.x_offset == 0 && frame.y_offset == 0 &&
+                        frame.width == first.canvasWidth && frame.height == first.canvasHeight;
     const bool inside = frame.x_offset >= 0 && frame.y_offset >= 0 && frame.width > 0 &&
-                        frame.height > 0 && frame.x_offset + frame.width <= width &&
-                        frame.y_offset + frame.height <= height;
-    const WebPData bits = frame.fragment;
-    const int x = frame.x_offset, y = frame.y_offset;
+                        frame.height > 0 && frame.x_offset + frame.width <= first.canvasWidth &&
+                        frame.y_offset + frame.height <= first.canvasHeight;
+    first.bits = frame.fragment;
+    first.x = frame.x_offset;
+    first.y = frame.y_offset;
+    first.alpha = frame.has_alpha || !covers;
+    first.stillLossy = covers && !features.has_animation && features.format == kLossyFormat;
     WebPDemuxReleaseIterator(&frame);
     if (!inside)
         throw WebpError("the first frame lies outside the canvas");
-    Bitmap bitmap(width, height, alpha ? PixelFormat::Bits32 : PixelFormat::Bits24);
-    bitmap.HasAlpha = alpha;
+    return first;
+}
+
+}  // namespace
+
+WebpError::WebpError(const std::string& reason) : Error("WebP error: " + reason) {}
+
+Bitmap DecodeWebpSource(std::span<const std::uint8_t> data)
+{
+    const FirstFrame frame = ReadFirstFrame(data);
+    Bitmap bitmap(frame.canvasWidth, frame.canvasHeight,
+                  frame.alpha ? PixelFormat::Bits32 : PixelFormat::Bits24);
+    bitmap.HasAlpha = frame.alpha;
     // What the frame leaves uncovered is transparent white, as in GIF sources.
-    if (alpha)
-        for (int row = 0; row < height; ++row)
-            for (int column = 0; column < width; ++column)
+    if (frame.alpha)
+        for (int row = 0; row < bitmap.Height(); ++row)
+            for (int column = 0; column < bitmap.Width(); ++column)
                 bitmap.ScanLine(row)[column * 4 + 3] = 0;
-    DecodeFrameInto(bits, bitmap, x, y);
+    DecodeFrameInto(frame.bits, bitmap, frame.x, frame.y);
     return bitmap;
+}
+
+void DecodeWebpSourceRows(std::span<const std::uint8_t> data, const SourceRows& rows,
+                          std::size_t bandBytes)
+{
+    const FirstFrame frame = ReadFirstFrame(data);
+    if (!frame.stillLossy) {
+        HandRowsOf(DecodeWebpSource(data), rows);
+        return;
+    }
+    const int width = frame.canvasWidth, height = frame.canvasHeight;
+    const std::size_t stride = std::size_t(width) * (frame.alpha ? 4 : 3);
+    // The decoder writes into a raster of the picture's size whose rows are
+    // given back to the system once handed on: only the rows that one step
+    // decodes take memory.
+    RasterBytes decoded;
+    decoded.Resize(stride * std::size_t(height));
+    WebPDecBuffer output;
+    if (!WebPInitDecBuffer(&output))
+        throw WebpError("the decoder does not match its header");
+    output.colorspace = frame.alpha ? MODE_BGRA : MODE_BGR;
+    output.is_external_memory = 1;
+    output.u.RGBA.rgba = decoded.data();
+    output.u.RGBA.stride = int(stride);
+    output.u.RGBA.size = decoded.size();
+    std::unique_ptr<WebPIDecoder, IncrementalDeleter> decoder(WebPINewDecoder(&output));
+    if (!decoder)
+        throw WebpError("out of memory");
+    Bitmap row(width, 1, frame.alpha ? PixelFormat::Bits32 : PixelFormat::Bits24);
+    row.HasAlpha = frame.alpha;
+    rows.start(width, height);
+    // A step that decodes more than `bandBytes` of rows halves the next, one
+    // that decodes under a quarter of it doubles it; steps that decode none
+    // yet (the picture's modes come first) keep their size, lest the rows
+    // then come all at once.
+    // The decoder is given the frame's bytes, as a whole decode is: data
+    // beyond them never makes up for a picture cut short.
+    const std::span<const std::uint8_t> bits(frame.bits.bytes, frame.bits.size);
+    std::size_t given = 0, released = 0, step = kFirstStepBytes;
+    for (int handed = 0; handed < height;) {
+        if (given == bits.size())
+            throw WebpError("the picture's data is damaged");
+        given = std::min(bits.size(), given + step);
+        const VP8StatusCode status = WebPIUpdate(decoder.get(), bits.data(), given);
+        if (status != VP8_STATUS_OK && status != VP8_STATUS_SUSPENDED)
+            throw WebpError("the picture's data is damaged");
+        int decodedRows = 0;
+        if (!WebPIDecGetRGB(decoder.get(), &decodedRows, nullptr, nullptr, nullptr))
+            decodedRows = 0;  // the picture's header is not read yet
+        const int ready = std::min(decodedRows, height);
+        const std::size_t stepBytes = std::size_t(std::max(0, ready - handed)) * stride;
+        if (stepBytes > bandBytes)
+            step = std::max<std::size_t>(step / 2, 1);
+        else if (stepBytes > 0 && stepBytes < bandBytes / 4)
+            step = std::min(step * 2, kLastStepBytes);
+        for (; handed < ready; ++handed) {
+            std::memcpy(row.ScanLine(0), decoded.data() + std::size_t(handed) * stride, stride);
+            rows.row(handed, row);
+        }
+        released = decoded.Discard(released, std::size_t(handed) * stride);
+    }
+}
+
+bool WebpSourceReadsRows(const std::string& path)
+{
+    try {
+        const Bytes head = ReadableFile(path).Head(kSourceHeadBytes);
+        WebPBitstreamFeatures features{};
+        return WebPGetFeatures(head.data(), head.size(), &features) == VP8_STATUS_OK &&
+               !features.has_animation && features.format == kLossyFormat;
+    } catch (const std::exception&) {
+        return false;  // reading it whole says what is wrong
+    }
 }
 
 const SourceFormat kWebpSource = {"WebP", kMaxWebpSourceFileBytes, CheckWebpSourceHead,
                                   DecodeWebpSource};
 
 Bitmap LoadWebpSource(const std::string& path) { return LoadSource(kWebpSource, path); }
+
+void LoadWebpSourceRows(const std::string& path, const SourceRows& rows)
+{
+    DecodeWebpSourceRows(ReadSourceFile(kWebpSource, path), rows);
+}
 
 }  // namespace tessolo

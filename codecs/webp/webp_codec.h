@@ -39,6 +39,25 @@ extern const SourceFormat kWebpSource;
 // Reads and decodes a WebP source file through kWebpSource.
 Bitmap LoadWebpSource(const std::string& path);
 
+// About the bytes of rows held at a time when a source is read a row at a
+// time: the file is decoded in steps that give about that many.
+inline constexpr std::size_t kWebpRowsBandBytes = std::size_t(4) << 20;
+
+// The pixels DecodeWebpSource gives, a row at a time. A still lossy
+// picture is never held whole: its file is decoded step by step and each
+// step's rows, about `bandBytes` of them, are handed on. Lossless pictures,
+// which libwebp's decoder holds whole in any case, and animations are
+// decoded whole first.
+void DecodeWebpSourceRows(std::span<const std::uint8_t> data, const SourceRows& rows,
+                          std::size_t bandBytes = kWebpRowsBandBytes);
+
+// Reads a WebP source file through kWebpSource and hands its rows on.
+void LoadWebpSourceRows(const std::string& path, const SourceRows& rows);
+
+// Whether the file's head shows a still lossy picture, the one kind that
+// reading a row at a time keeps from being held whole.
+bool WebpSourceReadsRows(const std::string& path);
+
 // How a sheet is written as WebP.
 struct WebpSheetOptions {
     int quality = 0;  // 0: lossless, every pixel exact; 1-100: lossy of that quality

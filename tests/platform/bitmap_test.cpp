@@ -7,6 +7,8 @@
 #include <cstring>
 #include <set>
 
+#include <unistd.h>
+
 namespace tessolo {
 namespace {
 
@@ -78,6 +80,18 @@ TEST(Bitmap, RastersGrownPastTheirOwnMappingKeepTheirBytes)
     bytes.data()[0] = 1;
     EXPECT_EQ(copy.data()[0], 7);
     EXPECT_EQ(copy.size(), 8 * kMappedRasterBytes);
+
+    // Only whole pages within the range are given back; the next range
+    // starts where the last ended.
+    const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
+    std::memset(bytes.data(), 7, 4 * page);
+    const std::size_t end = bytes.Discard(10, 3 * page + 5);
+    EXPECT_EQ(end, 3 * page);
+    EXPECT_EQ(bytes.data()[page - 1], 7);
+    EXPECT_EQ(bytes.data()[page] | bytes.data()[end - 1], 0);
+    bytes.data()[end] = 5;
+    EXPECT_EQ(bytes.Discard(end, end + page - 1), end);
+    EXPECT_EQ(bytes.data()[end], 5);
 
     // A strip of several MB that widens image by image moves its rows
     // within its bytes each time its rows run out of room.

@@ -1,10 +1,14 @@
 // WebP sources: still pictures exact with their alpha, the first frame of an
-// animation, and damaged files refused with a message.
+// animation, damaged files refused with a message, and reading a row at a
+// time.
 #include "codecs/webp/webp_codec.h"
 #include "source_test_support.h"
+#include "support/row_reading.h"
 #include "support/testdata.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace tessolo {
 namespace {
@@ -56,6 +60,58 @@ TEST_P(WebpSource, DecodesAsExpected)
 
 INSTANTIATE_TEST_SUITE_P(Files, WebpSource, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.label); });
+
+// 700 x 520 pixels of smooth colour and noise, more than a MiB as a
+// raster; with alpha, some of it fully transparent.
+Bitmap Scene(bool alpha)
+{
+    Bitmap picture(700, 520, PixelFormat::Bits32);
+    picture.HasAlpha = alpha;
+    std::uint32_t noise = 1;
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x) {
+            noise = noise * 1103515245u + 12345u;
+            std::uint8_t* pixel = picture.ScanLine(y) + x * 4;
+            pixel[0] = std::uint8_t(x % 90 < 45 ? 3 * x : noise >> 24);
+            pixel[1] = std::uint8_t(3 * y);
+            pixel[2] = std::uint8_t(x + y);
+            pixel[3] = alpha ? std::uint8_t(y % 70 < 20 ? 0 : 4 * y) : 255;
+        }
+    return alpha ? picture : picture.ConvertTo(PixelFormat::Bits24);
+}
+
+// Lossy files, whole, damaged and cut short, read in steps of any size give
+// the rows of the whole decode or fail as it does; lossless and animated
+// files take the whole decode's way.
+TEST(WebpSourceRows, GiveTheWholeDecode)
+{
+    std::vector<Bytes> files = {EncodeWebpSheet(Scene(false), {80}), EncodeWebpSheet(Scene(true), {30}),
+                                test::LosslessWebp(test::Pattern(true)),
+                                test::AnimatedWebp(MakeColor(255, 0, 0), MakeColor(0, 0, 255))};
+    for (std::size_t i = 0; i < 2; ++i) {
+        Bytes damaged = files[i];
+        for (std::size_t at = damaged.size() / 2; at < damaged.size(); at += 11)
+            damaged[at] ^= 0x5A;
+        files.push_back(damaged);
+    }
+    // A simple lossy file whose picture's chunk is cut short, the rest of
+    // its data left behind the file's end: the picture ends early.
+    Bytes cut = files[0];
+    const std::size_t chunk = (cut.size() - 20) * 2 / 3 & ~std::size_t(1);
+    for (auto [at, size] : {std::pair{4u, chunk + 12}, std::pair{16u, chunk}})
+        for (int k = 0; k < 4; ++k)
+            cut[at + k] = std::uint8_t(size >> (8 * k));
+    files.push_back(cut);
+    for (std::size_t i = 0; i < files.size(); ++i)
+        for (std::size_t band : {std::size_t(1), std::size_t(5000), std::size_t(200000), kWebpRowsBandBytes}) {
+            SCOPED_TRACE("file " + std::to_string(i) + ", band " + std::to_string(band));
+            const test::RowReading reading = test::CompareRowReading(
+                [&] { return DecodeWebpSource(files[i]); },
+                [&](const SourceRows& rows) { DecodeWebpSourceRows(files[i], rows, band); });
+            ASSERT_EQ(reading.rowsError, reading.wholeError);
+            EXPECT_TRUE(reading.sameRows || !reading.wholeError.empty());
+        }
+}
 
 }  // namespace
 }  // namespace tessolo

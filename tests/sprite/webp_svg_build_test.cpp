@@ -3,6 +3,7 @@
 // sheet is read back with libpng.
 #include "build_fixture.h"
 #include "codecs/svg/svg_codec.h"
+#include "codecs/webp/webp_codec.h"
 #include "support/reference_decoders.h"
 
 #include <webp/encode.h>
@@ -125,6 +126,35 @@ TEST_F(WebpAndSvgSources, ScalesDrawTheDocumentAfreshOnEverySheet)
                         << x << "," << y;
                 }
             }
+    }
+}
+
+// A lossy WebP source, which packed builds read a row at a time, is drawn
+// as it decodes whole in every layout.
+TEST_F(WebpAndSvgSources, LossyOnesAreDrawnAsTheyDecode)
+{
+    Bitmap picture(40, 30);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            picture.SetPixel(x, y, MakeColor(std::uint8_t(6 * x), std::uint8_t(8 * y), 90));
+    std::uint8_t* out = nullptr;
+    const std::size_t size = WebPEncodeBGR(picture.ScanLine(0), 40, 30, int(picture.Stride()), 80, &out);
+    const Bytes lossy(out, out + size);
+    WebPFree(out);
+    const Bitmap expected = DecodeWebpSource(lossy);
+    Add("a.webp", lossy);
+    Add("b.webp", TwoPixelWebp());
+    UseLineStyle(kPositionAndSize);
+    for (Orientation layout : {kHorizontal, kPacked}) {
+        SCOPED_TRACE(layout);
+        settings.Orientation = layout;
+        ASSERT_EQ(Run(), BuildResult::Done) << recorder.error;
+        const Bitmap sheet = Sheet();
+        const test::Rule rule = test::SizedRules(Css()).at(0);
+        ASSERT_EQ(rule.width * 1000 + rule.height, 40030);
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x)
+                ASSERT_EQ(sheet.Pixel(rule.x + x, rule.y + y), expected.Pixel(x, y)) << x << "," << y;
     }
 }
 
