@@ -11,7 +11,8 @@
 # 16 000 x 16 000 image among ten small ones, packed, in a grid, with every
 # option, resized, as a JPEG (written with cjpeg), into a BMP sheet, into a
 # transparent GIF sheet, as a BMP and into an optimised PNG sheet, plain and
-# interlaced.
+# interlaced, and one 8 000 x 8 000 lossy WebP with noise (written with
+# cwebp; a lossy WebP of 16 000 px has too many blocks) among ten.
 # Installs nothing.
 # SOURCES=DIR keeps the generated folders there for the next run (and reuses
 # them); OUTPUTS=DIR keeps every case's sheets and stylesheets there, so two
@@ -57,7 +58,7 @@ n=0
 run() {  # run TITLE FOLDER OPTIONS...
   title="$1"; from="$2"; shift 2
   n=$((n + 1))
-  case " ${CASES:-1 2 3 4 5 6 7 8 9 10 11 12 13 14 15} " in *" $n "*) ;; *) return 0 ;; esac
+  case " ${CASES:-1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16} " in *" $n "*) ;; *) return 0 ;; esac
   out="$outputs/$n"
   rm -rf "$out"; mkdir -p "$out"
   if /usr/bin/time -v -o "$work/time" "$cli" --quiet --settings "$work/store" --name sheet \
@@ -91,3 +92,5 @@ large_bmp=$(folder large-bmp 10 16000 bmp)
 run "16 000 px BMP + 10, packed" "$large_bmp"
 run "16 000 px image + 10, transparent, optimised PNG" "$large" --background transparent --png-optimize
 run "16 000 px image + 10, transparent, interlaced optimised PNG" "$large" --background transparent --png-optimize --png-interlace
+large_webp=$(folder large-webp 10 8000 webp)
+run "8 000 px lossy WebP + 10, packed" "$large_webp"

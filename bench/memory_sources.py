@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """Writes the source folders of bench/memory.sh as PNG files.
 
-    memory_sources.py FOLDER COUNT [LARGE_SIDE [png|jpeg|bmp]]
+    memory_sources.py FOLDER COUNT [LARGE_SIDE [png|jpeg|bmp|webp]]
 
 COUNT images of random sizes 1-64 px with random colours and alpha, the same
 for every run (fixed seed); one in ten is a copy of an earlier image under
 another name, so that --dedupe has copies to merge. With LARGE_SIDE, one more
 image of LARGE_SIDE x LARGE_SIDE pixels is written first, as PNG, as JPEG
-(through cjpeg, from libjpeg-turbo-progs) or as a 24-bit BMP.
+(through cjpeg, from libjpeg-turbo-progs), as a 24-bit BMP or, with noise
+in the low bits of every colour as in a photograph, as a lossy WebP
+(through cwebp, from webp).
 """
 import os
 import random
@@ -59,6 +61,21 @@ def write_jpeg(path, side):
             sys.exit("cjpeg failed")
 
 
+def write_webp(path, side):
+    rng = random.Random(20261211)
+    noise_bits = int.from_bytes(b"\x0f" * side * 3, "big")
+    ppm = path + ".ppm"
+    with open(ppm, "wb") as out:
+        out.write(b"P6\n%d %d\n255\n" % (side, side))
+        for row in large_rows(side, 3):
+            noise = int.from_bytes(rng.randbytes(side * 3), "big") & noise_bits
+            out.write((int.from_bytes(row, "big") ^ noise).to_bytes(side * 3, "big"))
+    try:
+        subprocess.run(["cwebp", "-quiet", "-q", "80", ppm, "-o", path], check=True)
+    finally:
+        os.remove(ppm)
+
+
 def write_bmp(path, side):
     """Writes a 24-bit bottom-up BMP (rows padded to 4 bytes)."""
     rows = list(large_rows(side, 3))
@@ -84,6 +101,8 @@ def main():
             write_jpeg(os.path.join(folder, "large.jpg"), side)
         elif sys.argv[4:] == ["bmp"]:
             write_bmp(os.path.join(folder, "large.bmp"), side)
+        elif sys.argv[4:] == ["webp"]:
+            write_webp(os.path.join(folder, "large.webp"), side)
         else:
             write_png(os.path.join(folder, "large.png"), side, side, large_rows(side, 4))
     rng = random.Random(20261209)
