@@ -18,8 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int width = 0, height = 0;
     if (!WebPGetInfo(data, size, &width, &height) || std::int64_t(width) * height > (1 << 20))
         return 0;
-    test::AbortUnlessRowsMatch(kWebpSource, bytes, [](std::span<const std::uint8_t> file, const SourceRows& rows) {
-        DecodeWebpSourceRows(file, rows, 1000);
-    });
+    test::AbortUnlessRowsMatch(kWebpSource, bytes,
+                               [](std::span<const std::uint8_t> file, const SourceRows& rows) {
+                                   DecodeWebpSourceRows(file, rows, 1000);
+                               });
     return 0;
 }

@@ -151,13 +151,13 @@ void DecodeWebpSourceRows(std::span<const std::uint8_t> data, const SourceRows& 
     Bitmap row(width, 1, frame.alpha ? PixelFormat::Bits32 : PixelFormat::Bits24);
     row.HasAlpha = frame.alpha;
     rows.start(width, height);
+    // The decoder is given the frame's bytes, as a whole decode is: data
+    // beyond them never makes up for a picture cut short.
+    const std::span<const std::uint8_t> bits(frame.bits.bytes, frame.bits.size);
     // A step that decodes more than `bandBytes` of rows halves the next, one
     // that decodes under a quarter of it doubles it; steps that decode none
     // yet (the picture's modes come first) keep their size, lest the rows
     // then come all at once.
-    // The decoder is given the frame's bytes, as a whole decode is: data
-    // beyond them never makes up for a picture cut short.
-    const std::span<const std::uint8_t> bits(frame.bits.bytes, frame.bits.size);
     std::size_t given = 0, released = 0, step = kFirstStepBytes;
     for (int handed = 0; handed < height;) {
         if (given == bits.size())
