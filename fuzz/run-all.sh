@@ -1,7 +1,7 @@
 #!/bin/sh
 # Runs every built fuzzer over its seed corpus with the given libFuzzer flags:
-#   fuzz/run-all.sh BUILD_DIR -runs=2000         (smoke run, part of `make test`)
-#   fuzz/run-all.sh BUILD_DIR -max_total_time=300 (a real session)
+#   fuzz/run-all.sh BUILD_DIR -runs=2000 -seed=1 (smoke run, part of `make test`)
+#   fuzz/run-all.sh BUILD_DIR -max_total_time=300    (a real session)
 # The fuzzers decode with the build's own limits, under which one source may
 # take about twice the 1 GiB raster cap (a JPEG's coefficients beside its
 # bitmap), and the instrumented decoders up to about a minute for a picture

@@ -59,6 +59,13 @@ const DecodeCase kCases[] = {
      std::string(kClear) + " 0000FF99\n"},
     {"ReferringToOtherFiles", ReferringToOtherFiles,
      std::string(kClear) + " " + kClear + "\n" + kClear + " " + kClear + "\n"},
+    // Drawing programs declare names as entities inside the document.
+    {"InternalEntity",
+     [](const std::string&) {
+         return test::BytesOf(R"(<!DOCTYPE svg [<!ENTITY blue "#0000ff">]>)" +
+                              Svg(R"(width="1" height="1")", R"(<rect width="1" height="1" fill="&blue;"/>)"));
+     },
+     "0000FFFF\n"},
     {"ExternalEntity",
      [](const std::string& folder) {
          WriteFileReplacing(folder + "/shape.xml", test::BytesOf(R"(<rect width="2" height="2" fill="red"/>)"));
