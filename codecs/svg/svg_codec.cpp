@@ -72,8 +72,10 @@ std::pair<int, int> DrawnSize(RsvgHandle* handle, int longerSide, int scale)
     }
     if (!(width >= 0.5 && height >= 0.5))
         throw SvgError("the document's size is empty");
-    const double drawnWidth = double(std::lround(width)) * scale;
-    const double drawnHeight = double(std::lround(height)) * scale;
+    // Rounded as doubles: a size beyond the range of long must fail the
+    // check below, not wrap.
+    const double drawnWidth = std::round(width) * scale;
+    const double drawnHeight = std::round(height) * scale;
     if (!(drawnWidth <= kMaxSide && drawnHeight <= kMaxSide))
         throw SvgError("the document is larger than 32767 pixels a side");
     return {int(drawnWidth), int(drawnHeight)};
