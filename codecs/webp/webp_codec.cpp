@@ -60,8 +60,12 @@ void DecodeFrameInto(const WebPData& frame, Bitmap& bitmap, int x, int y)
 
 // The bounds of the steps in which a file read a row at a time is decoded.
 constexpr std::size_t kFirstStepBytes = 4096, kLastStepBytes = std::size_t(1) << 20;
-// WebPBitstreamFeatures::format of a lossy picture.
-constexpr int kLossyFormat = 1;
+// Whether a file holds one lossy picture, from its features.
+bool StillLossy(const WebPBitstreamFeatures& features)
+{
+    constexpr int kLossyFormat = 1;  // WebPBitstreamFeatures::format of a lossy picture
+    return !features.has_animation && features.format == kLossyFormat;
+}
 
 // The first frame of a file and the canvas it is drawn on.
 struct FirstFrame {
@@ -96,7 +100,7 @@ FirstFrame ReadFirstFrame(std::span<const std::uint8_t> data)
     first.x = frame.x_offset;
     first.y = frame.y_offset;
     first.alpha = frame.has_alpha || !covers;
-    first.stillLossy = covers && !features.has_animation && features.format == kLossyFormat;
+    first.stillLossy = covers && StillLossy(features);
     WebPDemuxReleaseIterator(&frame);
     if (!inside)
         throw WebpError("the first frame lies outside the canvas");
@@ -189,7 +193,7 @@ bool WebpSourceReadsRows(const std::string& path)
         const Bytes head = ReadableFile(path).Head(kSourceHeadBytes);
         WebPBitstreamFeatures features{};
         return WebPGetFeatures(head.data(), head.size(), &features) == VP8_STATUS_OK &&
-               !features.has_animation && features.format == kLossyFormat;
+               StillLossy(features);
     } catch (const std::exception&) {
         return false;  // reading it whole says what is wrong
     }
